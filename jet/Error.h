@@ -1,0 +1,30 @@
+#pragma once
+// Errors raised by the engine and the lock-file library. Numbers are Jet's own,
+// so callers that test a number (3021 "no current record", ...) keep working;
+// descriptions are ours and name the file, table or field concerned.
+#include <stdexcept>
+#include <string>
+
+namespace jet {
+
+enum ErrorNumber : int {
+    NoCurrentRecord = 3021,
+    FileNotFound = 3024,
+    TableNotFound = 3078,
+    FieldNotFound = 3265,
+    NotADatabase = 3343,
+    DiskIo = 3043,  // the file could not be read or written
+};
+
+class Error : public std::runtime_error {
+public:
+    Error(int number, const std::string& description)
+        : std::runtime_error(description), number_(number) {}
+    int number() const { return number_; }
+    std::string description() const { return what(); }
+
+private:
+    int number_;
+};
+
+}  // namespace jet
