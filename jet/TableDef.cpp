@@ -4,6 +4,7 @@
 #include "jet/ColumnType.h"
 #include "jet/DataPage.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_set>
 
@@ -133,6 +134,9 @@ TableDef readTableDef(const Pager& pager, bool jet3, std::uint32_t page, const C
     }
     for (auto& c : t.columns)
         c.name = nameReader.read(at);
+    // Definitions list columns in their own order; rows and users see them by number.
+    std::stable_sort(t.columns.begin(), t.columns.end(),
+                     [](const ColumnDef& x, const ColumnDef& y) { return x.number < y.number; });
 
     requireRoom(b, at, realIndexCount, L.realIndexSize, "indexes");
     for (auto& real : t.realIndexes) {
