@@ -20,6 +20,9 @@ enum LdbOption : int {
 // Throws Error naming the file concerned: FileNotFound or DiskIo for the lock
 // file; for option 4 also FileNotFound, DiskIo or NotADatabase for the
 // database, whose header page it reads; InvalidArgument for another option.
+// POSIX rule to mind: closing any descriptor of a file drops the calling
+// process's own POSIX (non-OFD) locks on it, so a process that itself holds
+// user locks on this lock file as POSIX locks loses them by calling this.
 std::vector<std::string> getLdbUsers(const std::string& databasePath, int option);
 
 }  // namespace jet
