@@ -148,7 +148,7 @@ TableDef readTableDef(const Pager& pager, bool jet3, std::uint32_t page, const C
         }
         real.usageMapPointer = b.u32(base + 30);
         real.firstPage = b.u32(base + 34);
-        real.flags = b.u8(base + 38);
+        real.flags = b.u8(base + (jet3 ? 38 : 42));
         at += L.realIndexSize;
     }
 
