@@ -60,7 +60,9 @@ std::vector<std::string> namesOf(const std::vector<LockSlot>& slots, auto&& sele
 
 }  // namespace
 
-std::vector<std::string> getLdbUsers(const std::string& databasePath, int option) {
+std::vector<std::string> getLdbUsers(const std::string& path, int option) {
+    // Callers of the original library end the path with NULs; the path is what precedes them.
+    const std::string databasePath = path.substr(0, path.find('\0'));
     if (option != LdbAllUsers && option != LdbConnectedUsers && option != LdbSuspectUsers)
         throw Error(InvalidArgument, "Invalid lock file option " + std::to_string(option) +
                                          " for '" + databasePath + "': use 1, 2 or 4.");

@@ -16,7 +16,8 @@ enum LdbOption : int {
 
 // The computer names (UTF-8, as written, blanks around them removed) of the
 // lock file slots that `option` selects, in slot order; a name appears once
-// per slot that holds it. The lock file is found with lockFilePathFor.
+// per slot that holds it. The lock file is found with lockFilePathFor; the
+// path ends at its first NUL, if any.
 // Throws Error naming the file concerned: FileNotFound or DiskIo for the lock
 // file; for option 4 also FileNotFound, DiskIo or NotADatabase for the
 // database, whose header page it reads; InvalidArgument for another option.

@@ -53,6 +53,14 @@ TEST(LdbUsersRealFile, ListsTheComputerInJetsOwnLockFile) {
     EXPECT_EQ(jet::getLdbUsers(mdw, jet::LdbSuspectUsers), Names{});  // closed normally
 }
 
+TEST(LdbUsersPath, APathEndedWithNulsAsTheOriginalLibraryTookIt) {
+    TempDir dir;
+    const std::string db = copyTestFile("access/testV2007.accdb", dir / "orders.accdb");
+    writeBytes(dir / "orders.laccdb", lockFileOf({"PC0"}));
+    EXPECT_EQ(jet::getLdbUsers(db + std::string(2, '\0'), jet::LdbAllUsers), Names{"PC0"});
+    EXPECT_EQ(jet::getLdbUsers(db + std::string(2, '\0'), jet::LdbSuspectUsers), Names{});
+}
+
 TEST_F(Jet3Database, MissingLockFileIsReportedAndNotCreated) {
     for (const int option : {1, 2, 4}) {
         const jet::Error e = errorOf(db, option);
