@@ -4,6 +4,7 @@
 #include "jet/DataPage.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace jet {
 namespace {
@@ -42,14 +43,17 @@ void readLongValue(const Pager& pager, bool jet3, std::span<const std::uint8_t> 
         append(row.first(length));
         return;
     }
-    // A chain of rows; every step must add bytes, so a cycle cannot run longer
-    // than the declared length.
+    // A chain of rows; a row met twice means the chain runs in a circle.
     out.reserve(out.size() + length);
     std::uint32_t remaining = length;
     std::uint32_t next = pointer;
+    std::unordered_set<std::uint32_t> seen;
     while (remaining > 0) {
         if (next == 0)
             pager.damaged("a memo or OLE value ends " + std::to_string(remaining) + " bytes early");
+        if (!seen.insert(next).second)
+            pager.damaged("the pieces of a memo or OLE value at page " + std::to_string(next >> 8) +
+                          " run in a circle");
         const auto row = rowAt(pager, jet3, rowPointer(next), keep);
         if (row.size() <= 4)
             pager.damaged("a memo or OLE value has an empty piece at page " + std::to_string(next >> 8));

@@ -1,0 +1,208 @@
+// Damaged and hostile files: every one gives a jet::Error (3343, naming the
+// file) or reads what is left, and never crashes, hangs or allocates wildly.
+// The whole suite also runs under AddressSanitizer and UBSan.
+#include "JetTesting.h"
+
+#include "jet/ByteOrder.h"
+#include "jet/DataPage.h"
+#include "jet/Error.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <typeinfo>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using jet::Database;
+
+enum class Outcome { Read, Refused };
+
+// Opens the bytes and reads every row of every table. Any exception other
+// than a jet::Error numbered 3343 fails the test.
+Outcome readAll(Bytes bytes, const std::string& label) {
+    try {
+        const auto db = Database::openBytes(std::move(bytes), "damaged.mdb");
+        jettest::readEverything(db);
+        return Outcome::Read;
+    } catch (const jet::Error& e) {
+        EXPECT_EQ(e.number(), jet::NotADatabase) << label << ": " << e.description();
+        EXPECT_NE(e.description().find("damaged.mdb"), std::string::npos) << label << ": " << e.description();
+        return Outcome::Refused;
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << label << ": unexpected " << typeid(e).name() << ": " << e.what();
+        return Outcome::Refused;
+    }
+}
+
+void put32(Bytes& b, std::size_t at, std::uint32_t v) { jet::writeU32(&b[at], v); }
+void put16(Bytes& b, std::size_t at, std::uint16_t v) {
+    b[at] = static_cast<std::uint8_t>(v);
+    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+struct Located {
+    Bytes bytes;
+    std::size_t pageSize;
+    std::uint32_t tdefPage;  // Table1's definition page
+    std::uint32_t dataPage;  // the page of Table1's first row
+};
+
+Located testV2000Table1() {
+    Located l;
+    l.bytes = jettest::fileBytes(jettest::access("testV2000.mdb"));
+    const auto db = Database::open(jettest::access("testV2000.mdb"));
+    l.pageSize = db->pager().pageSize();
+    l.tdefPage = db->findTable("Table1")->definitionPage();
+    jet::TableCursor cursor(db, db->tableDef("Table1"));
+    EXPECT_TRUE(cursor.moveFirst());
+    l.dataPage = cursor.location().page;
+    return l;
+}
+
+TEST(DamagedInput, TruncatedAtManyPoints) {
+    for (const std::string& path : {jettest::access("testV1997.mdb"), jettest::access("testV2007.accdb"),
+                                    jettest::access("overflowTestV2000.mdb"), jettest::workgroup()}) {
+        const Bytes whole = jettest::fileBytes(path);
+        const std::size_t pageSize = whole[0x14] == 0 ? 2048 : 4096;
+        std::size_t refused = 0;
+        for (std::size_t cut = 0; cut < whole.size(); cut += 1 + whole.size() / 97) {
+            const auto outcome = readAll(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)),
+                                         path + " cut at " + std::to_string(cut));
+            if (outcome == Outcome::Refused)
+                ++refused;
+            // Without the header, the global usage page and the catalogue's definition nothing can be read.
+            if (cut < 3 * pageSize) {
+                EXPECT_EQ(outcome, Outcome::Refused) << path << " cut at " << cut;
+            }
+        }
+        // Files end in unused pages, so only cuts into the used ones are refused.
+        EXPECT_GT(refused, 10u) << path;
+    }
+    EXPECT_EQ(readAll({}, "empty"), Outcome::Refused);
+    EXPECT_EQ(readAll(Bytes(4096 * 4, 0), "zeros"), Outcome::Refused);
+}
+
+TEST(DamagedInput, TableDefinitionChainsThatRunInACircle) {
+    auto l = testV2000Table1();
+    put32(l.bytes, l.tdefPage * l.pageSize + 4, l.tdefPage);  // next page: itself
+    EXPECT_EQ(readAll(l.bytes, "self loop"), Outcome::Refused);
+
+    // Two definition pages pointing at each other.
+    auto m = testV2000Table1();
+    const auto db = Database::open(jettest::access("testV2000.mdb"));
+    const std::uint32_t other = db->findTable("Table3")->definitionPage();
+    put32(m.bytes, m.tdefPage * m.pageSize + 4, other);
+    put32(m.bytes, other * m.pageSize + 4, m.tdefPage);
+    EXPECT_EQ(readAll(m.bytes, "two-page loop"), Outcome::Refused);
+
+    // A definition chain that leads to a data page.
+    auto n = testV2000Table1();
+    put32(n.bytes, n.tdefPage * n.pageSize + 4, n.dataPage);
+    EXPECT_EQ(readAll(n.bytes, "chain into data"), Outcome::Refused);
+}
+
+TEST(DamagedInput, DataPagesWithBadCountsAndOffsets) {
+    const std::size_t countAt = 12, offsetsAt = 14;  // Jet 4 data page header
+    auto l = testV2000Table1();
+    put16(l.bytes, l.dataPage * l.pageSize + countAt, 0xFFFF);
+    EXPECT_EQ(readAll(l.bytes, "row count"), Outcome::Refused);
+
+    auto m = testV2000Table1();
+    put16(m.bytes, m.dataPage * m.pageSize + offsetsAt, 0x0005);  // a row inside the header
+    EXPECT_EQ(readAll(m.bytes, "offset in header"), Outcome::Refused);
+
+    // Row 1 starting after row 0's start: its end lies before its start.
+    auto n = testV2000Table1();
+    put16(n.bytes, n.dataPage * n.pageSize + offsetsAt + 2, 0x0FF0);
+    EXPECT_EQ(readAll(n.bytes, "offsets out of order"), Outcome::Refused);
+
+    // A moved row whose pointer leads past the end of the file.
+    auto o = testV2000Table1();
+    const std::size_t slot = o.dataPage * o.pageSize + offsetsAt;
+    const std::uint16_t start = jet::readU16(&o.bytes[slot]) & 0x1FFF;
+    put16(o.bytes, slot, static_cast<std::uint16_t>(start | 0x4000));
+    put32(o.bytes, o.dataPage * o.pageSize + start, 0xFFFFFF00u);
+    EXPECT_EQ(readAll(o.bytes, "moved row pointer"), Outcome::Refused);
+}
+
+TEST(DamagedInput, RowsWhoseColumnCountsLie) {
+    auto l = testV2000Table1();
+    const std::size_t slot = l.dataPage * l.pageSize + 14;
+    const std::uint16_t start = jet::readU16(&l.bytes[slot]) & 0x1FFF;
+    // A column count that makes the null mask larger than the row.
+    put16(l.bytes, l.dataPage * l.pageSize + start, 0xFFFF);
+    EXPECT_EQ(readAll(l.bytes, "column count"), Outcome::Refused);
+}
+
+TEST(DamagedInput, UsageMapsThatPointNowhere) {
+    auto l = testV2000Table1();
+    // The used-pages pointer of Table1's definition (Jet 4 offset 55).
+    put32(l.bytes, l.tdefPage * l.pageSize + 55, 0x7FFFFF00u);
+    EXPECT_EQ(readAll(l.bytes, "usage map pointer"), Outcome::Refused);
+}
+
+TEST(DamagedInput, LongValueChainsThatRunInACircle) {
+    // The catalogue's LvProp of Table2 in testV2000 spans several pages; make
+    // its first piece point back at itself.
+    auto bytes = jettest::fileBytes(jettest::access("testV2000.mdb"));
+    const auto db = Database::open(jettest::access("testV2000.mdb"));
+    const auto def = db->tableDef("MSysObjects");
+    const auto name = static_cast<std::size_t>(def->findColumn("Name") - def->columns.data());
+    jet::TableCursor cursor(db, def);
+    std::uint32_t first = 0;
+    for (bool more = cursor.moveFirst(); more && !first; more = cursor.moveNext()) {
+        const auto& v = cursor.values()[name];
+        if (v.kind() != jet::Value::Kind::Text || v.text() != "Table2")
+            continue;
+        // Find the 12-byte long-value header in the row: length 16175, chained.
+        const auto row = cursor.rowBytes();
+        for (std::size_t at = 0; at + 12 <= row.size(); ++at)
+            if (jet::readU32(&row[at]) == 16175u)
+                first = jet::readU32(&row[at + 4]);
+    }
+    ASSERT_NE(first, 0u);
+    jet::PageRef keep;
+    const auto piece = jet::rowAt(db->pager(), false, jet::rowPointer(first), keep);
+    const std::size_t fileOffset = (first >> 8) * 4096 + static_cast<std::size_t>(piece.data() - keep->bytes.data());
+    ASSERT_EQ(std::memcmp(&bytes[fileOffset], piece.data(), 8), 0);
+    put32(bytes, fileOffset, first);
+    EXPECT_EQ(readAll(bytes, "long value loop"), Outcome::Refused);
+
+    // A length far beyond the file's size is refused before any allocation.
+    auto huge = jettest::fileBytes(jettest::access("testV2000.mdb"));
+    Bytes header(8);
+    put32(header, 0, 16175u);
+    put32(header, 4, first);
+    const auto at = std::search(huge.begin(), huge.end(), header.begin(), header.end());
+    ASSERT_NE(at, huge.end());
+    put32(huge, static_cast<std::size_t>(at - huge.begin()), 0x3FFFFFFFu);
+    EXPECT_EQ(readAll(huge, "long value length"), Outcome::Refused);
+}
+
+TEST(DamagedInput, RandomByteFlipsNeverCrash) {
+    for (const std::string& path : {jettest::access("testV1997.mdb"), jettest::access("delTestV2000.mdb"),
+                                    jettest::access("indexTestV2007.accdb"), jettest::workgroup()}) {
+        const Bytes whole = jettest::fileBytes(path);
+        std::uint64_t state = 0x9E3779B97F4A7C15ull;
+        const auto next = [&state] {
+            state ^= state << 13;
+            state ^= state >> 7;
+            state ^= state << 17;
+            return state;
+        };
+        for (int round = 0; round < 60; ++round) {
+            Bytes bytes = whole;
+            for (int flips = 0; flips < 40; ++flips) {
+                // Mostly the first pages, where the catalogue and definitions live.
+                const std::size_t span = (next() & 1) ? std::min<std::size_t>(bytes.size(), 8 * 4096) : bytes.size();
+                bytes[next() % span] = static_cast<std::uint8_t>(next());
+            }
+            readAll(std::move(bytes), path + " round " + std::to_string(round));
+        }
+    }
+}
+
+}  // namespace
