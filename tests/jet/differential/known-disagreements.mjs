@@ -7,16 +7,14 @@
 // `kind` that says what the disagreement must look like: a cell where the
 // readers differ in any other way still fails. `evidence` holds bytes of the
 // file, one example row per entry, located with the documented row layout: the
-// test re-reads them every run, so an entry cannot outlive its proof. In a
-// Jet 3 workgroup file the pages are enciphered (RC4, keyed with the database
-// key XOR the page number); `enciphered` evidence is compared after
-// deciphering the page.
+// test re-reads them every run, so an entry cannot outlive its proof. Bytes on
+// enciphered pages (a Jet 3 workgroup file) are given deciphered (pages.mjs).
 //
 // Row layout used below (Jet 4): a row ends with eod (2 bytes), the offsets of
 // the variable-length columns (2 bytes each, last column first), their count
 // (2 bytes) and the null mask (1 bit per column, 1 = not Null). Jet 3 uses 1
 // byte for eod, each offset and the count.
-import { openSync, readSync, closeSync, fstatSync } from "node:fs";
+import { openPages } from "./pages.mjs";
 
 // What each kind of disagreement must look like, given the two meanings.
 export const kinds = {
@@ -94,7 +92,7 @@ export const knownDisagreements = [
     },
     {
         file: "system.mdw", table: "MSysQueries", column: "Order", rows: "every row where the readers differ",
-        kind: BINARY_CUT, trust: "mdb-reader", enciphered: true,
+        kind: BINARY_CUT, trust: "mdb-reader",
         reason: "MSysQueries.Order is a variable-length binary column; in row 1 the null mask says it is " +
             "not Null and its offsets give 4 bytes, 00 00 00 01; mdb-export prints an empty field (as Null) " +
             "because the value starts with a zero byte",
@@ -127,66 +125,21 @@ export function disagreementsFor(file) {
     return knownDisagreements.filter((k) => k.file === file);
 }
 
-// ---- re-reading the evidence ------------------------------------------------
-
-function rc4(key, data) {
-    const s = Array.from({ length: 256 }, (_, i) => i);
-    for (let i = 0, j = 0; i < 256; i++) {
-        j = (j + s[i] + key[i % key.length]) & 255;
-        [s[i], s[j]] = [s[j], s[i]];
-    }
-    const out = Buffer.alloc(data.length);
-    for (let n = 0, i = 0, j = 0; n < data.length; n++) {
-        i = (i + 1) & 255;
-        j = (j + s[i]) & 255;
-        [s[i], s[j]] = [s[j], s[i]];
-        out[n] = data[n] ^ s[(s[i] + s[j]) & 255];
-    }
-    return out;
-}
-
-function readAt(fd, offset, length) {
-    const b = Buffer.alloc(length);
-    readSync(fd, b, 0, length, offset);
-    return b;
-}
-
-// The page holding `offset`, deciphered: the header page keeps the database
-// key at 0x3e, inside its own RC4-enciphered range (key c7 da 39 6b) from 0x18.
-function decipheredBytes(fd, offset, length) {
-    const header = readAt(fd, 0, 0x80);
-    const pageSize = header[0x14] === 0 ? 2048 : 4096;
-    const plainHeader = rc4(Buffer.from([0xc7, 0xda, 0x39, 0x6b]), header.subarray(0x18, 0x80));
-    const databaseKey = plainHeader.readUInt32LE(0x3e - 0x18);
-    const page = Math.floor(offset / pageSize);
-    const key = Buffer.alloc(4);
-    key.writeUInt32LE((databaseKey ^ page) >>> 0);
-    const plain = rc4(key, readAt(fd, page * pageSize, pageSize));
-    const start = offset - page * pageSize;
-    return plain.subarray(start, start + length);
-}
-
 // The evidence of every entry for `file`, re-read from `path`: a list of problems.
 export function checkEvidence(file, path) {
-    const problems = [];
     const entries = disagreementsFor(file);
-    if (entries.length === 0) return problems;
-    const fd = openSync(path, "r");
-    try {
-        const size = fstatSync(fd).size;
-        for (const k of entries) {
-            for (const e of k.evidence) {
-                const expected = Buffer.from(e.bytes.replace(/\s+/g, ""), "hex");
-                const actual = e.offset + expected.length > size ? Buffer.alloc(0)
-                    : k.enciphered ? decipheredBytes(fd, e.offset, expected.length) : readAt(fd, e.offset, expected.length);
-                if (!actual.equals(expected)) {
-                    problems.push(`known disagreement ${k.table}.${k.column}: the bytes at 0x${e.offset.toString(16)} ` +
-                        `are ${actual.toString("hex")}, not ${expected.toString("hex")}`);
-                }
+    if (entries.length === 0) return [];
+    const pages = openPages(path);
+    const problems = [];
+    for (const k of entries) {
+        for (const e of k.evidence) {
+            const expected = Buffer.from(e.bytes.replace(/\s+/g, ""), "hex");
+            const actual = pages.bytesAt(e.offset, expected.length);
+            if (!actual.equals(expected)) {
+                problems.push(`known disagreement ${k.table}.${k.column}: the bytes at 0x${e.offset.toString(16)} ` +
+                    `are ${actual.toString("hex")}, not ${expected.toString("hex")}`);
             }
         }
-    } finally {
-        closeSync(fd);
     }
     return problems;
 }

@@ -12,6 +12,7 @@ import { existsSync } from "node:fs";
 import { openWithMdbReader } from "../../oracle/mdbreader.mjs";
 import { mdbtoolsExport, mdbtoolsColumnTypes } from "../mdbtools.mjs";
 import { jetMillisecondsFromLinear } from "../rules.mjs";
+import { readerIndexInStoredOrder, tableDefinitionPages } from "../stored-order.mjs";
 
 const fault = process.env.RAVELIN_STAND_IN_FAULT ?? "";
 
@@ -80,6 +81,7 @@ function formatValue(value, column) {
 // ---- the two commands ------------------------------------------------------
 function tables(file, system) {
     let names = openWithMdbReader(file).tableNames(system);
+    if (!system && fault !== "user-tables-by-flags") names = names.filter((n) => !/^msys/i.test(n));
     if (fault === "tables-miss-one") names = names.slice(1);
     process.stdout.write(names.map((n) => `${n}\n`).join(""));
 }
@@ -102,6 +104,8 @@ function exportTable(file, table) {
     }
     let lines = rows.map((row, i) => row.map((v, j) =>
         columns[j].type === "complex" ? fromMdbtools.rows[i][j].text : formatValue(v, columns[j])).join(","));
+    const order = readerIndexInStoredOrder(file, tableDefinitionPages(reader).get(table), lines.length);
+    if (order && fault !== "rows-in-reader-order") lines = order.map((i) => lines[i]);
     if (fault === "drop-last-row" && lines.length > 1) lines = lines.slice(0, -1);
     if (fault === "swap-first-rows" && lines.length > 1) [lines[0], lines[1]] = [lines[1], lines[0]];
     const end = fault === "lf-line-ends" ? "\n" : "\r\n";
