@@ -47,7 +47,8 @@ public:
     void read(std::uint64_t offset, std::span<std::uint8_t> out) const override {
         if (offset > bytes_.size() || out.size() > bytes_.size() - offset)
             throw Error(DiskIo, "Read past the end of the database bytes.");
-        std::memcpy(out.data(), bytes_.data() + offset, out.size());
+        if (!out.empty())
+            std::memcpy(out.data(), bytes_.data() + offset, out.size());
     }
 
 private:
