@@ -1,0 +1,128 @@
+// The ravelin-jet command-line tool: its output formats and exit codes, which
+// the differential test and the benchmark depend on. Table contents per
+// mdb-export; formats as the tool documents them.
+#include "JetTesting.h"
+
+#include "jet/CsvExport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const std::filesystem::path& p) {
+    const auto bytes = jettest::fileBytes(p.string());
+    return {bytes.begin(), bytes.end()};
+}
+
+Result run(const std::string& args) {
+    const auto dir = std::filesystem::temp_directory_path();
+    const auto out = dir / ("ravelin-jet-out-" + std::to_string(::getpid()));
+    const auto err = dir / ("ravelin-jet-err-" + std::to_string(::getpid()));
+    const std::string command = std::string(RAVELIN_BINARY_DIR) + "/ravelin-jet " + args + " >" + out.string() +
+                                " 2>" + err.string();
+    const int status = std::system(command.c_str());
+    Result r;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = slurp(out);
+    r.err = slurp(err);
+    std::filesystem::remove(out);
+    std::filesystem::remove(err);
+    return r;
+}
+
+TEST(JetTool, ListsTables) {
+    const auto r = run("tables " + jettest::access("testV2000.mdb"));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "Table1\nTable2\nTable3\nTable4\n");
+    const auto s = run("tables --system " + jettest::workgroup());
+    EXPECT_EQ(s.exitCode, 0);
+    EXPECT_EQ(s.out, "MSysObjects\nMSysACEs\nMSysQueries\nMSysRelationships\nMSysAccounts\nMSysGroups\n");
+    EXPECT_EQ(run("tables " + jettest::access("emptyJet4.mdb")).out, "");
+}
+
+TEST(JetTool, ExportsCsvWithCrLfAndTheDocumentedFormats) {
+    const auto r = run("export " + jettest::access("testV2000.mdb") + " Table1");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "A,B,C,D,E,F,G,H,I\r\n"
+              "\"abcdefg\",\"hijklmnop\",2,222,333333333,444.555,1974-09-21 00:00:00,3.5000,1\r\n"
+              "\"a\",\"b\",0,0,0,0,1981-12-12 00:00:00,0.0000,0\r\n");
+    // Null fields are empty and unquoted.
+    const auto o = run("export " + jettest::access("overflowTestV2000.mdb") + " table1");
+    EXPECT_EQ(o.exitCode, 0);
+    EXPECT_NE(o.out.find("\r\n,\"row3col3\",,,,,,\"row3col9\",\r\n"), std::string::npos) << o.out;
+    // Decimal columns with their scale, memo text quoted.
+    EXPECT_EQ(run("export " + jettest::access("fixedNumericTestV2000.mdb") + " test").out,
+              "col1,col2,col3,col4,col5,col6,col7\r\n\"some data\",1,0,0,4,-1,1\r\n");
+    // GUID and binary columns.
+    const auto m = run("export " + jettest::access("indexTestV2000.mdb") + " MSysNameMap");
+    EXPECT_NE(m.out.find(",{8F096CA0-FC16-4288-801E-119F26C0B6FC},"), std::string::npos) << m.out;
+    EXPECT_NE(m.out.find(",05000000"), std::string::npos) << m.out;  // NameMap bytes, lower-case hex
+}
+
+TEST(JetTool, FieldFormats) {
+    jet::ColumnDef plain;
+    const auto field = [&](const jet::Value& v) {
+        std::string s;
+        jet::appendCsvField(s, v, plain);
+        return s;
+    };
+    EXPECT_EQ(field(jet::Value()), "");
+    EXPECT_EQ(field(jet::Value::text("")), "\"\"");
+    EXPECT_EQ(field(jet::Value::text("say \"hi\", ok\r\n")), "\"say \"\"hi\"\", ok\r\n\"");
+    EXPECT_EQ(field(jet::Value::boolean(true)), "1");
+    EXPECT_EQ(field(jet::Value::integer(-32768)), "-32768");
+    EXPECT_EQ(field(jet::Value::single(0.1f)), "0.1");
+    EXPECT_EQ(field(jet::Value::single(16777216.0f)), "16777216");
+    EXPECT_EQ(field(jet::Value::real(0.1)), "0.1");
+    EXPECT_EQ(field(jet::Value::real(1e300)), "1e+300");
+    EXPECT_EQ(field(jet::Value::currency(-123400)), "-12.3400");
+    EXPECT_EQ(field(jet::Value::dateTime(2.5)), "1900-01-01 12:00:00");
+    EXPECT_EQ(field(jet::Value::dateTime(0.5 + 250.0 / 86400000.0)), "1899-12-30 12:00:00.250");
+    const std::vector<std::uint8_t> bytes = {0x00, 0xAB, 0x0F};
+    EXPECT_EQ(field(jet::Value::binary(bytes)), "00ab0f");
+    jet::Decimal d;
+    d.magnitude = {0, 0, 0, 5};
+    d.negative = true;
+    jet::ColumnDef scaled;
+    scaled.scale = 3;
+    std::string s;
+    jet::appendCsvField(s, jet::Value::decimal(d), scaled);
+    EXPECT_EQ(s, "-0.005");
+}
+
+TEST(JetTool, InfoDescribesTheFile) {
+    const auto r = run("info " + jettest::access("testV1997.mdb"));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "format: Jet 3\npage size: 2048\ncode page: 1252\nsort order: 1033 (General)\npassword: no\n");
+    const auto a = run("info " + jettest::access("testV2007.accdb"));
+    EXPECT_NE(a.out.find("format: ACE 12\npage size: 4096\n"), std::string::npos) << a.out;
+}
+
+TEST(JetTool, ErrorsAndUsage) {
+    const auto missing = run("export " + jettest::access("missing.mdb") + " Table1");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("missing.mdb"), std::string::npos) << missing.err;
+    const auto table = run("export " + jettest::access("testV2000.mdb") + " NoTable");
+    EXPECT_EQ(table.exitCode, 1);
+    EXPECT_NE(table.err.find("NoTable"), std::string::npos) << table.err;
+    EXPECT_EQ(table.out, "");
+    EXPECT_EQ(run("").exitCode, 2);
+    EXPECT_EQ(run("frobnicate x").exitCode, 2);
+    EXPECT_EQ(run("export " + jettest::access("testV2000.mdb")).exitCode, 2);
+    EXPECT_EQ(run("tables --bogus " + jettest::access("testV2000.mdb")).exitCode, 2);
+    EXPECT_EQ(run("tables").exitCode, 2);
+}
+
+}  // namespace
