@@ -249,6 +249,21 @@ TEST(Rows, GuidColumn) {
     EXPECT_EQ(jet::formatGuid(rows[0][guid].guidValue()), "{8F096CA0-FC16-4288-801E-119F26C0B6FC}");
 }
 
+TEST(Rows, ComplexColumnsGiveTheirIds) {
+    // MSysResources.Data of indexTestV2007 is an attachment column; mdb-export shows its id 1.
+    const auto db = Database::open(access("indexTestV2007.accdb"));
+    const auto def = db->tableDef("MSysResources");
+    const auto* data = def->findColumn("Data");
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->type, static_cast<std::uint8_t>(ColumnType::Complex));
+    const auto rows = allRows(db, "MSysResources");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][static_cast<std::size_t>(data - def->columns.data())].asInteger(), 1);
+    EXPECT_EQ(rows[0][1].text(), "Office Theme");
+    // Its Id is an autonumber.
+    EXPECT_TRUE(def->findColumn("Id")->autoNumber());
+}
+
 TEST(Rows, ManyRowsOverManyPages) {
     // compIndexTestV2000's Table1 holds 512 rows (mdb-export).
     const auto db = Database::open(access("compIndexTestV2000.mdb"));
