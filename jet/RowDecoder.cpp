@@ -53,18 +53,12 @@ RowDecoder::Layout RowDecoder::crack(std::span<const std::uint8_t> row) const {
         if (end < countSize + 1)
             damaged("has no room for its variable-length column count");
         l.varCount = row[end - 1];
-        // The jump table's size follows from the row length; it may hold one
-        // entry fewer when the end-of-data offset is below the last boundary.
-        std::size_t jumps = (len - 1) / 256;
-        const auto eodAt = [&](std::size_t j) -> std::ptrdiff_t {
-            return static_cast<std::ptrdiff_t>(end) - 2 - static_cast<std::ptrdiff_t>(j + l.varCount);
-        };
-        if (jumps > 0 && eodAt(jumps) >= 0 && static_cast<std::size_t>(eodAt(jumps)) / 256 < jumps)
-            --jumps;
-        if (eodAt(jumps) < static_cast<std::ptrdiff_t>(countSize))
+        // Room for one jump entry per 256 bytes of row is reserved before the
+        // count; an entry not needed holds 0xFF and counts for nothing.
+        l.jumpCount = (len - 1) / 256;
+        if (end < countSize + 2 + l.jumpCount + l.varCount)
             damaged("has a variable-length offset table larger than the row");
-        l.jumpCount = jumps;
-        l.jumpTable = end - 1 - jumps;
+        l.jumpTable = end - 1 - l.jumpCount;
         l.varTable = l.jumpTable - 1;  // entry k at varTable - k, end of data at entry varCount
     } else {
         if (end < countSize + 2)
@@ -85,8 +79,9 @@ std::size_t varOffset(const std::span<const std::uint8_t> row, bool jet3, std::s
     if (!jet3)
         return readU16(&row[varTable - 2 * k]);
     std::size_t offset = row[varTable - k];
+    // Each jump entry names the first entry at or past the next 256-byte boundary.
     for (std::size_t j = 0; j < jumpCount; ++j)
-        if (row[jumpTable + j] <= k)
+        if (row[jumpTable + j] != 0xFF && row[jumpTable + j] <= k)
             offset += 256;
     return offset;
 }
