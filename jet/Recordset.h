@@ -35,6 +35,7 @@ public:
 
     const std::vector<ColumnDef>& fields() const { return table_->columns; }
     std::size_t fieldIndex(std::string_view name) const;  // 3265 when missing
+    // A field of the current record; the reference holds until the next move.
     const Value& field(std::string_view name);
     const Value& field(std::size_t index);
 
