@@ -22,11 +22,8 @@ private:
 };
 
 // Writes `lines`, each followed by CR LF, to a new file beside `path` and
-// renames it over `path`, so that a failure at any point leaves the previous
-// file as it was. A new file gets `newFileMode`; a file that exists keeps its
-// mode. Returns false when nothing was replaced.
-bool writeLinesReplacing(const QString& path, const QStringList& lines,
-                         QFileDevice::Permissions newFileMode = QFileDevice::ReadOwner |
-                                                                QFileDevice::WriteOwner |
-                                                                QFileDevice::ReadGroup |
-                                                                QFileDevice::ReadOther);
+// renames it over `path`, so that a failure at any point (a full disk
+// included) leaves the previous file as it was. A new file gets the mode
+// `newFileMode`; a file that exists keeps its mode. Returns false when
+// nothing was replaced.
+bool writeLinesReplacing(const QString& path, const QStringList& lines, unsigned newFileMode = 0644);

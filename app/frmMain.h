@@ -118,6 +118,8 @@ public:
     void setSelectedDatabasePath(const QString& path);
     // Index of the selected entry of List1, or -1.
     int List1Index() const;
+    // Selects entry `index` of List1, as a click on it does.
+    void setList1Index(int index);
     // Inserts `path` at its place in List1, sorted without regard to letter
     // case; equal entries keep the order they came in.
     void addDatabasePath(const QString& path);

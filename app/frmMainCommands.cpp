@@ -104,6 +104,10 @@ int frmMain::List1Index() const {
     return selected.isEmpty() ? -1 : List1->row(selected.constFirst());
 }
 
+void frmMain::setList1Index(int index) {
+    List1->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+}
+
 void frmMain::List1_Click() {
     if (const int index = List1Index(); index >= 0)
         setSelectedDatabasePath(List1->item(index)->text());
@@ -126,7 +130,7 @@ void frmMain::mDelDB_Click() {
     if (index < 0) {
         msgBox(this, QStringLiteral("You must select a database item before deleting it from the list."),
                MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("No Database Selected"));
-        List1->setCurrentRow(0);
+        setList1Index(0);
         return;
     }
     const MsgAnswer answer =

@@ -40,6 +40,7 @@ frmTip::frmTip(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::FramelessWindowHi
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setSingleShot(true);
+    Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &frmTip::Timer1_Timer);
     Timer1->start(kLifetimeMs);
 }

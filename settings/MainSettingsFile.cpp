@@ -60,7 +60,7 @@ void frmMain::SavSettings() {
         trimBlanks(s->txtDB->text()),
     };
     // The file holds the Jet password: only its owner may read it.
-    writeLinesReplacing(settingsFile(), lines, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    writeLinesReplacing(settingsFile(), lines, 0600);
 }
 
 void frmMain::OpenSettings() {
@@ -112,7 +112,7 @@ void frmMain::OpenSettings() {
             if (on) {
                 chkAutoMonitor->setChecked(true);
                 if (List1->count() > 0)
-                    List1->setCurrentRow(0);
+                    setList1Index(0);
             }
             return true;
         },
