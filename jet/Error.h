@@ -8,6 +8,7 @@
 namespace jet {
 
 enum ErrorNumber : int {
+    InvalidArgument = 3001,
     NoCurrentRecord = 3021,
     FileNotFound = 3024,
     TableNotFound = 3078,

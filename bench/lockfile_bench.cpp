@@ -1,0 +1,132 @@
+// Times jet::getLdbUsers (options 2 and 4) on a 255-slot lock file beside a
+// Jet 3 database, in three states:
+//   - no user connected;
+//   - 255 users connected, each its own lock owner: a child process holds one
+//     OFD lock per open file description, as 255 separate Samba client
+//     processes (one per Windows client) would hold them;
+//   - 255 user locks held as POSIX locks by one process, which the kernel
+//     merges into a single 255-byte lock.
+// Prints the time per call; asserts nothing.
+#include "jet/LdbUsers.h"
+#include "jet/LockFile.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kCalls = 2000;
+
+// A child holding every user lock; it lives until its stdin pipe closes.
+class Holder {
+public:
+    Holder(const std::string& lockPath, bool ownerPerLock) {
+        int ready[2], release[2];
+        if (::pipe(ready) != 0 || ::pipe(release) != 0)
+            std::exit(1);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(ready[0]);
+            ::close(release[1]);
+            int shared = -1;
+            char ok = 'y';
+            for (int slot = 0; slot < jet::kMaxLockSlots; ++slot) {
+                const int fd = ownerPerLock || shared < 0 ? ::open(lockPath.c_str(), O_RDWR) : shared;
+                shared = fd;
+                struct flock fl {};
+                fl.l_type = F_WRLCK;
+                fl.l_whence = SEEK_SET;
+                fl.l_start = jet::kUserLockBase + slot;
+                fl.l_len = 1;
+                if (fd < 0 || ::fcntl(fd, ownerPerLock ? F_OFD_SETLK : F_SETLK, &fl) != 0)
+                    ok = 'n';
+            }
+            (void)!::write(ready[1], &ok, 1);
+            char c;
+            while (::read(release[0], &c, 1) > 0) {
+            }
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        release_ = release[1];
+        char ok = 0;
+        if (::read(ready[0], &ok, 1) != 1 || ok != 'y') {
+            std::fprintf(stderr, "the lock holder could not take its locks\n");
+            std::exit(1);
+        }
+        ::close(ready[0]);
+    }
+    ~Holder() {
+        ::close(release_);
+        ::waitpid(pid_, nullptr, 0);
+    }
+
+private:
+    pid_t pid_ = -1;
+    int release_ = -1;
+};
+
+void timeCalls(const char* state, const std::string& db, int option) {
+    std::vector<double> us;
+    us.reserve(kCalls);
+    std::size_t found = 0;
+    for (int i = 0; i < kCalls; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        found = jet::getLdbUsers(db, option).size();
+        us.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(us.begin(), us.end());
+    double sum = 0;
+    for (const double u : us)
+        sum += u;
+    std::printf("%-42s option %d  %3zu names  median %8.1f us  mean %8.1f us  p99 %8.1f us\n", state, option,
+                found, us[us.size() / 2], sum / static_cast<double>(us.size()), us[us.size() * 99 / 100]);
+}
+
+}  // namespace
+
+int main() {
+    char pattern[] = "/tmp/ravelin-bench-lock-XXXXXX";
+    if (!::mkdtemp(pattern))
+        return 1;
+    const fs::path dir = pattern;
+    const std::string db = (dir / "bench.mdb").string();
+    fs::copy_file(std::string(RAVELIN_TESTDATA) + "/access/testV1997.mdb", db);
+    const std::string ldb = jet::lockFilePathFor(db);
+    {
+        std::vector<std::uint8_t> file;
+        for (int slot = 0; slot < jet::kMaxLockSlots; ++slot) {
+            const auto bytes = jet::encodeLockSlot("PC" + std::to_string(slot), "Admin");
+            file.insert(file.end(), bytes.begin(), bytes.end());
+        }
+        std::FILE* f = std::fopen(ldb.c_str(), "wb");
+        std::fwrite(file.data(), 1, file.size(), f);
+        std::fclose(f);
+    }
+    std::printf("%d calls each; lock file of %d slots beside a Jet 3 database\n", kCalls, jet::kMaxLockSlots);
+    for (const int option : {jet::LdbConnectedUsers, jet::LdbSuspectUsers})
+        timeCalls("no user connected", db, option);
+    {
+        Holder holder(ldb, true);
+        for (const int option : {jet::LdbConnectedUsers, jet::LdbSuspectUsers})
+            timeCalls("255 connected, one lock owner each", db, option);
+    }
+    {
+        Holder holder(ldb, false);
+        for (const int option : {jet::LdbConnectedUsers, jet::LdbSuspectUsers})
+            timeCalls("255 connected, one process (merged)", db, option);
+    }
+    fs::remove_all(dir);
+    return 0;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Column data types as stored in table definitions.
+#include <cstdint>
+#include <string>
+
+namespace jet {
+
+enum class ColumnType : std::uint8_t {
+    Boolean = 0x01,
+    Byte = 0x02,
+    Integer = 0x03,
+    Long = 0x04,
+    Currency = 0x05,
+    Single = 0x06,
+    Double = 0x07,
+    DateTime = 0x08,
+    Binary = 0x09,
+    Text = 0x0A,
+    Ole = 0x0B,
+    Memo = 0x0C,
+    Guid = 0x0F,
+    Numeric = 0x10,
+    Complex = 0x12,  // .accdb multi-valued/attachment column: the id of its values
+    BigInt = 0x13,
+};
+
+// Bytes a fixed-width value of the type takes in a row; 0 for variable-width
+// types and types we do not know.
+std::size_t fixedSize(std::uint8_t type);
+bool isLongValue(std::uint8_t type);  // memo and OLE: stored through a long-value header
+std::string typeName(std::uint8_t type);
+
+}  // namespace jet

@@ -1,0 +1,106 @@
+#include "jet/Database.h"
+
+#include "jet/Error.h"
+#include "jet/TableCursor.h"
+
+#include <algorithm>
+
+namespace jet {
+namespace {
+
+constexpr std::uint32_t kCatalogPage = 2;
+constexpr std::int64_t kLocalTable = 1;
+constexpr std::uint32_t kSystemFlags = 0x80000002u;
+
+bool startsWithMSys(std::string_view name) {
+    return name.size() >= 4 && equalsIgnoreCase(name.substr(0, 4), "MSys");
+}
+
+std::shared_ptr<Database> openSource(std::unique_ptr<PageSource> source, const std::string& name) {
+    std::vector<std::uint8_t> head(std::min<std::uint64_t>(source->size(), 4096));
+    source->read(0, head);
+    const auto header = decodeHeader(head);
+    if (!header)
+        throw Error(NotADatabase, "'" + name + "' is not a Jet or ACE database file.");
+    if (source->size() < header->format.pageSize * std::uint64_t{kCatalogPage + 1})
+        throw Error(NotADatabase, "The database '" + name + "' is cut short: it is too small to hold its catalogue.");
+    return std::make_shared<Database>(std::move(source), name, *header);
+}
+
+}  // namespace
+
+Database::Database(std::unique_ptr<PageSource> source, std::string name, const DatabaseHeader& header)
+    : header_(header), pager_(std::move(source), std::move(name), header), text_(header.codePage) {
+    if (jet3() && !text_.supported())
+        throw Error(NotADatabase, "The database '" + pager_.name() + "' holds text in code page " +
+                                      std::to_string(header.codePage) + ", which Ravelin cannot convert.");
+}
+
+std::shared_ptr<Database> Database::open(const std::string& path) {
+    auto db = openSource(openFileSource(path), path);
+    db->readCatalogue();
+    return db;
+}
+
+std::shared_ptr<Database> Database::openBytes(std::vector<std::uint8_t> bytes, std::string name) {
+    auto db = openSource(memorySource(std::move(bytes)), name);
+    db->readCatalogue();
+    return db;
+}
+
+void Database::readCatalogue() {
+    auto def = std::make_shared<const TableDef>(readTableDef(pager_, jet3(), kCatalogPage, text_));
+    const auto column = [&](std::string_view n) -> std::size_t {
+        const ColumnDef* c = def->findColumn(n);
+        if (!c)
+            pager_.damaged("the catalogue has no column " + std::string(n));
+        return static_cast<std::size_t>(c - def->columns.data());
+    };
+    const std::size_t id = column("Id"), parent = column("ParentId"), name = column("Name"), type = column("Type"),
+                      flags = column("Flags");
+
+    TableCursor cursor(shared_from_this(), def);
+    Value v;
+    const auto integer = [&](std::size_t col) -> std::int64_t {
+        cursor.readValue(col, v);
+        return v.kind() == Value::Kind::Integer ? v.asInteger() : 0;
+    };
+    for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
+        if (integer(type) != kLocalTable)
+            continue;
+        CatalogEntry e;
+        e.id = static_cast<std::uint32_t>(integer(id));
+        e.parentId = static_cast<std::uint32_t>(integer(parent));
+        e.flags = static_cast<std::uint32_t>(integer(flags));
+        cursor.readValue(name, v);
+        if (v.kind() != Value::Kind::Text)
+            continue;
+        e.name = v.text();
+        e.system = (e.flags & kSystemFlags) != 0 || startsWithMSys(e.name);
+        tables_.push_back(std::move(e));
+    }
+}
+
+std::vector<std::string> Database::tableNames(bool includeSystem) const {
+    std::vector<std::string> names;
+    for (const auto& t : tables_)
+        if (includeSystem || !t.system)
+            names.push_back(t.name);
+    return names;
+}
+
+const CatalogEntry* Database::findTable(std::string_view name) const {
+    for (const auto& t : tables_)
+        if (equalsIgnoreCase(t.name, name))
+            return &t;
+    return nullptr;
+}
+
+std::shared_ptr<const TableDef> Database::tableDef(std::string_view name) const {
+    const CatalogEntry* entry = findTable(name);
+    if (!entry)
+        throw Error(TableNotFound, "The database '" + pager_.name() + "' has no table '" + std::string(name) + "'.");
+    return std::make_shared<const TableDef>(readTableDef(pager_, jet3(), entry->definitionPage(), text_));
+}
+
+}  // namespace jet

@@ -1,0 +1,64 @@
+#pragma once
+// An Access database opened for reading: Jet 3 (.mdb of Access 97), Jet 4
+// (Access 2000-2003), ACE (.accdb) and workgroup files. Opening reads the
+// header page and the catalogue (MSysObjects); it never writes to the file and
+// never creates a lock file.
+#include "jet/DatabaseHeader.h"
+#include "jet/Pager.h"
+#include "jet/TableDef.h"
+#include "jet/Text.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace jet {
+
+// One table of the catalogue.
+struct CatalogEntry {
+    std::string name;
+    std::uint32_t id = 0;
+    std::uint32_t parentId = 0;
+    std::uint32_t flags = 0;
+    bool system = false;  // MSys* tables and tables Jet flags as system objects
+
+    std::uint32_t definitionPage() const { return id & 0x00FFFFFFu; }
+};
+
+class Database : public std::enable_shared_from_this<Database> {
+public:
+    // Throws Error: FileNotFound (3024) for a missing file, NotADatabase (3343)
+    // for a file that is not a database we can read or is damaged, DiskIo (3043).
+    static std::shared_ptr<Database> open(const std::string& path);
+    // The same for bytes in memory; `name` stands for the file in messages.
+    static std::shared_ptr<Database> openBytes(std::vector<std::uint8_t> bytes, std::string name = "(memory)");
+
+    const DatabaseHeader& header() const { return header_; }
+    const FileFormat& format() const { return header_.format; }
+    bool jet3() const { return header_.format.version == Version::Jet3; }
+    const std::string& name() const { return pager_.name(); }
+    const Pager& pager() const { return pager_; }
+    const CodePageDecoder& textDecoder() const { return text_; }
+
+    // Local tables in catalogue order, system tables included.
+    const std::vector<CatalogEntry>& tables() const { return tables_; }
+    std::vector<std::string> tableNames(bool includeSystem = false) const;
+    // The table with this name, letter case ignored; nullptr when none.
+    const CatalogEntry* findTable(std::string_view name) const;
+    // The definition of a table; Error TableNotFound (3078) when there is none.
+    std::shared_ptr<const TableDef> tableDef(std::string_view name) const;
+
+    Database(std::unique_ptr<PageSource> source, std::string name, const DatabaseHeader& header);
+
+private:
+    void readCatalogue();
+
+    DatabaseHeader header_;
+    Pager pager_;
+    CodePageDecoder text_;
+    std::vector<CatalogEntry> tables_;
+};
+
+}  // namespace jet

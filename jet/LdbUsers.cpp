@@ -1,0 +1,99 @@
+#include "jet/LdbUsers.h"
+
+#include "jet/Error.h"
+#include "jet/LdbCommitState.h"
+#include "jet/LockFile.h"
+#include "jet/LockFileProbe.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace jet {
+namespace {
+
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(const std::string& path) : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        if (fd_ < 0 && errno == ENOENT)
+            throw Error(FileNotFound, "Could not find file '" + path + "'.");
+        if (fd_ < 0)
+            throw Error(DiskIo, "Could not open file '" + path + "': " + std::strerror(errno) + ".");
+    }
+    ~ReadOnlyFile() { ::close(fd_); }
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    int fd() const { return fd_; }
+
+    // Up to `limit` bytes from the start; fewer only at the file's end.
+    std::vector<std::uint8_t> readUpTo(std::size_t limit) const {
+        std::vector<std::uint8_t> bytes(limit);
+        std::size_t got = 0;
+        while (got < limit) {
+            const ssize_t n = ::pread(fd_, bytes.data() + got, limit - got, static_cast<off_t>(got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throw Error(DiskIo, "Could not read file '" + path_ + "': " + std::strerror(errno) + ".");
+            if (n == 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        bytes.resize(got);
+        return bytes;
+    }
+
+private:
+    std::string path_;
+    int fd_;
+};
+
+std::vector<std::string> namesOf(const std::vector<LockSlot>& slots, auto&& selected) {
+    std::vector<std::string> names;
+    for (const LockSlot& slot : slots)
+        if (!slot.computerName.empty() && selected(slot.index))
+            names.push_back(slot.computerName);
+    return names;
+}
+
+}  // namespace
+
+std::vector<std::string> getLdbUsers(const std::string& path, int option) {
+    // Callers of the original library end the path with NULs; the path is what precedes them.
+    const std::string databasePath = path.substr(0, path.find('\0'));
+    if (option != LdbAllUsers && option != LdbConnectedUsers && option != LdbSuspectUsers)
+        throw Error(InvalidArgument, "Invalid lock file option " + std::to_string(option) +
+                                         " for '" + databasePath + "': use 1, 2 or 4.");
+    const std::string lockPath = lockFilePathFor(databasePath);
+    const ReadOnlyFile lockFile(lockPath);
+
+    switch (option) {
+    case LdbConnectedUsers: {
+        const HeldSlots held = heldUserLocks(lockFile.fd(), lockPath);
+        return namesOf(parseLockSlots(lockFile.readUpTo(kMaxLockFileSize)),
+                       [&](int slot) { return held.test(static_cast<std::size_t>(slot)); });
+    }
+    case LdbSuspectUsers: {
+        // Locks are tested before and after the header page is read, and a
+        // user counts as gone only if both tests find its lock free: a user
+        // that connects or leaves while a write is in progress is not taken
+        // for one that left mid-write.
+        const HeldSlots before = heldUserLocks(lockFile.fd(), lockPath);
+        const auto commits = readCommitValues(databasePath);
+        const HeldSlots held = before | heldUserLocks(lockFile.fd(), lockPath);
+        const auto slots = parseLockSlots(lockFile.readUpTo(kMaxLockFileSize));
+        if (!commits)
+            return {};
+        return namesOf(slots, [&](int slot) {
+            const auto i = static_cast<std::size_t>(slot);
+            return leftSuspect((*commits)[i], held.test(i));
+        });
+    }
+    default:
+        return namesOf(parseLockSlots(lockFile.readUpTo(kMaxLockFileSize)), [](int) { return true; });
+    }
+}
+
+}  // namespace jet

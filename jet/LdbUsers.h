@@ -1,0 +1,29 @@
+#pragma once
+// Who uses a Jet database, from its lock file: the operation the monitor asks
+// for with a database path and an option (all listed users, connected users,
+// users that left the database suspect). It only reads: it never creates,
+// changes or locks the database or its lock file.
+#include <string>
+#include <vector>
+
+namespace jet {
+
+enum LdbOption : int {
+    LdbAllUsers = 1,        // every slot that holds a computer name
+    LdbConnectedUsers = 2,  // slots whose user holds its user lock now
+    LdbSuspectUsers = 4,    // slots whose user left the database suspect
+};
+
+// The computer names (UTF-8, as written, blanks around them removed) of the
+// lock file slots that `option` selects, in slot order; a name appears once
+// per slot that holds it. The lock file is found with lockFilePathFor; the
+// path ends at its first NUL, if any.
+// Throws Error naming the file concerned: FileNotFound or DiskIo for the lock
+// file; for option 4 also FileNotFound, DiskIo or NotADatabase for the
+// database, whose header page it reads; InvalidArgument for another option.
+// POSIX rule to mind: closing any descriptor of a file drops the calling
+// process's own POSIX (non-OFD) locks on it, so a process that itself holds
+// user locks on this lock file as POSIX locks loses them by calling this.
+std::vector<std::string> getLdbUsers(const std::string& databasePath, int option);
+
+}  // namespace jet

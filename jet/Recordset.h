@@ -1,0 +1,67 @@
+#pragma once
+// A table opened as a record source for a bound data control: a current
+// record moved by MoveFirst/MoveNext/MovePrevious/MoveLast, with BOF and EOF
+// positions before the first and after the last record, fields by name, and
+// FindFirst. Errors are jet::Error with Jet's numbers: 3021 when there is no
+// current record (MoveFirst/MoveLast on an empty table, MoveNext at EOF,
+// MovePrevious at BOF, a field read with no current record), 3078 for a
+// missing table, 3265 for a missing field. Names are matched without regard to
+// letter case.
+#include "jet/Database.h"
+#include "jet/TableCursor.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace jet {
+
+class Recordset {
+public:
+    // Opens `table` and positions on its first record (BOF and EOF when empty).
+    Recordset(std::shared_ptr<const Database> db, std::string_view table);
+
+    void moveFirst();
+    void moveLast();
+    void moveNext();
+    void movePrevious();  // at the first record: moves to BOF without an error
+
+    bool bof() const { return position_ == Position::BeforeFirst || empty_; }
+    bool eof() const { return position_ == Position::AfterLast || empty_; }
+    bool hasCurrent() const { return position_ == Position::OnRecord; }
+    // The number of records in the table (counted once, then kept).
+    long recordCount();
+
+    const std::vector<ColumnDef>& fields() const { return table_->columns; }
+    std::size_t fieldIndex(std::string_view name) const;  // 3265 when missing
+    const Value& field(std::string_view name);
+    const Value& field(std::size_t index);
+
+    // Makes the first record whose field equals `sought` (text compared as Jet
+    // does, letter case ignored) current and returns true; when none does,
+    // leaves the current record as it was, sets noMatch() and returns false.
+    bool findFirst(std::string_view fieldName, const Value& sought);
+    bool noMatch() const { return noMatch_; }
+
+    // Where the current record is stored (3021 when there is none).
+    RowLocation location() const;
+    const TableDef& definition() const { return *table_; }
+    const std::string& tableName() const { return name_; }
+
+private:
+    enum class Position { BeforeFirst, OnRecord, AfterLast };
+    [[noreturn]] void noCurrentRecord() const;
+    void settle(bool onRecord, Position otherwise);
+
+    std::shared_ptr<const Database> db_;
+    std::shared_ptr<const TableDef> table_;
+    std::string name_;
+    TableCursor cursor_;
+    Position position_ = Position::BeforeFirst;
+    bool empty_ = false;
+    bool noMatch_ = false;
+    long count_ = -1;
+};
+
+}  // namespace jet

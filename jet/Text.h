@@ -1,0 +1,47 @@
+#pragma once
+// Text as Jet stores it, turned into UTF-8: 8-bit text in a Windows code page
+// (Jet 3), UCS-2 little endian or its compressed form (Jet 4 and ACE); and
+// comparison of text without regard to letter case, as Jet compares names
+// and text values.
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace jet {
+
+void appendUtf8(std::string& out, char32_t cp);
+
+// Appends the UTF-8 of Jet 4 text: UCS-2 little endian, or the compressed form
+// that starts with the bytes FF FE (one byte per character, a zero byte
+// switching between one- and two-byte characters). An odd trailing byte is
+// dropped; unpaired surrogates become U+FFFD.
+void appendUcs2Text(std::span<const std::uint8_t> bytes, std::string& out);
+
+// Converts 8-bit text of a Windows code page. Code page 1252 (and 0, which Jet
+// writes for it) is converted here; other code pages through iconv.
+class CodePageDecoder {
+public:
+    explicit CodePageDecoder(std::uint16_t codePage);
+    ~CodePageDecoder();
+    CodePageDecoder(const CodePageDecoder&) = delete;
+    CodePageDecoder& operator=(const CodePageDecoder&) = delete;
+
+    // Whether this code page can be converted at all.
+    bool supported() const { return builtin_ || converter_ != nullptr; }
+    std::uint16_t codePage() const { return codePage_; }
+    // Appends the UTF-8 of `bytes`; bytes the code page cannot convert become U+FFFD.
+    void append(std::span<const std::uint8_t> bytes, std::string& out) const;
+
+private:
+    std::uint16_t codePage_;
+    bool builtin_;
+    void* converter_ = nullptr;  // iconv_t
+};
+
+// Simple case folding of one character (Latin, Greek, Cyrillic letters).
+char32_t foldCase(char32_t cp);
+// Equality of two UTF-8 strings with letter case ignored.
+bool equalsIgnoreCase(std::string_view a, std::string_view b);
+
+}  // namespace jet

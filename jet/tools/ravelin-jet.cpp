@@ -1,0 +1,91 @@
+// ravelin-jet: reads Access databases without Access.
+//   ravelin-jet tables [--system] FILE   table names, one per line, catalogue order
+//   ravelin-jet export FILE TABLE        the table as CSV on stdout
+//   ravelin-jet info FILE                format, page size, code page, sort order, password
+// Errors go to stderr with exit code 1; usage errors exit with 2.
+#include "jet/CsvExport.h"
+#include "jet/Database.h"
+#include "jet/Error.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+int usage() {
+    std::cerr << "usage: ravelin-jet tables [--system] FILE\n"
+                 "       ravelin-jet export FILE TABLE\n"
+                 "       ravelin-jet info FILE\n";
+    return 2;
+}
+
+int tables(const std::vector<std::string>& args) {
+    bool system = false;
+    std::vector<std::string> files;
+    for (const auto& a : args) {
+        if (a == "--system")
+            system = true;
+        else if (a.starts_with("--"))
+            return usage();
+        else
+            files.push_back(a);
+    }
+    if (files.size() != 1)
+        return usage();
+    const auto db = jet::Database::open(files[0]);
+    for (const auto& name : db->tableNames(system))
+        std::cout << name << '\n';
+    return 0;
+}
+
+int exportTable(const std::vector<std::string>& args) {
+    if (args.size() != 2)
+        return usage();
+    const auto db = jet::Database::open(args[0]);
+    jet::exportCsv(db, args[1], std::cout);
+    std::cout.flush();
+    if (!std::cout)
+        throw jet::Error(jet::DiskIo, "Could not write the export of table '" + args[1] + "'.");
+    return 0;
+}
+
+int info(const std::vector<std::string>& args) {
+    if (args.size() != 1)
+        return usage();
+    const auto db = jet::Database::open(args[0]);
+    const auto& h = db->header();
+    std::cout << "format: " << jet::versionName(h.format.version) << (h.format.workgroup ? " workgroup" : "") << '\n'
+              << "page size: " << h.format.pageSize << '\n'
+              << "code page: " << h.codePage << '\n'
+              << "sort order: " << h.sortOrder << " (" << jet::sortOrderName(h.sortOrder) << ")\n"
+              << "password: " << (h.passwordSet ? "yes" : "no") << '\n';
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    if (argc < 2)
+        return usage();
+    const std::string command = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    try {
+        if (command == "tables")
+            return tables(args);
+        if (command == "export")
+            return exportTable(args);
+        if (command == "info")
+            return info(args);
+        return usage();
+    } catch (const jet::Error& e) {
+        std::cout.flush();
+        std::cerr << "ravelin-jet: " << e.description() << " (error " << e.number() << ")\n";
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "ravelin-jet: " << e.what() << '\n';
+        return 1;
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Shared helpers of the engine tests: paths of the real Access files, reading
+// a file's bytes, and walking every row of a table.
+#include "jet/Database.h"
+#include "jet/TableCursor.h"
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace jettest {
+
+inline std::string access(const std::string& file) { return std::string(RAVELIN_TESTDATA) + "/access/" + file; }
+inline std::string workgroup() { return std::string(RAVELIN_TESTDATA) + "/workgroup/system.mdw"; }
+
+inline std::vector<std::uint8_t> fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Every row of a table as values, in stored order.
+inline std::vector<std::vector<jet::Value>> allRows(const std::shared_ptr<jet::Database>& db, const std::string& table) {
+    jet::TableCursor cursor(db, db->tableDef(table));
+    std::vector<std::vector<jet::Value>> rows;
+    for (bool more = cursor.moveFirst(); more; more = cursor.moveNext())
+        rows.push_back(cursor.values());
+    return rows;
+}
+
+// Reads every row of every table (the work of the fuzz target and the damage tests).
+inline std::size_t readEverything(const std::shared_ptr<jet::Database>& db) {
+    std::size_t rows = 0;
+    for (const auto& t : db->tables()) {
+        jet::TableCursor cursor(db, db->tableDef(t.name));
+        for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
+            cursor.values();
+            ++rows;
+        }
+    }
+    return rows;
+}
+
+inline std::string text(const jet::Value& v) { return v.text(); }
+
+}  // namespace jettest

@@ -1,0 +1,132 @@
+// Lock file slots as Jet writes them: parsing, the bytes a client writes, and
+// the lock file's name beside a database.
+#include "LockFileTesting.h"
+
+#include "jet/LockFile.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace locktest;
+
+std::span<const std::uint8_t> view(const Bytes& b) { return {b.data(), b.size()}; }
+
+TEST(LockFileSlots, ReadsTheRealJetLockFile) {
+    // One slot: "CDU001", a NUL, blanks; "CONTOURCDU", NULs (testdata README).
+    const auto slots = jet::parseLockSlots(view(readBytes(kData + "/lockfiles/system.ldb")));
+    ASSERT_EQ(slots.size(), 1u);
+    EXPECT_EQ(slots[0].index, 0);
+    EXPECT_EQ(slots[0].computerName, "CDU001");
+    EXPECT_EQ(slots[0].securityName, "CONTOURCDU");
+}
+
+TEST(LockFileSlots, EncodesASlotByteForByteAsJetDid) {
+    EXPECT_EQ(jet::encodeLockSlot("CDU001", "CONTOURCDU"), readBytes(kData + "/lockfiles/system.ldb"));
+}
+
+TEST(LockFileSlots, EncodingCutsNamesSoTheirNulFits) {
+    const std::string longName(40, 'X');
+    const auto slot = jet::encodeLockSlot(longName, longName);
+    ASSERT_EQ(slot.size(), 64u);
+    EXPECT_EQ(slot[30], 'X');
+    EXPECT_EQ(slot[31], 0);
+    EXPECT_EQ(slot[63], 0);
+    const auto parsed = jet::parseLockSlots(view(slot));
+    ASSERT_EQ(parsed.size(), 1u);
+    EXPECT_EQ(parsed[0].computerName, std::string(31, 'X'));
+}
+
+TEST(LockFileSlots, PaddingWithBlanksOrNulsGivesTheSameNames) {
+    Bytes file = slotBytes("PC01", "ADMIN", ' ');
+    const Bytes nuls = slotBytes("PC02", "ADMIN", 0);
+    file.insert(file.end(), nuls.begin(), nuls.end());
+    const auto slots = jet::parseLockSlots(view(file));
+    ASSERT_EQ(slots.size(), 2u);
+    EXPECT_EQ(slots[0].computerName, "PC01");
+    EXPECT_EQ(slots[0].securityName, "ADMIN");
+    EXPECT_EQ(slots[1].computerName, "PC02");
+    EXPECT_EQ(slots[1].securityName, "ADMIN");
+}
+
+TEST(LockFileSlots, BlanksAroundANameAreTrimmedOnly) {
+    Bytes file = slotBytes("  PC 01  ", "  A B ");
+    const auto slots = jet::parseLockSlots(view(file));
+    ASSERT_EQ(slots.size(), 1u);
+    EXPECT_EQ(slots[0].computerName, "PC 01");
+    EXPECT_EQ(slots[0].securityName, "A B");
+}
+
+TEST(LockFileSlots, KeepsCaseAsWritten) {
+    const auto slots = jet::parseLockSlots(view(slotBytes("laptop-7", "jsmith")));
+    ASSERT_EQ(slots.size(), 1u);
+    EXPECT_EQ(slots[0].computerName, "laptop-7");
+    EXPECT_EQ(slots[0].securityName, "jsmith");
+}
+
+TEST(LockFileSlots, DecodesWindows1252Names) {
+    // 0xC9 is É, 0xD6 is Ö, 0x80 is the euro sign, 0x9A is š in Windows-1252.
+    const auto slots = jet::parseLockSlots(view(slotBytes("REN\xC9-\x80", "J\xD6RG\x9A")));
+    ASSERT_EQ(slots.size(), 1u);
+    EXPECT_EQ(slots[0].computerName, "REN\u00C9-\u20AC");
+    EXPECT_EQ(slots[0].securityName, "J\u00D6RG\u0161");
+}
+
+TEST(LockFileSlots, AFieldWithoutNulIsTakenWhole) {
+    Bytes file(64, 'A');
+    file[32] = 'B';
+    file[33] = 0;
+    const auto slots = jet::parseLockSlots(view(file));
+    ASSERT_EQ(slots.size(), 1u);
+    EXPECT_EQ(slots[0].computerName, std::string(32, 'A'));
+    EXPECT_EQ(slots[0].securityName, "B");
+}
+
+TEST(LockFileSlots, EmptySlotsKeepTheirPlace) {
+    Bytes file = slotBytes("PC00", "U");
+    file.resize(128, 0);  // slot 1 never written
+    const Bytes third = slotBytes("PC02", "U");
+    file.insert(file.end(), third.begin(), third.end());
+    const auto slots = jet::parseLockSlots(view(file));
+    ASSERT_EQ(slots.size(), 3u);
+    EXPECT_TRUE(slots[1].computerName.empty());
+    EXPECT_EQ(slots[2].index, 2);
+    EXPECT_EQ(slots[2].computerName, "PC02");
+}
+
+TEST(LockFileSlots, ReadsAtMost255Slots) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i)
+        names.push_back("PC" + std::to_string(i));
+    const auto slots = jet::parseLockSlots(view(lockFileOf(names)));
+    ASSERT_EQ(slots.size(), 255u);
+    EXPECT_EQ(slots.back().index, 254);
+    EXPECT_EQ(slots.back().computerName, "PC254");
+}
+
+TEST(LockFileSlots, AFileCutMidSlotKeepsWhatIsComplete) {
+    const Bytes full = lockFileOf({"PC0", "PC1", "PC2"});
+    // Cut inside slot 2's computer name: that slot is dropped.
+    auto slots = jet::parseLockSlots(view(Bytes(full.begin(), full.begin() + 128 + 20)));
+    ASSERT_EQ(slots.size(), 2u);
+    EXPECT_EQ(slots[1].computerName, "PC1");
+    // Cut inside slot 2's security name: the computer name stands.
+    slots = jet::parseLockSlots(view(Bytes(full.begin(), full.begin() + 128 + 34)));
+    ASSERT_EQ(slots.size(), 3u);
+    EXPECT_EQ(slots[2].computerName, "PC2");
+    EXPECT_EQ(slots[2].securityName, "Ad");
+    EXPECT_TRUE(jet::parseLockSlots({}).empty());
+}
+
+TEST(LockFilePath, ReplacesTheDatabaseExtension) {
+    EXPECT_EQ(jet::lockFilePathFor("/data/sales.mdb"), "/data/sales.ldb");
+    EXPECT_EQ(jet::lockFilePathFor("/data/SALES.MDE"), "/data/SALES.ldb");
+    EXPECT_EQ(jet::lockFilePathFor("/data/system.mdw"), "/data/system.ldb");
+    EXPECT_EQ(jet::lockFilePathFor("/data/orders.accdb"), "/data/orders.laccdb");
+    EXPECT_EQ(jet::lockFilePathFor("/data/orders.ACCDE"), "/data/orders.laccdb");
+    EXPECT_EQ(jet::lockFilePathFor("/data/v1.2/orders"), "/data/v1.2/orders.ldb");
+    EXPECT_EQ(jet::lockFilePathFor("/data/.hidden"), "/data/.hidden.ldb");
+    EXPECT_EQ(jet::lockFilePathFor("a.b.mdb"), "a.b.ldb");
+}
+
+}  // namespace

@@ -1,0 +1,35 @@
+// The second independent reader of the differential test: the npm package
+// mdb-reader, wrapped so that the comparison sees plain values only.
+//
+// openWithMdbReader(path) returns
+//   tableNames(includeSystem) -> [name]           in the reader's catalogue order
+//   table(name) -> { columns: [{name, type, scale, precision}], rows: [[value]] }
+// Values stay as mdb-reader gives them (null, string, number, boolean, bigint,
+// Date, Buffer, attachment arrays); the comparison rules decide what they mean.
+// table() throws when mdb-reader cannot read the table.
+import { readFileSync } from "node:fs";
+import MDBReader from "mdb-reader";
+
+export function openWithMdbReader(path) {
+    const reader = new MDBReader(readFileSync(path));
+    return {
+        tableNames(includeSystem) {
+            return reader.getTableNames({
+                normalTables: true,
+                systemTables: includeSystem,
+                linkedTables: false,
+            });
+        },
+        table(name) {
+            const table = reader.getTable(name);
+            const columns = table.getColumns().map((c) => ({
+                name: c.name,
+                type: c.type,
+                scale: c.scale,
+                precision: c.precision,
+            }));
+            const rows = table.getData().map((row) => columns.map((c) => row[c.name]));
+            return { columns, rows };
+        },
+    };
+}
