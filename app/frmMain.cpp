@@ -261,7 +261,7 @@ void frmMain::buildOptions() {
 }
 
 void frmMain::buildMenus() {
-    auto action = [this](QMenu* menu, const char* name, const char* caption, const QKeySequence& key = {}) {
+    auto action = [](QMenu* menu, const char* name, const char* caption, const QKeySequence& key = {}) {
         auto* a = named(menu->addAction(QString::fromLatin1(caption)), QString::fromLatin1(name));
         a->setShortcut(key);
         a->setShortcutContext(Qt::WindowShortcut);
