@@ -1,6 +1,18 @@
+#include "app/InstanceGuard.h"
+#include "app/frmMain.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Ravelin"));
+    InstanceGuard guard;
+    auto* window = new frmMain;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    if (!window->Form_Load(guard)) {
+        delete window;
+        return 0;
+    }
+    window->show();
+    return app.exec();
 }

@@ -1,0 +1,39 @@
+#include "app/InstanceGuard.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+QString InstanceGuard::defaultLockPath() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir(runtime).exists())
+        return runtime + QStringLiteral("/ravelin.lock");
+    return QDir::tempPath() + QStringLiteral("/ravelin-") + QString::number(::getuid()) +
+           QStringLiteral(".lock");
+}
+
+InstanceGuard::InstanceGuard(QString lockPath) : path_(std::move(lockPath)) {}
+
+InstanceGuard::~InstanceGuard() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool InstanceGuard::acquire() {
+    if (fd_ >= 0)
+        return true;
+    const int fd = ::open(QFile::encodeName(path_).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return true;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
+        ::close(fd);
+        return !held;
+    }
+    fd_ = fd;
+    return true;
+}

@@ -1,0 +1,34 @@
+#include "app/ProgramFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+QString programFolder() {
+    const QString home = qEnvironmentVariable("RAVELIN_HOME");
+    if (!home.isEmpty())
+        return QDir::cleanPath(home);
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    if (!exeDir.isEmpty() && ::access(QFile::encodeName(exeDir).constData(), W_OK) == 0)
+        return exeDir;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString folder = config + QStringLiteral("/ravelin");
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QString programFile(const QString& name) { return programFolder() + QChar('/') + name; }
+
+bool enterProgramFolder() { return QDir::setCurrent(programFolder()); }
+
+QString sharedFile(const QString& name) {
+    const QString beside = QCoreApplication::applicationDirPath() + QChar('/') + name;
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed =
+        QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("ravelin/") + name);
+    return installed.isEmpty() ? beside : installed;
+}

@@ -1,0 +1,19 @@
+#include "app/UserList.h"
+
+#include <QTreeWidget>
+
+namespace {
+constexpr int kKeyRole = Qt::UserRole + 1;
+}
+
+QTreeWidgetItem* addUserRow(QTreeWidget* list, const QString& key, const QString& text) {
+    auto* row = new QTreeWidgetItem(list, {text});
+    row->setData(0, kKeyRole, key);
+    return row;
+}
+
+QString rowKey(const QTreeWidgetItem* row) { return row->data(0, kKeyRole).toString(); }
+
+void setSubItem(QTreeWidgetItem* row, int index, const QString& text) { row->setText(index, text); }
+
+QString subItem(const QTreeWidgetItem* row, int index) { return row->text(index); }

@@ -1,0 +1,37 @@
+#include "app/basCDL.h"
+
+#include "app/AppError.h"
+#include "app/MessageBoxes.h"
+#include "app/OpenFileDialog.h"
+#include "app/Strings.h"
+
+namespace basCDL {
+
+QString ChooseOpenFile(QWidget* owner, const QString& filter, const QString& title,
+                       const QString& initialDir) {
+    try {
+        QString result;
+        raiseAsAppError([&] {
+            QString nulFilter = filter;
+            if (!nulFilter.endsWith(QChar('|')))
+                nulFilter += QChar('|');
+            nulFilter.replace(QChar('|'), QChar(0));
+            // The text's own terminating NUL is the second one of the pair.
+            nulFilter += QChar(0);
+
+            const auto buffer = openFileDialog().getOpenFileName({owner, nulFilter, title, initialDir});
+            if (!buffer)
+                return;
+            result = trimBlanks(*buffer);
+            if (result.endsWith(QChar(0)))
+                result.chop(1);
+        });
+        return result;
+    } catch (const AppError& e) {
+        msgBox(owner, e.description() + QStringLiteral(" [") + QString::number(e.number()) + QChar(']'),
+               MsgIcon::Critical);
+        return {};
+    }
+}
+
+}  // namespace basCDL

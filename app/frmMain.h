@@ -1,0 +1,188 @@
+#pragma once
+// The main window: the database path list, the user list and every command.
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+
+class IntervalTimer;
+class InstanceGuard;
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QScrollArea;
+class QSplitter;
+class QStatusBar;
+class QToolButton;
+class QTreeWidget;
+class frmData;
+class frmSettings;
+class frmTip;
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    frmMain();
+    ~frmMain() override;
+
+    // The program's one main window, while it exists.
+    static frmMain* instance();
+
+    // Start-up. Returns false when another instance is running: the user was
+    // told, nothing was read or written, and this instance must end.
+    bool Form_Load(InstanceGuard& guard);
+    // Shut-down; runs once, when the window closes.
+    void Form_Unload();
+
+    // Toolbar.
+    QScrollArea* pToolbarArea;
+    QWidget* pToolbar;
+    QToolButton* BtnAddDB;
+    QToolButton* BtnDelDB;
+    QToolButton* BtnPrint;
+    QToolButton* BtnSettg;
+    QToolButton* BtnSpellChk;
+    QToolButton* BtnCmdPrompt;
+    QToolButton* BtnHelp;
+
+    // Database path list.
+    QSplitter* panels;
+    QWidget* pLeft;
+    QLabel* pLfTopTop;
+    QListWidget* List1;
+
+    // User list.
+    QWidget* pRtTop;
+    QLabel* pRtTopTop;
+    QTreeWidget* lvUsers;
+
+    // Options.
+    QScrollArea* pRtBottomArea;
+    QWidget* pRtBottom;
+    QCheckBox* chkAutoMonitor;
+    QPushButton* btnLDBUsers;
+    QGroupBox* fMode;
+    std::array<QRadioButton*, 2> optMode;
+    QGroupBox* fLDB;
+    std::array<QRadioButton*, 3> optLDB;
+    QCheckBox* chkAllPossible;
+    QGroupBox* Frame1;
+    std::array<QLabel*, 2> lblSecurity;
+    QLineEdit* txtUserName;
+    QLineEdit* txtPassword;
+
+    IntervalTimer* Timer1;
+    QStatusBar* StatusBar1;
+    QLabel* StatusBar1Panel1;
+
+    // Menus.
+    QMenu* mnuFile;
+    QAction* mAddDB;
+    QAction* mDelDB;
+    QAction* mnuSep;
+    QAction* mPrint;
+    QAction* mnuSep1;
+    QAction* mnuExit;
+    QMenu* mnuOptions;
+    QAction* mnuUserDB;
+    QAction* mnuSep6;
+    QAction* mSettings;
+    QAction* mnuSep3;
+    QAction* mnuDisplayUsers;
+    QAction* mCmdPrompt;
+    QMenu* mnuHelp;
+    QAction* mHelp;
+    QAction* mnuSep4;
+    QAction* mWebSite;
+    QAction* mnuSep5;
+    QAction* mAbout;
+
+    // The lock-file option passed to the lock-file library: 1, 2 or 4.
+    short LDBOption = 2;
+
+    // The windows loaded with this one; referring to one loads it (hidden)
+    // when it is not loaded.
+    frmSettings* settings();
+    frmData* data();
+    // The tip window while it is loaded, else null.
+    frmTip* tip() const;
+
+    // The selected database path: the text of the status bar's first panel.
+    QString selectedDatabasePath() const;
+    void setSelectedDatabasePath(const QString& path);
+    // Index of the selected entry of List1, or -1.
+    int List1Index() const;
+    // Selects entry `index` of List1, as a click on it does.
+    void setList1Index(int index);
+    // Inserts `path` at its place in List1, sorted without regard to letter
+    // case; equal entries keep the order they came in.
+    void addDatabasePath(const QString& path);
+
+    // Heights of the two stored panels, in twips.
+    double panelHeightTwips(const QWidget* panel) const;
+    void setPanelHeightTwips(QWidget* panel, double twips);
+
+    // Sets the auto-monitoring interval: the timer's interval and the check
+    // box's caption, which shows `text` as the user typed it. Returns false
+    // (changing only the caption) when the timer refuses the interval.
+    bool setMonitorInterval(int ms, const QString& text);
+    void setMonitorCaption(const QString& text);
+
+    // Shows `message` in the tip window, loading it when it is not loaded.
+    void showTip(const QString& message);
+
+    // True while the display-users command runs.
+    bool refreshRunning() const { return refreshRunning_; }
+
+    void SaveDBs();
+    void OpenDBs();
+    void SavSettings();
+    void OpenSettings();
+    void EnDisRoster();
+    void EnDisMSDLL();
+    void ResolveUserNames();
+
+public slots:
+    void mAddDB_Click();
+    void mDelDB_Click();
+    void mnuExit_Click();
+    void mSettings_Click();
+    void mnuUserDB_Click();
+    void mnuDisplayUsers_Click();
+    void btnLDBUsers_Click();
+    void List1_Click();
+    void List1_DblClick();
+    void optMode_Click(int index);
+    void optLDB_Click(int index);
+    void chkAutoMonitor_Click();
+    void Timer1_Timer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildToolbar();
+    void buildMenus();
+    void buildPanels();
+    void buildOptions();
+    QWidget* buildListPanel();
+    QWidget* buildUserPanel();
+
+    bool CheckDBSelection();
+    void SetColumns();
+    void ShowLDBUsers();
+    void ShowRosterUsers();
+
+    QPointer<frmSettings> settings_;
+    QPointer<frmData> data_;
+    QPointer<frmTip> tip_;
+    bool loaded_ = false;
+    bool unloaded_ = false;
+    bool refreshRunning_ = false;
+};

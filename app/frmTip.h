@@ -1,0 +1,27 @@
+#pragma once
+// The self-closing notice shown while auto monitoring is on, instead of a
+// message box that would wait for someone to dismiss it. It closes itself
+// 4000 ms after it was loaded, however often its message changes meanwhile.
+#include <QWidget>
+
+class QLabel;
+class QTimer;
+
+class frmTip : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kLifetimeMs = 4000;
+
+    explicit frmTip(QWidget* owner);
+
+    QLabel* C1Elastic1;
+    QLabel* lbMsg;
+    QTimer* Timer1;
+
+    // Centres the window on its owner and shows it without taking the focus.
+    void showOverOwner();
+
+public slots:
+    // The timer's tick: unloads the window.
+    void Timer1_Timer();
+};

@@ -1,0 +1,152 @@
+#include "readers/ShowLDBUsers.h"
+
+#include "app/AppError.h"
+#include "app/MessageBoxes.h"
+#include "app/Strings.h"
+#include "app/UserList.h"
+#include "app/frmMain.h"
+#include "jet/LdbUsers.h"
+#include "jet/LockFile.h"
+#include "jet/LockFileLines.h"
+#include "jet/Windows1252.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QTreeWidget>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace readers {
+namespace {
+
+constexpr int kErrOverflow = 6;
+constexpr int kErrPathFileAccess = 75;
+
+LdbLibrary& library() {
+    static LdbLibrary lib;
+    return lib;
+}
+
+// Asks the lock-file library for the computer names; its failures pass on
+// unchanged.
+QStringList GetLDBUserList(const QByteArray& libraryPath, short option) {
+    if (library())
+        return library()(libraryPath, option);
+    QStringList names;
+    for (const std::string& name : jet::getLdbUsers(libraryPath.toStdString(), option))
+        names << QString::fromStdString(name);
+    return names;
+}
+
+// The lock file, open for reading only, closed on every way out.
+class LockFileReader {
+public:
+    explicit LockFileReader(const QString& path) : path_(path), name_(QFile::encodeName(path).toStdString()) {
+        fd_ = ::open(name_.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0)
+            throw AppError(kErrPathFileAccess, QStringLiteral("Ravelin"),
+                           QStringLiteral("Could not open the lock file '%1': %2.")
+                               .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        lines_.emplace([fd = fd_](void* p, std::size_t n) { return ::read(fd, p, n); });
+    }
+    ~LockFileReader() { ::close(fd_); }
+    LockFileReader(const LockFileReader&) = delete;
+    LockFileReader& operator=(const LockFileReader&) = delete;
+
+    // The next line, decoded from the ANSI code page; nothing at the end.
+    std::optional<QString> next() {
+        const auto bytes = lines_->next(name_);
+        if (!bytes)
+            return std::nullopt;
+        return QString::fromStdString(jet::windows1252ToUtf8(*bytes));
+    }
+
+private:
+    QString path_;
+    std::string name_;
+    int fd_ = -1;
+    std::optional<jet::LockFileLines> lines_;
+};
+
+}  // namespace
+
+void setLdbLibrary(LdbLibrary lib) { library() = std::move(lib); }
+
+QString lockFilePath(const QString& databasePath) {
+    return QString::fromStdString(jet::lockFilePathFor(databasePath.toStdString()));
+}
+
+QString ansiUpperCase(const QString& text) {
+    QString out = text;
+    for (QChar& c : out) {
+        const QChar upper = c.toUpper();
+        if (upper != c && jet::utf8ToWindows1252(QString(upper).toStdString()) != "?")
+            c = upper;
+    }
+    return out;
+}
+
+void ShowLDBUsers(frmMain& w) {
+    w.lvUsers->clear();
+    const QString databasePath = w.selectedDatabasePath();
+    const QString ldbPath = lockFilePath(databasePath);
+    const QByteArray libraryPath = QFile::encodeName(databasePath) + QByteArray(2, '\0');
+
+    const QFileInfo ldb(ldbPath);
+    if (!ldb.isFile() || ldb.isHidden()) {
+        if (w.chkAutoMonitor->isChecked())
+            w.showTip(QStringLiteral("Could not locate LDB file '") + ldbPath + QChar('.'));
+        else
+            msgBox(&w, QStringLiteral("Could not locate LDB file '") + ldbPath + QChar('\''),
+                   MsgIcon::Information, MsgButtons::Ok, QStringLiteral("LDB File Not Found"));
+        return;
+    }
+
+    QStringList names = GetLDBUserList(libraryPath, w.LDBOption);
+    {
+        LockFileReader lockFile(ldbPath);
+        QString computerName;
+        QString securityName;
+        bool computerNameTaken = false;
+        short rows = 0;
+        while (const auto raw = lockFile.next()) {
+            const QString line = ansiUpperCase(trimBlanks(*raw));
+            if (line.isEmpty())
+                continue;
+            if (!computerNameTaken) {
+                computerName = line;
+                computerNameTaken = true;
+            } else {
+                securityName = line;
+            }
+            if (computerName.isEmpty() || securityName.isEmpty())
+                continue;
+            const qsizetype found = names.indexOf(computerName);
+            if (found >= 0) {
+                if (rows == SHRT_MAX)
+                    throw AppError(kErrOverflow, QStringLiteral("Ravelin"), QStringLiteral("Overflow"));
+                ++rows;
+                QTreeWidgetItem* row = addUserRow(w.lvUsers, QStringLiteral("Key_") + QString::number(rows),
+                                                  computerName);
+                setSubItem(row, 1, securityName);
+                if (!w.chkAllPossible->isChecked())
+                    names[found] = QStringLiteral("USED");
+            }
+            computerName.clear();
+            securityName.clear();
+            computerNameTaken = false;
+        }
+    }
+    // The list is complete; a failure while resolving the names is ignored.
+    try {
+        w.ResolveUserNames();
+    } catch (...) {
+    }
+}
+
+}  // namespace readers

@@ -1,0 +1,173 @@
+// The database path list: ravelin.set, the sorted list, add and delete.
+#include "tests/support/MainWindowHarness.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList entries(const frmMain& w) {
+    QStringList out;
+    for (int i = 0; i < w.List1->count(); ++i)
+        out << w.List1->item(i)->text();
+    return out;
+}
+
+class PathList : public ::testing::Test, public MainWindowHarness {};
+
+TEST_F(PathList, CountLineDecidesHowManyEntriesAreRead) {
+    writeHomeFile("ravelin.set", "2\r\n/d/a.mdb\r\n/d/b.mdb\r\n/d/c.mdb\r\n");
+    ASSERT_TRUE(start());
+    EXPECT_EQ(entries(*window), QStringList({"/d/a.mdb", "/d/b.mdb"}));
+
+    stop();
+    writeHomeFile("ravelin.set", "3\r\n/d/a.mdb\r\n/d/b.mdb\r\n");
+    ASSERT_TRUE(start());
+    EXPECT_EQ(entries(*window), QStringList({"/d/a.mdb", "/d/b.mdb"}));
+
+    stop();
+    writeHomeFile("ravelin.set", "0\r\n/d/a.mdb\r\n");
+    ASSERT_TRUE(start());
+    EXPECT_EQ(window->List1->count(), 0);
+
+    stop();
+    writeHomeFile("ravelin.set", "two\r\n/d/a.mdb\r\n");
+    ASSERT_TRUE(start());
+    EXPECT_EQ(window->List1->count(), 0);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(PathList, MissingFileGivesAnEmptyListSilently) {
+    ASSERT_TRUE(start());
+    EXPECT_EQ(window->List1->count(), 0);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(PathList, EntriesAreShownSortedAndWrittenBackSortedWithCrLf) {
+    writeHomeFile("ravelin.set", "4\r\n/srv/Zeta.mdb\r\n/srv/alpha.mdb\r\n/srv/Beta.mde\r\n/srv/alpha.mdb\r\n");
+    ASSERT_TRUE(start());
+    EXPECT_EQ(entries(*window),
+              QStringList({"/srv/alpha.mdb", "/srv/alpha.mdb", "/srv/Beta.mde", "/srv/Zeta.mdb"}));
+    stop();
+    EXPECT_EQ(readHomeFile("ravelin.set"),
+              QByteArray("4\r\n/srv/alpha.mdb\r\n/srv/alpha.mdb\r\n/srv/Beta.mde\r\n/srv/Zeta.mdb\r\n"));
+}
+
+TEST_F(PathList, LinesEndedByLoneLineFeedsAreRead) {
+    writeHomeFile("ravelin.set", "2\n/d/b.mdb\n/d/a.mdb\n");
+    ASSERT_TRUE(start());
+    EXPECT_EQ(entries(*window), QStringList({"/d/a.mdb", "/d/b.mdb"}));
+}
+
+TEST_F(PathList, EightBitPathsRoundTripAsTheirBytes) {
+    const QByteArray name = QString::fromUtf8("/d/M\u00FCller.mdb").toLocal8Bit();
+    writeHomeFile("ravelin.set", "1\r\n" + name + "\r\n");
+    ASSERT_TRUE(start());
+    stop();
+    EXPECT_EQ(readHomeFile("ravelin.set"), "1\r\n" + name + "\r\n");
+}
+
+TEST_F(PathList, FailedWriteLeavesThePreviousFile) {
+    const QByteArray before = "1\r\n/d/old.mdb\r\n";
+    writeHomeFile("ravelin.set", before);
+    ASSERT_TRUE(start());
+    for (int i = 0; i < 40; ++i)
+        window->addDatabasePath(QStringLiteral("/some/rather/long/path/number/%1.mdb").arg(i));
+    {
+        const FileSizeLimit full(64);
+        window->SaveDBs();
+    }
+    EXPECT_EQ(readHomeFile("ravelin.set"), before);
+    const QStringList leftovers = QDir(home.path()).entryList({"ravelin.set?*"}, QDir::Files | QDir::Hidden);
+    EXPECT_TRUE(leftovers.isEmpty()) << leftovers.join(' ').toStdString();
+}
+
+TEST_F(PathList, AddingInsertsTheChosenPathAtItsSortedPlace) {
+    writeHomeFile("ravelin.set", "2\r\n/d/b.mdb\r\n/d/c.mdb\r\n");
+    ASSERT_TRUE(start());
+    window->setList1Index(1);
+    files.answers.push_back(QStringLiteral("  /d/A.mdb") + QChar(0) + QStringLiteral("   "));
+    window->mAddDB->trigger();
+    EXPECT_EQ(entries(*window), QStringList({"/d/A.mdb", "/d/b.mdb", "/d/c.mdb"}));
+    // Neither the selection nor the selected path moves to the new entry.
+    EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/c.mdb"));
+    EXPECT_EQ(window->List1->item(window->List1Index())->text(), QStringLiteral("/d/c.mdb"));
+
+    ASSERT_EQ(files.requests.size(), 1u);
+    EXPECT_EQ(files.requests[0].title, QStringLiteral("Choose Database File Path"));
+    EXPECT_EQ(files.requests[0].filter, QStringLiteral("Microsoft Database Files (*.mdb;*.mde)") + QChar(0) +
+                                            QStringLiteral("*.mdb;*.mde") + QChar(0) + QChar(0));
+    EXPECT_TRUE(files.requests[0].initialDir.isEmpty());
+    EXPECT_EQ(files.requests[0].owner, window.get());
+}
+
+TEST_F(PathList, TheSamePathAddedTwiceIsListedAndWrittenTwice) {
+    ASSERT_TRUE(start());
+    files.answers = {QStringLiteral("/d/x.mdb"), QStringLiteral("/d/x.mdb")};
+    window->mAddDB_Click();
+    window->mAddDB_Click();
+    ASSERT_TRUE(restart());
+    EXPECT_EQ(entries(*window), QStringList({"/d/x.mdb", "/d/x.mdb"}));
+}
+
+TEST_F(PathList, CancellingTheChooserAddsNothing) {
+    ASSERT_TRUE(start());
+    files.answers.push_back(std::nullopt);
+    window->mAddDB_Click();
+    EXPECT_EQ(window->List1->count(), 0);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(PathList, DeletingAsksFirstAndKeepsTheEntryOnNo) {
+    writeHomeFile("ravelin.set", "2\r\n/d/a.mdb\r\n/d/b.mdb\r\n");
+    ASSERT_TRUE(start());
+    window->setList1Index(1);
+    boxes.answers.push_back(MsgAnswer::No);
+    window->mDelDB->trigger();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("Are you sure you want to delete the database path?"));
+    EXPECT_EQ(boxes.last().title, QStringLiteral("Delete Database Path"));
+    EXPECT_EQ(boxes.last().icon, MsgIcon::Question);
+    EXPECT_EQ(boxes.last().buttons, MsgButtons::YesNo);
+    EXPECT_EQ(entries(*window), QStringList({"/d/a.mdb", "/d/b.mdb"}));
+}
+
+TEST_F(PathList, DeletingTheSelectedEntryKeepsItsPathShownAndSelectsNothing) {
+    writeHomeFile("ravelin.set", "3\r\n/d/a.mdb\r\n/d/b.mdb\r\n/d/c.mdb\r\n");
+    ASSERT_TRUE(start());
+    window->setList1Index(1);
+    ASSERT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/b.mdb"));
+    window->mDelDB_Click();
+    EXPECT_EQ(entries(*window), QStringList({"/d/a.mdb", "/d/c.mdb"}));
+    EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/b.mdb"));
+    EXPECT_EQ(window->List1Index(), -1);
+
+    // With nothing selected the next delete warns and selects the first entry.
+    window->mDelDB_Click();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("You must select a database item before deleting it from the list."));
+    EXPECT_EQ(boxes.last().title, QStringLiteral("No Database Selected"));
+    EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
+    EXPECT_EQ(entries(*window), QStringList({"/d/a.mdb", "/d/c.mdb"}));
+    EXPECT_EQ(window->List1Index(), 0);
+    EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/a.mdb"));
+}
+
+TEST_F(PathList, DeletingFromAnEmptyListDoesNothing) {
+    ASSERT_TRUE(start());
+    window->mDelDB_Click();
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(PathList, ExitWritesTheListBack) {
+    writeHomeFile("ravelin.set", "3\r\n/p/c.mdb\r\n/p/A.mdb\r\n/p/b.mdb\r\n");
+    ASSERT_TRUE(start());
+    window->mnuExit->trigger();
+    EXPECT_EQ(readHomeFile("ravelin.set"), QByteArray("3\r\n/p/A.mdb\r\n/p/b.mdb\r\n/p/c.mdb\r\n"));
+}
+
+}  // namespace

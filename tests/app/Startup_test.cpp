@@ -1,0 +1,140 @@
+// Start-up and shut-down: their order, and the single instance.
+#include "app/IntervalTimer.h"
+#include "app/ProgramFolder.h"
+#include "settings/frmSettings.h"
+#include "tests/support/MainWindowHarness.h"
+#include "tests/support/SettingsLines.h"
+#include "usernames/frmData.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+class Startup : public ::testing::Test, public MainWindowHarness {};
+
+TEST_F(Startup, WithoutFilesTheWindowHasItsDesignState) {
+    ASSERT_TRUE(start());
+    EXPECT_TRUE(window->optMode[0]->isChecked());
+    EXPECT_EQ(window->lvUsers->columnCount(), 7);
+    EXPECT_FALSE(window->optLDB[0]->isEnabled());
+    EXPECT_EQ(window->LDBOption, 2);
+    EXPECT_FALSE(window->Timer1->enabled());
+    EXPECT_EQ(window->Timer1->interval(), 60000);
+    EXPECT_EQ(window->settings()->txtWorkgroup->text(), QStringLiteral("C:\\Windows\\System32\\System.mdw"));
+    EXPECT_EQ(window->settings()->txtDB->text(), home.path() + QStringLiteral("/compnamedb.mdb"));
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(Startup, StepsRunInTheirOrder) {
+    writeHomeFile("ravelin.set", "2\r\n/d/second.mdb\r\n/d/first.mdb\r\n");
+    writeHomeFile("settings.set", SettingsLines().set(10, "1").set(12, "1").set(14, "/elsewhere/compnamedb.mdb").bytes());
+    ASSERT_TRUE(start());
+    // The columns were laid out before the settings switched the read mode.
+    EXPECT_EQ(window->lvUsers->columnCount(), 5);
+    // The path list was read before the settings selected its first entry.
+    EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/first.mdb"));
+    EXPECT_TRUE(window->Timer1->enabled());
+    // The settings window was loaded before the settings file overwrote its default.
+    EXPECT_EQ(window->settings()->txtDB->text(), QStringLiteral("/elsewhere/compnamedb.mdb"));
+    EXPECT_FALSE(window->settings()->isVisible());
+    EXPECT_FALSE(window->data()->isVisible());
+    EXPECT_EQ(QDir::currentPath(), QDir(home.path()).canonicalPath());
+}
+
+TEST_F(Startup, LockFileOptionIsTwoWhateverWasChosenBefore) {
+    ASSERT_TRUE(start());
+    window->optMode[1]->click();
+    window->optLDB[2]->click();
+    ASSERT_EQ(window->LDBOption, 4);
+    ASSERT_TRUE(restart());
+    EXPECT_EQ(window->LDBOption, 2);
+    EXPECT_TRUE(window->optLDB[1]->isChecked());
+}
+
+TEST_F(Startup, ShutDownWritesEveryFileAndUnloadsTheSettingsWindow) {
+    ASSERT_TRUE(start());
+    QPointer<frmSettings> settingsWindow = window->settings();
+    window->close();
+    EXPECT_TRUE(QFileInfo::exists(homeFile("ravelin.set")));
+    EXPECT_TRUE(QFileInfo::exists(homeFile("settings.set")));
+    EXPECT_TRUE(QFileInfo::exists(homeFile("usernames.set")));
+    EXPECT_TRUE(settingsWindow.isNull());
+}
+
+TEST_F(Startup, ASecondInstanceWarnsAndEndsWithoutTouchingAnyFile) {
+    InstanceGuard running(lockPath());
+    ASSERT_TRUE(running.acquire());
+    writeHomeFile("ravelin.set", "1\r\n/d/a.mdb\r\n");
+    const QStringList before = QDir(home.path()).entryList(QDir::Files);
+
+    EXPECT_FALSE(start());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("The Ravelin program is already running"));
+    EXPECT_EQ(boxes.last().title, QStringLiteral("Program Already Running"));
+    EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
+    EXPECT_EQ(boxes.last().buttons, MsgButtons::Ok);
+    EXPECT_EQ(window->List1->count(), 0);
+    window->close();
+    window.reset();
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), before);
+    EXPECT_EQ(readHomeFile("ravelin.set"), QByteArray("1\r\n/d/a.mdb\r\n"));
+}
+
+// Runs `body` in a child process and returns how it ended.
+template <typename Body>
+pid_t inChild(Body body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        body();
+        _exit(0);
+    }
+    return pid;
+}
+
+TEST_F(Startup, ALockLeftByACrashedInstanceDoesNotBlockTheNext) {
+    const std::string path = lockPath().toStdString();
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = inChild([&] {
+        InstanceGuard g(QString::fromStdString(path));
+        const char ok = g.acquire() ? '1' : '0';
+        (void)!write(ready[1], &ok, 1);
+        pause();  // holds the lock until killed
+    });
+    char ok = 0;
+    ASSERT_EQ(read(ready[0], &ok, 1), 1);
+    ASSERT_EQ(ok, '1');
+    {
+        InstanceGuard second(lockPath());
+        EXPECT_FALSE(second.acquire()) << "a live instance must block a second one";
+    }
+    kill(holder, SIGKILL);
+    int status = 0;
+    waitpid(holder, &status, 0);
+    EXPECT_TRUE(QFileInfo::exists(lockPath()));
+    InstanceGuard next(lockPath());
+    EXPECT_TRUE(next.acquire());
+}
+
+TEST_F(Startup, ProgramFolderComesFromTheEnvironmentFirst) {
+    EXPECT_EQ(programFolder(), QDir::cleanPath(home.path()));
+    EXPECT_EQ(programFile(QStringLiteral("ravelin.set")), QDir::cleanPath(home.path()) + "/ravelin.set");
+    qunsetenv("RAVELIN_HOME");
+    // The tests' own folder is writable, so it is the program's folder.
+    EXPECT_EQ(programFolder(), QCoreApplication::applicationDirPath());
+    qputenv("RAVELIN_HOME", QFile::encodeName(home.path()));
+}
+
+}  // namespace

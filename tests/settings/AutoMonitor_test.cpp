@@ -1,0 +1,99 @@
+// Auto monitoring: the check box, the timer, and refreshes that overlap.
+#include "app/IntervalTimer.h"
+#include "settings/frmSettings.h"
+#include "tests/support/MainWindowHarness.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kNoSelection = QStringLiteral("You must select a database");
+
+class AutoMonitor : public ::testing::Test, public MainWindowHarness {
+protected:
+    void SetUp() override { ASSERT_TRUE(start()); }
+};
+
+TEST_F(AutoMonitor, CheckingStartsTheTimerWithoutRefreshingAtOnce) {
+    EXPECT_FALSE(window->Timer1->enabled());
+    window->chkAutoMonitor->click();
+    EXPECT_TRUE(window->Timer1->enabled());
+    EXPECT_TRUE(window->Timer1->isRunning());
+    EXPECT_GT(window->Timer1->remainingTime(), 50000);
+    EXPECT_TRUE(boxes.shown.empty());
+
+    window->lvUsers->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("PC01")}));
+    window->chkAutoMonitor->click();
+    EXPECT_FALSE(window->Timer1->enabled());
+    EXPECT_FALSE(window->Timer1->isRunning());
+    EXPECT_EQ(window->lvUsers->topLevelItemCount(), 1);
+}
+
+TEST_F(AutoMonitor, EachTickRunsTheDisplayUsersCommand) {
+    window->setMonitorInterval(20, QStringLiteral("20"));
+    window->chkAutoMonitor->setChecked(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return boxes.shown.size() >= 2; }, 5000));
+    window->chkAutoMonitor->setChecked(false);
+    for (const auto& b : boxes.shown)
+        EXPECT_EQ(b.request.text, kNoSelection);
+}
+
+TEST_F(AutoMonitor, ATickDuringARunningRefreshDoesNotStartAnother) {
+    int nestedTicks = 0;
+    boxes.whileOpen = [&] {
+        // The box is open inside a refresh; the timer falls due meanwhile.
+        ++nestedTicks;
+        if (nestedTicks <= 3)
+            window->Timer1_Timer();
+    };
+    window->Timer1_Timer();
+    EXPECT_EQ(nestedTicks, 1);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    // Once the refresh has ended, the next tick refreshes again.
+    window->Timer1_Timer();
+    EXPECT_EQ(boxes.shown.size(), 2u);
+}
+
+TEST_F(AutoMonitor, ChangingTheIntervalWhileRunningKeepsMonitoring) {
+    window->chkAutoMonitor->setChecked(true);
+    frmSettings* s = window->settings();
+    s->show();
+    s->txtTSpeed->setText(QStringLiteral("5000"));
+    s->btnClose->click();
+    EXPECT_EQ(window->chkAutoMonitor->text(), QStringLiteral("Auto Monitoring (Every 5000 miliseconds)"));
+    EXPECT_EQ(window->Timer1->interval(), 5000);
+    EXPECT_TRUE(window->chkAutoMonitor->isChecked());
+    EXPECT_TRUE(window->Timer1->isRunning());
+    EXPECT_LE(window->Timer1->remainingTime(), 5000);
+}
+
+TEST_F(AutoMonitor, OnlyTheStartUpFlagSurvivesARestart) {
+    window->chkAutoMonitor->setChecked(true);
+    ASSERT_TRUE(restart());
+    EXPECT_FALSE(window->chkAutoMonitor->isChecked());
+    EXPECT_FALSE(window->Timer1->enabled());
+
+    window->settings()->chkAutoMon->setChecked(true);
+    ASSERT_TRUE(restart());
+    EXPECT_TRUE(window->chkAutoMonitor->isChecked());
+    EXPECT_TRUE(window->Timer1->isRunning());
+}
+
+TEST(IntervalTimer, AZeroIntervalNeverTicks) {
+    IntervalTimer t(nullptr, 0, true);
+    EXPECT_TRUE(t.enabled());
+    EXPECT_FALSE(t.isRunning());
+    EXPECT_FALSE(t.setInterval(65536));
+    EXPECT_FALSE(t.setInterval(-1));
+    EXPECT_EQ(t.interval(), 0);
+    EXPECT_TRUE(t.setInterval(65535));
+    EXPECT_TRUE(t.isRunning());
+}
+
+}  // namespace
