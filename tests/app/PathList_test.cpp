@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -163,10 +164,15 @@ TEST_F(PathList, DeletingFromAnEmptyListDoesNothing) {
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(PathList, ExitWritesTheListBack) {
+TEST_F(PathList, ControlF4ExitsAndWritesTheListBackSorted) {
     writeHomeFile("ravelin.set", "3\r\n/p/c.mdb\r\n/p/A.mdb\r\n/p/b.mdb\r\n");
     ASSERT_TRUE(start());
-    window->mnuExit->trigger();
+    EXPECT_EQ(entries(*window), QStringList({"/p/A.mdb", "/p/b.mdb", "/p/c.mdb"}));
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_F4, Qt::ControlModifier);
+    EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(readHomeFile("ravelin.set"), QByteArray("3\r\n/p/A.mdb\r\n/p/b.mdb\r\n/p/c.mdb\r\n"));
 }
 
