@@ -15,6 +15,7 @@ enum ErrorNumber : int {
     FieldNotFound = 3265,
     NotADatabase = 3343,
     DiskIo = 3043,  // the file could not be read or written
+    IndexNotFound = 3800,
 };
 
 class Error : public std::runtime_error {

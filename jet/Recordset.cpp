@@ -1,6 +1,7 @@
 #include "jet/Recordset.h"
 
 #include "jet/Error.h"
+#include "jet/IndexSeek.h"
 
 namespace jet {
 
@@ -91,13 +92,29 @@ bool Recordset::findFirst(std::string_view fieldName, const Value& sought) {
     const std::size_t index = fieldIndex(fieldName);
     TableCursor scan(db_, table_);
     Value v;
+    const auto found = [&] {
+        settle(cursor_.moveTo(scan.location()), Position::AfterLast);
+        noMatch_ = false;
+        return true;
+    };
+    // Through an index when one can answer: its candidates hold every equal
+    // row, and the first of them in table order that really is equal is the
+    // row the scan below would stop at.
+    if (const auto candidates = indexCandidates(db_, table_, index, sought)) {
+        for (const RowLocation at : *candidates) {
+            if (!scan.moveTo(at))
+                continue;
+            scan.readValue(index, v);
+            if (jetEquals(v, sought))
+                return found();
+        }
+        noMatch_ = true;
+        return false;
+    }
     for (bool more = scan.moveFirst(); more; more = scan.moveNext()) {
         scan.readValue(index, v);
-        if (jetEquals(v, sought)) {
-            settle(cursor_.moveTo(scan.location()), Position::AfterLast);
-            noMatch_ = false;
-            return true;
-        }
+        if (jetEquals(v, sought))
+            return found();
     }
     noMatch_ = true;
     return false;

@@ -111,8 +111,8 @@ TableDef readTableDef(const Pager& pager, bool jet3, std::uint32_t page, const C
         if (jet3) {
             c.number = b.u16(at + 1);
             c.varIndex = b.u16(at + 3);
-            c.sortOrder = b.u16(at + 7);
-            c.codePage = b.u16(at + 9);
+            c.sortOrder = b.u16(at + 9);
+            c.codePage = b.u16(at + 11);
             c.precision = b.u8(at + 9);
             c.scale = b.u8(at + 10);
             c.flags = b.u8(at + 13);
@@ -124,6 +124,7 @@ TableDef readTableDef(const Pager& pager, bool jet3, std::uint32_t page, const C
             c.precision = b.u8(at + 11);
             c.scale = b.u8(at + 12);
             c.sortOrder = b.u16(at + 11);
+            c.sortOrderVersion = b.u8(at + 14);
             c.complexId = b.u32(at + 11);
             c.flags = b.u8(at + 15);
             c.compressedUnicode = b.u8(at + 16) & 0x01;

@@ -21,7 +21,8 @@ struct ColumnDef {
     std::uint8_t flags = 0;
     std::uint8_t precision = 0;     // Decimal
     std::uint8_t scale = 0;         // Decimal
-    std::uint16_t sortOrder = 0;    // text
+    std::uint16_t sortOrder = 0;    // text: locale of the collating order (1033 General)
+    std::uint8_t sortOrderVersion = 0;  // Jet 4/ACE text: 0 the original General, 1 the 2010 one
     std::uint16_t codePage = 0;     // Jet 3 text
     bool compressedUnicode = false; // Jet 4 text may be stored compressed
     std::uint32_t complexId = 0;    // .accdb complex columns

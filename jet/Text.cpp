@@ -154,8 +154,10 @@ char32_t foldCase(char32_t c) {
     if (c >= 0xC0 && c <= 0xDE && c != 0xD7)
         return c + 32;
     if (c >= 0x100 && c <= 0x17F) {
+        // U+0130 (I with dot above) has no simple case folding: it is not 'i',
+        // as Jet's General order also keeps it apart from 'i'.
         if (c == 0x130)
-            return 'i';
+            return c;
         if (c == 0x178)
             return 0xFF;
         const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
