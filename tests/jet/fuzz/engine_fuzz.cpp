@@ -1,8 +1,10 @@
-// The database engine under libFuzzer: the input is opened as a database file
-// and every row of every table is read. Any jet::Error is a fine answer;
+// The database engine under libFuzzer: the input is opened as a database file,
+// every row of every table is read, and every index tree is walked and looked
+// up in by the keys it holds. Any jet::Error is a fine answer;
 // crashes, hangs, sanitizer reports and huge allocations are not.
 #include "jet/Database.h"
 #include "jet/Error.h"
+#include "jet/Index.h"
 #include "jet/TableCursor.h"
 
 #include <cstddef>
@@ -22,6 +24,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     cursor.location();
             } catch (const jet::Error&) {
                 // A damaged table; the others may still be readable.
+            }
+            try {
+                const auto def = db->tableDef(t.name);
+                for (std::size_t n = 0; n < def->indexes.size(); ++n) {
+                    try {
+                        const jet::Index index(db, def, n);
+                        std::vector<std::vector<std::uint8_t>> keys;
+                        index.forEachEntry([&](const jet::IndexEntry& e) {
+                            if (keys.size() < 8)
+                                keys.emplace_back(e.key().begin(), e.key().end());
+                            return true;
+                        });
+                        for (const auto& k : keys)
+                            index.findPrefix(k);
+                    } catch (const jet::Error&) {
+                    }
+                }
+            } catch (const jet::Error&) {
             }
         }
     } catch (const jet::Error&) {
