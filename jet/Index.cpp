@@ -11,15 +11,6 @@ namespace {
 // Jet's trees stay a few levels deep; anything deeper is a damaged file.
 constexpr int kMaxDepth = 24;
 
-// <0, 0 or >0 as `entry` sorts below `prefix`, begins with it, or sorts above it.
-int comparePrefix(std::span<const std::uint8_t> entry, std::span<const std::uint8_t> prefix) {
-    const std::size_t n = std::min(entry.size(), prefix.size());
-    for (std::size_t i = 0; i < n; ++i)
-        if (entry[i] != prefix[i])
-            return entry[i] < prefix[i] ? -1 : 1;
-    return entry.size() < prefix.size() ? -1 : 0;
-}
-
 const LogicalIndex& named(const Database& db, const TableDef& table, std::string_view name) {
     for (const auto& index : table.indexes)
         if (equalsIgnoreCase(index.name, name))
@@ -52,7 +43,21 @@ Index Index::primaryKey(std::shared_ptr<const Database> db, std::shared_ptr<cons
                                    "' has no primary key.");
 }
 
-IndexPage Index::page(std::uint32_t number) const { return IndexPage(db_->pager(), db_->jet3(), number, table_->page); }
+std::shared_ptr<const IndexPage> Index::page(std::uint32_t number) const {
+    constexpr std::size_t kKept = 4;
+    for (auto it = recent_.begin(); it != recent_.end(); ++it)
+        if ((*it)->number() == number) {
+            auto found = *it;
+            recent_.erase(it);
+            recent_.push_back(found);
+            return found;
+        }
+    auto parsed = std::make_shared<const IndexPage>(db_->pager(), db_->jet3(), number, table_->page);
+    if (recent_.size() == kKept)
+        recent_.erase(recent_.begin());
+    recent_.push_back(parsed);
+    return parsed;
+}
 
 std::uint32_t Index::descend(std::span<const std::uint8_t> prefix) const {
     std::uint32_t number = real_->firstPage;
@@ -64,36 +69,38 @@ std::uint32_t Index::descend(std::span<const std::uint8_t> prefix) const {
             db_->pager().damaged("the index '" + logical_->name + "' is more than " + std::to_string(kMaxDepth) +
                                  " levels deep");
         path.push_back(number);
-        const IndexPage p = page(number);
+        const auto kept = page(number);
+        const IndexPage& p = *kept;
         if (p.leaf())
             return number;
-        if (p.entries().empty())
+        if (p.size() == 0)
             db_->pager().damaged("index page " + std::to_string(number) + " has no entries");
         // Each entry holds the last entry of its child; the tail page, when
         // there is one, holds what comes after the last child.
-        const auto& entries = p.entries();
-        const auto at = std::find_if(entries.begin(), entries.end(),
-                                     [&](const IndexEntry& e) { return comparePrefix(e.bytes, prefix) >= 0; });
-        number = at != entries.end() ? at->child : p.tail() != 0 ? p.tail() : entries.back().child;
+        const std::size_t n = p.lowerBound(prefix);
+        number = n < p.size() ? p.child(n) : p.tail() != 0 ? p.tail() : p.child(p.size() - 1);
     }
 }
 
-void Index::walkLeaves(std::uint32_t first, const std::function<bool(const IndexEntry&)>& visit) const {
+void Index::walkLeaves(std::uint32_t first, std::span<const std::uint8_t> from,
+                       const std::function<bool(const IndexPage&, std::size_t)>& visit) const {
     std::unordered_set<std::uint32_t> seen;
     std::uint32_t before = 0;
     for (std::uint32_t number = first; number != 0;) {
         if (!seen.insert(number).second)
             db_->pager().damaged("the leaves of the index '" + logical_->name + "' run in a circle at page " +
                                  std::to_string(number));
-        const IndexPage p = page(number);
+        const auto kept = page(number);
+        const IndexPage& p = *kept;
         if (!p.leaf())
             db_->pager().damaged("the leaves of the index '" + logical_->name + "' lead to page " +
                                  std::to_string(number) + ", which is no leaf");
         if (before != 0 && p.previous() != before)
             db_->pager().damaged("index page " + std::to_string(number) + " does not link back to page " +
                                  std::to_string(before));
-        for (const auto& e : p.entries())
-            if (!visit(e))
+        // On the first leaf, entries below `from` are passed over by halving.
+        for (std::size_t n = before == 0 && !from.empty() ? p.lowerBound(from) : 0; n < p.size(); ++n)
+            if (!visit(p, n))
                 return;
         before = number;
         number = p.next();
@@ -101,7 +108,7 @@ void Index::walkLeaves(std::uint32_t first, const std::function<bool(const Index
 }
 
 void Index::forEachEntry(const std::function<bool(const IndexEntry&)>& visit) const {
-    walkLeaves(descend({}), visit);
+    walkLeaves(descend({}), {}, [&](const IndexPage& p, std::size_t n) { return visit(p.entry(n)); });
 }
 
 bool Index::tryKey(std::span<const Value> values, std::vector<std::uint8_t>& key, std::string& why) const {
@@ -128,10 +135,10 @@ std::vector<std::uint8_t> Index::key(std::span<const Value> values) const {
 
 std::vector<RowLocation> Index::findPrefix(std::span<const std::uint8_t> prefix) const {
     std::vector<RowLocation> rows;
-    walkLeaves(descend(prefix), [&](const IndexEntry& e) {
-        const int c = comparePrefix(e.bytes, prefix);
+    walkLeaves(descend(prefix), prefix, [&](const IndexPage& p, std::size_t n) {
+        const int c = p.compare(n, prefix);
         if (c == 0)
-            rows.push_back(e.row);
+            rows.push_back(p.row(n));
         return c <= 0;
     });
     return rows;

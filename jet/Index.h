@@ -49,11 +49,14 @@ public:
 
 private:
     Index(std::shared_ptr<const Database> db, std::shared_ptr<const TableDef> table, const LogicalIndex& logical);
-    IndexPage page(std::uint32_t number) const;
+    // The page, parsed; the last few stay parsed, as lookups pass the same root again and again.
+    std::shared_ptr<const IndexPage> page(std::uint32_t number) const;
     // The leaf where entries not below `prefix` begin (the first leaf for an empty prefix).
     std::uint32_t descend(std::span<const std::uint8_t> prefix) const;
-    // Walks leaves from `first` along their next links.
-    void walkLeaves(std::uint32_t first, const std::function<bool(const IndexEntry&)>& visit) const;
+    // Walks leaves from `first` along their next links, entry by entry, until
+    // `visit` returns false; on the first leaf from the first entry not below `from`.
+    void walkLeaves(std::uint32_t first, std::span<const std::uint8_t> from,
+                    const std::function<bool(const IndexPage&, std::size_t)>& visit) const;
 
     std::shared_ptr<const Database> db_;
     std::shared_ptr<const TableDef> table_;
@@ -61,6 +64,7 @@ private:
     const RealIndex* real_;
     std::vector<KeyColumn> columns_;
     KeyEncoder encoder_;
+    mutable std::vector<std::shared_ptr<const IndexPage>> recent_;  // most recent last
 };
 
 }  // namespace jet

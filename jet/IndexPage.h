@@ -31,6 +31,8 @@ struct IndexEntry {
     std::span<const std::uint8_t> key() const { return {bytes.data(), bytes.size() - 4}; }
 };
 
+// The entries are located when the page is read and their bytes are looked at
+// in place, so that a lookup costs no copying of the entries it passes over.
 class IndexPage {
 public:
     // Reads page `number` as a page of the index of the table whose
@@ -43,15 +45,33 @@ public:
     std::uint32_t previous() const { return previous_; }
     std::uint32_t next() const { return next_; }
     std::uint32_t tail() const { return tail_; }
-    const std::vector<IndexEntry>& entries() const { return entries_; }
+
+    std::size_t size() const { return ends_.size(); }
+    // <0, 0 or >0 as entry `n` (key and row location) sorts below `prefix`,
+    // begins with it, or sorts above it.
+    int compare(std::size_t n, std::span<const std::uint8_t> prefix) const;
+    // The first entry that does not sort below `prefix` (size() when none);
+    // entries are in ascending order on a sound page.
+    std::size_t lowerBound(std::span<const std::uint8_t> prefix) const;
+    RowLocation row(std::size_t n) const;
+    std::uint32_t child(std::size_t n) const;  // intermediate pages only
+    IndexEntry entry(std::size_t n) const;
 
 private:
+    // Byte `i` of entry `n` with its shared prefix restored.
+    std::uint8_t at(std::size_t n, std::size_t i) const;
+    std::size_t begin(std::size_t n) const { return n == 0 ? 0 : ends_[n - 1]; }
+    std::size_t length(std::size_t n) const;  // key and row location, prefix included
+
+    PageRef page_;
     std::uint32_t number_;
     bool leaf_ = true;
     std::uint32_t previous_ = 0;
     std::uint32_t next_ = 0;
     std::uint32_t tail_ = 0;
-    std::vector<IndexEntry> entries_;
+    std::size_t firstEntry_ = 0;
+    std::size_t prefixLength_ = 0;
+    std::vector<std::uint16_t> ends_;  // end of each stored entry, from the first entry's start
 };
 
 }  // namespace jet
