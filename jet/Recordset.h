@@ -42,6 +42,8 @@ public:
     // Makes the first record whose field equals `sought` (text compared as Jet
     // does, letter case ignored) current and returns true; when none does,
     // leaves the current record as it was, sets noMatch() and returns false.
+    // Goes through an index that starts with the field when one can answer
+    // exactly (see IndexSeek.h), else scans the table; the answer is the same.
     bool findFirst(std::string_view fieldName, const Value& sought);
     bool noMatch() const { return noMatch_; }
 
