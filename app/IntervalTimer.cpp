@@ -2,6 +2,7 @@
 
 IntervalTimer::IntervalTimer(QObject* parent, int interval, bool enabled)
     : QObject(parent), interval_(interval), enabled_(enabled) {
+    timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &IntervalTimer::Timer);
     restart();
 }

@@ -9,6 +9,7 @@
 // Prints the time per call; asserts nothing.
 #include "jet/LdbUsers.h"
 #include "jet/LockFile.h"
+#include "bench/UserLockHolder.h"
 
 #include <algorithm>
 #include <chrono>
@@ -26,56 +27,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kCalls = 2000;
-
-// A child holding every user lock; it lives until its stdin pipe closes.
-class Holder {
-public:
-    Holder(const std::string& lockPath, bool ownerPerLock) {
-        int ready[2], release[2];
-        if (::pipe(ready) != 0 || ::pipe(release) != 0)
-            std::exit(1);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(ready[0]);
-            ::close(release[1]);
-            int shared = -1;
-            char ok = 'y';
-            for (int slot = 0; slot < jet::kMaxLockSlots; ++slot) {
-                const int fd = ownerPerLock || shared < 0 ? ::open(lockPath.c_str(), O_RDWR) : shared;
-                shared = fd;
-                struct flock fl {};
-                fl.l_type = F_WRLCK;
-                fl.l_whence = SEEK_SET;
-                fl.l_start = jet::kUserLockBase + slot;
-                fl.l_len = 1;
-                if (fd < 0 || ::fcntl(fd, ownerPerLock ? F_OFD_SETLK : F_SETLK, &fl) != 0)
-                    ok = 'n';
-            }
-            (void)!::write(ready[1], &ok, 1);
-            char c;
-            while (::read(release[0], &c, 1) > 0) {
-            }
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        ::close(release[0]);
-        release_ = release[1];
-        char ok = 0;
-        if (::read(ready[0], &ok, 1) != 1 || ok != 'y') {
-            std::fprintf(stderr, "the lock holder could not take its locks\n");
-            std::exit(1);
-        }
-        ::close(ready[0]);
-    }
-    ~Holder() {
-        ::close(release_);
-        ::waitpid(pid_, nullptr, 0);
-    }
-
-private:
-    pid_t pid_ = -1;
-    int release_ = -1;
-};
 
 void timeCalls(const char* state, const std::string& db, int option) {
     std::vector<double> us;
@@ -118,12 +69,12 @@ int main() {
     for (const int option : {jet::LdbConnectedUsers, jet::LdbSuspectUsers})
         timeCalls("no user connected", db, option);
     {
-        Holder holder(ldb, true);
+        UserLockHolder holder(ldb, true);
         for (const int option : {jet::LdbConnectedUsers, jet::LdbSuspectUsers})
             timeCalls("255 connected, one lock owner each", db, option);
     }
     {
-        Holder holder(ldb, false);
+        UserLockHolder holder(ldb, false);
         for (const int option : {jet::LdbConnectedUsers, jet::LdbSuspectUsers})
             timeCalls("255 connected, one process (merged)", db, option);
     }

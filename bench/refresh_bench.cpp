@@ -7,6 +7,7 @@
 #include "app/InstanceGuard.h"
 #include "app/MessageBoxes.h"
 #include "app/frmMain.h"
+#include "bench/UserLockHolder.h"
 #include "jet/LockFile.h"
 
 #include <QApplication>
@@ -16,10 +17,7 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <fstream>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -32,50 +30,6 @@ public:
         std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
         return MsgAnswer::Ok;
     }
-};
-
-// A child process holding the user locks of every slot until released.
-class AllUsersConnected {
-public:
-    explicit AllUsersConnected(const std::string& lockFile) {
-        int ready[2], release[2];
-        if (::pipe(ready) != 0 || ::pipe(release) != 0)
-            std::exit(1);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(release[1]);
-            ::close(ready[0]);
-            for (int slot = 0; slot < jet::kMaxLockSlots; ++slot) {
-                const int fd = ::open(lockFile.c_str(), O_RDWR);
-                struct flock fl {};
-                fl.l_type = F_WRLCK;
-                fl.l_whence = SEEK_SET;
-                fl.l_start = jet::kUserLockBase + slot;
-                fl.l_len = 1;
-                if (fd < 0 || ::fcntl(fd, F_OFD_SETLK, &fl) != 0)
-                    ::_exit(1);
-            }
-            (void)!::write(ready[1], "y", 1);
-            char c;
-            while (::read(release[0], &c, 1) > 0) {
-            }
-            ::_exit(0);
-        }
-        ::close(release[0]);
-        ::close(ready[1]);
-        release_ = release[1];
-        char c = 0;
-        if (::read(ready[0], &c, 1) != 1)
-            std::exit(1);
-    }
-    ~AllUsersConnected() {
-        ::close(release_);
-        ::waitpid(pid_, nullptr, 0);
-    }
-
-private:
-    pid_t pid_ = -1;
-    int release_ = -1;
 };
 
 double microsecondsPerRefresh(frmMain& w, int rounds, int expectRows) {
@@ -122,7 +76,7 @@ int main(int argc, char** argv) {
     const double none = microsecondsPerRefresh(w, kRounds, 0);
     double all = 0;
     {
-        AllUsersConnected connected(jet::lockFilePathFor(db));
+        const UserLockHolder connected(jet::lockFilePathFor(db), true);
         all = microsecondsPerRefresh(w, kRounds, jet::kMaxLockSlots);
     }
     std::printf("One refresh, 255-slot lock file, showing logged-in users (mean of %d):\n", kRounds);
