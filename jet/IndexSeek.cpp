@@ -13,33 +13,12 @@ namespace {
 
 using Forms = std::optional<std::vector<Value>>;  // nullopt: cannot be said exactly
 
-bool numericKind(Value::Kind k) {
-    using K = Value::Kind;
-    return k == K::Boolean || k == K::Integer || k == K::Single || k == K::Double || k == K::Currency ||
-           k == K::DateTime || k == K::Decimal;
-}
-
-// The number jetEquals compares a sought value by (Jet's True is -1).
-double asNumber(const Value& v) {
-    using K = Value::Kind;
-    switch (v.kind()) {
-    case K::Boolean: return v.asBool() ? -1.0 : 0.0;
-    case K::Integer: return static_cast<double>(v.asInteger());
-    case K::Single: return v.asSingle();
-    case K::Double: return v.asDouble();
-    case K::Currency: return static_cast<double>(v.currencyScaled()) / 10000.0;
-    case K::DateTime: return v.dateTimeSerial();
-    case K::Decimal: return v.decimalValue().toDouble();
-    default: return 0;
-    }
-}
-
 Forms integerForms(const Value& sought, std::int64_t lo, std::int64_t hi) {
     if (sought.kind() == Value::Kind::Integer) {
         const std::int64_t i = sought.asInteger();
         return i < lo || i > hi ? std::vector<Value>{} : std::vector<Value>{Value::integer(i)};
     }
-    const double d = asNumber(sought);
+    const double d = numericValue(sought);
     if (!std::isfinite(d) || d != std::floor(d) || d < static_cast<double>(lo) || d > static_cast<double>(hi))
         return std::vector<Value>{};
     return std::vector<Value>{Value::integer(static_cast<std::int64_t>(d))};
@@ -70,25 +49,25 @@ Forms storedForms(const ColumnDef& c, const Value& sought, const KeyEncoder& enc
         return std::vector<Value>{sought};
     }
     case ColumnType::Integer:
-        if (!numericKind(sought.kind()))
+        if (!isNumericKind(sought.kind()))
             return std::vector<Value>{};
         return integerForms(sought, INT16_MIN, INT16_MAX);
     case ColumnType::Long:
     case ColumnType::Complex:
-        if (!numericKind(sought.kind()))
+        if (!isNumericKind(sought.kind()))
             return std::vector<Value>{};
         return integerForms(sought, INT32_MIN, INT32_MAX);
     case ColumnType::Currency:
-        if (!numericKind(sought.kind()))
+        if (!isNumericKind(sought.kind()))
             return std::vector<Value>{};
         if (sought.kind() == Value::Kind::Currency)
             return std::vector<Value>{sought};
         return std::nullopt;  // several scaled values may print as the same double
     case ColumnType::Double:
     case ColumnType::DateTime: {
-        if (!numericKind(sought.kind()))
+        if (!isNumericKind(sought.kind()))
             return std::vector<Value>{};
-        const double d = asNumber(sought);
+        const double d = numericValue(sought);
         const auto make = [&](double x) {
             return c.type == static_cast<std::uint8_t>(ColumnType::Double) ? Value::real(x) : Value::dateTime(x);
         };
@@ -99,9 +78,9 @@ Forms storedForms(const ColumnDef& c, const Value& sought, const KeyEncoder& enc
         return std::vector<Value>{make(d)};
     }
     case ColumnType::Single: {
-        if (!numericKind(sought.kind()))
+        if (!isNumericKind(sought.kind()))
             return std::vector<Value>{};
-        const double d = asNumber(sought);
+        const double d = numericValue(sought);
         if (std::isnan(d) || (std::isfinite(d) && std::fabs(d) > FLT_MAX))
             return std::vector<Value>{};
         const auto f = static_cast<float>(d);

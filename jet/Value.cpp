@@ -208,15 +208,12 @@ std::string Value::toText() const {
     return {};
 }
 
-namespace {
-
-bool numeric(Value::Kind k) {
+bool isNumericKind(Value::Kind k) {
     using K = Value::Kind;
     return k == K::Boolean || k == K::Integer || k == K::Single || k == K::Double || k == K::Currency ||
            k == K::DateTime || k == K::Decimal;
 }
 
-// Jet's True is -1.
 double numericValue(const Value& v) {
     using K = Value::Kind;
     switch (v.kind()) {
@@ -230,8 +227,6 @@ double numericValue(const Value& v) {
     default: return 0;
     }
 }
-
-}  // namespace
 
 bool jetEquals(const Value& stored, const Value& sought) {
     using K = Value::Kind;
@@ -249,7 +244,7 @@ bool jetEquals(const Value& stored, const Value& sought) {
         if (a.scale == b.scale)
             return a.magnitude == b.magnitude && (a.negative == b.negative || a.magnitude == std::array<std::uint32_t, 4>{});
     }
-    if (numeric(stored.kind()) && numeric(sought.kind()))
+    if (isNumericKind(stored.kind()) && isNumericKind(sought.kind()))
         return numericValue(stored) == numericValue(sought);
     if (stored.kind() == sought.kind() && (stored.kind() == K::Binary || stored.kind() == K::Guid))
         return stored.kind() == K::Binary ? std::ranges::equal(stored.bytes(), sought.bytes())

@@ -104,6 +104,11 @@ private:
     Decimal decimal_;
 };
 
+// Kinds compared as numbers, and the number such a value compares as (Jet's
+// True is -1); 0 for other kinds.
+bool isNumericKind(Value::Kind k);
+double numericValue(const Value& v);
+
 // Whether a stored value equals a sought one the way Jet's "=" does: text
 // without regard to letter case, numbers by value; Null equals nothing.
 bool jetEquals(const Value& stored, const Value& sought);
