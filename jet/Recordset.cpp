@@ -24,8 +24,10 @@ void Recordset::settle(bool onRecord, Position otherwise) {
         empty_ = false;
 }
 
-void Recordset::moveFirst() {
-    if (!cursor_.moveFirst()) {
+// Lands on the record a MoveFirst or MoveLast found; finding none means the
+// table is empty.
+void Recordset::landOn(bool found) {
+    if (!found) {
         position_ = Position::AfterLast;
         empty_ = true;
         noCurrentRecord();
@@ -33,14 +35,9 @@ void Recordset::moveFirst() {
     settle(true, Position::OnRecord);
 }
 
-void Recordset::moveLast() {
-    if (!cursor_.moveLast()) {
-        position_ = Position::AfterLast;
-        empty_ = true;
-        noCurrentRecord();
-    }
-    settle(true, Position::OnRecord);
-}
+void Recordset::moveFirst() { landOn(cursor_.moveFirst()); }
+
+void Recordset::moveLast() { landOn(cursor_.moveLast()); }
 
 void Recordset::moveNext() {
     switch (position_) {

@@ -56,6 +56,7 @@ private:
     enum class Position { BeforeFirst, OnRecord, AfterLast };
     [[noreturn]] void noCurrentRecord() const;
     void settle(bool onRecord, Position otherwise);
+    void landOn(bool found);
 
     std::shared_ptr<const Database> db_;
     std::shared_ptr<const TableDef> table_;
