@@ -108,29 +108,23 @@ void frmMain::SetColumns() {
         lvUsers->setColumnWidth(i, twipsToPixelsX(this, columns[static_cast<std::size_t>(i)].twips));
 }
 
-void frmMain::EnDisRoster() {
-    setBold(optMode[0], true);
-    setBold(optMode[1], false);
-    optLDB[0]->setEnabled(false);
-    optLDB[1]->setEnabled(false);
-    chkAllPossible->setEnabled(false);
-    optLDB[2]->setEnabled(false);
-    txtUserName->setEnabled(true);
-    txtPassword->setEnabled(true);
+// Puts the window into one read mode: its option in bold, its controls
+// enabled, the other mode's disabled, the columns laid out for it.
+void frmMain::enableReadMode(bool lockFileMode) {
+    setBold(optMode[lockFileMode ? 1 : 0], true);
+    setBold(optMode[lockFileMode ? 0 : 1], false);
+    optLDB[0]->setEnabled(lockFileMode);
+    optLDB[1]->setEnabled(lockFileMode);
+    chkAllPossible->setEnabled(lockFileMode);
+    optLDB[2]->setEnabled(lockFileMode);
+    txtUserName->setEnabled(!lockFileMode);
+    txtPassword->setEnabled(!lockFileMode);
     SetColumns();
 }
 
-void frmMain::EnDisMSDLL() {
-    setBold(optMode[1], true);
-    setBold(optMode[0], false);
-    optLDB[0]->setEnabled(true);
-    optLDB[1]->setEnabled(true);
-    chkAllPossible->setEnabled(true);
-    optLDB[2]->setEnabled(true);
-    txtUserName->setEnabled(false);
-    txtPassword->setEnabled(false);
-    SetColumns();
-}
+void frmMain::EnDisRoster() { enableReadMode(false); }
+
+void frmMain::EnDisMSDLL() { enableReadMode(true); }
 
 void frmMain::optMode_Click(int index) {
     try {

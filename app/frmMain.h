@@ -174,6 +174,7 @@ private:
     QWidget* buildListPanel();
     QWidget* buildUserPanel();
 
+    void enableReadMode(bool lockFileMode);
     bool CheckDBSelection();
     void SetColumns();
     void ShowLDBUsers();
