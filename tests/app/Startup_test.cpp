@@ -24,6 +24,13 @@ namespace {
 
 class Startup : public ::testing::Test, public MainWindowHarness {};
 
+// Points the installed share folder at a temporary one for a test.
+struct XdgDataHome {
+    QTemporaryDir dir;
+    XdgDataHome() { qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path())); }
+    ~XdgDataHome() { qunsetenv("XDG_DATA_HOME"); }
+};
+
 TEST_F(Startup, WithoutFilesTheWindowHasItsDesignState) {
     ASSERT_TRUE(start());
     EXPECT_TRUE(window->optMode[0]->isChecked());
@@ -135,6 +142,18 @@ TEST_F(Startup, ProgramFolderComesFromTheEnvironmentFirst) {
     // The tests' own folder is writable, so it is the program's folder.
     EXPECT_EQ(programFolder(), QCoreApplication::applicationDirPath());
     qputenv("RAVELIN_HOME", QFile::encodeName(home.path()));
+}
+
+TEST_F(Startup, ShippedFilesAreFoundBesideTheProgramFirst) {
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/ravelin-shipped-test.txt");
+    XdgDataHome share;
+    const QString installed = share.dir.path() + QStringLiteral("/ravelin/ravelin-shipped-test.txt");
+    ASSERT_TRUE(QDir().mkpath(share.dir.path() + QStringLiteral("/ravelin")));
+    QFile(installed).open(QIODevice::WriteOnly);
+    EXPECT_EQ(sharedFile(QStringLiteral("ravelin-shipped-test.txt")), installed);
+    QFile(beside).open(QIODevice::WriteOnly);
+    EXPECT_EQ(sharedFile(QStringLiteral("ravelin-shipped-test.txt")), beside);
+    QFile::remove(beside);
 }
 
 }  // namespace
