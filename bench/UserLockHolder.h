@@ -4,7 +4,7 @@
 // With one owner per lock, each lock is an OFD lock on its own open file
 // description, as 255 separate Samba client processes would hold them; else
 // the child holds them all as its own POSIX locks, which the kernel merges.
-#include "jet/LockFile.h"
+#include "jet/lockfile/LockFile.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -18,7 +18,7 @@
 // RAVELIN_BENCH_KEEP set it keeps its temporary folder and says where.
 #include "bench/engine_grow.h"
 #include "jet/Database.h"
-#include "jet/TableCursor.h"
+#include "jet/table/TableCursor.h"
 
 #include <algorithm>
 #include <chrono>

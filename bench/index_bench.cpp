@@ -9,9 +9,9 @@
 // asserts nothing; it exits 1 only when it cannot run at all.
 #include "jet/Database.h"
 #include "jet/Error.h"
-#include "jet/Index.h"
+#include "jet/index/Index.h"
 #include "jet/Recordset.h"
-#include "jet/TableCursor.h"
+#include "jet/table/TableCursor.h"
 
 #include <algorithm>
 #include <chrono>

@@ -8,7 +8,7 @@
 //     merges into a single 255-byte lock.
 // Prints the time per call; asserts nothing.
 #include "jet/LdbUsers.h"
-#include "jet/LockFile.h"
+#include "jet/lockfile/LockFile.h"
 #include "bench/UserLockHolder.h"
 
 #include <algorithm>

@@ -8,7 +8,7 @@
 #include "app/MessageBoxes.h"
 #include "app/frmMain.h"
 #include "bench/UserLockHolder.h"
-#include "jet/LockFile.h"
+#include "jet/lockfile/LockFile.h"
 
 #include <QApplication>
 #include <QRadioButton>

@@ -1,7 +1,7 @@
 #include "jet/Database.h"
 
 #include "jet/Error.h"
-#include "jet/TableCursor.h"
+#include "jet/table/TableCursor.h"
 
 #include <algorithm>
 

@@ -3,10 +3,10 @@
 // (Access 2000-2003), ACE (.accdb) and workgroup files. Opening reads the
 // header page and the catalogue (MSysObjects); it never writes to the file and
 // never creates a lock file.
-#include "jet/DatabaseHeader.h"
-#include "jet/Pager.h"
-#include "jet/TableDef.h"
-#include "jet/Text.h"
+#include "jet/page/DatabaseHeader.h"
+#include "jet/page/Pager.h"
+#include "jet/table/TableDef.h"
+#include "jet/text/Text.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,9 +1,9 @@
 #include "jet/LdbUsers.h"
 
 #include "jet/Error.h"
-#include "jet/LdbCommitState.h"
-#include "jet/LockFile.h"
-#include "jet/LockFileProbe.h"
+#include "jet/lockfile/LdbCommitState.h"
+#include "jet/lockfile/LockFile.h"
+#include "jet/lockfile/LockFileProbe.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,7 +1,7 @@
 #include "jet/Recordset.h"
 
 #include "jet/Error.h"
-#include "jet/IndexSeek.h"
+#include "jet/index/IndexSeek.h"
 
 namespace jet {
 

@@ -8,7 +8,7 @@
 // missing table, 3265 for a missing field. Names are matched without regard to
 // letter case.
 #include "jet/Database.h"
-#include "jet/TableCursor.h"
+#include "jet/table/TableCursor.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 #include "jet/Value.h"
 
 #include "jet/Error.h"
-#include "jet/Text.h"
+#include "jet/text/Text.h"
 
 #include <algorithm>
 #include <charconv>

@@ -6,9 +6,9 @@
 #include "app/UserList.h"
 #include "app/frmMain.h"
 #include "jet/LdbUsers.h"
-#include "jet/LockFile.h"
-#include "jet/LockFileLines.h"
-#include "jet/Windows1252.h"
+#include "jet/lockfile/LockFile.h"
+#include "jet/lockfile/LockFileLines.h"
+#include "jet/text/Windows1252.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -3,7 +3,7 @@
 //   ravelin-jet export FILE TABLE        the table as CSV on stdout
 //   ravelin-jet info FILE                format, page size, code page, sort order, password
 // Errors go to stderr with exit code 1; usage errors exit with 2.
-#include "jet/CsvExport.h"
+#include "jet/table/CsvExport.h"
 #include "jet/Database.h"
 #include "jet/Error.h"
 

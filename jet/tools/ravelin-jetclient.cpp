@@ -22,11 +22,11 @@
 // descriptor of a file drops this process's POSIX locks on it, so while the
 // user lock is held the lock file is never opened a second time.
 #include "jet/Error.h"
-#include "jet/FileFormat.h"
-#include "jet/LdbCommitState.h"
-#include "jet/LockFile.h"
-#include "jet/LockFileProbe.h"
-#include "jet/Windows1252.h"
+#include "jet/page/FileFormat.h"
+#include "jet/lockfile/LdbCommitState.h"
+#include "jet/lockfile/LockFile.h"
+#include "jet/lockfile/LockFileProbe.h"
+#include "jet/text/Windows1252.h"
 
 #include <cerrno>
 #include <csignal>

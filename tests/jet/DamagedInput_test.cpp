@@ -3,8 +3,8 @@
 // The whole suite also runs under AddressSanitizer and UBSan.
 #include "JetTesting.h"
 
-#include "jet/ByteOrder.h"
-#include "jet/DataPage.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/table/DataPage.h"
 #include "jet/Error.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // files' bytes (deciphered by hand).
 #include "JetTesting.h"
 
-#include "jet/DatabaseHeader.h"
-#include "jet/Rc4.h"
+#include "jet/page/DatabaseHeader.h"
+#include "jet/page/Rc4.h"
 
 #include <gtest/gtest.h>
 

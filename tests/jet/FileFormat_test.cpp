@@ -1,5 +1,5 @@
 #include "jet/Error.h"
-#include "jet/FileFormat.h"
+#include "jet/page/FileFormat.h"
 
 #include <gtest/gtest.h>
 

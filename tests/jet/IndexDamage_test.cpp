@@ -8,9 +8,9 @@
 // leaves 32 -> 33.
 #include "JetTesting.h"
 
-#include "jet/ByteOrder.h"
+#include "jet/page/ByteOrder.h"
 #include "jet/Error.h"
-#include "jet/Index.h"
+#include "jet/index/Index.h"
 #include "jet/Recordset.h"
 
 #include <gtest/gtest.h>

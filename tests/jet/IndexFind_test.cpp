@@ -4,8 +4,8 @@
 // the same record, or none, as walking the table in order and comparing.
 #include "JetTesting.h"
 
-#include "jet/ColumnType.h"
-#include "jet/IndexSeek.h"
+#include "jet/table/ColumnType.h"
+#include "jet/index/IndexSeek.h"
 #include "jet/Recordset.h"
 
 #include <gtest/gtest.h>

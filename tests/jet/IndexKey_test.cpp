@@ -5,9 +5,9 @@
 // that a lookup by leading columns is sound; values that cannot be encoded
 // are refused with a reason. The encoding of real rows against the bytes
 // Access wrote is checked in IndexTree_test.
-#include "jet/ColumnType.h"
-#include "jet/IndexKey.h"
-#include "jet/Text.h"
+#include "jet/table/ColumnType.h"
+#include "jet/index/IndexKey.h"
+#include "jet/text/Text.h"
 
 #include <gtest/gtest.h>
 

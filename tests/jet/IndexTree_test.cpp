@@ -11,9 +11,9 @@
 //      of a compound index.
 #include "JetTesting.h"
 
-#include "jet/ColumnType.h"
+#include "jet/table/ColumnType.h"
 #include "jet/Error.h"
-#include "jet/Index.h"
+#include "jet/index/Index.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // Shared helpers of the engine tests: paths of the real Access files, reading
 // a file's bytes, and walking every row of a table.
 #include "jet/Database.h"
-#include "jet/TableCursor.h"
+#include "jet/table/TableCursor.h"
 
 #include <cstdint>
 #include <fstream>

@@ -3,7 +3,7 @@
 // mdb-export; formats as the tool documents them.
 #include "JetTesting.h"
 
-#include "jet/CsvExport.h"
+#include "jet/table/CsvExport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "jet/Error.h"
-#include "jet/LockFileLines.h"
+#include "jet/lockfile/LockFileLines.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // the lock file's name beside a database.
 #include "LockFileTesting.h"
 
-#include "jet/LockFile.h"
+#include "jet/lockfile/LockFile.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 // has such a row).
 #include "JetTesting.h"
 
-#include "jet/ColumnType.h"
+#include "jet/table/ColumnType.h"
 #include "jet/Error.h"
-#include "jet/RowDecoder.h"
+#include "jet/table/RowDecoder.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // Expected values were read with mdb-export / mdb-reader or from the files' bytes.
 #include "JetTesting.h"
 
-#include "jet/ColumnType.h"
+#include "jet/table/ColumnType.h"
 #include "jet/Error.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Value conversions: Jet dates, currency, decimals, GUIDs, text encodings and
 // comparison without letter case.
-#include "jet/Text.h"
+#include "jet/text/Text.h"
 #include "jet/Value.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "jet/Windows1252.h"
+#include "jet/text/Windows1252.h"
 
 #include <gtest/gtest.h>
 

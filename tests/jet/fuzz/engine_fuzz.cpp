@@ -4,8 +4,8 @@
 // crashes, hangs, sanitizer reports and huge allocations are not.
 #include "jet/Database.h"
 #include "jet/Error.h"
-#include "jet/Index.h"
-#include "jet/TableCursor.h"
+#include "jet/index/Index.h"
+#include "jet/table/TableCursor.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Any bytes read as a lock file's lines, the way the monitor's reader reads
 // them: every line is bounded, holds no end mark, and the lines with their
 // end marks account for the input.
-#include "jet/LockFileLines.h"
+#include "jet/lockfile/LockFileLines.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Any bytes as a lock file: the slots found must stay within Jet's limits,
 // hold clean names, and survive being written back as a client writes them.
-#include "jet/LockFile.h"
-#include "jet/Windows1252.h"
+#include "jet/lockfile/LockFile.h"
+#include "jet/text/Windows1252.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,0 +1,43 @@
+#pragma once
+// The per-user commit state in a database's header page. The last 512 bytes
+// of the header page hold 256 little-endian 16-bit values: the first for a
+// user who opened the database exclusively, then one per lock-file slot
+// (slot n at +2 + 2n). Jet counts a user's writes there, starting from 0x0100,
+// and reserves two values: 0 while the user is writing a transaction to disk
+// and 1 once the user has met a corrupted page. A user left the database
+// suspect when its value is 0 and its user lock is not held, or when it is 1.
+//
+// Established for Jet 3 (documented at 0x600 of the 2 KB page, and so in the
+// files) and for Jet 4 and ACE 12, whose files hold the same array at 0xE00
+// of the 4 KB page. For later ACE versions it is not established and no user
+// is reported suspect (docs/locking.md).
+#include "jet/page/FileFormat.h"
+#include "jet/lockfile/LockFile.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace jet {
+
+inline constexpr std::uint16_t kCommitWriteInProgress = 0x0000;
+inline constexpr std::uint16_t kCommitCorruptPageSeen = 0x0001;
+inline constexpr std::uint16_t kCommitCounterStart = 0x0100;
+
+using CommitValues = std::array<std::uint16_t, kMaxLockSlots>;
+
+// File offset of slot `slot`'s commit value, or nothing for a format whose
+// commit state is not established.
+std::optional<std::size_t> commitValueOffset(const FileFormat& format, int slot);
+
+// Whether a user whose commit value is `value` left the database suspect.
+bool leftSuspect(std::uint16_t value, bool userLockHeld);
+
+// The slots' commit values from the header page of the database at `path`,
+// or nothing when its format's commit state is not established. Reads only.
+// Throws Error naming the file: FileNotFound, DiskIo, or NotADatabase (also
+// for a header page cut short).
+std::optional<CommitValues> readCommitValues(const std::string& path);
+
+}  // namespace jet

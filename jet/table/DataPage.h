@@ -1,0 +1,64 @@
+#pragma once
+// Data pages (and long-value pages, which share their layout): a header with
+// the owning table's definition page, a row count and a table of row offsets.
+// Rows run from their offset to the start of the row before them (or the end of
+// the page); the top bits of an offset mark deleted rows and rows that were
+// moved to another page (the slot then holds a pointer to the row's new place).
+#include "jet/page/Pager.h"
+
+#include <cstdint>
+#include <span>
+
+namespace jet {
+
+inline constexpr std::uint8_t kDataPageType = 0x01;
+inline constexpr std::uint8_t kTableDefPageType = 0x02;
+inline constexpr std::uint8_t kUsageMapPageType = 0x05;
+
+// Where a row is: the data page number and the row's number on that page.
+struct RowLocation {
+    std::uint32_t page = 0;
+    std::uint16_t row = 0;
+    bool operator==(const RowLocation&) const = default;
+};
+
+// Jet's 4-byte row pointer: row number in the low byte, page number above it.
+inline RowLocation rowPointer(std::uint32_t raw) {
+    return {raw >> 8, static_cast<std::uint16_t>(raw & 0xFF)};
+}
+
+struct RowSlot {
+    std::span<const std::uint8_t> bytes;
+    bool deleted = false;
+    bool moved = false;  // holds a pointer to the row's overflow location
+};
+
+class DataPageView {
+public:
+    // Checks the header; `jet3` selects the 2 KB page layout.
+    DataPageView(const PageRef& page, const Pager& pager, bool jet3);
+
+    std::uint32_t owner() const { return owner_; }  // table definition page (or "LVAL")
+    std::uint16_t rowCount() const { return rowCount_; }
+    // Row `n` (< rowCount); damaged() when its offsets make no sense and it is
+    // not deleted.
+    RowSlot row(std::uint16_t n) const;
+
+private:
+    std::uint16_t rawOffset(std::uint16_t n) const;
+
+    PageRef page_;
+    const Pager* pager_;
+    std::size_t tableStart_;
+    std::uint32_t owner_;
+    std::uint16_t rowCount_;
+};
+
+bool isDataPage(const Page& page);
+
+// The bytes of the row at `at`, whatever page type holds it (usage maps and
+// long values are found this way); follows no overflow pointer. `keep` holds
+// the page so that the bytes stay valid.
+std::span<const std::uint8_t> rowAt(const Pager& pager, bool jet3, RowLocation at, PageRef& keep);
+
+}  // namespace jet

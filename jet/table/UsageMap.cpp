@@ -1,0 +1,114 @@
+#include "jet/table/UsageMap.h"
+
+#include "jet/page/ByteOrder.h"
+
+#include <algorithm>
+#include <string>
+
+namespace jet {
+
+UsageMap UsageMap::read(const Pager& pager, bool jet3, std::uint32_t pointer) {
+    PageRef keep;
+    const auto row = rowAt(pager, jet3, rowPointer(pointer), keep);
+    if (row.empty())
+        pager.damaged("an empty usage map at page " + std::to_string(pointer >> 8));
+    UsageMap map;
+    map.pager_ = &pager;
+    switch (row[0]) {
+    case 0x00:
+        if (row.size() < 5)
+            pager.damaged("a usage map at page " + std::to_string(pointer >> 8) + " is cut short");
+        map.start_ = readU32(&row[1]);
+        map.inlineBits_.assign(row.begin() + 5, row.end());
+        break;
+    case 0x01:
+        map.pagesPerMapPage_ = static_cast<std::uint32_t>((pager.pageSize() - 4) * 8);
+        for (std::size_t at = 1; at + 4 <= row.size(); at += 4)
+            map.mapPages_.push_back(readU32(&row[at]));
+        break;
+    default:
+        pager.damaged("a usage map of unknown kind " + std::to_string(row[0]) + " at page " +
+                      std::to_string(pointer >> 8));
+    }
+    return map;
+}
+
+std::uint32_t UsageMap::limit() const {
+    std::uint64_t end = mapPages_.empty() ? std::uint64_t{start_} + inlineBits_.size() * 8
+                                          : std::uint64_t{pagesPerMapPage_} * mapPages_.size();
+    if (pager_ && end > pager_->pageCount())
+        end = pager_->pageCount();
+    return static_cast<std::uint32_t>(end);
+}
+
+UsageMap::Segment UsageMap::segmentFor(std::uint32_t n) const {
+    Segment s;
+    if (mapPages_.empty()) {
+        s.bits = inlineBits_.data();
+        s.first = start_;
+        s.count = static_cast<std::uint32_t>(inlineBits_.size() * 8);
+        return s;
+    }
+    const std::uint32_t index = n / pagesPerMapPage_;
+    s.first = index * pagesPerMapPage_;
+    s.count = pagesPerMapPage_;
+    const std::uint32_t mapPage = mapPages_[index];
+    if (mapPage == 0)
+        return s;
+    s.keep = pager_->page(mapPage);
+    if (s.keep->bytes[0] != kUsageMapPageType)
+        pager_->damaged("usage map page " + std::to_string(mapPage) + " is not a usage map page");
+    s.bits = s.keep->bytes.data() + 4;
+    return s;
+}
+
+std::optional<std::uint32_t> UsageMap::firstFrom(std::uint32_t from) const {
+    const std::uint32_t end = limit();
+    std::uint32_t n = from;
+    while (n < end) {
+        const Segment s = segmentFor(n);
+        if (n < s.first)
+            n = s.first;
+        const std::uint32_t stop = std::min<std::uint64_t>(std::uint64_t{s.first} + s.count, end);
+        if (s.bits) {
+            for (; n < stop; ++n) {
+                const std::uint32_t rel = n - s.first;
+                if (rel % 8 == 0 && s.bits[rel / 8] == 0) {
+                    n += 7;
+                    continue;
+                }
+                if ((s.bits[rel / 8] >> (rel % 8)) & 1)
+                    return n;
+            }
+        }
+        if (mapPages_.empty())
+            break;
+        n = s.first + s.count;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> UsageMap::lastFrom(std::uint32_t from) const {
+    const std::uint32_t end = limit();
+    if (end == 0)
+        return std::nullopt;
+    std::int64_t n = from < end ? from : end - 1;
+    while (n >= 0) {
+        const Segment s = segmentFor(static_cast<std::uint32_t>(n));
+        if (n >= std::int64_t{s.first} + s.count)
+            n = std::int64_t{s.first} + s.count - 1;
+        if (s.bits) {
+            for (; n >= std::int64_t{s.first}; --n) {
+                const auto rel = static_cast<std::uint32_t>(n - s.first);
+                if ((s.bits[rel / 8] >> (rel % 8)) & 1)
+                    return static_cast<std::uint32_t>(n);
+            }
+        }
+        if (mapPages_.empty())
+            break;
+        n = std::int64_t{s.first} - 1;
+    }
+    return std::nullopt;
+}
+
+}  // namespace jet
