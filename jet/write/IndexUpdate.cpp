@@ -12,6 +12,14 @@ namespace {
 // Trees deeper than this are damaged files (a loop through the pages).
 constexpr std::size_t kMaxDepth = 24;
 
+// A row location as the index stores it: page big-endian in 3 bytes, then the row.
+void appendRow(std::vector<std::uint8_t>& bytes, RowLocation row) {
+    bytes.push_back(static_cast<std::uint8_t>(row.page >> 16));
+    bytes.push_back(static_cast<std::uint8_t>(row.page >> 8));
+    bytes.push_back(static_cast<std::uint8_t>(row.page));
+    bytes.push_back(static_cast<std::uint8_t>(row.row));
+}
+
 bool lessBytes(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
 }
@@ -22,6 +30,15 @@ std::size_t lowerBound(const std::vector<IndexEntry>& entries, const std::vector
         std::lower_bound(entries.begin(), entries.end(), bytes,
                          [](const IndexEntry& e, const std::vector<std::uint8_t>& b) { return lessBytes(e.bytes, b); }) -
         entries.begin());
+}
+
+IndexEntry makeEntry(std::vector<std::uint8_t> bytes, std::uint32_t child) {
+    const std::uint8_t* r = &bytes[bytes.size() - 4];
+    IndexEntry e;
+    e.row = {static_cast<std::uint32_t>(r[0] << 16 | r[1] << 8 | r[2]), r[3]};
+    e.bytes = std::move(bytes);
+    e.child = child;
+    return e;
 }
 
 bool startsWith(const std::vector<std::uint8_t>& bytes, const std::vector<std::uint8_t>& prefix) {
@@ -121,12 +138,154 @@ bool IndexUpdate::contains(const std::vector<std::uint8_t>& key) const {
     return startsWith(leaf->entries[n].bytes, key);
 }
 
-void IndexUpdate::insert(const std::vector<std::uint8_t>&, RowLocation) {
-    throw Error(InvalidArgument, "Ravelin cannot yet add entries to the indexes of a table.");
+void IndexUpdate::insert(const std::vector<std::uint8_t>& key, RowLocation row) {
+    std::vector<std::uint8_t> bytes = key;
+    appendRow(bytes, row);
+    std::vector<Step> path = pathTo(bytes);
+    IndexNode& leaf = path.back().node;
+    const std::size_t at = lowerBound(leaf.entries, bytes);
+    if (at < leaf.entries.size() && leaf.entries[at].bytes == bytes)
+        throw Error(InvalidArgument, "An index of '" + store_.name() + "' already holds this entry for row " +
+                                         std::to_string(row.row) + " of page " + std::to_string(row.page) + ".");
+    leaf.entries.insert(leaf.entries.begin() + static_cast<std::ptrdiff_t>(at), makeEntry(std::move(bytes), 0));
+    const bool last = at + 1 == leaf.entries.size();
+    if (!fitsIndexPage(store_.format(), leaf)) {
+        split(path, path.size() - 1, last && leaf.next == 0);
+        return;
+    }
+    write(leaf);
+    // A leaf emptied earlier kept its old separator above; it now gets its new last entry.
+    if (last)
+        updateSeparators(path);
 }
 
-void IndexUpdate::erase(const std::vector<std::uint8_t>&, RowLocation) {
-    throw Error(InvalidArgument, "Ravelin cannot yet remove entries from the indexes of a table.");
+void IndexUpdate::erase(const std::vector<std::uint8_t>& key, RowLocation row) {
+    std::vector<std::uint8_t> bytes = key;
+    appendRow(bytes, row);
+    std::vector<Step> path = pathTo(bytes);
+    IndexNode& leaf = path.back().node;
+    const std::size_t at = lowerBound(leaf.entries, bytes);
+    if (at == leaf.entries.size() || leaf.entries[at].bytes != bytes)
+        throw Error(NotADatabase, "The database '" + store_.name() + "' is damaged (an index has no entry for row " +
+                                      std::to_string(row.row) + " of page " + std::to_string(row.page) + ").");
+    leaf.entries.erase(leaf.entries.begin() + static_cast<std::ptrdiff_t>(at));
+    write(leaf);
+    // An emptied leaf keeps the separator above it: still a bound between its neighbours.
+    if (at == leaf.entries.size() && !leaf.entries.empty())
+        updateSeparators(path);
+}
+
+void IndexUpdate::updateSeparators(std::vector<Step>& path) {
+    const std::vector<std::uint8_t> last = path.back().node.entries.back().bytes;
+    for (std::size_t level = path.size() - 1; level-- > 0;) {
+        IndexNode& parent = path[level].node;
+        const std::size_t c = path[level].child;
+        if (c == parent.entries.size())
+            continue;  // the tail: the parent's own last entry changed with it
+        if (parent.entries[c].bytes == last)
+            return;
+        parent.entries[c] = makeEntry(last, parent.entries[c].child);
+        if (fitsIndexPage(store_.format(), parent))
+            write(parent);
+        else
+            split(path, level, false);
+        return;
+    }
+}
+
+namespace {
+
+// Where an overfull node is cut: entries [0, m) go to the new left page.
+// After an entry was added at the right end of its level, the old entries
+// stay together and the new one starts the right page, so that rising keys
+// fill their pages; otherwise the bytes are halved.
+std::size_t cutPoint(const IndexNode& node, bool appended) {
+    const std::size_t n = node.entries.size();
+    // An intermediate left page keeps its last child as its tail, so it needs two entries.
+    const std::size_t least = node.leaf ? 1 : 2;
+    if (appended)
+        return std::max(least, n - 1);
+    std::size_t total = 0;
+    for (const IndexEntry& e : node.entries)
+        total += e.bytes.size();
+    std::size_t left = 0, m = 0;
+    while (m < n && 2 * (left + node.entries[m].bytes.size()) <= total)
+        left += node.entries[m++].bytes.size();
+    return std::clamp(m, least, n - 1);
+}
+
+// Moves entries [0, m) of `from` to `to` (which is empty); on intermediate
+// pages the child of the last moved entry becomes the tail of `to`. Returns
+// the separator for `to`: the last entry below it.
+std::vector<std::uint8_t> moveLeft(IndexNode& from, IndexNode& to, std::size_t m) {
+    const auto cut = from.entries.begin() + static_cast<std::ptrdiff_t>(m);
+    to.entries.assign(std::make_move_iterator(from.entries.begin()), std::make_move_iterator(cut));
+    from.entries.erase(from.entries.begin(), cut);
+    std::vector<std::uint8_t> separator = to.entries.back().bytes;
+    if (!to.leaf) {
+        to.tail = to.entries.back().child;
+        to.entries.pop_back();
+    }
+    return separator;
+}
+
+}  // namespace
+
+void IndexUpdate::split(std::vector<Step>& path, std::size_t level, bool appended) {
+    IndexNode& node = path[level].node;
+    const std::size_t m = cutPoint(node, appended);
+    if (level == 0) {
+        splitRoot(node, m);
+        return;
+    }
+    IndexNode left;
+    left.page = allocatePage(store_, index_.usageMapPointer);
+    left.leaf = node.leaf;
+    left.level = node.level;
+    std::vector<std::uint8_t> separator = moveLeft(node, left, m);
+    // The new page goes before the old one on its level.
+    left.previous = node.previous;
+    left.next = node.page;
+    if (node.previous != 0) {
+        IndexNode before = read(node.previous);
+        before.next = left.page;
+        write(before);
+    }
+    node.previous = left.page;
+    write(left);
+    write(node);
+
+    IndexNode& parent = path[level - 1].node;
+    const std::size_t at = path[level - 1].child;
+    parent.entries.insert(parent.entries.begin() + static_cast<std::ptrdiff_t>(at),
+                          makeEntry(std::move(separator), left.page));
+    if (fitsIndexPage(store_.format(), parent))
+        write(parent);
+    else
+        split(path, level - 1, at + 1 == parent.entries.size() && parent.next == 0);
+}
+
+void IndexUpdate::splitRoot(IndexNode& root, std::size_t m) {
+    // The root keeps its page: its entries move to two new pages below it.
+    IndexNode left, right;
+    left.page = allocatePage(store_, index_.usageMapPointer);
+    right.page = allocatePage(store_, index_.usageMapPointer);
+    left.leaf = right.leaf = root.leaf;
+    left.level = right.level = root.level;
+    std::vector<std::uint8_t> separator = moveLeft(root, left, m);
+    right.entries = std::move(root.entries);
+    right.tail = root.tail;
+    left.next = right.page;
+    right.previous = left.page;
+    write(left);
+    write(right);
+    root.leaf = false;
+    root.level = static_cast<std::uint8_t>(root.level + 1);
+    root.previous = root.next = 0;
+    root.entries.clear();
+    root.entries.push_back(makeEntry(std::move(separator), left.page));
+    root.tail = right.page;
+    write(root);
 }
 
 }  // namespace jet

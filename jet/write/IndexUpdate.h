@@ -8,9 +8,12 @@
 // are the table writer's.
 //
 // The root stays at the page the table definition names: when it splits, its
-// entries move to new pages below it. An emptied leaf other than the root
-// stays in the tree, empty and still linked, and takes entries again later;
-// no index page is ever given back.
+// entries move to new pages below it. Each intermediate entry holds the last
+// entry of its child; the last child is reached through the tail pointer
+// alone, as in Access's files. An emptied leaf other than the root stays in
+// the tree, empty and still linked, with the entry above it left as it was (a
+// bound between its neighbours that readers and later inserts go by); it
+// takes entries again later, so no index page is ever given back.
 
 #include "jet/Value.h"
 #include "jet/index/IndexKey.h"
