@@ -243,9 +243,64 @@ void growDrainGrow(const std::string& file, const std::string& table, std::uint3
 TEST(IndexWrite, RandomSequencesKeepEveryIndexEqualToItsModel) {
     // Long texts of up to 255 characters: three levels and more.
     growDrainGrow("bigIndexTestV2000.mdb", "Table1", 2, false, 3);
-    growDrainGrow("indexTestV2000.mdb", "Table1", 1, false, 2);
-    growDrainGrow("compIndexTestV2000.mdb", "Table1", 3, false, 2);
-    growDrainGrow("indexTestV2007.accdb", "Table1", 4, false, 2);
+    // Names with accents and letters such as Ł, ß and Æ.
+    growDrainGrow("indexTestV2000.mdb", "Table1", 1, true, 2);
+    growDrainGrow("compIndexTestV2000.mdb", "Table1", 3, true, 2);
+    growDrainGrow("indexTestV2007.accdb", "Table1", 4, true, 2);
+}
+
+// Whether the model holds an entry whose key is `key`.
+bool modelHolds(const Model& model, const Bytes& key) {
+    const auto it = model.lower_bound(key);
+    return it != model.end() && it->first.size() == key.size() + 4 &&
+           std::equal(key.begin(), key.end(), it->first.begin());
+}
+
+TEST(IndexWrite, ContainsFindsExactlyTheKeysHeld) {
+    Writer w("indexTestV2000.mdb", "Table1", 5, true);
+    for (int n = 0; n < 3000; ++n)
+        n % 4 == 3 ? w.eraseRandom() : w.insertRandom();
+    for (std::size_t r = 0; r < w.indexes(); ++r) {
+        ASSERT_GT(w.entries(r), 100u);
+        std::size_t n = 0, held = 0;
+        for (const auto& [bytes, row] : w.model(r)) {
+            if (n++ % 5 != 0)
+                continue;
+            Bytes key(bytes.begin(), bytes.end() - 4);
+            Bytes next = key;
+            for (auto b = next.rbegin(); b != next.rend() && ++*b == 0; ++b) {
+            }
+            Bytes longer = key;
+            longer.push_back(0x7F);
+            for (const Bytes& probe : {key, next, longer}) {
+                EXPECT_EQ(w.update(r).contains(probe), modelHolds(w.model(r), probe));
+                held += modelHolds(w.model(r), probe);
+            }
+        }
+        EXPECT_LT(held, n);  // some probes were keys nobody holds
+    }
+}
+
+TEST(IndexWrite, KeysWithCharactersOfUnknownWeightAreRefused) {
+    Writer w("bigIndexTestV2000.mdb", "Table1", 6, false);
+    const jet::ColumnDef* data = w.def().findColumn("col1");
+    ASSERT_NE(data, nullptr);
+    std::vector<Value> row(w.def().columns.size());
+    row[static_cast<std::size_t>(data - w.def().columns.data())] = Value::text("Zhang \xE5\xBC\xA0");  // a CJK ideograph
+    bool refused = false;
+    for (std::size_t r = 0; r < w.indexes(); ++r) {
+        try {
+            w.update(r).key(row);
+        } catch (const jet::Error& e) {
+            EXPECT_EQ(e.number(), 3001);
+            EXPECT_NE(e.description().find("U+5F20"), std::string::npos) << e.description();
+            refused = true;
+        }
+    }
+    EXPECT_TRUE(refused) << "col1 should be indexed";
+    row[static_cast<std::size_t>(data - w.def().columns.data())] = Value::text("\xC5\x81ukasz J\xC3\xB3zef M\xC3\xBCller-\xC5\x92");
+    for (std::size_t r = 0; r < w.indexes(); ++r)
+        EXPECT_NO_THROW(w.update(r).key(row));
 }
 
 }  // namespace
