@@ -124,18 +124,23 @@ std::vector<IndexUpdate::Step> IndexUpdate::pathTo(const std::vector<std::uint8_
 
 bool IndexUpdate::contains(const std::vector<std::uint8_t>& key) const {
     const std::vector<Step> path = pathTo(key);
-    const IndexNode* leaf = &path.back().node;
-    std::size_t n = lowerBound(leaf->entries, key);
-    // The first entry not below the key may be on a later leaf (emptied leaves pass by).
-    IndexNode later;
-    for (std::size_t hops = 0; n == leaf->entries.size(); ++hops) {
-        if (leaf->next == 0 || hops > store_.pageCount())
+    IndexNode leaf = path.back().node;
+    std::size_t n = lowerBound(leaf.entries, key);
+    // Entries with this key follow one another from the first entry not
+    // below it, maybe on later leaves (emptied leaves are passed by).
+    for (std::size_t hops = 0;;) {
+        for (; n < leaf.entries.size(); ++n) {
+            const auto& bytes = leaf.entries[n].bytes;
+            if (!startsWith(bytes, key))
+                return false;
+            if (bytes.size() == key.size() + 4)
+                return true;
+        }
+        if (leaf.next == 0 || ++hops > store_.pageCount())
             return false;
-        later = read(leaf->next);
-        leaf = &later;
+        leaf = read(leaf.next);
         n = 0;
     }
-    return startsWith(leaf->entries[n].bytes, key);
 }
 
 void IndexUpdate::insert(const std::vector<std::uint8_t>& key, RowLocation row) {

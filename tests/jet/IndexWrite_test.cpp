@@ -241,12 +241,15 @@ void growDrainGrow(const std::string& file, const std::string& table, std::uint3
 }
 
 TEST(IndexWrite, RandomSequencesKeepEveryIndexEqualToItsModel) {
-    // Long texts of up to 255 characters: three levels and more.
-    growDrainGrow("bigIndexTestV2000.mdb", "Table1", 2, false, 3);
-    // Names with accents and letters such as Ł, ß and Æ.
-    growDrainGrow("indexTestV2000.mdb", "Table1", 1, true, 2);
-    growDrainGrow("compIndexTestV2000.mdb", "Table1", 3, true, 2);
-    growDrainGrow("indexTestV2007.accdb", "Table1", 4, true, 2);
+    // Text indexes: long texts of up to 255 characters (three levels and
+    // more), and five indexes of one table, one of them unique; names with
+    // accents and letters such as Ł, ß and Æ.
+    growDrainGrow("bigIndexTestV2000.mdb", "Table1", 2, true, 3);
+    growDrainGrow("testV2000.mdb", "Table2", 1, true, 2);
+    // Long keys, unique and not; a two-level tree Access made; ACE 12.
+    growDrainGrow("indexTestV2000.mdb", "Table1", 3, false, 2);
+    growDrainGrow("compIndexTestV2000.mdb", "Table1", 4, false, 2);
+    growDrainGrow("indexTestV2007.accdb", "Table1", 5, false, 2);
 }
 
 // Whether the model holds an entry whose key is `key`.
@@ -257,7 +260,7 @@ bool modelHolds(const Model& model, const Bytes& key) {
 }
 
 TEST(IndexWrite, ContainsFindsExactlyTheKeysHeld) {
-    Writer w("indexTestV2000.mdb", "Table1", 5, true);
+    Writer w("testV2000.mdb", "Table1", 6, true);
     for (int n = 0; n < 3000; ++n)
         n % 4 == 3 ? w.eraseRandom() : w.insertRandom();
     for (std::size_t r = 0; r < w.indexes(); ++r) {
