@@ -92,98 +92,149 @@ bool IndexUpdate::holds(const std::vector<Value>& row) const {
     });
 }
 
-IndexNode IndexUpdate::read(std::uint32_t page) const { return readIndexNode(store_, page, table_.page); }
+IndexNode& IndexUpdate::node(std::uint32_t page) const {
+    std::vector<std::uint8_t> bytes = store_.read(page);
+    if (auto it = cache_.find(page); it != cache_.end() && it->second.bytes == bytes)
+        return it->second.node;
+    IndexNode parsed = decodeIndexNode(store_, page, table_.page, bytes);
+    Cached& slot = cache_[page];
+    slot.bytes = std::move(bytes);
+    slot.node = std::move(parsed);
+    return slot.node;
+}
 
-void IndexUpdate::write(const IndexNode& node) { writeIndexNode(store_, node, table_.page); }
+IndexNode& IndexUpdate::fresh(bool leaf, std::uint8_t level) {
+    const std::uint32_t page = allocatePage(store_, index_.usageMapPointer);
+    Cached& slot = cache_[page];
+    slot.bytes.clear();
+    slot.node = IndexNode{};
+    slot.node.page = page;
+    slot.node.leaf = leaf;
+    slot.node.level = level;
+    return slot.node;
+}
+
+void IndexUpdate::write(IndexNode& n) {
+    std::vector<std::uint8_t> bytes = encodeIndexNode(store_, n, table_.page);
+    store_.write(n.page, bytes);
+    cache_.at(n.page).bytes = std::move(bytes);
+}
+
+void IndexUpdate::keepCacheSmall() const {
+    // Parsed pages stay for later changes; when there are many, half go.
+    constexpr std::size_t kKeptPages = 1024;
+    if (cache_.size() <= kKeptPages)
+        return;
+    for (auto it = cache_.begin(); it != cache_.end() && cache_.size() > kKeptPages / 2;)
+        it = cache_.erase(it);
+}
+
+template <typename Change>
+void IndexUpdate::change(Change&& body) {
+    keepCacheSmall();
+    if (store_.format().version == Version::Jet3)
+        throw Error(InvalidArgument, "Ravelin does not write the indexes of Jet 3 databases ('" + store_.name() + "').");
+    try {
+        body();
+    } catch (...) {
+        cache_.clear();  // pages changed here but not written
+        throw;
+    }
+}
 
 std::vector<IndexUpdate::Step> IndexUpdate::pathTo(const std::vector<std::uint8_t>& entry) const {
     std::vector<Step> path;
     std::uint32_t page = index_.firstPage;
     for (;;) {
         for (const Step& s : path)
-            if (s.node.page == page)
+            if (s.node->page == page)
                 throw Error(NotADatabase, "The database '" + store_.name() + "' is damaged (an index leads back to page " +
                                               std::to_string(page) + ").");
         if (path.size() >= kMaxDepth)
             throw Error(NotADatabase, "The database '" + store_.name() + "' is damaged (an index is too deep).");
-        Step step{read(page), 0};
-        if (step.node.leaf) {
-            path.push_back(std::move(step));
+        IndexNode& n = node(page);
+        if (n.leaf) {
+            path.push_back({&n, 0});
             return path;
         }
-        if (step.node.childCount() == 0)
+        if (n.childCount() == 0)
             throw Error(NotADatabase, "The database '" + store_.name() + "' is damaged (index page " +
                                           std::to_string(page) + " has no children).");
         // Each entry holds the last entry below its child; what sorts above
         // them all is under the tail.
-        step.child = std::min(lowerBound(step.node.entries, entry), step.node.childCount() - 1);
-        page = step.node.childAt(step.child);
-        path.push_back(std::move(step));
+        const std::size_t child = std::min(lowerBound(n.entries, entry), n.childCount() - 1);
+        path.push_back({&n, child});
+        page = n.childAt(child);
     }
 }
 
 bool IndexUpdate::contains(const std::vector<std::uint8_t>& key) const {
+    keepCacheSmall();
     const std::vector<Step> path = pathTo(key);
-    IndexNode leaf = path.back().node;
-    std::size_t n = lowerBound(leaf.entries, key);
+    const IndexNode* leaf = path.back().node;
+    std::size_t n = lowerBound(leaf->entries, key);
     // Entries with this key follow one another from the first entry not
     // below it, maybe on later leaves (emptied leaves are passed by).
     for (std::size_t hops = 0;;) {
-        for (; n < leaf.entries.size(); ++n) {
-            const auto& bytes = leaf.entries[n].bytes;
+        for (; n < leaf->entries.size(); ++n) {
+            const auto& bytes = leaf->entries[n].bytes;
             if (!startsWith(bytes, key))
                 return false;
             if (bytes.size() == key.size() + 4)
                 return true;
         }
-        if (leaf.next == 0 || ++hops > store_.pageCount())
+        if (leaf->next == 0 || ++hops > store_.pageCount())
             return false;
-        leaf = read(leaf.next);
+        leaf = &node(leaf->next);
         n = 0;
     }
 }
 
 void IndexUpdate::insert(const std::vector<std::uint8_t>& key, RowLocation row) {
-    std::vector<std::uint8_t> bytes = key;
-    appendRow(bytes, row);
-    std::vector<Step> path = pathTo(bytes);
-    IndexNode& leaf = path.back().node;
-    const std::size_t at = lowerBound(leaf.entries, bytes);
-    if (at < leaf.entries.size() && leaf.entries[at].bytes == bytes)
-        throw Error(InvalidArgument, "An index of '" + store_.name() + "' already holds this entry for row " +
-                                         std::to_string(row.row) + " of page " + std::to_string(row.page) + ".");
-    leaf.entries.insert(leaf.entries.begin() + static_cast<std::ptrdiff_t>(at), makeEntry(std::move(bytes), 0));
-    const bool last = at + 1 == leaf.entries.size();
-    if (!fitsIndexPage(store_.format(), leaf)) {
-        split(path, path.size() - 1, last && leaf.next == 0);
-        return;
-    }
-    write(leaf);
-    // A leaf emptied earlier kept its old separator above; it now gets its new last entry.
-    if (last)
-        updateSeparators(path);
+    change([&] {
+        std::vector<std::uint8_t> bytes = key;
+        appendRow(bytes, row);
+        std::vector<Step> path = pathTo(bytes);
+        IndexNode& leaf = *path.back().node;
+        const std::size_t at = lowerBound(leaf.entries, bytes);
+        if (at < leaf.entries.size() && leaf.entries[at].bytes == bytes)
+            throw Error(InvalidArgument, "An index of '" + store_.name() + "' already holds this entry for row " +
+                                             std::to_string(row.row) + " of page " + std::to_string(row.page) + ".");
+        leaf.entries.insert(leaf.entries.begin() + static_cast<std::ptrdiff_t>(at), makeEntry(std::move(bytes), 0));
+        const bool last = at + 1 == leaf.entries.size();
+        if (!fitsIndexPage(store_.format(), leaf)) {
+            split(path, path.size() - 1, last && leaf.next == 0);
+            return;
+        }
+        write(leaf);
+        // A leaf emptied earlier kept its old separator above; it now gets its new last entry.
+        if (last)
+            updateSeparators(path);
+    });
 }
 
 void IndexUpdate::erase(const std::vector<std::uint8_t>& key, RowLocation row) {
-    std::vector<std::uint8_t> bytes = key;
-    appendRow(bytes, row);
-    std::vector<Step> path = pathTo(bytes);
-    IndexNode& leaf = path.back().node;
-    const std::size_t at = lowerBound(leaf.entries, bytes);
-    if (at == leaf.entries.size() || leaf.entries[at].bytes != bytes)
-        throw Error(NotADatabase, "The database '" + store_.name() + "' is damaged (an index has no entry for row " +
-                                      std::to_string(row.row) + " of page " + std::to_string(row.page) + ").");
-    leaf.entries.erase(leaf.entries.begin() + static_cast<std::ptrdiff_t>(at));
-    write(leaf);
-    // An emptied leaf keeps the separator above it: still a bound between its neighbours.
-    if (at == leaf.entries.size() && !leaf.entries.empty())
-        updateSeparators(path);
+    change([&] {
+        std::vector<std::uint8_t> bytes = key;
+        appendRow(bytes, row);
+        std::vector<Step> path = pathTo(bytes);
+        IndexNode& leaf = *path.back().node;
+        const std::size_t at = lowerBound(leaf.entries, bytes);
+        if (at == leaf.entries.size() || leaf.entries[at].bytes != bytes)
+            throw Error(NotADatabase, "The database '" + store_.name() + "' is damaged (an index has no entry for row " +
+                                          std::to_string(row.row) + " of page " + std::to_string(row.page) + ").");
+        leaf.entries.erase(leaf.entries.begin() + static_cast<std::ptrdiff_t>(at));
+        write(leaf);
+        // An emptied leaf keeps the separator above it: still a bound between its neighbours.
+        if (at == leaf.entries.size() && !leaf.entries.empty())
+            updateSeparators(path);
+    });
 }
 
 void IndexUpdate::updateSeparators(std::vector<Step>& path) {
-    const std::vector<std::uint8_t> last = path.back().node.entries.back().bytes;
+    const std::vector<std::uint8_t> last = path.back().node->entries.back().bytes;
     for (std::size_t level = path.size() - 1; level-- > 0;) {
-        IndexNode& parent = path[level].node;
+        IndexNode& parent = *path[level].node;
         const std::size_t c = path[level].child;
         if (c == parent.entries.size())
             continue;  // the tail: the parent's own last entry changed with it
@@ -237,30 +288,27 @@ std::vector<std::uint8_t> moveLeft(IndexNode& from, IndexNode& to, std::size_t m
 }  // namespace
 
 void IndexUpdate::split(std::vector<Step>& path, std::size_t level, bool appended) {
-    IndexNode& node = path[level].node;
-    const std::size_t m = cutPoint(node, appended);
+    IndexNode& full = *path[level].node;
+    const std::size_t m = cutPoint(full, appended);
     if (level == 0) {
-        splitRoot(node, m);
+        splitRoot(full, m);
         return;
     }
-    IndexNode left;
-    left.page = allocatePage(store_, index_.usageMapPointer);
-    left.leaf = node.leaf;
-    left.level = node.level;
-    std::vector<std::uint8_t> separator = moveLeft(node, left, m);
+    IndexNode& left = fresh(full.leaf, full.level);
+    std::vector<std::uint8_t> separator = moveLeft(full, left, m);
     // The new page goes before the old one on its level.
-    left.previous = node.previous;
-    left.next = node.page;
-    if (node.previous != 0) {
-        IndexNode before = read(node.previous);
+    left.previous = full.previous;
+    left.next = full.page;
+    if (full.previous != 0) {
+        IndexNode& before = node(full.previous);
         before.next = left.page;
         write(before);
     }
-    node.previous = left.page;
+    full.previous = left.page;
     write(left);
-    write(node);
+    write(full);
 
-    IndexNode& parent = path[level - 1].node;
+    IndexNode& parent = *path[level - 1].node;
     const std::size_t at = path[level - 1].child;
     parent.entries.insert(parent.entries.begin() + static_cast<std::ptrdiff_t>(at),
                           makeEntry(std::move(separator), left.page));
@@ -272,11 +320,8 @@ void IndexUpdate::split(std::vector<Step>& path, std::size_t level, bool appende
 
 void IndexUpdate::splitRoot(IndexNode& root, std::size_t m) {
     // The root keeps its page: its entries move to two new pages below it.
-    IndexNode left, right;
-    left.page = allocatePage(store_, index_.usageMapPointer);
-    right.page = allocatePage(store_, index_.usageMapPointer);
-    left.leaf = right.leaf = root.leaf;
-    left.level = right.level = root.level;
+    IndexNode& left = fresh(root.leaf, root.level);
+    IndexNode& right = fresh(root.leaf, root.level);
     std::vector<std::uint8_t> separator = moveLeft(root, left, m);
     right.entries = std::move(root.entries);
     right.tail = root.tail;

@@ -23,6 +23,7 @@
 #include "jet/write/PageStore.h"
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace jet {
@@ -48,13 +49,25 @@ public:
 private:
     // A page on the way from the root down, and which of its children was taken.
     struct Step {
-        IndexNode node;
+        IndexNode* node;
         std::size_t child = 0;
+    };
+    // A page as last read or written, and its entries.
+    struct Cached {
+        std::vector<std::uint8_t> bytes;
+        IndexNode node;
     };
     // The pages from the root to the leaf where `entry` belongs.
     std::vector<Step> pathTo(const std::vector<std::uint8_t>& entry) const;
-    IndexNode read(std::uint32_t page) const;
-    void write(const IndexNode& node);
+    // Page `page`, parsed again only when its bytes in the store changed.
+    IndexNode& node(std::uint32_t page) const;
+    // A new page for the index, empty.
+    IndexNode& fresh(bool leaf, std::uint8_t level);
+    void write(IndexNode& node);
+    void keepCacheSmall() const;
+    // Runs one change; parsed pages are dropped when it fails half-way.
+    template <typename Change>
+    void change(Change&& body);
     // Splits the overfull node at `path[level]` and puts the new separator in its parent.
     void split(std::vector<Step>& path, std::size_t level, bool appended);
     void splitRoot(IndexNode& root, std::size_t at);
@@ -67,6 +80,7 @@ private:
     const RealIndex& index_;
     std::vector<KeyColumn> columns_;
     KeyEncoder encoder_;
+    mutable std::unordered_map<std::uint32_t, Cached> cache_;
 };
 
 }  // namespace jet
