@@ -251,23 +251,41 @@ void IndexUpdate::updateSeparators(std::vector<Step>& path) {
 
 namespace {
 
+// Whether the pages cut from `node` at `m` both fit: the left one holds
+// entries [0, m), less the last on intermediate pages (it becomes the tail).
+bool cutFits(const FileFormat& format, const IndexNode& node, std::size_t m) {
+    const std::span<const IndexEntry> all(node.entries);
+    const std::size_t leftEntries = node.leaf ? m : m - 1;
+    return indexPageBytes(format, node.leaf, all.first(leftEntries)) <= format.pageSize &&
+           indexPageBytes(format, node.leaf, all.subspan(m)) <= format.pageSize;
+}
+
 // Where an overfull node is cut: entries [0, m) go to the new left page.
 // After an entry was added at the right end of its level, the old entries
 // stay together and the new one starts the right page, so that rising keys
-// fill their pages; otherwise the bytes are halved.
-std::size_t cutPoint(const IndexNode& node, bool appended) {
+// fill their pages; otherwise the bytes are halved. Shared prefixes make the
+// halves' sizes differ from their bytes, so the cut moves until both fit.
+std::size_t cutPoint(const FileFormat& format, const IndexNode& node, bool appended, const std::string& file) {
     const std::size_t n = node.entries.size();
     // An intermediate left page keeps its last child as its tail, so it needs two entries.
     const std::size_t least = node.leaf ? 1 : 2;
-    if (appended)
-        return std::max(least, n - 1);
-    std::size_t total = 0;
-    for (const IndexEntry& e : node.entries)
-        total += e.bytes.size();
-    std::size_t left = 0, m = 0;
-    while (m < n && 2 * (left + node.entries[m].bytes.size()) <= total)
-        left += node.entries[m++].bytes.size();
-    return std::clamp(m, least, n - 1);
+    std::size_t m = n - 1;
+    if (!appended) {
+        std::size_t total = 0;
+        for (const IndexEntry& e : node.entries)
+            total += e.bytes.size();
+        std::size_t left = 0;
+        m = 0;
+        while (m < n && 2 * (left + node.entries[m].bytes.size()) <= total)
+            left += node.entries[m++].bytes.size();
+    }
+    m = std::clamp(m, least, n - 1);
+    for (std::size_t step = 0; step < n; ++step) {
+        for (const std::size_t at : {m + step, m - step})
+            if (at >= least && at <= n - 1 && cutFits(format, node, at))
+                return at;
+    }
+    throw Error(InvalidArgument, "An index page of '" + file + "' cannot be split so that both halves fit.");
 }
 
 // Moves entries [0, m) of `from` to `to` (which is empty); on intermediate
@@ -289,7 +307,7 @@ std::vector<std::uint8_t> moveLeft(IndexNode& from, IndexNode& to, std::size_t m
 
 void IndexUpdate::split(std::vector<Step>& path, std::size_t level, bool appended) {
     IndexNode& full = *path[level].node;
-    const std::size_t m = cutPoint(full, appended);
+    const std::size_t m = cutPoint(store_.format(), full, appended, store_.name());
     if (level == 0) {
         splitRoot(full, m);
         return;
