@@ -207,9 +207,9 @@ void IndexUpdate::insert(const std::vector<std::uint8_t>& key, RowLocation row) 
             return;
         }
         write(leaf);
-        // A leaf emptied earlier kept its old separator above; it now gets its new last entry.
+        // A new greatest entry of a last child is the greatest of its parent too.
         if (last)
-            updateSeparators(path);
+            updateGreatest(path, path.size() - 1, leaf.entries.back().bytes, true);
     });
 }
 
@@ -224,29 +224,102 @@ void IndexUpdate::erase(const std::vector<std::uint8_t>& key, RowLocation row) {
             throw Error(NotADatabase, "The database '" + store_.name() + "' is damaged (an index has no entry for row " +
                                           std::to_string(row.row) + " of page " + std::to_string(row.page) + ").");
         leaf.entries.erase(leaf.entries.begin() + static_cast<std::ptrdiff_t>(at));
+        if (leaf.entries.empty() && path.size() > 1) {
+            remove(path, path.size() - 1);
+            return;
+        }
         write(leaf);
-        // An emptied leaf keeps the separator above it: still a bound between its neighbours.
         if (at == leaf.entries.size() && !leaf.entries.empty())
-            updateSeparators(path);
+            updateGreatest(path, path.size() - 1, leaf.entries.back().bytes, false);
     });
 }
 
-void IndexUpdate::updateSeparators(std::vector<Step>& path) {
-    const std::vector<std::uint8_t> last = path.back().node->entries.back().bytes;
-    for (std::size_t level = path.size() - 1; level-- > 0;) {
-        IndexNode& parent = *path[level].node;
-        const std::size_t c = path[level].child;
-        if (c == parent.entries.size())
-            continue;  // the tail: the parent's own last entry changed with it
-        if (parent.entries[c].bytes == last)
-            return;
-        parent.entries[c] = makeEntry(last, parent.entries[c].child);
-        if (fitsIndexPage(store_.format(), parent))
+std::vector<std::uint8_t> IndexUpdate::greatestBelow(std::uint32_t page) const {
+    for (std::size_t depth = 0; depth < kMaxDepth; ++depth) {
+        const IndexNode& n = node(page);
+        if (n.tail == 0 || n.leaf) {
+            if (n.entries.empty())
+                break;
+            return n.entries.back().bytes;
+        }
+        page = n.tail;
+    }
+    throw Error(NotADatabase, "The database '" + store_.name() + "' is damaged (index page " + std::to_string(page) +
+                                  " ends a branch without entries).");
+}
+
+void IndexUpdate::settleTail(IndexNode& n) const {
+    // Two children or more: the last one is the tail and has no entry. A
+    // single child has an entry and there is no tail.
+    if (n.tail == 0 && n.entries.size() >= 2) {
+        n.tail = n.entries.back().child;
+        n.entries.pop_back();
+    } else if (n.tail != 0 && n.entries.empty()) {
+        n.entries.push_back(makeEntry(greatestBelow(n.tail), n.tail));
+        n.tail = 0;
+    }
+}
+
+void IndexUpdate::updateGreatest(std::vector<Step>& path, std::size_t level, const std::vector<std::uint8_t>& greatest,
+                                 bool grown) {
+    for (std::size_t l = level; l-- > 0;) {
+        IndexNode& parent = *path[l].node;
+        const std::size_t c = path[l].child;
+        const bool lastChild = c + 1 == parent.childCount();
+        if (c < parent.entries.size()) {
+            const auto& held = parent.entries[c].bytes;
+            if (held == greatest || (grown && !lessBytes(held, greatest)))
+                return;
+            parent.entries[c] = makeEntry(greatest, parent.entries[c].child);
+            if (!fitsIndexPage(store_.format(), parent)) {
+                split(path, l, false);
+                return;
+            }
             write(parent);
-        else
-            split(path, level, false);
+        }
+        if (!lastChild)
+            return;
+    }
+}
+
+void IndexUpdate::remove(std::vector<Step>& path, std::size_t level) {
+    IndexNode& gone = *path[level].node;
+    // Its neighbours on its level close the gap.
+    if (gone.previous != 0) {
+        IndexNode& before = node(gone.previous);
+        before.next = gone.next;
+        write(before);
+    }
+    if (gone.next != 0) {
+        IndexNode& after = node(gone.next);
+        after.previous = gone.previous;
+        write(after);
+    }
+    // The page stays the index's, left as an empty leaf that nothing names.
+    gone = IndexNode{gone.page, true, 0, 0, 0, 0, {}};
+    write(gone);
+
+    IndexNode& parent = *path[level - 1].node;
+    const std::size_t c = path[level - 1].child;
+    const bool lastChild = c + 1 == parent.childCount();
+    if (c < parent.entries.size())
+        parent.entries.erase(parent.entries.begin() + static_cast<std::ptrdiff_t>(c));
+    else
+        parent.tail = 0;
+    if (parent.childCount() == 0) {
+        if (level - 1 > 0) {
+            remove(path, level - 1);
+            return;
+        }
+        parent = IndexNode{parent.page, true, 0, 0, 0, 0, {}};  // the root, a leaf again
+        write(parent);
         return;
     }
+    settleTail(parent);
+    write(parent);
+    if (lastChild)
+        updateGreatest(path, level - 1, parent.tail != 0 ? greatestBelow(parent.tail) : parent.entries.back().bytes,
+                       false);
 }
 
 namespace {
@@ -314,6 +387,8 @@ void IndexUpdate::split(std::vector<Step>& path, std::size_t level, bool appende
     }
     IndexNode& left = fresh(full.leaf, full.level);
     std::vector<std::uint8_t> separator = moveLeft(full, left, m);
+    if (!full.leaf)
+        separate(left.tail, full.childAt(0));
     // The new page goes before the old one on its level.
     left.previous = full.previous;
     left.next = full.page;
@@ -330,10 +405,25 @@ void IndexUpdate::split(std::vector<Step>& path, std::size_t level, bool appende
     const std::size_t at = path[level - 1].child;
     parent.entries.insert(parent.entries.begin() + static_cast<std::ptrdiff_t>(at),
                           makeEntry(std::move(separator), left.page));
+    path[level - 1].child = at + 1;  // where the split page is now
+    settleTail(parent);
     if (fitsIndexPage(store_.format(), parent))
         write(parent);
     else
         split(path, level - 1, at + 1 == parent.entries.size() && parent.next == 0);
+}
+
+void IndexUpdate::separate(std::uint32_t last, std::uint32_t first) {
+    // Leaves are linked from the first to the last; intermediate pages only
+    // to those under the same parent.
+    IndexNode& a = node(last);
+    if (a.leaf)
+        return;
+    a.next = 0;
+    write(a);
+    IndexNode& b = node(first);
+    b.previous = 0;
+    write(b);
 }
 
 void IndexUpdate::splitRoot(IndexNode& root, std::size_t m) {
@@ -343,6 +433,8 @@ void IndexUpdate::splitRoot(IndexNode& root, std::size_t m) {
     std::vector<std::uint8_t> separator = moveLeft(root, left, m);
     right.entries = std::move(root.entries);
     right.tail = root.tail;
+    if (!root.leaf)
+        separate(left.tail, right.childAt(0));
     left.next = right.page;
     right.previous = left.page;
     write(left);
