@@ -28,6 +28,7 @@ public:
             checkTable(entry);
         }
         checkDataPages();
+        checkGlobalMap();
         return std::move(run_.findings);
     }
 
@@ -48,15 +49,18 @@ private:
             run_.add(table, page, "the page is claimed by both " + it->second + " and " + owner);
     }
 
-    // The pages a map names that exist; those past the end are findings.
+    // The pages a map names that exist; those past the end make one finding.
     std::vector<std::uint32_t> existing(const std::string& table, std::uint32_t pointer, const std::string& what) {
         std::vector<std::uint32_t> pages;
+        std::size_t pastEnd = 0;
         for (const std::uint32_t p : mapPages(run_, table, pointer)) {
-            if (p >= run_.db->pager().pageCount())
-                run_.add(table, p, what + " names this page, past the end of the file");
-            else
+            if (p < run_.db->pager().pageCount())
                 pages.push_back(p);
+            else if (pastEnd++ == 0)
+                run_.add(table, p, what + " names this page, past the end of the file");
         }
+        if (pastEnd > 1)
+            run_.findings.back().problem += " (and " + std::to_string(pastEnd - 1) + " more pages past the end)";
         return pages;
     }
 
@@ -113,6 +117,23 @@ private:
             checkDataPage(run_, owner != owners_.end() ? owner->second : "(no table)", *page);
         }
     }
+
+    // Jet 4 and later keep a global usage map in the first row of page 1,
+    // whose set bits are pages free for reuse: none may belong to a table.
+    void checkGlobalMap() {
+        if (run_.db->jet3())
+            return;
+        guarded("(file)", kGlobalMapPage, [&] {
+            for (const std::uint32_t p : mapPages(run_, "(file)", kGlobalMapPointer)) {
+                const auto owner = claims_.find(p);
+                if (owner != claims_.end())
+                    run_.add("(file)", p, "the global usage map marks this page free, but it holds " + owner->second);
+            }
+        });
+    }
+
+    static constexpr std::uint32_t kGlobalMapPage = 1;
+    static constexpr std::uint32_t kGlobalMapPointer = kGlobalMapPage << 8;  // its row 0
 
     CheckRun run_;
     std::map<std::uint32_t, std::string> claims_;

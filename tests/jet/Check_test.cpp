@@ -96,6 +96,17 @@ TEST_F(DamagedCopy, UsageMapBitsAreChecked) {
               std::string::npos) << found;
     EXPECT_NE(found.find("Table1: page 500: the usage map names this page, past the end of the file"), std::string::npos) << found;
 
+    // A page of the table marked free for reuse in the global usage map.
+    bytes = jettest::fileBytes(source);
+    const auto db = jet::Database::open(source);
+    jet::PageRef keep;
+    const auto global = jet::rowAt(db->pager(), false, jet::rowPointer(0x100), keep);
+    const std::size_t globalBits = std::size_t{keep->number} * 4096 + static_cast<std::size_t>(global.data() - keep->bytes.data()) + 5;
+    bytes.at(globalBits + dataPage / 8) |= static_cast<std::uint8_t>(1u << (dataPage % 8));
+    const std::string freed = check();
+    EXPECT_EQ(freed, "(file): page " + std::to_string(dataPage) +
+                         ": the global usage map marks this page free, but it holds the rows of Table1\n");
+
     // The table's data page left out of its map: the rows vanish, the indexes still name them.
     bytes = jettest::fileBytes(source);
     bytes.at(mapRow + 5 + dataPage / 8) &= static_cast<std::uint8_t>(~(1u << (dataPage % 8)));
