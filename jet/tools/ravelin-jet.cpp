@@ -2,10 +2,12 @@
 //   ravelin-jet tables [--system] FILE   table names, one per line, catalogue order
 //   ravelin-jet export FILE TABLE        the table as CSV on stdout
 //   ravelin-jet info FILE                format, page size, code page, sort order, password
+//   ravelin-jet check FILE               every inconsistency found, one per line; exit 1 when any
 // Errors go to stderr with exit code 1; usage errors exit with 2.
 #include "jet/table/CsvExport.h"
 #include "jet/Database.h"
 #include "jet/Error.h"
+#include "jet/tools/commands/CheckCommand.h"
 
 #include <cstdio>
 #include <iostream>
@@ -17,7 +19,8 @@ namespace {
 int usage() {
     std::cerr << "usage: ravelin-jet tables [--system] FILE\n"
                  "       ravelin-jet export FILE TABLE\n"
-                 "       ravelin-jet info FILE\n";
+                 "       ravelin-jet info FILE\n"
+                 "       ravelin-jet check FILE\n";
     return 2;
 }
 
@@ -79,6 +82,8 @@ int main(int argc, char** argv) {
             return exportTable(args);
         if (command == "info")
             return info(args);
+        if (command == "check")
+            return args.size() == 1 ? checkFile(args[0]) : usage();
         return usage();
     } catch (const jet::Error& e) {
         std::cout.flush();
