@@ -117,8 +117,10 @@ void RosterConnection::open(const std::string& userId, const std::string& passwo
     if (open_)
         throw Error(ObjectOpen, "Operation is not allowed when the object is open.");
     requireProvider();
-    // Jet starts up with the workgroup file and logs on before it opens a database.
-    logOn(systemDatabase_, userId, password);
+    // Jet starts up with the workgroup file and logs on before it opens a
+    // database; without a user id the provider logs on as its default
+    // account, Admin.
+    logOn(systemDatabase_, userId.empty() ? std::string("Admin") : userId, password);
     readFileFormat(dataSource_);
     open_ = true;
 }

@@ -63,7 +63,8 @@ public:
     void setProperty(const std::string& name, const std::string& value);
     const std::string& property(const std::string& name) const;
 
-    // Logs on as `userId` through the workgroup file (see logOn), then checks
+    // Logs on as `userId` (Admin when empty, the provider's default) through
+    // the workgroup file (see logOn), then checks
     // the database: FileNotFound (3024) when missing, DiskIo (3043) when
     // unreadable, NotADatabase (3343) for a file that is no Jet or ACE database.
     void open(const std::string& userId, const std::string& password);

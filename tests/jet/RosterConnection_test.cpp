@@ -128,7 +128,7 @@ TEST(RosterConnectionRefusals, ProviderDatabaseAndSchema) {
     auto c = connection(db, kWorkgroup);
     EXPECT_EQ(errorOf([&] { c.openSchema(jet::kSchemaProviderSpecific, jet::kUserRosterSchema); }).number(),
               jet::ObjectClosed);
-    c.open("Admin", "");
+    c.open("", "");  // the provider's default account, Admin
     EXPECT_EQ(errorOf([&] { c.openSchema(20, "{c8b522be-5cf3-11ce-ade5-00aa0044773d}"); }).number(),
               jet::NotCapable);
     EXPECT_EQ(errorOf([&] { c.openSchema(jet::kSchemaProviderSpecific, "{947bb102-5d43-11d1-bdbf-00c04fb92676}"); })
