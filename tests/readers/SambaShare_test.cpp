@@ -100,7 +100,7 @@ TEST_F(SambaShare, ClientsAreListedInBothModesAndTheirLocksStayTheirs) {
     const auto ldbBefore = locktest::stampOf(lockFile);
     // Refreshes while a client releases and takes its lock again: none of
     // its requests fails (FAIL_IMMEDIATELY would show any lock of ours).
-    a.send("churn 100");
+    a.send("churn 40");
     std::string churned;
     for (int i = 0; churned.empty() && i < 2000; ++i) {
         refresh(i % 2);
