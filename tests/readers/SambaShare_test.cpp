@@ -102,13 +102,15 @@ TEST_F(SambaShare, ClientsAreListedInBothModesAndTheirLocksStayTheirs) {
     // its requests fails (FAIL_IMMEDIATELY would show any lock of ours).
     a.send("churn 40");
     std::string churned;
-    for (int i = 0; churned.empty() && i < 2000; ++i) {
-        refresh(i % 2);
+    int refreshes = 0;
+    for (; churned.empty() && refreshes < 2000; ++refreshes) {
+        refresh(refreshes % 2);
         churned = a.reply(0);
     }
     if (churned.empty())
         churned = a.reply();
     EXPECT_EQ(churned, "ok") << a.errorText();
+    EXPECT_GT(refreshes, 1) << "the refreshes ran while the client churned";
     EXPECT_EQ(roster(), (std::vector<Row>{{"PC-A", "ANN", "TRUE"}, {"PC-B", "BOB", "TRUE"}}));
     EXPECT_TRUE(locktest::stampOf(database) == dbBefore);
     EXPECT_TRUE(locktest::stampOf(lockFile) == ldbBefore);
