@@ -11,6 +11,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
