@@ -11,11 +11,18 @@ enum ErrorNumber : int {
     InvalidArgument = 3001,
     NoCurrentRecord = 3021,
     FileNotFound = 3024,
+    WorkgroupUnavailable = 3028,
+    InvalidAccount = 3029,
     TableNotFound = 3078,
     FieldNotFound = 3265,
     NotADatabase = 3343,
     DiskIo = 3043,  // the file could not be read or written
     IndexNotFound = 3800,
+    // Raised by the roster connection, with ADO's numbers.
+    NotCapable = 3251,       // the provider cannot do the requested operation
+    ObjectClosed = 3704,     // the connection or record source is closed
+    ObjectOpen = 3705,       // not allowed while the connection is open
+    ProviderNotFound = 3706,
 };
 
 class Error : public std::runtime_error {

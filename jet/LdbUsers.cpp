@@ -15,17 +15,26 @@ namespace {
 
 class ReadOnlyFile {
 public:
-    explicit ReadOnlyFile(const std::string& path) : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    enum class IfMissing { Throw, Empty };
+
+    explicit ReadOnlyFile(const std::string& path, IfMissing ifMissing = IfMissing::Throw)
+        : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        if (fd_ < 0 && errno == ENOENT && ifMissing == IfMissing::Empty)
+            return;
         if (fd_ < 0 && errno == ENOENT)
             throw Error(FileNotFound, "Could not find file '" + path + "'.");
         if (fd_ < 0)
             throw Error(DiskIo, "Could not open file '" + path + "': " + std::strerror(errno) + ".");
     }
-    ~ReadOnlyFile() { ::close(fd_); }
+    ~ReadOnlyFile() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
     int fd() const { return fd_; }
+    bool missing() const { return fd_ < 0; }
 
     // Up to `limit` bytes from the start; fewer only at the file's end.
     std::vector<std::uint8_t> readUpTo(std::size_t limit) const {
@@ -58,7 +67,36 @@ std::vector<std::string> namesOf(const std::vector<LockSlot>& slots, auto&& sele
     return names;
 }
 
+// The named slots with their state. Locks are tested before and after the
+// header page is read, and a user counts as gone only if both tests find its
+// lock free: a user that connects or leaves while a write is in progress is
+// not taken for one that left mid-write.
+std::vector<LdbUser> usersOf(const ReadOnlyFile& lockFile, const std::string& lockPath,
+                             const std::string& databasePath) {
+    const HeldSlots before = heldUserLocks(lockFile.fd(), lockPath);
+    const auto commits = readCommitValues(databasePath);
+    const HeldSlots after = heldUserLocks(lockFile.fd(), lockPath);
+    std::vector<LdbUser> users;
+    for (LockSlot& slot : parseLockSlots(lockFile.readUpTo(kMaxLockFileSize))) {
+        if (slot.computerName.empty())
+            continue;
+        const auto i = static_cast<std::size_t>(slot.index);
+        LdbUser user{std::move(slot), after.test(i), false};
+        user.suspect = commits && leftSuspect((*commits)[i], before.test(i) || after.test(i));
+        users.push_back(std::move(user));
+    }
+    return users;
+}
+
 }  // namespace
+
+std::vector<LdbUser> readLdbUsers(const std::string& databasePath) {
+    const std::string lockPath = lockFilePathFor(databasePath);
+    const ReadOnlyFile lockFile(lockPath, ReadOnlyFile::IfMissing::Empty);
+    if (lockFile.missing())
+        return {};
+    return usersOf(lockFile, lockPath, databasePath);
+}
 
 std::vector<std::string> getLdbUsers(const std::string& path, int option) {
     // Callers of the original library end the path with NULs; the path is what precedes them.
@@ -76,20 +114,11 @@ std::vector<std::string> getLdbUsers(const std::string& path, int option) {
                        [&](int slot) { return held.test(static_cast<std::size_t>(slot)); });
     }
     case LdbSuspectUsers: {
-        // Locks are tested before and after the header page is read, and a
-        // user counts as gone only if both tests find its lock free: a user
-        // that connects or leaves while a write is in progress is not taken
-        // for one that left mid-write.
-        const HeldSlots before = heldUserLocks(lockFile.fd(), lockPath);
-        const auto commits = readCommitValues(databasePath);
-        const HeldSlots held = before | heldUserLocks(lockFile.fd(), lockPath);
-        const auto slots = parseLockSlots(lockFile.readUpTo(kMaxLockFileSize));
-        if (!commits)
-            return {};
-        return namesOf(slots, [&](int slot) {
-            const auto i = static_cast<std::size_t>(slot);
-            return leftSuspect((*commits)[i], held.test(i));
-        });
+        std::vector<std::string> names;
+        for (const LdbUser& user : usersOf(lockFile, lockPath, databasePath))
+            if (user.suspect)
+                names.push_back(user.slot.computerName);
+        return names;
     }
     default:
         return namesOf(parseLockSlots(lockFile.readUpTo(kMaxLockFileSize)), [](int) { return true; });

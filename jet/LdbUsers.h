@@ -3,6 +3,8 @@
 // for with a database path and an option (all listed users, connected users,
 // users that left the database suspect). It only reads: it never creates,
 // changes or locks the database or its lock file.
+#include "jet/lockfile/LockFile.h"
+
 #include <string>
 #include <vector>
 
@@ -25,5 +27,20 @@ enum LdbOption : int {
 // process's own POSIX (non-OFD) locks on it, so a process that itself holds
 // user locks on this lock file as POSIX locks loses them by calling this.
 std::vector<std::string> getLdbUsers(const std::string& databasePath, int option);
+
+// A lock-file slot that holds a computer name, with its user's state.
+struct LdbUser {
+    LockSlot slot;
+    bool connected = false;  // the user lock is held now
+    bool suspect = false;    // left the database suspect; never, for a format
+                             // whose rule is not established
+};
+
+// Every slot that holds a computer name, in slot order, with the state that
+// options 2 and 4 select by. A missing lock file gives no users (nobody has
+// the database open). Reads only, like getLdbUsers; throws Error naming the
+// file: DiskIo for the lock file, FileNotFound, DiskIo or NotADatabase for
+// the database. The same POSIX rule applies.
+std::vector<LdbUser> readLdbUsers(const std::string& databasePath);
 
 }  // namespace jet

@@ -9,6 +9,7 @@
 #include "jet/lockfile/LockFile.h"
 #include "jet/lockfile/LockFileLines.h"
 #include "jet/text/Windows1252.h"
+#include "readers/LockHint.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -97,6 +98,7 @@ void ShowLDBUsers(frmMain& w) {
     const QString ldbPath = lockFilePath(databasePath);
     const QByteArray libraryPath = QFile::encodeName(databasePath) + QByteArray(2, '\0');
 
+    updateLockHint(w, ldbPath);
     const QFileInfo ldb(ldbPath);
     if (!ldb.isFile() || ldb.isHidden()) {
         if (w.chkAutoMonitor->isChecked())

@@ -76,7 +76,8 @@ TEST_F(DisplayUsers, AReaderFailureReachesTheErrorTrapAndRestoresTheArrow) {
     window->setCursor(Qt::CrossCursor);
     window->mnuDisplayUsers_Click();
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("not available"))) << boxes.last().text.toStdString();
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("workgroup information file is missing")))
+        << boxes.last().text.toStdString();
     EXPECT_EQ(boxes.last().title, QStringLiteral("Ravelin"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Critical);
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);

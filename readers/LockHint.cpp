@@ -1,0 +1,113 @@
+#include "readers/LockHint.h"
+
+#include "app/frmMain.h"
+#include "jet/lockfile/LockFile.h"
+#include "jet/lockfile/LockFileProbe.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QStatusBar>
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+#include <vector>
+
+namespace readers {
+namespace {
+
+// File systems that reach another machine's disk: locks there are the
+// server's business, and the mount forwards them (or not) by itself.
+bool onNetworkFileSystem(const std::string& path) {
+    struct statfs fs {};
+    if (::statfs(path.c_str(), &fs) != 0)
+        return true;
+    constexpr long kRemote[] = {0xFF534D42 /* CIFS */, static_cast<long>(0xFE534D42) /* SMB2 */,
+                                0x517B /* SMB */, 0x6969 /* NFS */};
+    return std::ranges::find(kRemote, static_cast<long>(fs.f_type)) != std::end(kRemote);
+}
+
+// Whether an smbd process has the file open; where no smbd's open files can
+// be read (Samba runs as another user), whether any smbd runs at all.
+bool sambaServes(const QString& path) {
+    const QString target = QFileInfo(path).canonicalFilePath();
+    bool running = false;
+    bool readable = false;
+    const QDir proc(QStringLiteral("/proc"));
+    for (const QString& pid : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (!pid.front().isDigit())
+            continue;
+        QFile comm(proc.filePath(pid + QStringLiteral("/comm")));
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "smbd")
+            continue;
+        running = true;
+        const QDir fds(proc.filePath(pid + QStringLiteral("/fd")));
+        const QStringList entries = fds.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
+        if (!fds.isReadable() || entries.isEmpty())
+            continue;
+        readable = true;
+        for (const QString& fd : entries)
+            if (QFileInfo(fds.filePath(fd)).symLinkTarget() == target)
+                return true;
+    }
+    return running && !readable;
+}
+
+}  // namespace
+
+std::optional<QString> hiddenLocksHint(const QString& lockPath) {
+    const std::string path = QFile::encodeName(lockPath).toStdString();
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    if (std::abs(std::difftime(std::time(nullptr), st.st_mtime)) > kFreshLockFileSeconds)
+        return std::nullopt;
+    if (onNetworkFileSystem(path))
+        return std::nullopt;
+
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    bool named = false;
+    bool anyHeld = true;
+    try {
+        std::vector<std::uint8_t> bytes(jet::kMaxLockFileSize);
+        const ssize_t n = ::pread(fd, bytes.data(), bytes.size(), 0);
+        bytes.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+        const auto lockSlots = jet::parseLockSlots(bytes);
+        named = std::ranges::any_of(lockSlots, [](const jet::LockSlot& s) { return !s.computerName.empty(); });
+        anyHeld = jet::heldUserLocks(fd, path).any();
+    } catch (...) {
+    }
+    ::close(fd);
+    if (!named || anyHeld || !sambaServes(lockPath))
+        return std::nullopt;
+    return QStringLiteral(
+        "No user of this lock file holds a lock that this computer can see, though the file changed in the "
+        "last minutes and Samba serves it. A Samba share with \"posix locking = no\" hides its users' locks: "
+        "they show as not connected.");
+}
+
+void updateLockHint(frmMain& w, const QString& lockPath) {
+    const std::optional<QString> hint = hiddenLocksHint(lockPath);
+    auto* label = w.StatusBar1->findChild<QLabel*>(QStringLiteral("lblLockHint"));
+    if (!label && !hint)
+        return;
+    if (!label) {
+        label = new QLabel(w.StatusBar1);
+        label->setObjectName(QStringLiteral("lblLockHint"));
+        label->setWordWrap(true);
+        w.StatusBar1->addPermanentWidget(label, 2);
+    }
+    label->setText(hint.value_or(QString()));
+    label->setToolTip(label->text());
+    label->setVisible(hint.has_value());
+}
+
+}  // namespace readers

@@ -1,0 +1,26 @@
+#pragma once
+// A Samba share with "posix locking = no" keeps its clients' byte-range locks
+// to itself, so a local process cannot see who is connected. When a lock file
+// on this computer's own disk changed within the last minutes, names users,
+// none of whom holds a lock that can be seen here, and Samba serves it (or at
+// least runs here), the status line says so rather than leave every user
+// silently "not connected".
+#include <QString>
+
+#include <optional>
+
+class frmMain;
+
+namespace readers {
+
+// How recently a lock file must have changed to count as in use.
+inline constexpr int kFreshLockFileSeconds = 5 * 60;
+
+// The hint for the lock file at `lockPath`, or nothing when it does not apply.
+// Never fails: whatever cannot be checked gives no hint.
+std::optional<QString> hiddenLocksHint(const QString& lockPath);
+
+// Shows the hint for `lockPath` in the main window's status line, or hides it.
+void updateLockHint(frmMain& w, const QString& lockPath);
+
+}  // namespace readers

@@ -1,0 +1,172 @@
+// Users on a real Samba share: a private smbd on loopback and SMB2 clients
+// that hold their user locks as Access does, seen by Ravelin on the server.
+#include "app/UserList.h"
+#include "settings/frmSettings.h"
+#include "tests/readers/SambaTesting.h"
+#include "tests/support/MainWindowHarness.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace smbtest;
+
+constexpr std::int64_t kUserLock = locktest::kUserLockBase;
+// The shortest auto-monitoring interval: a client that left must be gone by
+// the next refresh after it.
+constexpr auto kRefreshInterval = 5000ms;
+
+struct Row {
+    QString computer, security, connected;
+    bool operator==(const Row&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Row& r) {
+    return os << r.computer.toStdString() << "/" << r.security.toStdString() << "/" << r.connected.toStdString();
+}
+
+class SambaShare : public ::testing::Test, public MainWindowHarness {
+protected:
+    static void SetUpTestSuite() {
+        if (unavailableReason().empty())
+            server = std::make_unique<SambaServer>();
+    }
+    static void TearDownTestSuite() { server.reset(); }
+
+    void SetUp() override {
+        if (const std::string why = unavailableReason(); !why.empty())
+            GTEST_SKIP() << "Samba test skipped: " << why;
+        ASSERT_TRUE(start());
+        workgroup = locktest::copyTestFile("workgroup/system.mdw", homeFile("system.mdw").toStdString());
+        window->settings()->txtWorkgroup->setText(QString::fromStdString(workgroup));
+        window->txtUserName->setText(QStringLiteral("admin"));
+    }
+
+    // A database on `share`, selected in the main window; its lock file's name.
+    std::string useDatabase(const std::string& share, const std::string& name) {
+        database = locktest::copyTestFile("access/testV1997.mdb", server->share(share) + "/" + name + ".mdb");
+        window->setSelectedDatabasePath(QString::fromStdString(database));
+        lockFile = server->share(share) + "/" + name + ".ldb";
+        return name + ".ldb";
+    }
+
+    // The list after a refresh in roster mode (connected column) or in
+    // lock-file mode showing connected users (no such column).
+    std::vector<Row> roster() { return refresh(0); }
+    std::vector<Row> connectedInLockFileMode() {
+        window->optLDB[1]->click();
+        return refresh(1);
+    }
+    std::vector<Row> refresh(int mode) {
+        window->optMode[static_cast<std::size_t>(mode)]->click();
+        window->mnuDisplayUsers_Click();
+        std::vector<Row> out;
+        for (int i = 0; i < window->lvUsers->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* r = window->lvUsers->topLevelItem(i);
+            out.push_back({r->text(0), subItem(r, 1), mode == 0 ? subItem(r, 2) : QString()});
+        }
+        return out;
+    }
+    void expectNoBoxes() { EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString(); }
+    std::vector<ServerLock> serverLocks() const { return locksOn(lockFile); }
+
+    static std::unique_ptr<SambaServer> server;
+    std::string workgroup, database, lockFile;
+};
+
+std::unique_ptr<SambaServer> SambaShare::server;
+
+TEST_F(SambaShare, ClientsAreListedInBothModesAndTheirLocksStayTheirs) {
+    const std::string ldb = useDatabase("jet", "orders");
+    SmbClient a(*server, "jet", ldb, "PC-A", "ann");
+    ASSERT_EQ(a.slot(), 0) << a.errorText() << server->log();
+    SmbClient b(*server, "jet", ldb, "PC-B", "bob", true);
+    ASSERT_EQ(b.slot(), 1) << b.errorText();
+
+    // Samba holds them as OFD locks; the read-only handle's exclusive lock
+    // arrives as a read lock.
+    EXPECT_EQ(serverLocks(), (std::vector<ServerLock>{{"OFDLCK", "WRITE", kUserLock, kUserLock},
+                                                      {"OFDLCK", "READ", kUserLock + 1, kUserLock + 1}}));
+    EXPECT_EQ(roster(), (std::vector<Row>{{"PC-A", "ANN", "TRUE"}, {"PC-B", "BOB", "TRUE"}}));
+    EXPECT_EQ(connectedInLockFileMode(), (std::vector<Row>{{"PC-A", "ANN", ""}, {"PC-B", "BOB", ""}}));
+
+    const auto dbBefore = locktest::stampOf(database);
+    const auto ldbBefore = locktest::stampOf(lockFile);
+    // Refreshes while a client releases and takes its lock again: none of
+    // its requests fails (FAIL_IMMEDIATELY would show any lock of ours).
+    a.send("churn 40");
+    std::string churned;
+    int refreshes = 0;
+    for (; churned.empty() && refreshes < 2000; ++refreshes) {
+        refresh(refreshes % 2);
+        churned = a.reply(0);
+    }
+    if (churned.empty())
+        churned = a.reply();
+    EXPECT_EQ(churned, "ok") << a.errorText();
+    EXPECT_GT(refreshes, 1) << "the refreshes ran while the client churned";
+    EXPECT_EQ(roster(), (std::vector<Row>{{"PC-A", "ANN", "TRUE"}, {"PC-B", "BOB", "TRUE"}}));
+    EXPECT_TRUE(locktest::stampOf(database) == dbBefore);
+    EXPECT_TRUE(locktest::stampOf(lockFile) == ldbBefore);
+    expectNoBoxes();
+    EXPECT_EQ(a.quit(), 0) << a.errorText();
+    EXPECT_EQ(b.quit(), 0) << b.errorText();
+}
+
+TEST_F(SambaShare, AdjacentLocksOfOneHandleMergeYetEachSlotCounts) {
+    const std::string ldb = useDatabase("jet", "stock");
+    SmbClient a(*server, "jet", ldb, "PC-A", "ann");
+    ASSERT_EQ(a.slot(), 0) << a.errorText();
+    a.send("slot PC-A2");
+    ASSERT_EQ(SmbClient::slotIn(a.reply()), 1) << a.errorText();
+    EXPECT_EQ(serverLocks(), (std::vector<ServerLock>{{"OFDLCK", "WRITE", kUserLock, kUserLock + 1}}));
+    EXPECT_EQ(roster(), (std::vector<Row>{{"PC-A", "ANN", "TRUE"}, {"PC-A2", "ANN", "TRUE"}}));
+    expectNoBoxes();
+}
+
+TEST_F(SambaShare, ClientsThatLeaveOrAreKilledAreDroppedByTheNextRefresh) {
+    const std::string ldb = useDatabase("jet", "ledger");
+    SmbClient a(*server, "jet", ldb, "PC-A", "ann");
+    ASSERT_EQ(a.slot(), 0) << a.errorText();
+    SmbClient b(*server, "jet", ldb, "PC-B", "bob");
+    ASSERT_EQ(b.slot(), 1) << b.errorText();
+    ASSERT_EQ(connectedInLockFileMode().size(), 2u);
+
+    EXPECT_EQ(a.quit(), 0) << a.errorText();
+    EXPECT_TRUE(waitFor([&] { return connectedInLockFileMode() == std::vector<Row>{{"PC-B", "BOB", ""}}; },
+                        kRefreshInterval));
+    b.kill();
+    EXPECT_TRUE(waitFor([&] { return connectedInLockFileMode().empty(); }, kRefreshInterval));
+    EXPECT_EQ(roster(), (std::vector<Row>{{"PC-A", "ANN", "FALSE"}, {"PC-B", "BOB", "FALSE"}}));
+    expectNoBoxes();
+}
+
+TEST_F(SambaShare, WithoutPosixLockingConnectedUsersAreHiddenAndTheWindowSaysSo) {
+    const auto hint = [&]() -> QString {
+        const auto* label = window->StatusBar1->findChild<QLabel*>(QStringLiteral("lblLockHint"));
+        return label && !label->isHidden() ? label->text() : QString();
+    };
+    const std::string ldb = useDatabase("nolocks", "hidden");
+    SmbClient a(*server, "nolocks", ldb, "PC-A", "ann");
+    ASSERT_EQ(a.slot(), 0) << a.errorText();
+    EXPECT_TRUE(serverLocks().empty());
+    EXPECT_EQ(roster(), (std::vector<Row>{{"PC-A", "ANN", "FALSE"}}));
+    EXPECT_TRUE(hint().contains(QStringLiteral("\"posix locking = no\""))) << hint().toStdString();
+    EXPECT_TRUE(connectedInLockFileMode().empty());
+    EXPECT_FALSE(hint().isEmpty());
+
+    // The same on a share with posix locking: the user is seen, no hint.
+    const std::string shown = useDatabase("jet", "shown");
+    SmbClient b(*server, "jet", shown, "PC-B", "bob");
+    ASSERT_EQ(b.slot(), 0) << b.errorText();
+    EXPECT_EQ(roster(), (std::vector<Row>{{"PC-B", "BOB", "TRUE"}}));
+    EXPECT_TRUE(hint().isEmpty()) << hint().toStdString();
+}
+
+}  // namespace
