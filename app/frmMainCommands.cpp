@@ -214,7 +214,8 @@ void frmMain::mnuUserDB_Click() {
 frmTip* frmMain::tip() const { return tip_; }
 
 void frmMain::showTip(const QString& message) {
-    if (!tip_)
+    // A tip that has closed but is not yet deleted can't show the message.
+    if (!tip_ || tip_->closed())
         tip_ = new frmTip(this);
     tip_->lbMsg->setText(message);
     tip_->showOverOwner();

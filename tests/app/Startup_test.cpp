@@ -135,6 +135,30 @@ TEST_F(Startup, ALockLeftByACrashedInstanceDoesNotBlockTheNext) {
     EXPECT_TRUE(next.acquire());
 }
 
+// Without a runtime folder the lock lives in the user's cache folder, where no
+// other user can create it first; a link in its place is not followed.
+TEST_F(Startup, WithoutARuntimeFolderTheLockIsTheUsersOwn) {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray cacheHome = qgetenv("XDG_CACHE_HOME");
+    QTemporaryDir cache;
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    const QString path = InstanceGuard::defaultLockPath();
+    EXPECT_EQ(path, cache.path() + QStringLiteral("/ravelin/ravelin.lock"));
+    ASSERT_TRUE(QDir().mkpath(cache.path() + QStringLiteral("/ravelin")));
+    const QString target = cache.path() + QStringLiteral("/planted");
+    ASSERT_TRUE(QFile::link(target, path));
+    InstanceGuard own(path);
+    own.acquire();
+    EXPECT_FALSE(QFileInfo::exists(target));
+    for (const auto& [name, value] : {std::pair{"XDG_RUNTIME_DIR", runtime}, std::pair{"XDG_CACHE_HOME", cacheHome}}) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+}
+
 TEST_F(Startup, ProgramFolderComesFromTheEnvironmentFirst) {
     EXPECT_EQ(programFolder(), QDir::cleanPath(home.path()));
     EXPECT_EQ(programFile(QStringLiteral("ravelin.set")), QDir::cleanPath(home.path()) + "/ravelin.set");
