@@ -224,7 +224,9 @@ TEST_F(SettingsFile, AMinimisedWindowIsWrittenWithItsNormalPlacement) {
     window->resize(twipsToPixelsX(window.get(), 9000), twipsToPixelsY(window.get(), 6000));
     window->showMinimized();
     QCoreApplication::processEvents();
-    stop();
+    ASSERT_TRUE(window->isMinimized());
+    window->SavSettings();
+    EXPECT_FALSE(window->isMinimized()) << "the window was not restored before its placement was written";
     EXPECT_EQ(savedLines().mid(0, 4), QStringList({"3000", "1500", "9000", "6000"}));
 }
 
