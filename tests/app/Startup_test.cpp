@@ -125,6 +125,24 @@ TEST_F(Startup, ShutDownWritesEveryFileInOrderAndUnloadsTheSettingsWindow) {
     EXPECT_TRUE(settingsWindow.isNull());
 }
 
+// The user name window's placement file follows the same rule as the others:
+// one that could not be read is kept aside, once, before it is replaced.
+TEST_F(Startup, AnUnreadablePlacementFileIsKeptAsideOnce) {
+    const QByteArray unreadable = "120\r\nleft\r\n4305\r\n5250\r\n";
+    writeHomeFile("usernames.set", unreadable);
+    ASSERT_TRUE(start());
+    stop();
+    EXPECT_EQ(readHomeFile("usernames.set.unreadable"), unreadable);
+    EXPECT_EQ(readHomeFile("usernames.set").count("\r\n"), 4);
+
+    const QByteArray second = "x\r\n";
+    writeHomeFile("usernames.set", second);
+    ASSERT_TRUE(start());
+    stop();
+    EXPECT_EQ(readHomeFile("usernames.set.unreadable"), unreadable);
+    EXPECT_EQ(readHomeFile("usernames.set"), second);
+}
+
 TEST_F(Startup, ASecondInstanceWarnsAndEndsWithoutTouchingAnyFile) {
     InstanceGuard running(lockPath());
     ASSERT_TRUE(running.acquire());
