@@ -4,16 +4,18 @@
 // the controls, it turns down their claim on a key that a menu command has.
 #include <QObject>
 
+class QMenuBar;
 class QWidget;
 
 class MenuShortcutsFirst : public QObject {
 public:
-    // Watches every control `window` holds now.
-    explicit MenuShortcutsFirst(QWidget* window);
+    // Watches every control `window` holds now, for the shortcuts of the
+    // menus of `bar`.
+    MenuShortcutsFirst(QWidget* window, const QMenuBar* bar);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QWidget* window_;
+    const QMenuBar* bar_;
 };

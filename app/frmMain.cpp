@@ -97,7 +97,7 @@ frmMain::frmMain() {
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &IntervalTimer::Timer, this, &frmMain::Timer1_Timer);
 
-    new MenuShortcutsFirst(this);
+    new MenuShortcutsFirst(this, menuBar());
 }
 
 frmMain::~frmMain() {
