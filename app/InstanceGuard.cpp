@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -12,8 +14,9 @@ QString InstanceGuard::defaultLockPath() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QDir(runtime).exists())
         return runtime + QStringLiteral("/ravelin.lock");
-    return QDir::tempPath() + QStringLiteral("/ravelin-") + QString::number(::getuid()) +
-           QStringLiteral(".lock");
+    // A folder of the user's own, where no other user can put a file first.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/ravelin/ravelin.lock");
 }
 
 InstanceGuard::InstanceGuard(QString lockPath) : path_(std::move(lockPath)) {}
@@ -26,7 +29,9 @@ InstanceGuard::~InstanceGuard() {
 bool InstanceGuard::acquire() {
     if (fd_ >= 0)
         return true;
-    const int fd = ::open(QFile::encodeName(path_).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    QDir().mkpath(QFileInfo(path_).path());
+    // A link put in the lock file's place is not followed.
+    const int fd = ::open(QFile::encodeName(path_).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return true;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -7,8 +7,8 @@
 
 class InstanceGuard {
 public:
-    // The per-user lock file: $XDG_RUNTIME_DIR/ravelin.lock, else one in the
-    // temporary folder named after the user's id.
+    // The per-user lock file: $XDG_RUNTIME_DIR/ravelin.lock, else
+    // ravelin/ravelin.lock in the user's cache folder (~/.cache).
     static QString defaultLockPath();
 
     explicit InstanceGuard(QString lockPath = defaultLockPath());

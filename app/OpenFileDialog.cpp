@@ -22,13 +22,7 @@ class QtOpenFileDialog final : public OpenFileDialog {
 public:
     std::optional<QString> getOpenFileName(const OpenFileRequest& r) override {
         QFileDialog dialog(r.owner, r.title, r.initialDir);
-        // Qt's own dialog, so that the case-blind patterns work the same everywhere.
-        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        const QStringList filters = nameFilters(r.filter);
-        if (!filters.isEmpty())
-            dialog.setNameFilters(filters);
+        prepareOpenFileDialog(dialog, r);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
         return dialog.selectedFiles().constFirst();
@@ -41,6 +35,19 @@ OpenFileDialog* current = &qtDialog;
 }  // namespace
 
 OpenFileDialog& openFileDialog() { return *current; }
+
+void prepareOpenFileDialog(QFileDialog& dialog, const OpenFileRequest& r) {
+    // Qt's own dialog, so that the case-blind patterns work the same everywhere.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    // The description already names the patterns; the case-blind ones after
+    // it would only confuse.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    const QStringList filters = nameFilters(r.filter);
+    if (!filters.isEmpty())
+        dialog.setNameFilters(filters);
+}
 
 void setOpenFileDialog(OpenFileDialog* dialog) { current = dialog ? dialog : &qtDialog; }
 

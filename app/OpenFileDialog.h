@@ -5,6 +5,7 @@
 
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 struct OpenFileRequest {
@@ -30,3 +31,8 @@ void setOpenFileDialog(OpenFileDialog* dialog);
 // The patterns of one filter entry ("*.mdb;*.mde"), made to match file names
 // without regard to letter case: "*.mdb" becomes "*.[mM][dD][bB]".
 QString caseInsensitivePatterns(const QString& patterns);
+
+// Sets up Qt's own dialog for `request` (made with its owner, title and
+// folder): the patterns matched without regard to letter case, and the
+// descriptions alone shown in its list of file types.
+void prepareOpenFileDialog(QFileDialog& dialog, const OpenFileRequest& request);

@@ -1,6 +1,8 @@
 #include "app/frmMain.h"
 
+#include "app/ElidedLabel.h"
 #include "app/IntervalTimer.h"
+#include "app/MenuShortcutsFirst.h"
 #include "app/Twips.h"
 #include "settings/frmSettings.h"
 #include "usernames/frmData.h"
@@ -70,7 +72,6 @@ frmMain::frmMain() {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Ravelin"));
     setWindowIcon(programIcon());
-    resize(twipsToPixelsX(this, 11010), twipsToPixelsY(this, 7515));
 
     auto* central = new QWidget(this);
     auto* row = new QHBoxLayout(central);
@@ -85,13 +86,18 @@ frmMain::frmMain() {
     row->addWidget(panels, 1);
 
     StatusBar1 = named(new QStatusBar(this), QStringLiteral("StatusBar1"));
-    StatusBar1Panel1 = named(new QLabel(StatusBar1), QStringLiteral("StatusBar1.Panels(1)"));
+    StatusBar1Panel1 = named(new ElidedLabel(StatusBar1), QStringLiteral("StatusBar1.Panels(1)"));
     StatusBar1->addWidget(StatusBar1Panel1, 1);
     setStatusBar(StatusBar1);
+    // The design client area, 11010 x 7515 twips, is the window without its
+    // menu bar.
+    resize(twipsToPixelsX(this, 11010), twipsToPixelsY(this, 7515) + menuBar()->sizeHint().height());
 
     Timer1 = new IntervalTimer(this, 60000, false);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &IntervalTimer::Timer, this, &frmMain::Timer1_Timer);
+
+    new MenuShortcutsFirst(this, menuBar());
 }
 
 frmMain::~frmMain() {
@@ -126,6 +132,8 @@ void frmMain::buildToolbar() {
     BtnSpellChk = button("BtnSpellChk", "&User DB", "x-office-address-book", QStyle::SP_DriveHDIcon);
     BtnCmdPrompt = button("BtnCmdPrompt", "&NBTSTAT", "utilities-terminal", QStyle::SP_ComputerIcon);
     BtnHelp = button("BtnHelp", "&Help", "help-contents", QStyle::SP_DialogHelpButton);
+    // Alt+H belongs to the "&Help" menu; two owners would leave it to neither.
+    BtnHelp->setShortcut(QKeySequence());
     stack->addStretch(1);
 
     pToolbarArea = named(new QScrollArea, QStringLiteral("pToolbarArea"));
@@ -229,8 +237,11 @@ void frmMain::buildOptions() {
     optLDB[1]->setChecked(true);
     chkAllPossible = named(new QCheckBox(QStringLiteral("Display All Possible Users in Thin-Client"), fLDB),
                            QStringLiteral("chkAllPossible"));
-    ldbLayout->addWidget(chkAllPossible);
-    ldbLayout->itemAt(ldbLayout->count() - 1)->widget()->setContentsMargins(20, 0, 0, 0);
+    // Indented under the options it refines.
+    auto* indented = new QHBoxLayout;
+    indented->addSpacing(twipsToPixelsX(this, 300));
+    indented->addWidget(chkAllPossible, 1);
+    ldbLayout->addLayout(indented);
 
     // The design state is roster schema mode: the lock-file options are off.
     for (QRadioButton* o : optLDB)
@@ -250,7 +261,13 @@ void frmMain::buildOptions() {
     grid->addWidget(fMode, 1, 0, 1, 2);
     grid->setRowStretch(2, 1);
 
+    // Margins kept small, so that at the design size everything fits
+    // without a scroll bar.
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setVerticalSpacing(4);
+
     pRtBottomArea = named(new QScrollArea, QStringLiteral("pRtBottomArea"));
+    pRtBottomArea->setFrameShape(QFrame::NoFrame);
     pRtBottomArea->setWidget(pRtBottom);
     pRtBottomArea->setWidgetResizable(true);
 
@@ -323,7 +340,11 @@ frmData* frmMain::data() {
 
 QString frmMain::selectedDatabasePath() const { return StatusBar1Panel1->text(); }
 
-void frmMain::setSelectedDatabasePath(const QString& path) { StatusBar1Panel1->setText(path); }
+void frmMain::setSelectedDatabasePath(const QString& path) {
+    // The panel shows a long path elided; the tooltip shows it whole.
+    StatusBar1Panel1->setText(path);
+    StatusBar1Panel1->setToolTip(path);
+}
 
 double frmMain::panelHeightTwips(const QWidget* panel) const {
     const int index = panels->indexOf(const_cast<QWidget*>(panel));

@@ -13,6 +13,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QMenu;
 class QPushButton;
 class QRadioButton;
@@ -120,9 +121,10 @@ public:
     int List1Index() const;
     // Selects entry `index` of List1, as a click on it does.
     void setList1Index(int index);
-    // Inserts `path` at its place in List1, sorted without regard to letter
-    // case; equal entries keep the order they came in.
-    void addDatabasePath(const QString& path);
+    // Inserts `path` at its place in List1, sorted by the locale's collation
+    // without regard to letter case; equal entries keep the order they came
+    // in. Returns the new entry.
+    QListWidgetItem* addDatabasePath(const QString& path);
 
     // Heights of the two stored panels, in twips.
     double panelHeightTwips(const QWidget* panel) const;
@@ -175,6 +177,7 @@ private:
     QWidget* buildUserPanel();
 
     void enableReadMode(bool lockFileMode);
+    void deleteSelectedPath();
     bool CheckDBSelection();
     void SetColumns();
     void ShowLDBUsers();
@@ -186,4 +189,14 @@ private:
     bool loaded_ = false;
     bool unloaded_ = false;
     bool refreshRunning_ = false;
+
+    // The bytes an entry of List1 was read from (data role of its item).
+    static constexpr int kReadBytesRole = Qt::UserRole + 1;
+    // Files that were there at start-up but could not be read: kept aside
+    // before they are replaced.
+    bool pathListUnread_ = false;
+    bool settingsUnread_ = false;
+    // The lines of settings.set as read, so that unchanged ones are written
+    // back byte for byte.
+    QList<QByteArray> settingsRead_;
 };

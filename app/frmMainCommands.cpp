@@ -1,6 +1,7 @@
 // Start-up, shut-down, the database path list and the commands that manage it.
 #include "app/frmMain.h"
 
+#include "app/AppError.h"
 #include "app/InstanceGuard.h"
 #include "app/IntervalTimer.h"
 #include "app/MessageBoxes.h"
@@ -16,6 +17,9 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCollator>
+#include <QFileInfo>
+#include <QLocale>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -71,35 +75,58 @@ void frmMain::OpenDBs() {
     LineReader in(pathListFile());
     const auto countLine = in.next();
     const auto count = countLine ? parseNumber(*countLine) : std::nullopt;
-    if (!count)
+    if (!count || *count < 0) {
+        // Shut-down keeps a file that is there but could not be read aside
+        // before it writes the list.
+        pathListUnread_ = QFileInfo::exists(pathListFile());
         return;
+    }
     // Entries are read one by one up to the count; a file with fewer lines
-    // keeps what it had.
+    // keeps what it had. Each entry keeps the bytes it was read from, so that
+    // it is written back as it was.
     for (double i = 1; i <= *count; ++i) {
-        const auto entry = in.next();
+        const auto entry = in.nextBytes();
         if (!entry)
             return;
-        addDatabasePath(*entry);
+        addDatabasePath(decodeLine(*entry))->setData(kReadBytesRole, *entry);
     }
 }
 
 void frmMain::SaveDBs() {
     enterProgramFolder();
-    QStringList lines{QString::number(List1->count())};
-    for (int i = 0; i < List1->count(); ++i)
-        lines << List1->item(i)->text();
-    writeLinesReplacing(pathListFile(), lines);
+    if (pathListUnread_ && !keepUnreadableAside(pathListFile()))
+        return;
+    QList<QByteArray> lines{QByteArray::number(List1->count())};
+    for (int i = 0; i < List1->count(); ++i) {
+        const QListWidgetItem* item = List1->item(i);
+        lines << encodeLine(item->text(), item->data(kReadBytesRole).toByteArray());
+    }
+    if (writeLinesReplacing(pathListFile(), lines))
+        pathListUnread_ = false;
 }
 
-void frmMain::addDatabasePath(const QString& path) {
+QListWidgetItem* frmMain::addDatabasePath(const QString& path) {
+    // Sorted as the locale sorts words, letter case ignored: an accented
+    // letter sits beside its plain one.
+    static const QCollator collator = [] {
+        // The C locale compares code points; the common collation, which
+        // English uses unchanged, stands in for it.
+        QLocale locale;
+        if (locale.language() == QLocale::C)
+            locale = QLocale(QLocale::English, QLocale::UnitedStates);
+        QCollator c(locale);
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
     int at = List1->count();
     for (int i = 0; i < List1->count(); ++i) {
-        if (QString::compare(List1->item(i)->text(), path, Qt::CaseInsensitive) > 0) {
+        if (collator.compare(List1->item(i)->text(), path) > 0) {
             at = i;
             break;
         }
     }
     List1->insertItem(at, path);
+    return List1->item(at);
 }
 
 int frmMain::List1Index() const {
@@ -119,14 +146,37 @@ void frmMain::List1_Click() {
 void frmMain::List1_DblClick() { btnLDBUsers_Click(); }
 
 void frmMain::mAddDB_Click() {
-    const QString chosen = basCDL::ChooseOpenFile(
-        this, QStringLiteral("Microsoft Database Files (*.mdb;*.mde)|*.mdb;*.mde"),
-        QStringLiteral("Choose Database File Path"), QString());
-    if (!chosen.isEmpty())
-        addDatabasePath(chosen);
+    try {
+        raiseAsAppError([this] {
+            const QString chosen = basCDL::ChooseOpenFile(
+                this, QStringLiteral("Microsoft Database Files (*.mdb;*.mde)|*.mdb;*.mde"),
+                QStringLiteral("Choose Database File Path"), QString());
+            if (chosen.isEmpty())
+                return;
+            // The list file holds one path a line: a path with a line break
+            // would come back as pieces.
+            if (chosen.contains(QChar('\n')) || chosen.contains(QChar('\r'))) {
+                msgBox(this, QStringLiteral("The path contains a line break, which the list of database paths "
+                                            "can't hold. Rename the file or its folder, then add it again."),
+                       MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Database Path Not Added"));
+                return;
+            }
+            addDatabasePath(chosen);
+        });
+    } catch (const AppError& e) {
+        msgBox(this, e.description(), MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Ravelin"));
+    }
 }
 
 void frmMain::mDelDB_Click() {
+    try {
+        raiseAsAppError([this] { deleteSelectedPath(); });
+    } catch (const AppError& e) {
+        msgBox(this, e.description(), MsgIcon::Critical);
+    }
+}
+
+void frmMain::deleteSelectedPath() {
     if (List1->count() == 0)
         return;
     const int index = List1Index();
@@ -167,7 +217,8 @@ void frmMain::mnuUserDB_Click() {
 frmTip* frmMain::tip() const { return tip_; }
 
 void frmMain::showTip(const QString& message) {
-    if (!tip_)
+    // A tip that has closed but is not yet deleted can't show the message.
+    if (!tip_ || tip_->closed())
         tip_ = new frmTip(this);
     tip_->lbMsg->setText(message);
     tip_->showOverOwner();

@@ -2,6 +2,7 @@
 
 #include "app/Twips.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -54,3 +55,8 @@ void frmTip::showOverOwner() {
 }
 
 void frmTip::Timer1_Timer() { close(); }
+
+void frmTip::closeEvent(QCloseEvent* event) {
+    closed_ = true;
+    QWidget::closeEvent(event);
+}

@@ -4,6 +4,7 @@
 // 4000 ms after it was loaded, however often its message changes meanwhile.
 #include <QWidget>
 
+class QCloseEvent;
 class QLabel;
 class QTimer;
 
@@ -20,8 +21,17 @@ public:
 
     // Centres the window on its owner and shows it without taking the focus.
     void showOverOwner();
+    // True once the window has closed; it is deleted soon after, and a new
+    // message needs a new window.
+    bool closed() const { return closed_; }
 
 public slots:
     // The timer's tick: unloads the window.
     void Timer1_Timer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool closed_ = false;
 };

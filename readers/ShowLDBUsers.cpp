@@ -5,6 +5,7 @@
 #include "app/Strings.h"
 #include "app/UserList.h"
 #include "app/frmMain.h"
+#include "jet/Error.h"
 #include "jet/LdbUsers.h"
 #include "jet/lockfile/LockFile.h"
 #include "jet/lockfile/LockFileLines.h"
@@ -20,6 +21,7 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 
 namespace readers {
@@ -49,6 +51,8 @@ class LockFileReader {
 public:
     explicit LockFileReader(const QString& path) : path_(path), name_(QFile::encodeName(path).toStdString()) {
         fd_ = ::open(name_.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0 && errno == ENOENT)
+            throw jet::Error(jet::FileNotFound, "Could not find file '" + name_ + "'.");
         if (fd_ < 0)
             throw AppError(kErrPathFileAccess, QStringLiteral("Ravelin"),
                            QStringLiteral("Could not open the lock file '%1': %2.")
@@ -99,19 +103,34 @@ void ShowLDBUsers(frmMain& w) {
     const QByteArray libraryPath = QFile::encodeName(databasePath) + QByteArray(2, '\0');
 
     updateLockHint(w, ldbPath);
-    const QFileInfo ldb(ldbPath);
-    if (!ldb.isFile() || ldb.isHidden()) {
+    const auto reportMissing = [&] {
         if (w.chkAutoMonitor->isChecked())
             w.showTip(QStringLiteral("Could not locate LDB file '") + ldbPath + QChar('.'));
         else
             msgBox(&w, QStringLiteral("Could not locate LDB file '") + ldbPath + QChar('\''),
                    MsgIcon::Information, MsgButtons::Ok, QStringLiteral("LDB File Not Found"));
+    };
+    const QFileInfo ldb(ldbPath);
+    if (!ldb.isFile() || ldb.isHidden()) {
+        reportMissing();
         return;
     }
 
-    QStringList names = GetLDBUserList(libraryPath, w.LDBOption);
+    // The last Jet user deletes the lock file on leaving: one that goes away
+    // after the test above is the same condition, not a failure.
+    QStringList names;
+    std::optional<LockFileReader> opened;
+    try {
+        names = GetLDBUserList(libraryPath, w.LDBOption);
+        opened.emplace(ldbPath);
+    } catch (const jet::Error& e) {
+        if (e.number() != jet::FileNotFound || QFileInfo(ldbPath).isFile())
+            throw;
+        reportMissing();
+        return;
+    }
     {
-        LockFileReader lockFile(ldbPath);
+        LockFileReader& lockFile = *opened;
         QString computerName;
         QString securityName;
         bool computerNameTaken = false;
@@ -144,6 +163,7 @@ void ShowLDBUsers(frmMain& w) {
             computerNameTaken = false;
         }
     }
+    opened.reset();
     // The list is complete; a failure while resolving the names is ignored.
     try {
         w.ResolveUserNames();

@@ -10,6 +10,7 @@
 #include "settings/frmSettings.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,6 +23,10 @@
 namespace {
 
 QString settingsFile() { return programFile(QStringLiteral("settings.set")); }
+
+// The largest position or size, in pixels, that a window system can give a
+// window (X11 coordinates are 16-bit): a settings line beyond it can't be applied.
+constexpr int kMaxWindowPixels = 32767;
 
 QString twipsText(double twips) { return QString::number(std::llround(twips)); }
 
@@ -42,8 +47,10 @@ void frmMain::SavSettings() {
     enterProgramFolder();
     if (isMinimized())
         showNormal();
+    if (settingsUnread_ && !keepUnreadableAside(settingsFile()))
+        return;
     frmSettings* s = settings();
-    const QStringList lines{
+    const QStringList texts{
         twipsText(pixelsToTwipsX(this, x())),
         twipsText(pixelsToTwipsY(this, y())),
         twipsText(pixelsToTwipsX(this, width())),
@@ -59,32 +66,43 @@ void frmMain::SavSettings() {
         s->optDBClk[0]->isChecked() ? QStringLiteral("0") : QStringLiteral("1"),
         trimBlanks(s->txtDB->text()),
     };
-    // The file holds the Jet password: only its owner may read it.
-    writeLinesReplacing(settingsFile(), lines, 0600);
+    // A line that holds what was read from it is written back as it was.
+    QList<QByteArray> lines;
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        lines << encodeLine(texts[i], settingsRead_.value(i));
+    // The file holds the Jet password: only its owner may read it, whatever
+    // mode the file had.
+    if (writeLinesReplacing(settingsFile(), lines, 0600, FileMode::Always))
+        settingsUnread_ = false;
 }
 
 void frmMain::OpenSettings() {
     frmSettings* s = settings();
     using Step = std::function<bool(const QString& line)>;
-    // A step that needs its line to be a number.
-    auto numeric = [](std::function<void(double)> set) -> Step {
-        return [set](const QString& line) {
+    // A step that needs its line to be a position or size, in twips, that a
+    // window system can apply: `least` to kMaxWindowPixels pixels.
+    auto geometry = [this](bool across, double least, std::function<void(double)> set) -> Step {
+        return [=, this](const QString& line) {
             const auto v = parseNumber(line);
-            if (v)
-                set(*v);
-            return v.has_value();
+            if (!v)
+                return false;
+            const double pixels = std::round(*v * (across ? logicalDpiX() : logicalDpiY()) / 1440.0);
+            if (!(pixels >= least && pixels <= kMaxWindowPixels) || (least >= 0 && *v < 0))
+                return false;
+            set(*v);
+            return true;
         };
     };
     const Step steps[] = {
-        numeric([this](double v) { move(twipsToPixelsX(this, v), y()); }),
-        numeric([this](double v) { move(x(), twipsToPixelsY(this, v)); }),
-        numeric([this](double v) { resize(twipsToPixelsX(this, v), height()); }),
-        numeric([this](double v) {
+        geometry(true, -kMaxWindowPixels, [this](double v) { move(twipsToPixelsX(this, v), y()); }),
+        geometry(false, -kMaxWindowPixels, [this](double v) { move(x(), twipsToPixelsY(this, v)); }),
+        geometry(true, 1, [this](double v) { resize(twipsToPixelsX(this, v), height()); }),
+        geometry(false, 1, [this](double v) {
             resize(width(), twipsToPixelsY(this, v));
             keepOnScreen(this);
         }),
-        numeric([this](double v) { setPanelHeightTwips(pRtTop, v); }),
-        numeric([this](double v) { setPanelHeightTwips(pLeft, v); }),
+        geometry(false, 0, [this](double v) { setPanelHeightTwips(pRtTop, v); }),
+        geometry(false, 0, [this](double v) { setPanelHeightTwips(pLeft, v); }),
         [s](const QString& line) { s->txtWorkgroup->setText(line); return true; },
         [this](const QString& line) { txtUserName->setText(line); return true; },
         [this](const QString& line) { txtPassword->setText(line); return true; },
@@ -125,10 +143,19 @@ void frmMain::OpenSettings() {
 
     // Each step takes the next line; the first line that is missing or can't
     // be applied ends the reading, and what the earlier ones set stays.
+    // A file that is there but can't be opened, or holds a line that can't
+    // be applied, is kept aside before shut-down replaces it.
     LineReader in(settingsFile());
+    settingsUnread_ = !in.isOpen() && QFileInfo::exists(settingsFile());
+    settingsRead_.clear();
     for (const Step& step : steps) {
-        const auto line = in.next();
-        if (!line || !step(*line))
+        const auto line = in.nextBytes();
+        if (!line)
             return;
+        settingsRead_ << *line;
+        if (!step(decodeLine(*line))) {
+            settingsUnread_ = true;
+            return;
+        }
     }
 }

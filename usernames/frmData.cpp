@@ -5,6 +5,7 @@
 #include "app/TextFile.h"
 #include "app/Twips.h"
 
+#include <QFileInfo>
 #include <QLocale>
 
 #include <cmath>
@@ -32,12 +33,15 @@ frmData::frmData(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::CustomizeWindow
 
 void frmData::OpenSettings() {
     LineReader in(placementFile());
+    placementUnread_ = !in.isOpen() && QFileInfo::exists(placementFile());
     double values[4] = {};
     for (int i = 0; i < 4; ++i) {
         const auto line = in.next();
         const auto v = line ? parseNumber(*line) : std::nullopt;
-        if (!v)
+        if (!v) {
+            placementUnread_ = placementUnread_ || line.has_value();
             return;
+        }
         values[i] = *v;
         switch (i) {
         case 0: move(twipsToPixelsX(this, values[0]), y()); break;
@@ -50,11 +54,14 @@ void frmData::OpenSettings() {
 
 void frmData::SavSettings() {
     enterProgramFolder();
-    writeLinesReplacing(placementFile(),
-                        {placementText(std::round(pixelsToTwipsX(this, x()))),
-                         placementText(std::round(pixelsToTwipsY(this, y()))),
-                         placementText(std::round(pixelsToTwipsX(this, width()))),
-                         placementText(std::round(pixelsToTwipsY(this, height())))});
+    if (placementUnread_ && !keepUnreadableAside(placementFile()))
+        return;
+    if (writeLinesReplacing(placementFile(),
+                            {placementText(std::round(pixelsToTwipsX(this, x()))),
+                             placementText(std::round(pixelsToTwipsY(this, y()))),
+                             placementText(std::round(pixelsToTwipsX(this, width()))),
+                             placementText(std::round(pixelsToTwipsY(this, height())))}))
+        placementUnread_ = false;
 }
 
 void frmData::unload() {

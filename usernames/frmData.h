@@ -21,4 +21,9 @@ public:
     void SavSettings();
     // Unloads the window: writes its placement and closes it.
     void unload();
+
+private:
+    // usernames.set was there but could not be read: kept aside before it
+    // is replaced.
+    bool placementUnread_ = false;
 };

@@ -34,11 +34,17 @@ UsageMap UsageMap::read(const Pager& pager, bool jet3, std::uint32_t pointer) {
 }
 
 std::uint32_t UsageMap::limit() const {
-    std::uint64_t end = mapPages_.empty() ? std::uint64_t{start_} + inlineBits_.size() * 8
-                                          : std::uint64_t{pagesPerMapPage_} * mapPages_.size();
-    if (pager_ && end > pager_->pageCount())
-        end = pager_->pageCount();
-    return static_cast<std::uint32_t>(end);
+    const std::uint64_t end = mapPages_.empty() ? std::uint64_t{start_} + inlineBits_.size() * 8
+                                                : std::uint64_t{pagesPerMapPage_} * mapPages_.size();
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(end, UINT32_MAX));
+}
+
+std::uint32_t UsageMap::existing(std::uint32_t n) const {
+    // A page the map lists but the file lacks: the file was cut short, and
+    // reading on would silently lose what that page held.
+    if (pager_ && n >= pager_->pageCount())
+        pager_->damaged("page " + std::to_string(n) + " of a usage map lies beyond the end of the file");
+    return n;
 }
 
 UsageMap::Segment UsageMap::segmentFor(std::uint32_t n) const {
@@ -78,7 +84,7 @@ std::optional<std::uint32_t> UsageMap::firstFrom(std::uint32_t from) const {
                     continue;
                 }
                 if ((s.bits[rel / 8] >> (rel % 8)) & 1)
-                    return n;
+                    return existing(n);
             }
         }
         if (mapPages_.empty())
@@ -101,7 +107,7 @@ std::optional<std::uint32_t> UsageMap::lastFrom(std::uint32_t from) const {
             for (; n >= std::int64_t{s.first}; --n) {
                 const auto rel = static_cast<std::uint32_t>(n - s.first);
                 if ((s.bits[rel / 8] >> (rel % 8)) & 1)
-                    return static_cast<std::uint32_t>(n);
+                    return existing(static_cast<std::uint32_t>(n));
             }
         }
         if (mapPages_.empty())

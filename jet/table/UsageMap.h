@@ -36,6 +36,7 @@ private:
     };
     Segment segmentFor(std::uint32_t n) const;
     std::uint32_t limit() const;  // one past the last page number the map can name
+    std::uint32_t existing(std::uint32_t n) const;  // `n`, or damaged() when the file lacks that page
 
     const Pager* pager_ = nullptr;
     std::uint32_t start_ = 0;

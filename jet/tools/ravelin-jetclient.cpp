@@ -9,9 +9,9 @@
 // departed user's slot is reused), writes its computer and security names into
 // that slot, records one finished write in the header page, prints "slot N"
 // on stdout and holds the lock until SIGTERM, SIGINT or SIGHUP. Leaving, it
-// deletes the lock file when no other user holds a lock and the database is
-// not suspect, as Jet 3 and later do (unless --keep-lockfile, which models a
-// user without the right to delete it).
+// deletes the lock file when no other user holds a lock, no other process has
+// the file open and the database is not suspect, as Jet 3 and later do
+// (unless --keep-lockfile, which models a user without the right to delete it).
 //
 // With --crash it leaves as a crashed client does: it marks a write in
 // progress in the header page, prints "slot N" and exits at once, so the
@@ -33,6 +33,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <optional>
 #include <stdexcept>
@@ -241,12 +242,49 @@ void waitForStop(const sigset_t& stopSignals) {
     }
 }
 
-// Leaves as Jet does: the last user of a healthy database deletes the lock file.
+// True when a process other than this one has the file `fd` names open. A
+// client (smbd serving a Windows user, say) may have opened the lock file and
+// not yet taken its lock; deleting the file then would leave that client
+// locking a file nobody else can see. Every process whose open files this
+// one may look at is checked; those it may not are out of reach.
+bool openElsewhere(int fd) {
+    struct stat mine {};
+    if (::fstat(fd, &mine) != 0)
+        return true;  // in doubt the file stays
+    const std::string self = std::to_string(::getpid());
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return true;
+    bool found = false;
+    while (const dirent* p = ::readdir(proc)) {
+        const std::string pid = p->d_name;
+        if (found || pid == self || pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const std::string fdDir = "/proc/" + pid + "/fd";
+        DIR* fds = ::opendir(fdDir.c_str());
+        if (!fds)
+            continue;
+        while (const dirent* f = ::readdir(fds)) {
+            struct stat open {};
+            if (f->d_name[0] != '.' && ::stat((fdDir + "/" + f->d_name).c_str(), &open) == 0 &&
+                open.st_dev == mine.st_dev && open.st_ino == mine.st_ino) {
+                found = true;
+                break;
+            }
+        }
+        ::closedir(fds);
+    }
+    ::closedir(proc);
+    return found;
+}
+
+// Leaves as Jet does: the last user of a healthy database deletes the lock
+// file, unless another process still has it open.
 void leave(const Options& o, const std::string& lockPath, const Connection& c) {
     if (!o.keepLockFile) {
         try {
             const jet::HeldSlots others = jet::heldUserLocks(c.fd, lockPath, jet::LockOwners::OtherProcesses);
-            if (others.none() && !suspectSlot(jet::readCommitValues(o.database), others))
+            if (others.none() && !suspectSlot(jet::readCommitValues(o.database), others) && !openElsewhere(c.fd))
                 ::unlink(lockPath.c_str());
         } catch (const std::exception& e) {  // in doubt the lock file stays, as Jet leaves it
             std::fprintf(stderr, "ravelin-jetclient: lock file kept: %s\n", e.what());

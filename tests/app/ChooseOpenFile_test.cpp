@@ -3,7 +3,9 @@
 #include "app/basCDL.h"
 #include "tests/support/FakePlatform.h"
 
+#include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -59,10 +61,25 @@ TEST(ChooseOpenFile, PatternsMatchWithoutRegardToLetterCase) {
         QFile f(dir.filePath(QString::fromLatin1(name)));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
-    QStringList matched =
-        QDir(dir.path()).entryList(caseInsensitivePatterns(QStringLiteral("*.mdb;*.mde")).split(';'), QDir::Files);
+    // Matched letter case and all, as the dialog's file system model does.
+    QStringList matched = QDir(dir.path()).entryList(caseInsensitivePatterns(QStringLiteral("*.mdb;*.mde")).split(';'),
+                                                     QDir::Files | QDir::CaseSensitive);
     matched.sort();
     EXPECT_EQ(matched, QStringList({"Orders.Mde", "SALES.MDB", "stock.mdb"}));
+}
+
+TEST(ChooseOpenFile, TheTypeListShowsTheDescriptionsAlone) {
+    QFileDialog dialog;
+    prepareOpenFileDialog(dialog, {nullptr,
+                                   QStringLiteral("Microsoft Database Files (*.mdb;*.mde)") + NUL +
+                                       QStringLiteral("*.mdb;*.mde") + NUL + QStringLiteral("All (*.*)") + NUL +
+                                       QStringLiteral("*.*") + NUL + NUL,
+                                   QStringLiteral("Choose Database File Path"), QString()});
+    const auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(types, nullptr);
+    ASSERT_EQ(types->count(), 2);
+    EXPECT_EQ(types->itemText(0), QStringLiteral("Microsoft Database Files (*.mdb;*.mde)"));
+    EXPECT_EQ(types->itemText(1), QStringLiteral("All (*.*)"));
 }
 
 }  // namespace

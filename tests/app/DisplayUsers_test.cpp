@@ -44,8 +44,9 @@ TEST_F(DisplayUsers, NoSelectionIsReportedAndEmptiesTheListWithoutTouchingThePoi
     EXPECT_EQ(window->cursor().shape(), Qt::CrossCursor);
 }
 
-TEST_F(DisplayUsers, AMissingFileOrAFolderIsNotFound) {
-    for (const QString& path : {home.path() + "/gone.mdb", home.path()}) {
+TEST_F(DisplayUsers, AMissingFileAFolderOrAHiddenFileIsNotFound) {
+    writeHomeFile(".hidden.mdb", "a hidden file");
+    for (const QString& path : {home.path() + "/gone.mdb", home.path(), homeFile(".hidden.mdb")}) {
         addRow("OLD");
         window->setSelectedDatabasePath(path);
         window->mnuDisplayUsers_Click();

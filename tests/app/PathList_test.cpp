@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace {
 
 QStringList entries(const frmMain& w) {
@@ -65,11 +67,39 @@ TEST_F(PathList, LinesEndedByLoneLineFeedsAreRead) {
 }
 
 TEST_F(PathList, EightBitPathsRoundTripAsTheirBytes) {
-    const QByteArray name = QString::fromUtf8("/d/M\u00FCller.mdb").toLocal8Bit();
-    writeHomeFile("ravelin.set", "1\r\n" + name + "\r\n");
+    // Written the Windows way, in Windows-1252: not UTF-8.
+    const QByteArray windows = "/d/M\xFCller.mdb";
+    const QByteArray utf8 = "/d/Stra\xC3\x9F" "e.mdb";
+    writeHomeFile("ravelin.set", "2\r\n" + windows + "\r\n" + utf8 + "\r\n");
     ASSERT_TRUE(start());
+    EXPECT_EQ(entries(*window), QStringList({QString::fromUtf8("/d/M\u00FCller.mdb"), QString::fromUtf8("/d/Stra\u00DFe.mdb")}));
+    // A path the user adds is written in the locale's encoding.
+    files.answers.push_back(QString::fromUtf8("/d/\u00C9t\u00E9.mdb"));
+    window->mAddDB_Click();
     stop();
-    EXPECT_EQ(readHomeFile("ravelin.set"), "1\r\n" + name + "\r\n");
+    EXPECT_EQ(readHomeFile("ravelin.set"),
+              "3\r\n/d/\xC3\x89t\xC3\xA9.mdb\r\n" + windows + "\r\n" + utf8 + "\r\n");
+}
+
+TEST_F(PathList, AListThatCannotBeReadIsKeptAsideOnce) {
+    const QByteArray unreadable = "two\r\n/d/a.mdb\r\n/d/b.mdb\r\n";
+    writeHomeFile("ravelin.set", unreadable);
+    ASSERT_TRUE(start());
+    EXPECT_EQ(window->List1->count(), 0);
+    files.answers.push_back(QStringLiteral("/d/new.mdb"));
+    window->mAddDB_Click();
+    stop();
+    EXPECT_EQ(readHomeFile("ravelin.set.unreadable"), unreadable);
+    EXPECT_EQ(readHomeFile("ravelin.set"), QByteArray("1\r\n/d/new.mdb\r\n"));
+
+    // A second unreadable file neither replaces the kept copy nor is replaced.
+    const QByteArray second = "-\r\n/d/c.mdb\r\n";
+    writeHomeFile("ravelin.set", second);
+    ASSERT_TRUE(restart());
+    stop();
+    EXPECT_EQ(readHomeFile("ravelin.set.unreadable"), unreadable);
+    EXPECT_EQ(readHomeFile("ravelin.set"), second);
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(PathList, FailedWriteLeavesThePreviousFile) {
@@ -113,6 +143,58 @@ TEST_F(PathList, TheSamePathAddedTwiceIsListedAndWrittenTwice) {
     window->mAddDB_Click();
     ASSERT_TRUE(restart());
     EXPECT_EQ(entries(*window), QStringList({"/d/x.mdb", "/d/x.mdb"}));
+}
+
+TEST_F(PathList, APathWithALineBreakIsRefused) {
+    writeHomeFile("ravelin.set", "1\r\n/d/z.mdb\r\n");
+    ASSERT_TRUE(start());
+    files.answers = {QStringLiteral("/d/a\nb.mdb"), QStringLiteral("/d/c\rd.mdb")};
+    window->mAddDB_Click();
+    window->mAddDB_Click();
+    EXPECT_EQ(entries(*window), QStringList({"/d/z.mdb"}));
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.last().title, QStringLiteral("Database Path Not Added"));
+    EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("line break")));
+    stop();
+    EXPECT_EQ(readHomeFile("ravelin.set"), QByteArray("1\r\n/d/z.mdb\r\n"));
+}
+
+TEST_F(PathList, AccentedLettersSortBesideTheirPlainOnes) {
+    writeHomeFile("ravelin.set", QString::fromUtf8("4\r\n/d/~tmp.mdb\r\n/d/\u00C4pfel.mdb\r\n/d/zebra.mdb\r\n/d/Apfel.mdb\r\n").toUtf8());
+    ASSERT_TRUE(start());
+    const QStringList got = entries(*window);
+    ASSERT_EQ(got.size(), 4);
+    const auto plain = got.indexOf(QStringLiteral("/d/Apfel.mdb"));
+    EXPECT_EQ(got.indexOf(QString::fromUtf8("/d/\u00C4pfel.mdb")), plain + 1) << got.join(' ').toStdString();
+    EXPECT_EQ(got.indexOf(QStringLiteral("/d/zebra.mdb")), plain + 2) << got.join(' ').toStdString();
+}
+
+// An exception escaping a Qt slot ends the program: both commands trap.
+TEST_F(PathList, AddAndDeleteTrapTheirFailures) {
+    writeHomeFile("ravelin.set", "1\r\n/d/a.mdb\r\n");
+    ASSERT_TRUE(start());
+    // The first box fails as a broken platform would; the trap's box shows.
+    int failures = 0;
+    boxes.whileOpen = [&failures] {
+        if (failures > 0 && failures-- > 0)
+            throw std::runtime_error("the box could not be shown");
+    };
+    auto failOnce = [&failures] { failures = 1; };
+    window->setList1Index(0);
+    failOnce();
+    window->mDelDB->trigger();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("the box could not be shown"));
+    EXPECT_EQ(boxes.last().icon, MsgIcon::Critical);
+    EXPECT_EQ(entries(*window), QStringList({"/d/a.mdb"}));
+
+    files.failWith = [] { throw std::runtime_error("no dialog"); };
+    failOnce();
+    window->mAddDB->trigger();
+    ASSERT_EQ(boxes.shown.size(), 4u);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("the box could not be shown"));
+    EXPECT_EQ(boxes.last().icon, MsgIcon::Critical);
 }
 
 TEST_F(PathList, CancellingTheChooserAddsNothing) {

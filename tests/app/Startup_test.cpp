@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,7 +49,6 @@ TEST_F(Startup, StepsRunInTheirOrder) {
     writeHomeFile("ravelin.set", "2\r\n/d/second.mdb\r\n/d/first.mdb\r\n");
     writeHomeFile("settings.set", SettingsLines().set(10, "1").set(12, "1").set(14, "/elsewhere/compnamedb.mdb").bytes());
     ASSERT_TRUE(start());
-    // The columns were laid out before the settings switched the read mode.
     EXPECT_EQ(window->lvUsers->columnCount(), 5);
     // The path list was read before the settings selected its first entry.
     EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/first.mdb"));
@@ -61,7 +61,14 @@ TEST_F(Startup, StepsRunInTheirOrder) {
 }
 
 TEST_F(Startup, LockFileOptionIsTwoWhateverWasChosenBefore) {
-    ASSERT_TRUE(start());
+    // Whatever the option holds when the load begins, the load ends with 2.
+    guard = std::make_unique<InstanceGuard>(lockPath());
+    window = std::make_unique<frmMain>();
+    window->LDBOption = 4;
+    ASSERT_TRUE(window->Form_Load(*guard));
+    EXPECT_EQ(window->LDBOption, 2);
+
+    // Nor is the choice of a previous run kept.
     window->optMode[1]->click();
     window->optLDB[2]->click();
     ASSERT_EQ(window->LDBOption, 4);
@@ -70,14 +77,70 @@ TEST_F(Startup, LockFileOptionIsTwoWhateverWasChosenBefore) {
     EXPECT_TRUE(window->optLDB[1]->isChecked());
 }
 
-TEST_F(Startup, ShutDownWritesEveryFileAndUnloadsTheSettingsWindow) {
+// The names of files renamed into place in a folder, in the order it happened
+// (every settings file is written to a new file, then renamed over the old).
+class RenamesInto {
+public:
+    explicit RenamesInto(const QString& folder) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_MOVED_TO);
+    }
+    ~RenamesInto() { ::close(fd_); }
+    RenamesInto(const RenamesInto&) = delete;
+    RenamesInto& operator=(const RenamesInto&) = delete;
+
+    QStringList names() const {
+        QStringList out;
+        alignas(inotify_event) char buffer[4096];
+        ssize_t n = 0;
+        while ((n = ::read(fd_, buffer, sizeof buffer)) > 0) {
+            for (char* p = buffer; p < buffer + n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(p);
+                if (e->len > 0)
+                    out << QFile::decodeName(e->name);
+                p += sizeof(inotify_event) + e->len;
+            }
+        }
+        return out;
+    }
+
+private:
+    int fd_;
+};
+
+TEST_F(Startup, ShutDownWritesEveryFileInOrderAndUnloadsTheSettingsWindow) {
+    writeHomeFile("ravelin.set", "1\r\n/d/a.mdb\r\n");
     ASSERT_TRUE(start());
     QPointer<frmSettings> settingsWindow = window->settings();
+    window->settings()->txtDB->setText(QStringLiteral("/kept/compnamedb.mdb"));
+    files.answers.push_back(QStringLiteral("/d/b.mdb"));
+    window->mAddDB_Click();
+    const RenamesInto renames(home.path());
     window->close();
-    EXPECT_TRUE(QFileInfo::exists(homeFile("ravelin.set")));
-    EXPECT_TRUE(QFileInfo::exists(homeFile("settings.set")));
-    EXPECT_TRUE(QFileInfo::exists(homeFile("usernames.set")));
+    // The path list, then the settings (read from the settings window before
+    // it is unloaded), then the user name window's placement as it unloads.
+    EXPECT_EQ(renames.names(), QStringList({"ravelin.set", "settings.set", "usernames.set"}));
+    EXPECT_EQ(readHomeFile("ravelin.set"), QByteArray("2\r\n/d/a.mdb\r\n/d/b.mdb\r\n"));
+    EXPECT_TRUE(readHomeFile("settings.set").endsWith("\r\n/kept/compnamedb.mdb\r\n"));
+    EXPECT_EQ(readHomeFile("usernames.set").count("\r\n"), 4);
     EXPECT_TRUE(settingsWindow.isNull());
+}
+
+// The user name window's placement file follows the same rule as the others:
+// one that could not be read is kept aside, once, before it is replaced.
+TEST_F(Startup, AnUnreadablePlacementFileIsKeptAsideOnce) {
+    const QByteArray unreadable = "120\r\nleft\r\n4305\r\n5250\r\n";
+    writeHomeFile("usernames.set", unreadable);
+    ASSERT_TRUE(start());
+    stop();
+    EXPECT_EQ(readHomeFile("usernames.set.unreadable"), unreadable);
+    EXPECT_EQ(readHomeFile("usernames.set").count("\r\n"), 4);
+
+    const QByteArray second = "x\r\n";
+    writeHomeFile("usernames.set", second);
+    ASSERT_TRUE(start());
+    stop();
+    EXPECT_EQ(readHomeFile("usernames.set.unreadable"), unreadable);
+    EXPECT_EQ(readHomeFile("usernames.set"), second);
 }
 
 TEST_F(Startup, ASecondInstanceWarnsAndEndsWithoutTouchingAnyFile) {
@@ -133,6 +196,30 @@ TEST_F(Startup, ALockLeftByACrashedInstanceDoesNotBlockTheNext) {
     EXPECT_TRUE(QFileInfo::exists(lockPath()));
     InstanceGuard next(lockPath());
     EXPECT_TRUE(next.acquire());
+}
+
+// Without a runtime folder the lock lives in the user's cache folder, where no
+// other user can create it first; a link in its place is not followed.
+TEST_F(Startup, WithoutARuntimeFolderTheLockIsTheUsersOwn) {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray cacheHome = qgetenv("XDG_CACHE_HOME");
+    QTemporaryDir cache;
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    const QString path = InstanceGuard::defaultLockPath();
+    EXPECT_EQ(path, cache.path() + QStringLiteral("/ravelin/ravelin.lock"));
+    ASSERT_TRUE(QDir().mkpath(cache.path() + QStringLiteral("/ravelin")));
+    const QString target = cache.path() + QStringLiteral("/planted");
+    ASSERT_TRUE(QFile::link(target, path));
+    InstanceGuard own(path);
+    own.acquire();
+    EXPECT_FALSE(QFileInfo::exists(target));
+    for (const auto& [name, value] : {std::pair{"XDG_RUNTIME_DIR", runtime}, std::pair{"XDG_CACHE_HOME", cacheHome}}) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
 }
 
 TEST_F(Startup, ProgramFolderComesFromTheEnvironmentFirst) {

@@ -56,4 +56,18 @@ TEST_F(Tip, TheTickUnloadsItAndTheNextMessageLoadsItAfresh) {
     EXPECT_TRUE(window->tip()->Timer1->isActive());
 }
 
+// A message set after the tick closed the window, before its deletion, is
+// shown by a new window.
+TEST_F(Tip, AMessageBetweenTheTickAndTheDeletionIsShown) {
+    window->showTip(QStringLiteral("first"));
+    QPointer<frmTip> closing = window->tip();
+    closing->Timer1_Timer();
+    window->showTip(QStringLiteral("late"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(closing.isNull());
+    ASSERT_NE(window->tip(), nullptr);
+    EXPECT_TRUE(window->tip()->isVisible());
+    EXPECT_EQ(window->tip()->lbMsg->text(), QStringLiteral("late"));
+}
+
 }  // namespace

@@ -85,6 +85,30 @@ TEST(DamagedInput, TruncatedAtManyPoints) {
     EXPECT_EQ(readAll(Bytes(4096 * 4, 0), "zeros"), Outcome::Refused);
 }
 
+// A file cut at a page boundary either reads every row it had or is refused
+// as damaged: a usage map listing pages past the end must not lose rows silently.
+TEST(DamagedInput, CutAtAPageBoundaryNeverLosesRowsSilently) {
+    for (const std::string& path : {jettest::access("indexTestV1997.mdb"), jettest::access("testV2007.accdb")}) {
+        const Bytes whole = jettest::fileBytes(path);
+        const std::size_t pageSize = whole[0x14] == 0 ? 2048 : 4096;
+        const std::size_t rows = jettest::readEverything(Database::openBytes(whole, "whole.mdb"));
+        std::size_t refused = 0;
+        for (std::size_t cut = 3 * pageSize; cut < whole.size(); cut += pageSize) {
+            const std::string label = path + " cut at page " + std::to_string(cut / pageSize);
+            try {
+                const auto db = Database::openBytes(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)),
+                                                    "damaged.mdb");
+                EXPECT_EQ(jettest::readEverything(db), rows) << label;
+            } catch (const jet::Error& e) {
+                EXPECT_EQ(e.number(), jet::NotADatabase) << label;
+                EXPECT_NE(e.description().find("page "), std::string::npos) << label << ": " << e.description();
+                ++refused;
+            }
+        }
+        EXPECT_GT(refused, 0u) << path;
+    }
+}
+
 TEST(DamagedInput, TableDefinitionChainsThatRunInACircle) {
     auto l = testV2000Table1();
     put32(l.bytes, l.tdefPage * l.pageSize + 4, l.tdefPage);  // next page: itself

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 using namespace locktest;
@@ -112,6 +115,18 @@ TEST_F(ClientOnJet3, TheLastUserToLeaveDeletesTheLockFile) {
     EXPECT_EQ(b.stop(), 0);
     EXPECT_FALSE(fs::exists(ldb));
     EXPECT_THROW(users(jet::LdbAllUsers), jet::Error);
+}
+
+// A client that has opened the lock file but not yet locked (an SMB client
+// on its way in) would lock a deleted file: the leaving user keeps the file.
+TEST_F(ClientOnJet3, ALockFileOpenInAnotherProcessIsNotDeleted) {
+    Client a({"--computer", "PC-A", db});
+    ASSERT_EQ(connectClient(a), 0);
+    const int opened = ::open(ldb.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(opened, 0);
+    EXPECT_EQ(a.stop(), 0);
+    EXPECT_TRUE(fs::exists(ldb));
+    ::close(opened);
 }
 
 TEST_F(ClientOnJet3, KeepLockFileLeavesDepartedUsersListed) {

@@ -3,6 +3,7 @@
 #include "app/AppError.h"
 #include "app/UserList.h"
 #include "app/frmTip.h"
+#include "jet/LdbUsers.h"
 #include "readers/ShowLDBUsers.h"
 #include "settings/frmSettings.h"
 #include "tests/jet/LockFileTesting.h"
@@ -132,6 +133,56 @@ TEST_F(LdbReader, AMissingLockFileGoesToTheTipWhileMonitoring) {
     ASSERT_NE(window->tip(), nullptr);
     EXPECT_EQ(window->tip()->lbMsg->text(), QStringLiteral("Could not locate LDB file '") + homeFile("sales.ldb") + ".");
     EXPECT_TRUE(calls.empty());
+}
+
+// The last Jet user leaves between the existence test and the reading: Jet
+// deletes the lock file. That is the not-found condition, quiet while
+// monitoring, and never the command's critical error box.
+TEST_F(LdbReader, ALockFileThatGoesAwayMeanwhileIsNotFound) {
+    const QString ldb = homeFile("sales.ldb");
+    const auto goneBeforeTheLibrary = [&](const QByteArray& path, int option) {
+        QFile::remove(ldb);
+        jet::getLdbUsers(path.constData(), option);  // the real library meets the missing file
+        return QStringList();
+    };
+    const auto goneAfterTheLibrary = [&](const QByteArray&, int) {
+        QFile::remove(ldb);
+        return QStringList({"PC01"});
+    };
+    for (const readers::LdbLibrary& library : {readers::LdbLibrary(goneBeforeTheLibrary),
+                                               readers::LdbLibrary(goneAfterTheLibrary)}) {
+        readers::setLdbLibrary(library);
+        writeHomeFile("sales.ldb", "PC01\r\nADMIN\r\n");
+        window->chkAutoMonitor->setChecked(true);
+        refresh();
+        EXPECT_TRUE(boxes.shown.empty());
+        ASSERT_NE(window->tip(), nullptr);
+        EXPECT_EQ(window->tip()->lbMsg->text(), QStringLiteral("Could not locate LDB file '") + ldb + ".");
+
+        writeHomeFile("sales.ldb", "PC01\r\nADMIN\r\n");
+        window->chkAutoMonitor->setChecked(false);
+        refresh();
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.last().text, QStringLiteral("Could not locate LDB file '") + ldb + "'");
+        EXPECT_EQ(boxes.last().title, QStringLiteral("LDB File Not Found"));
+        EXPECT_TRUE(rows().empty());
+        boxes.shown.clear();
+    }
+}
+
+// The reader runs under the hourglass; the arrow comes back when it ends.
+TEST_F(LdbReader, TheHourglassShowsWhileTheReaderRuns) {
+    writeHomeFile("sales.ldb", "PC01\r\nADMIN\r\n");
+    window->setCursor(Qt::CrossCursor);
+    std::optional<Qt::CursorShape> during;
+    readers::setLdbLibrary([&](const QByteArray&, int) {
+        during = window->cursor().shape();
+        return QStringList({"PC01"});
+    });
+    refresh();
+    EXPECT_EQ(during, Qt::WaitCursor);
+    EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(rows().size(), 1u);
 }
 
 TEST_F(LdbReader, AnMdePathLooksForTheLdbOfTheSameName) {

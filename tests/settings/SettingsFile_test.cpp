@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -223,7 +224,9 @@ TEST_F(SettingsFile, AMinimisedWindowIsWrittenWithItsNormalPlacement) {
     window->resize(twipsToPixelsX(window.get(), 9000), twipsToPixelsY(window.get(), 6000));
     window->showMinimized();
     QCoreApplication::processEvents();
-    stop();
+    ASSERT_TRUE(window->isMinimized());
+    window->SavSettings();
+    EXPECT_FALSE(window->isMinimized()) << "the window was not restored before its placement was written";
     EXPECT_EQ(savedLines().mid(0, 4), QStringList({"3000", "1500", "9000", "6000"}));
 }
 
@@ -239,13 +242,69 @@ TEST_F(SettingsFile, AFailedWriteLeavesTheOldFile) {
     EXPECT_EQ(readHomeFile("settings.set"), original);
 }
 
-TEST_F(SettingsFile, TheFileIsPrivateToItsOwnerAndKeepsAModeGivenLater) {
+TEST_F(SettingsFile, EveryWriteLeavesTheFilePrivateToItsOwner) {
+    writeHomeFile("settings.set", SettingsLines().bytes());
+    ::chmod(QFile::encodeName(homeFile("settings.set")).constData(), 0644);
     ASSERT_TRUE(start());
     window->SavSettings();
     EXPECT_EQ(fileMode(), 0600u);
-    ::chmod(QFile::encodeName(homeFile("settings.set")).constData(), 0640);
+    ::chmod(QFile::encodeName(homeFile("settings.set")).constData(), 0666);
     window->SavSettings();
-    EXPECT_EQ(fileMode(), 0640u);
+    EXPECT_EQ(fileMode(), 0600u);
+    struct stat st {};
+    ::stat(QFile::encodeName(homeFile("settings.set")).constData(), &st);
+    EXPECT_EQ(st.st_uid, ::getuid());
 }
 
+TEST_F(SettingsFile, UnchangedEightBitLinesAreWrittenBackAsTheirBytes) {
+    // Lines 7 and 14 written the Windows way (Windows-1252), line 8 in UTF-8.
+    QByteArray file;
+    const QList<QByteArray> lines{"1200", "900", "11130", "8235", "2070", "1410", "/wg/B\xE4r.mdw",
+                                  "J\xC3\xBCrgen", "secret", "0", "60000", "0", "0", "/d/\xC9quipe/compnamedb.mdb"};
+    for (const QByteArray& l : lines)
+        file += l + "\r\n";
+    writeHomeFile("settings.set", file);
+    ASSERT_TRUE(start());
+    EXPECT_EQ(s()->txtWorkgroup->text(), QString::fromUtf8("/wg/B\u00E4r.mdw"));
+    EXPECT_EQ(window->txtUserName->text(), QString::fromUtf8("J\u00FCrgen"));
+    EXPECT_EQ(s()->txtDB->text(), QString::fromUtf8("/d/\u00C9quipe/compnamedb.mdb"));
+    stop();
+    EXPECT_EQ(readHomeFile("settings.set"), file);
+
+    // Text the user types goes out in the locale's encoding.
+    ASSERT_TRUE(start());
+    window->txtPassword->setText(QString::fromUtf8("g\u00E9heim"));
+    stop();
+    EXPECT_EQ(readHomeFile("settings.set").split('\n').value(8), QByteArray("g\xC3\xA9heim\r"));
+}
+
+TEST_F(SettingsFile, AFileThatCannotBeReadWholeIsKeptAsideOnce) {
+    const QByteArray unreadable = SettingsLines().set(11, "fast").set(14, "/kept/compnamedb.mdb").bytes();
+    writeHomeFile("settings.set", unreadable);
+    ASSERT_TRUE(start());
+    stop();
+    EXPECT_EQ(readHomeFile("settings.set.unreadable"), unreadable);
+    EXPECT_EQ(savedLines().value(13), defaultDB());
+
+    const QByteArray second = SettingsLines().set(1, "left").bytes();
+    writeHomeFile("settings.set", second);
+    ASSERT_TRUE(start());
+    stop();
+    EXPECT_EQ(readHomeFile("settings.set.unreadable"), unreadable);
+    EXPECT_EQ(readHomeFile("settings.set"), second);
+}
+
+TEST_F(SettingsFile, SizesNoScreenCanShowStopTheReading) {
+    for (const auto& [line, text] : std::vector<std::pair<int, QString>>{
+             {3, "1e12"}, {4, "-500"}, {3, "0"}, {1, "1e300"}, {5, "-1"}, {6, "9e15"}}) {
+        writeHomeFile("settings.set", SettingsLines().set(line, text).set(10, "1").bytes());
+        ASSERT_TRUE(start());
+        const std::string label = "line " + std::to_string(line) + " = " + text.toStdString();
+        EXPECT_GT(window->width(), 100) << label;
+        EXPECT_GT(window->height(), 100) << label;
+        EXPECT_LT(window->width(), 32768) << label;
+        EXPECT_TRUE(window->optMode[0]->isChecked()) << label << ": reading went on";
+        stop();
+    }
+}
 }  // namespace
