@@ -62,16 +62,18 @@ QString desktopFilePath(const QString& id) {
     return {};
 }
 
-// Undoes the escapes of a desktop entry's string value.
+// Undoes the escapes of a desktop entry's string value (\s \n \t \r \\);
+// any other backslash stays for the quoting rules of Exec.
 QString unescapeValue(const QString& value) {
     QString out;
     for (qsizetype i = 0; i < value.size(); ++i) {
         const QChar c = value[i];
-        if (c != QChar('\\') || i + 1 == value.size()) {
+        const QChar e = i + 1 < value.size() ? value[i + 1] : QChar();
+        if (c != QChar('\\') || !QStringLiteral("sntr\\").contains(e)) {
             out += c;
             continue;
         }
-        const QChar e = value[++i];
+        ++i;
         out += e == QChar('s') ? QChar(' ')
              : e == QChar('n') ? QChar('\n')
              : e == QChar('t') ? QChar('\t')

@@ -1,7 +1,6 @@
 #include "shell/Help.h"
 
 #include "app/MessageBoxes.h"
-#include "app/ProgramFolder.h"
 #include "shell/KillApp.h"
 #include "shell/modShellExec.h"
 
@@ -9,7 +8,18 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-QString helpFile() { return sharedFile(QStringLiteral("help/index.html")); }
+// The help folder is found first, so that a contents page missing from it
+// reads as a missing file, and a missing folder as a missing path.
+QString helpFile() {
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/help");
+    QString folder = QFileInfo(beside).isDir() ? beside
+                                               : QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                                        QStringLiteral("ravelin/help"),
+                                                                        QStandardPaths::LocateDirectory);
+    if (folder.isEmpty())
+        folder = beside;
+    return folder + QStringLiteral("/index.html");
+}
 
 QString helpViewerProgram() {
     const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/ravelin-help");
@@ -25,13 +35,14 @@ void openHelp(QWidget* owner) {
         return;
     }
     QCoreApplication::processEvents();
+    // Without the viewer, the desktop's application for web pages shows it.
     const QString viewer = helpViewerProgram();
     qint64 pid = 0;
-    // Without a viewer no program can open the help file: "No association".
-    const int code = viewer.isEmpty() ? 31 : ShellOpen(helpFile(), QString(), viewer, &pid);
+    const int code = ShellOpen(helpFile(), QString(), viewer, &pid);
     if (code <= 32) {
         ShellErrText(code, true, owner);
         return;
     }
-    KillApp::trackStartedWindow(pid, viewer, kHelpTitle);
+    if (!viewer.isEmpty())
+        KillApp::trackStartedWindow(pid, viewer, kHelpTitle);
 }

@@ -32,11 +32,16 @@ bool displayHidesWindows(const X11Windows& display) {
     return !display.connected() || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-// Whether `w`'s process still runs the program it was started with (and
-// not another program that got its process id later).
+// Whether `w`'s process still runs: it exists and runs the program it was
+// started with, or is still this program's copy about to start it. Another
+// program under that process id, or a process that ended and waits to be
+// reaped (no executable any more), is not ours.
 bool stillRunning(const StartedWindow& w) {
-    const QString exe = QFileInfo(QStringLiteral("/proc/%1/exe").arg(w.pid)).symLinkTarget();
-    return !exe.isEmpty() && QFileInfo(exe) == QFileInfo(w.program);
+    const QString exe = QFileInfo(QStringLiteral("/proc/%1/exe").arg(w.pid)).canonicalFilePath();
+    if (exe.isEmpty())
+        return false;
+    return exe == QFileInfo(w.program).canonicalFilePath() ||
+           exe == QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
 }
 
 void forgetEnded() {
