@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -44,11 +43,11 @@ frmPrint::frmPrint(frmMain* main)
     options->addWidget(Opt[0]);
     options->addWidget(Opt[1]);
 
-    C1Elastic1 = named(new QLabel(this), "C1Elastic1");
+    C1Elastic1 = named(new QFrame(this), "C1Elastic1");
     C1Elastic1->setFrameShape(QFrame::Panel);
     C1Elastic1->setFrameShadow(QFrame::Sunken);
     Image1 = named(new QLabel(C1Elastic1), "Image1");
-    Image1->setPixmap(style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(48, 48));
+    Image1->setPixmap(main->windowIcon().pixmap(48, 48));
     auto* picture = new QVBoxLayout(C1Elastic1);
     picture->addWidget(Image1, 0, Qt::AlignCenter);
 

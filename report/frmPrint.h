@@ -6,6 +6,7 @@
 
 #include <array>
 
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -24,7 +25,7 @@ public:
     QGroupBox* Frame1;
     std::array<QRadioButton*, 2> Opt;
     QLabel* Label1;
-    QLabel* C1Elastic1;
+    QFrame* C1Elastic1;
     QLabel* Image1;
     QPushButton* Command1;
     QPushButton* Command2;

@@ -5,17 +5,23 @@
 #include "shell/modShellExec.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 // The help folder is found first, so that a contents page missing from it
 // reads as a missing file, and a missing folder as a missing path.
+// Beside the program (a build), in the share folder of its installation
+// prefix, or in the desktop's data folders.
 QString helpFile() {
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/help");
-    QString folder = QFileInfo(beside).isDir() ? beside
-                                               : QStandardPaths::locate(QStandardPaths::GenericDataLocation,
-                                                                        QStringLiteral("ravelin/help"),
-                                                                        QStandardPaths::LocateDirectory);
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString beside = programDir + QStringLiteral("/help");
+    const QString prefixShare = programDir + QStringLiteral("/../share/ravelin/help");
+    QString folder = QFileInfo(beside).isDir()        ? beside
+                     : QFileInfo(prefixShare).isDir() ? QDir::cleanPath(prefixShare)
+                                                      : QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                                               QStringLiteral("ravelin/help"),
+                                                                               QStandardPaths::LocateDirectory);
     if (folder.isEmpty())
         folder = beside;
     return folder + QStringLiteral("/index.html");

@@ -74,11 +74,20 @@ std::vector<std::uint32_t> X11Windows::topLevelWindows() {
     std::vector<std::uint32_t> clients = windowListProperty(root_, atom("_NET_CLIENT_LIST"));
     if (!clients.empty())
         return clients;
+    // Without a window manager the programs' windows are the root's children;
+    // only those shown count (toolkits keep hidden helper windows there).
     Reply tree(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr));
     if (!tree)
         return {};
     const xcb_window_t* children = xcb_query_tree_children(tree.p);
-    return std::vector<std::uint32_t>(children, children + xcb_query_tree_children_length(tree.p));
+    std::vector<std::uint32_t> shown;
+    for (int i = 0; i < xcb_query_tree_children_length(tree.p); ++i) {
+        Reply attributes(xcb_get_window_attributes_reply(
+            connection_, xcb_get_window_attributes(connection_, children[i]), nullptr));
+        if (attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE)
+            shown.push_back(children[i]);
+    }
+    return shown;
 }
 
 QString X11Windows::title(std::uint32_t window) {

@@ -19,8 +19,8 @@ public:
 
     bool connected() const { return connection_ != nullptr; }
 
-    // The window manager's client list; the root window's children when no
-    // window manager keeps one.
+    // The window manager's client list; the root window's shown children
+    // when no window manager keeps one.
     std::vector<std::uint32_t> topLevelWindows();
     // The title as the desktop shows it: the UTF-8 name, else the legacy name.
     QString title(std::uint32_t window);

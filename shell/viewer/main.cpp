@@ -7,11 +7,15 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Ravelin Help"));
+    QApplication::setApplicationName(QStringLiteral("ravelin-help"));
     const QStringList args = QCoreApplication::arguments();
-    const QString page = args.size() > 1
-                             ? args.at(1)
-                             : QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
+    QString page = args.value(1);
+    if (page.isEmpty()) {
+        // Beside the program in a build, in the prefix's share folder when installed.
+        page = QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
+        if (!QFileInfo::exists(page))
+            page = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/ravelin/help/index.html");
+    }
     if (!QFileInfo::exists(page))
         return 2;
     HelpViewer viewer(page);

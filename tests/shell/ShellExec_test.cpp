@@ -117,6 +117,9 @@ TEST_F(HelpCommand, AMissingHelpFileSaysFileNotFound) {
 // are the ones it knows: a running one counts as open, and shut-down ends it.
 TEST_F(HelpCommand, WithoutADisplayTheStartedViewerIsFoundAndClosed) {
     setLauncher(nullptr);  // a real viewer, drawing off screen
+    struct EndViewers {
+        ~EndViewers() { KillApp::CloseByTitle(kHelpTitle); }  // also when the test fails half-way
+    } endViewers;
     ASSERT_TRUE(QFile::link(QStringLiteral(RAVELIN_HELP_VIEWER), desktop.binFolder() + QStringLiteral("/ravelin-help")));
     installHelp();
     window->mHelp->trigger();
