@@ -39,6 +39,7 @@ protected:
         auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" RAVELIN_LSAN_SUPPRESSIONS));
         p->setProcessEnvironment(env);
         p->start(program, args);
         EXPECT_TRUE(p->waitForStarted(5000));
@@ -82,7 +83,7 @@ TEST_F(ClosingByTitle, TwoHelpViewersAreBothClosed) {
     KillApp::CloseByTitle(kHelpTitle);
     EXPECT_TRUE(ended(first));
     EXPECT_TRUE(ended(second));
-    EXPECT_EQ(first->exitCode(), 0);
+    EXPECT_EQ(first->exitCode(), 0) << first->readAllStandardError().toStdString();
     EXPECT_FALSE(KillApp::FindWindow(kHelpTitle));
     EXPECT_TRUE(platform.boxes.shown.empty());
 }
