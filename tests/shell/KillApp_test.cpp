@@ -68,6 +68,26 @@ protected:
         return false;
     }
 
+    // The display and the titles of its windows, for a failure message.
+    static std::string dump() {
+        X11Windows display;
+        std::string out = qgetenv("DISPLAY").toStdString() + (display.connected() ? " connected" : " unreachable") +
+                          (xvfb->running() ? ", server running" : ", server ended");
+        for (const std::uint32_t w : display.topLevelWindows())
+            out += " [" + display.title(w).toStdString() + "]";
+        return out;
+    }
+
+    // What the started programs said, for a failure message.
+    std::string said() {
+        std::string out;
+        for (auto& p : processes) {
+            p->waitForFinished(0);
+            out += " [" + p->readAllStandardError().toStdString() + "]";
+        }
+        return out;
+    }
+
     static bool ended(QProcess* p) { return p->state() == QProcess::NotRunning || p->waitForFinished(5000); }
 
     static inline std::unique_ptr<Xvfb> xvfb;
@@ -78,8 +98,9 @@ protected:
 TEST_F(ClosingByTitle, TwoHelpViewersAreBothClosed) {
     FakePlatform platform;
     QProcess* first = startViewer();
+    ASSERT_TRUE(waitForWindows(kHelpTitle, 1)) << dump() << said();
     QProcess* second = startViewer();
-    ASSERT_TRUE(waitForWindows(kHelpTitle, 2));
+    ASSERT_TRUE(waitForWindows(kHelpTitle, 2)) << dump() << said();
     KillApp::CloseByTitle(kHelpTitle);
     EXPECT_TRUE(ended(first));
     EXPECT_TRUE(ended(second));

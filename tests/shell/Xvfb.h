@@ -1,6 +1,6 @@
 #pragma once
-// A virtual X display of the test's own: Xvfb on a display number it picks
-// itself (so tests running side by side never collide), stopped at the end.
+// A virtual X display of the test's own: Xvfb on a display number of this
+// process's own (so tests running side by side never meet), stopped at the end.
 #include <QStandardPaths>
 #include <QString>
 
@@ -20,13 +20,37 @@ public:
         const QString program = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
         if (program.isEmpty())
             return;
+        // A display number of this process's own: numbers that tests running
+        // side by side pick up and drop in turn could meet a server still
+        // shutting down under that number. A taken number moves on to the next.
+        const int first = 200 + static_cast<int>(::getpid() % 700);
+        for (int n = first; n < first + 8 && display_.isEmpty(); ++n)
+            start(program, n);
+    }
+
+    ~Xvfb() { stop(); }
+    Xvfb(const Xvfb&) = delete;
+    Xvfb& operator=(const Xvfb&) = delete;
+
+    // ":N" once the server is ready; empty when Xvfb is missing or failed.
+    const QString& display() const { return display_; }
+    // Whether the server still runs.
+    bool running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
+
+private:
+    // Starts Xvfb on display `number`; it writes the number back once it is
+    // ready (10 s at most), or exits when the number is taken. Without
+    // -noreset the server resets whenever its last client leaves, and a
+    // program connecting just then is turned away.
+    void start(const QString& program, int number) {
         int fds[2];
         if (::pipe(fds) != 0)
             return;
         const QByteArray exe = program.toLocal8Bit();
+        const QByteArray display = ':' + QByteArray::number(number);
         const QByteArray fd = QByteArray::number(fds[1]);
-        const char* args[] = {exe.constData(), "-displayfd", fd.constData(), "-screen", "0", "640x480x24",
-                              "-nolisten", "tcp", nullptr};
+        const char* args[] = {exe.constData(), display.constData(), "-displayfd", fd.constData(), "-screen", "0",
+                              "640x480x24", "-nolisten", "tcp", "-noreset", nullptr};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addclose(&actions, fds[0]);
@@ -39,41 +63,38 @@ public:
             ::close(fds[0]);
             return;
         }
-        // Xvfb writes its display number when it is ready; 10 s at most.
-        QByteArray number;
+        QByteArray written;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!number.endsWith('\n') && std::chrono::steady_clock::now() < deadline) {
+        while (!written.endsWith('\n') && std::chrono::steady_clock::now() < deadline) {
             pollfd p{fds[0], POLLIN, 0};
             if (::poll(&p, 1, 200) <= 0)
                 continue;
             char c = 0;
             if (::read(fds[0], &c, 1) != 1)
-                break;
-            number += c;
+                break;  // the server ended: the number is taken
+            written += c;
         }
         ::close(fds[0]);
-        if (number.endsWith('\n'))
-            display_ = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+        if (written.endsWith('\n')) {
+            display_ = QString::fromLatin1(display);
+            return;
+        }
+        stop();
     }
 
-    ~Xvfb() {
+    void stop() {
         if (pid_ <= 0)
             return;
         ::kill(pid_, SIGTERM);
         for (int i = 0; i < 100 && ::waitpid(pid_, nullptr, WNOHANG) == 0; ++i)
             ::usleep(20000);
-        if (::kill(pid_, 0) == 0) {
+        if (::waitpid(pid_, nullptr, WNOHANG) == 0) {
             ::kill(pid_, SIGKILL);
             ::waitpid(pid_, nullptr, 0);
         }
+        pid_ = 0;
     }
-    Xvfb(const Xvfb&) = delete;
-    Xvfb& operator=(const Xvfb&) = delete;
 
-    // ":N" once the server is ready; empty when Xvfb is missing or failed.
-    const QString& display() const { return display_; }
-
-private:
     pid_t pid_ = 0;
     QString display_;
 };
