@@ -188,6 +188,7 @@ QWidget* frmMain::buildUserPanel() {
     lvUsers->setColumnCount(0);
     v->addWidget(pRtTopTop);
     v->addWidget(lvUsers, 1);
+    connect(lvUsers, &QTreeWidget::itemDoubleClicked, this, &frmMain::lvUsers_DblClick);
     return pRtTop;
 }
 
@@ -315,6 +316,11 @@ void frmMain::buildMenus() {
     connect(mnuUserDB, &QAction::triggered, this, &frmMain::mnuUserDB_Click);
     connect(mSettings, &QAction::triggered, this, &frmMain::mSettings_Click);
     connect(mnuDisplayUsers, &QAction::triggered, this, &frmMain::mnuDisplayUsers_Click);
+    connect(mPrint, &QAction::triggered, this, &frmMain::mPrint_Click);
+    connect(mCmdPrompt, &QAction::triggered, this, &frmMain::mCmdPrompt_Click);
+    connect(mHelp, &QAction::triggered, this, &frmMain::mHelp_Click);
+    connect(mWebSite, &QAction::triggered, this, &frmMain::mWebSite_Click);
+    connect(mAbout, &QAction::triggered, this, &frmMain::mAbout_Click);
 
     // Toolbar buttons only forward to the menu commands.
     connect(BtnAddDB, &QToolButton::clicked, mAddDB, &QAction::trigger);

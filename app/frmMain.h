@@ -164,6 +164,12 @@ public slots:
     void optLDB_Click(int index);
     void chkAutoMonitor_Click();
     void Timer1_Timer();
+    void mPrint_Click();
+    void mCmdPrompt_Click();
+    void mHelp_Click();
+    void mWebSite_Click();
+    void mAbout_Click();
+    void lvUsers_DblClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

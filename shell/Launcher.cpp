@@ -9,9 +9,9 @@ namespace {
 
 class QtLauncher final : public Launcher {
 public:
-    bool startProgram(const QString& program, const QStringList& arguments,
-                      const QString& workingDirectory) override {
-        return QProcess::startDetached(program, arguments, workingDirectory);
+    bool startProgram(const QString& program, const QStringList& arguments, const QString& workingDirectory,
+                      qint64* pid) override {
+        return QProcess::startDetached(program, arguments, workingDirectory, pid);
     }
 
     bool openDocument(const QString& fileOrUrl) override {

@@ -39,8 +39,10 @@ std::optional<QString> FakeOpenFileDialog::getOpenFileName(const OpenFileRequest
 }
 
 bool FakeLauncher::startProgram(const QString& program, const QStringList& arguments,
-                                const QString& workingDirectory) {
+                                const QString& workingDirectory, qint64* pid) {
     started.push_back({program, arguments, workingDirectory});
+    if (pid)
+        *pid = 0;
     return succeed;
 }
 

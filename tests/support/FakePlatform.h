@@ -49,8 +49,8 @@ public:
     QStringList opened;
     bool succeed = true;
 
-    bool startProgram(const QString& program, const QStringList& arguments,
-                      const QString& workingDirectory) override;
+    bool startProgram(const QString& program, const QStringList& arguments, const QString& workingDirectory,
+                      qint64* pid = nullptr) override;
     bool openDocument(const QString& fileOrUrl) override;
 };
 

@@ -1,0 +1,60 @@
+// The commands that hand work to other windows and programs: print-export,
+// the NBTSTAT lookup, help, the web site and the About box.
+#include "app/frmMain.h"
+
+#include "about/frmAbout.h"
+#include "app/MessageBoxes.h"
+#include "app/ProgramFolder.h"
+#include "report/frmPrint.h"
+#include "settings/frmSettings.h"
+#include "shell/Help.h"
+#include "shell/Nbtstat.h"
+#include "shell/WebSite.h"
+
+#include <QRadioButton>
+#include <QTreeWidget>
+
+void frmMain::mPrint_Click() {
+    try {
+        frmPrint::showModal(this);
+    } catch (...) {
+        // Showing the window is best effort.
+    }
+}
+
+void frmMain::mCmdPrompt_Click() {
+    if (lvUsers->topLevelItemCount() == 0) {
+        msgBox(this,
+               QStringLiteral("There are no LDB Users to select that will allow you to run the Command Prompt "
+                              "'NBSTAT' command."),
+               MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("No Computer Names To Select"));
+        return;
+    }
+    const QList<QTreeWidgetItem*> selected = lvUsers->selectedItems();
+    if (selected.isEmpty()) {
+        msgBox(this, QStringLiteral("There is no LDB User selected to run the Command Prompt 'NBSTAT' command."),
+               MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("No Computer Name Selected"));
+        return;
+    }
+    const QString computer = selected.constFirst()->text(0);
+    // The name comes from a lock file that anyone on the share can write.
+    if (!acceptableComputerName(computer)) {
+        msgBox(this, QStringLiteral("The selected computer name holds control characters and can not be looked up."),
+               MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Invalid Computer Name"));
+        return;
+    }
+    (void)startNodeStatusLookup(computer);  // a failed start is not reported
+    enterProgramFolder();
+}
+
+void frmMain::mHelp_Click() { openHelp(this); }
+
+void frmMain::mWebSite_Click() { openWebSite(); }
+
+void frmMain::mAbout_Click() { frmAbout::showModal(this); }
+
+void frmMain::lvUsers_DblClick() {
+    // The other choice selects the computer in the user name window.
+    if (!settings()->optDBClk[0]->isChecked())
+        mCmdPrompt_Click();
+}

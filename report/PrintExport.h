@@ -1,0 +1,33 @@
+#pragma once
+// The two plain-text reports: the user list and the database path list.
+// Lines are built here from the main window's lists; writing them and
+// opening the result is frmPrint's part.
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QListWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace report {
+
+// "RAVELIN PRINTOUT  -  " and the date as mm-dd-yyyy, whatever the locale.
+QString bannerLine(QDate date);
+QString separatorLine();
+// The column headings of the read mode: roster schema mode or lock-file mode.
+QString headingLine(bool rosterMode);
+// The row's text and its sub-items joined by ", ": six sub-items in roster
+// schema mode, four in lock-file mode. Nothing when the list has no column
+// for a sub-item the mode asks for.
+std::optional<QString> dataLine(const QTreeWidget& list, const QTreeWidgetItem& row, bool rosterMode);
+
+// The users report: nothing when the list has no rows.
+std::optional<QStringList> usersReport(const QTreeWidget& users, const QString& databasePath, bool rosterMode,
+                                       QDate date);
+// The paths report: nothing when the list has no entries.
+std::optional<QStringList> pathsReport(const QListWidget& paths, QDate date);
+
+}  // namespace report

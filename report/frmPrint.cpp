@@ -1,0 +1,124 @@
+#include "report/frmPrint.h"
+
+#include "app/MessageBoxes.h"
+#include "app/ProgramFolder.h"
+#include "app/frmMain.h"
+#include "report/PrintExport.h"
+#include "shell/TextEditor.h"
+
+#include <QFile>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename W>
+W* named(W* w, const char* name) {
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+}  // namespace
+
+frmPrint::frmPrint(frmMain* main)
+    : QDialog(main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      main_(main) {
+    setObjectName(QStringLiteral("frmPrint"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral(" Print - Export Options"));
+    setModal(true);
+
+    Frame1 = named(new QGroupBox(QStringLiteral(" Choose What To Print "), this), "Frame1");
+    Opt[0] = named(new QRadioButton(QStringLiteral("Logged-In LDB User Information"), Frame1), "Opt(0)");
+    Opt[1] = named(new QRadioButton(QStringLiteral("Database File Paths"), Frame1), "Opt(1)");
+    Opt[0]->setChecked(true);
+    auto* options = new QVBoxLayout(Frame1);
+    options->addWidget(Opt[0]);
+    options->addWidget(Opt[1]);
+
+    C1Elastic1 = named(new QFrame(this), "C1Elastic1");
+    C1Elastic1->setFrameShape(QFrame::Panel);
+    C1Elastic1->setFrameShadow(QFrame::Sunken);
+    Image1 = named(new QLabel(C1Elastic1), "Image1");
+    Image1->setPixmap(main->windowIcon().pixmap(48, 48));
+    auto* picture = new QVBoxLayout(C1Elastic1);
+    picture->addWidget(Image1, 0, Qt::AlignCenter);
+
+    Label1 = named(new QLabel(QStringLiteral("Print Preview uses Notepad where you can print or export (save as...) "
+                                             "data. Your default printer settings is used."),
+                              this),
+                   "Label1");
+    Label1->setWordWrap(true);
+    Command1 = named(new QPushButton(QStringLiteral("Show Print Preview"), this), "Command1");
+    Command2 = named(new QPushButton(QStringLiteral("&Close"), this), "Command2");
+    Command1->setDefault(true);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(C1Elastic1);
+    top->addWidget(Frame1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(top);
+    column->addWidget(Label1);
+    column->addLayout(buttons);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(Command1, &QPushButton::clicked, this, &frmPrint::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmPrint::Command2_Click);
+}
+
+void frmPrint::showModal(frmMain* main) {
+    auto* window = new frmPrint(main);
+    window->adjustSize();
+    if (const QScreen* s = window->screen())
+        window->move(s->availableGeometry().center() - window->rect().center());
+    window->exec();
+}
+
+QString frmPrint::reportPath() { return programFile(QStringLiteral("tmpprintexport.prn")); }
+
+// Every step after the file is opened runs whatever the previous one did: a
+// report that cannot be written still opens the editor on its path.
+void frmPrint::Command1_Click() {
+    const QString path = reportPath();
+    QFile file(path);
+    (void)file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    const QDate today = QDate::currentDate();
+    std::optional<QStringList> lines;
+    if (Opt[0]->isChecked()) {
+        lines = report::usersReport(*main_->lvUsers, main_->selectedDatabasePath(), main_->optMode[0]->isChecked(),
+                                    today);
+        if (!lines)
+            msgBox(this,
+                   QStringLiteral("There is no LDB User data to Print-Export.\rYou must select a database that lists "
+                                  "users that will allow you to use this function."),
+                   MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("No Data To Print-Export"));
+    } else {
+        lines = report::pathsReport(*main_->List1, today);
+        if (!lines)
+            msgBox(this,
+                   QStringLiteral("There is no Database file paths to Print-Export.\rYou must add a database to use "
+                                  "this function."),
+                   MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("No Database To Print-Export"));
+    }
+    if (!lines)
+        return;  // the file stays empty and nothing is opened
+    if (file.isOpen()) {
+        for (const QString& line : *lines)
+            (void)file.write(line.toLocal8Bit() + "\r\n");
+    }
+    file.close();
+    openInTextEditor(path);
+}
+
+void frmPrint::Command2_Click() { close(); }

@@ -1,0 +1,29 @@
+#pragma once
+// The help viewer's window, titled "Ravelin Help": the pages of one help
+// folder with contents, back and forward, and a search over every page.
+#include <QMainWindow>
+#include <QUrl>
+
+class QAction;
+class QLineEdit;
+class QTextBrowser;
+
+class HelpViewer : public QMainWindow {
+    Q_OBJECT
+public:
+    // Shows `contentsPage`; the other pages are the .html files beside it.
+    explicit HelpViewer(const QString& contentsPage);
+
+    QTextBrowser* browser;
+    QAction* contentsAction;
+    QAction* backAction;
+    QAction* forwardAction;
+    QLineEdit* searchBox;
+
+    // Shows the list of pages holding every word of `words` (letter case
+    // ignored), each a link to its page.
+    void search(const QString& words);
+
+private:
+    QString folder_;
+};

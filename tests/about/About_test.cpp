@@ -1,0 +1,49 @@
+// The About box: the version caption and the modal box the command shows.
+#include "about/BuildVersion.h"
+#include "about/frmAbout.h"
+#include "tests/support/MainWindowHarness.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class About : public ::testing::Test, public MainWindowHarness {};
+
+TEST_F(About, VersionCaptionTakesMajorMinorAndRevision) {
+    EXPECT_EQ(versionCaption(QVersionNumber({1, 7, 0, 49})), QStringLiteral("Version 1.7 (Build: 49)"));
+    EXPECT_EQ(versionCaption(QVersionNumber({2, 10, 0, 5})), QStringLiteral("Version 2.10 (Build: 5)"));
+    // The build's version is the project's, major.minor.0.revision.
+    EXPECT_EQ(buildVersion().segmentCount(), 4);
+    EXPECT_EQ(buildVersion().segmentAt(2), 0);
+}
+
+TEST_F(About, TheCommandShowsAModalBoxThatOkCloses) {
+    ASSERT_TRUE(start());
+    bool seen = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        auto* box = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = true;
+        EXPECT_EQ(box->windowTitle(), QStringLiteral(" About Ravelin"));
+        EXPECT_EQ(box->Label1[0]->text(), QStringLiteral("Ravelin"));
+        EXPECT_EQ(box->lblVersion->text(), versionCaption(buildVersion()));
+        EXPECT_EQ(box->Label7->text(), QStringLiteral("System Files Used In This Program:"));
+        EXPECT_TRUE(box->Label6->text().endsWith(
+            QStringLiteral(" and files that the program creates that are in the program's root folder.")));
+        EXPECT_EQ(box->palette().color(QPalette::Window), QColor(Qt::white));
+        EXPECT_EQ(box->Command1->text(), QStringLiteral("&OK"));
+        EXPECT_EQ(box->Command1->toolTip(), QStringLiteral("Close the About box."));
+        box->Command1->click();
+    });
+    window->mAbout->trigger();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+// Print-export: the two reports line by line, the empty-list messages and
+// the text editor it opens, through the window as the user meets it.
+#include "app/UserList.h"
+#include "report/PrintExport.h"
+#include "report/frmPrint.h"
+#include "tests/support/DesktopEnvironment.h"
+#include "tests/support/MainWindowHarness.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QToolButton>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kSeparator(83, QChar('-'));
+
+class PrintExport : public ::testing::Test, public MainWindowHarness {
+protected:
+    void SetUp() override {
+        // A program folder with blanks and a quote: the editor must get it whole.
+        ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("my reports 'q'")));
+        folder = home.filePath(QStringLiteral("my reports 'q'"));
+        qputenv("RAVELIN_HOME", QFile::encodeName(folder));
+        desktop.setDefaultApplication(QStringLiteral("text/plain"), QStringLiteral("myeditor.desktop"),
+                                      "myeditor --new-window %F");
+        ASSERT_TRUE(start());
+        window->setSelectedDatabasePath(QStringLiteral("/srv/data/sales.mdb"));
+    }
+
+    QString reportPath() const { return folder + QStringLiteral("/tmpprintexport.prn"); }
+
+    QStringList reportLines() const {
+        QFile f(reportPath());
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        QByteArray bytes = f.readAll();
+        EXPECT_TRUE(bytes.isEmpty() || bytes.endsWith("\r\n"));
+        bytes.chop(2);
+        return QString::fromLocal8Bit(bytes).split(QStringLiteral("\r\n"));
+    }
+
+    // Sets the read mode and lays the user list out for it.
+    void readMode(int index) {
+        window->optMode[index]->setChecked(true);
+        window->optMode_Click(index);
+    }
+
+    void addRow(const QStringList& values) {
+        QTreeWidgetItem* row = addUserRow(window->lvUsers, QStringLiteral("Key_1"), values.first());
+        for (int i = 1; i < values.size(); ++i)
+            setSubItem(row, i, values[i]);
+    }
+
+    // Presses "Show Print Preview" in a freshly shown window, `paths` choosing
+    // the paths report.
+    void printExport(bool paths = false) {
+        frmPrint w(window.get());
+        w.Opt[paths ? 1 : 0]->setChecked(true);
+        w.Command1->click();
+    }
+
+    DesktopEnvironment desktop;
+    QString folder;
+};
+
+TEST_F(PrintExport, UsersReportInRosterSchemaMode) {
+    readMode(0);
+    addRow({"PC1", "Admin", "True", "False", "Ann Smith", "Room 4, 2nd floor", "ann@example.com"});
+    addRow({"PC2", "", "True", "False", "Bob", "x", ""});
+    printExport();
+
+    const QStringList lines = reportLines();
+    ASSERT_EQ(lines.size(), 11);
+    EXPECT_EQ(lines[0], QString());
+    EXPECT_EQ(lines[1], report::bannerLine(QDate::currentDate()));
+    EXPECT_EQ(lines[2], kSeparator);
+    EXPECT_EQ(lines[3], QStringLiteral("/srv/data/sales.mdb"));
+    EXPECT_EQ(lines[4], kSeparator);
+    EXPECT_EQ(lines[5], QStringLiteral("TIP: COMMAS IN DATA CORRESPOND TO COLUMN HEADINGS BELOW"));
+    EXPECT_EQ(lines[6], kSeparator);
+    EXPECT_EQ(lines[7], QStringLiteral("COMPUTER NAME | SECURITY NAME | CONNECTED | SUSPECT | USER NAME | "
+                                       "CONTACT | EMAIL"));
+    EXPECT_EQ(lines[7].size(), 81);
+    EXPECT_EQ(lines[7].indexOf(QStringLiteral("SUSPECT")), 44);  // column 45
+    EXPECT_EQ(lines[8], kSeparator);
+    // A comma inside a value is not marked; an empty value leaves its separators.
+    EXPECT_EQ(lines[9], QStringLiteral("PC1, Admin, True, False, Ann Smith, Room 4, 2nd floor, ann@example.com"));
+    EXPECT_EQ(lines[10], QStringLiteral("PC2, , True, False, Bob, x, "));
+
+    // The editor is the desktop's default for text/plain, given the path as
+    // one argument; the window stays open.
+    ASSERT_EQ(programs.started.size(), 1u);
+    EXPECT_EQ(programs.started[0].program, QStringLiteral("myeditor"));
+    EXPECT_EQ(programs.started[0].arguments, QStringList({QStringLiteral("--new-window"), reportPath()}));
+}
+
+TEST_F(PrintExport, UsersReportInLockFileModeAndRowsTheListHasNoColumnsFor) {
+    readMode(1);
+    addRow({"PC1", "ADMIN", "Ann", "", "ann@example.com"});
+    addRow({"PC2", "BOB"});  // sub-items never set read as empty
+    printExport();
+    QStringList lines = reportLines();
+    ASSERT_EQ(lines.size(), 11);
+    EXPECT_EQ(lines[7], QStringLiteral("COMPUTER NAME | SECURITY NAME | USER NAME | CONTACT | EMAIL"));
+    EXPECT_EQ(lines[7].size(), 59);
+    EXPECT_EQ(lines[7].indexOf(QStringLiteral("USER NAME")), 32);  // column 33
+    EXPECT_EQ(lines[9], QStringLiteral("PC1, ADMIN, Ann, , ann@example.com"));
+    EXPECT_EQ(lines[10], QStringLiteral("PC2, BOB, , , "));
+
+    // The heading follows the mode selected now, not the list's layout: the
+    // roster schema mode asks for sub-items the five columns lack, so every
+    // row is left out and the report still ends with its heading.
+    window->optMode[0]->setChecked(true);
+    printExport();
+    lines = reportLines();
+    ASSERT_EQ(lines.size(), 9);
+    EXPECT_EQ(lines[7].size(), 81);
+    EXPECT_EQ(programs.started.size(), 2u);
+}
+
+TEST_F(PrintExport, EmptyListsSayWhyLeaveAnEmptyFileAndOpenNothing) {
+    boxes.whileOpen = [&] {
+        // The file is already truncated while the box is open.
+        EXPECT_EQ(QFileInfo(reportPath()).size(), 0);
+    };
+    window->List1->clear();
+    QFile old(reportPath());
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("an older report\r\n");
+    old.close();
+
+    printExport(false);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.last().title, QStringLiteral("No Data To Print-Export"));
+    EXPECT_EQ(boxes.last().text, QStringLiteral("There is no LDB User data to Print-Export.\rYou must select a "
+                                                "database that lists users that will allow you to use this "
+                                                "function."));
+    EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
+
+    printExport(true);
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.last().title, QStringLiteral("No Database To Print-Export"));
+    EXPECT_EQ(boxes.last().text, QStringLiteral("There is no Database file paths to Print-Export.\rYou must add a "
+                                                "database to use this function."));
+    EXPECT_TRUE(QFileInfo::exists(reportPath()));
+    EXPECT_EQ(QFileInfo(reportPath()).size(), 0);
+    EXPECT_TRUE(programs.started.empty());
+}
+
+TEST_F(PrintExport, APathsReportAfterAUsersReportLeavesNoRemnant) {
+    readMode(1);
+    for (int i = 0; i < 50; ++i)
+        addRow({QStringLiteral("PC%1").arg(i), "U", "", "", ""});
+    printExport();
+    EXPECT_EQ(reportLines().size(), 59);
+
+    window->addDatabasePath(QStringLiteral("/srv/b.mdb"));
+    window->addDatabasePath(QStringLiteral("/srv/A b.mdb"));
+    printExport(true);
+    const QStringList lines = reportLines();
+    EXPECT_EQ(lines, QStringList({QString(), report::bannerLine(QDate::currentDate()), kSeparator,
+                                  QStringLiteral("DATABASE FILE PATHS"), kSeparator, QStringLiteral("/srv/A b.mdb"),
+                                  QStringLiteral("/srv/b.mdb")}));
+}
+
+TEST_F(PrintExport, BannerDateIgnoresTheLocale) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(report::bannerLine(QDate(2026, 3, 7)), QStringLiteral("RAVELIN PRINTOUT  -  03-07-2026"));
+    EXPECT_EQ(report::bannerLine(QDate(2026, 12, 25)), QStringLiteral("RAVELIN PRINTOUT  -  12-25-2026"));
+    QLocale::setDefault(before);
+}
+
+TEST_F(PrintExport, TheCommandShowsAFreshModalWindowEachTime) {
+    readMode(1);
+    addRow({"PC1", "ADMIN", "", "", ""});
+    int shown = 0;
+    std::function<void()> useWindow = [&] {
+        auto* w = qobject_cast<frmPrint*>(QApplication::activeModalWidget());
+        ASSERT_NE(w, nullptr);
+        ++shown;
+        EXPECT_EQ(w->windowTitle(), QStringLiteral(" Print - Export Options"));
+        EXPECT_EQ(w->Frame1->title(), QStringLiteral(" Choose What To Print "));
+        // Every showing starts on the users report, whatever the last one chose.
+        EXPECT_TRUE(w->Opt[0]->isChecked());
+        w->Opt[1]->setChecked(true);
+        w->Command2->click();
+    };
+    QTimer::singleShot(0, window.get(), useWindow);
+    window->BtnPrint->click();
+    QTimer::singleShot(0, window.get(), useWindow);
+    window->mPrint->trigger();
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,55 @@
+// The help viewer's window over the shipped pages: navigation, search, and
+// links that lead somewhere.
+#include "shell/viewer/HelpViewer.h"
+
+#include <QAction>
+#include <QDir>
+#include <QRegularExpression>
+#include <QTextBrowser>
+#include <QTextDocument>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kPages = QStringLiteral(RAVELIN_HELP_PAGES);
+
+TEST(HelpViewer, SearchListsThePagesAndBackReturns) {
+    HelpViewer viewer(kPages + QStringLiteral("/index.html"));
+    EXPECT_EQ(viewer.windowTitle(), QStringLiteral("Ravelin Help"));
+    EXPECT_EQ(viewer.browser->documentTitle(), QStringLiteral("Ravelin Help: Contents"));
+
+    viewer.search(QStringLiteral("POSIX locking"));
+    const QString results = viewer.browser->toHtml();
+    EXPECT_TRUE(results.contains(QStringLiteral("troubleshooting.html"))) << results.toStdString();
+    EXPECT_FALSE(results.contains(QStringLiteral("commands.html")));
+    EXPECT_TRUE(viewer.backAction->isEnabled());
+
+    viewer.backAction->trigger();
+    EXPECT_EQ(viewer.browser->documentTitle(), QStringLiteral("Ravelin Help: Contents"));
+    EXPECT_TRUE(viewer.forwardAction->isEnabled());
+
+    viewer.search(QStringLiteral("nosuchwordanywhere"));
+    EXPECT_TRUE(viewer.browser->toPlainText().contains(QStringLiteral("No page holds these words.")));
+    viewer.contentsAction->trigger();
+    EXPECT_EQ(viewer.browser->documentTitle(), QStringLiteral("Ravelin Help: Contents"));
+}
+
+TEST(HelpViewer, EveryPageHasATitleAndItsLinksLeadToPages) {
+    const QRegularExpression link(QStringLiteral("href=\"([^\"#:]+)\""));
+    for (const QString& name : QDir(kPages).entryList({QStringLiteral("*.html")}, QDir::Files)) {
+        QFile f(kPages + QChar('/') + name);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(f.readAll());
+        QTextDocument doc;
+        doc.setHtml(html);
+        EXPECT_FALSE(doc.metaInformation(QTextDocument::DocumentTitle).isEmpty()) << name.toStdString();
+        for (auto m = link.globalMatch(html); m.hasNext();) {
+            const QString target = m.next().captured(1);
+            EXPECT_TRUE(QFile::exists(kPages + QChar('/') + target)) << name.toStdString() << " -> "
+                                                                      << target.toStdString();
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,162 @@
+// Closing windows by title on a real X display (Xvfb), with real windows of
+// other processes: the help viewer and a plain titled window.
+#include "shell/Help.h"
+#include "shell/KillApp.h"
+#include "shell/X11Windows.h"
+#include "tests/shell/Xvfb.h"
+#include "tests/support/DesktopEnvironment.h"
+#include "tests/support/MainWindowHarness.h"
+
+#include <QAction>
+#include <QProcess>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class ClosingByTitle : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { xvfb = std::make_unique<Xvfb>(); }
+    static void TearDownTestSuite() { xvfb.reset(); }
+
+    void SetUp() override {
+        if (xvfb->display().isEmpty())
+            GTEST_SKIP() << "Xvfb (Debian package xvfb) is not installed: the X11 window tests need it";
+        qputenv("DISPLAY", xvfb->display().toLocal8Bit());
+    }
+
+    void TearDown() override {
+        for (auto& p : processes) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
+    }
+
+    QProcess* startProcess(const QString& program, const QStringList& args) {
+        auto p = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" RAVELIN_LSAN_SUPPRESSIONS));
+        p->setProcessEnvironment(env);
+        p->start(program, args);
+        EXPECT_TRUE(p->waitForStarted(5000));
+        processes.push_back(std::move(p));
+        return processes.back().get();
+    }
+
+    QProcess* startViewer() {
+        return startProcess(QStringLiteral(RAVELIN_HELP_VIEWER), {QStringLiteral(RAVELIN_HELP_PAGES "/index.html")});
+    }
+    QProcess* startWindow(const QString& title, const char* kind = "utf8") {
+        return startProcess(QStringLiteral(RAVELIN_TITLED_WINDOW), {title, QString::fromLatin1(kind)});
+    }
+
+    // Waits (10 s at most) until `count` windows titled `title` are shown.
+    static bool waitForWindows(const QString& title, int count) {
+        for (int i = 0; i < 500; ++i) {
+            X11Windows display;
+            int found = 0;
+            for (const std::uint32_t w : display.topLevelWindows())
+                found += display.title(w) == title ? 1 : 0;
+            if (found >= count)
+                return true;
+            QThread::msleep(20);
+        }
+        return false;
+    }
+
+    // The display and the titles of its windows, for a failure message.
+    static std::string dump() {
+        X11Windows display;
+        std::string out = qgetenv("DISPLAY").toStdString() + (display.connected() ? " connected" : " unreachable") +
+                          (xvfb->running() ? ", server running" : ", server ended");
+        for (const std::uint32_t w : display.topLevelWindows())
+            out += " [" + display.title(w).toStdString() + "]";
+        return out;
+    }
+
+    // What the started programs said, for a failure message.
+    std::string said() {
+        std::string out;
+        for (auto& p : processes) {
+            p->waitForFinished(0);
+            out += " [" + p->readAllStandardError().toStdString() + "]";
+        }
+        return out;
+    }
+
+    static bool ended(QProcess* p) { return p->state() == QProcess::NotRunning || p->waitForFinished(5000); }
+
+    static inline std::unique_ptr<Xvfb> xvfb;
+    DesktopEnvironment desktop;  // restores DISPLAY afterwards
+    std::vector<std::unique_ptr<QProcess>> processes;
+};
+
+TEST_F(ClosingByTitle, TwoHelpViewersAreBothClosed) {
+    FakePlatform platform;
+    QProcess* first = startViewer();
+    ASSERT_TRUE(waitForWindows(kHelpTitle, 1)) << dump() << said();
+    QProcess* second = startViewer();
+    ASSERT_TRUE(waitForWindows(kHelpTitle, 2)) << dump() << said();
+    KillApp::CloseByTitle(kHelpTitle);
+    EXPECT_TRUE(ended(first));
+    EXPECT_TRUE(ended(second));
+    EXPECT_EQ(first->exitCode(), 0) << first->readAllStandardError().toStdString();
+    EXPECT_FALSE(KillApp::FindWindow(kHelpTitle));
+    EXPECT_TRUE(platform.boxes.shown.empty());
+}
+
+TEST_F(ClosingByTitle, TitlesMatchOnTheirFirst255CharactersLetterCaseCounting) {
+    FakePlatform platform;
+    const QString within = QString(243, QChar('x')) + kHelpTitle + QString(45, QChar('y'));  // 300 characters
+    const QString beyond = QString(250, QChar('x')) + kHelpTitle + QString(38, QChar('y'));
+    QProcess* around = startWindow(QStringLiteral("Docs - Ravelin Help - page 2"));
+    QProcess* legacy = startWindow(kHelpTitle, "legacy");
+    QProcess* long255 = startWindow(within);
+    QProcess* lower = startWindow(QStringLiteral("ravelin help"));
+    QProcess* part = startWindow(QStringLiteral("Help"));
+    QProcess* cut = startWindow(beyond, "legacy");
+    for (const QString& title : {QStringLiteral("Docs - Ravelin Help - page 2"), kHelpTitle, within,
+                                 QStringLiteral("ravelin help"), QStringLiteral("Help"), beyond})
+        ASSERT_TRUE(waitForWindows(title, 1)) << title.toStdString();
+
+    KillApp::CloseByTitle(kHelpTitle);
+    EXPECT_TRUE(ended(around));
+    EXPECT_TRUE(ended(legacy));
+    EXPECT_TRUE(ended(long255));
+    QThread::msleep(100);
+    EXPECT_EQ(lower->state(), QProcess::Running);
+    EXPECT_EQ(part->state(), QProcess::Running);
+    EXPECT_EQ(cut->state(), QProcess::Running);
+    EXPECT_TRUE(platform.boxes.shown.empty());
+}
+
+TEST_F(ClosingByTitle, OpenHelpIsRecognisedByItsExactTitleAndClosedAtShutDown) {
+    MainWindowHarness program;
+    ASSERT_TRUE(program.start());
+    desktop.addProgram(QStringLiteral("ravelin-help"));
+    desktop.installShared(QStringLiteral(RAVELIN_HELP_PAGES), QStringLiteral("help"));
+
+    // Another title is not the help viewer: the help is opened.
+    startWindow(QStringLiteral("Ravelin Help 2"));
+    ASSERT_TRUE(waitForWindows(QStringLiteral("Ravelin Help 2"), 1));
+    program.window->mHelp->trigger();
+    EXPECT_EQ(program.programs.started.size(), 1u);
+
+    QProcess* viewer = startViewer();
+    ASSERT_TRUE(waitForWindows(kHelpTitle, 1));
+    const std::size_t boxesBefore = program.boxes.shown.size();
+    program.window->mHelp->trigger();
+    program.window->mHelp->trigger();
+    ASSERT_EQ(program.boxes.shown.size(), boxesBefore + 2);
+    EXPECT_EQ(program.boxes.last().title, QStringLiteral("Help Is Already Open"));
+    EXPECT_EQ(program.programs.started.size(), 1u);
+
+    program.stop();
+    EXPECT_TRUE(ended(viewer));
+}
+
+}  // namespace

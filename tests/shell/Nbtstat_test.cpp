@@ -1,0 +1,119 @@
+// The NBTSTAT lookup: its two checks, the argument vector a hostile computer
+// name ends up in, and what the terminal's command really passes on.
+#include "app/ProgramFolder.h"
+#include "app/UserList.h"
+#include "settings/frmSettings.h"
+#include "shell/Nbtstat.h"
+#include "tests/support/DesktopEnvironment.h"
+#include "tests/support/MainWindowHarness.h"
+
+#include <QAction>
+#include <QProcess>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QStringList kHostileNames{QStringLiteral("PC;rm -rf ~"), QStringLiteral("$(id)"), QStringLiteral("-x"),
+                                QStringLiteral("PC 1 'a\" `b`"), QStringLiteral("--help")};
+
+class Nbtstat : public ::testing::Test, public MainWindowHarness {
+protected:
+    void SetUp() override {
+        terminal = desktop.addProgram(QStringLiteral("x-terminal-emulator"));
+        ASSERT_TRUE(start());
+    }
+
+    void selectComputer(const QString& name) {
+        window->lvUsers->clear();
+        QTreeWidgetItem* row = addUserRow(window->lvUsers, QStringLiteral("Key_1"), name);
+        row->setSelected(true);
+    }
+
+    DesktopEnvironment desktop;
+    QString terminal;
+};
+
+TEST_F(Nbtstat, NeedsARowAndASelection) {
+    window->mCmdPrompt->trigger();
+    addUserRow(window->lvUsers, QStringLiteral("Key_1"), QStringLiteral("PC1"));
+    window->BtnCmdPrompt->click();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].request.title, QStringLiteral("No Computer Names To Select"));
+    EXPECT_EQ(boxes.shown[0].request.text, QStringLiteral("There are no LDB Users to select that will allow you to "
+                                                          "run the Command Prompt 'NBSTAT' command."));
+    EXPECT_EQ(boxes.shown[1].request.title, QStringLiteral("No Computer Name Selected"));
+    EXPECT_EQ(boxes.shown[1].request.text,
+              QStringLiteral("There is no LDB User selected to run the Command Prompt 'NBSTAT' command."));
+    EXPECT_EQ(boxes.shown[1].request.icon, MsgIcon::Exclamation);
+    EXPECT_TRUE(programs.started.empty());
+}
+
+TEST_F(Nbtstat, AHostileNameIsOneArgumentAfterTheEndOfOptions) {
+    for (const QString& name : kHostileNames) {
+        selectComputer(name);
+        QDir::setCurrent(QDir::tempPath());
+        window->mCmdPrompt->trigger();
+        ASSERT_FALSE(programs.started.empty());
+        const auto& run = programs.started.back();
+        EXPECT_EQ(run.program, terminal);
+        EXPECT_EQ(run.arguments, QStringList{QStringLiteral("-e")} + nodeStatusCommand(name));
+        EXPECT_EQ(run.arguments.mid(run.arguments.size() - 2), QStringList({QStringLiteral("--"), name}));
+        EXPECT_EQ(run.workingDirectory, QStringLiteral("/"));
+        EXPECT_EQ(QDir::currentPath(), QDir(programFolder()).canonicalPath());
+    }
+    EXPECT_EQ(programs.started.size(), static_cast<std::size_t>(kHostileNames.size()));
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(Nbtstat, NamesWithControlCharactersAreRefused) {
+    for (const QString& name : {QStringLiteral("PC\n1"), QStringLiteral("PC\x1b[2J"), QStringLiteral("PC\t")}) {
+        selectComputer(name);
+        window->mCmdPrompt->trigger();
+    }
+    EXPECT_TRUE(programs.started.empty());
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(boxes.last().title, QStringLiteral("Invalid Computer Name"));
+}
+
+// The command the terminal runs, run for real with a stand-in nmblookup that
+// records its arguments: the name arrives whole and is never executed.
+TEST_F(Nbtstat, TheTerminalCommandPassesTheNameUntouched) {
+    const QString record = desktop.root.filePath(QStringLiteral("args"));
+    desktop.addProgram(QStringLiteral("nmblookup"), "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$RECORD\"\n");
+    for (const QString& name : kHostileNames) {
+        QStringList command = nodeStatusCommand(name);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("RECORD"), record);
+        env.insert(QStringLiteral("SHELL"), QStringLiteral("/bin/true"));  // the shell left open ends at once
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(desktop.root.path());
+        p.start(command.takeFirst(), command);
+        ASSERT_TRUE(p.waitForFinished(10000));
+        QFile f(record);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QString::fromUtf8(f.readAll()), QStringLiteral("-S\n--\n") + name + QChar('\n'));
+    }
+}
+
+TEST_F(Nbtstat, DoubleClickRunsTheLookupWhenChosen) {
+    window->settings()->optDBClk[1]->setChecked(true);
+    window->lvUsers_DblClick();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.last().title, QStringLiteral("No Computer Names To Select"));
+
+    selectComputer(QStringLiteral("PC7"));
+    emit window->lvUsers->itemDoubleClicked(window->lvUsers->topLevelItem(0), 0);
+    ASSERT_EQ(programs.started.size(), 1u);
+    EXPECT_EQ(programs.started[0].arguments.last(), QStringLiteral("PC7"));
+
+    window->settings()->optDBClk[0]->setChecked(true);
+    window->lvUsers_DblClick();
+    EXPECT_EQ(programs.started.size(), 1u);
+}
+
+}  // namespace
