@@ -180,6 +180,7 @@ QWidget* frmMain::buildUserPanel() {
     lvUsers->setColumnCount(0);
     v->addWidget(pRtTopTop);
     v->addWidget(lvUsers, 1);
+    connect(lvUsers, &QTreeWidget::itemDoubleClicked, this, &frmMain::lvUsers_DblClick);
     return pRtTop;
 }
 

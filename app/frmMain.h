@@ -147,6 +147,9 @@ public:
     void EnDisRoster();
     void EnDisMSDLL();
     void ResolveUserNames();
+    // The log-on name of the user the program runs as (the effective user,
+    // from the system's user database).
+    static QString GetUserID();
 
 public slots:
     void mAddDB_Click();
@@ -158,6 +161,8 @@ public slots:
     void btnLDBUsers_Click();
     void List1_Click();
     void List1_DblClick();
+    void lvUsers_DblClick();
+    void mCmdPrompt_Click();
     void optMode_Click(int index);
     void optLDB_Click(int index);
     void chkAutoMonitor_Click();

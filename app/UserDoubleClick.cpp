@@ -1,0 +1,37 @@
+// The double-click on a listed user: the go-to action in the user name
+// database window, or the NBTSTAT command, as the settings window chooses.
+#include "app/frmMain.h"
+
+#include "app/AppError.h"
+#include "app/MessageBoxes.h"
+#include "settings/frmSettings.h"
+#include "usernames/frmData.h"
+
+#include <QRadioButton>
+#include <QTreeWidget>
+
+void frmMain::lvUsers_DblClick() {
+    if (!settings()->optDBClk[0]->isChecked()) {
+        mCmdPrompt_Click();
+        return;
+    }
+    // The go-to action: the selected computer becomes the current record of
+    // the user name database window, which is not shown. With no row
+    // selected there is no name to look up, and nothing changes.
+    const QList<QTreeWidgetItem*> selected = lvUsers->selectedItems();
+    if (selected.isEmpty())
+        return;
+    frmData* names = data();
+    names->setLstPutIndex(names->findComputerName(selected.constFirst()->text(0)));
+}
+
+// Until the command prompt launch exists the command reports itself as not
+// available, through its error trap.
+void frmMain::mCmdPrompt_Click() {
+    try {
+        throw AppError(445, QStringLiteral("Ravelin"),
+                       QStringLiteral("The \"Command Prompt (NBTSTAT)\" command is not available yet."));
+    } catch (const AppError& e) {
+        msgBox(this, e.description(), MsgIcon::Critical);
+    }
+}

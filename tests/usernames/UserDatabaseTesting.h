@@ -1,0 +1,54 @@
+#pragma once
+// The user name database window as the program starts it, over a fresh
+// program folder: helpers to wait for its loading procedure and to read its
+// list and record boxes.
+#include "app/IntervalTimer.h"
+#include "settings/frmSettings.h"
+#include "tests/support/MainWindowHarness.h"
+#include "usernames/ComputerNameList.h"
+#include "usernames/frmData.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+class UserDatabaseHarness : public MainWindowHarness {
+public:
+    frmData* data() { return window->data(); }
+
+    // Runs the event loop until the loading procedure has finished.
+    bool waitLoaded() {
+        return QTest::qWaitFor(
+            [&] { return !data()->loadTimer->enabled() && !data()->Timer1->enabled(); }, 10000);
+    }
+    // Starts the program with the user name database at `path` and waits
+    // for the list to be loaded.
+    bool startWith(const QString& path) {
+        if (!start())
+            return false;
+        window->settings()->txtDB->setText(path);
+        return waitLoaded();
+    }
+    // Reconnects, as the settings window does after a new path, and waits.
+    bool reconnect(const QString& path) {
+        window->settings()->txtDB->setText(path);
+        data()->startLoading();
+        return waitLoaded();
+    }
+
+    QStringList listed() { return data()->lstPutItems().names(); }
+    QStringList record() {
+        QStringList out;
+        for (QLineEdit* box : data()->rtfPut)
+            out << box->text();
+        return out;
+    }
+    // Save, Refresh, Add, Delete: which are enabled.
+    std::array<bool, 4> buttons() {
+        frmData* d = data();
+        return {d->BtnSav->isEnabled(), d->BtnRefreshImg->isEnabled(), d->BtnAdd->isEnabled(),
+                d->BtnDel->isEnabled()};
+    }
+};

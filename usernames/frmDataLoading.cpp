@@ -1,0 +1,143 @@
+// The user name database window's connection: the loading procedure that
+// lists every computer name of T_Main, its failure messages, and the
+// "Refresh DB Connection" command.
+#include "usernames/frmData.h"
+
+#include "app/AppError.h"
+#include "app/IntervalTimer.h"
+#include "app/MessageBoxes.h"
+#include "app/frmMain.h"
+#include "jet/Error.h"
+#include "settings/Module1.h"
+#include "settings/frmSettings.h"
+#include "usernames/ComputerNameList.h"
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace {
+
+// How long one tick of the loading procedure may read before it lets the
+// window handle input again; a large table is read over several ticks.
+constexpr qint64 kReadSliceMs = 15;
+
+QString userDatabasePath() {
+    frmMain* main = frmMain::instance();
+    return main ? main->settings()->txtDB->text() : QString();
+}
+
+}  // namespace
+
+void frmData::loadTimer_Timer() {
+    loadTimer->setEnabled(false);
+    Module1::ConnectUserDB();
+}
+
+void frmData::startLoading() {
+    reader_.reset();
+    readNames_.clear();
+    Timer1->setEnabled(true);
+}
+
+void frmData::Timer1_Timer() {
+    if (reader_)
+        continueLoading();
+    else
+        beginLoading();
+}
+
+void frmData::beginLoading() {
+    names_->clear();
+    clearRecordFields();  // a reset of the display only: no record changes
+    Data1.DatabaseName = userDatabasePath();
+    try {
+        raiseAsAppError([this] {
+            Data1.Refresh();
+            reader_ = Data1.openReader();
+            reader_->moveFirst();
+        });
+    } catch (const AppError& e) {
+        loadingFailed(e.number());
+        return;
+    }
+    continueLoading();
+}
+
+void frmData::continueLoading() {
+    QElapsedTimer slice;
+    slice.start();
+    try {
+        raiseAsAppError([&] {
+            while (!reader_->eof()) {
+                readNames_ << QString::fromStdString(reader_->field("ComputerName").toText());
+                reader_->moveNext();
+                if (slice.elapsed() >= kReadSliceMs)
+                    return;  // Timer1 stays enabled: the next tick reads on
+            }
+            finishLoading();
+        });
+    } catch (const AppError& e) {
+        loadingFailed(e.number());
+    }
+}
+
+void frmData::finishLoading() {
+    Timer1->setEnabled(false);
+    reader_.reset();
+    names_->add(std::exchange(readNames_, {}));
+    Data1.Recordset().moveFirst();
+    showCurrentRecord();
+}
+
+void frmData::loadingFailed(int number) {
+    Timer1->setEnabled(false);
+    reader_.reset();
+    names_->add(std::exchange(readNames_, {}));  // the names read before the failure stay listed
+    if (number == jet::NoCurrentRecord)
+        return;
+    msgBox(this,
+           QStringLiteral("There may be something wrong with the User Name database path or it is not avavilable "
+                          "at this time.") +
+               QChar('\r') + QStringLiteral("Cannot find the required file 'compnamedb.mdb'"),
+           MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Invalid Database File"));
+    msgBox(this,
+           QStringLiteral("Please go back into the Settings window and check the file path for the correct file "
+                          "name 'compnamedb.mdb'") +
+               QChar('\r') +
+               QStringLiteral("After checking the path, go to the User Database window and click the Refresh DB "
+                              "Connection button to reconnect the database."),
+           MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Verify Path Settings"));
+    BtnRefreshImg->setEnabled(true);
+    setRecordButtons(false);
+}
+
+void frmData::setRecordButtons(bool enabled) {
+    BtnSav->setEnabled(enabled);
+    BtnAdd->setEnabled(enabled);
+    BtnDel->setEnabled(enabled);
+}
+
+void frmData::BtnRefreshImg_Click() {
+    BtnRefreshImg->setEnabled(false);
+    setRecordButtons(true);
+    Module1::ConnectUserDB();
+}
+
+// Makes the selected computer's record current. The record is found by the
+// value of its computer name, so that a name holding a quote is found too.
+void frmData::lstPut_Click() {
+    const int index = lstPutIndex();
+    if (index >= 0) {
+        try {
+            raiseAsAppError([&] {
+                jet::Recordset& rs = Data1.Recordset();
+                if (rs.findFirst("ComputerName", jet::Value::text(names_->at(index).toStdString())))
+                    showCurrentRecord();
+            });
+        } catch (const AppError&) {
+            // A failed search leaves the current record as it was.
+        }
+    }
+    AddingRecord = false;
+}
