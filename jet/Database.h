@@ -34,6 +34,12 @@ public:
     static std::shared_ptr<Database> open(const std::string& path);
     // The same for bytes in memory; `name` stands for the file in messages.
     static std::shared_ptr<Database> openBytes(std::vector<std::uint8_t> bytes, std::string name = "(memory)");
+    // The same for any source of pages (a store's pages while it runs).
+    static std::shared_ptr<Database> openSource(std::unique_ptr<PageSource> source, std::string name);
+
+    // The path this database was opened from; empty when it was not opened
+    // from a file (stores need a path).
+    const std::string& path() const { return path_; }
 
     const DatabaseHeader& header() const { return header_; }
     const FileFormat& format() const { return header_.format; }
@@ -59,6 +65,7 @@ private:
     Pager pager_;
     CodePageDecoder text_;
     std::vector<CatalogEntry> tables_;
+    std::string path_;
 };
 
 }  // namespace jet

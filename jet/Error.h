@@ -16,6 +16,17 @@ enum ErrorNumber : int {
     NotADatabase = 3343,
     DiskIo = 3043,  // the file could not be read or written
     IndexNotFound = 3800,
+    // Refusals of a store; nothing is written.
+    NoEditPending = 3020,      // Update or CancelUpdate without AddNew or Edit
+    DuplicateKey = 3022,
+    ReadOnly = 3027,
+    RecordTooLarge = 3047,
+    FieldTooSmall = 3163,
+    FieldNotUpdatable = 3164,
+    RecordDeleted = 3167,
+    RequiredNull = 3314,
+    NumericOverflow = 3349,
+    ConversionError = 3421,
 };
 
 class Error : public std::runtime_error {

@@ -1,11 +1,17 @@
 #include "jet/write/PageAllocator.h"
 
+#include "jet/write/UsageMapWriter.h"
+
 namespace jet {
 
-// First version: a new page at the end of the file; the owner's usage map is
-// not yet told.
-std::uint32_t allocatePage(PageStore& store, std::uint32_t /*usageMapPointer*/) {
-    return store.append();
+// New pages go at the end of the file. Jet 4's global map on page 1 records
+// free pages only, and a page past the old end was never free, so only the
+// owner's map learns of it.
+std::uint32_t allocatePage(PageStore& store, std::uint32_t usageMapPointer) {
+    const std::uint32_t page = store.append();
+    if (usageMapPointer != 0)
+        addToUsageMap(store, usageMapPointer, page);
+    return page;
 }
 
 }  // namespace jet
