@@ -78,6 +78,13 @@ frmData::frmData(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::CustomizeWindow
     connect(Timer1, &IntervalTimer::Timer, this, &frmData::Timer1_Timer);
     connect(BtnRefreshImg, &QToolButton::clicked, this, &frmData::BtnRefreshImg_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmData::cmdExit_Click);
+    connect(BtnAdd, &QToolButton::clicked, this, &frmData::BtnAdd_Click);
+    connect(BtnCancelRecAdd, &QToolButton::clicked, this, &frmData::BtnCancelRecAdd_Click);
+    connect(BtnSav, &QToolButton::clicked, this, &frmData::BtnSav_Click);
+    connect(BtnDel, &QToolButton::clicked, this, &frmData::BtnDel_Click);
+    for (int i = 0; i < 4; ++i)
+        connect(rtfPut[static_cast<std::size_t>(i)], &QLineEdit::textEdited, this,
+                [this, i](const QString& text) { rtfPut_Change(i, text); });
     connect(lstPut->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (lstPutIndex() >= 0)
             lstPut_Click();

@@ -78,6 +78,11 @@ public slots:
     void BtnRefreshImg_Click();
     void cmdExit_Click();
     void lstPut_Click();
+    void BtnAdd_Click();
+    void BtnCancelRecAdd_Click();
+    void BtnSav_Click();
+    void BtnDel_Click();
+    void rtfPut_Change(int index, const QString& text);
 
 private:
     void buildToolbar();
@@ -89,6 +94,10 @@ private:
     void showCurrentRecord();
     void clearRecordFields();
     void setRecordButtons(bool enabled);
+    void setBrowsing();
+    void seedEmptyTable();
+    QStringList readAllNames();
+    bool allFieldsEmpty() const;
 
     ComputerNameList* names_;
     std::unique_ptr<jet::Recordset> reader_;  // the loading procedure's read position

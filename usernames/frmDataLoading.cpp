@@ -86,7 +86,7 @@ void frmData::finishLoading() {
     Timer1->setEnabled(false);
     reader_.reset();
     names_->add(std::exchange(readNames_, {}));
-    Data1.Recordset().moveFirst();
+    Data1.moveFirst();
     showCurrentRecord();
 }
 
@@ -94,8 +94,10 @@ void frmData::loadingFailed(int number) {
     Timer1->setEnabled(false);
     reader_.reset();
     names_->add(std::exchange(readNames_, {}));  // the names read before the failure stay listed
-    if (number == jet::NoCurrentRecord)
+    if (number == jet::NoCurrentRecord) {
+        seedEmptyTable();
         return;
+    }
     msgBox(this,
            QStringLiteral("There may be something wrong with the User Name database path or it is not avavilable "
                           "at this time.") +
@@ -124,20 +126,16 @@ void frmData::BtnRefreshImg_Click() {
     Module1::ConnectUserDB();
 }
 
-// Makes the selected computer's record current. The record is found by the
-// value of its computer name, so that a name holding a quote is found too.
-void frmData::lstPut_Click() {
-    const int index = lstPutIndex();
-    if (index >= 0) {
+// An empty table is seeded. Should the file refuse the new record (a
+// read-only file), the record is dropped and the list stays empty.
+void frmData::seedEmptyTable() {
+    try {
+        raiseAsAppError([this] { AddRec(); });
+    } catch (const AppError&) {
         try {
-            raiseAsAppError([&] {
-                jet::Recordset& rs = Data1.Recordset();
-                if (rs.findFirst("ComputerName", jet::Value::text(names_->at(index).toStdString())))
-                    showCurrentRecord();
-            });
-        } catch (const AppError&) {
-            // A failed search leaves the current record as it was.
+            Data1.cancelUpdate();
+        } catch (...) {
         }
+        clearRecordFields();
     }
-    AddingRecord = false;
 }
