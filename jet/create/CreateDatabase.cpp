@@ -1,0 +1,110 @@
+#include "jet/create/CreateDatabase.h"
+
+#include "jet/Error.h"
+#include "jet/create/UserNameCatalog.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace jet {
+namespace {
+
+constexpr int kDatabaseExists = 3204;  // Jet's "Database already exists."
+
+// The current local time as an OLE date: days since 1899-12-30.
+double oleNow() {
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    const std::time_t asUtc = timegm(&local);  // local wall-clock time read as UTC
+    constexpr double kEpochOffsetDays = 25569.0;  // 1899-12-30 to 1970-01-01
+    return kEpochOffsetDays + static_cast<double>(asUtc) / 86400.0;
+}
+
+[[noreturn]] void fail(const std::string& path, const std::string& what) {
+    throw Error(DiskIo, "Could not create the database '" + path + "': " + what + ".");
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void writeAll(int fd, const std::uint8_t* data, std::size_t size, const std::string& path) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail(path, std::strerror(n < 0 ? errno : ENOSPC));
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+// Moves `from` to `to` unless `to` exists: a hard link where the file system
+// has them, else an exclusive rename. Returns 0 or the errno of the failure
+// (EEXIST when `to` exists).
+int placeWithoutReplacing(const std::string& from, const std::string& to) {
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return 0;
+    }
+    if (errno == EEXIST)
+        return EEXIST;
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    return errno;
+}
+
+}  // namespace
+
+void createDatabase(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0)
+        throw Error(kDatabaseExists, "The database '" + path + "' already exists.");
+
+    const auto pages = create::userNameDatabasePages(oleNow());
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        fail(path, std::strerror(errno));
+    try {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        if (::fchmod(fd, 0666 & ~mask) != 0)
+            fail(path, std::strerror(errno));
+        for (const auto& page : pages)
+            writeAll(fd, page.data(), page.size(), path);
+        if (::fsync(fd) != 0)
+            fail(path, std::strerror(errno));
+        if (::close(fd) != 0) {
+            const int err = errno;
+            ::unlink(temp.c_str());
+            fail(path, std::strerror(err));
+        }
+    } catch (...) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        throw;
+    }
+    if (const int err = placeWithoutReplacing(temp, path); err != 0) {
+        ::unlink(temp.c_str());
+        if (err == EEXIST)
+            throw Error(kDatabaseExists, "The database '" + path + "' already exists.");
+        fail(path, std::strerror(err));
+    }
+    // Make the new name itself durable.
+    const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+}  // namespace jet

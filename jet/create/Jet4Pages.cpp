@@ -1,0 +1,299 @@
+#include "jet/create/Jet4Pages.h"
+
+#include "jet/table/ColumnType.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace jet::create {
+namespace {
+
+// Jet 4 writes these values into fields whose meaning is not documented (a
+// tag in every column and logical index entry and in the definition header,
+// another in every real index entry); readers ignore them, Jet writes them.
+constexpr std::uint32_t kDefinitionTag = 0x0659;
+constexpr std::uint32_t kRealIndexTag = 0x0783;
+
+constexpr std::uint8_t kDataPage = 0x01;
+constexpr std::uint8_t kTableDefPage = 0x02;
+constexpr std::uint8_t kLeafPage = 0x04;
+constexpr std::uint8_t kUserTable = 0x4E;
+constexpr std::uint8_t kSystemTable = 0x53;
+
+// Column flags: fixed width, may be updated (set on every column Access
+// writes), and a system table's column.
+constexpr std::uint8_t kFixedColumn = 0x01;
+constexpr std::uint8_t kUpdatableColumn = 0x02;
+constexpr std::uint8_t kSystemColumn = 0x10;
+constexpr std::uint8_t kSidColumn = 0x20;
+constexpr std::uint8_t kCompressedUnicode = 0x01;
+constexpr std::uint16_t kGeneralSortOrder = 0x0409;
+
+// Every Jet 4 index carries this flag beside unique, ignore-nulls and required.
+constexpr std::uint8_t kIndexFlagAlways = 0x80;
+// A logical index that is no relationship's: its two cascade bytes as Jet writes them.
+constexpr std::uint8_t kNoCascade = 0x04;
+constexpr std::uint8_t kPrimaryKeyKind = 0x01;
+
+constexpr std::size_t kMaxKeyColumns = 10;
+
+constexpr std::size_t kDataHeaderSize = 14;  // type, free space, owner, unused, row count
+constexpr std::size_t kLeafBitmap = 0x1B;     // bitmap of entry ends
+constexpr std::size_t kLeafEntries = 0x1E0;   // first entry
+constexpr std::size_t kMapBits = 64;          // an inline map's bitmap: 512 pages
+
+class Writer {
+public:
+    explicit Writer(Bytes& out) : out_(out) {}
+    void u8(std::uint8_t v) { out_.push_back(v); }
+    void u16(std::uint16_t v) { u8(static_cast<std::uint8_t>(v)), u8(static_cast<std::uint8_t>(v >> 8)); }
+    void u32(std::uint32_t v) { u16(static_cast<std::uint16_t>(v)), u16(static_cast<std::uint16_t>(v >> 16)); }
+    void zeros(std::size_t n) { out_.insert(out_.end(), n, 0); }
+    // A name: its length in bytes, then UCS-2 (names here are plain ASCII).
+    void name(const std::string& s) {
+        u16(static_cast<std::uint16_t>(2 * s.size()));
+        for (const char c : s)
+            u16(static_cast<std::uint8_t>(c));
+    }
+
+private:
+    Bytes& out_;
+};
+
+void put16(Bytes& b, std::size_t at, std::uint16_t v) {
+    b[at] = static_cast<std::uint8_t>(v);
+    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void put32(Bytes& b, std::size_t at, std::uint32_t v) {
+    put16(b, at, static_cast<std::uint16_t>(v));
+    put16(b, at + 2, static_cast<std::uint16_t>(v >> 16));
+}
+
+bool isBoolean(const ColumnSpec& c) { return c.type == static_cast<std::uint8_t>(ColumnType::Boolean); }
+// Booleans count as fixed columns though their value is the null-mask bit.
+bool fixed(const ColumnSpec& c) { return fixedSize(c.type) != 0 || isBoolean(c); }
+
+void writeColumn(Writer& w, const TableSpec& table, const ColumnSpec& c, std::uint16_t position) {
+    w.u8(c.type);
+    w.u32(kDefinitionTag);
+    w.u16(c.number);
+    // A fixed column holds here how many variable columns come before it.
+    const auto variableBefore = static_cast<std::uint16_t>(std::count_if(
+        table.columns.begin(), table.columns.end(), [&](const ColumnSpec& o) { return !fixed(o) && o.number < c.number; }));
+    w.u16(fixed(c) ? variableBefore : c.varIndex);
+    w.u16(table.system ? 0 : position);  // user tables number their columns here
+    w.u16(kGeneralSortOrder);
+    w.u8(0);
+    w.u8(0);  // sort order version: the original General
+    w.u8(static_cast<std::uint8_t>((fixed(c) ? kFixedColumn : 0) | kUpdatableColumn |
+                                   (table.system ? kSystemColumn : 0) | (c.holdsSids ? kSidColumn : 0)));
+    w.u8(c.compressedText ? kCompressedUnicode : 0);
+    w.u32(0);
+    w.u16(fixed(c) ? c.fixedOffset : 0);
+    w.u16(c.length);
+}
+
+void writeRealIndex(Writer& w, const IndexSpec& index) {
+    w.u32(kRealIndexTag);
+    for (std::size_t n = 0; n < kMaxKeyColumns; ++n) {
+        if (n < index.columns.size()) {
+            w.u16(index.columns[n]);
+            w.u8(0x01);  // ascending
+        } else {
+            w.u16(0xFFFF);
+            w.u8(0);
+        }
+    }
+    w.u32(index.usageMap);
+    w.u32(index.firstPage);
+    w.u32(0);
+    w.u8(static_cast<std::uint8_t>(index.flags | kIndexFlagAlways));
+    w.zeros(5);
+}
+
+void writeLogicalIndex(Writer& w, const IndexSpec& index) {
+    w.u32(kDefinitionTag);
+    w.u32(index.logicalNumber);
+    w.u32(index.realIndex);
+    w.u8(0);            // related table kind: none
+    w.u32(0xFFFFFFFF);  // related index: none
+    w.u32(0);           // related table page: none
+    w.u8(kNoCascade);
+    w.u8(kNoCascade);
+    w.u8(index.primaryKey ? kPrimaryKeyKind : 0);
+    w.u32(0);
+}
+
+}  // namespace
+
+Bytes tableDefinitionPage(const TableSpec& table) {
+    Bytes b;
+    Writer w(b);
+    w.u8(kTableDefPage);
+    w.u8(0x01);
+    w.u16(0);  // free space, set below
+    w.u32(0);  // next definition page: none
+    w.u32(0);  // length of the definition, set below
+    w.u32(kDefinitionTag);
+    w.u32(table.rowCount);
+    w.u32(0);     // next AutoNumber value: the table has none
+    w.u8(0x01);   // AutoNumber flag, set in every definition Jet writes
+    w.zeros(11);
+    w.u32(table.system ? 0 : 0xFFFFFFFF);  // all ones in user tables, zero in system ones
+    w.u8(table.system ? kSystemTable : kUserTable);
+    const auto columns = static_cast<std::uint16_t>(table.columns.size());
+    const auto variable = static_cast<std::uint16_t>(
+        std::count_if(table.columns.begin(), table.columns.end(), [](const ColumnSpec& c) { return !fixed(c); }));
+    w.u16(columns);  // most columns a row holds
+    w.u16(variable);
+    w.u16(columns);
+    w.u32(static_cast<std::uint32_t>(table.indexes.size()));
+    w.u32(static_cast<std::uint32_t>(table.realIndexes.size()));
+    w.u32(table.usedPages);
+    w.u32(table.freePages);
+    for (std::size_t n = 0; n < table.realIndexes.size(); ++n) {
+        w.u32(0);
+        w.u32(table.rowCount);  // entries in the index: one per row
+        w.u32(0);
+    }
+    for (std::size_t n = 0; n < table.columns.size(); ++n)
+        writeColumn(w, table, table.columns[n], static_cast<std::uint16_t>(n));
+    for (const auto& c : table.columns)
+        w.name(c.name);
+    for (const auto& index : table.realIndexes)
+        writeRealIndex(w, index);
+    for (const auto& index : table.indexes)
+        writeLogicalIndex(w, index);
+    for (const auto& index : table.indexes)
+        w.name(index.name);
+    for (const auto& c : table.columns) {
+        if (!isLongValue(c.type))
+            continue;
+        const auto rank = static_cast<std::size_t>(std::count_if(
+            table.columns.begin(), table.columns.end(),
+            [&](const ColumnSpec& o) { return isLongValue(o.type) && o.number < c.number; }));
+        w.u16(c.number);
+        w.u32(table.longValueMaps.at(2 * rank));
+        w.u32(table.longValueMaps.at(2 * rank + 1));
+    }
+    w.u16(0xFFFF);
+    if (b.size() > kPageSize)
+        throw std::logic_error("a table definition does not fit one page");
+    put32(b, 8, static_cast<std::uint32_t>(b.size()));
+    put16(b, 2, static_cast<std::uint16_t>(kPageSize - b.size() - 8));
+    b.resize(kPageSize);
+    return b;
+}
+
+Bytes encodeRow(const TableSpec& table, const RowValues& values) {
+    std::vector<const ColumnSpec*> byNumber(table.columns.size());
+    for (const auto& c : table.columns)
+        byNumber.at(c.number) = &c;
+    std::size_t fixedEnd = 0;
+    std::vector<const ColumnSpec*> variable;
+    for (const ColumnSpec* c : byNumber) {
+        if (fixed(*c)) {
+            if (!isBoolean(*c))
+                fixedEnd = std::max<std::size_t>(fixedEnd, c->fixedOffset + c->length);
+        } else {
+            variable.push_back(c);
+        }
+    }
+    std::sort(variable.begin(), variable.end(),
+              [](const ColumnSpec* x, const ColumnSpec* y) { return x->varIndex < y->varIndex; });
+
+    Bytes row(2 + fixedEnd, 0);
+    put16(row, 0, static_cast<std::uint16_t>(byNumber.size()));
+    Bytes nullMask((byNumber.size() + 7) / 8, 0);
+    const auto present = [&](const ColumnSpec& c) {
+        const auto& v = values.at(c.number);
+        if (!v)
+            return false;
+        if (isBoolean(c))
+            return !v->empty() && (*v)[0] != 0;  // a boolean is its null-mask bit
+        return true;
+    };
+    for (const ColumnSpec* c : byNumber) {
+        if (present(*c))
+            nullMask[c->number / 8] |= static_cast<std::uint8_t>(1u << (c->number % 8));
+        if (fixed(*c) && !isBoolean(*c) && values.at(c->number))
+            std::copy_n(values[c->number]->begin(), c->length, row.begin() + 2 + c->fixedOffset);
+    }
+    std::vector<std::uint16_t> offsets;
+    for (const ColumnSpec* c : variable) {
+        offsets.push_back(static_cast<std::uint16_t>(row.size()));
+        if (values.at(c->number))
+            row.insert(row.end(), values[c->number]->begin(), values[c->number]->end());
+    }
+    offsets.push_back(static_cast<std::uint16_t>(row.size()));
+    // The offset table runs backwards: the end of the last value first.
+    Writer w(row);
+    for (auto it = offsets.rbegin(); it != offsets.rend(); ++it)
+        w.u16(*it);
+    w.u16(static_cast<std::uint16_t>(variable.size()));
+    row.insert(row.end(), nullMask.begin(), nullMask.end());
+    return row;
+}
+
+Bytes dataPage(std::uint32_t owner, const std::vector<Bytes>& rows) {
+    Bytes b(kPageSize, 0);
+    b[0] = kDataPage;
+    b[1] = 0x01;
+    put32(b, 4, owner);
+    put16(b, 12, static_cast<std::uint16_t>(rows.size()));
+    // Rows fill the page from its end; the offset table grows from the header.
+    std::size_t end = kPageSize;
+    for (std::size_t n = 0; n < rows.size(); ++n) {
+        const std::size_t start = end - rows[n].size();
+        if (start < kDataHeaderSize + 2 * rows.size())
+            throw std::logic_error("rows do not fit one data page");
+        std::copy(rows[n].begin(), rows[n].end(), b.begin() + static_cast<std::ptrdiff_t>(start));
+        put16(b, kDataHeaderSize + 2 * n, static_cast<std::uint16_t>(start));
+        end = start;
+    }
+    put16(b, 2, static_cast<std::uint16_t>(end - kDataHeaderSize - 2 * rows.size()));
+    return b;
+}
+
+Bytes usageMapRow(const std::vector<std::uint32_t>& pages) {
+    Bytes row(5 + kMapBits, 0);  // kind 0 (inline), start page 0, bitmap
+    for (const std::uint32_t p : pages)
+        row.at(5 + p / 8) |= static_cast<std::uint8_t>(1u << (p % 8));
+    return row;
+}
+
+Bytes usageMapRowFrom(std::uint32_t first) {
+    std::vector<std::uint32_t> pages;
+    for (std::uint32_t p = first; p < kMapBits * 8; ++p)
+        pages.push_back(p);
+    return usageMapRow(pages);
+}
+
+Bytes leafPage(std::uint32_t owner, std::vector<LeafEntry> entries) {
+    Bytes stored;
+    for (auto& e : entries) {
+        e.key.push_back(static_cast<std::uint8_t>(e.page >> 16));  // the row location, big-endian
+        e.key.push_back(static_cast<std::uint8_t>(e.page >> 8));
+        e.key.push_back(static_cast<std::uint8_t>(e.page));
+        e.key.push_back(e.row);
+    }
+    std::sort(entries.begin(), entries.end(), [](const LeafEntry& x, const LeafEntry& y) { return x.key < y.key; });
+    Bytes b(kPageSize, 0);
+    b[0] = kLeafPage;
+    b[1] = 0x01;
+    put32(b, 4, owner);
+    // No previous, next or tail page, and no shared prefix: entries are stored whole.
+    std::size_t at = 0;
+    for (const auto& e : entries) {
+        if (kLeafEntries + at + e.key.size() > kPageSize)
+            throw std::logic_error("index entries do not fit one leaf page");
+        std::copy(e.key.begin(), e.key.end(), b.begin() + static_cast<std::ptrdiff_t>(kLeafEntries + at));
+        at += e.key.size();
+        b[kLeafBitmap + at / 8] |= static_cast<std::uint8_t>(1u << (at % 8));
+    }
+    put16(b, 2, static_cast<std::uint16_t>(kPageSize - kLeafEntries - at));
+    return b;
+}
+
+}  // namespace jet::create

@@ -1,0 +1,16 @@
+#pragma once
+// The pages of a new user name database, in file order: the header page, the
+// global usage map, the four system tables Jet 4 creates with every database
+// (MSysObjects, MSysACEs, MSysQueries, MSysRelationships) with their rows and
+// indexes, and the table T_Main. Laid out as Jet 4 lays out a database it
+// creates, with T_Main added after the catalogue.
+#include "jet/create/Jet4Pages.h"
+
+#include <vector>
+
+namespace jet::create {
+
+// `now` is the creation time as an OLE date (days since 1899-12-30, local time).
+std::vector<Bytes> userNameDatabasePages(double now);
+
+}  // namespace jet::create
