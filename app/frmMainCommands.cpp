@@ -11,11 +11,13 @@
 #include "app/frmTip.h"
 #include "settings/frmSettings.h"
 #include "shell/KillApp.h"
+#include "usernames/DefaultUserNameDatabase.h"
 #include "usernames/frmData.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 
 namespace {
@@ -35,6 +37,7 @@ bool frmMain::Form_Load(InstanceGuard& guard) {
     settings();
     OpenDBs();
     OpenSettings();
+    createDefaultUserNameDatabase(settings()->txtDB->text());
     data();
     LDBOption = 2;
     loaded_ = true;

@@ -35,9 +35,6 @@ constexpr std::uint8_t kIndexFlagAlways = 0x80;
 constexpr std::uint8_t kNoCascade = 0x04;
 constexpr std::uint8_t kPrimaryKeyKind = 0x01;
 
-constexpr std::size_t kColumnEntrySize = 25;
-constexpr std::size_t kRealIndexSize = 52;
-constexpr std::size_t kLogicalIndexSize = 28;
 constexpr std::size_t kMaxKeyColumns = 10;
 
 constexpr std::size_t kDataHeaderSize = 14;  // type, free space, owner, unused, row count

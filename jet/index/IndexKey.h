@@ -10,12 +10,14 @@
 //
 // Text is encoded for the "General" sort order of Jet 4 and ACE 12 (locale
 // 1033, version 0, later named "General Legacy") and for Jet 3's General
-// order, which works on Windows-1252 bytes. Only characters with plain codes
-// are encoded (letters without accents, digits, punctuation, symbols) and, in
-// Jet 4, the characters the sort order sets aside (control characters, the
-// apostrophe and the hyphen). Accented letters and characters beyond Latin-1
-// need further code tables; for them the encoder says that it cannot, and
-// callers use another way.
+// order, which works on Windows-1252 bytes. In Jet 4 a text key is the
+// characters' codes, an end mark, the accent codes (when any character has
+// an accent), and a run for the characters the order sets aside (control
+// characters, the apostrophe, hyphens and dashes). Jet 4 codes are known for
+// every character of Latin-1 but NUL, for Latin Extended-A (U+0100-U+017F)
+// and for the rest of Windows-1252; Jet 3 codes for Windows-1252 characters
+// without accents. For any other character the encoder says that it cannot,
+// and callers use another way or refuse the value.
 #include "jet/table/TableDef.h"
 #include "jet/Value.h"
 

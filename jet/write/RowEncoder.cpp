@@ -103,8 +103,14 @@ std::vector<std::uint8_t> encodeRow(const TableDef& table, const std::vector<Val
             varFields[c.varIndex] = longField(n, v);
         else if (v.kind() == Value::Kind::Text)
             varFields[c.varIndex] = encodeJet4Text(v.text(), c.compressedUnicode);
-        else
+        else if (v.kind() == Value::Kind::Binary)
             varFields[c.varIndex].assign(v.bytes().begin(), v.bytes().end());
+        else {
+            // A number, date or GUID in a variable-length column (system
+            // tables hold such): its fixed-width bytes.
+            varFields[c.varIndex].assign(fixedSize(c.type), 0);
+            putFixed(varFields[c.varIndex].data(), c, v);
+        }
     }
 
     if (table.varColumnCount > 0) {

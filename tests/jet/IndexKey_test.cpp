@@ -111,8 +111,36 @@ TEST(IndexKey, TextOrdersAlphabeticallyWithoutRegardToCase) {
     }
 }
 
+TEST(IndexKey, AccentsOrderAfterTheLettersAndBeforeTheNextWord) {
+    // The accent codes come after the letters: "Muller" < "Müller" < "Mullers",
+    // and accents order among themselves as French does (e, é, è, ê, ë).
+    const std::vector<std::string> words{"e", "\xC3\xA9", "\xC3\xA8", "\xC3\xAA", "\xC3\xAB", "f", "Lukasz",
+                                         "\xC5\x81ukasz", "Lukasze", "Muller", "M\xC3\xBCller", "Mullers"};
+    std::vector<Value> values;
+    for (const auto& w : words)
+        values.push_back(Value::text(w));
+    expectOrdered(ColumnType::Text, values, false);
+    const auto c = column(ColumnType::Text);
+    EXPECT_EQ(encode(false, c, true, Value::text("JOS\xC3\x89")), encode(false, c, true, Value::text("jos\xC3\xA9")));
+    // Letters, their end, the accent run (0x02 for "d", 0x0E acute), then the
+    // set-aside hyphen after two characters: 0x8000 | (7 + 4 * 2).
+    EXPECT_EQ(encode(false, c, true, Value::text("d\xC3\xA9-a")),
+              (Key{0x7F, 0x4F, 0x51, 0x4A, 0x01, 0x02, 0x0E, 0x01, 0x01, 0x01, 0x80, 0x0F, 0x06, 0x82, 0x00}));
+    // The Windows-1252 characters beyond Latin-1 all have codes.
+    for (const char* s : {"\xE2\x82\xAC", "\xE2\x80\x9A", "\xC6\x92", "\xE2\x80\x9E", "\xE2\x80\xA6", "\xE2\x80\xA0",
+                          "\xE2\x80\xA1", "\xCB\x86", "\xE2\x80\xB0", "\xC5\xA0", "\xE2\x80\xB9", "\xC5\x92", "\xC5\xBD",
+                          "\xE2\x80\x98", "\xE2\x80\x99", "\xE2\x80\x9C", "\xE2\x80\x9D", "\xE2\x80\xA2", "\xE2\x80\x93",
+                          "\xE2\x80\x94", "\xCB\x9C", "\xE2\x84\xA2", "\xC5\xA1", "\xE2\x80\xBA", "\xC5\x93", "\xC5\xBE",
+                          "\xC5\xB8"}) {
+        Key key;
+        std::string why;
+        EXPECT_TRUE(jet::KeyEncoder(false).append(key, {&c, true}, Value::text(s), why)) << why;
+    }
+}
+
 TEST(IndexKey, NoTextKeyBeginsWithAnotherWholeKey) {
-    const std::vector<std::string> words{"", "a", "ab", "abc", "-1", "1", "a-b", "ab-", "'", "a'", "\x01", "\t"};
+    const std::vector<std::string> words{"", "a", "ab", "abc", "-1", "1", "a-b", "ab-", "'", "a'", "\x01", "\t", "\xC3\xA1",
+                                         "a\xC3\xA1", "\xC3\xA1-"};
     for (const bool jet3 : {false, true})
         for (const bool ascending : {true, false}) {
             if (jet3 && !ascending)
@@ -120,8 +148,9 @@ TEST(IndexKey, NoTextKeyBeginsWithAnotherWholeKey) {
             const auto c = column(ColumnType::Text);
             for (const auto& x : words)
                 for (const auto& y : words) {
-                    if (x == y)
-                        continue;
+                    const auto accented = [](const std::string& w) { return w.find('\xC3') != std::string::npos; };
+                    if (x == y || (jet3 && (accented(x) || accented(y))))
+                        continue;  // Jet 3 accents have no codes here
                     const Key kx = encode(jet3, c, ascending, Value::text(x));
                     const Key ky = encode(jet3, c, ascending, Value::text(y));
                     if (kx == ky)
@@ -160,7 +189,8 @@ TEST(IndexKey, CaseClosedCharactersShareTheirKeyWithEveryCasePartner) {
         }
         EXPECT_GT(closed, 150u);  // ASCII and the plain Latin-1 symbols at least
         EXPECT_TRUE(encoder.caseClosed('i'));
-        EXPECT_FALSE(encoder.caseClosed(0xE9));  // e acute: accents need codes we do not hold
+        // e acute shares its code with E acute in Jet 4; Jet 3 accents have no codes here.
+        EXPECT_EQ(encoder.caseClosed(0xE9), !jet3);
     }
 }
 
@@ -169,8 +199,10 @@ TEST(IndexKey, WhatCannotBeEncodedIsRefusedWithAReason) {
     Key key{0x42};
     std::string why;
     const auto text = column(ColumnType::Text);
-    EXPECT_FALSE(encoder.append(key, {&text, true}, Value::text("caf\xC3\xA9"), why));  // café
-    EXPECT_NE(why.find("U+00E9"), std::string::npos) << why;
+    EXPECT_FALSE(encoder.append(key, {&text, true}, Value::text("Wang \xE4\xB8\x80"), why));  // a CJK ideograph
+    EXPECT_NE(why.find("U+4E00"), std::string::npos) << why;
+    EXPECT_FALSE(encoder.append(key, {&text, true}, Value::text("\xE2\x82\xBD"), why));  // the rouble sign
+    EXPECT_NE(why.find("U+20BD"), std::string::npos) << why;
     EXPECT_EQ(key, Key{0x42});  // left as it was
     EXPECT_FALSE(encoder.append(key, {&text, true}, Value::integer(1), why));
     auto other = text;
