@@ -122,3 +122,18 @@ TEST_F(Connection, ThePlacementFileIsReadAsFarAsItIsValid) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Connection, TheListIsAlphabeticalAndTheFirstRecordOfTheTableShows) {
+    const QString path = homeFile("compnamedb.mdb");
+    makeUserDatabase(path, {{"PC03", "Cy", "x3", "cy@example.com"},
+                            {"pc01", "Ann", std::nullopt, "ann@example.com"},
+                            {"PC02", "Bob", "x2", std::nullopt}});
+    ASSERT_TRUE(startWith(path));
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+    EXPECT_EQ(listed(), QStringList({"pc01", "PC02", "PC03"}));
+    EXPECT_EQ(record(), QStringList({"PC03", "Cy", "x3", "cy@example.com"}));
+}
+
+}  // namespace
