@@ -1,9 +1,11 @@
 // The user name database window's connection: loading, its failure messages,
 // reconnecting, and the placement file.
+#include "tests/usernames/Oracles.h"
 #include "tests/usernames/UserDatabaseTesting.h"
 
 #include "app/Twips.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLayout>
@@ -134,6 +136,46 @@ TEST_F(Connection, TheListIsAlphabeticalAndTheFirstRecordOfTheTableShows) {
     EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
     EXPECT_EQ(listed(), QStringList({"pc01", "PC02", "PC03"}));
     EXPECT_EQ(record(), QStringList({"PC03", "Cy", "x3", "cy@example.com"}));
+}
+
+TEST_F(Connection, AnEmptyTableIsSeededOnceAndListedFromTheTableNextTime) {
+    const QString path = homeFile("compnamedb.mdb");
+    ASSERT_TRUE(start());  // the first start writes the default, empty database
+    ASSERT_TRUE(waitLoaded());
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+    EXPECT_EQ(listed(), QStringList({"Test Record"}));
+    EXPECT_EQ(record(), QStringList({"Test Record", "", "", ""}));
+    ASSERT_TRUE(restart());
+    ASSERT_TRUE(waitLoaded());
+    EXPECT_EQ(listed(), QStringList({"Test Record"}));
+    const QStringList expected{"Test Record|~|~|~"};
+    EXPECT_EQ(oracle::mdbExportRows(path), expected);
+    EXPECT_EQ(oracle::mdbReaderRows(path), expected);
+}
+
+TEST_F(Connection, ANullComputerNameMidTableStopsTheListingWithTheMessages) {
+    const QString path = homeFile("names.mdb");
+    makeUserDatabase(path, {{"PC02", "Bob", std::nullopt, std::nullopt},
+                            {std::nullopt, "Nobody", std::nullopt, std::nullopt},
+                            {"PC01", "Ann", std::nullopt, std::nullopt}});
+    ASSERT_TRUE(startWith(path));
+    expectFailureMessages();
+    EXPECT_EQ(listed(), QStringList({"PC02"}));
+    EXPECT_EQ(buttons(), (std::array<bool, 4>{false, true, false, false}));
+}
+
+TEST_F(Connection, RefreshAfterTheFileIsInPlaceListsItAndRestoresTheButtons) {
+    const QString path = homeFile("later/compnamedb.mdb");
+    ASSERT_TRUE(startWith(path));
+    expectFailureMessages();
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("later")));
+    makeUserDatabase(path, {{"PC01", "Ann", std::nullopt, std::nullopt}});
+    data()->BtnRefreshImg->click();
+    ASSERT_TRUE(waitLoaded());
+    EXPECT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(listed(), QStringList({"PC01"}));
+    EXPECT_EQ(record(), QStringList({"PC01", "Ann", "", ""}));
+    EXPECT_EQ(buttons(), (std::array<bool, 4>{true, false, true, true}));
 }
 
 }  // namespace
