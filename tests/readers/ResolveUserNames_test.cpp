@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <pwd.h>
@@ -81,6 +82,87 @@ TEST_F(Resolve, GetUserIdIsTheEffectiveUsersLogOnName) {
     const passwd* me = getpwuid(geteuid());
     ASSERT_NE(me, nullptr);
     EXPECT_EQ(frmMain::GetUserID(), QString::fromLocal8Bit(me->pw_name));
+}
+
+// The same with a user name database that knows PC01 and PC02.
+class ResolveKnown : public Resolve {
+protected:
+    void SetUp() override {
+        const QString path = homeFile("names.mdb");
+        makeUserDatabase(path, {{"PC02", "Bob", "x2", "bob@example.com"}, {"PC01", "Ann", std::nullopt, "ann@example.com"}});
+        ASSERT_TRUE(startWith(path));
+        ASSERT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+    }
+    QStringList names(const QTreeWidgetItem* row, int first) {
+        return {subItem(row, first), subItem(row, first + 1), subItem(row, first + 2)};
+    }
+    QString selectedInUserDatabase() {
+        const int i = data()->lstPutIndex();
+        return i < 0 ? QString() : listed().value(i);
+    }
+};
+
+TEST_F(ResolveKnown, NamesAreFoundIgnoringCaseButWhole) {
+    QTreeWidgetItem* lower = addRow(QStringLiteral("pc02"));
+    QTreeWidgetItem* blank = addRow(QStringLiteral("PC01 "));
+    QTreeWidgetItem* exact = addRow(QStringLiteral("PC01"));
+    window->ResolveUserNames();
+    EXPECT_EQ(names(lower, 4), QStringList({"Bob", "x2", "bob@example.com"}));
+    EXPECT_EQ(names(blank, 4), QStringList({"", "", ""}));
+    EXPECT_EQ(names(exact, 4), QStringList({"Ann", "", "ann@example.com"}));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.last().text, kNotListed + QStringLiteral("'PC01 '"));
+    // The last computer found is the current record of the window.
+    EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC01"));
+    EXPECT_EQ(record(), QStringList({"PC01", "Ann", "", "ann@example.com"}));
+}
+
+TEST_F(ResolveKnown, UnderAutoMonitoringRowsAfterTheUnknownOneKeepTheirColumns) {
+    window->optMode[1]->click();
+    window->lvUsers->clear();
+    QTreeWidgetItem* a = addRow(QStringLiteral("PC01"));
+    addRow(QStringLiteral("PC-B"));
+    QTreeWidgetItem* c = addRow(QStringLiteral("PC02"));
+    window->chkAutoMonitor->setChecked(true);
+    window->ResolveUserNames();
+    window->chkAutoMonitor->setChecked(false);
+    EXPECT_EQ(names(a, 2), QStringList({"Ann", "", "ann@example.com"}));
+    EXPECT_EQ(names(c, 2), QStringList({"old", "old", "old"}));
+    ASSERT_NE(window->tip(), nullptr);
+    EXPECT_EQ(window->tip()->lbMsg->text(), kNotListed + QStringLiteral("'PC-B'."));
+}
+
+TEST_F(ResolveKnown, ALookupDuringAnAdditionStoresWhatWasTypedAndEndsTheAddition) {
+    data()->BtnAdd->click();
+    data()->rtfPut[0]->setFocus();
+    QTest::keyClicks(data()->rtfPut[0], QStringLiteral("PC03"));
+    addRow(QStringLiteral("PC02"));
+    window->ResolveUserNames();
+    EXPECT_FALSE(data()->AddingRecord);
+    EXPECT_TRUE(data()->BtnAdd->isEnabled());
+    EXPECT_FALSE(data()->BtnCancelRecAdd->isEnabled());
+    EXPECT_EQ(listed(), QStringList({"PC01", "PC02", "PC03"}));
+    EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC02"));
+
+    // An addition with nothing typed is dropped.
+    data()->BtnAdd->click();
+    window->ResolveUserNames();
+    EXPECT_FALSE(data()->AddingRecord);
+    ASSERT_TRUE(restart());
+    ASSERT_TRUE(reconnect(homeFile("names.mdb")));
+    EXPECT_EQ(listed(), QStringList({"PC01", "PC02", "PC03"}));
+}
+
+TEST_F(ResolveKnown, TheDoubleClickGoesToTheComputerWithoutShowingTheWindow) {
+    QTreeWidgetItem* row = addRow(QStringLiteral("pc02"));
+    window->lvUsers_DblClick();  // no row selected: nothing changes
+    EXPECT_EQ(data()->lstPutIndex(), -1);
+    row->setSelected(true);
+    window->lvUsers_DblClick();
+    EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC02"));
+    EXPECT_EQ(record(), QStringList({"PC02", "Bob", "x2", "bob@example.com"}));
+    EXPECT_FALSE(data()->isVisible());
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 }  // namespace
