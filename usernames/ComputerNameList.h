@@ -18,14 +18,26 @@ public:
     const QString& at(int index) const { return names_.at(index); }
     const QStringList& names() const { return names_; }
 
+    // Names in list order with their case-folded forms, gathered apart from
+    // the list (a long listing merges its names batch by batch).
+    struct SortedNames {
+        QStringList names;
+        QStringList folded;
+        // Puts each name of `batch` at its sorted place, after those equal to it.
+        void merge(QStringList batch);
+    };
+
     void clear();
     // Puts each name at its sorted place, after the entries equal to it.
     void add(QStringList names);
+    // Replaces the entries by names already in order.
+    void assign(SortedNames sorted);
     // The index of the first entry equal to `text` as a whole, letter case
     // ignored, or -1 when there is none.
     int findExact(const QString& text) const;
 
 private:
     QStringList names_;
+    QStringList folded_;         // each entry case-folded, for ordering and lookup
     QHash<QString, int> first_;  // case-folded name -> index of its first entry
 };

@@ -4,6 +4,7 @@
 // the commands that edit the table. Loaded hidden with the main window,
 // shown modeless by "&User Database", hidden by "&Close", unloaded with the
 // main window. It keeps its placement in usernames.set.
+#include "usernames/ComputerNameList.h"
 #include "usernames/DataControl.h"
 
 #include <QWidget>
@@ -11,7 +12,6 @@
 #include <array>
 #include <memory>
 
-class ComputerNameList;
 class IntervalTimer;
 class QFrame;
 class QLabel;
@@ -101,5 +101,5 @@ private:
 
     ComputerNameList* names_;
     std::unique_ptr<jet::Recordset> reader_;  // the loading procedure's read position
-    QStringList readNames_;                   // names read, listed when the reading ends
+    ComputerNameList::SortedNames readNames_;  // names read, listed when the reading ends
 };

@@ -36,7 +36,7 @@ void frmData::loadTimer_Timer() {
 
 void frmData::startLoading() {
     reader_.reset();
-    readNames_.clear();
+    readNames_ = {};
     Timer1->setEnabled(true);
 }
 
@@ -67,17 +67,24 @@ void frmData::beginLoading() {
 void frmData::continueLoading() {
     QElapsedTimer slice;
     slice.start();
+    QStringList batch;
+    // The batch read so far joins the sorted names however the slice ends.
+    const auto keepBatch = [&] { readNames_.merge(std::exchange(batch, {})); };
     try {
         raiseAsAppError([&] {
             while (!reader_->eof()) {
-                readNames_ << QString::fromStdString(reader_->field("ComputerName").toText());
+                batch << QString::fromStdString(reader_->field("ComputerName").toText());
                 reader_->moveNext();
-                if (slice.elapsed() >= kReadSliceMs)
+                if (slice.elapsed() >= kReadSliceMs) {
+                    keepBatch();
                     return;  // Timer1 stays enabled: the next tick reads on
+                }
             }
+            keepBatch();
             finishLoading();
         });
     } catch (const AppError& e) {
+        keepBatch();
         loadingFailed(e.number());
     }
 }
@@ -85,7 +92,7 @@ void frmData::continueLoading() {
 void frmData::finishLoading() {
     Timer1->setEnabled(false);
     reader_.reset();
-    names_->add(std::exchange(readNames_, {}));
+    names_->assign(std::exchange(readNames_, {}));
     Data1.moveFirst();
     showCurrentRecord();
 }
@@ -93,7 +100,7 @@ void frmData::finishLoading() {
 void frmData::loadingFailed(int number) {
     Timer1->setEnabled(false);
     reader_.reset();
-    names_->add(std::exchange(readNames_, {}));  // the names read before the failure stay listed
+    names_->assign(std::exchange(readNames_, {}));  // the names read before the failure stay listed
     if (number == jet::NoCurrentRecord) {
         seedEmptyTable();
         return;
