@@ -238,15 +238,28 @@ std::vector<Value> TableWriter::prepare(const std::vector<Value>& row, const std
     return values;
 }
 
-// The key of the row in every index, refusing a duplicate in a unique one.
-// `oldKeys`: the keys of the row being replaced (its own keys are no duplicate).
-std::vector<std::vector<std::uint8_t>> TableWriter::checkedKeys(
-    const std::vector<Value>& row, const std::vector<std::vector<std::uint8_t>>* oldKeys) {
-    std::vector<std::vector<std::uint8_t>> keys;
+TableWriter::Keys TableWriter::keysOf(const std::vector<Value>& row) const {
+    Keys keys;
+    for (const auto& index : indexes_)
+        keys.push_back(index->holds(row) ? std::optional(index->key(row)) : std::nullopt);
+    return keys;
+}
+
+// The row's keys, refusing a duplicate in a unique index. Rows whose key
+// columns are all Null are no duplicates (Access lets a unique index hold
+// many). `oldKeys`: the keys of the row being replaced, which are no duplicate.
+TableWriter::Keys TableWriter::checkedKeys(const std::vector<Value>& row, const Keys* oldKeys) {
+    Keys keys = keysOf(row);
     for (std::size_t i = 0; i < indexes_.size(); ++i) {
-        keys.push_back(indexes_[i]->key(row));
-        const bool same = oldKeys && (*oldKeys)[i] == keys.back();
-        if (def_->realIndexes[i].unique() && !same && indexes_[i]->contains(keys.back()))
+        const RealIndex& real = def_->realIndexes[i];
+        if (!real.unique() || !keys[i] || (oldKeys && (*oldKeys)[i] == keys[i]))
+            continue;
+        bool allNull = true;
+        for (const auto& ic : real.columns)
+            for (std::size_t n = 0; n < def_->columns.size(); ++n)
+                if (def_->columns[n].number == ic.columnNumber && !row[n].isNull())
+                    allNull = false;
+        if (!allNull && indexes_[i]->contains(*keys[i]))
             throw Error(DuplicateKey,
                         "The changes you requested to the table were not successful because they would create "
                         "duplicate values in the index, primary key, or relationship. Change the data in the field or "
@@ -312,7 +325,9 @@ std::uint32_t TableWriter::placeRow(std::vector<std::uint8_t> bytes, std::uint16
     return (number << 8) | n;
 }
 
-void TableWriter::saveDefinition(int rowDelta) {
+// Row count, last AutoNumber, and each real index's entry count: entries of
+// the rows before (`before`) and after (`after`) the change.
+void TableWriter::saveDefinition(int rowDelta, const Keys* before, const Keys* after) {
     std::vector<std::uint8_t> page = store_.read(def_->page);
     const std::uint32_t rows = readU32(&page[kRowCountAt]);
     setU32(page, kRowCountAt, static_cast<std::uint32_t>(static_cast<std::int64_t>(rows) + rowDelta));
@@ -321,8 +336,9 @@ void TableWriter::saveDefinition(int rowDelta) {
         const std::size_t at = kIndexEntriesAt + kIndexEntrySize * i + 4;
         if (at + 4 > page.size())
             break;
+        const int delta = (after && (*after)[i] ? 1 : 0) - (before && (*before)[i] ? 1 : 0);
         const std::uint32_t entries = readU32(&page[at]);
-        setU32(page, at, static_cast<std::uint32_t>(static_cast<std::int64_t>(entries) + rowDelta));
+        setU32(page, at, static_cast<std::uint32_t>(static_cast<std::int64_t>(entries) + delta));
     }
     writePage(def_->page, page);
 }
@@ -335,9 +351,11 @@ RowLocation TableWriter::insert(const std::vector<Value>& row) {
         const std::uint32_t pointer = placeRow(encode(values), 0, 0);
         const RowLocation at = rowPointer(pointer);
         for (std::size_t i = 0; i < indexes_.size(); ++i)
-            indexes_[i]->insert(keys[i], at);
-        stale_ = stale_ || !indexes_.empty();
-        saveDefinition(+1);
+            if (keys[i]) {
+                indexes_[i]->insert(*keys[i], at);
+                stale_ = true;
+            }
+        saveDefinition(+1, nullptr, &keys);
         return at;
     } catch (...) {
         lastAutoNumber_ = autoBefore;
@@ -349,10 +367,8 @@ void TableWriter::update(RowLocation at, const std::vector<Value>& row) {
     Slot s = locate(at);
     const std::vector<Value> old = decode(s.bytes);
     const std::vector<Value> values = prepare(row, &old);
-    std::vector<std::vector<std::uint8_t>> oldKeys;
-    for (const auto& index : indexes_)
-        oldKeys.push_back(index->key(old));
-    const auto keys = checkedKeys(values, &oldKeys);
+    const Keys oldKeys = keysOf(old);
+    const Keys keys = checkedKeys(values, &oldKeys);
 
     freeLongValues(s.bytes);
     std::vector<std::uint8_t> bytes = encode(values);
@@ -376,19 +392,19 @@ void TableWriter::update(RowLocation at, const std::vector<Value>& row) {
     writePage(at.page, s.page.bytes());
     for (std::size_t i = 0; i < indexes_.size(); ++i)
         if (keys[i] != oldKeys[i]) {
-            indexes_[i]->erase(oldKeys[i], at);
-            indexes_[i]->insert(keys[i], at);
+            if (oldKeys[i])
+                indexes_[i]->erase(*oldKeys[i], at);
+            if (keys[i])
+                indexes_[i]->insert(*keys[i], at);
             stale_ = true;
         }
-    saveDefinition(0);
+    saveDefinition(0, &oldKeys, &keys);
 }
 
 void TableWriter::erase(RowLocation at) {
     Slot s = locate(at);
     const std::vector<Value> old = decode(s.bytes);
-    std::vector<std::vector<std::uint8_t>> keys;
-    for (const auto& index : indexes_)
-        keys.push_back(index->key(old));
+    const Keys keys = keysOf(old);
     freeLongValues(s.bytes);
     s = locate(at);
     if (s.target) {
@@ -397,11 +413,12 @@ void TableWriter::erase(RowLocation at) {
     }
     s.page.markDeleted(at.row);
     writePage(at.page, s.page.bytes());
-    for (std::size_t i = 0; i < indexes_.size(); ++i) {
-        indexes_[i]->erase(keys[i], at);
-        stale_ = true;
-    }
-    saveDefinition(-1);
+    for (std::size_t i = 0; i < indexes_.size(); ++i)
+        if (keys[i]) {
+            indexes_[i]->erase(*keys[i], at);
+            stale_ = true;
+        }
+    saveDefinition(-1, &keys, nullptr);
 }
 
 }  // namespace jet

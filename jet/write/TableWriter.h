@@ -59,14 +59,16 @@ private:
     struct Slot;
     Slot locate(RowLocation at);
     std::vector<Value> prepare(const std::vector<Value>& row, const std::vector<Value>* old);
-    std::vector<std::vector<std::uint8_t>> checkedKeys(const std::vector<Value>& row,
-                                                       const std::vector<std::vector<std::uint8_t>>* oldKeys);
+    // A row's key in each index; nothing where the index leaves the row out.
+    using Keys = std::vector<std::optional<std::vector<std::uint8_t>>>;
+    Keys keysOf(const std::vector<Value>& row) const;
+    Keys checkedKeys(const std::vector<Value>& row, const Keys* oldKeys);
     std::vector<std::uint8_t> encode(const std::vector<Value>& row);
     std::vector<Value> decode(std::span<const std::uint8_t> rowBytes);
     void freeLongValues(std::span<const std::uint8_t> rowBytes);
     std::uint32_t placeRow(std::vector<std::uint8_t> bytes, std::uint16_t flags, std::uint32_t avoid);
     void writePage(std::uint32_t number, const std::vector<std::uint8_t>& bytes);
-    void saveDefinition(int rowDelta);
+    void saveDefinition(int rowDelta, const Keys* before, const Keys* after);
 
     PageStore& store_;
     std::shared_ptr<Database> db_;

@@ -91,6 +91,44 @@ TEST(TableWriter, RefusedStoresLeaveTheFileByteIdentical) {
     }
 }
 
+// Every index of an indexed table follows its rows; a duplicate in a unique
+// index is refused before anything is written.
+TEST(TableWriter, IndexesFollowTheRowsAndRefuseDuplicates) {
+    WritableCopy copy("indexTestV2000.mdb");
+    std::string why;
+    ASSERT_TRUE(indexesMatchRows(copy.path(), "Table1", why)) << why;
+    const auto db = jet::Database::open(copy.path());
+    const auto def = db->tableDef("Table1");
+    std::vector<jet::RowLocation> at;
+    store(copy.path(), "Table1", [&](jet::TableWriter& w) {
+        for (int i = 0; i < 40; ++i)
+            at.push_back(w.insert(row(w.definition(), {{"id", Value::integer(100 + i)},
+                                                       {"otherfk1", Value::integer(i % 3)},
+                                                       {"data", Value::text(i % 2 ? "José Müller" : "Łukasz")}})));
+    });
+    store(copy.path(), "Table1", [&](jet::TableWriter& w) {
+        w.update(at[0], row(w.definition(), {{"id", Value::integer(99)}, {"data", Value::text("changed")}}));
+        w.erase(at[1]);
+    });
+    ASSERT_TRUE(indexesMatchRows(copy.path(), "Table1", why)) << why;
+    EXPECT_TRUE(oraclesAgree(copy.path(), "Table1"));
+    // The definition's entry counts (a statistic Access keeps, not always the
+    // live count) follow the entries added and removed: 40 in, one out.
+    const auto after = jet::Database::open(copy.path())->tableDef("Table1");
+    for (std::size_t r = 0; r < def->realIndexes.size(); ++r)
+        EXPECT_EQ(after->realIndexes[r].entryCount, def->realIndexes[r].entryCount + 39) << "real index " << r;
+
+    // The primary key is unique: an id already present is refused, also by an update.
+    const auto before = fileBytes(copy.path());
+    EXPECT_EQ(refusal(copy.path(), "Table1",
+                      [](jet::TableWriter& w) { w.insert(row(w.definition(), {{"id", Value::integer(99)}})); }),
+              jet::DuplicateKey);
+    EXPECT_EQ(refusal(copy.path(), "Table1",
+                      [&](jet::TableWriter& w) { w.update(at[2], row(w.definition(), {{"id", Value::integer(103)}})); }),
+              jet::DuplicateKey);
+    EXPECT_EQ(fileBytes(copy.path()), before);
+}
+
 // AutoNumber: the table definition keeps the last number given; a new row gets
 // the next, and a deleted row's number is not given again.
 TEST(TableWriter, AutoNumberContinuesAsAccessNumbers) {

@@ -4,11 +4,13 @@
 // the result (through the differential harness, which compares them with
 // ravelin-jet's reading of the same file).
 #include "JetTesting.h"
+#include "jet/index/Index.h"
 #include "jet/write/Store.h"
 #include "jet/write/TableWriter.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -64,6 +66,52 @@ inline bool oraclesAgree(const std::string& path, const std::string& table) {
     const std::string command = "node tests/jet/differential/compare.mjs --tool " + std::string(RAVELIN_BINARY_DIR) +
                                 "/ravelin-jet --file '" + path + "' --table '" + table + "' >&2";
     return std::system(command.c_str()) == 0;
+}
+
+// Whether every index of `table` lists exactly its live rows (rows an index
+// that ignores Nulls leaves out apart), each under the key we encode for its
+// values, in key order. Describes the first difference in `why`.
+inline bool indexesMatchRows(const std::string& path, const std::string& table, std::string& why) {
+    const auto db = jet::Database::open(path);
+    const auto def = db->tableDef(table);
+    for (std::size_t n = 0; n < def->indexes.size(); ++n) {
+        const jet::Index index(db, def, n);
+        std::vector<std::vector<std::uint8_t>> listed, expected;
+        index.forEachEntry([&](const jet::IndexEntry& e) {
+            listed.push_back(e.bytes);
+            return true;
+        });
+        if (!std::is_sorted(listed.begin(), listed.end())) {
+            why = "index " + def->indexes[n].name + " is out of key order";
+            return false;
+        }
+        jet::TableCursor cursor(db, def);
+        for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
+            const auto& values = cursor.values();
+            std::vector<jet::Value> keyValues;
+            bool allNull = true;
+            for (const auto& ic : index.tree().columns)
+                for (std::size_t c = 0; c < def->columns.size(); ++c)
+                    if (def->columns[c].number == ic.columnNumber) {
+                        keyValues.push_back(values[c]);
+                        allNull = allNull && values[c].isNull();
+                    }
+            if (allNull && index.tree().ignoreNulls())
+                continue;
+            auto entry = index.key(keyValues);
+            const auto at = cursor.location();
+            for (const auto b : {at.page >> 16, at.page >> 8, at.page, std::uint32_t{at.row}})
+                entry.push_back(static_cast<std::uint8_t>(b));
+            expected.push_back(std::move(entry));
+        }
+        std::sort(expected.begin(), expected.end());
+        if (listed != expected) {
+            why = "index " + def->indexes[n].name + " lists " + std::to_string(listed.size()) + " entries for " +
+                  std::to_string(expected.size()) + " rows, or other entries";
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace jettest
