@@ -11,7 +11,10 @@ enum ErrorNumber : int {
     InvalidArgument = 3001,
     NoCurrentRecord = 3021,
     FileNotFound = 3024,
+    DiskFull = 3026,
+    ReadOnlyDatabase = 3027,
     TableNotFound = 3078,
+    CurrentlyLocked = 3260,
     FieldNotFound = 3265,
     NotADatabase = 3343,
     DiskIo = 3043,  // the file could not be read or written
