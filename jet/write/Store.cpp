@@ -50,7 +50,8 @@ public:
     }
 
     // Journals the original pages, writes the changed ones, syncs, and drops
-    // the journal. A failure on the way puts the original pages back.
+    // the journal. A failure on the way puts the original pages back, so a
+    // store that throws has changed nothing.
     void commit() {
         if (changed_.empty())
             return;
@@ -69,6 +70,8 @@ public:
             for (const auto& [number, bytes] : changed_)
                 storeio::writeAt(fd_, bytes.data(), bytes.size(), number * std::uint64_t{pageSize()}, path_);
             storeio::sync(fd_, path_);
+            storeio::remove(journalPath);  // the store is in
+            storeio::syncFolderOf(journalPath);
         } catch (...) {
             try {
                 rollBack(fd_, path_, journal);
@@ -78,8 +81,6 @@ public:
             }
             throw;
         }
-        storeio::remove(journalPath);
-        storeio::syncFolderOf(journalPath);
     }
 
 private:
