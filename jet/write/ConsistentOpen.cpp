@@ -1,6 +1,7 @@
 #include "jet/write/ConsistentOpen.h"
 
 #include "jet/Error.h"
+#include "jet/lockfile/LockFileUser.h"
 #include "jet/write/Journal.h"
 #include "jet/write/StoreIo.h"
 
@@ -83,25 +84,41 @@ ConsistentOpen::ConsistentOpen(const std::string& path, int waitMs) {
 void ConsistentOpen::openUnderLock(const std::string& path, int waitMs) {
     lock_ = std::make_unique<WriterLock>(fd_, path, WriterLock::Mode::Shared, waitMs);
     const std::string journal = journalPathFor(path);
-    if (exists(journal)) {
-        const int rw = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-        if (rw >= 0) {
-            lock_.reset();
-            try {
-                const WriterLock exclusive(rw, path, WriterLock::Mode::Exclusive, waitMs);
-                recoverInterruptedStore(rw, path);
-            } catch (...) {
-                ::close(rw);
-                throw;
-            }
-            ::close(rw);
-            lock_ = std::make_unique<WriterLock>(fd_, path, WriterLock::Mode::Shared, waitMs);
-        } else if (auto image = readJournal(journal)) {
+    if (exists(journal) && !rollBackAsWriter(path, waitMs)) {
+        if (auto image = readJournal(journal)) {
             source_ = std::make_unique<JournalOverlay>(openFileSource(path), std::move(*image));
             return;
         }
     }
     source_ = openFileSource(path);
+}
+
+// Rolls back as a store would: with the writer lock, registered as a Jet
+// user. False when the file cannot be written or someone else is connected
+// (the reader then reads through the journal).
+bool ConsistentOpen::rollBackAsWriter(const std::string& path, int waitMs) {
+    const int rw = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (rw < 0)
+        return false;
+    lock_.reset();
+    bool done = false;
+    try {
+        const WriterLock exclusive(rw, path, WriterLock::Mode::Exclusive, waitMs);
+        const LockFileUser user(path, thisComputerName(), "Admin");
+        recoverInterruptedStore(rw, path);
+        done = true;
+    } catch (const Error& e) {
+        if (e.number() != CurrentlyLocked && e.number() != ReadOnlyDatabase) {
+            ::close(rw);
+            throw;
+        }
+    } catch (...) {
+        ::close(rw);
+        throw;
+    }
+    ::close(rw);
+    lock_ = std::make_unique<WriterLock>(fd_, path, WriterLock::Mode::Shared, waitMs);
+    return done;
 }
 
 ConsistentOpen::~ConsistentOpen() {

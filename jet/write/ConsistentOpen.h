@@ -3,8 +3,9 @@
 // lives the reader holds the writer lock shared, so no store starts; a store
 // already running is waited out (up to the lock wait). An interrupted store
 // (its journal beside the file) is rolled back first when the file can be
-// written; a reader that cannot write reads through the journal instead,
-// seeing the file as it was before that store.
+// written and no Jet user is connected, as a store would (writer lock, a slot
+// in the lock file); otherwise the reader reads through the journal, seeing
+// the file as it was before that store.
 #include "jet/page/PageSource.h"
 #include "jet/write/WriterLock.h"
 
@@ -27,6 +28,7 @@ public:
 
 private:
     void openUnderLock(const std::string& path, int waitMs);
+    bool rollBackAsWriter(const std::string& path, int waitMs);
 
     int fd_ = -1;
     std::unique_ptr<WriterLock> lock_;

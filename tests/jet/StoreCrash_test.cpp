@@ -127,8 +127,20 @@ TEST_F(StoreCrash, AReaderThatCannotWriteReadsThroughTheJournal) {
     EXPECT_EQ(readerCode, 0);
     EXPECT_EQ(readBytes(path), crashed);  // the reader changed nothing
 
-    jet::Database::open(path);  // root may write: rolls back
-    EXPECT_EQ(readBytes(path), original_);
+    {
+        // Nor is it rolled back under a connected Jet user; it is read through.
+        locktest::Client access({"--computer", "PC-ACCESS", path});
+        ASSERT_GE(locktest::connectClient(access), 0);
+        const Bytes withUser = readBytes(path);  // the client counts its write in the header page
+        const auto db = jet::Database::open(path);
+        EXPECT_EQ(db->pager().page(10)->bytes, Bytes(original_.begin() + 10 * kPageSize, original_.begin() + 11 * kPageSize));
+        EXPECT_EQ(readBytes(path), withUser);
+        EXPECT_EQ(access.stop(), 0);
+    }
+    jet::Database::open(path);  // writable and unused: rolled back
+    const Bytes after = readBytes(path);  // the header page keeps the client's write count
+    ASSERT_EQ(after.size(), original_.size());
+    EXPECT_TRUE(std::equal(after.begin() + kPageSize, after.end(), original_.begin() + kPageSize));
     EXPECT_FALSE(journalLeft(path));
 }
 
