@@ -83,6 +83,20 @@ public:
         }
     }
 
+    // Runs `change` as part of this store; what it did is undone when it
+    // throws, the rest of the store going on.
+    void runNested(const std::function<void(PageStore&)>& change) {
+        auto changed = changed_;
+        const auto pages = pages_;
+        try {
+            change(*this);
+        } catch (...) {
+            changed_ = std::move(changed);
+            pages_ = pages;
+            throw;
+        }
+    }
+
 private:
     std::vector<std::uint8_t> readOriginal(std::uint32_t number) const {
         std::vector<std::uint8_t> bytes(pageSize());
@@ -125,6 +139,26 @@ FileFormat writableFormat(int fd, const std::string& path) {
     return header->format;
 }
 
+// The store this thread runs, so that a store started inside its change on
+// the same file joins it instead of waiting for its locks.
+struct ActiveStore {
+    dev_t device;
+    ino_t inode;
+    BufferedStore* store;
+};
+thread_local ActiveStore* activeStore = nullptr;
+
+class ActiveStoreScope {
+public:
+    explicit ActiveStoreScope(ActiveStore& store) : previous_(activeStore) { activeStore = &store; }
+    ~ActiveStoreScope() { activeStore = previous_; }
+    ActiveStoreScope(const ActiveStoreScope&) = delete;
+    ActiveStoreScope& operator=(const ActiveStoreScope&) = delete;
+
+private:
+    ActiveStore* previous_;
+};
+
 class FileCloser {
 public:
     explicit FileCloser(int fd) : fd_(fd) {}
@@ -139,6 +173,11 @@ private:
 }  // namespace
 
 void runStore(const std::string& path, const std::function<void(PageStore&)>& change, const StoreOptions& options) {
+    if (struct stat named {}; activeStore && ::stat(path.c_str(), &named) == 0 &&
+                              named.st_dev == activeStore->device && named.st_ino == activeStore->inode) {
+        activeStore->store->runNested(change);
+        return;
+    }
     const int fd = openForWriting(path);
     const FileCloser closer(fd);
     struct stat st {};
@@ -152,7 +191,11 @@ void runStore(const std::string& path, const std::function<void(PageStore&)>& ch
     if (::fstat(fd, &st) != 0)
         throw Error(DiskIo, "Could not read '" + path + "': " + std::strerror(errno) + ".");
     BufferedStore store(fd, path, format, static_cast<std::uint64_t>(st.st_size));
-    change(store);
+    ActiveStore active{st.st_dev, st.st_ino, &store};
+    {
+        const ActiveStoreScope scope(active);
+        change(store);
+    }
     store.commit();
 }
 

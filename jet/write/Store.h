@@ -33,6 +33,11 @@ struct StoreOptions {
 // failure to read or write. A store that fails while writing puts the
 // original pages back before it throws, or, if even that fails, leaves its
 // journal for the next open to roll back.
+//
+// A store started inside the change of another store into the same file, in
+// the same thread, is part of that store: it sees the outer change's pages,
+// its own changes are undone if it throws, and they are written when the
+// outer store commits.
 void runStore(const std::string& path, const std::function<void(PageStore&)>& change,
               const StoreOptions& options = {});
 

@@ -143,6 +143,26 @@ TEST_F(StoreSharing, AFileThatCannotBeWrittenGives3027AndNothingChanges) {
     EXPECT_FALSE(fs::exists(jet::lockFilePathFor(jet3)));
 }
 
+TEST_F(StoreSharing, AStoreInsideAStoreOfTheSameFileJoinsIt) {
+    const std::string path = copy();
+    const Bytes before = readBytes(path);
+    jet::runStore(path, [&](jet::PageStore& outer) {
+        outer.write(10, patternPage(1, 10));
+        EXPECT_THROW(jet::runStore(path, [](jet::PageStore& inner) {
+            inner.write(11, patternPage(2, 11));
+            throw jet::Error(3164, "refused");
+        }), jet::Error);
+        jet::runStore(path, [](jet::PageStore& inner) {
+            EXPECT_EQ(inner.read(10), patternPage(1, 10));  // the outer store's page
+            inner.write(12, patternPage(3, 12));
+        });
+    });
+    Bytes expected = before;
+    applyToModel(expected, {1, {10}});
+    applyToModel(expected, {3, {12}});
+    EXPECT_EQ(readBytes(path), expected);
+}
+
 TEST_F(StoreSharing, OpeningWaitsForAStoreInProgress) {
     const std::string path = copy();
     int ready[2];
