@@ -8,6 +8,7 @@
 #include "jet/write/Journal.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -97,6 +98,25 @@ TEST_F(StoreCrash, AFailedWriteOrAFullDiskUndoesOnlyTheStoreItHit) {
             EXPECT_FALSE(journalLeft(path)) << "operation " << n;
         }
     }
+}
+
+TEST_F(StoreCrash, AFileSizeLimitStopsAGrowingStoreAsAFullDiskDoes) {
+    const std::string path = freshCopy();
+    const int code = runInChild([&] {
+        ::signal(SIGXFSZ, SIG_IGN);  // writes past the limit then fail with EFBIG
+        const rlimit limit{original_.size(), original_.size()};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 3;
+        try {
+            store(path, kScript[1]);  // appends pages
+        } catch (const jet::Error& e) {
+            return e.number() == 3026 ? 0 : 4;
+        }
+        return 5;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(readBytes(path), original_);
+    EXPECT_FALSE(journalLeft(path));
 }
 
 TEST_F(StoreCrash, AReaderThatCannotWriteReadsThroughTheJournal) {
