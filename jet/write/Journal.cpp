@@ -4,6 +4,8 @@
 #include "jet/write/StoreIo.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -59,7 +61,13 @@ private:
 
 }  // namespace
 
-std::string journalPathFor(const std::string& databasePath) { return databasePath + ".rvj"; }
+std::string journalPathFor(const std::string& databasePath) {
+    // Beside the file itself, so that every path leading to it finds the same journal.
+    char resolved[PATH_MAX];
+    if (::realpath(databasePath.c_str(), resolved))
+        return std::string(resolved) + ".rvj";
+    return databasePath + ".rvj";
+}
 
 void writeJournal(const std::string& journalPath, const JournalImage& image) {
     const Fd fd(::open(journalPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));

@@ -25,7 +25,7 @@ struct JournalImage {
     std::map<std::uint32_t, std::vector<std::uint8_t>> pages;  // original contents by number
 };
 
-// `users.mdb` -> `users.mdb.rvj`.
+// `users.mdb` -> `users.mdb.rvj`, beside the file a symbolic link leads to.
 std::string journalPathFor(const std::string& databasePath);
 
 // Writes the journal and makes it durable (the file and its folder entry).

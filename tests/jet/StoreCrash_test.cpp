@@ -119,6 +119,19 @@ TEST_F(StoreCrash, AFileSizeLimitStopsAGrowingStoreAsAFullDiskDoes) {
     EXPECT_FALSE(journalLeft(path));
 }
 
+TEST_F(StoreCrash, TheJournalIsFoundWhicheverPathLedToTheFile) {
+    const std::string path = freshCopy();
+    const std::string link = dir_ / "link.mdb";
+    std::filesystem::create_symlink(path, link);
+    ASSERT_EQ(runInChild([&] {
+        jet::storeio::setFault({jet::storeio::Fault::Kind::Stop, 8, 0});  // the second page write
+        store(link, kScript[0]);
+        return 0;
+    }), kStopped);
+    jet::Database::open(path);
+    EXPECT_EQ(readBytes(path), original_);
+}
+
 TEST_F(StoreCrash, AReaderThatCannotWriteReadsThroughTheJournal) {
     const std::string path = freshCopy();
     // Stopped at the second page write of the first store: the journal is
