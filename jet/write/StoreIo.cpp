@@ -66,7 +66,7 @@ void writeAt(int fd, const void* data, std::size_t size, std::uint64_t offset, c
 }
 
 void sync(int fd, const std::string& path) {
-    if (const int error = errorOf(step(), [&] { return ::fsync(fd); }))
+    if (const int error = errorOf(step(), [&] { return ::fdatasync(fd); }))
         fail(error, "flush", path);
 }
 

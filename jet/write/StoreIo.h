@@ -11,6 +11,7 @@ namespace jet::storeio {
 // Writes all of `size` bytes at `offset`; Error 3026 when the disk is full,
 // 3043 for any other failure.
 void writeAt(int fd, const void* data, std::size_t size, std::uint64_t offset, const std::string& path);
+// Data and the size (fdatasync): what reading the file back needs.
 void sync(int fd, const std::string& path);
 // Makes a file's creation or removal in the folder holding `path` durable.
 void syncFolderOf(const std::string& path);
