@@ -2,6 +2,7 @@
 
 #include "jet/Error.h"
 #include "jet/table/TableCursor.h"
+#include "jet/write/ConsistentOpen.h"
 
 #include <algorithm>
 
@@ -37,7 +38,9 @@ Database::Database(std::unique_ptr<PageSource> source, std::string name, const D
 }
 
 std::shared_ptr<Database> Database::open(const std::string& path) {
-    auto db = openSource(openFileSource(path), path);
+    // The catalogue is read while no store can run.
+    ConsistentOpen consistent(path);
+    auto db = openSource(consistent.takeSource(), path);
     db->path_ = path;
     return db;
 }

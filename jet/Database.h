@@ -1,7 +1,9 @@
 #pragma once
 // An Access database opened for reading: Jet 3 (.mdb of Access 97), Jet 4
 // (Access 2000-2003), ACE (.accdb) and workgroup files. Opening reads the
-// header page and the catalogue (MSysObjects); it never writes to the file and
+// header page and the catalogue (MSysObjects) after waiting out a store in
+// progress; it rolls back a store that was cut short (see
+// jet/write/ConsistentOpen.h) but otherwise never writes to the file, and
 // never creates a lock file.
 #include "jet/page/DatabaseHeader.h"
 #include "jet/page/Pager.h"

@@ -11,7 +11,10 @@ enum ErrorNumber : int {
     InvalidArgument = 3001,
     NoCurrentRecord = 3021,
     FileNotFound = 3024,
+    DiskFull = 3026,
+    ReadOnlyDatabase = 3027,
     TableNotFound = 3078,
+    CurrentlyLocked = 3260,
     FieldNotFound = 3265,
     NotADatabase = 3343,
     DiskIo = 3043,  // the file could not be read or written
@@ -19,7 +22,6 @@ enum ErrorNumber : int {
     // Refusals of a store; nothing is written.
     NoEditPending = 3020,      // Update or CancelUpdate without AddNew or Edit
     DuplicateKey = 3022,
-    ReadOnly = 3027,
     RecordTooLarge = 3047,
     FieldTooSmall = 3163,
     FieldNotUpdatable = 3164,

@@ -183,7 +183,7 @@ void Recordset::storePending(bool always) {
         return;
     }
     if (db_->path().empty())
-        throw Error(ReadOnly, "Cannot update. Database or object is read-only. ('" + db_->name() +
+        throw Error(ReadOnlyDatabase, "Cannot update. Database or object is read-only. ('" + db_->name() +
                                   "' was not opened from a file.)");
     RowLocation stored = editing_;
     runStore(db_->path(), [&](PageStore& pages) {
@@ -203,7 +203,7 @@ void Recordset::deleteCurrent() {
     if (!hasCurrent())
         noCurrentRecord();
     if (db_->path().empty())
-        throw Error(ReadOnly, "Cannot update. Database or object is read-only. ('" + db_->name() +
+        throw Error(ReadOnlyDatabase, "Cannot update. Database or object is read-only. ('" + db_->name() +
                                   "' was not opened from a file.)");
     const RowLocation at = cursor_->location();
     runStore(db_->path(), [&](PageStore& pages) { TableWriter(pages, name_).erase(at); });

@@ -82,7 +82,7 @@ void requireWritable(const DatabaseHeader& header, const std::string& name) {
     else if (header.passwordSet)
         why = "it is protected by a database password";
     if (why)
-        throw Error(ReadOnly, "Cannot update. Database or object is read-only. ('" + name + "': " + why + ".)");
+        throw Error(ReadOnlyDatabase, "Cannot update. Database or object is read-only. ('" + name + "': " + why + ".)");
 }
 
 struct TableWriter::Slot {

@@ -53,7 +53,7 @@ TEST(TableWriter, RefusedStoresLeaveTheFileByteIdentical) {
         WritableCopy copy("delTestV1997.mdb");  // Jet 3: read-only
         const auto before = fileBytes(copy.path());
         EXPECT_EQ(refusal(copy.path(), "Table", [](jet::TableWriter& w) { w.insert(row(w.definition(), {})); }),
-                  jet::ReadOnly);
+                  jet::ReadOnlyDatabase);
         EXPECT_EQ(fileBytes(copy.path()), before);
     }
     {
