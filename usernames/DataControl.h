@@ -12,7 +12,6 @@
 
 #include <array>
 #include <memory>
-#include <optional>
 
 class DataControl {
 public:
@@ -27,49 +26,35 @@ public:
     // closed.
     void Refresh();
     bool isOpen() const { return recordset_ != nullptr; }
-    // The open recordset, for reading; error 91 when the control is not open.
+    // The open recordset; error 91 when the control is not open.
     jet::Recordset& Recordset();
-    // A second, independent recordset over the same table, for reading all
-    // of it without moving the current record.
+    // A second, independent recordset over the table as the file holds it
+    // now, for reading all of it without moving the current record.
     std::unique_ptr<jet::Recordset> openReader() const;
+    // Whether the table holds no record.
+    bool tableEmpty() const;
 
     // Moves; each stores a pending record first.
-    void moveFirst();
-    void moveLast();
-    void moveNext();
+    void moveFirst() { Recordset().moveFirst(); }
+    void moveLast() { Recordset().moveLast(); }
     void movePrevious();  // before the first record: stays on the first
-    bool findFirst(const char* field, const jet::Value& sought);
-    long recordCount();
+    bool findFirst(const char* field, const jet::Value& sought) { return Recordset().findFirst(field, sought); }
 
-    // Starts a new, empty pending record.
-    void addNew();
-    // Drops the pending record; nothing when there is none.
+    void addNew() { Recordset().addNew(); }
+    // Drops the pending record; nothing when there is none (or no recordset).
     void cancelUpdate();
-    bool pending() const { return pending_.has_value(); }
+    bool pending() const { return recordset_ && recordset_->pending(); }
     // Changes bound field `index` of the pending record, making the current
     // record pending first when nothing is; 3021 when there is no record.
-    void setField(std::size_t index, const jet::Value& value);
-    // Deletes the current record; afterwards there is no current record
-    // until the next move.
-    void deleteCurrent();
+    void setField(std::size_t index, const jet::Value& value) { Recordset().setField(kBoundFields.at(index), value); }
+    void deleteCurrent() { Recordset().deleteCurrent(); }
 
-    // The texts the bound boxes show: the pending record's fields, else the
-    // current record's; empty for Null and when there is no record.
+    // The texts the bound boxes show for the current record: empty for Null
+    // and when there is no current record.
     std::array<QString, 4> boundTexts();
 
 private:
-    struct Pending {
-        std::optional<jet::RowLocation> at;  // nothing: a new record
-        std::array<jet::Value, 4> values;
-    };
     std::string path() const;
-    void reopen();
-    // Stores the pending record; true when something was written (the
-    // recordset is then reopened on the first record).
-    bool storePending();
-    std::vector<jet::Value> rowFor(const Pending& p, const jet::TableDef& def, const std::vector<jet::Value>* old) const;
 
-    std::shared_ptr<const jet::Database> database_;
     std::unique_ptr<jet::Recordset> recordset_;
-    std::optional<Pending> pending_;
 };

@@ -100,7 +100,7 @@ void frmData::BtnAdd_Click() {
         msgBox(this, e.description(), MsgIcon::Critical);
         return;
     }
-    showCurrentRecord();
+    clearRecordFields();  // the new record is empty
     rtfPut[0]->setFocus();
     BtnCancelRecAdd->setEnabled(true);
     BtnDel->setEnabled(false);
@@ -161,7 +161,7 @@ void frmData::BtnSav_Click() {
 void frmData::BtnDel_Click() {
     try {
         raiseAsAppError([this] {
-            if (Data1.recordCount() < 1)
+            if (Data1.tableEmpty())
                 return;
             if (lstPutIndex() < 0) {
                 msgBox(this, QStringLiteral("You must select a record to delete it."), MsgIcon::Exclamation,
@@ -175,7 +175,7 @@ void frmData::BtnDel_Click() {
                 return;
             }
             Data1.deleteCurrent();
-            if (Data1.recordCount() < 1) {
+            if (Data1.tableEmpty()) {
                 // The only record is gone: the list is rebuilt from the
                 // (now empty) table and the window browses.
                 Data1.Refresh();

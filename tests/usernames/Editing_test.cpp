@@ -38,7 +38,7 @@ protected:
         const int i = data()->lstPutIndex();
         return i < 0 ? QString() : listed().value(i);
     }
-    // Both readers agree on the stored rows, which are returned.
+    // The file is sound and both readers agree on its rows, which are returned.
     QStringList stored() {
         const QStringList rows = oracle::mdbExportRows(path);
         EXPECT_EQ(oracle::mdbReaderRows(path), rows);

@@ -2,7 +2,8 @@
 // The table T_Main of a file as two independent readers see it, mdb-export
 // (mdbtools) and the npm package mdb-reader: one "ComputerName|Name|Contact|
 // Email" line per record in stored order, "~" for Null. A reader that fails
-// gives its error output instead, so that a comparison shows it.
+// gives its error output instead, so that a comparison shows it. And the
+// engine's own consistency check of the file.
 #include <QDir>
 #include <QProcess>
 #include <QStringList>
@@ -17,6 +18,16 @@ inline QString run(const QString& program, const QStringList& args, const QStrin
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
         return QStringLiteral("failed: ") + program + ' ' + QString::fromUtf8(p.readAllStandardError());
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// What ravelin-jet check finds wrong in the file: nothing, for a sound one.
+inline QString checkFindings(const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral(RAVELIN_BINARY_DIR "/ravelin-jet"), {QStringLiteral("check"), path});
+    if (!p.waitForFinished(60000))
+        return QStringLiteral("ravelin-jet check did not finish");
+    const QString out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+    return p.exitCode() == 0 ? out.trimmed() : QStringLiteral("exit %1: ").arg(p.exitCode()) + out;
 }
 
 inline QStringList mdbExportRows(const QString& path) {
