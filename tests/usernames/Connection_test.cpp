@@ -148,6 +148,7 @@ TEST_F(Connection, AnEmptyTableIsSeededOnceAndListedFromTheTableNextTime) {
     ASSERT_TRUE(restart());
     ASSERT_TRUE(waitLoaded());
     EXPECT_EQ(listed(), QStringList({"Test Record"}));
+    EXPECT_EQ(oracle::checkFindings(path).toStdString(), "");
     const QStringList expected{"Test Record|~|~|~"};
     EXPECT_EQ(oracle::mdbExportRows(path), expected);
     EXPECT_EQ(oracle::mdbReaderRows(path), expected);

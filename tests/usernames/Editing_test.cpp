@@ -40,6 +40,7 @@ protected:
     }
     // The file is sound and both readers agree on its rows, which are returned.
     QStringList stored() {
+        EXPECT_EQ(oracle::checkFindings(path).toStdString(), "");
         const QStringList rows = oracle::mdbExportRows(path);
         EXPECT_EQ(oracle::mdbReaderRows(path), rows);
         return rows;
