@@ -2,6 +2,8 @@
 // database window, and the computers it does not know reported.
 #include "app/UserList.h"
 #include "app/frmTip.h"
+#include "tests/jet/LockFileTesting.h"
+#include "tests/usernames/Oracles.h"
 #include "tests/usernames/UserDatabaseTesting.h"
 
 #include <QCheckBox>
@@ -163,6 +165,39 @@ TEST_F(ResolveKnown, TheDoubleClickGoesToTheComputerWithoutShowingTheWindow) {
     EXPECT_EQ(record(), QStringList({"PC02", "Bob", "x2", "bob@example.com"}));
     EXPECT_FALSE(data()->isVisible());
     EXPECT_TRUE(boxes.shown.empty());
+}
+
+// What an administrator does: a Jet client is connected to a monitored
+// database; its computer gets a record in the user name database window, and
+// the next refresh shows who sits there, also after a restart.
+TEST_F(ResolveKnown, ARecordAddedForAConnectedComputerShowsAfterTheNextRefresh) {
+    const std::string db = locktest::copyTestFile("access/testV2000.mdb", homeFile("sales.mdb").toStdString());
+    locktest::Client client({"--computer", "PC-ANN", "--user", "ann", "--keep-lockfile", db});
+    ASSERT_EQ(locktest::connectClient(client), 0);
+    const auto showUsers = [&] {
+        window->optMode[1]->click();
+        window->setSelectedDatabasePath(QString::fromStdString(db));
+        window->mnuDisplayUsers_Click();
+    };
+
+    data()->BtnAdd->click();
+    const QStringList typed{"PC-ANN", "Ann Smith", "ext. 214", "ann@example.com"};
+    for (std::size_t i = 0; i < 4; ++i) {
+        data()->rtfPut[i]->setFocus();
+        QTest::keyClicks(data()->rtfPut[i], typed[static_cast<int>(i)]);
+    }
+    data()->BtnSav->click();
+    ASSERT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+    for (int round = 0; round < 2; ++round) {
+        showUsers();
+        ASSERT_EQ(window->lvUsers->topLevelItemCount(), 1);
+        EXPECT_EQ(names(window->lvUsers->topLevelItem(0), 2), typed.mid(1)) << round;
+        EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+        ASSERT_TRUE(restart());
+        ASSERT_TRUE(reconnect(homeFile("names.mdb")));
+    }
+    EXPECT_EQ(client.stop(), 0);
+    EXPECT_TRUE(oracle::mdbExportRows(homeFile("names.mdb")).contains("PC-ANN|Ann Smith|ext. 214|ann@example.com"));
 }
 
 }  // namespace
