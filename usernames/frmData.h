@@ -91,6 +91,7 @@ private:
     void continueLoading();
     void finishLoading();
     void loadingFailed(int number);
+    bool finishListing();
     void showCurrentRecord();
     void clearRecordFields();
     void setRecordButtons(bool enabled);

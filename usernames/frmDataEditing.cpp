@@ -94,6 +94,8 @@ void frmData::lstPut_Click() {
 }
 
 void frmData::BtnAdd_Click() {
+    if (!finishListing())
+        return;
     try {
         raiseAsAppError([this] { Data1.addNew(); });
     } catch (const AppError& e) {
@@ -123,6 +125,8 @@ void frmData::BtnCancelRecAdd_Click() {
 }
 
 void frmData::BtnSav_Click() {
+    if (!finishListing())
+        return;
     if (AddingRecord && rtfPut[0]->text().isEmpty()) {
         msgBox(this, QStringLiteral("You must enter in a Computer Name in the field."), MsgIcon::Exclamation,
                MsgButtons::Ok, QStringLiteral("No Data Entered"));
@@ -159,6 +163,8 @@ void frmData::BtnSav_Click() {
 }
 
 void frmData::BtnDel_Click() {
+    if (!finishListing())
+        return;
     try {
         raiseAsAppError([this] {
             if (Data1.tableEmpty())

@@ -40,6 +40,15 @@ void frmData::startLoading() {
     Timer1->setEnabled(true);
 }
 
+// A command that changes the table while the list is still being read lets
+// the listing finish first, so that it never reads a file changing under it.
+// False when the listing failed (the window is then in its failed state).
+bool frmData::finishListing() {
+    while (reader_)
+        continueLoading();
+    return BtnSav->isEnabled();
+}
+
 void frmData::Timer1_Timer() {
     if (reader_)
         continueLoading();
