@@ -11,13 +11,16 @@
 #include <QTreeWidget>
 
 void frmMain::lvUsers_DblClick() {
-    if (!settings()->optDBClk[0]->isChecked()) {
+    if (!settings()->optDBClk[0]->isChecked())
         mCmdPrompt_Click();
-        return;
-    }
-    // The go-to action: the selected computer becomes the current record of
-    // the user name database window, which is not shown. With no row
-    // selected there is no name to look up, and nothing changes.
+    else
+        GoToSelectedComputer();
+}
+
+// The selected computer becomes the current record of the user name database
+// window, which is not shown. With no row selected there is no name to look
+// up, and nothing changes.
+void frmMain::GoToSelectedComputer() {
     const QList<QTreeWidgetItem*> selected = lvUsers->selectedItems();
     if (selected.isEmpty())
         return;

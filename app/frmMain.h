@@ -150,6 +150,9 @@ public:
     // The log-on name of the user the program runs as (the effective user,
     // from the system's user database).
     static QString GetUserID();
+    // The double-click's go-to action: the selected row's computer becomes
+    // the current record of the user name database window.
+    void GoToSelectedComputer();
 
 public slots:
     void mAddDB_Click();
