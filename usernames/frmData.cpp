@@ -92,6 +92,40 @@ frmData::frmData(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::CustomizeWindow
     OpenSettings();
 }
 
+void frmData::OpenSettings() {
+    LineReader in(placementFile());
+    double values[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        const auto line = in.next();
+        const auto v = line ? parseNumber(*line) : std::nullopt;
+        if (!v)
+            return;
+        values[i] = *v;
+        switch (i) {
+        case 0: move(twipsToPixelsX(this, values[0]), y()); break;
+        case 1: move(x(), twipsToPixelsY(this, values[1])); break;
+        case 2: resize(twipsToPixelsX(this, values[2]), height()); break;
+        case 3: resize(width(), twipsToPixelsY(this, values[3])); break;
+        }
+    }
+}
+
+void frmData::SavSettings() {
+    enterProgramFolder();
+    writeLinesReplacing(placementFile(),
+                        {placementText(std::round(pixelsToTwipsX(this, x()))),
+                         placementText(std::round(pixelsToTwipsY(this, y()))),
+                         placementText(std::round(pixelsToTwipsX(this, width()))),
+                         placementText(std::round(pixelsToTwipsY(this, height())))});
+}
+
+void frmData::unload() {
+    Timer1->setEnabled(false);
+    loadTimer->setEnabled(false);
+    SavSettings();
+    close();
+}
+
 frmData::~frmData() = default;
 
 void frmData::buildToolbar() {
@@ -183,37 +217,3 @@ void frmData::clearRecordFields() {
 }
 
 void frmData::cmdExit_Click() { hide(); }
-
-void frmData::OpenSettings() {
-    LineReader in(placementFile());
-    double values[4] = {};
-    for (int i = 0; i < 4; ++i) {
-        const auto line = in.next();
-        const auto v = line ? parseNumber(*line) : std::nullopt;
-        if (!v)
-            return;
-        values[i] = *v;
-        switch (i) {
-        case 0: move(twipsToPixelsX(this, values[0]), y()); break;
-        case 1: move(x(), twipsToPixelsY(this, values[1])); break;
-        case 2: resize(twipsToPixelsX(this, values[2]), height()); break;
-        case 3: resize(width(), twipsToPixelsY(this, values[3])); break;
-        }
-    }
-}
-
-void frmData::SavSettings() {
-    enterProgramFolder();
-    writeLinesReplacing(placementFile(),
-                        {placementText(std::round(pixelsToTwipsX(this, x()))),
-                         placementText(std::round(pixelsToTwipsY(this, y()))),
-                         placementText(std::round(pixelsToTwipsX(this, width()))),
-                         placementText(std::round(pixelsToTwipsY(this, height())))});
-}
-
-void frmData::unload() {
-    Timer1->setEnabled(false);
-    loadTimer->setEnabled(false);
-    SavSettings();
-    close();
-}
