@@ -171,6 +171,11 @@ TEST_F(Connection, RefreshAfterTheFileIsInPlaceListsItAndRestoresTheButtons) {
     expectFailureMessages();
     ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("later")));
     makeUserDatabase(path, {{"PC01", "Ann", std::nullopt, std::nullopt}});
+    // Reconnected from the settings window: listed, but the buttons wait for
+    // Refresh DB Connection.
+    ASSERT_TRUE(reconnect(path));
+    EXPECT_EQ(listed(), QStringList({"PC01"}));
+    EXPECT_EQ(buttons(), (std::array<bool, 4>{false, true, false, false}));
     data()->BtnRefreshImg->click();
     ASSERT_TRUE(waitLoaded());
     EXPECT_EQ(boxes.shown.size(), 2u);

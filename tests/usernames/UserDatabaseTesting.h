@@ -6,6 +6,7 @@
 #include "jet/create/CreateDatabase.h"
 #include "jet/write/Store.h"
 #include "jet/write/TableWriter.h"
+#include "settings/Module1.h"
 #include "settings/frmSettings.h"
 #include "tests/support/MainWindowHarness.h"
 #include "usernames/ComputerNameList.h"
@@ -64,7 +65,7 @@ public:
     // Reconnects, as the settings window does after a new path, and waits.
     bool reconnect(const QString& path) {
         window->settings()->txtDB->setText(path);
-        data()->startLoading();
+        Module1::ConnectUserDB();
         return waitLoaded();
     }
 
