@@ -129,6 +129,30 @@ TEST(TableWriter, IndexesFollowTheRowsAndRefuseDuplicates) {
     EXPECT_EQ(fileBytes(copy.path()), before);
 }
 
+// A new data page past the range an inline usage map can name (512 pages from
+// its start) turns the map into one that refers to map pages; the table's
+// old and new pages stay in it.
+TEST(TableWriter, AGrowingTableOutgrowsItsInlineUsageMap) {
+    WritableCopy copy("testV2000.mdb");  // 743 pages; Table1's map names pages 0 to 511
+    const auto usedMapKind = [&] {
+        const auto db = jet::Database::open(copy.path());
+        jet::PageRef keep;
+        return jet::rowAt(db->pager(), false, jet::rowPointer(db->tableDef("Table1")->usedPagesPointer), keep)[0];
+    };
+    ASSERT_EQ(usedMapKind(), 0x00);
+    store(copy.path(), "Table1", [](jet::TableWriter& w) {
+        for (int i = 0; i < 120; ++i)
+            w.insert(row(w.definition(), {{"A", Value::text("row " + std::to_string(i))},
+                                          {"B", Value::text(std::string(20, 'b'))},
+                                          {"I", Value::boolean(i % 2 == 0)}}));
+    });
+    EXPECT_EQ(usedMapKind(), 0x01);
+    EXPECT_EQ(allRows(jet::Database::open(copy.path()), "Table1").size(), 122u);
+    std::string why;
+    EXPECT_TRUE(indexesMatchRows(copy.path(), "Table1", why)) << why;
+    EXPECT_TRUE(oraclesAgree(copy.path(), "Table1"));
+}
+
 // AutoNumber: the table definition keeps the last number given; a new row gets
 // the next, and a deleted row's number is not given again.
 TEST(TableWriter, AutoNumberContinuesAsAccessNumbers) {
