@@ -29,7 +29,7 @@ TEST_F(DefaultUserNameDatabase, AnExistingFileIsLeftAsItIs) {
     writeHomeFile("compnamedb.mdb", "the administrator's own file");
     ASSERT_TRUE(start());
     QFile f(defaultPath());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnlyDatabase));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("the administrator's own file"));
 }
 

@@ -72,7 +72,7 @@ void FakePlatform::writeHomeFile(const QString& name, const QByteArray& bytes) c
 
 QByteArray FakePlatform::readHomeFile(const QString& name) const {
     QFile f(homeFile(name));
-    return f.open(QIODevice::ReadOnlyDatabase) ? f.readAll() : QByteArray();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 FileSizeLimit::FileSizeLimit(long long bytes) {
