@@ -28,28 +28,27 @@ std::uint32_t bigEndian32(const std::uint8_t* p) {
            static_cast<std::uint32_t>(p[2]) << 8 | p[3];
 }
 
-// The bytes all entries share at their start, kept short enough that every
-// entry after the first still stores at least one byte of its own.
-std::size_t sharedPrefix(bool leaf, std::span<const IndexEntry> entries) {
+// The bytes all entries share at their start: those the first and the last
+// share, as entries are in ascending order. Every entry after the first is
+// longer than that (no entry is a beginning of one below it), so each still
+// stores bytes of its own.
+std::size_t sharedPrefix(std::span<const IndexEntry> entries) {
     if (entries.size() < 2)
         return 0;
     const auto& first = entries.front().bytes;
-    std::size_t prefix = first.size();
-    for (std::size_t n = 1; n < entries.size(); ++n) {
-        const auto& b = entries[n].bytes;
-        const std::size_t limit = std::min(prefix, leaf ? b.size() - 1 : b.size());
-        std::size_t i = 0;
-        while (i < limit && b[i] == first[i])
-            ++i;
-        prefix = i;
-    }
-    return prefix;
+    const auto& last = entries.back().bytes;
+    return static_cast<std::size_t>(std::mismatch(first.begin(), first.end(), last.begin(), last.end()).first -
+                                    first.begin());
 }
 
 }  // namespace
 
 IndexNode readIndexNode(const PageStore& store, std::uint32_t number, std::uint32_t tablePage) {
-    const std::vector<std::uint8_t> p = store.read(number);
+    return decodeIndexNode(store, number, tablePage, store.read(number));
+}
+
+IndexNode decodeIndexNode(const PageStore& store, std::uint32_t number, std::uint32_t tablePage,
+                          std::span<const std::uint8_t> p) {
     const Layout& L = layoutOf(store.format());
     if (p.size() < 0x200 || (p[0] != kIndexNodePageType && p[0] != kIndexLeafPageType))
         damaged(store, number, "is no index page");
@@ -87,6 +86,9 @@ IndexNode readIndexNode(const PageStore& store, std::uint32_t number, std::uint3
             e.row = {static_cast<std::uint32_t>(r[0] << 16 | r[1] << 8 | r[2]), r[3]};
             if (!node.leaf)
                 e.child = bigEndian32(&p[L.firstEntry + end - 4]);
+            if (!first && !std::lexicographical_compare(node.entries.back().bytes.begin(), node.entries.back().bytes.end(),
+                                                        e.bytes.begin(), e.bytes.end()))
+                damaged(store, number, "holds entries out of order");
             node.entries.push_back(std::move(e));
             start = end;
         }
@@ -95,7 +97,7 @@ IndexNode readIndexNode(const PageStore& store, std::uint32_t number, std::uint3
 }
 
 std::size_t indexPageBytes(const FileFormat& format, bool leaf, std::span<const IndexEntry> entries) {
-    const std::size_t prefix = sharedPrefix(leaf, entries);
+    const std::size_t prefix = sharedPrefix(entries);
     std::size_t used = layoutOf(format).firstEntry;
     for (std::size_t n = 0; n < entries.size(); ++n)
         used += entries[n].bytes.size() - (n == 0 ? 0 : prefix) + (leaf ? 0 : 4);
@@ -106,7 +108,7 @@ bool fitsIndexPage(const FileFormat& format, const IndexNode& node) {
     return indexPageBytes(format, node.leaf, node.entries) <= format.pageSize;
 }
 
-void writeIndexNode(PageStore& store, const IndexNode& node, std::uint32_t tablePage) {
+std::vector<std::uint8_t> encodeIndexNode(const PageStore& store, const IndexNode& node, std::uint32_t tablePage) {
     const FileFormat& format = store.format();
     if (format.version == Version::Jet3)
         throw Error(InvalidArgument, "Ravelin does not write the indexes of Jet 3 databases ('" + store.name() + "').");
@@ -124,7 +126,7 @@ void writeIndexNode(PageStore& store, const IndexNode& node, std::uint32_t table
     writeU32(&p[L.previous], node.previous);
     writeU32(&p[L.next], node.next);
     writeU32(&p[L.tail], node.tail);
-    const std::size_t prefix = sharedPrefix(node.leaf, node.entries);
+    const std::size_t prefix = sharedPrefix(node.entries);
     p[L.prefixLength] = static_cast<std::uint8_t>(prefix);
     p[L.prefixLength + 1] = static_cast<std::uint8_t>(prefix >> 8);
     p[L.level] = node.level;
@@ -142,7 +144,7 @@ void writeIndexNode(PageStore& store, const IndexNode& node, std::uint32_t table
         }
         p[L.bitmap + at / 8] |= static_cast<std::uint8_t>(1u << (at % 8));
     }
-    store.write(node.page, p);
+    return p;
 }
 
 }  // namespace jet

@@ -30,13 +30,16 @@ struct IndexNode {
 // Error 3343 naming the store's file when it is no index page of that table
 // or its entries do not fit.
 IndexNode readIndexNode(const PageStore& store, std::uint32_t number, std::uint32_t tablePage);
+// The same for the page's bytes, already read.
+IndexNode decodeIndexNode(const PageStore& store, std::uint32_t number, std::uint32_t tablePage,
+                          std::span<const std::uint8_t> page);
 
 // Bytes the page would take with `entries` (header and bitmap included).
 std::size_t indexPageBytes(const FileFormat& format, bool leaf, std::span<const IndexEntry> entries);
 // Whether the node fits its page.
 bool fitsIndexPage(const FileFormat& format, const IndexNode& node);
 
-// Writes the node to its page; it must fit. Jet 3 pages are not written.
-void writeIndexNode(PageStore& store, const IndexNode& node, std::uint32_t tablePage);
+// The page holding the node, which must fit. Jet 3 pages are not written.
+std::vector<std::uint8_t> encodeIndexNode(const PageStore& store, const IndexNode& node, std::uint32_t tablePage);
 
 }  // namespace jet

@@ -9,11 +9,12 @@
 //
 // The root stays at the page the table definition names: when it splits, its
 // entries move to new pages below it. Each intermediate entry holds the last
-// entry of its child; the last child is reached through the tail pointer
-// alone, as in Access's files. An emptied leaf other than the root stays in
-// the tree, empty and still linked, with the entry above it left as it was (a
-// bound between its neighbours that readers and later inserts go by); it
-// takes entries again later, so no index page is ever given back.
+// entry of its child; of two children or more the last is reached through
+// the tail pointer alone, as in Access's files. Leaves are linked from first
+// to last, intermediate pages only to siblings under the same parent. A page
+// emptied by deletions leaves the tree (an emptied root becomes an empty
+// leaf); its page stays in the index's usage map, an empty leaf nothing names,
+// as pages are not given back to the file here.
 
 #include "jet/Value.h"
 #include "jet/index/IndexKey.h"
@@ -23,6 +24,7 @@
 #include "jet/write/PageStore.h"
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace jet {
@@ -48,25 +50,46 @@ public:
 private:
     // A page on the way from the root down, and which of its children was taken.
     struct Step {
-        IndexNode node;
+        IndexNode* node;
         std::size_t child = 0;
+    };
+    // A page as last read or written, and its entries.
+    struct Cached {
+        std::vector<std::uint8_t> bytes;
+        IndexNode node;
     };
     // The pages from the root to the leaf where `entry` belongs.
     std::vector<Step> pathTo(const std::vector<std::uint8_t>& entry) const;
-    IndexNode read(std::uint32_t page) const;
-    void write(const IndexNode& node);
+    // Page `page`, parsed again only when its bytes in the store changed.
+    IndexNode& node(std::uint32_t page) const;
+    // A new page for the index, empty.
+    IndexNode& fresh(bool leaf, std::uint8_t level);
+    void write(IndexNode& node);
+    void keepCacheSmall() const;
+    // Runs one change; parsed pages are dropped when it fails half-way.
+    template <typename Change>
+    void change(Change&& body);
     // Splits the overfull node at `path[level]` and puts the new separator in its parent.
     void split(std::vector<Step>& path, std::size_t level, bool appended);
     void splitRoot(IndexNode& root, std::size_t at);
-    // After the last entry of the leaf at the end of `path` changed: the
-    // entries above that hold it follow.
-    void updateSeparators(std::vector<Step>& path);
+    // Unlinks two pages now under different parents (intermediate pages only).
+    void separate(std::uint32_t last, std::uint32_t first);
+    // The greatest entry under `page`.
+    std::vector<std::uint8_t> greatestBelow(std::uint32_t page) const;
+    void settleTail(IndexNode& node) const;
+    // The greatest entry under `path[level]` is now `greatest` (`grown`: it
+    // only rose): the entries above that hold it follow.
+    void updateGreatest(std::vector<Step>& path, std::size_t level, const std::vector<std::uint8_t>& greatest,
+                        bool grown);
+    // Takes the emptied page at `path[level]` out of the tree.
+    void remove(std::vector<Step>& path, std::size_t level);
 
     PageStore& store_;
     const TableDef& table_;
     const RealIndex& index_;
     std::vector<KeyColumn> columns_;
     KeyEncoder encoder_;
+    mutable std::unordered_map<std::uint32_t, Cached> cache_;
 };
 
 }  // namespace jet

@@ -2,7 +2,7 @@
 // sequences of inserts and erases (fixed seeds) on every index of a table at
 // once, after which each tree, read back with the reader, lists exactly the
 // entries a model holds, in key order and with the bytes we encode; lookups
-// find every row; intermediate entries bound their children.
+// find every row; the trees keep the shape of Access's.
 #include "JetTesting.h"
 #include "MemoryStore.h"
 
@@ -60,6 +60,9 @@ public:
         for (bool more = cursor.moveFirst(); more; more = cursor.moveNext())
             add(cursor.values(), cursor.location(), false);
     }
+
+    // Texts only of the longer kind (fewer entries to a page, deeper trees).
+    bool onlyLongTexts = false;
 
     std::size_t indexes() const { return updates_.size(); }
     std::size_t entries(std::size_t r) const { return models_[r].size(); }
@@ -124,7 +127,8 @@ private:
             return Value::integer(std::uniform_int_distribution<std::int64_t>(-2000, 2000)(random_));
         case jet::ColumnType::Text: {
             const std::size_t most = std::min<std::size_t>(c.length / 2, 255);
-            const std::size_t length = pct(random_) < 60 ? std::uniform_int_distribution<std::size_t>(0, 6)(random_)
+            const std::size_t length = pct(random_) < (onlyLongTexts ? 0 : 60)
+                                           ? std::uniform_int_distribution<std::size_t>(0, 6)(random_)
                                                          : std::uniform_int_distribution<std::size_t>(most / 2, most)(random_);
             const std::size_t pieces = accented_ ? kPieces.size() : 16;
             std::string s;
@@ -147,38 +151,37 @@ private:
     std::uint32_t next_ = 0;
 };
 
-// The least and greatest entries below `page` (none for an empty subtree),
-// checking on the way that each intermediate entry is a bound between its
-// child and the next: the last entry of its child, or (above a leaf emptied
-// by erasures) an entry that was.
-struct Span {
-    std::optional<Bytes> least, greatest;
-};
-Span checkBounds(jet::PageStore& store, const jet::TableDef& def, std::uint32_t page, int& depth) {
+// Walks the tree under `page` checking the shape of Access's trees: each
+// intermediate entry holds the greatest entry of its child, the last of two
+// children or more is the tail, no page but the root is empty, leaves are all
+// as deep, intermediate pages are linked only to siblings under the same
+// parent. Returns the greatest entry (none for an empty root).
+std::optional<Bytes> checkTree(jet::PageStore& store, const jet::TableDef& def, std::uint32_t page, bool root,
+                               int& depth) {
     const jet::IndexNode node = jet::readIndexNode(store, page, def.page);
     if (node.leaf) {
         depth = 1;
-        if (node.entries.empty())
-            return {};
-        return {node.entries.front().bytes, node.entries.back().bytes};
+        EXPECT_TRUE(root || !node.entries.empty()) << "empty leaf " << page;
+        return node.entries.empty() ? std::nullopt : std::optional<Bytes>(node.entries.back().bytes);
     }
-    Span all;
+    EXPECT_EQ(node.tail != 0, node.childCount() >= 2) << "index page " << page;
+    std::optional<Bytes> greatest;
     for (std::size_t n = 0; n < node.childCount(); ++n) {
+        const std::uint32_t child = node.childAt(n);
+        const jet::IndexNode c = jet::readIndexNode(store, child, def.page);
+        if (!c.leaf) {
+            EXPECT_EQ(c.previous, n == 0 ? 0 : node.childAt(n - 1)) << "index page " << child;
+            EXPECT_EQ(c.next, n + 1 == node.childCount() ? 0 : node.childAt(n + 1)) << "index page " << child;
+        }
         int below = 0;
-        const Span child = checkBounds(store, def, node.childAt(n), below);
+        greatest = checkTree(store, def, child, false, below);
+        EXPECT_TRUE(n == 0 || below + 1 == depth) << "leaves at different depths under " << page;
         depth = below + 1;
-        if (n > 0 && child.least) {
-            EXPECT_LT(node.entries[n - 1].bytes, *child.least) << "entry " << n - 1 << " of index page " << page;
+        if (n < node.entries.size() && greatest) {
+            EXPECT_EQ(*greatest, node.entries[n].bytes) << "entry " << n << " of index page " << page;
         }
-        if (n < node.entries.size() && child.greatest) {
-            EXPECT_LE(*child.greatest, node.entries[n].bytes) << "entry " << n << " of index page " << page;
-        }
-        if (!all.least)
-            all.least = child.least;
-        if (child.greatest)
-            all.greatest = child.greatest;
     }
-    return all;
+    return greatest;
 }
 
 // Every index of the table, read back, against its model; returns the depth
@@ -216,36 +219,97 @@ int checkAll(Writer& w) {
             EXPECT_TRUE(w.update(r).contains(Bytes(bytes.begin(), bytes.end() - 4)));
         }
         int depth = 0;
-        checkBounds(w.store(), w.def(), w.def().realIndexes[r].firstPage, depth);
+        checkTree(w.store(), w.def(), w.def().realIndexes[r].firstPage, true, depth);
         deepest = std::max(deepest, depth);
     }
     return deepest;
 }
 
 // Grows every index of the table past several levels, drains it, grows it again.
-void growDrainGrow(const std::string& file, const std::string& table, std::uint32_t seed, bool accented, int levels) {
+void growDrainGrow(const std::string& file, const std::string& table, std::uint32_t seed, bool accented, int levels,
+                   int steps, bool onlyLongTexts = false) {
     SCOPED_TRACE(file + " " + table);
     Writer w(file, table, seed, accented);
+    w.onlyLongTexts = onlyLongTexts;
     ASSERT_GT(w.indexes(), 0u);
     std::mt19937 coin(seed);
     std::uniform_int_distribution<int> pct(0, 99);
-    for (int n = 0; n < 4000; ++n)
+    for (int n = 0; n < steps; ++n)
         pct(coin) < 85 ? w.insertRandom() : w.eraseRandom();
     EXPECT_GE(checkAll(w), levels) << "the sequence should have built deeper trees";
-    for (int n = 0; n < 4000; ++n)
+    for (int n = 0; n < steps; ++n)
         pct(coin) < 15 ? w.insertRandom() : w.eraseRandom();
     checkAll(w);
-    for (int n = 0; n < 1500; ++n)
+    for (int n = 0; n < steps / 3; ++n)
         pct(coin) < 70 ? w.insertRandom() : w.eraseRandom();
     checkAll(w);
 }
 
 TEST(IndexWrite, RandomSequencesKeepEveryIndexEqualToItsModel) {
-    // Long texts of up to 255 characters: three levels and more.
-    growDrainGrow("bigIndexTestV2000.mdb", "Table1", 2, false, 3);
-    growDrainGrow("indexTestV2000.mdb", "Table1", 1, false, 2);
-    growDrainGrow("compIndexTestV2000.mdb", "Table1", 3, false, 2);
-    growDrainGrow("indexTestV2007.accdb", "Table1", 4, false, 2);
+    // Text indexes: long texts of up to 255 characters (three levels and
+    // more), and five indexes of one table, one of them unique; names with
+    // accents and letters such as Ł, ß and Æ.
+    growDrainGrow("bigIndexTestV2000.mdb", "Table1", 2, true, 3, 3000);
+    growDrainGrow("bigIndexTestV2000.mdb", "Table1", 7, true, 4, 1500, true);
+    growDrainGrow("testV2000.mdb", "Table2", 1, true, 2, 2000);
+    growDrainGrow("testV2007.accdb", "Table2", 5, true, 2, 1500);  // ACE 12
+    // Long Integer keys, unique and not; a two-level tree Access made.
+    growDrainGrow("indexTestV2000.mdb", "Table1", 3, false, 2, 1500);
+    growDrainGrow("compIndexTestV2000.mdb", "Table1", 4, false, 2, 1500);
+}
+
+// Whether the model holds an entry whose key is `key`.
+bool modelHolds(const Model& model, const Bytes& key) {
+    const auto it = model.lower_bound(key);
+    return it != model.end() && it->first.size() == key.size() + 4 &&
+           std::equal(key.begin(), key.end(), it->first.begin());
+}
+
+TEST(IndexWrite, ContainsFindsExactlyTheKeysHeld) {
+    Writer w("testV2000.mdb", "Table1", 6, true);
+    for (int n = 0; n < 3000; ++n)
+        n % 4 == 3 ? w.eraseRandom() : w.insertRandom();
+    for (std::size_t r = 0; r < w.indexes(); ++r) {
+        ASSERT_GT(w.entries(r), 100u);
+        std::size_t n = 0, held = 0;
+        for (const auto& [bytes, row] : w.model(r)) {
+            if (n++ % 5 != 0)
+                continue;
+            Bytes key(bytes.begin(), bytes.end() - 4);
+            Bytes next = key;
+            for (auto b = next.rbegin(); b != next.rend() && ++*b == 0; ++b) {
+            }
+            Bytes longer = key;
+            longer.push_back(0x7F);
+            for (const Bytes& probe : {key, next, longer}) {
+                EXPECT_EQ(w.update(r).contains(probe), modelHolds(w.model(r), probe));
+                held += modelHolds(w.model(r), probe);
+            }
+        }
+        EXPECT_LT(held, n);  // some probes were keys nobody holds
+    }
+}
+
+TEST(IndexWrite, KeysWithCharactersOfUnknownWeightAreRefused) {
+    Writer w("bigIndexTestV2000.mdb", "Table1", 6, false);
+    const jet::ColumnDef* data = w.def().findColumn("col1");
+    ASSERT_NE(data, nullptr);
+    std::vector<Value> row(w.def().columns.size());
+    row[static_cast<std::size_t>(data - w.def().columns.data())] = Value::text("Zhang \xE5\xBC\xA0");  // a CJK ideograph
+    bool refused = false;
+    for (std::size_t r = 0; r < w.indexes(); ++r) {
+        try {
+            w.update(r).key(row);
+        } catch (const jet::Error& e) {
+            EXPECT_EQ(e.number(), 3001);
+            EXPECT_NE(e.description().find("U+5F20"), std::string::npos) << e.description();
+            refused = true;
+        }
+    }
+    EXPECT_TRUE(refused) << "col1 should be indexed";
+    row[static_cast<std::size_t>(data - w.def().columns.data())] = Value::text("\xC5\x81ukasz J\xC3\xB3zef M\xC3\xBCller-\xC5\x92");
+    for (std::size_t r = 0; r < w.indexes(); ++r)
+        EXPECT_NO_THROW(w.update(r).key(row));
 }
 
 }  // namespace

@@ -120,13 +120,46 @@ TEST(TableWriter, IndexesFollowTheRowsAndRefuseDuplicates) {
 
     // The primary key is unique: an id already present is refused, also by an update.
     const auto before = fileBytes(copy.path());
-    EXPECT_EQ(refusal(copy.path(), "Table1",
-                      [](jet::TableWriter& w) { w.insert(row(w.definition(), {{"id", Value::integer(99)}})); }),
-              jet::DuplicateKey);
+    try {
+        store(copy.path(), "Table1",
+              [](jet::TableWriter& w) { w.insert(row(w.definition(), {{"id", Value::integer(99)}})); });
+        ADD_FAILURE() << "a duplicate id was stored";
+    } catch (const jet::Error& e) {
+        EXPECT_EQ(e.number(), jet::DuplicateKey);
+        EXPECT_EQ(e.description(),
+                  "The changes you requested to the table were not successful because they would create duplicate "
+                  "values in the index, primary key, or relationship. Change the data in the field or fields that "
+                  "contain duplicate data, remove the index, or redefine the index to permit duplicate entries and "
+                  "try again.");
+    }
     EXPECT_EQ(refusal(copy.path(), "Table1",
                       [&](jet::TableWriter& w) { w.update(at[2], row(w.definition(), {{"id", Value::integer(103)}})); }),
               jet::DuplicateKey);
     EXPECT_EQ(fileBytes(copy.path()), before);
+}
+
+// A new data page past the range an inline usage map can name (512 pages from
+// its start) turns the map into one that refers to map pages; the table's
+// old and new pages stay in it.
+TEST(TableWriter, AGrowingTableOutgrowsItsInlineUsageMap) {
+    WritableCopy copy("testV2000.mdb");  // 743 pages; Table1's map names pages 0 to 511
+    const auto usedMapKind = [&] {
+        const auto db = jet::Database::open(copy.path());
+        jet::PageRef keep;
+        return jet::rowAt(db->pager(), false, jet::rowPointer(db->tableDef("Table1")->usedPagesPointer), keep)[0];
+    };
+    ASSERT_EQ(usedMapKind(), 0x00);
+    store(copy.path(), "Table1", [](jet::TableWriter& w) {
+        for (int i = 0; i < 120; ++i)
+            w.insert(row(w.definition(), {{"A", Value::text("row " + std::to_string(i))},
+                                          {"B", Value::text(std::string(20, 'b'))},
+                                          {"I", Value::boolean(i % 2 == 0)}}));
+    });
+    EXPECT_EQ(usedMapKind(), 0x01);
+    EXPECT_EQ(allRows(jet::Database::open(copy.path()), "Table1").size(), 122u);
+    std::string why;
+    EXPECT_TRUE(indexesMatchRows(copy.path(), "Table1", why)) << why;
+    EXPECT_TRUE(oraclesAgree(copy.path(), "Table1"));
 }
 
 // AutoNumber: the table definition keeps the last number given; a new row gets
@@ -163,8 +196,14 @@ TEST(TableWriter, MemoValuesOnLongValuePages) {
     for (int i = 0; chain.size() < 20000; ++i)
         chain += "Łukasz José Müller " + std::to_string(i) + "\n";
     const std::vector<Value> memos{Value::text("short"), Value::text(std::string(3000, 'm')), Value::text(chain), Value()};
-    for (const auto& [file, table, memo] : {std::tuple{"fixedNumericTestV2000.mdb", "test", "col1"},
-                                            std::tuple{"delTestV2007.accdb", "MSysCompactError", "ErrorDescription"}}) {
+    struct MemoTable {
+        std::string file, table, memo;
+    };
+    for (const MemoTable& t : {MemoTable{"fixedNumericTestV2000.mdb", "test", "col1"},
+                               MemoTable{"delTestV2007.accdb", "MSysCompactError", "ErrorDescription"}}) {
+        const std::string& file = t.file;
+        const std::string& table = t.table;
+        const std::string& memo = t.memo;
         WritableCopy copy(file);
         const std::size_t pagesBefore = fileBytes(copy.path()).size() / 4096;
         std::vector<jet::RowLocation> at;
