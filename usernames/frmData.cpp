@@ -217,3 +217,5 @@ void frmData::clearRecordFields() {
 }
 
 void frmData::cmdExit_Click() { hide(); }
+
+QWidget* frmData::boxOwner() { return isVisible() || !parentWidget() ? this : parentWidget(); }

@@ -99,6 +99,9 @@ private:
     void seedEmptyTable();
     QStringList readAllNames();
     bool allFieldsEmpty() const;
+    // The window a message box stands over: this one when shown, else the
+    // main window (messages of the hidden window's loading).
+    QWidget* boxOwner();
 
     ComputerNameList* names_;
     std::unique_ptr<jet::Recordset> reader_;  // the loading procedure's read position

@@ -99,7 +99,7 @@ void frmData::BtnAdd_Click() {
     try {
         raiseAsAppError([this] { Data1.addNew(); });
     } catch (const AppError& e) {
-        msgBox(this, e.description(), MsgIcon::Critical);
+        msgBox(boxOwner(), e.description(), MsgIcon::Critical);
         return;
     }
     clearRecordFields();  // the new record is empty
@@ -119,7 +119,7 @@ void frmData::BtnCancelRecAdd_Click() {
             showCurrentRecord();  // the record current before the addition
         });
     } catch (const AppError& e) {
-        msgBox(this, e.description(), MsgIcon::Critical);
+        msgBox(boxOwner(), e.description(), MsgIcon::Critical);
     }
     setBrowsing();
 }
@@ -128,7 +128,7 @@ void frmData::BtnSav_Click() {
     if (!finishListing())
         return;
     if (AddingRecord && rtfPut[0]->text().isEmpty()) {
-        msgBox(this, QStringLiteral("You must enter in a Computer Name in the field."), MsgIcon::Exclamation,
+        msgBox(boxOwner(), QStringLiteral("You must enter in a Computer Name in the field."), MsgIcon::Exclamation,
                MsgButtons::Ok, QStringLiteral("No Data Entered"));
         rtfPut[0]->setFocus();
         return;
@@ -151,7 +151,7 @@ void frmData::BtnSav_Click() {
                        QStringLiteral("Be sure you have not entered in a duplicate record.");
         if (e.number() != kDuplicate)
             text += QChar('\r') + e.description();
-        msgBox(this, text, MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Database Refresh Error"));
+        msgBox(boxOwner(), text, MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Database Refresh Error"));
         setBrowsing();
         clearRecordFields();
         startLoading();
@@ -170,12 +170,12 @@ void frmData::BtnDel_Click() {
             if (Data1.tableEmpty())
                 return;
             if (lstPutIndex() < 0) {
-                msgBox(this, QStringLiteral("You must select a record to delete it."), MsgIcon::Exclamation,
+                msgBox(boxOwner(), QStringLiteral("You must select a record to delete it."), MsgIcon::Exclamation,
                        MsgButtons::Ok, QStringLiteral("No Record Selected"));
                 setLstPutIndex(0);
                 return;
             }
-            if (msgBox(this, QStringLiteral("Are you sure that want to delete this record?"), MsgIcon::Question,
+            if (msgBox(boxOwner(), QStringLiteral("Are you sure that want to delete this record?"), MsgIcon::Question,
                        MsgButtons::YesNo) != MsgAnswer::Yes) {
                 rtfPut[0]->setFocus();
                 return;

@@ -114,12 +114,12 @@ void frmData::loadingFailed(int number) {
         seedEmptyTable();
         return;
     }
-    msgBox(this,
+    msgBox(boxOwner(),
            QStringLiteral("There may be something wrong with the User Name database path or it is not avavilable "
                           "at this time.") +
                QChar('\r') + QStringLiteral("Cannot find the required file 'compnamedb.mdb'"),
            MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Invalid Database File"));
-    msgBox(this,
+    msgBox(boxOwner(),
            QStringLiteral("Please go back into the Settings window and check the file path for the correct file "
                           "name 'compnamedb.mdb'") +
                QChar('\r') +

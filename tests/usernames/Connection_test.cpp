@@ -80,6 +80,7 @@ TEST_F(Connection, TheWindowHasItsDesignStateAndItsToolbarInOrder) {
 TEST_F(Connection, AMissingFileGivesTheTwoMessagesAndLeavesOnlyRefreshEnabled) {
     ASSERT_TRUE(startWith(homeFile("gone/compnamedb.mdb")));
     expectFailureMessages();
+    EXPECT_EQ(boxes.shown[0].owner, window.get()) << "the hidden window's messages stand over the main window";
     EXPECT_TRUE(listed().isEmpty());
     EXPECT_EQ(record(), QStringList({"", "", "", ""}));
     EXPECT_EQ(buttons(), (std::array<bool, 4>{false, true, false, false}));
