@@ -4,6 +4,7 @@
 #include "jet/index/IndexKey.h"
 #include "jet/table/ColumnType.h"
 
+#include <array>
 #include <bit>
 #include <stdexcept>
 
@@ -202,20 +203,30 @@ constexpr std::uint32_t kDatabaseObject = 0x10000000;
 enum ObjectType : std::uint16_t { kTableObject = 1, kDatabaseType = 2, kContainerType = 3 };
 constexpr std::uint32_t kSystemObjectFlags = 0x80000000;
 
-// Jet keeps account SIDs in MSysObjects.Owner and MSysACEs.SID in a short,
-// per-database form whose derivation is not established. These four are the
-// forms of the built-in accounts (by the role each has in the catalogue: the
-// engine that owns the system objects, the Admin user who created the
-// database, and the Admins and Users groups) as they stand in a Jet 4 file
-// created through ADOX, together with that file's creation date and header
-// field; the three are kept together so that the file stays as consistent
-// as the one Jet wrote.
-const Bytes kEngineSid = {0x65, 0x89};
-const Bytes kAdminUserSid = {0x64, 0x8B};
-const Bytes kAdminsSid = {0x65, 0x8E};
-const Bytes kUsersSid = {0x65, 0x8B};
+// The built-in accounts' SIDs, as Jet 3 files store them: the engine that owns
+// the system objects, the Creator account, the Users group, the Admin user who
+// creates a database.
+const Bytes kEngineSid = {0x02, 0x03};
+const Bytes kCreatorSid = {0x02, 0x04};
+const Bytes kUsersSid = {0x02, 0x01};
+const Bytes kAdminUserSid = {0x03, 0x01};
+
+// Jet 4 stores SIDs (MSysObjects.Owner, MSysACEs.SID) masked with a stream
+// that differs from database to database; for these two-byte SIDs, a two-byte
+// mask. How Jet derives it from the header is not established, so the new
+// file takes the creation date and header field of a Jet 4 database created
+// through ADOX together with the mask that database uses: Jet reads the SIDs
+// back as the accounts above.
+constexpr std::array<std::uint8_t, 2> kSidMask = {0x67, 0x8A};
 constexpr std::uint64_t kCreationDateBits = 0x40E4AB3E3BD3853EULL;  // 2015-11-21 22:40:30
 constexpr std::uint32_t kSecurityTag = 0x261C;
+
+Bytes masked(const Bytes& sid) {
+    Bytes b = sid;
+    for (std::size_t n = 0; n < b.size(); ++n)
+        b[n] ^= kSidMask[n % kSidMask.size()];
+    return b;
+}
 
 // Permission masks (MSysACEs.ACM) Jet grants on a new database.
 constexpr std::uint32_t kFullAccess = 0x000FFEFF;
@@ -290,9 +301,9 @@ std::vector<Bytes> userNameDatabasePages(double now) {
         {kAcesDef, &kAdminUserSid, 0x00060000, false},
         {kQueriesDef, &kAdminUserSid, 0x00060000, false},
         {kRelationshipsDef, &kAdminUserSid, 0x000E0000, false},
-        {kTablesContainer, &kAdminsSid, 0x000F00FE, true},
+        {kTablesContainer, &kCreatorSid, 0x000F00FE, true},
         {kTablesContainer, &kAdminUserSid, 0x00060001, false},
-        {kRelationshipsContainer, &kAdminsSid, 0x000F00FE, true},
+        {kRelationshipsContainer, &kCreatorSid, 0x000F00FE, true},
         {kRelationshipsContainer, &kAdminUserSid, 0x00060001, false},
         {kDatabasesContainer, &kAdminUserSid, 0x00060000, false},
         {kDatabaseObject, &kAdminUserSid, 0x0006000E, false},
@@ -318,7 +329,7 @@ std::vector<Bytes> userNameDatabasePages(double now) {
         v[kType] = le(o.type, 2);
         v[kDateCreate] = date;
         v[kDateUpdate] = date;
-        v[kOwner] = *o.owner;
+        v[kOwner] = masked(*o.owner);
         v[kFlags] = le(o.flags, 4);
         const auto row = static_cast<std::uint8_t>(objectRows.size());
         objectRows.push_back(encodeRow(objects, v));
@@ -331,7 +342,7 @@ std::vector<Bytes> userNameDatabasePages(double now) {
     for (const auto& a : permissions) {
         RowValues v(kAceColumns);
         v[kObjectId] = le(a.object, 4);
-        v[kSid] = *a.sid;
+        v[kSid] = masked(*a.sid);
         v[kAcm] = le(a.acm, 4);
         v[kInheritable] = Bytes{static_cast<std::uint8_t>(a.inheritable)};
         const auto row = static_cast<std::uint8_t>(aceRows.size());

@@ -1,0 +1,223 @@
+#include "jet/check/IndexCheck.h"
+
+#include "jet/Error.h"
+#include "jet/index/Index.h"
+#include "jet/table/TableCursor.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace jet {
+namespace {
+
+constexpr int kMaxDepth = 24;
+
+struct LeafEntry {
+    IndexEntry entry;
+    std::uint32_t page;
+};
+
+std::uint64_t locationKey(RowLocation at) { return std::uint64_t{at.page} << 16 | at.row; }
+
+std::string where(RowLocation at) {
+    return "page " + std::to_string(at.page) + " row " + std::to_string(at.row);
+}
+
+std::string hex(std::span<const std::uint8_t> bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string s;
+    for (const std::uint8_t b : bytes) {
+        s += kDigits[b >> 4];
+        s += kDigits[b & 15];
+    }
+    return s;
+}
+
+// A key whose every column is Null: unique indexes allow any number of them.
+bool allNull(std::span<const std::uint8_t> key, std::size_t columns) {
+    return key.size() == columns && std::all_of(key.begin(), key.end(), [](std::uint8_t b) { return b == 0x00 || b == 0xFF; });
+}
+
+class IndexChecker {
+public:
+    IndexChecker(CheckRun& run, const std::string& table, const std::shared_ptr<const TableDef>& def,
+                 const LogicalIndex& logical, const std::set<std::uint32_t>& dataPages, const std::set<std::uint32_t>& map)
+        : run_(run), table_(table), def_(def), index_(run.db, def, logical.name),
+          name_("index '" + logical.name + "'"), dataPages_(dataPages), map_(map) {}
+
+    void run() {
+        checkNodes(index_.tree().firstPage, 0);
+        walkLeaves();
+        checkOrder();
+        checkRows();
+    }
+
+private:
+    IndexPage load(std::uint32_t number) const { return IndexPage(run_.db->pager(), run_.db->jet3(), number, def_->page); }
+
+    void inMap(std::uint32_t number) {
+        if (!map_.contains(number))
+            run_.add(table_, number, name_ + ": the page is not in the index's usage map");
+    }
+
+    // Intermediate pages, depth first: each entry holds its child's last entry.
+    void checkNodes(std::uint32_t number, int depth) {
+        if (depth > kMaxDepth || !visitedNodes_.insert(number).second) {
+            run_.add(table_, number, name_ + ": the tree leads back to this page or runs too deep");
+            return;
+        }
+        inMap(number);
+        const IndexPage page = load(number);
+        if (page.leaf())
+            return;
+        if (page.size() == 0)
+            run_.add(table_, number, name_ + ": an intermediate page without entries");
+        for (std::size_t n = 0; n < page.size(); ++n) {
+            const IndexEntry entry = page.entry(n);
+            const IndexPage child = load(entry.child);
+            if (child.size() == 0 || child.entry(child.size() - 1).bytes != entry.bytes)
+                run_.add(table_, number, name_ + ": entry " + std::to_string(n) + " does not hold the last entry of child page " +
+                                             std::to_string(entry.child));
+            checkNodes(entry.child, depth + 1);
+        }
+        if (page.tail() != 0)
+            checkNodes(page.tail(), depth + 1);
+    }
+
+    // The leaves from the leftmost one along their next links.
+    void walkLeaves() {
+        std::uint32_t number = index_.tree().firstPage;
+        for (int depth = 0;; ++depth) {
+            const IndexPage page = load(number);
+            if (page.leaf())
+                break;
+            if (page.size() == 0 || depth > kMaxDepth)
+                return;  // reported by checkNodes
+            number = page.child(0);
+        }
+        std::unordered_set<std::uint32_t> seen;
+        std::uint32_t before = 0;
+        while (number != 0) {
+            if (!seen.insert(number).second) {
+                run_.add(table_, number, name_ + ": the leaves run in a circle");
+                return;
+            }
+            inMap(number);
+            const IndexPage page = load(number);
+            if (!page.leaf()) {
+                run_.add(table_, number, name_ + ": a leaf links to this page, which is no leaf");
+                return;
+            }
+            if (page.previous() != before)
+                run_.add(table_, number, name_ + ": the leaf links back to page " + std::to_string(page.previous()) +
+                                             ", not to page " + std::to_string(before));
+            for (std::size_t n = 0; n < page.size(); ++n)
+                entries_.push_back({page.entry(n), number});
+            before = number;
+            number = page.next();
+        }
+    }
+
+    void checkOrder() {
+        const bool unique = index_.tree().unique();
+        for (std::size_t n = 1; n < entries_.size(); ++n) {
+            const auto& a = entries_[n - 1].entry;
+            const auto& b = entries_[n].entry;
+            if (!(a.bytes < b.bytes))
+                run_.add(table_, entries_[n].page, name_ + ": the entry for " + where(b.row) + " is out of key order");
+            else if (unique && std::ranges::equal(a.key(), b.key()) && !allNull(b.key(), index_.columns().size()))
+                run_.add(table_, entries_[n].page, name_ + ": the unique index holds the key " + hex(b.key()) +
+                                                       " twice (" + where(a.row) + ", " + where(b.row) + ")");
+        }
+    }
+
+    void checkRows() {
+        std::unordered_map<std::uint64_t, std::vector<std::size_t>> byRow;
+        for (std::size_t n = 0; n < entries_.size(); ++n)
+            byRow[locationKey(entries_[n].entry.row)].push_back(n);
+        std::vector<std::size_t> positions;
+        for (const auto& k : index_.columns())
+            positions.push_back(static_cast<std::size_t>(k.column - def_->columns.data()));
+
+        TableCursor cursor(run_.db, def_);
+        std::vector<Value> keyValues;
+        std::vector<std::uint8_t> key;
+        std::string why;
+        for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
+            const RowLocation at = cursor.location();
+            const auto found = byRow.find(locationKey(at));
+            if (found == byRow.end()) {
+                run_.add(table_, at.page, name_ + ": the row at " + where(at) + " has no entry");
+                continue;
+            }
+            const auto matches = found->second;
+            byRow.erase(found);
+            if (matches.size() > 1)
+                run_.add(table_, at.page, name_ + ": the row at " + where(at) + " has " + std::to_string(matches.size()) +
+                                              " entries");
+            keyValues.clear();
+            for (const std::size_t p : positions)
+                keyValues.push_back(cursor.values().at(p));
+            // A key we cannot encode (a character whose weights are not
+            // established) is left unchecked rather than guessed.
+            if (!index_.tryKey(keyValues, key, why))
+                continue;
+            const auto& entry = entries_[matches.front()];
+            if (!std::ranges::equal(entry.entry.key(), key))
+                run_.add(table_, entry.page, name_ + ": the entry for the row at " + where(at) + " holds the key " +
+                                                 hex(entry.entry.key()) + ", its values make " + hex(key));
+        }
+        std::set<std::uint32_t> unmapped;
+        for (const auto& [location, indexes] : byRow)
+            for (const std::size_t n : indexes) {
+                const RowLocation at = entries_[n].entry.row;
+                if (ownedButUnmapped(at.page))
+                    unmapped.insert(at.page);
+                else
+                    run_.add(table_, entries_[n].page, name_ + ": an entry names " + where(at) +
+                                                           ", which holds no row of the table");
+            }
+        for (const std::uint32_t page : unmapped)
+            run_.add(table_, page, name_ + ": names rows on this data page of the table, which its usage map leaves out");
+    }
+
+    // A data page that names this table as its owner but is not in its map:
+    // Access leaves such pages behind when they fall empty, but one whose rows
+    // an index names has gone missing from the map.
+    bool ownedButUnmapped(std::uint32_t number) const {
+        if (dataPages_.contains(number) || number >= run_.db->pager().pageCount())
+            return false;
+        const PageRef page = run_.db->pager().page(number);
+        return isDataPage(*page) && DataPageView(page, run_.db->pager(), run_.db->jet3()).owner() == def_->page;
+    }
+
+    CheckRun& run_;
+    const std::string& table_;
+    std::shared_ptr<const TableDef> def_;
+    Index index_;
+    std::string name_;
+    const std::set<std::uint32_t>& dataPages_;
+    const std::set<std::uint32_t>& map_;
+    std::unordered_set<std::uint32_t> visitedNodes_;
+    std::vector<LeafEntry> entries_;
+};
+
+}  // namespace
+
+void checkIndexes(CheckRun& run, const std::string& table, const std::shared_ptr<const TableDef>& def,
+                  const std::set<std::uint32_t>& dataPages, const std::vector<std::set<std::uint32_t>>& indexMaps) {
+    for (std::size_t real = 0; real < def->realIndexes.size(); ++real) {
+        const auto logical = std::find_if(def->indexes.begin(), def->indexes.end(),
+                                          [&](const LogicalIndex& l) { return l.realIndex == real; });
+        if (logical == def->indexes.end())
+            continue;
+        try {
+            IndexChecker(run, table, def, *logical, dataPages, indexMaps.at(real)).run();
+        } catch (const Error& e) {
+            run.add(table, def->realIndexes[real].firstPage, "index '" + logical->name + "': " + e.description());
+        }
+    }
+}
+
+}  // namespace jet

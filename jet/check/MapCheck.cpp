@@ -1,0 +1,63 @@
+#include "jet/check/MapCheck.h"
+
+#include "jet/page/ByteOrder.h"
+#include "jet/table/DataPage.h"
+
+namespace jet {
+namespace {
+
+constexpr std::uint8_t kInlineMap = 0x00;
+constexpr std::uint8_t kReferencedMap = 0x01;
+
+void addBits(std::vector<std::uint32_t>& pages, const std::uint8_t* bits, std::size_t bytes, std::uint64_t first) {
+    for (std::size_t n = 0; n < bytes * 8; ++n)
+        if ((bits[n / 8] >> (n % 8)) & 1) {
+            const std::uint64_t page = first + n;
+            if (page <= UINT32_MAX)
+                pages.push_back(static_cast<std::uint32_t>(page));
+        }
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> mapPages(CheckRun& run, const std::string& table, std::uint32_t pointer) {
+    const Pager& pager = run.db->pager();
+    PageRef keep;
+    const auto row = rowAt(pager, run.db->jet3(), rowPointer(pointer), keep);
+    std::vector<std::uint32_t> pages;
+    if (row.empty()) {
+        run.add(table, pointer >> 8, "a usage map row is empty");
+        return pages;
+    }
+    if (row[0] == kInlineMap) {
+        if (row.size() < 5) {
+            run.add(table, pointer >> 8, "a usage map row is cut short");
+            return pages;
+        }
+        addBits(pages, row.data() + 5, row.size() - 5, readU32(row.data() + 1));
+        return pages;
+    }
+    if (row[0] != kReferencedMap) {
+        run.add(table, pointer >> 8, "a usage map of unknown kind " + std::to_string(row[0]));
+        return pages;
+    }
+    const std::size_t perMapPage = (pager.pageSize() - 4) * 8;
+    for (std::size_t at = 1, index = 0; at + 4 <= row.size(); at += 4, ++index) {
+        const std::uint32_t mapPage = readU32(row.data() + at);
+        if (mapPage == 0)
+            continue;
+        if (mapPage >= pager.pageCount()) {
+            run.add(table, mapPage, "usage map page lies past the end of the file");
+            continue;
+        }
+        const PageRef p = pager.page(mapPage);
+        if (p->bytes[0] != kUsageMapPageType) {
+            run.add(table, mapPage, "named as a usage map page but holds page type " + std::to_string(p->bytes[0]));
+            continue;
+        }
+        addBits(pages, p->bytes.data() + 4, p->bytes.size() - 4, std::uint64_t{index} * perMapPage);
+    }
+    return pages;
+}
+
+}  // namespace jet
