@@ -162,24 +162,4 @@ void removeFromUsageMap(PageStore& store, std::uint32_t pointer, std::uint32_t p
     store.write(mapPage, bits);
 }
 
-bool usageMapHolds(PageStore& store, std::uint32_t pointer, std::uint32_t page) {
-    const MapRow map = loadMapRow(store, pointer);
-    if (map.bytes[0] == kInlineMap) {
-        if (map.bytes.size() <= kInlineBitsAt)
-            return false;
-        const std::uint32_t start = readU32(&map.bytes[1]);
-        const auto capacity = static_cast<std::uint32_t>((map.bytes.size() - kInlineBitsAt) * 8);
-        return page >= start && page - start < capacity && bit(map.bytes.data() + kInlineBitsAt, page - start);
-    }
-    const std::uint32_t per = pagesPerMapPage(store);
-    const std::size_t at = 1 + 4 * (page / per);
-    if (at + 4 > map.bytes.size())
-        return false;
-    const std::uint32_t mapPage = readU32(&map.bytes[at]);
-    if (mapPage == 0 || mapPage >= store.pageCount())
-        return false;
-    const auto bits = store.read(mapPage);
-    return bit(bits.data() + kMapPageBitsAt, page % per);
-}
-
 }  // namespace jet

@@ -16,7 +16,4 @@ void addToUsageMap(PageStore& store, std::uint32_t pointer, std::uint32_t page);
 // Takes `page` out of the map at `pointer`, where the map can name it.
 void removeFromUsageMap(PageStore& store, std::uint32_t pointer, std::uint32_t page);
 
-// Whether the map at `pointer` holds `page`.
-bool usageMapHolds(PageStore& store, std::uint32_t pointer, std::uint32_t page);
-
 }  // namespace jet

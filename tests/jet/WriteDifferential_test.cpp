@@ -38,7 +38,6 @@ public:
     void go(const std::string& path) {
         const auto db = jet::Database::open(path);
         def_ = db->tableDef(case_.table);
-        TableRows rows;
         jet::TableCursor cursor(db, def_);
         for (bool more = cursor.moveFirst(); more; more = cursor.moveNext())
             model_.push_back({cursor.location(), cursor.values()});
