@@ -102,6 +102,4 @@ std::vector<std::uint8_t> DataPageWriter::bytes() const {
     return page;
 }
 
-std::uint16_t statedFreeSpace(std::span<const std::uint8_t> page) { return readU16(&page[2]); }
-
 }  // namespace jet

@@ -59,7 +59,4 @@ private:
     std::vector<RowImage> rows_;
 };
 
-// Free space and row count as a data page header states them (for checks).
-std::uint16_t statedFreeSpace(std::span<const std::uint8_t> page);
-
 }  // namespace jet

@@ -3,6 +3,7 @@
 #include "jet/Error.h"
 #include "jet/page/ByteOrder.h"
 #include "jet/write/DataPageWriter.h"
+#include "jet/write/PageAllocator.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -30,7 +31,7 @@ std::uint32_t LongValueWriter::place(std::vector<std::uint8_t> row) {
             return (openPage_ << 8) | n;
         }
     }
-    openPage_ = store_.append();
+    openPage_ = appendPage(store_);
     DataPageWriter page(store_.pageSize(), kLvalOwner);
     const std::uint16_t n = page.add(std::move(row));
     store_.write(openPage_, page.bytes());

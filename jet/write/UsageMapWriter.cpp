@@ -3,6 +3,7 @@
 #include "jet/Error.h"
 #include "jet/page/ByteOrder.h"
 #include "jet/write/DataPageWriter.h"
+#include "jet/write/PageAllocator.h"
 
 #include <algorithm>
 #include <string>
@@ -63,7 +64,7 @@ void addToReferenceMap(PageStore& store, MapRow& map, std::uint32_t page) {
     std::uint32_t mapPage = readU32(&map.bytes[at]);
     std::vector<std::uint8_t> bits;
     if (mapPage == 0) {
-        mapPage = store.append();
+        mapPage = appendPage(store);
         bits.assign(store.pageSize(), 0);
         bits[0] = 0x05;
         bits[1] = 0x01;
@@ -130,24 +131,35 @@ void addToUsageMap(PageStore& store, std::uint32_t pointer, std::uint32_t page) 
     }
 }
 
-bool usageMapHolds(PageStore& store, std::uint32_t pointer, std::uint32_t page) {
-    const MapRow map = loadMapRow(store, pointer);
+void removeFromUsageMap(PageStore& store, std::uint32_t pointer, std::uint32_t page) {
+    MapRow map = loadMapRow(store, pointer);
     if (map.bytes[0] == kInlineMap) {
         if (map.bytes.size() <= kInlineBitsAt)
-            return false;
+            return;
         const std::uint32_t start = readU32(&map.bytes[1]);
         const auto capacity = static_cast<std::uint32_t>((map.bytes.size() - kInlineBitsAt) * 8);
-        return page >= start && page - start < capacity && bit(map.bytes.data() + kInlineBitsAt, page - start);
+        if (page < start || page - start >= capacity || !bit(map.bytes.data() + kInlineBitsAt, page - start))
+            return;
+        const std::uint32_t n = page - start;
+        map.bytes[kInlineBitsAt + n / 8] = static_cast<std::uint8_t>(map.bytes[kInlineBitsAt + n / 8] & ~(1u << (n % 8)));
+        saveMapRow(store, map);
+        return;
     }
+    if (map.bytes[0] != kReferenceMap)
+        return;
     const std::uint32_t per = pagesPerMapPage(store);
     const std::size_t at = 1 + 4 * (page / per);
     if (at + 4 > map.bytes.size())
-        return false;
+        return;
     const std::uint32_t mapPage = readU32(&map.bytes[at]);
     if (mapPage == 0 || mapPage >= store.pageCount())
-        return false;
-    const auto bits = store.read(mapPage);
-    return bit(bits.data() + kMapPageBitsAt, page % per);
+        return;
+    auto bits = store.read(mapPage);
+    const std::uint32_t n = page % per;
+    if (bits[0] != 0x05 || !bit(bits.data() + kMapPageBitsAt, n))
+        return;
+    bits[kMapPageBitsAt + n / 8] = static_cast<std::uint8_t>(bits[kMapPageBitsAt + n / 8] & ~(1u << (n % 8)));
+    store.write(mapPage, bits);
 }
 
 }  // namespace jet

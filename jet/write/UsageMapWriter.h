@@ -13,7 +13,7 @@ namespace jet {
 // Adds `page` to the map whose row the 4-byte row pointer `pointer` names.
 void addToUsageMap(PageStore& store, std::uint32_t pointer, std::uint32_t page);
 
-// Whether the map at `pointer` holds `page`.
-bool usageMapHolds(PageStore& store, std::uint32_t pointer, std::uint32_t page);
+// Takes `page` out of the map at `pointer`, where the map can name it.
+void removeFromUsageMap(PageStore& store, std::uint32_t pointer, std::uint32_t page);
 
 }  // namespace jet

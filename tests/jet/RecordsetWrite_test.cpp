@@ -57,6 +57,7 @@ TEST(RecordsetWrite, AMoveStoresThePendingRecordAndStaysOnIt) {
     EXPECT_TRUE(rs.field("a").isNull());
     EXPECT_EQ(rs.recordCount(), 4);
     EXPECT_TRUE(oraclesAgree(copy.path(), "Table"));
+    EXPECT_EQ(checkerFindings(copy.path()), "");
 }
 
 TEST(RecordsetWrite, ARefusedStoreRaisesFromTheMoveAndKeepsThePendingRecord) {
@@ -115,6 +116,7 @@ TEST(RecordsetWrite, DeleteThenMoveAndRefresh) {
     EXPECT_EQ(errorOf([&] { rs.moveLast(); }), jet::NoCurrentRecord);
     EXPECT_TRUE(columnA(copy.path()).empty());
     EXPECT_TRUE(oraclesAgree(copy.path(), "Table"));
+    EXPECT_EQ(checkerFindings(copy.path()), "");
 }
 
 }  // namespace

@@ -34,6 +34,7 @@ TEST(TableWriter, InsertsUpdatesAndDeletesPlainRows) {
     EXPECT_EQ(column(copy.path(), "Table", 0), (std::vector<std::string>{"z", "José Müller", "changed"}));
     EXPECT_EQ(jet::Database::open(copy.path())->tableDef("Table")->storedRowCount, 3u);
     EXPECT_TRUE(oraclesAgree(copy.path(), "Table"));
+    EXPECT_EQ(checkerFindings(copy.path()), "");
 }
 
 std::string show(const Value& v) { return v.isNull() ? "(null)" : v.toText(); }
@@ -112,6 +113,7 @@ TEST(TableWriter, IndexesFollowTheRowsAndRefuseDuplicates) {
     });
     ASSERT_TRUE(indexesMatchRows(copy.path(), "Table1", why)) << why;
     EXPECT_TRUE(oraclesAgree(copy.path(), "Table1"));
+    EXPECT_EQ(checkerFindings(copy.path()), "");
     // The definition's entry counts (a statistic Access keeps, not always the
     // live count) follow the entries added and removed: 40 in, one out.
     const auto after = jet::Database::open(copy.path())->tableDef("Table1");
@@ -160,6 +162,7 @@ TEST(TableWriter, AGrowingTableOutgrowsItsInlineUsageMap) {
     std::string why;
     EXPECT_TRUE(indexesMatchRows(copy.path(), "Table1", why)) << why;
     EXPECT_TRUE(oraclesAgree(copy.path(), "Table1"));
+    EXPECT_EQ(checkerFindings(copy.path()), "");
 }
 
 // AutoNumber: the table definition keeps the last number given; a new row gets
@@ -186,6 +189,7 @@ TEST(TableWriter, AutoNumberContinuesAsAccessNumbers) {
     EXPECT_EQ(ids, (std::vector<std::int64_t>{1, 2, 4}));
     EXPECT_EQ(db->tableDef("MSysNameMap")->nextAutoNumber, 4u);
     EXPECT_TRUE(oraclesAgree(copy.path(), "MSysNameMap"));
+    EXPECT_EQ(checkerFindings(copy.path()), "");
 }
 
 // Memo values inline, in one row of a long-value page and in a chain of rows,
@@ -220,6 +224,7 @@ TEST(TableWriter, MemoValuesOnLongValuePages) {
             EXPECT_EQ(show(rows[rows.size() - 4 + i][col]), show(memos[i])) << file << " memo " << i;
         EXPECT_GT(fileBytes(copy.path()).size() / 4096, pagesBefore + 5) << "a 20000-character chain spans pages";
         EXPECT_TRUE(oraclesAgree(copy.path(), table)) << file;
+        EXPECT_EQ(checkerFindings(copy.path()), "");
 
         // Replacing and deleting long values frees their rows on the long-value pages.
         store(copy.path(), table, [&](jet::TableWriter& w) {
@@ -240,6 +245,7 @@ TEST(TableWriter, MemoValuesOnLongValuePages) {
         rows = allRows(after, table);
         EXPECT_EQ(rows[rows.size() - 2][col].text(), "now short");
         EXPECT_TRUE(oraclesAgree(copy.path(), table)) << file;
+        EXPECT_EQ(checkerFindings(copy.path()), "");
 
         // A zero-length memo stays distinct from Null (mdb-export shows every
         // empty memo as Null, so the oracles are not asked here).
@@ -289,6 +295,7 @@ TEST(TableWriter, ARowThatNoLongerFitsMoves) {
     for (std::size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(values[i][8].text(), "Ł" + std::to_string(i) + std::string(47, 'g'));
     EXPECT_TRUE(oraclesAgree(copy.path(), "Table1"));
+    EXPECT_EQ(checkerFindings(copy.path()), "");
 
     // Shrunk again, every row comes back to its own page.
     store(copy.path(), "Table1", [&](jet::TableWriter& w) {
@@ -301,6 +308,7 @@ TEST(TableWriter, ARowThatNoLongerFitsMoves) {
     ASSERT_EQ(values.size(), rows.size() - 1);
     EXPECT_EQ(values[0][0].text(), "back1");
     EXPECT_TRUE(oraclesAgree(copy.path(), "Table1"));
+    EXPECT_EQ(checkerFindings(copy.path()), "");
 }
 
 }  // namespace

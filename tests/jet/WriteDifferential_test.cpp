@@ -3,7 +3,7 @@
 // an in-memory model of the table's rows. After every store our reader lists
 // exactly the model's rows; every few stores, and at the end, mdb-export and
 // mdb-reader read the table exactly as our reader does (so as the model), and
-// every index lists exactly the rows.
+// every index lists exactly the rows, and the checker finds nothing wrong.
 #include "WriteTesting.h"
 
 #include "jet/Error.h"
@@ -38,7 +38,6 @@ public:
     void go(const std::string& path) {
         const auto db = jet::Database::open(path);
         def_ = db->tableDef(case_.table);
-        TableRows rows;
         jet::TableCursor cursor(db, def_);
         for (bool more = cursor.moveFirst(); more; more = cursor.moveNext())
             model_.push_back({cursor.location(), cursor.values()});
@@ -53,6 +52,7 @@ public:
             ASSERT_NO_FATAL_FAILURE(compareWithReader(path, step));
             if (step % kOracleEvery == 0 || step == kSteps) {
                 ASSERT_TRUE(oraclesAgree(path, case_.table)) << "after step " << step;
+                ASSERT_EQ(checkerFindings(path), "") << "after step " << step;
                 std::string why;
                 ASSERT_TRUE(indexesMatchRows(path, case_.table, why)) << why << " after step " << step;
             }

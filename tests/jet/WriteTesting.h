@@ -4,6 +4,7 @@
 // the result (through the differential harness, which compares them with
 // ravelin-jet's reading of the same file).
 #include "JetTesting.h"
+#include "jet/check/CheckDatabase.h"
 #include "jet/index/Index.h"
 #include "jet/write/Store.h"
 #include "jet/write/TableWriter.h"
@@ -66,6 +67,15 @@ inline bool oraclesAgree(const std::string& path, const std::string& table) {
     const std::string command = "node tests/jet/differential/compare.mjs --tool " + std::string(RAVELIN_BINARY_DIR) +
                                 "/ravelin-jet --file '" + path + "' --table '" + table + "' >&2";
     return std::system(command.c_str()) == 0;
+}
+
+// What the checker (ravelin-jet check) finds in the file, one line each;
+// empty for a sound file.
+inline std::string checkerFindings(const std::string& path) {
+    std::string out;
+    for (const auto& f : jet::checkDatabase(path))
+        out += jet::describe(f) + "\n";
+    return out;
 }
 
 // Whether every index of `table` lists exactly its live rows (rows an index

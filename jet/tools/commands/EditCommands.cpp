@@ -1,4 +1,4 @@
-#include "jet/tools/edit/EditCommands.h"
+#include "jet/tools/commands/EditCommands.h"
 
 #include "jet/Error.h"
 #include "jet/write/Store.h"
