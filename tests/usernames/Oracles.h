@@ -26,12 +26,8 @@ inline QString checkFindings(const QString& path) {
     p.start(QStringLiteral(RAVELIN_BINARY_DIR "/ravelin-jet"), {QStringLiteral("check"), path});
     if (!p.waitForFinished(60000))
         return QStringLiteral("ravelin-jet check did not finish");
-    QStringList findings = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError())
-                               .split('\n', Qt::SkipEmptyParts);
-    // Known and reported: pages appended by a store stay marked free in the
-    // global usage map of a newly created file. Every other finding counts.
-    findings.removeIf([](const QString& f) { return f.contains(QStringLiteral("global usage map marks this page free")); });
-    return findings.join('\n');
+    const QString out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+    return p.exitCode() == 0 ? out.trimmed() : QStringLiteral("exit %1: ").arg(p.exitCode()) + out;
 }
 
 inline QStringList mdbExportRows(const QString& path) {
