@@ -5,6 +5,7 @@
 #include "app/IntervalTimer.h"
 #include "app/MessageBoxes.h"
 #include "app/Twips.h"
+#include "readers/ResolveUserNames.h"
 #include "readers/ShowLDBUsers.h"
 #include "readers/ShowRosterUsers.h"
 #include "settings/frmSettings.h"
@@ -160,4 +161,4 @@ void frmMain::ShowLDBUsers() { readers::ShowLDBUsers(*this); }
 
 void frmMain::ShowRosterUsers() { readers::ShowRosterUsers(*this); }
 
-void frmMain::ResolveUserNames() {}
+void frmMain::ResolveUserNames() { readers::ResolveUserNames(*this); }

@@ -149,6 +149,12 @@ public:
     void EnDisRoster();
     void EnDisMSDLL();
     void ResolveUserNames();
+    // The log-on name of the user the program runs as (the effective user,
+    // from the system's user database).
+    static QString GetUserID();
+    // The double-click's go-to action: the selected row's computer becomes
+    // the current record of the user name database window.
+    void GoToSelectedComputer();
 
 public slots:
     void mAddDB_Click();
@@ -160,16 +166,16 @@ public slots:
     void btnLDBUsers_Click();
     void List1_Click();
     void List1_DblClick();
+    void lvUsers_DblClick();
+    void mCmdPrompt_Click();
     void optMode_Click(int index);
     void optLDB_Click(int index);
     void chkAutoMonitor_Click();
     void Timer1_Timer();
     void mPrint_Click();
-    void mCmdPrompt_Click();
     void mHelp_Click();
     void mWebSite_Click();
     void mAbout_Click();
-    void lvUsers_DblClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

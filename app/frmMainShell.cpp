@@ -52,9 +52,3 @@ void frmMain::mHelp_Click() { openHelp(this); }
 void frmMain::mWebSite_Click() { openWebSite(); }
 
 void frmMain::mAbout_Click() { frmAbout::showModal(this); }
-
-void frmMain::lvUsers_DblClick() {
-    // The other choice selects the computer in the user name window.
-    if (!settings()->optDBClk[0]->isChecked())
-        mCmdPrompt_Click();
-}

@@ -2,6 +2,7 @@
 
 #include "jet/Error.h"
 #include "jet/table/TableCursor.h"
+#include "jet/write/ConsistentOpen.h"
 
 #include <algorithm>
 
@@ -16,7 +17,7 @@ bool startsWithMSys(std::string_view name) {
     return name.size() >= 4 && equalsIgnoreCase(name.substr(0, 4), "MSys");
 }
 
-std::shared_ptr<Database> openSource(std::unique_ptr<PageSource> source, const std::string& name) {
+std::shared_ptr<Database> checkedOpen(std::unique_ptr<PageSource> source, const std::string& name) {
     std::vector<std::uint8_t> head(std::min<std::uint64_t>(source->size(), 4096));
     source->read(0, head);
     const auto header = decodeHeader(head);
@@ -37,13 +38,19 @@ Database::Database(std::unique_ptr<PageSource> source, std::string name, const D
 }
 
 std::shared_ptr<Database> Database::open(const std::string& path) {
-    auto db = openSource(openFileSource(path), path);
-    db->readCatalogue();
+    // The catalogue is read while no store can run.
+    ConsistentOpen consistent(path);
+    auto db = openSource(consistent.takeSource(), path);
+    db->path_ = path;
     return db;
 }
 
 std::shared_ptr<Database> Database::openBytes(std::vector<std::uint8_t> bytes, std::string name) {
-    auto db = openSource(memorySource(std::move(bytes)), name);
+    return openSource(memorySource(std::move(bytes)), std::move(name));
+}
+
+std::shared_ptr<Database> Database::openSource(std::unique_ptr<PageSource> source, std::string name) {
+    auto db = checkedOpen(std::move(source), name);
     db->readCatalogue();
     return db;
 }

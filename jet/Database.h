@@ -1,7 +1,9 @@
 #pragma once
 // An Access database opened for reading: Jet 3 (.mdb of Access 97), Jet 4
 // (Access 2000-2003), ACE (.accdb) and workgroup files. Opening reads the
-// header page and the catalogue (MSysObjects); it never writes to the file and
+// header page and the catalogue (MSysObjects) after waiting out a store in
+// progress; it rolls back a store that was cut short (see
+// jet/write/ConsistentOpen.h) but otherwise never writes to the file, and
 // never creates a lock file.
 #include "jet/page/DatabaseHeader.h"
 #include "jet/page/Pager.h"
@@ -34,6 +36,12 @@ public:
     static std::shared_ptr<Database> open(const std::string& path);
     // The same for bytes in memory; `name` stands for the file in messages.
     static std::shared_ptr<Database> openBytes(std::vector<std::uint8_t> bytes, std::string name = "(memory)");
+    // The same for any source of pages (a store's pages while it runs).
+    static std::shared_ptr<Database> openSource(std::unique_ptr<PageSource> source, std::string name);
+
+    // The path this database was opened from; empty when it was not opened
+    // from a file (stores need a path).
+    const std::string& path() const { return path_; }
 
     const DatabaseHeader& header() const { return header_; }
     const FileFormat& format() const { return header_.format; }
@@ -59,6 +67,7 @@ private:
     Pager pager_;
     CodePageDecoder text_;
     std::vector<CatalogEntry> tables_;
+    std::string path_;
 };
 
 }  // namespace jet

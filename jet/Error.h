@@ -13,7 +13,10 @@ enum ErrorNumber : int {
     FileNotFound = 3024,
     WorkgroupUnavailable = 3028,
     InvalidAccount = 3029,
+    DiskFull = 3026,
+    ReadOnlyDatabase = 3027,
     TableNotFound = 3078,
+    CurrentlyLocked = 3260,
     FieldNotFound = 3265,
     NotADatabase = 3343,
     DiskIo = 3043,  // the file could not be read or written
@@ -23,6 +26,16 @@ enum ErrorNumber : int {
     ObjectClosed = 3704,     // the connection or record source is closed
     ObjectOpen = 3705,       // not allowed while the connection is open
     ProviderNotFound = 3706,
+    // Refusals of a store; nothing is written.
+    NoEditPending = 3020,      // Update or CancelUpdate without AddNew or Edit
+    DuplicateKey = 3022,
+    RecordTooLarge = 3047,
+    FieldTooSmall = 3163,
+    FieldNotUpdatable = 3164,
+    RecordDeleted = 3167,
+    RequiredNull = 3314,
+    NumericOverflow = 3349,
+    ConversionError = 3421,
 };
 
 class Error : public std::runtime_error {

@@ -2,6 +2,8 @@
 
 #include "jet/Error.h"
 #include "jet/index/IndexSeek.h"
+#include "jet/write/Store.h"
+#include "jet/write/TableWriter.h"
 
 namespace jet {
 
@@ -9,10 +11,14 @@ Recordset::Recordset(std::shared_ptr<const Database> db, std::string_view table)
     : db_(std::move(db)),
       table_(db_->tableDef(table)),
       name_(db_->findTable(table)->name),
-      cursor_(db_, table_) {
-    settle(cursor_.moveFirst(), Position::AfterLast);
+      cursor_(std::make_unique<TableCursor>(db_, table_)) {
+    settle(cursor_->moveFirst(), Position::AfterLast);
     empty_ = !hasCurrent();
 }
+
+Recordset::Recordset(const std::string& path, std::string_view table) : Recordset(Database::open(path), table) {}
+
+Recordset::~Recordset() = default;
 
 void Recordset::noCurrentRecord() const {
     throw Error(NoCurrentRecord, "No current record in table '" + name_ + "' of '" + db_->name() + "'.");
@@ -35,23 +41,33 @@ void Recordset::landOn(bool found) {
     settle(true, Position::OnRecord);
 }
 
-void Recordset::moveFirst() { landOn(cursor_.moveFirst()); }
+void Recordset::moveFirst() {
+    storePending();
+    landOn(cursor_->moveFirst());
+}
 
-void Recordset::moveLast() { landOn(cursor_.moveLast()); }
+void Recordset::moveLast() {
+    storePending();
+    landOn(cursor_->moveLast());
+}
 
 void Recordset::moveNext() {
+    storePending();
     switch (position_) {
+    case Position::Deleted: settle(moveFromDeleted(true), Position::AfterLast); return;
     case Position::AfterLast: noCurrentRecord();
-    case Position::BeforeFirst: settle(cursor_.moveFirst(), Position::AfterLast); return;
-    case Position::OnRecord: settle(cursor_.moveNext(), Position::AfterLast); return;
+    case Position::BeforeFirst: settle(cursor_->moveFirst(), Position::AfterLast); return;
+    case Position::OnRecord: settle(cursor_->moveNext(), Position::AfterLast); return;
     }
 }
 
 void Recordset::movePrevious() {
+    storePending();
     switch (position_) {
+    case Position::Deleted: settle(moveFromDeleted(false), Position::BeforeFirst); return;
     case Position::BeforeFirst: noCurrentRecord();
-    case Position::AfterLast: settle(cursor_.moveLast(), Position::BeforeFirst); return;
-    case Position::OnRecord: settle(cursor_.movePrevious(), Position::BeforeFirst); return;
+    case Position::AfterLast: settle(cursor_->moveLast(), Position::BeforeFirst); return;
+    case Position::OnRecord: settle(cursor_->movePrevious(), Position::BeforeFirst); return;
     }
 }
 
@@ -80,17 +96,22 @@ const Value& Recordset::field(std::size_t index) {
     if (index >= table_->columns.size())
         throw Error(FieldNotFound, "Table '" + name_ + "' of '" + db_->name() + "' has no field number " +
                                        std::to_string(index) + ".");
+    if (pending())
+        return values_[index];
+    if (position_ == Position::Deleted)
+        throw Error(RecordDeleted, "Record is deleted: the current record of table '" + name_ + "' was deleted.");
     if (!hasCurrent())
         noCurrentRecord();
-    return cursor_.values()[index];
+    return cursor_->values()[index];
 }
 
 bool Recordset::findFirst(std::string_view fieldName, const Value& sought) {
+    storePending();
     const std::size_t index = fieldIndex(fieldName);
     TableCursor scan(db_, table_);
     Value v;
     const auto found = [&] {
-        settle(cursor_.moveTo(scan.location()), Position::AfterLast);
+        settle(cursor_->moveTo(scan.location()), Position::AfterLast);
         noMatch_ = false;
         return true;
     };
@@ -117,10 +138,118 @@ bool Recordset::findFirst(std::string_view fieldName, const Value& sought) {
     return false;
 }
 
+void Recordset::addNew() {
+    storePending();
+    pending_ = Pending::New;
+    touched_ = false;
+    values_.assign(table_->columns.size(), Value());
+}
+
+void Recordset::cancelUpdate() {
+    pending_ = Pending::None;
+    values_.clear();
+}
+
+void Recordset::setField(std::string_view name, Value value) { setField(fieldIndex(name), std::move(value)); }
+
+void Recordset::setField(std::size_t index, Value value) {
+    if (index >= table_->columns.size())
+        throw Error(FieldNotFound, "Table '" + name_ + "' of '" + db_->name() + "' has no field number " +
+                                       std::to_string(index) + ".");
+    if (!pending()) {
+        if (!hasCurrent())
+            noCurrentRecord();
+        values_ = cursor_->values();
+        editing_ = cursor_->location();
+        pending_ = Pending::Edit;
+    }
+    values_[index] = std::move(value);
+    touched_ = true;
+}
+
+void Recordset::update() {
+    if (!pending())
+        throw Error(NoEditPending, "Update or CancelUpdate without AddNew or Edit (table '" + name_ + "').");
+    storePending(true);
+}
+
+// Stores the pending record and stays on it. A new record nothing was set in
+// is dropped by a move, as a bound data control drops it; update() stores it.
+void Recordset::storePending(bool always) {
+    if (!pending())
+        return;
+    if (pending_ == Pending::New && !touched_ && !always) {
+        cancelUpdate();
+        return;
+    }
+    if (db_->path().empty())
+        throw Error(ReadOnlyDatabase, "Cannot update. Database or object is read-only. ('" + db_->name() +
+                                  "' was not opened from a file.)");
+    RowLocation stored = editing_;
+    runStore(db_->path(), [&](PageStore& pages) {
+        TableWriter writer(pages, name_);
+        if (pending_ == Pending::New)
+            stored = writer.insert(values_);
+        else
+            writer.update(editing_, values_);
+    });
+    cancelUpdate();
+    reopen();
+    settle(cursor_->moveTo(stored), Position::AfterLast);
+}
+
+void Recordset::deleteCurrent() {
+    cancelUpdate();
+    if (!hasCurrent())
+        noCurrentRecord();
+    if (db_->path().empty())
+        throw Error(ReadOnlyDatabase, "Cannot update. Database or object is read-only. ('" + db_->name() +
+                                  "' was not opened from a file.)");
+    const RowLocation at = cursor_->location();
+    runStore(db_->path(), [&](PageStore& pages) { TableWriter(pages, name_).erase(at); });
+    reopen();
+    deleted_ = at;
+    position_ = Position::Deleted;
+}
+
+void Recordset::refresh() {
+    cancelUpdate();
+    if (!db_->path().empty())
+        db_ = Database::open(db_->path());
+    reopen();
+    settle(cursor_->moveFirst(), Position::AfterLast);
+    empty_ = !hasCurrent();
+}
+
+// Reads the file as it is now: a store or another program may have changed it.
+void Recordset::reopen() {
+    if (!db_->path().empty())
+        db_ = Database::open(db_->path());
+    table_ = db_->tableDef(name_);
+    cursor_ = std::make_unique<TableCursor>(db_, table_);
+    count_ = -1;
+    noMatch_ = false;
+}
+
+// The record after (or before) the place of the deleted record, in table order.
+bool Recordset::moveFromDeleted(bool forward) {
+    const auto before = [](RowLocation a, RowLocation b) { return a.page < b.page || (a.page == b.page && a.row < b.row); };
+    if (forward) {
+        for (bool more = cursor_->moveFirst(); more; more = cursor_->moveNext())
+            if (before(deleted_, cursor_->location()))
+                return true;
+        return false;
+    }
+    for (bool more = cursor_->moveLast(); more; more = cursor_->movePrevious())
+        if (before(cursor_->location(), deleted_))
+            return true;
+    return false;
+}
+
 RowLocation Recordset::location() const {
     if (!hasCurrent())
         noCurrentRecord();
-    return cursor_.location();
+    return cursor_->location();
 }
 
 }  // namespace jet

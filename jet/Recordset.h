@@ -7,6 +7,14 @@
 // MovePrevious at BOF, a field read with no current record), 3078 for a
 // missing table, 3265 for a missing field. Names are matched without regard to
 // letter case.
+//
+// The write side works as a bound data control's record source: addNew()
+// starts a pending new record, setField() changes the pending record or
+// starts an edit of the current one, and the pending record is stored by
+// update() or by any move (moveFirst/Next/Previous/Last, findFirst). A store
+// that is refused raises its error from that call and leaves the pending
+// record as it was. Each store is one runStore on the file's path; afterwards
+// the record source reads the file again and stays on the stored record.
 #include "jet/Database.h"
 #include "jet/table/TableCursor.h"
 
@@ -20,7 +28,10 @@ namespace jet {
 class Recordset {
 public:
     // Opens `table` and positions on its first record (BOF and EOF when empty).
+    // Stores need a database opened from a path (Database::open).
     Recordset(std::shared_ptr<const Database> db, std::string_view table);
+    Recordset(const std::string& path, std::string_view table);
+    ~Recordset();
 
     void moveFirst();
     void moveLast();
@@ -47,13 +58,34 @@ public:
     bool findFirst(std::string_view fieldName, const Value& sought);
     bool noMatch() const { return noMatch_; }
 
+    // Starts a pending new record, all fields Null (a pending record is stored first).
+    void addNew();
+    // Drops the pending record; nothing when none is pending.
+    void cancelUpdate();
+    // Sets a field of the pending record; with none pending, starts an edit of
+    // the current record (3021 when there is none).
+    void setField(std::string_view name, Value value);
+    void setField(std::size_t index, Value value);
+    // Stores the pending record (3020 when none is pending).
+    void update();
+    bool pending() const { return pending_ != Pending::None; }
+    // Deletes the current record (dropping a pending one); afterwards there is
+    // no current record until a move, which goes from where it was.
+    void deleteCurrent();
+    // Reads the file again and positions on the first record; drops a pending record.
+    void refresh();
+
     // Where the current record is stored (3021 when there is none).
     RowLocation location() const;
     const TableDef& definition() const { return *table_; }
     const std::string& tableName() const { return name_; }
 
 private:
-    enum class Position { BeforeFirst, OnRecord, AfterLast };
+    enum class Position { BeforeFirst, OnRecord, AfterLast, Deleted };
+    enum class Pending { None, New, Edit };
+    void storePending(bool always = false);
+    void reopen();
+    bool moveFromDeleted(bool forward);
     [[noreturn]] void noCurrentRecord() const;
     void settle(bool onRecord, Position otherwise);
     void landOn(bool found);
@@ -61,8 +93,13 @@ private:
     std::shared_ptr<const Database> db_;
     std::shared_ptr<const TableDef> table_;
     std::string name_;
-    TableCursor cursor_;
+    std::unique_ptr<TableCursor> cursor_;
     Position position_ = Position::BeforeFirst;
+    Pending pending_ = Pending::None;
+    bool touched_ = false;         // a field of the pending new record was set
+    std::vector<Value> values_;    // the pending record's fields
+    RowLocation editing_;          // the record a pending edit changes
+    RowLocation deleted_;          // where the deleted record was
     bool empty_ = false;
     bool noMatch_ = false;
     long count_ = -1;

@@ -12,7 +12,9 @@ void ConnectUserDB() {
     frmMain* main = frmMain::instance();
     if (!main)
         return;
-    main->data()->Data1DatabaseName = main->settings()->txtDB->text();
+    frmData* data = main->data();
+    data->Data1.DatabaseName = main->settings()->txtDB->text();
+    data->startLoading();
 }
 
 }  // namespace Module1

@@ -26,6 +26,7 @@ struct ColumnDef {
     std::uint16_t codePage = 0;     // Jet 3 text
     bool compressedUnicode = false; // Jet 4 text may be stored compressed
     std::uint32_t complexId = 0;    // .accdb complex columns
+    bool required = false;          // the Required property (kept in the table's properties)
 
     bool fixedLength() const { return flags & 0x01; }
     bool autoNumber() const { return flags & 0x04; }

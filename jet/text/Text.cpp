@@ -31,6 +31,18 @@ char32_t nextUtf8(std::string_view s, std::size_t& pos) {
 
 }  // namespace
 
+void appendUtf16(std::string_view utf8, std::u16string& out) {
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const char32_t cp = nextUtf8(utf8, pos);
+        if (cp >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+    }
+}
+
 void appendUtf8(std::string& out, char32_t cp) {
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
         cp = kReplacement;

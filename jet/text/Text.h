@@ -18,6 +18,9 @@ void appendUtf8(std::string& out, char32_t cp);
 // dropped; unpaired surrogates become U+FFFD.
 void appendUcs2Text(std::span<const std::uint8_t> bytes, std::string& out);
 
+// Appends the UTF-16 code units of UTF-8 text (malformed bytes become U+FFFD).
+void appendUtf16(std::string_view utf8, std::u16string& out);
+
 // Converts 8-bit text of a Windows code page. Code page 1252 (and 0, which Jet
 // writes for it) is converted here; other code pages through iconv.
 class CodePageDecoder {

@@ -3,11 +3,13 @@
 //   ravelin-jet export FILE TABLE        the table as CSV on stdout
 //   ravelin-jet info FILE                format, page size, code page, sort order, password
 //   ravelin-jet check FILE               every inconsistency found, one per line; exit 1 when any
+//   ravelin-jet insert|update|delete ... change a table (see commands/EditCommands.h)
 // Errors go to stderr with exit code 1; usage errors exit with 2.
 #include "jet/table/CsvExport.h"
 #include "jet/Database.h"
 #include "jet/Error.h"
 #include "jet/tools/commands/CheckCommand.h"
+#include "jet/tools/commands/EditCommands.h"
 
 #include <cstdio>
 #include <iostream>
@@ -20,7 +22,12 @@ int usage() {
     std::cerr << "usage: ravelin-jet tables [--system] FILE\n"
                  "       ravelin-jet export FILE TABLE\n"
                  "       ravelin-jet info FILE\n"
-                 "       ravelin-jet check FILE\n";
+                 "       ravelin-jet check FILE\n"
+                 "       ravelin-jet insert FILE TABLE COLUMN=VALUE ...\n"
+                 "       ravelin-jet update FILE TABLE KEYCOLUMN=KEYVALUE COLUMN=VALUE ...\n"
+                 "       ravelin-jet delete FILE TABLE KEYCOLUMN=KEYVALUE\n"
+                 "  COLUMN= is zero-length text, COLUMN=\\N is Null (\\\\N: the text \\N); update and\n"
+                 "  delete change the first row whose KEYCOLUMN equals KEYVALUE.\n";
     return 2;
 }
 
@@ -84,6 +91,12 @@ int main(int argc, char** argv) {
             return info(args);
         if (command == "check")
             return args.size() == 1 ? checkFile(args[0]) : usage();
+        if (command == "insert" || command == "update" || command == "delete") {
+            const int status = command == "insert"   ? ravelin::insertCommand(args)
+                               : command == "update" ? ravelin::updateCommand(args)
+                                                     : ravelin::deleteCommand(args);
+            return status == 2 ? usage() : status;
+        }
         return usage();
     } catch (const jet::Error& e) {
         std::cout.flush();

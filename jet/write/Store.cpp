@@ -1,19 +1,30 @@
 #include "jet/write/Store.h"
 
 #include "jet/Error.h"
-#include "jet/page/FileFormat.h"
+#include "jet/lockfile/LockFileUser.h"
+#include "jet/page/DatabaseHeader.h"
+#include "jet/write/ConsistentOpen.h"
+#include "jet/write/Journal.h"
+#include "jet/write/StoreIo.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace jet {
 namespace {
 
-// Pages read from the file on demand; written pages kept until the end.
+const char* const kReadOnly = "Cannot update. Database or object is read-only.";
+
+// Pages read from the file on demand; written pages kept until the commit.
 class BufferedStore : public PageStore {
 public:
-    BufferedStore(std::string path, FileFormat format, std::uint32_t pages)
-        : path_(std::move(path)), format_(format), pages_(pages) {}
+    BufferedStore(int fd, std::string path, FileFormat format, std::uint64_t length)
+        : fd_(fd), path_(std::move(path)), format_(format), length_(length),
+          pages_(static_cast<std::uint32_t>(length / format.pageSize)) {}
 
     const FileFormat& format() const override { return format_; }
     const std::string& name() const override { return path_; }
@@ -24,12 +35,7 @@ public:
             throw Error(NotADatabase, "The database '" + path_ + "' has no page " + std::to_string(number) + ".");
         if (auto it = changed_.find(number); it != changed_.end())
             return it->second;
-        std::vector<std::uint8_t> bytes(pageSize());
-        std::ifstream in(path_, std::ios::binary);
-        in.seekg(static_cast<std::streamoff>(number) * static_cast<std::streamoff>(pageSize()));
-        if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
-            throw Error(DiskIo, "Page " + std::to_string(number) + " of '" + path_ + "' could not be read.");
-        return bytes;
+        return readOriginal(number);
     }
 
     void write(std::uint32_t number, std::span<const std::uint8_t> bytes) override {
@@ -43,35 +49,153 @@ public:
         return pages_++;
     }
 
+    // Journals the original pages, writes the changed ones, syncs, and drops
+    // the journal. A failure on the way puts the original pages back, so a
+    // store that throws has changed nothing.
     void commit() {
-        std::fstream out(path_, std::ios::binary | std::ios::in | std::ios::out);
-        if (!out)
-            throw Error(DiskIo, "'" + path_ + "' could not be opened for writing.");
-        for (const auto& [number, bytes] : changed_) {
-            out.seekp(static_cast<std::streamoff>(number) * static_cast<std::streamoff>(pageSize()));
-            out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (changed_.empty())
+            return;
+        JournalImage journal{static_cast<std::uint32_t>(pageSize()), length_, {}};
+        for (const auto& entry : changed_)
+            if (entry.first * std::uint64_t{pageSize()} < length_)
+                journal.pages[entry.first] = readOriginal(entry.first);
+        const std::string journalPath = journalPathFor(path_);
+        try {
+            writeJournal(journalPath, journal);
+        } catch (...) {
+            ::unlink(journalPath.c_str());  // cut short: the file is untouched
+            throw;
         }
-        if (!out.flush())
-            throw Error(DiskIo, "'" + path_ + "' could not be written.");
+        try {
+            for (const auto& [number, bytes] : changed_)
+                storeio::writeAt(fd_, bytes.data(), bytes.size(), number * std::uint64_t{pageSize()}, path_);
+            storeio::sync(fd_, path_);
+            storeio::remove(journalPath);  // the store is in
+            storeio::syncFolderOf(journalPath);
+        } catch (...) {
+            try {
+                rollBack(fd_, path_, journal);
+                storeio::remove(journalPath);
+                storeio::syncFolderOf(journalPath);
+            } catch (const Error&) {  // the journal stays; the next open rolls back
+            }
+            throw;
+        }
+    }
+
+    // Runs `change` as part of this store; what it did is undone when it
+    // throws, the rest of the store going on.
+    void runNested(const std::function<void(PageStore&)>& change) {
+        auto changed = changed_;
+        const auto pages = pages_;
+        try {
+            change(*this);
+        } catch (...) {
+            changed_ = std::move(changed);
+            pages_ = pages;
+            throw;
+        }
     }
 
 private:
+    std::vector<std::uint8_t> readOriginal(std::uint32_t number) const {
+        std::vector<std::uint8_t> bytes(pageSize());
+        const std::uint64_t at = number * std::uint64_t{pageSize()};
+        const std::size_t present = static_cast<std::size_t>(std::min<std::uint64_t>(pageSize(), length_ - at));
+        if (!storeio::readAt(fd_, bytes.data(), present, at, path_))
+            throw Error(DiskIo, "Page " + std::to_string(number) + " of '" + path_ + "' could not be read.");
+        return bytes;
+    }
+
+    int fd_;
     std::string path_;
     FileFormat format_;
+    std::uint64_t length_;
     std::uint32_t pages_;
     std::map<std::uint32_t, std::vector<std::uint8_t>> changed_;
 };
 
+int openForWriting(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0)
+        return fd;
+    if (errno == ENOENT || errno == ENOTDIR)
+        throw Error(FileNotFound, "Could not find file '" + path + "'.");
+    if (errno == EACCES || errno == EPERM || errno == EROFS || errno == ETXTBSY)
+        throw Error(ReadOnlyDatabase, kReadOnly);
+    throw Error(DiskIo, "Could not open file '" + path + "': " + std::strerror(errno) + ".");
+}
+
+// The header of the file open on `fd`; 3027 for a format we do not write.
+FileFormat writableFormat(int fd, const std::string& path) {
+    std::vector<std::uint8_t> head(kHeaderProbeSize);
+    if (!storeio::readAt(fd, head.data(), head.size(), 0, path))
+        throw Error(NotADatabase, "'" + path + "' is not a Jet or ACE database file.");
+    const auto header = decodeHeader(head);
+    if (!header)
+        throw Error(NotADatabase, "'" + path + "' is not a Jet or ACE database file.");
+    if (header->format.version == Version::Jet3 || header->databaseKey != 0 || header->passwordSet)
+        throw Error(ReadOnlyDatabase, kReadOnly);
+    return header->format;
+}
+
+// The store this thread runs, so that a store started inside its change on
+// the same file joins it instead of waiting for its locks.
+struct ActiveStore {
+    dev_t device;
+    ino_t inode;
+    BufferedStore* store;
+};
+thread_local ActiveStore* activeStore = nullptr;
+
+class ActiveStoreScope {
+public:
+    explicit ActiveStoreScope(ActiveStore& store) : previous_(activeStore) { activeStore = &store; }
+    ~ActiveStoreScope() { activeStore = previous_; }
+    ActiveStoreScope(const ActiveStoreScope&) = delete;
+    ActiveStoreScope& operator=(const ActiveStoreScope&) = delete;
+
+private:
+    ActiveStore* previous_;
+};
+
+class FileCloser {
+public:
+    explicit FileCloser(int fd) : fd_(fd) {}
+    ~FileCloser() { ::close(fd_); }
+    FileCloser(const FileCloser&) = delete;
+    FileCloser& operator=(const FileCloser&) = delete;
+
+private:
+    int fd_;
+};
+
 }  // namespace
 
-// A first, plain store: buffers the change and writes it in place. Not yet
-// atomic, not yet shared: no journal, no locks.
-void runStore(const std::string& path, const std::function<void(PageStore&)>& change, const StoreOptions&) {
-    const FileFormat format = readFileFormat(path);
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    const auto size = static_cast<std::uint64_t>(in.tellg());
-    BufferedStore store(path, format, static_cast<std::uint32_t>(size / format.pageSize));
-    change(store);
+void runStore(const std::string& path, const std::function<void(PageStore&)>& change, const StoreOptions& options) {
+    if (struct stat named {}; activeStore && ::stat(path.c_str(), &named) == 0 &&
+                              named.st_dev == activeStore->device && named.st_ino == activeStore->inode) {
+        activeStore->store->runNested(change);
+        return;
+    }
+    const int fd = openForWriting(path);
+    const FileCloser closer(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        throw Error(NotADatabase, "'" + path + "' is not a database file.");
+    const WriterLock lock(fd, path, WriterLock::Mode::Exclusive, options.lockWaitMs);
+    const FileFormat format = writableFormat(fd, path);  // stores never change these header fields
+    const LockFileUser user(path, options.computerName.empty() ? thisComputerName() : options.computerName,
+                            options.userName);
+    recoverInterruptedStore(fd, path);
+    if (::fstat(fd, &st) != 0)
+        throw Error(DiskIo, "Could not read '" + path + "': " + std::strerror(errno) + ".");
+    BufferedStore store(fd, path, format, static_cast<std::uint64_t>(st.st_size));
+    ActiveStore active{st.st_dev, st.st_ino, &store};
+    {
+        const ActiveStoreScope scope(active);
+        change(store);
+    }
     store.commit();
 }
 

@@ -2,6 +2,7 @@
 // the differential test and the benchmark depend on. Table contents per
 // mdb-export; formats as the tool documents them.
 #include "JetTesting.h"
+#include "WriteTesting.h"
 
 #include "jet/table/CsvExport.h"
 
@@ -123,6 +124,28 @@ TEST(JetTool, ErrorsAndUsage) {
     EXPECT_EQ(run("export " + jettest::access("testV2000.mdb")).exitCode, 2);
     EXPECT_EQ(run("tables --bogus " + jettest::access("testV2000.mdb")).exitCode, 2);
     EXPECT_EQ(run("tables").exitCode, 2);
+}
+
+// insert, update and delete: one store each; Null and zero-length text
+// written distinctly; a refusal exits 1 with Jet's number and changes nothing.
+TEST(JetTool, EditsATable) {
+    jettest::WritableCopy copy("delTestV2000.mdb");
+    const std::string file = "'" + copy.path() + "' Table ";
+    EXPECT_EQ(run("insert " + file + "a=José 'b=\\N'").exitCode, 0);
+    EXPECT_EQ(run("insert " + file + "a= 'b=\\\\N'").exitCode, 0);
+    EXPECT_EQ(run("update " + file + "a=z b=changed").exitCode, 0);
+    EXPECT_EQ(run("delete " + file + "a=v").exitCode, 0);
+    EXPECT_EQ(run("export " + file).out, "a,b\r\n\"z\",\"changed\"\r\n\"José\",\r\n\"\",\"\\N\"\r\n");
+
+    const auto before = jettest::fileBytes(copy.path());
+    const auto tooLong = run("insert " + file + "a=" + std::string(51, 'x'));
+    EXPECT_EQ(tooLong.exitCode, 1);
+    EXPECT_NE(tooLong.err.find("The field is too small to accept the amount of data you attempted to add."),
+              std::string::npos);
+    EXPECT_NE(tooLong.err.find("(error 3163)"), std::string::npos);
+    EXPECT_EQ(run("delete " + file + "a=missing").exitCode, 1);
+    EXPECT_EQ(run("update " + file + "a=z").exitCode, 2);  // nothing to change: usage
+    EXPECT_EQ(jettest::fileBytes(copy.path()), before);
 }
 
 }  // namespace

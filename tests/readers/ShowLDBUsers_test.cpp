@@ -54,6 +54,15 @@ protected:
         return out;
     }
     void refresh() { window->mnuDisplayUsers_Click(); }
+    // What the reader itself said: the user name resolution that follows it
+    // reports the computers the (here empty) user name database lacks.
+    QStringList readerMessages() const {
+        QStringList out;
+        for (const auto& b : boxes.shown)
+            if (b.request.title != QStringLiteral("No User Name"))
+                out << b.request.text;
+        return out;
+    }
 
     std::vector<std::pair<QByteArray, int>> calls;
 };
@@ -66,7 +75,7 @@ TEST_F(LdbReader, PairsOfLinesBecomeRowsForTheLibrarysNames) {
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].first, QFile::encodeName(homeFile("sales.mdb")) + QByteArray(2, '\0'));
     EXPECT_EQ(calls[0].second, 2);
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(readerMessages().isEmpty());
 }
 
 TEST_F(LdbReader, RowKeysCountAddedRowsNotPairs) {
@@ -230,7 +239,7 @@ TEST_F(LdbReaderOnRealFiles, JetsOwnLockFileListsItsUser) {
     option(0);
     refresh();
     EXPECT_EQ(rows(), (std::vector<Row>{{"Key_1", "CDU001", "CONTOURCDU"}}));
-    EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+    EXPECT_TRUE(readerMessages().isEmpty()) << readerMessages().join('\n').toStdString();
 }
 
 TEST_F(LdbReaderOnRealFiles, ConnectedDepartedAndSuspectUsers) {
@@ -262,7 +271,7 @@ TEST_F(LdbReaderOnRealFiles, ConnectedDepartedAndSuspectUsers) {
     crashed.wait();
     refresh();
     EXPECT_EQ(rows(), (std::vector<Row>{{"Key_1", "PC4", "DEE"}}));
-    EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+    EXPECT_TRUE(readerMessages().isEmpty()) << readerMessages().join('\n').toStdString();
 }
 
 TEST_F(LdbReaderOnRealFiles, RefreshesLeaveTheMonitoredFilesAlone) {

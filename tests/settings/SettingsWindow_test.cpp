@@ -139,7 +139,7 @@ TEST_F(SettingsWindow, ChangingTheUserNameDatabaseAsksFirst) {
     boxes.answers = {MsgAnswer::Yes};
     s->Command1->click();
     EXPECT_EQ(s->txtDB->text(), QStringLiteral("/srv/compnamedb.mdb"));
-    EXPECT_EQ(window->data()->Data1DatabaseName, QStringLiteral("/srv/compnamedb.mdb"));
+    EXPECT_EQ(window->data()->Data1.DatabaseName, QStringLiteral("/srv/compnamedb.mdb"));
 }
 
 TEST_F(SettingsWindow, TheSettingsCommandShowsTheWindowModally) {

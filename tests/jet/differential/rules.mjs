@@ -16,6 +16,10 @@ export class FormatError extends Error {}
 
 export const NULL = Object.freeze({ value: null, text: "Null" });
 export const NOT_EXPOSED = Object.freeze({ value: undefined, text: "(not exposed)" });
+// mdb-export writes a zero-length text exactly as it writes Null (an empty
+// unquoted field), so for text and memo that field means either; mdb-reader
+// and our engine still tell the two apart.
+export const NULL_OR_EMPTY = Object.freeze({ value: null, text: "Null or \"\"", either: true });
 
 const MS_PER_DAY = 86400000;
 
@@ -348,7 +352,8 @@ export function readEngine(field, column) {
 export function readMdbtools(field, column) {
     const rule = ruleFor(column.type);
     if (rule.opaque) return NOT_EXPOSED;
-    return isNull(field) ? NULL : rule.mdbtools(field, column);
+    if (isNull(field)) return rule === textRule ? NULL_OR_EMPTY : NULL;
+    return rule.mdbtools(field, column);
 }
 export function readMdbReader(value, column) {
     const rule = ruleFor(column.type);
@@ -357,6 +362,7 @@ export function readMdbReader(value, column) {
 }
 export function sameValue(a, b, column) {
     if (a === NOT_EXPOSED || b === NOT_EXPOSED) return true;
+    if (a.either || b.either) return (a.value === null || a.value === "") && (b.value === null || b.value === "");
     if (sameNull(a, b)) return a.value === b.value;
     return ruleFor(column.type).same(a, b);
 }

@@ -40,7 +40,8 @@ const faults = [
     ["boolean-words", "testV2000.mdb", "Table1", "Table1.I row 1: engine wrote \"TRUE\""],
     ["double-17-digits", "testV2000.mdb", "Table1", "not the shortest text for its value"],
     ["text-unquoted", "testV2000.mdb", "Table1", "is not quoted text"],
-    ["null-text-as-empty", "testV2000.mdb", "MSysObjects", "engine \"\", mdb-export Null"],
+    // mdb-export writes empty text as it writes Null: mdb-reader tells them apart.
+    ["null-text-as-empty", "testV2000.mdb", "MSysObjects", "engine \"\", mdb-reader Null"],
     ["binary-upper-case", "testV2000.mdb", "MSysObjects", "is not lower-case hex"],
     ["text-cut-at-nul", "indexTestV2000.mdb", "MSysNameMap", "MSysNameMap.Name row 1 (text): engine \"Table1\", mdb-reader \"Table1\\u0000\""],
     ["binary-cut-at-zero", "indexTestV2000.mdb", "MSysACEs", "MSysACEs.SID row 12 (binary): engine ac39, mdb-reader ac3900"],

@@ -1,0 +1,105 @@
+// Times the table writer on T_Main of a new user name database (a unique
+// index on ComputerName):
+//   - ROWS rows (default 100,000) inserted, 1,000 to a store, then read back;
+//   - 200 stores of one row each (journal, locks and fsyncs included), and
+//     200 single-row updates through the record source;
+//   - the file's size against the bytes of the values stored.
+// Prints times and sizes; asserts nothing. The folder decides the cost of
+// fsync: run it on the kind of disk (or share) that matters.
+#include "jet/Recordset.h"
+#include "jet/create/CreateDatabase.h"
+#include "jet/table/TableCursor.h"
+#include "jet/write/Store.h"
+#include "jet/write/TableWriter.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kBatch = 1000;
+constexpr int kSingles = 200;
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+std::vector<jet::Value> rowFor(int n, std::size_t& bytes) {
+    const std::string name = "PC-" + std::to_string(1000000 + n);
+    std::vector<jet::Value> row{jet::Value::text(name), jet::Value::text("User Name " + std::to_string(n)),
+                                jet::Value::text("Department " + std::to_string(n % 97)),
+                                jet::Value::text("user" + std::to_string(n) + "@example.com")};
+    for (const auto& v : row)
+        bytes += v.text().size();
+    return row;
+}
+
+void latency(const char* what, std::vector<double>& us) {
+    std::sort(us.begin(), us.end());
+    std::printf("%-44s median %8.0f us  p99 %8.0f us\n", what, us[us.size() / 2], us[us.size() * 99 / 100]);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const fs::path folder = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path();
+    const int rows = argc > 2 ? std::stoi(argv[2]) : 100000;
+    const fs::path db = folder / "ravelin-bench-rows.mdb";
+    fs::remove(db);
+    jet::createDatabase(db.string());
+    std::size_t valueBytes = 0;
+
+    auto start = Clock::now();
+    for (int first = 0; first < rows; first += kBatch) {
+        jet::runStore(db.string(), [&](jet::PageStore& pages) {
+            jet::TableWriter writer(pages, "T_Main");
+            for (int n = first; n < std::min(rows, first + kBatch); ++n)
+                writer.insert(rowFor(n, valueBytes));
+        });
+    }
+    const double insertSeconds = seconds(start);
+    std::printf("insert %d rows, %d a store: %.2f s (%.0f rows/s)\n", rows, kBatch, insertSeconds,
+                rows / insertSeconds);
+
+    start = Clock::now();
+    const auto database = jet::Database::open(db.string());
+    jet::TableCursor cursor(database, database->tableDef("T_Main"));
+    long read = 0;
+    for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
+        cursor.values();
+        ++read;
+    }
+    std::printf("read back %ld rows: %.3f s\n", read, seconds(start));
+
+    std::vector<double> us;
+    for (int i = 0; i < kSingles; ++i) {
+        const auto t = Clock::now();
+        jet::runStore(db.string(), [&](jet::PageStore& pages) {
+            jet::TableWriter(pages, "T_Main").insert(rowFor(rows + i, valueBytes));
+        });
+        us.push_back(seconds(t) * 1e6);
+    }
+    latency("one-row insert store", us);
+
+    us.clear();
+    jet::Recordset rs(db.string(), "T_Main");
+    for (int i = 0; i < kSingles; ++i) {
+        const auto t = Clock::now();
+        rs.setField("Email", jet::Value::text("changed" + std::to_string(i) + "@example.com"));
+        rs.moveNext();
+        us.push_back(seconds(t) * 1e6);
+    }
+    latency("record source: edit, then move (stores)", us);
+
+    const auto size = fs::file_size(db);
+    std::printf("file %.1f MB for %.1f MB of values (UTF-8): %.2f times\n", size / 1e6, valueBytes / 1e6,
+                static_cast<double>(size) / static_cast<double>(valueBytes));
+    fs::remove(db);
+    return 0;
+}

@@ -1,0 +1,136 @@
+// Times the user name database window on a table of many computer names
+// (100,000 by default): the loading procedure that fills its list, with the
+// longest time the window could not handle input meanwhile, and one user
+// name resolution of 255 rows, all of them listed. Runs headless.
+#include "app/IntervalTimer.h"
+#include "app/InstanceGuard.h"
+#include "app/MessageBoxes.h"
+#include "app/UserList.h"
+#include "app/frmMain.h"
+#include "jet/create/CreateDatabase.h"
+#include "jet/write/Store.h"
+#include "jet/write/TableWriter.h"
+#include "settings/frmSettings.h"
+#include "usernames/ComputerNameList.h"
+#include "usernames/frmData.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <random>
+
+namespace {
+
+class SilentBoxes : public MessageBoxes {
+public:
+    int shown = 0;
+    MsgAnswer show(QWidget*, const MessageBoxRequest& r) override {
+        ++shown;
+        std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
+        return MsgAnswer::Ok;
+    }
+};
+
+QString computerName(int i) { return QStringLiteral("PC%1").arg(i, 6, 10, QChar('0')); }
+
+double msSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A user name database whose T_Main holds `count` records, in shuffled order.
+void writeDatabase(const QString& path, int count) {
+    const std::string file = QFile::encodeName(path).toStdString();
+    jet::createDatabase(file);
+    std::vector<int> order(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        order[static_cast<std::size_t>(i)] = i;
+    std::shuffle(order.begin(), order.end(), std::mt19937(20261207));
+    jet::runStore(file, [&](jet::PageStore& pages) {
+        jet::TableWriter writer(pages, "T_Main");
+        const jet::TableDef& def = writer.definition();
+        auto column = [&](const char* name) { return static_cast<std::size_t>(def.findColumn(name) - def.columns.data()); };
+        std::vector<jet::Value> row(def.columns.size());
+        for (const int i : order) {
+            row[column("ComputerName")] = jet::Value::text(computerName(i).toStdString());
+            row[column("Name")] = jet::Value::text("User " + std::to_string(i));
+            row[column("Email")] = jet::Value::text("user" + std::to_string(i) + "@example.com");
+            writer.insert(row);
+        }
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int count = argc > 1 ? std::max(255, std::atoi(argv[1])) : 100000;
+    QTemporaryDir home;
+    qputenv("RAVELIN_HOME", QFile::encodeName(home.path()));
+    SilentBoxes boxes;
+    setMessageBoxes(&boxes);
+
+    const QString path = home.filePath(QStringLiteral("names.mdb"));
+    auto t0 = std::chrono::steady_clock::now();
+    writeDatabase(path, count);
+    std::printf("writing %d records in one store: %.0f ms\n", count, msSince(t0));
+
+    InstanceGuard guard(home.filePath(QStringLiteral("instance.lock")));
+    frmMain window;
+    if (!window.Form_Load(guard))
+        return 1;
+    window.optMode[1]->click();
+    window.settings()->txtDB->setText(path);
+    frmData* data = window.data();
+    data->loadTimer->setEnabled(false);
+
+    // The longest stretch the window could not handle input: the longest
+    // single turn of the event loop while loading.
+    for (int round = 0; round < 3; ++round) {
+        qint64 longestTurn = 0;
+        QElapsedTimer turn;
+        t0 = std::chrono::steady_clock::now();
+        data->startLoading();
+        while (data->Timer1->enabled()) {
+            turn.start();
+            QCoreApplication::processEvents();
+            longestTurn = std::max(longestTurn, turn.elapsed());
+        }
+        std::printf("loading %d names: %.0f ms, longest time without input handling %lld ms\n",
+                    data->lstPutItems().count(), msSince(t0), static_cast<long long>(longestTurn));
+    }
+
+    // 255 listed computers, spread over the list, in lower case.
+    for (int i = 0; i < 255; ++i) {
+        QTreeWidgetItem* row = addUserRow(window.lvUsers, QStringLiteral("Key_%1").arg(i + 1),
+                                          computerName(static_cast<int>((static_cast<long long>(i) * 7919) % count)).toLower());
+        row->setText(1, QStringLiteral("ADMIN"));
+    }
+    window.ResolveUserNames();  // warm
+    const int rounds = 20;
+    t0 = std::chrono::steady_clock::now();
+    for (int r = 0; r < rounds; ++r)
+        window.ResolveUserNames();
+    std::printf("resolving 255 rows against %d names: %.2f ms per pass\n", count, msSince(t0) / rounds);
+
+    // The list lookup alone, without making each record current.
+    const ComputerNameList& list = data->lstPutItems();
+    t0 = std::chrono::steady_clock::now();
+    int found = 0;
+    for (int r = 0; r < 100; ++r)
+        for (int i = 0; i < 255; ++i)
+            found += list.findExact(window.lvUsers->topLevelItem(i)->text(0)) >= 0;
+    std::printf("finding 255 names in the list: %.3f ms per pass (%d found)\n", msSince(t0) / 100, found / 100);
+    std::printf("message boxes: %d\n", boxes.shown);
+    window.Form_Unload();
+    setMessageBoxes(nullptr);
+    return 0;
+}

@@ -1,0 +1,160 @@
+#include "jet/lockfile/LockFileUser.h"
+
+#include "jet/Error.h"
+#include "jet/lockfile/LockFile.h"
+#include "jet/lockfile/LockFileProbe.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace jet {
+namespace {
+
+class Closer {
+public:
+    explicit Closer(int& fd) : fd_(fd) {}
+    ~Closer() {
+        if (armed_ && fd_ >= 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    void release() { armed_ = false; }
+    Closer(const Closer&) = delete;
+    Closer& operator=(const Closer&) = delete;
+
+private:
+    int& fd_;
+    bool armed_ = true;
+};
+
+int openLockFile(const std::string& path) {
+    for (;;) {
+        int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd >= 0 || errno != ENOENT)
+            return fd;
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+}
+
+// Takes the user lock of `slot`; 0 when another holds it, else the fcntl
+// command that took it.
+int tryUserLock(int fd, int slot) {
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = static_cast<off_t>(kUserLockBase + slot);
+    fl.l_len = 1;
+    for (const int command : {F_OFD_SETLK, F_SETLK}) {
+        if (::fcntl(fd, command, &fl) == 0)
+            return command;
+        if (errno == EACCES || errno == EAGAIN)
+            return 0;
+        if (errno != EINVAL)
+            break;
+    }
+    throw Error(DiskIo, std::string("Could not take a user lock: ") + std::strerror(errno) + ".");
+}
+
+[[noreturn]] void refuseInUse(int fd, const HeldSlots& held) {
+    std::vector<std::uint8_t> bytes(kMaxLockFileSize);
+    const ssize_t n = ::pread(fd, bytes.data(), bytes.size(), 0);
+    bytes.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    std::string user = "unknown", computer = "unknown";
+    for (const auto& s : parseLockSlots(bytes))
+        if (held.test(static_cast<std::size_t>(s.index)) && !s.computerName.empty()) {
+            user = s.securityName;
+            computer = s.computerName;
+            break;
+        }
+    throw Error(CurrentlyLocked,
+                "Couldn't update; currently locked by user '" + user + "' on machine '" + computer + "'.");
+}
+
+bool sameFile(int fd, const std::string& path) {
+    struct stat held {}, named {};
+    return ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+           held.st_ino == named.st_ino;
+}
+
+// Whether another descriptor has the file open: a write lease is granted only
+// when none has. Where leases are not available, no one is assumed.
+bool openElsewhere(int fd) {
+    if (::fcntl(fd, F_SETLEASE, F_WRLCK) != 0)
+        return errno == EAGAIN || errno == EBUSY;
+    ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    return false;
+}
+
+}  // namespace
+
+std::string thisComputerName() {
+    char host[256] = {};
+    if (::gethostname(host, sizeof host - 1) != 0)
+        return "LOCALHOST";
+    std::string name(host);
+    name = name.substr(0, name.find('.')).substr(0, 15);
+    for (char& c : name)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return name.empty() ? "LOCALHOST" : name;
+}
+
+LockFileUser::LockFileUser(const std::string& databasePath, const std::string& computerName,
+                           const std::string& userName)
+    : path_(lockFilePathFor(databasePath)) {
+    // A lock file deleted by a leaving user between our open and our lock is
+    // noticed by its inode and opened afresh.
+    for (int attempt = 0; attempt < 100 && slot_ < 0; ++attempt) {
+        fd_ = openLockFile(path_);
+        if (fd_ < 0)
+            throw Error(errno == EACCES || errno == EROFS || errno == EPERM ? ReadOnlyDatabase : DiskIo,
+                        "Could not open or create the lock file '" + path_ + "': " + std::strerror(errno) + ".");
+        Closer closer(fd_);
+        if (const HeldSlots others = heldUserLocks(fd_, path_); others.any())
+            refuseInUse(fd_, others);
+        int slot = 0;
+        while (slot < kMaxLockSlots && (lockCommand_ = tryUserLock(fd_, slot)) == 0)
+            ++slot;
+        if (slot == kMaxLockSlots)
+            throw Error(CurrentlyLocked, "Could not use '" + path_ + "': all 255 user slots are in use.");
+        if (!sameFile(fd_, path_))
+            continue;  // the closer drops the lock with the descriptor
+        // Someone may have connected between the test and our lock; our own
+        // lock is not seen through our own descriptor, the same process's
+        // record locks only with the test that skips this process.
+        const HeldSlots others = heldUserLocks(
+            fd_, path_, lockCommand_ == F_OFD_SETLK ? LockOwners::Anyone : LockOwners::OtherProcesses);
+        if (others.any())
+            refuseInUse(fd_, others);
+        const auto bytes = encodeLockSlot(computerName, userName);
+        if (::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(slot * kLockSlotSize)) !=
+            static_cast<ssize_t>(bytes.size()))
+            throw Error(DiskIo, "Could not write the lock file '" + path_ + "': " + std::strerror(errno) + ".");
+        slot_ = slot;
+        closer.release();
+    }
+    if (slot_ < 0)
+        throw Error(DiskIo, "The lock file '" + path_ + "' keeps disappearing.");
+}
+
+LockFileUser::~LockFileUser() {
+    try {
+        const std::vector<std::uint8_t> empty(kLockSlotSize, 0);
+        (void)!::pwrite(fd_, empty.data(), empty.size(), static_cast<off_t>(slot_ * kLockSlotSize));
+        const HeldSlots others = heldUserLocks(
+            fd_, path_, lockCommand_ == F_OFD_SETLK ? LockOwners::Anyone : LockOwners::OtherProcesses);
+        if (others.none() && sameFile(fd_, path_) && !openElsewhere(fd_))
+            ::unlink(path_.c_str());
+    } catch (const Error&) {  // in doubt the lock file stays, as Jet leaves it
+    }
+    ::close(fd_);
+}
+
+}  // namespace jet

@@ -1,0 +1,105 @@
+#include "jet/write/DataPageWriter.h"
+
+#include "jet/page/ByteOrder.h"
+
+#include <stdexcept>
+
+namespace jet {
+namespace {
+
+constexpr std::size_t kRowCountAt = 12;
+constexpr std::size_t kOffsetsAt = 14;
+constexpr std::uint16_t kOffsetMask = 0x1FFF;
+
+void putU16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+}  // namespace
+
+DataPageWriter::DataPageWriter(std::size_t pageSize, std::uint32_t owner) : header_(kRowCountAt, 0), pageSize_(pageSize) {
+    header_[0] = 0x01;
+    header_[1] = 0x01;
+    writeU32(&header_[4], owner);
+}
+
+std::optional<DataPageWriter> DataPageWriter::parse(std::span<const std::uint8_t> page) {
+    if (page.size() < kOffsetsAt || page[0] != 0x01)
+        return std::nullopt;
+    DataPageWriter w(page.size(), 0);
+    w.header_.assign(page.begin(), page.begin() + kRowCountAt);
+    const std::size_t count = readU16(&page[kRowCountAt]);
+    if (count > kMaxRowsPerPage + 1 || kOffsetsAt + 2 * count > page.size())
+        return std::nullopt;
+    std::size_t end = page.size();
+    for (std::size_t n = 0; n < count; ++n) {
+        const std::uint16_t raw = readU16(&page[kOffsetsAt + 2 * n]);
+        const std::size_t start = raw & kOffsetMask;
+        RowImage row;
+        row.flags = raw & (kRowDeleted | kRowMoved);
+        if (start < kOffsetsAt + 2 * count || start > end) {
+            if (!(row.flags & kRowDeleted))
+                return std::nullopt;
+            w.rows_.push_back(std::move(row));  // a deleted row whose bytes are gone
+            continue;
+        }
+        row.bytes.assign(page.begin() + static_cast<std::ptrdiff_t>(start),
+                         page.begin() + static_cast<std::ptrdiff_t>(end));
+        end = start;
+        w.rows_.push_back(std::move(row));
+    }
+    return w;
+}
+
+std::uint32_t DataPageWriter::owner() const { return readU32(&header_[4]); }
+
+std::size_t DataPageWriter::used() const {
+    std::size_t n = kOffsetsAt + 2 * rows_.size();
+    for (const auto& r : rows_)
+        n += r.bytes.size();
+    return n;
+}
+
+std::size_t DataPageWriter::freeSpace() const { return pageSize_ - used(); }
+
+bool DataPageWriter::canAdd(std::size_t size) const {
+    return rows_.size() < kMaxRowsPerPage && used() + 2 + size <= pageSize_;
+}
+
+std::uint16_t DataPageWriter::add(std::vector<std::uint8_t> bytes, std::uint16_t flags) {
+    if (!canAdd(bytes.size()))
+        throw std::logic_error("row does not fit on the page");
+    rows_.push_back({flags, std::move(bytes)});
+    return static_cast<std::uint16_t>(rows_.size() - 1);
+}
+
+bool DataPageWriter::canReplace(std::size_t n, std::size_t size) const {
+    return used() - rows_.at(n).bytes.size() + size <= pageSize_;
+}
+
+void DataPageWriter::replace(std::size_t n, std::vector<std::uint8_t> bytes, std::uint16_t flags) {
+    if (!canReplace(n, bytes.size()))
+        throw std::logic_error("row does not fit on the page");
+    rows_[n] = {flags, std::move(bytes)};
+}
+
+void DataPageWriter::markDeleted(std::size_t n) { rows_.at(n) = {kRowDeleted | kRowMoved, {}}; }
+
+std::vector<std::uint8_t> DataPageWriter::bytes() const {
+    std::vector<std::uint8_t> page(pageSize_, 0);
+    std::copy(header_.begin(), header_.end(), page.begin());
+    putU16(&page[2], static_cast<std::uint16_t>(freeSpace()));
+    putU16(&page[kRowCountAt], static_cast<std::uint16_t>(rows_.size()));
+    std::size_t end = pageSize_;
+    for (std::size_t n = 0; n < rows_.size(); ++n) {
+        const auto& r = rows_[n];
+        const std::size_t start = end - r.bytes.size();
+        std::copy(r.bytes.begin(), r.bytes.end(), page.begin() + static_cast<std::ptrdiff_t>(start));
+        putU16(&page[kOffsetsAt + 2 * n], static_cast<std::uint16_t>(start | r.flags));
+        end = start;
+    }
+    return page;
+}
+
+}  // namespace jet

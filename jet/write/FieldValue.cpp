@@ -1,0 +1,289 @@
+#include "jet/write/FieldValue.h"
+
+#include "jet/Error.h"
+#include "jet/table/ColumnType.h"
+#include "jet/text/Text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace jet {
+namespace {
+
+constexpr std::size_t kMaxCompressedChars = 1024;
+
+[[noreturn]] void cannotConvert(const ColumnDef& c) {
+    throw Error(ConversionError, "Data type conversion error: field '" + c.name + "' cannot take that value.");
+}
+
+[[noreturn]] void overflow(const ColumnDef& c) {
+    throw Error(NumericOverflow, "Numeric field overflow: the value does not fit field '" + c.name + "'.");
+}
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::optional<double> parseNumber(std::string_view s) {
+    s = trimmed(s);
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    double d = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), d);
+    if (s.empty() || r.ec != std::errc() || r.ptr != s.data() + s.size() || !std::isfinite(d))
+        return std::nullopt;
+    return d;
+}
+
+std::optional<bool> parseFlag(std::string_view s) {
+    s = trimmed(s);
+    for (const char* t : {"true", "yes", "on", "-1", "1"})
+        if (equalsIgnoreCase(s, t))
+            return true;
+    for (const char* f : {"false", "no", "off", "0"})
+        if (equalsIgnoreCase(s, f))
+            return false;
+    return std::nullopt;
+}
+
+// "YYYY-MM-DD", optionally followed by " HH:MM" or " HH:MM:SS".
+std::optional<double> parseDate(std::string_view s) {
+    s = trimmed(s);
+    CalendarDateTime dt;
+    char extra = 0;
+    const std::string text(s);
+    const int n = std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &dt.year, &dt.month, &dt.day, &dt.hour,
+                              &dt.minute, &dt.second, &extra);
+    if (n != 3 && n != 5 && n != 6)
+        return std::nullopt;
+    return toSerial(dt);
+}
+
+std::optional<GuidBytes> parseGuid(std::string_view s) {
+    s = trimmed(s);
+    if (s.size() == 38 && s.front() == '{' && s.back() == '}')
+        s = s.substr(1, 36);
+    if (s.size() != 36)
+        return std::nullopt;
+    std::string hex;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (i == 8 || i == 13 || i == 18 || i == 23) {
+            if (s[i] != '-')
+                return std::nullopt;
+        } else {
+            hex += s[i];
+        }
+    }
+    std::array<std::uint8_t, 16> raw{};
+    for (std::size_t i = 0; i < 16; ++i) {
+        unsigned v = 0;
+        const auto r = std::from_chars(hex.data() + 2 * i, hex.data() + 2 * i + 2, v, 16);
+        if (r.ec != std::errc() || r.ptr != hex.data() + 2 * i + 2)
+            return std::nullopt;
+        raw[i] = static_cast<std::uint8_t>(v);
+    }
+    // The first three groups are stored little endian.
+    GuidBytes g = raw;
+    std::swap(g[0], g[3]);
+    std::swap(g[1], g[2]);
+    std::swap(g[4], g[5]);
+    std::swap(g[6], g[7]);
+    return g;
+}
+
+// A number of any kind, or text that reads as one.
+double number(const ColumnDef& c, const Value& v) {
+    if (v.kind() == Value::Kind::Text) {
+        if (const auto d = parseNumber(v.text()))
+            return *d;
+        if (const auto f = parseFlag(v.text()))
+            return *f ? -1 : 0;
+        cannotConvert(c);
+    }
+    if (v.kind() == Value::Kind::Currency)
+        return static_cast<double>(v.currencyScaled()) / 10000.0;
+    if (v.kind() == Value::Kind::Decimal)
+        return v.decimalValue().toDouble();
+    if (!isNumericKind(v.kind()))
+        cannotConvert(c);
+    return numericValue(v);
+}
+
+std::int64_t wholeNumber(const ColumnDef& c, const Value& v, std::int64_t low, std::int64_t high) {
+    if (v.kind() == Value::Kind::Integer) {
+        if (v.asInteger() < low || v.asInteger() > high)
+            overflow(c);
+        return v.asInteger();
+    }
+    // Jet rounds a fraction to the nearest whole number, halves to even.
+    const double d = std::nearbyint(number(c, v));
+    if (d < static_cast<double>(low) || d > static_cast<double>(high))
+        overflow(c);
+    return static_cast<std::int64_t>(d);
+}
+
+Value decimalOf(const ColumnDef& c, const Value& v) {
+    if (v.kind() == Value::Kind::Decimal) {
+        Decimal d = v.decimalValue();
+        if (d.scale != c.scale)
+            cannotConvert(c);
+        d.precision = c.precision;
+        return Value::decimal(d);
+    }
+    const std::int64_t whole = wholeNumber(c, v, -999'999'999'999'999'999, 999'999'999'999'999'999);
+    Decimal d;
+    d.negative = whole < 0;
+    // The magnitude, most significant word first, times ten for each digit of scale.
+    const std::uint64_t abs = whole < 0 ? static_cast<std::uint64_t>(-whole) : static_cast<std::uint64_t>(whole);
+    d.magnitude = {0, 0, static_cast<std::uint32_t>(abs >> 32), static_cast<std::uint32_t>(abs)};
+    for (int s = 0; s < c.scale; ++s) {
+        std::uint64_t carry = 0;
+        for (int w = 3; w >= 0; --w) {
+            const std::uint64_t x = std::uint64_t{d.magnitude[static_cast<std::size_t>(w)]} * 10 + carry;
+            d.magnitude[static_cast<std::size_t>(w)] = static_cast<std::uint32_t>(x);
+            carry = x >> 32;
+        }
+    }
+    d.precision = c.precision;
+    d.scale = c.scale;
+    return Value::decimal(d);
+}
+
+}  // namespace
+
+std::optional<double> toSerial(const CalendarDateTime& dt) {
+    if (dt.year < 100 || dt.year > 9999 || dt.month < 1 || dt.month > 12 || dt.day < 1 || dt.day > 31 ||
+        dt.hour < 0 || dt.hour > 23 || dt.minute < 0 || dt.minute > 59 || dt.second < 0 || dt.second > 59)
+        return std::nullopt;
+    // Days from the civil date (proleptic Gregorian), counted from 1970-01-01.
+    const int y = dt.year - (dt.month <= 2 ? 1 : 0);
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = y - era * 400;
+    const int mp = (dt.month + 9) % 12;
+    const int doy = (153 * mp + 2) / 5 + dt.day - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const std::int64_t days = std::int64_t{era} * 146097 + doe - 719468;
+    static constexpr int kDaysIn[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (dt.year % 4 == 0 && dt.year % 100 != 0) || dt.year % 400 == 0;
+    if (dt.day > kDaysIn[dt.month - 1] || (dt.month == 2 && dt.day == 29 && !leap))
+        return std::nullopt;
+    const double whole = static_cast<double>(days + 25569);
+    const double fraction = (dt.hour * 3600.0 + dt.minute * 60.0 + dt.second + dt.millisecond / 1000.0) / 86400.0;
+    // Before 1899-12-30 the time of day still counts forwards from midnight.
+    return whole >= 0 ? whole + fraction : whole - fraction;
+}
+
+std::size_t textLength(std::string_view utf8) {
+    std::u16string units;
+    appendUtf16(utf8, units);
+    return units.size();
+}
+
+std::vector<std::uint8_t> encodeJet4Text(std::string_view utf8, bool mayCompress) {
+    std::u16string units;
+    appendUtf16(utf8, units);
+    std::vector<std::uint8_t> out;
+    bool compress = mayCompress && units.size() > 2 && units.size() <= kMaxCompressedChars;
+    for (const char16_t u : units)
+        if (u == 0 || u > 0xFF)
+            compress = false;
+    if (compress) {
+        out.reserve(units.size() + 2);
+        out = {0xFF, 0xFE};
+        for (const char16_t u : units)
+            out.push_back(static_cast<std::uint8_t>(u));
+        return out;
+    }
+    out.reserve(units.size() * 2);
+    for (const char16_t u : units) {
+        out.push_back(static_cast<std::uint8_t>(u));
+        out.push_back(static_cast<std::uint8_t>(u >> 8));
+    }
+    return out;
+}
+
+Value toColumnValue(const ColumnDef& c, const Value& v) {
+    if (v.isNull())
+        return v;
+    const auto kind = v.kind();
+    switch (static_cast<ColumnType>(c.type)) {
+    case ColumnType::Text:
+    case ColumnType::Memo:
+        if (kind == Value::Kind::Text)
+            return v;
+        if (kind == Value::Kind::Binary || kind == Value::Kind::Guid)
+            cannotConvert(c);
+        return Value::text(v.toText());
+    case ColumnType::Boolean:
+        if (kind == Value::Kind::Boolean)
+            return v;
+        if (kind == Value::Kind::Text) {
+            if (const auto f = parseFlag(v.text()))
+                return Value::boolean(*f);
+        }
+        return Value::boolean(number(c, v) != 0);
+    case ColumnType::Byte: return Value::integer(wholeNumber(c, v, 0, 255));
+    case ColumnType::Integer: return Value::integer(wholeNumber(c, v, -32768, 32767));
+    case ColumnType::Long: return Value::integer(wholeNumber(c, v, INT32_MIN, INT32_MAX));
+    case ColumnType::BigInt:
+        return Value::integer(
+            wholeNumber(c, v, std::numeric_limits<std::int64_t>::min() / 2, std::numeric_limits<std::int64_t>::max() / 2));
+    case ColumnType::Single: {
+        const double d = number(c, v);
+        if (std::fabs(d) > std::numeric_limits<float>::max())
+            overflow(c);
+        return Value::single(static_cast<float>(d));
+    }
+    case ColumnType::Double: return Value::real(number(c, v));
+    case ColumnType::Currency: {
+        if (kind == Value::Kind::Currency)
+            return v;
+        if (kind == Value::Kind::Integer) {
+            if (v.asInteger() > INT64_MAX / 10000 || v.asInteger() < INT64_MIN / 10000)
+                overflow(c);
+            return Value::currency(v.asInteger() * 10000);
+        }
+        const double scaled = std::nearbyint(number(c, v) * 10000.0);
+        if (std::fabs(scaled) >= 9.2e18)
+            overflow(c);
+        return Value::currency(static_cast<std::int64_t>(scaled));
+    }
+    case ColumnType::DateTime:
+        if (kind == Value::Kind::DateTime)
+            return v;
+        if (kind == Value::Kind::Text) {
+            if (const auto d = parseDate(v.text()))
+                return Value::dateTime(*d);
+        }
+        return Value::dateTime(number(c, v));
+    case ColumnType::Guid:
+        if (kind == Value::Kind::Guid)
+            return v;
+        if (kind == Value::Kind::Text) {
+            if (const auto g = parseGuid(v.text()))
+                return Value::guid(*g);
+        }
+        cannotConvert(c);
+    case ColumnType::Numeric: return decimalOf(c, v);
+    case ColumnType::Binary:
+    case ColumnType::Ole:
+        if (kind == Value::Kind::Binary)
+            return v;
+        if (kind == Value::Kind::Text) {
+            const auto& t = v.text();
+            return Value::binary({reinterpret_cast<const std::uint8_t*>(t.data()), t.size()});
+        }
+        cannotConvert(c);
+    default:
+        throw Error(FieldNotUpdatable, "Field '" + c.name + "' cannot be updated: Ravelin does not write " +
+                                           typeName(c.type) + " fields.");
+    }
+}
+
+}  // namespace jet

@@ -1,0 +1,25 @@
+#pragma once
+// Turns a value given for a column into the kind the column stores, the way
+// Jet converts an assigned value: text becomes a number, a date or a flag
+// when it reads as one; numbers convert between widths. Errors: 3421 when
+// the value cannot be converted, 3349 when a number does not fit the column.
+#include "jet/Value.h"
+#include "jet/table/TableDef.h"
+
+#include <cstddef>
+#include <string_view>
+
+namespace jet {
+
+Value toColumnValue(const ColumnDef& column, const Value& given);
+
+// Jet 4 text bytes: the compressed form (FF FE, one byte per character) when
+// the column allows it and every character fits in one byte, else UCS-2.
+std::vector<std::uint8_t> encodeJet4Text(std::string_view utf8, bool mayCompress);
+// Characters (UTF-16 code units) of UTF-8 text, as Jet counts a text's length.
+std::size_t textLength(std::string_view utf8);
+
+// Days since 1899-12-30 of a calendar date and time; nothing when it is no date.
+std::optional<double> toSerial(const CalendarDateTime& dt);
+
+}  // namespace jet

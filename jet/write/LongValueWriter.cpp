@@ -1,0 +1,101 @@
+#include "jet/write/LongValueWriter.h"
+
+#include "jet/Error.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/write/DataPageWriter.h"
+#include "jet/write/PageAllocator.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace jet {
+namespace {
+
+constexpr std::uint32_t kInline = 0x80000000u;
+constexpr std::uint32_t kSingleRow = 0x40000000u;
+constexpr std::uint32_t kLengthMask = 0x3FFFFFFFu;
+constexpr std::size_t kHeaderSize = 12;
+constexpr std::size_t kMaxInline = 64;
+constexpr std::uint32_t kLvalOwner = 0x4C41564Cu;  // "LVAL"
+
+std::size_t maxRow(const PageStore& store) { return store.pageSize() - 14 - 2 - 20; }
+
+}  // namespace
+
+std::uint32_t LongValueWriter::place(std::vector<std::uint8_t> row) {
+    if (openPage_ != 0) {
+        auto page = DataPageWriter::parse(store_.read(openPage_));
+        if (page && page->canAdd(row.size())) {
+            const std::uint16_t n = page->add(std::move(row));
+            store_.write(openPage_, page->bytes());
+            return (openPage_ << 8) | n;
+        }
+    }
+    openPage_ = appendPage(store_);
+    DataPageWriter page(store_.pageSize(), kLvalOwner);
+    const std::uint16_t n = page.add(std::move(row));
+    store_.write(openPage_, page.bytes());
+    return (openPage_ << 8) | n;
+}
+
+std::vector<std::uint8_t> LongValueWriter::write(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() > kLengthMask)
+        throw Error(RecordTooLarge, "A memo or OLE value of " + std::to_string(bytes.size()) + " bytes is too large.");
+    std::vector<std::uint8_t> field(kHeaderSize, 0);
+    const auto length = static_cast<std::uint32_t>(bytes.size());
+    if (bytes.size() <= kMaxInline) {
+        writeU32(field.data(), length | kInline);
+        field.insert(field.end(), bytes.begin(), bytes.end());
+        return field;
+    }
+    const std::size_t limit = maxRow(store_);
+    if (bytes.size() <= limit) {
+        writeU32(field.data(), length | kSingleRow);
+        writeU32(field.data() + 4, place({bytes.begin(), bytes.end()}));
+        return field;
+    }
+    // A chain: written from its last piece back, so each piece knows the next.
+    const std::size_t piece = limit - 4;
+    std::uint32_t next = 0;
+    for (std::size_t end = bytes.size(); end > 0;) {
+        const std::size_t start = (end - 1) / piece * piece;
+        std::vector<std::uint8_t> row(4);
+        writeU32(row.data(), next);
+        row.insert(row.end(), bytes.begin() + static_cast<std::ptrdiff_t>(start),
+                   bytes.begin() + static_cast<std::ptrdiff_t>(end));
+        next = place(std::move(row));
+        end = start;
+    }
+    writeU32(field.data(), length);
+    writeU32(field.data() + 4, next);
+    return field;
+}
+
+void LongValueWriter::free(std::span<const std::uint8_t> field) {
+    if (field.size() < kHeaderSize)
+        return;
+    const std::uint32_t word = readU32(field.data());
+    if ((word & kInline) || (word & kLengthMask) == 0)
+        return;
+    const bool single = word & kSingleRow;
+    std::uint32_t pointer = readU32(field.data() + 4);
+    std::unordered_set<std::uint32_t> seen;
+    // Pieces that cannot be found are left alone: the row that named them goes
+    // away all the same, and a damaged chain is not followed further.
+    while (pointer != 0 && seen.insert(pointer).second) {
+        const std::uint32_t number = pointer >> 8;
+        if (number == 0 || number >= store_.pageCount())
+            return;
+        auto page = DataPageWriter::parse(store_.read(number));
+        const std::size_t row = pointer & 0xFF;
+        if (!page || page->owner() != kLvalOwner || row >= page->rowCount() || (page->row(row).flags & kRowDeleted))
+            return;
+        const auto& bytes = page->row(row).bytes;
+        const std::uint32_t next = !single && bytes.size() >= 4 ? readU32(bytes.data()) : 0;
+        page->markDeleted(row);
+        store_.write(number, page->bytes());
+        pointer = next;
+    }
+}
+
+}  // namespace jet

@@ -1,0 +1,31 @@
+#pragma once
+// Writes memo and OLE values as Access stores them: up to 64 bytes inline in
+// the row after the 12-byte header; up to a page's worth in one row of a
+// long-value page; larger values in a chain of such rows, each starting with
+// the row pointer of the next. Long-value pages are data pages owned by
+// "LVAL" and belong to no usage map (as in files Access wrote).
+#include "jet/write/PageStore.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace jet {
+
+class LongValueWriter {
+public:
+    explicit LongValueWriter(PageStore& store) : store_(store) {}
+
+    // The row field (header and inline bytes) of a new long value.
+    std::vector<std::uint8_t> write(std::span<const std::uint8_t> bytes);
+    // Marks the rows of the long value whose row field is `field` deleted.
+    void free(std::span<const std::uint8_t> field);
+
+private:
+    std::uint32_t place(std::vector<std::uint8_t> row);  // returns the row pointer
+
+    PageStore& store_;
+    std::uint32_t openPage_ = 0;  // a long-value page this writer made, with room left
+};
+
+}  // namespace jet

@@ -1,0 +1,114 @@
+#include "jet/write/StoreIo.h"
+
+#include "jet/Error.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace jet::storeio {
+namespace {
+
+Fault fault;
+long operations = 0;
+
+[[noreturn]] void fail(int error, const std::string& what, const std::string& path) {
+    if (error == ENOSPC || error == EDQUOT || error == EFBIG)
+        throw Error(DiskFull, "Not enough space on disk to " + what + " '" + path + "'.");
+    throw Error(DiskIo, "Could not " + what + " '" + path + "': " + std::strerror(error) + ".");
+}
+
+// Counts one operation; applies the test fault when its turn has come and
+// returns the error it injects (0: none). A stopping write first writes half
+// its bytes, as a write torn by a crash.
+int step(int fd = -1, const void* data = nullptr, std::size_t size = 0, std::uint64_t offset = 0) {
+    ++operations;
+    if (fault.kind == Fault::Kind::None || operations != fault.at)
+        return 0;
+    if (fault.kind == Fault::Kind::Fail)
+        return fault.error;
+    if (fd >= 0 && size > 1)
+        (void)!::pwrite(fd, data, size / 2, static_cast<off_t>(offset));
+    ::_exit(77);
+}
+
+// The injected error, else the error of `call` (0 when it succeeded).
+int errorOf(int injected, auto&& call) {
+    if (injected)
+        return injected;
+    return call() == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+void setFault(const Fault& f) {
+    fault = f;
+    operations = 0;
+}
+
+long operationCount() { return operations; }
+
+void writeAt(int fd, const void* data, std::size_t size, std::uint64_t offset, const std::string& path) {
+    if (const int injected = step(fd, data, size, offset))
+        fail(injected, "write", path);
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail(n < 0 ? errno : ENOSPC, "write", path);
+        p += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
+}
+
+void sync(int fd, const std::string& path) {
+    if (const int error = errorOf(step(), [&] { return ::fdatasync(fd); }))
+        fail(error, "flush", path);
+}
+
+void syncFolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        fail(errno, "open the folder of", path);
+    const int error = errorOf(step(), [&] { return ::fsync(fd); });
+    ::close(fd);
+    // Some file systems (network mounts among them) cannot sync a folder.
+    if (error != 0 && error != EINVAL && error != EROFS)
+        fail(error, "flush the folder of", path);
+}
+
+void truncate(int fd, std::uint64_t length, const std::string& path) {
+    if (const int error = errorOf(step(), [&] { return ::ftruncate(fd, static_cast<off_t>(length)); }))
+        fail(error, "shorten", path);
+}
+
+void remove(const std::string& path) {
+    const int error = errorOf(step(), [&] { return ::unlink(path.c_str()); });
+    if (error != 0 && error != ENOENT)
+        fail(error, "remove", path);
+}
+
+bool readAt(int fd, void* data, std::size_t size, std::uint64_t offset, const std::string& path) {
+    auto* p = static_cast<std::uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, p, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw Error(DiskIo, "Could not read '" + path + "': " + std::strerror(errno) + ".");
+        if (n == 0)
+            return false;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+}  // namespace jet::storeio

@@ -1,0 +1,424 @@
+#include "jet/write/TableWriter.h"
+
+#include "jet/Error.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/table/ColumnProperties.h"
+#include "jet/table/ColumnType.h"
+#include "jet/table/RowDecoder.h"
+#include "jet/table/TableCursor.h"
+#include "jet/table/UsageMap.h"
+#include "jet/write/DataPageWriter.h"
+#include "jet/write/FieldValue.h"
+#include "jet/write/IndexUpdate.h"
+#include "jet/write/PageAllocator.h"
+#include "jet/write/RowEncoder.h"
+#include "jet/write/StoreSource.h"
+#include "jet/write/UsageMapWriter.h"
+
+#include <random>
+
+namespace jet {
+namespace {
+
+// Offsets in a Jet 4 table definition's first page.
+constexpr std::size_t kRowCountAt = 16;
+constexpr std::size_t kAutoNumberAt = 20;
+constexpr std::size_t kIndexEntriesAt = 63;
+constexpr std::size_t kIndexEntrySize = 12;
+
+[[noreturn]] void damaged(const std::string& name, const std::string& what) {
+    throw Error(NotADatabase, "The database '" + name + "' is damaged (" + what + ").");
+}
+
+void setU32(std::vector<std::uint8_t>& page, std::size_t at, std::uint32_t v) { writeU32(&page[at], v); }
+
+// The row field of each long-value column present in a Jet 4 row, by column.
+std::vector<std::span<const std::uint8_t>> longFields(const TableDef& t, std::span<const std::uint8_t> row) {
+    std::vector<std::span<const std::uint8_t>> fields(t.columns.size());
+    if (row.size() < 2 || t.varColumnCount == 0)
+        return fields;
+    const std::size_t columns = readU16(row.data());
+    const std::size_t maskAt = row.size() - std::min(row.size(), (columns + 7) / 8);
+    if (maskAt < 4)
+        return fields;
+    const std::size_t varCount = readU16(&row[maskAt - 2]);
+    if (maskAt < 4 + 2 * varCount)
+        return fields;
+    const auto entry = [&](std::size_t k) -> std::size_t { return readU16(&row[maskAt - 4 - 2 * k]); };
+    for (std::size_t n = 0; n < t.columns.size(); ++n) {
+        const ColumnDef& c = t.columns[n];
+        if (!isLongValue(c.type) || c.number >= columns || !((row[maskAt + c.number / 8] >> (c.number % 8)) & 1) ||
+            c.varIndex >= varCount)
+            continue;
+        const std::size_t start = entry(c.varIndex), end = entry(c.varIndex + 1u);
+        if (start <= end && end <= maskAt)
+            fields[n] = row.subspan(start, end - start);
+    }
+    return fields;
+}
+
+GuidBytes randomGuid() {
+    static std::random_device device;
+    std::mt19937_64 gen(device());
+    GuidBytes g;
+    for (auto& b : g)
+        b = static_cast<std::uint8_t>(gen());
+    g[7] = static_cast<std::uint8_t>((g[7] & 0x0F) | 0x40);  // version 4, stored little endian
+    g[8] = static_cast<std::uint8_t>((g[8] & 0x3F) | 0x80);
+    return g;
+}
+
+}  // namespace
+
+void requireWritable(const DatabaseHeader& header, const std::string& name) {
+    const Version v = header.format.version;
+    const char* why = nullptr;
+    if (v != Version::Jet4 && v != Version::Ace12)
+        why = v == Version::Jet3 ? "it is an Access 97 (Jet 3) file" : "Ravelin writes ACE files up to Access 2007 only";
+    else if (header.format.workgroup)
+        why = "it is a workgroup information file";
+    else if (header.databaseKey != 0)
+        why = "it is encoded";
+    else if (header.passwordSet)
+        why = "it is protected by a database password";
+    if (why)
+        throw Error(ReadOnlyDatabase, "Cannot update. Database or object is read-only. ('" + name + "': " + why + ".)");
+}
+
+struct TableWriter::Slot {
+    std::uint32_t pageNumber = 0;
+    std::uint16_t row = 0;
+    DataPageWriter page;
+    std::optional<RowLocation> target;  // where a moved row's bytes are
+    std::optional<DataPageWriter> targetPage;
+    std::vector<std::uint8_t> bytes;    // the row's own bytes, wherever they are
+};
+
+namespace {
+
+// The table's property blob: the LvProp field of its catalogue row.
+std::vector<std::uint8_t> propertiesOf(const std::shared_ptr<const Database>& db, const CatalogEntry& table) {
+    const auto catalogue = db->tableDef("MSysObjects");
+    const ColumnDef* id = catalogue->findColumn("Id");
+    const ColumnDef* props = catalogue->findColumn("LvProp");
+    if (!id || !props)
+        return {};
+    TableCursor cursor(db, catalogue);
+    Value v;
+    for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
+        cursor.readValue(static_cast<std::size_t>(id - catalogue->columns.data()), v);
+        if (v.kind() != Value::Kind::Integer || static_cast<std::uint32_t>(v.asInteger()) != table.id)
+            continue;
+        cursor.readValue(static_cast<std::size_t>(props - catalogue->columns.data()), v);
+        if (v.kind() != Value::Kind::Binary)
+            return {};
+        return {v.bytes().begin(), v.bytes().end()};
+    }
+    return {};
+}
+
+}  // namespace
+
+TableWriter::TableWriter(PageStore& store, std::string_view table)
+    : store_(store), db_(openStoreDatabase(store)), longValues_(store) {
+    requireWritable(db_->header(), store.name());
+    auto def = std::make_shared<TableDef>(*db_->tableDef(table));
+    const CatalogEntry& entry = *db_->findTable(table);
+    applyColumnProperties(*def, propertiesOf(db_, entry));
+    def_ = def;
+    name_ = entry.name;
+    lastAutoNumber_ = def_->nextAutoNumber;
+    for (std::size_t i = 0; i < def_->realIndexes.size(); ++i)
+        indexes_.push_back(std::make_unique<IndexUpdate>(store_, *def_, i));
+}
+
+TableWriter::~TableWriter() = default;
+
+std::shared_ptr<const Database> TableWriter::database() {
+    if (stale_) {
+        db_ = openStoreDatabase(store_);
+        stale_ = false;
+    }
+    return db_;
+}
+
+void TableWriter::writePage(std::uint32_t number, const std::vector<std::uint8_t>& bytes) {
+    store_.write(number, bytes);
+    stale_ = true;
+}
+
+std::vector<Value> TableWriter::decode(std::span<const std::uint8_t> rowBytes) {
+    const auto db = database();
+    RowDecoder decoder(db->pager(), false, *def_, db->textDecoder());
+    std::vector<Value> values;
+    decoder.decode(rowBytes, values);
+    return values;
+}
+
+TableWriter::Slot TableWriter::locate(RowLocation at) {
+    const auto gone = [&] {
+        throw Error(RecordDeleted, "Record is deleted: table '" + name_ + "' has no row at page " +
+                                       std::to_string(at.page) + ", row " + std::to_string(at.row) + ".");
+    };
+    if (at.page == 0 || at.page >= store_.pageCount())
+        gone();
+    auto page = DataPageWriter::parse(store_.read(at.page));
+    if (!page || page->owner() != def_->page || at.row >= page->rowCount())
+        gone();
+    Slot s{at.page, at.row, std::move(*page), {}, {}, {}};
+    const RowImage& r = s.page.row(at.row);
+    if (r.flags & kRowDeleted)
+        gone();
+    if (!(r.flags & kRowMoved)) {
+        s.bytes = r.bytes;
+        return s;
+    }
+    if (r.bytes.size() < 4)
+        damaged(store_.name(), "a moved row on page " + std::to_string(at.page) + " has no pointer");
+    s.target = rowPointer(readU32(r.bytes.data()));
+    if (s.target->page == at.page)
+        damaged(store_.name(), "a moved row on page " + std::to_string(at.page) + " points to its own page");
+    if (s.target->page == 0 || s.target->page >= store_.pageCount())
+        damaged(store_.name(), "a moved row points beyond the file");
+    s.targetPage = DataPageWriter::parse(store_.read(s.target->page));
+    if (!s.targetPage || s.target->row >= s.targetPage->rowCount())
+        damaged(store_.name(), "a moved row points to a row that is not there");
+    s.bytes = s.targetPage->row(s.target->row).bytes;
+    return s;
+}
+
+std::vector<Value> TableWriter::read(RowLocation at) { return decode(locate(at).bytes); }
+
+std::optional<RowLocation> TableWriter::find(std::size_t column, const Value& sought) {
+    const Value wanted = toColumnValue(def_->columns.at(column), sought);
+    TableCursor cursor(database(), def_);
+    Value v;
+    for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
+        cursor.readValue(column, v);
+        if (jetEquals(v, wanted) || (v.isNull() && wanted.isNull()))
+            return cursor.location();
+    }
+    return std::nullopt;
+}
+
+// Converts the values to their columns' kinds and applies Jet's rules on
+// fields; `old` is the row being replaced, if any.
+std::vector<Value> TableWriter::prepare(const std::vector<Value>& row, const std::vector<Value>* old) {
+    if (row.size() != def_->columns.size())
+        throw Error(InvalidArgument, "A row of table '" + name_ + "' needs " + std::to_string(def_->columns.size()) +
+                                         " values.");
+    std::vector<Value> values;
+    for (std::size_t n = 0; n < row.size(); ++n) {
+        const ColumnDef& c = def_->columns[n];
+        Value v = toColumnValue(c, row[n]);
+        if (c.autoNumber() && old) {
+            if (!(v.isNull() && (*old)[n].isNull()) && !jetEquals(v, (*old)[n]))
+                throw Error(FieldNotUpdatable, "Field '" + c.name + "' cannot be updated: it is an AutoNumber.");
+        } else if (c.autoNumber() && v.isNull()) {
+            if (c.type == static_cast<std::uint8_t>(ColumnType::Long))
+                v = Value::integer(static_cast<std::int32_t>(++lastAutoNumber_));
+        } else if (c.autoNumber() && c.type == static_cast<std::uint8_t>(ColumnType::Long) && v.asInteger() > 0 &&
+                   static_cast<std::uint32_t>(v.asInteger()) > lastAutoNumber_) {
+            lastAutoNumber_ = static_cast<std::uint32_t>(v.asInteger());
+        }
+        if (c.autoGuid() && v.isNull() && !old)
+            v = Value::guid(randomGuid());
+        if (v.kind() == Value::Kind::Text && c.type == static_cast<std::uint8_t>(ColumnType::Text) &&
+            textLength(v.text()) * 2 > c.length)
+            throw Error(FieldTooSmall,
+                        "The field is too small to accept the amount of data you attempted to add. Try inserting or "
+                        "pasting less data. (Field '" + name_ + "." + c.name + "' holds " +
+                            std::to_string(c.length / 2) + " characters.)");
+        if (v.isNull() && c.required)
+            throw Error(RequiredNull, "The field '" + name_ + "." + c.name +
+                                          "' cannot contain a Null value because the Required property for this field "
+                                          "is set to True. Enter a value in this field.");
+        values.push_back(std::move(v));
+    }
+    return values;
+}
+
+TableWriter::Keys TableWriter::keysOf(const std::vector<Value>& row) const {
+    Keys keys;
+    for (const auto& index : indexes_)
+        keys.push_back(index->holds(row) ? std::optional(index->key(row)) : std::nullopt);
+    return keys;
+}
+
+// The row's keys, refusing a duplicate in a unique index. Rows whose key
+// columns are all Null are no duplicates (Access lets a unique index hold
+// many). `oldKeys`: the keys of the row being replaced, which are no duplicate.
+TableWriter::Keys TableWriter::checkedKeys(const std::vector<Value>& row, const Keys* oldKeys) {
+    Keys keys = keysOf(row);
+    for (std::size_t i = 0; i < indexes_.size(); ++i) {
+        const RealIndex& real = def_->realIndexes[i];
+        if (!real.unique() || !keys[i] || (oldKeys && (*oldKeys)[i] == keys[i]))
+            continue;
+        bool allNull = true;
+        for (const auto& ic : real.columns)
+            for (std::size_t n = 0; n < def_->columns.size(); ++n)
+                if (def_->columns[n].number == ic.columnNumber && !row[n].isNull())
+                    allNull = false;
+        if (!allNull && indexes_[i]->contains(*keys[i]))
+            throw Error(DuplicateKey,
+                        "The changes you requested to the table were not successful because they would create "
+                        "duplicate values in the index, primary key, or relationship. Change the data in the field or "
+                        "fields that contain duplicate data, remove the index, or redefine the index to permit "
+                        "duplicate entries and try again.");
+    }
+    return keys;
+}
+
+std::vector<std::uint8_t> TableWriter::encode(const std::vector<Value>& row) {
+    auto bytes = encodeRow(*def_, row, [&](std::size_t column, const Value& v) {
+        const ColumnDef& c = def_->columns[column];
+        std::vector<std::uint8_t> data;
+        if (v.kind() == Value::Kind::Text)
+            data = encodeJet4Text(v.text(), c.compressedUnicode);
+        else
+            data.assign(v.bytes().begin(), v.bytes().end());
+        auto field = longValues_.write(data);
+        stale_ = true;
+        return field;
+    });
+    if (bytes.size() > store_.pageSize() - 14 - 2 - 20)
+        throw Error(RecordTooLarge, "Record is too large: a row of table '" + name_ + "' would take " +
+                                        std::to_string(bytes.size()) + " bytes.");
+    return bytes;
+}
+
+void TableWriter::freeLongValues(std::span<const std::uint8_t> rowBytes) {
+    for (const auto& field : longFields(*def_, rowBytes))
+        if (!field.empty()) {
+            longValues_.free(field);
+            stale_ = true;
+        }
+}
+
+// Puts a row on the table's last data page, or on a new one when it does not
+// fit there; returns its row pointer. `avoid`: a page not to use (the page of
+// a row being moved away).
+std::uint32_t TableWriter::placeRow(std::vector<std::uint8_t> bytes, std::uint16_t flags, std::uint32_t avoid) {
+    if (!lastPage_) {
+        const auto db = database();
+        const auto map = UsageMap::read(db->pager(), false, def_->usedPagesPointer);
+        for (auto p = map.lastFrom(UINT32_MAX); p && !lastPage_; p = *p == 0 ? std::nullopt : map.lastFrom(*p - 1)) {
+            const auto page = DataPageWriter::parse(store_.read(*p));
+            if (page && page->owner() == def_->page)
+                lastPage_ = *p;
+        }
+    }
+    if (lastPage_ && *lastPage_ != avoid) {
+        auto page = DataPageWriter::parse(store_.read(*lastPage_));
+        if (page && page->owner() == def_->page && page->canAdd(bytes.size())) {
+            const std::uint16_t n = page->add(std::move(bytes), flags);
+            writePage(*lastPage_, page->bytes());
+            return (*lastPage_ << 8) | n;
+        }
+    }
+    const std::uint32_t number = allocatePage(store_, def_->usedPagesPointer);
+    addToUsageMap(store_, def_->freePagesPointer, number);
+    DataPageWriter page(store_.pageSize(), def_->page);
+    const std::uint16_t n = page.add(std::move(bytes), flags);
+    writePage(number, page.bytes());
+    lastPage_ = number;
+    return (number << 8) | n;
+}
+
+// Row count, last AutoNumber, and each real index's entry count: entries of
+// the rows before (`before`) and after (`after`) the change.
+void TableWriter::saveDefinition(int rowDelta, const Keys* before, const Keys* after) {
+    std::vector<std::uint8_t> page = store_.read(def_->page);
+    const std::uint32_t rows = readU32(&page[kRowCountAt]);
+    setU32(page, kRowCountAt, static_cast<std::uint32_t>(static_cast<std::int64_t>(rows) + rowDelta));
+    setU32(page, kAutoNumberAt, lastAutoNumber_);
+    for (std::size_t i = 0; i < def_->realIndexes.size(); ++i) {
+        const std::size_t at = kIndexEntriesAt + kIndexEntrySize * i + 4;
+        if (at + 4 > page.size())
+            break;
+        const int delta = (after && (*after)[i] ? 1 : 0) - (before && (*before)[i] ? 1 : 0);
+        const std::uint32_t entries = readU32(&page[at]);
+        setU32(page, at, static_cast<std::uint32_t>(static_cast<std::int64_t>(entries) + delta));
+    }
+    writePage(def_->page, page);
+}
+
+RowLocation TableWriter::insert(const std::vector<Value>& row) {
+    const std::uint32_t autoBefore = lastAutoNumber_;
+    try {
+        const std::vector<Value> values = prepare(row, nullptr);
+        const auto keys = checkedKeys(values, nullptr);
+        const std::uint32_t pointer = placeRow(encode(values), 0, 0);
+        const RowLocation at = rowPointer(pointer);
+        for (std::size_t i = 0; i < indexes_.size(); ++i)
+            if (keys[i]) {
+                indexes_[i]->insert(*keys[i], at);
+                stale_ = true;
+            }
+        saveDefinition(+1, nullptr, &keys);
+        return at;
+    } catch (...) {
+        lastAutoNumber_ = autoBefore;
+        throw;
+    }
+}
+
+void TableWriter::update(RowLocation at, const std::vector<Value>& row) {
+    Slot s = locate(at);
+    const std::vector<Value> old = decode(s.bytes);
+    const std::vector<Value> values = prepare(row, &old);
+    const Keys oldKeys = keysOf(old);
+    const Keys keys = checkedKeys(values, &oldKeys);
+
+    freeLongValues(s.bytes);
+    std::vector<std::uint8_t> bytes = encode(values);
+    // Pages may have changed under the long values: take them apart again.
+    s = locate(at);
+    if (s.target) {
+        s.targetPage->markDeleted(s.target->row);
+        writePage(s.target->page, s.targetPage->bytes());
+    }
+    if (s.page.canReplace(at.row, bytes.size())) {
+        s.page.replace(at.row, std::move(bytes), 0);
+    } else {
+        // The row no longer fits on its page: it moves, and its place keeps a
+        // pointer to it; the moved bytes are flagged so scans pass them by.
+        const std::uint32_t pointer = placeRow(std::move(bytes), kRowDeleted, at.page);
+        s.page = *DataPageWriter::parse(store_.read(at.page));
+        std::vector<std::uint8_t> link(4);
+        writeU32(link.data(), pointer);
+        s.page.replace(at.row, std::move(link), kRowMoved);
+    }
+    writePage(at.page, s.page.bytes());
+    for (std::size_t i = 0; i < indexes_.size(); ++i)
+        if (keys[i] != oldKeys[i]) {
+            if (oldKeys[i])
+                indexes_[i]->erase(*oldKeys[i], at);
+            if (keys[i])
+                indexes_[i]->insert(*keys[i], at);
+            stale_ = true;
+        }
+    saveDefinition(0, &oldKeys, &keys);
+}
+
+void TableWriter::erase(RowLocation at) {
+    Slot s = locate(at);
+    const std::vector<Value> old = decode(s.bytes);
+    const Keys keys = keysOf(old);
+    freeLongValues(s.bytes);
+    s = locate(at);
+    if (s.target) {
+        s.targetPage->markDeleted(s.target->row);
+        writePage(s.target->page, s.targetPage->bytes());
+    }
+    s.page.markDeleted(at.row);
+    writePage(at.page, s.page.bytes());
+    for (std::size_t i = 0; i < indexes_.size(); ++i)
+        if (keys[i]) {
+            indexes_[i]->erase(*keys[i], at);
+            stale_ = true;
+        }
+    saveDefinition(-1, &keys, nullptr);
+}
+
+}  // namespace jet

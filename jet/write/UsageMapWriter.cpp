@@ -1,0 +1,165 @@
+#include "jet/write/UsageMapWriter.h"
+
+#include "jet/Error.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/write/DataPageWriter.h"
+#include "jet/write/PageAllocator.h"
+
+#include <algorithm>
+#include <string>
+
+namespace jet {
+namespace {
+
+constexpr std::uint8_t kInlineMap = 0x00;
+constexpr std::uint8_t kReferenceMap = 0x01;
+constexpr std::size_t kInlineBitsAt = 5;
+constexpr std::size_t kMapPageBitsAt = 4;
+
+[[noreturn]] void damaged(const PageStore& store, std::uint32_t pointer, const std::string& what) {
+    throw Error(NotADatabase, "The database '" + store.name() + "' is damaged: the usage map at page " +
+                                  std::to_string(pointer >> 8) + " " + what + ".");
+}
+
+// The map's row and the page holding it, taken apart.
+struct MapRow {
+    std::uint32_t pageNumber;
+    std::uint16_t rowNumber;
+    DataPageWriter page;
+    std::vector<std::uint8_t> bytes;
+};
+
+MapRow loadMapRow(PageStore& store, std::uint32_t pointer) {
+    const std::uint32_t number = pointer >> 8;
+    const auto row = static_cast<std::uint16_t>(pointer & 0xFF);
+    if (number >= store.pageCount())
+        damaged(store, pointer, "lies beyond the end of the file");
+    auto page = DataPageWriter::parse(store.read(number));
+    if (!page || row >= page->rowCount() || page->row(row).bytes.empty())
+        damaged(store, pointer, "cannot be found");
+    std::vector<std::uint8_t> bytes = page->row(row).bytes;
+    return {number, row, std::move(*page), std::move(bytes)};
+}
+
+void saveMapRow(PageStore& store, MapRow& map) {
+    const std::uint16_t flags = map.page.row(map.rowNumber).flags;
+    map.page.replace(map.rowNumber, map.bytes, flags);
+    store.write(map.pageNumber, map.page.bytes());
+}
+
+bool bit(const std::uint8_t* bits, std::uint32_t n) { return (bits[n / 8] >> (n % 8)) & 1; }
+void setBit(std::uint8_t* bits, std::uint32_t n) { bits[n / 8] = static_cast<std::uint8_t>(bits[n / 8] | (1u << (n % 8))); }
+
+std::uint32_t pagesPerMapPage(const PageStore& store) {
+    return static_cast<std::uint32_t>((store.pageSize() - kMapPageBitsAt) * 8);
+}
+
+void addToReferenceMap(PageStore& store, MapRow& map, std::uint32_t page) {
+    const std::uint32_t per = pagesPerMapPage(store);
+    const std::size_t slot = page / per;
+    const std::size_t at = 1 + 4 * slot;
+    if (at + 4 > map.bytes.size())
+        throw Error(InvalidArgument, "The database '" + store.name() + "' cannot grow past page " +
+                                         std::to_string(page) + " in its usage map.");
+    std::uint32_t mapPage = readU32(&map.bytes[at]);
+    std::vector<std::uint8_t> bits;
+    if (mapPage == 0) {
+        mapPage = appendPage(store);
+        bits.assign(store.pageSize(), 0);
+        bits[0] = 0x05;
+        bits[1] = 0x01;
+        writeU32(&map.bytes[at], mapPage);
+        saveMapRow(store, map);
+    } else {
+        if (mapPage >= store.pageCount())
+            damaged(store, map.pageNumber << 8, "names page " + std::to_string(mapPage) + " beyond the file");
+        bits = store.read(mapPage);
+        if (bits[0] != 0x05)
+            damaged(store, map.pageNumber << 8, "names page " + std::to_string(mapPage) + ", which is no map page");
+    }
+    setBit(bits.data() + kMapPageBitsAt, page - static_cast<std::uint32_t>(slot) * per);
+    store.write(mapPage, bits);
+}
+
+// Turns an inline map into one referring to map pages, keeping its pages.
+void promote(PageStore& store, MapRow& map, const std::vector<std::uint32_t>& pages) {
+    std::fill(map.bytes.begin(), map.bytes.end(), 0);
+    map.bytes[0] = kReferenceMap;
+    saveMapRow(store, map);
+    for (const std::uint32_t p : pages)
+        addToReferenceMap(store, map, p);
+}
+
+void addToInlineMap(PageStore& store, MapRow& map, std::uint32_t page) {
+    if (map.bytes.size() <= kInlineBitsAt)
+        damaged(store, map.pageNumber << 8, "is cut short");
+    const std::uint32_t start = readU32(&map.bytes[1]);
+    const auto capacity = static_cast<std::uint32_t>((map.bytes.size() - kInlineBitsAt) * 8);
+    std::uint8_t* bits = map.bytes.data() + kInlineBitsAt;
+    if (page >= start && page - start < capacity) {
+        setBit(bits, page - start);
+        saveMapRow(store, map);
+        return;
+    }
+    std::vector<std::uint32_t> pages{page};
+    for (std::uint32_t n = 0; n < capacity; ++n)
+        if (bit(bits, n))
+            pages.push_back(start + n);
+    const auto [low, high] = std::minmax_element(pages.begin(), pages.end());
+    std::uint32_t newStart = *low - *low % 8;
+    if (*high - newStart >= capacity)
+        newStart = *low;
+    if (*high - newStart >= capacity) {
+        promote(store, map, pages);
+        return;
+    }
+    std::fill(map.bytes.begin() + kInlineBitsAt, map.bytes.end(), 0);
+    writeU32(&map.bytes[1], newStart);
+    for (const std::uint32_t p : pages)
+        setBit(bits, p - newStart);
+    saveMapRow(store, map);
+}
+
+}  // namespace
+
+void addToUsageMap(PageStore& store, std::uint32_t pointer, std::uint32_t page) {
+    MapRow map = loadMapRow(store, pointer);
+    switch (map.bytes[0]) {
+    case kInlineMap: addToInlineMap(store, map, page); return;
+    case kReferenceMap: addToReferenceMap(store, map, page); return;
+    default: damaged(store, pointer, "is of unknown kind " + std::to_string(map.bytes[0]));
+    }
+}
+
+void removeFromUsageMap(PageStore& store, std::uint32_t pointer, std::uint32_t page) {
+    MapRow map = loadMapRow(store, pointer);
+    if (map.bytes[0] == kInlineMap) {
+        if (map.bytes.size() <= kInlineBitsAt)
+            return;
+        const std::uint32_t start = readU32(&map.bytes[1]);
+        const auto capacity = static_cast<std::uint32_t>((map.bytes.size() - kInlineBitsAt) * 8);
+        if (page < start || page - start >= capacity || !bit(map.bytes.data() + kInlineBitsAt, page - start))
+            return;
+        const std::uint32_t n = page - start;
+        map.bytes[kInlineBitsAt + n / 8] = static_cast<std::uint8_t>(map.bytes[kInlineBitsAt + n / 8] & ~(1u << (n % 8)));
+        saveMapRow(store, map);
+        return;
+    }
+    if (map.bytes[0] != kReferenceMap)
+        return;
+    const std::uint32_t per = pagesPerMapPage(store);
+    const std::size_t at = 1 + 4 * (page / per);
+    if (at + 4 > map.bytes.size())
+        return;
+    const std::uint32_t mapPage = readU32(&map.bytes[at]);
+    if (mapPage == 0 || mapPage >= store.pageCount())
+        return;
+    auto bits = store.read(mapPage);
+    const std::uint32_t n = page % per;
+    if (bits[0] != 0x05 || !bit(bits.data() + kMapPageBitsAt, n))
+        return;
+    bits[kMapPageBitsAt + n / 8] = static_cast<std::uint8_t>(bits[kMapPageBitsAt + n / 8] & ~(1u << (n % 8)));
+    store.write(mapPage, bits);
+}
+
+}  // namespace jet

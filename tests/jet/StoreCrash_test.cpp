@@ -1,0 +1,180 @@
+// Every store is atomic: stopped at any write or sync, or failing there with
+// an I/O error or a full disk, the file holds exactly the stores that
+// completed once our engine opens it again.
+#include "StoreTesting.h"
+
+#include "jet/Database.h"
+#include "jet/Error.h"
+#include "jet/write/Journal.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+namespace {
+
+using namespace storetest;
+using locktest::readBytes;
+
+// emptyJet4.mdb has 19 pages; 10-12 are not read when the file is opened.
+const std::vector<PageChange> kScript = {
+    {1, {10, 12}},
+    {2, {kAppend, 12, kAppend}},
+    {3, {kLast, 11, kAppend, 10}},
+};
+
+class StoreCrash : public ::testing::Test {
+protected:
+    void SetUp() override {
+        original_ = readBytes(locktest::kData + "/access/emptyJet4.mdb");
+        models_.push_back(original_);
+        for (const auto& c : kScript) {
+            models_.push_back(models_.back());
+            applyToModel(models_.back(), c);
+        }
+    }
+    void TearDown() override { jet::storeio::setFault({}); }
+
+    std::string freshCopy() { return locktest::copyTestFile("access/emptyJet4.mdb", dir_ / "crash.mdb"); }
+    bool journalLeft(const std::string& path) { return std::filesystem::exists(jet::journalPathFor(path)); }
+
+    // The operation count at the end of each store of the script.
+    std::vector<long> operationEnds() {
+        const std::string path = freshCopy();
+        std::vector<long> ends;
+        jet::storeio::setFault({});
+        for (const auto& c : kScript) {
+            store(path, c);
+            ends.push_back(jet::storeio::operationCount());
+        }
+        EXPECT_EQ(readBytes(path), models_.back());
+        EXPECT_NO_THROW(jet::Database::open(path));
+        return ends;
+    }
+
+    locktest::TempDir dir_;
+    Bytes original_;
+    std::vector<Bytes> models_;  // the file after 0, 1, 2, ... stores
+};
+
+TEST_F(StoreCrash, StoppedAtAnyOperationTheReopenedFileHoldsTheCompletedStores) {
+    const std::vector<long> ends = operationEnds();
+    for (long n = 1; n <= ends.back(); ++n) {
+        const std::string path = freshCopy();
+        const int code = runInChild([&] {
+            jet::storeio::setFault({jet::storeio::Fault::Kind::Stop, n, 0});
+            for (const auto& c : kScript)
+                store(path, c);
+            return 0;
+        });
+        ASSERT_EQ(code, kStopped) << "operation " << n;
+        EXPECT_NO_THROW(jet::Database::open(path)) << "operation " << n;
+        // A store is in once its journal is gone: the last-but-one operation.
+        const auto completed = std::count_if(ends.begin(), ends.end(), [&](long end) { return end <= n; });
+        EXPECT_EQ(readBytes(path), models_[static_cast<std::size_t>(completed)]) << "operation " << n;
+        EXPECT_FALSE(journalLeft(path)) << "operation " << n;
+    }
+}
+
+TEST_F(StoreCrash, AFailedWriteOrAFullDiskUndoesOnlyTheStoreItHit) {
+    const long total = operationEnds().back();
+    for (const int error : {EIO, ENOSPC}) {
+        for (long n = 1; n <= total; ++n) {
+            const std::string path = freshCopy();
+            Bytes model = original_;
+            int failures = 0;
+            jet::storeio::setFault({jet::storeio::Fault::Kind::Fail, n, error});
+            for (const auto& c : kScript) {
+                try {
+                    store(path, c);
+                    applyToModel(model, c);
+                } catch (const jet::Error& e) {
+                    ++failures;
+                    EXPECT_EQ(e.number(), error == ENOSPC ? 3026 : 3043) << e.what();
+                }
+            }
+            jet::storeio::setFault({});
+            EXPECT_EQ(failures, 1) << "operation " << n;
+            EXPECT_EQ(readBytes(path), model) << "error " << error << ", operation " << n;
+            EXPECT_FALSE(journalLeft(path)) << "operation " << n;
+        }
+    }
+}
+
+TEST_F(StoreCrash, AFileSizeLimitStopsAGrowingStoreAsAFullDiskDoes) {
+    const std::string path = freshCopy();
+    const int code = runInChild([&] {
+        ::signal(SIGXFSZ, SIG_IGN);  // writes past the limit then fail with EFBIG
+        const rlimit limit{original_.size(), original_.size()};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 3;
+        try {
+            store(path, kScript[1]);  // appends pages
+        } catch (const jet::Error& e) {
+            return e.number() == 3026 ? 0 : 4;
+        }
+        return 5;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(readBytes(path), original_);
+    EXPECT_FALSE(journalLeft(path));
+}
+
+TEST_F(StoreCrash, TheJournalIsFoundWhicheverPathLedToTheFile) {
+    const std::string path = freshCopy();
+    const std::string link = dir_ / "link.mdb";
+    std::filesystem::create_symlink(path, link);
+    ASSERT_EQ(runInChild([&] {
+        jet::storeio::setFault({jet::storeio::Fault::Kind::Stop, 8, 0});  // the second page write
+        store(link, kScript[0]);
+        return 0;
+    }), kStopped);
+    jet::Database::open(path);
+    EXPECT_EQ(readBytes(path), original_);
+}
+
+TEST_F(StoreCrash, AReaderThatCannotWriteReadsThroughTheJournal) {
+    const std::string path = freshCopy();
+    // Stopped at the second page write of the first store: the journal is
+    // complete, page 10 already overwritten, page 12 torn.
+    const int code = runInChild([&] {
+        jet::storeio::setFault({jet::storeio::Fault::Kind::Stop, 8, 0});
+        store(path, kScript[0]);
+        return 0;
+    });
+    ASSERT_EQ(code, kStopped);
+    ASSERT_TRUE(journalLeft(path));
+    const Bytes crashed = readBytes(path);
+    ASSERT_NE(crashed, original_);
+
+    std::filesystem::permissions(dir_ / "", std::filesystem::perms(0755));
+    std::filesystem::permissions(path, std::filesystem::perms(0444));
+    const int readerCode = runAsNobody([&] {
+        const auto db = jet::Database::open(path);
+        for (std::uint32_t page = 0; page < db->pager().pageCount(); ++page) {
+            const auto& bytes = db->pager().page(page)->bytes;
+            if (!std::equal(bytes.begin(), bytes.end(), original_.begin() + page * kPageSize))
+                return 10;
+        }
+        return db->pager().pageCount() * kPageSize == original_.size() ? 0 : 11;
+    });
+    EXPECT_EQ(readerCode, 0);
+    EXPECT_EQ(readBytes(path), crashed);  // the reader changed nothing
+
+    {
+        // Nor is it rolled back under a connected Jet user; it is read through.
+        locktest::Client access({"--computer", "PC-ACCESS", path});
+        ASSERT_GE(locktest::connectClient(access), 0);
+        const Bytes withUser = readBytes(path);  // the client counts its write in the header page
+        const auto db = jet::Database::open(path);
+        EXPECT_EQ(db->pager().page(10)->bytes, Bytes(original_.begin() + 10 * kPageSize, original_.begin() + 11 * kPageSize));
+        EXPECT_EQ(readBytes(path), withUser);
+        EXPECT_EQ(access.stop(), 0);
+    }
+    jet::Database::open(path);  // writable and unused: rolled back
+    const Bytes after = readBytes(path);  // the header page keeps the client's write count
+    ASSERT_EQ(after.size(), original_.size());
+    EXPECT_TRUE(std::equal(after.begin() + kPageSize, after.end(), original_.begin() + kPageSize));
+    EXPECT_FALSE(journalLeft(path));
+}
+
+}  // namespace

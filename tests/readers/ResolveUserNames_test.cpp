@@ -1,0 +1,203 @@
+// User name resolution: each listed computer looked up in the user name
+// database window, and the computers it does not know reported.
+#include "app/UserList.h"
+#include "app/frmTip.h"
+#include "tests/jet/LockFileTesting.h"
+#include "tests/usernames/Oracles.h"
+#include "tests/usernames/UserDatabaseTesting.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kNotListed = QStringLiteral("There is no User Name in the User Database window with the Computer Name ");
+
+class Resolve : public ::testing::Test, public UserDatabaseHarness {
+protected:
+    void SetUp() override {
+        // No user name database: the list stays empty and every computer is
+        // unknown.
+        ASSERT_TRUE(startWith(homeFile("none/compnamedb.mdb")));
+        boxes.shown.clear();
+    }
+    QTreeWidgetItem* addRow(const QString& computer) {
+        auto* row = addUserRow(window->lvUsers, QStringLiteral("Key_%1").arg(window->lvUsers->topLevelItemCount() + 1),
+                               computer);
+        for (int c = 1; c < window->lvUsers->columnCount(); ++c)
+            setSubItem(row, c, QStringLiteral("old"));
+        return row;
+    }
+};
+
+TEST_F(Resolve, UnknownComputersAreReportedPerRowInTheWordingOfTheReadMode) {
+    QTreeWidgetItem* row = addRow(QStringLiteral("PC99"));
+    window->ResolveUserNames();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.last().text, kNotListed + QStringLiteral("'PC99'"));
+    EXPECT_EQ(boxes.last().title, QStringLiteral("No User Name"));
+    EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
+    EXPECT_EQ(subItem(row, 3), QStringLiteral("old"));
+    for (int c = 4; c <= 6; ++c)
+        EXPECT_EQ(subItem(row, c), QString()) << c;
+
+    window->optMode[1]->click();
+    window->lvUsers->clear();
+    row = addRow(QStringLiteral("PC98"));
+    addRow(QStringLiteral("PC97"));
+    window->ResolveUserNames();
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(boxes.shown[1].request.text, kNotListed + QStringLiteral("PC98"));
+    EXPECT_EQ(boxes.shown[2].request.text, kNotListed + QStringLiteral("PC97"));
+    EXPECT_EQ(subItem(row, 1), QStringLiteral("old"));
+    for (int c = 2; c <= 4; ++c)
+        EXPECT_EQ(subItem(row, c), QString()) << c;
+}
+
+TEST_F(Resolve, UnderAutoMonitoringTheTipReportsTheFirstUnknownAndEndsThePass) {
+    window->chkAutoMonitor->setChecked(true);
+    addRow(QStringLiteral("PC-B"));
+    QTreeWidgetItem* later = addRow(QStringLiteral("PC-C"));
+    window->ResolveUserNames();
+    window->chkAutoMonitor->setChecked(false);
+    EXPECT_TRUE(boxes.shown.empty());
+    ASSERT_NE(window->tip(), nullptr);
+    EXPECT_EQ(window->tip()->lbMsg->text(), kNotListed + QStringLiteral("'PC-B'."));
+    EXPECT_EQ(subItem(later, 4), QStringLiteral("old"));
+}
+
+TEST_F(Resolve, AnEmptyUserListDoesNothing) {
+    window->ResolveUserNames();
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(window->tip(), nullptr);
+}
+
+TEST_F(Resolve, GetUserIdIsTheEffectiveUsersLogOnName) {
+    qputenv("USER", "someone-else");
+    qputenv("LOGNAME", "someone-else");
+    const passwd* me = getpwuid(geteuid());
+    ASSERT_NE(me, nullptr);
+    EXPECT_EQ(frmMain::GetUserID(), QString::fromLocal8Bit(me->pw_name));
+}
+
+// The same with a user name database that knows PC01 and PC02.
+class ResolveKnown : public Resolve {
+protected:
+    void SetUp() override {
+        const QString path = homeFile("names.mdb");
+        makeUserDatabase(path, {{"PC02", "Bob", "x2", "bob@example.com"}, {"PC01", "Ann", std::nullopt, "ann@example.com"}});
+        ASSERT_TRUE(startWith(path));
+        ASSERT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+    }
+    QStringList names(const QTreeWidgetItem* row, int first) {
+        return {subItem(row, first), subItem(row, first + 1), subItem(row, first + 2)};
+    }
+    QString selectedInUserDatabase() {
+        const int i = data()->lstPutIndex();
+        return i < 0 ? QString() : listed().value(i);
+    }
+};
+
+TEST_F(ResolveKnown, NamesAreFoundIgnoringCaseButWhole) {
+    QTreeWidgetItem* lower = addRow(QStringLiteral("pc02"));
+    QTreeWidgetItem* blank = addRow(QStringLiteral("PC01 "));
+    QTreeWidgetItem* exact = addRow(QStringLiteral("PC01"));
+    window->ResolveUserNames();
+    EXPECT_EQ(names(lower, 4), QStringList({"Bob", "x2", "bob@example.com"}));
+    EXPECT_EQ(names(blank, 4), QStringList({"", "", ""}));
+    EXPECT_EQ(names(exact, 4), QStringList({"Ann", "", "ann@example.com"}));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.last().text, kNotListed + QStringLiteral("'PC01 '"));
+    // The last computer found is the current record of the window.
+    EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC01"));
+    EXPECT_EQ(record(), QStringList({"PC01", "Ann", "", "ann@example.com"}));
+}
+
+TEST_F(ResolveKnown, UnderAutoMonitoringRowsAfterTheUnknownOneKeepTheirColumns) {
+    window->optMode[1]->click();
+    window->lvUsers->clear();
+    QTreeWidgetItem* a = addRow(QStringLiteral("PC01"));
+    addRow(QStringLiteral("PC-B"));
+    QTreeWidgetItem* c = addRow(QStringLiteral("PC02"));
+    window->chkAutoMonitor->setChecked(true);
+    window->ResolveUserNames();
+    window->chkAutoMonitor->setChecked(false);
+    EXPECT_EQ(names(a, 2), QStringList({"Ann", "", "ann@example.com"}));
+    EXPECT_EQ(names(c, 2), QStringList({"old", "old", "old"}));
+    ASSERT_NE(window->tip(), nullptr);
+    EXPECT_EQ(window->tip()->lbMsg->text(), kNotListed + QStringLiteral("'PC-B'."));
+}
+
+TEST_F(ResolveKnown, ALookupDuringAnAdditionStoresWhatWasTypedAndEndsTheAddition) {
+    data()->BtnAdd->click();
+    data()->rtfPut[0]->setFocus();
+    QTest::keyClicks(data()->rtfPut[0], QStringLiteral("PC03"));
+    addRow(QStringLiteral("PC02"));
+    window->ResolveUserNames();
+    EXPECT_FALSE(data()->AddingRecord);
+    EXPECT_TRUE(data()->BtnAdd->isEnabled());
+    EXPECT_FALSE(data()->BtnCancelRecAdd->isEnabled());
+    EXPECT_EQ(listed(), QStringList({"PC01", "PC02", "PC03"}));
+    EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC02"));
+
+    // An addition with nothing typed is dropped.
+    data()->BtnAdd->click();
+    window->ResolveUserNames();
+    EXPECT_FALSE(data()->AddingRecord);
+    ASSERT_TRUE(restart());
+    ASSERT_TRUE(reconnect(homeFile("names.mdb")));
+    EXPECT_EQ(listed(), QStringList({"PC01", "PC02", "PC03"}));
+}
+
+TEST_F(ResolveKnown, TheDoubleClickGoesToTheComputerWithoutShowingTheWindow) {
+    QTreeWidgetItem* row = addRow(QStringLiteral("pc02"));
+    window->lvUsers_DblClick();  // no row selected: nothing changes
+    EXPECT_EQ(data()->lstPutIndex(), -1);
+    row->setSelected(true);
+    window->lvUsers_DblClick();
+    EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC02"));
+    EXPECT_EQ(record(), QStringList({"PC02", "Bob", "x2", "bob@example.com"}));
+    EXPECT_FALSE(data()->isVisible());
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+// What an administrator does: a Jet client is connected to a monitored
+// database; its computer gets a record in the user name database window, and
+// the next refresh shows who sits there, also after a restart.
+TEST_F(ResolveKnown, ARecordAddedForAConnectedComputerShowsAfterTheNextRefresh) {
+    const std::string db = locktest::copyTestFile("access/testV2000.mdb", homeFile("sales.mdb").toStdString());
+    locktest::Client client({"--computer", "PC-ANN", "--user", "ann", "--keep-lockfile", db});
+    ASSERT_EQ(locktest::connectClient(client), 0);
+    const auto showUsers = [&] {
+        window->optMode[1]->click();
+        window->setSelectedDatabasePath(QString::fromStdString(db));
+        window->mnuDisplayUsers_Click();
+    };
+
+    data()->BtnAdd->click();
+    const QStringList typed{"PC-ANN", "Ann Smith", "ext. 214", "ann@example.com"};
+    for (std::size_t i = 0; i < 4; ++i) {
+        data()->rtfPut[i]->setFocus();
+        QTest::keyClicks(data()->rtfPut[i], typed[static_cast<int>(i)]);
+    }
+    data()->BtnSav->click();
+    ASSERT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+    for (int round = 0; round < 2; ++round) {
+        showUsers();
+        ASSERT_EQ(window->lvUsers->topLevelItemCount(), 1);
+        EXPECT_EQ(names(window->lvUsers->topLevelItem(0), 2), typed.mid(1)) << round;
+        EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+        ASSERT_TRUE(restart());
+        ASSERT_TRUE(reconnect(homeFile("names.mdb")));
+    }
+    EXPECT_EQ(client.stop(), 0);
+    EXPECT_TRUE(oracle::mdbExportRows(homeFile("names.mdb")).contains("PC-ANN|Ann Smith|ext. 214|ann@example.com"));
+}
+
+}  // namespace

@@ -1,0 +1,50 @@
+// The list's order and lookup when names arrive in batches, as a long
+// listing delivers them.
+#include "usernames/ComputerNameList.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+namespace {
+
+TEST(ComputerNameList, BatchesGiveTheOrderOfOneCaseInsensitiveStableSort) {
+    std::mt19937 random(11);
+    QStringList all;
+    for (int i = 0; i < 3000; ++i) {
+        // Many names equal but for letter case, whose order shows stability.
+        QString name = QStringLiteral("pc%1").arg(random() % 700);
+        if (random() % 2)
+            name[0] = QChar('P');
+        if (random() % 2)
+            name[1] = QChar('C');
+        all << name;
+    }
+    ComputerNameList::SortedNames sorted;
+    for (qsizetype at = 0; at < all.size();) {
+        const qsizetype n = std::min<qsizetype>(1 + random() % 400, all.size() - at);
+        sorted.merge(all.mid(at, n));
+        at += n;
+    }
+    ComputerNameList list;
+    list.assign(std::move(sorted));
+
+    QStringList expected = all;
+    std::stable_sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    EXPECT_EQ(list.names(), expected);
+
+    // Lookups: the first of equal names in list order, the whole text only.
+    ComputerNameList plain;
+    plain.add({"PC02", "pc01", "PC01", "Pc03"});
+    plain.add({"pc02"});
+    EXPECT_EQ(plain.names(), QStringList({"pc01", "PC01", "PC02", "pc02", "Pc03"}));
+    EXPECT_EQ(plain.findExact(QStringLiteral("Pc01")), 0);
+    EXPECT_EQ(plain.findExact(QStringLiteral("PC02")), 2);
+    EXPECT_EQ(plain.findExact(QStringLiteral("PC0")), -1);
+    EXPECT_EQ(plain.findExact(QStringLiteral("PC03 ")), -1);
+}
+
+}  // namespace

@@ -1,0 +1,198 @@
+// Editing the user name database: selecting, adding, saving, cancelling and
+// deleting records, checked in the window and in the file as two
+// independent readers see it.
+#include "tests/usernames/Oracles.h"
+#include "tests/usernames/UserDatabaseTesting.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QListView>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QString kRefreshError =
+    QStringLiteral("An error has taken place when refreshing the database.\rBe sure you have not entered in a "
+                   "duplicate record.");
+
+class Editing : public ::testing::Test, public UserDatabaseHarness {
+protected:
+    void SetUp() override {
+        path = homeFile("names.mdb");
+        makeUserDatabase(path, {{"PC05", "Eve", "x5", "eve@example.com"},
+                                {"PC01", "Ann", "x1", "ann@example.com"},
+                                {"O'BRIEN-PC", "Pat", std::nullopt, std::nullopt}});
+        ASSERT_TRUE(startWith(path));
+        ASSERT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+    }
+    // Types into a box as the user does.
+    void type(std::size_t box, const QString& text) {
+        QLineEdit* e = data()->rtfPut[box];
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, text);
+    }
+    void select(const QString& name) { data()->setLstPutIndex(data()->findComputerName(name)); }
+    QString selected() {
+        const int i = data()->lstPutIndex();
+        return i < 0 ? QString() : listed().value(i);
+    }
+    // The file is sound and both readers agree on its rows, which are returned.
+    QStringList stored() {
+        EXPECT_EQ(oracle::checkFindings(path).toStdString(), "");
+        const QStringList rows = oracle::mdbExportRows(path);
+        EXPECT_EQ(oracle::mdbReaderRows(path), rows);
+        return rows;
+    }
+    bool browsing() {
+        frmData* d = data();
+        return d->lblInfo->text() == QStringLiteral("Select Record") && d->lstPut->isEnabled() &&
+               d->BtnAdd->isEnabled() && d->BtnDel->isEnabled() && !d->BtnCancelRecAdd->isEnabled() &&
+               !d->AddingRecord;
+    }
+    QString path;
+};
+
+TEST_F(Editing, SelectingFindsEveryListedNameAQuoteIncluded) {
+    EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01", "PC05"}));
+    select("O'BRIEN-PC");
+    EXPECT_EQ(record(), QStringList({"O'BRIEN-PC", "Pat", "", ""}));
+    select("PC01");
+    EXPECT_EQ(record(), QStringList({"PC01", "Ann", "x1", "ann@example.com"}));
+}
+
+TEST_F(Editing, AddedRecordIsSavedListedInItsPlaceAndSelected) {
+    data()->BtnAdd->click();
+    EXPECT_EQ(data()->lblInfo->text(), QStringLiteral("Enter In Data or Cancel New Record"));
+    EXPECT_FALSE(data()->lstPut->isEnabled());
+    EXPECT_FALSE(data()->BtnAdd->isEnabled());
+    EXPECT_FALSE(data()->BtnDel->isEnabled());
+    EXPECT_TRUE(data()->BtnCancelRecAdd->isEnabled());
+    EXPECT_EQ(record(), QStringList({"", "", "", ""}));
+
+    data()->BtnSav->click();  // no computer name yet
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.last().title, QStringLiteral("No Data Entered"));
+    EXPECT_EQ(boxes.last().text, QStringLiteral("You must enter in a Computer Name in the field."));
+    EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
+    EXPECT_TRUE(data()->AddingRecord);
+
+    type(0, "PC07");
+    type(1, "Gus");
+    data()->BtnSav->click();
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01", "PC05", "PC07"}));
+    EXPECT_EQ(selected(), QStringLiteral("PC07"));
+    EXPECT_EQ(record(), QStringList({"PC07", "Gus", "", ""}));
+    EXPECT_TRUE(browsing());
+    EXPECT_TRUE(stored().contains(QStringLiteral("PC07|Gus|~|~")));
+}
+
+TEST_F(Editing, CancelAddStoresNothing) {
+    select("PC05");
+    data()->BtnAdd->click();
+    type(0, "PC09");
+    data()->BtnCancelRecAdd->click();
+    EXPECT_TRUE(browsing());
+    EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x5", "eve@example.com"}));
+    select("PC01");
+    EXPECT_EQ(listed().size(), 3);
+    EXPECT_EQ(stored().size(), 3);
+}
+
+TEST_F(Editing, ADuplicateGivesTheRefreshErrorAndAReloadWithoutIt) {
+    data()->BtnAdd->click();
+    type(0, "pc01");
+    data()->BtnSav->click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.last().title, QStringLiteral("Database Refresh Error"));
+    EXPECT_EQ(boxes.last().text, kRefreshError);
+    EXPECT_EQ(boxes.last().icon, MsgIcon::Critical);
+    EXPECT_TRUE(browsing());
+    EXPECT_EQ(record(), QStringList({"", "", "", ""}));
+    ASSERT_TRUE(waitLoaded());
+    EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01", "PC05"}));
+    EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x5", "eve@example.com"}));
+    EXPECT_EQ(stored().size(), 3);
+}
+
+TEST_F(Editing, AChangeIsStoredBySelectingAnotherEntryAndARenameBySave) {
+    select("PC01");
+    type(3, "ann@example.org");
+    select("PC05");
+    EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x5", "eve@example.com"}));
+    EXPECT_TRUE(stored().contains(QStringLiteral("PC01|Ann|x1|ann@example.org")));
+
+    select("PC05");
+    type(0, "PC06");
+    data()->BtnSav->click();
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+    EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01", "PC06"}));
+    EXPECT_EQ(selected(), QStringLiteral("PC06"));
+    EXPECT_TRUE(stored().contains(QStringLiteral("PC06|Eve|x5|eve@example.com")));
+}
+
+TEST_F(Editing, DeleteAsksAndLeavesTheLastRecordSelected) {
+    data()->lstPut->selectionModel()->clear();
+    data()->BtnDel->click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.last().title, QStringLiteral("No Record Selected"));
+    EXPECT_EQ(boxes.last().text, QStringLiteral("You must select a record to delete it."));
+    EXPECT_EQ(selected(), QStringLiteral("O'BRIEN-PC"));
+
+    boxes.answers = {MsgAnswer::No};
+    data()->BtnDel->click();
+    EXPECT_EQ(boxes.last().text, QStringLiteral("Are you sure that want to delete this record?"));
+    EXPECT_EQ(boxes.last().title, QStringLiteral("Ravelin"));
+    EXPECT_EQ(boxes.last().icon, MsgIcon::Question);
+    EXPECT_EQ(boxes.last().buttons, MsgButtons::YesNo);
+    EXPECT_EQ(stored().size(), 3);
+
+    select("PC05");
+    data()->BtnDel->click();  // Yes
+    EXPECT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01"}));
+    // The last record of the table is O'BRIEN-PC (stored third).
+    EXPECT_EQ(selected(), QStringLiteral("O'BRIEN-PC"));
+    EXPECT_EQ(record(), QStringList({"O'BRIEN-PC", "Pat", "", ""}));
+    EXPECT_EQ(stored(), QStringList({"PC01|Ann|x1|ann@example.com", "O'BRIEN-PC|Pat|~|~"}));
+}
+
+TEST_F(Editing, DeletingEveryRecordEndsBrowsingAnEmptyList) {
+    for (int i = 0; i < 3; ++i) {
+        data()->setLstPutIndex(0);
+        data()->BtnDel->click();
+    }
+    EXPECT_TRUE(listed().isEmpty());
+    EXPECT_EQ(record(), QStringList({"", "", "", ""}));
+    EXPECT_TRUE(browsing());
+    EXPECT_TRUE(stored().isEmpty());
+    data()->BtnDel->click();  // an empty table: nothing happens
+    EXPECT_EQ(boxes.shown.size(), 3u);
+}
+
+TEST_F(Editing, AFileThatCannotBeWrittenRefusesTheSaveWithItsReasonAndKeepsItsRecords) {
+    select("PC01");
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+    QFile before(path);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+    type(1, "Annie");
+    {
+        // Permissions do not stop root; a write limit stops everyone.
+        const FileSizeLimit nothingWritable(0);
+        data()->BtnSav->click();
+    }
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.last().title, QStringLiteral("Database Refresh Error"));
+    EXPECT_TRUE(boxes.last().text.startsWith(kRefreshError + QChar('\r'))) << boxes.last().text.toStdString();
+    ASSERT_TRUE(waitLoaded());
+    EXPECT_TRUE(browsing());
+    EXPECT_EQ(listed().size(), 3);
+    QFile after(path);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), bytes);
+}
+
+}  // namespace

@@ -1,0 +1,56 @@
+#include "usernames/DataControl.h"
+
+#include "jet/Error.h"
+
+#include <QFile>
+
+namespace {
+
+constexpr int kObjectNotSet = 91;
+
+}  // namespace
+
+std::string DataControl::path() const { return QFile::encodeName(DatabaseName).toStdString(); }
+
+void DataControl::Refresh() {
+    recordset_.reset();
+    recordset_ = std::make_unique<jet::Recordset>(path(), RecordSource.toStdString());
+}
+
+jet::Recordset& DataControl::Recordset() {
+    if (!recordset_)
+        throw jet::Error(kObjectNotSet, "The user name database is not open.");
+    return *recordset_;
+}
+
+std::unique_ptr<jet::Recordset> DataControl::openReader() const {
+    if (!recordset_)
+        throw jet::Error(kObjectNotSet, "The user name database is not open.");
+    return std::make_unique<jet::Recordset>(path(), RecordSource.toStdString());
+}
+
+bool DataControl::tableEmpty() const { return !openReader()->hasCurrent(); }
+
+void DataControl::movePrevious() {
+    jet::Recordset& rs = Recordset();
+    rs.movePrevious();
+    if (rs.bof() && !rs.eof())
+        rs.moveFirst();
+}
+
+void DataControl::cancelUpdate() {
+    if (recordset_)
+        recordset_->cancelUpdate();
+}
+
+std::array<QString, 4> DataControl::boundTexts() {
+    std::array<QString, 4> texts;
+    if (!recordset_ || !recordset_->hasCurrent())
+        return texts;
+    for (std::size_t i = 0; i < kBoundFields.size(); ++i) {
+        const jet::Value& v = recordset_->field(kBoundFields[i]);
+        if (!v.isNull())
+            texts[i] = QString::fromStdString(v.toText());
+    }
+    return texts;
+}
