@@ -56,13 +56,7 @@ protected:
     void refresh() { window->mnuDisplayUsers_Click(); }
     // What the reader itself said: the user name resolution that follows it
     // reports the computers the (here empty) user name database lacks.
-    QStringList readerMessages() const {
-        QStringList out;
-        for (const auto& b : boxes.shown)
-            if (b.request.title != QStringLiteral("No User Name"))
-                out << b.request.text;
-        return out;
-    }
+    QStringList readerMessages() const { return boxes.textsNotTitled(QStringLiteral("No User Name")); }
 
     std::vector<std::pair<QByteArray, int>> calls;
 };

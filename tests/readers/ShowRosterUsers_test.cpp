@@ -53,6 +53,7 @@ protected:
         return out;
     }
     void refresh() { window->mnuDisplayUsers_Click(); }
+    QStringList readerMessages() const { return boxes.textsNotTitled(QStringLiteral("No User Name")); }
     QString onlyBox() const {
         EXPECT_EQ(boxes.shown.size(), 1u) << boxes.texts().join('\n').toStdString();
         return boxes.shown.empty() ? QString() : boxes.last().text;
@@ -70,7 +71,7 @@ TEST_F(RosterReader, RecordsBecomeRowsInOrderTrimmedOfNulsAndUpperCased) {
     EXPECT_EQ(rows(), (std::vector<Row>{{"Key_1", "PC01", "ANN", "TRUE", ""},
                                         {"Key_2", "PC02", "BOB  ", "FALSE", "TRUE"},
                                         {"Key_3", "", "", "", ""}}));
-    EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+    EXPECT_TRUE(readerMessages().isEmpty()) << readerMessages().join('\n').toStdString();
 }
 
 TEST_F(RosterReader, ShortRecordsLeaveTheirCellsEmptyAndAFifthFieldFails) {
@@ -105,7 +106,7 @@ TEST_F(RosterReader, ListsConnectedDepartedAndCrashedClients) {
     EXPECT_EQ(rows(), (std::vector<Row>{{"Key_1", "PC-A", "ANN", "TRUE", ""},
                                         {"Key_2", "PC-B", "ADMIN", "FALSE", ""},
                                         {"Key_3", "PC-C", "ADMIN", "FALSE", "TRUE"}}));
-    EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+    EXPECT_TRUE(readerMessages().isEmpty()) << readerMessages().join('\n').toStdString();
 }
 
 TEST_F(RosterReader, LogOnFailuresAreShownByTheCommandWithAnEmptyList) {

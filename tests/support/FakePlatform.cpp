@@ -24,6 +24,14 @@ QStringList FakeMessageBoxes::texts() const {
     return out;
 }
 
+QStringList FakeMessageBoxes::textsNotTitled(const QString& title) const {
+    QStringList out;
+    for (const Shown& s : shown)
+        if (s.request.title != title)
+            out << s.request.text;
+    return out;
+}
+
 std::optional<QString> FakeOpenFileDialog::getOpenFileName(const OpenFileRequest& request) {
     requests.push_back(request);
     if (failWith)

@@ -27,6 +27,9 @@ public:
     MsgAnswer show(QWidget* owner, const MessageBoxRequest& request) override;
     const MessageBoxRequest& last() const { return shown.back().request; }
     QStringList texts() const;
+    // The texts of the boxes not titled `title`: what a reader said, apart from
+    // the user name resolution's reports of computers it does not know.
+    QStringList textsNotTitled(const QString& title) const;
 };
 
 class FakeOpenFileDialog : public OpenFileDialog {
