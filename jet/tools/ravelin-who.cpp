@@ -253,17 +253,24 @@ int watch(const Options& o, Lister& lister) {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    for (int i = 1; i < argc; ++i)
-        if (std::string(argv[i]) == "--help") {
+    // A monitoring system reads any usage error of a check as UNKNOWN.
+    bool checking = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help") {
             std::cout << kHelp;
             return kExitOk;
         }
+        checking = checking || a == "--check";
+    }
     Options o;
     try {
         o = parse(argc, argv);
     } catch (const UsageError& e) {
         std::cerr << "ravelin-who: " << e.what << "\nTry 'ravelin-who --help'.\n";
-        return o.check ? CheckUnknown : kExitUsage;
+        if (checking)
+            std::cout << "RAVELIN-WHO UNKNOWN - " << e.what << '\n';
+        return checking ? CheckUnknown : kExitUsage;
     }
     try {
         Lister lister(o);
