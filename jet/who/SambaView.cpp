@@ -167,9 +167,13 @@ std::string joinSambaView(const std::string& smbstatusJson, std::vector<Database
                 const auto session = byPid.find(pidOf(l));
                 if (session == byPid.end())
                     continue;
+                // Samba's table holds the lock even where the file system
+                // does not show it (posix locking = no): the user is connected.
                 for (User& u : db.users)
-                    if (u.slot == slot && u.connected)
+                    if (u.slot == slot) {
+                        u.connected = true;
                         u.smb = session->second;
+                    }
             }
         }
     }

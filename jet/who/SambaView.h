@@ -22,9 +22,10 @@ struct SmbStatusRun {
 // given) from an argument vector, no shell, found along PATH.
 SmbStatusRun runSmbstatus(const std::string& configFile);
 
-// Fills each connected user's `smb` from smbstatus's output. Returns why no
-// database could be joined (not JSON, a Samba too old for JSON, no database
-// on a share of this server), or empty when at least one was.
+// Fills `smb` of each user whose user lock an SMB session holds, and marks
+// that user connected. Returns why no database could be joined (not JSON, a
+// Samba too old for JSON, no lock file here locked by an SMB client of this
+// server), or empty when at least one was.
 std::string joinSambaView(const std::string& smbstatusJson, std::vector<DatabaseUsers>& databases);
 
 }  // namespace jet::who
