@@ -76,7 +76,7 @@ private:
                     fail("expected a member name");
                 std::string name = string();
                 expect(':');
-                v.members.emplace_back(std::move(name), value(depth + 1));
+                v.members.push_back({std::move(name), value(depth + 1)});
                 if (peek() == ',') {
                     ++at_;
                     continue;
