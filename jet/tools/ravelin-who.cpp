@@ -214,7 +214,7 @@ void print(const Options& o, const std::vector<DatabaseUsers>& dbs, bool samba) 
     std::cout.flush();
     for (const DatabaseUsers& d : dbs)
         if (!d.error.empty())
-            std::cerr << "ravelin-who: " << d.error << '\n';
+            std::cerr << "ravelin-who: " << printable(d.error) << '\n';
 }
 
 std::string timestamp() {
@@ -238,10 +238,16 @@ int watch(const Options& o, Lister& lister) {
     for (;;) {
         std::vector<DatabaseUsers> now = lister.list();
         for (const std::string& line : watchChanges(before, now))
-            std::cout << timestamp() << ' ' << line << '\n';
+            std::cout << timestamp() << ' ' << printable(line) << '\n';
         std::cout.flush();
-        if (!o.prometheus.empty())
-            replaceFile(o.prometheus, prometheusText(now));
+        if (!o.prometheus.empty()) {
+            // A full disk now and then must not end the log.
+            try {
+                replaceFile(o.prometheus, prometheusText(now));
+            } catch (const std::runtime_error& e) {
+                noteOnce(e.what());
+            }
+        }
         before = std::move(now);
         const timespec wait{o.watchSeconds, 0};
         if (sigtimedwait(&stop, nullptr, &wait) > 0)

@@ -16,6 +16,8 @@ std::vector<std::string> rowOf(const User& u, bool samba) {
         const SmbSession& s = u.smb ? *u.smb : none;
         row.insert(row.end(), {s.account, s.machine, s.address});
     }
+    for (std::string& field : row)
+        field = printable(field);
     return row;
 }
 
@@ -36,6 +38,14 @@ void appendCsvText(std::string& line, const std::string& text) {
 
 }  // namespace
 
+std::string printable(const std::string& text) {
+    std::string s = text;
+    for (char& c : s)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return s;
+}
+
 void writeTable(std::ostream& out, const std::vector<DatabaseUsers>& databases, bool samba) {
     std::vector<std::string> heading{"SLOT", "COMPUTER", "SECURITY", "CONNECTED", "SUSPECT", "PERSON", "CONTACT", "E-MAIL"};
     if (samba)
@@ -45,9 +55,9 @@ void writeTable(std::ostream& out, const std::vector<DatabaseUsers>& databases, 
         if (!first)
             out << '\n';
         first = false;
-        out << db.path << ":";
+        out << printable(db.path) << ":";
         if (!db.error.empty()) {
-            out << " cannot be read: " << db.error << '\n';
+            out << " cannot be read: " << printable(db.error) << '\n';
             continue;
         }
         if (db.users.empty()) {

@@ -16,6 +16,10 @@ void writeCsv(std::ostream& out, const std::vector<DatabaseUsers>& databases, bo
 // An array with one object per database; see the README for the fields.
 void writeJson(std::ostream& out, const std::vector<DatabaseUsers>& databases, bool samba);
 
+// `text` fit for a terminal or a log line: control characters (which a lock
+// file may hold, written by any client) shown as '?'.
+std::string printable(const std::string& text);
+
 // `text` as a JSON string literal, quotes included.
 std::string jsonString(const std::string& text);
 
