@@ -134,4 +134,38 @@ TEST_F(WhoTool, ScanFindsEveryDatabaseInUseAndStaysInTheTree) {
     EXPECT_NE(missing.err.find(dir_ / "nonesuch"), std::string::npos);
 }
 
+TEST_F(WhoTool, WatchLogsArrivalsAndDeparturesUntilTerminated) {
+    const std::string db = database("sales.mdb");
+    const std::string log = dir_ / "who.log";
+    Client ann({"--computer", "PC-ANN", "--user", "ann", db});
+    locktest::connectClient(ann);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<std::string> args{whotest::kWho, "--samba", "off", "--watch", "1", db};
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    ASSERT_EQ(::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    const auto logged = [&](const std::string& text) {
+        for (int i = 0; i < 100; ++i) {
+            const auto b = locktest::readBytes(log);
+            if (std::string(b.begin(), b.end()).find(text) != std::string::npos)
+                return true;
+            ::usleep(50'000);
+        }
+        return false;
+    };
+    EXPECT_TRUE(logged(" " + db + ": PC-ANN (ann), slot 0 arrived\n"));
+    ann.stop();
+    EXPECT_TRUE(logged(" " + db + ": PC-ANN (ann), slot 0 left\n"));
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
 }  // namespace
