@@ -134,6 +134,37 @@ TEST_F(WhoTool, ScanFindsEveryDatabaseInUseAndStaysInTheTree) {
     EXPECT_NE(missing.err.find(dir_ / "nonesuch"), std::string::npos);
 }
 
+TEST_F(WhoTool, ScanNotesAFolderItCanNotReadAndGoesOn) {
+    namespace fs = std::filesystem;
+    const std::string tree = dir_ / "share";
+    for (const char* sub : {"share", "share/open", "share/private"})
+        fs::create_directory(dir_ / sub);
+    for (const char* db : {"share/open/a.mdb", "share/private/b.mdb"}) {
+        locktest::copyTestFile("access/testV2000.mdb", dir_ / db);
+        fs::permissions(dir_ / db, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        locktest::writeBytes(jet::lockFilePathFor(dir_ / db), locktest::lockFileOf({"PC-ANN"}));
+    }
+    fs::permissions(dir_ / "", fs::perms::owner_all | fs::perms::others_exec);
+    fs::permissions(tree, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(tree + "/open", fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(tree + "/private", fs::perms::owner_all);
+    // Root reads every folder: the scan then runs as nobody.
+    std::vector<std::string> args{whotest::kWho, "--csv", "--samba", "off", "--scan", tree};
+    if (::geteuid() == 0) {
+        const std::vector<std::string> asNobody{"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+        auto probe = asNobody;
+        probe.insert(probe.end(), {"/usr/bin/test", "-x", whotest::kWho, "-a", "-r", tree + "/open/a.mdb"});
+        if (whotest::runProgram(probe).exitCode != 0)
+            GTEST_SKIP() << "nobody can't run " << whotest::kWho << " or read the test folder";
+        args.insert(args.begin(), asNobody.begin(), asNobody.end());
+    }
+    const auto r = whotest::runProgram(args);
+    EXPECT_EQ(r.err, "ravelin-who: " + tree + "/private: Permission denied\n");
+    EXPECT_NE(r.out.find("\"" + tree + "/open/a.mdb\",0,\"PC-ANN\""), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("b.mdb"), std::string::npos) << r.out;
+    EXPECT_EQ(r.exitCode, 0);
+}
+
 TEST_F(WhoTool, WatchLogsArrivalsAndDeparturesUntilTerminated) {
     const std::string db = database("sales.mdb");
     const std::string log = dir_ / "who.log";
