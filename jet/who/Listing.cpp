@@ -20,7 +20,16 @@ int DatabaseUsers::suspectCount() const {
 }
 
 NameBook::NameBook(const std::string& path)
-    : names_(std::make_unique<Recordset>(Database::open(path), "T_Main")) {}
+    : names_(std::make_unique<Recordset>(Database::open(path), "T_Main")) {
+    // A table of another shape is refused here, naming the file, rather than
+    // failing later at every lookup.
+    try {
+        for (const char* field : {"ComputerName", "Name", "Contact", "Email"})
+            names_->fieldIndex(field);
+    } catch (const Error& e) {
+        throw Error(e.number(), path + ": " + e.what());
+    }
+}
 
 namespace {
 std::string textOf(const Value& v) { return v.isNull() ? std::string() : v.text(); }
