@@ -13,19 +13,25 @@ namespace {
 // Unix users for the server's accounts, made for the test and removed after.
 class UnixUsers {
 public:
-    explicit UnixUsers(std::vector<std::string> names) : names_(std::move(names)) {
-        for (const std::string& n : names_)
-            if (!run({"/usr/sbin/useradd", "-M", "-N", "-s", "/usr/sbin/nologin", n}))
+    explicit UnixUsers(const std::vector<std::string>& names) {
+        for (const std::string& n : names) {
+            if (!run({"/usr/sbin/useradd", "-M", "-N", "-s", "/usr/sbin/nologin", n})) {
+                removeAll();
                 throw std::runtime_error("useradd " + n + " failed");
+            }
+            made_.push_back(n);
+        }
     }
-    ~UnixUsers() {
-        for (const std::string& n : names_)
-            run({"/usr/sbin/userdel", n});
-    }
+    ~UnixUsers() { removeAll(); }
     UnixUsers(const UnixUsers&) = delete;
     UnixUsers& operator=(const UnixUsers&) = delete;
 
 private:
+    void removeAll() {
+        for (const std::string& n : made_)
+            run({"/usr/sbin/userdel", n});
+        made_.clear();
+    }
     static bool run(std::vector<std::string> args) {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -34,7 +40,7 @@ private:
         posix_spawn_file_actions_destroy(&actions);
         return smbtest::reap(pid, std::chrono::seconds(20)) == 0;
     }
-    std::vector<std::string> names_;
+    std::vector<std::string> made_;
 };
 
 std::string smbOf(const std::string& account) {
