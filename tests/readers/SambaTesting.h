@@ -78,10 +78,12 @@ inline pid_t spawn(std::vector<std::string> args, posix_spawn_file_actions_t* ac
 // smbd with a configuration of its own in a temporary folder, listening on a
 // free loopback port, with two guest shares: "jet" (posix locking = yes, so
 // clients' byte-range locks become locks on the server's files) and
-// "nolocks" (posix locking = no).
+// "nolocks" (posix locking = no). Given accounts (name, password; each needs
+// a Unix user of that name), clients may also log on as those.
 class SambaServer {
 public:
-    SambaServer() {
+    explicit SambaServer(std::vector<std::pair<std::string, std::string>> accounts = {})
+        : accounts_(std::move(accounts)) {
         for (const char* sub : {"jet", "nolocks", "state", "private", "lock", "pid", "cache", "ncalrpc", "log"})
             fs::create_directory(dir_ / sub);
         port_ = freePort();
@@ -98,6 +100,8 @@ public:
         posix_spawn_file_actions_destroy(&actions);
         if (!waitFor([&] { return accepting() || exited(); }, 15s) || exited())
             throw std::runtime_error("smbd did not start:\n" + log());
+        for (const auto& [name, password] : accounts_)
+            addAccount(name, password);
     }
     ~SambaServer() {
         // smbd and the children it forked per connection form one process group.
@@ -109,6 +113,7 @@ public:
     SambaServer& operator=(const SambaServer&) = delete;
 
     int port() const { return port_; }
+    std::string configFile() const { return dir_ / "smb.conf"; }
     std::string share(const std::string& name) const { return dir_ / name; }
     std::string log() const {
         std::ifstream in(dir_ / "log/smbd.out");
@@ -130,9 +135,23 @@ private:
           << "load printers = no\nprinting = bsd\nprintcap name = /dev/null\ndisable spoolss = yes\n"
           << "server min protocol = SMB2_02\n";
         for (const auto& [share, posix] : {std::pair{"jet", "yes"}, std::pair{"nolocks", "no"}})
-            c << "[" << share << "]\npath = " << (dir_ / share) << "\nguest ok = yes\nguest only = yes\n"
+            c << "[" << share << "]\npath = " << (dir_ / share) << "\nguest ok = yes\nguest only = "
+              << (accounts_.empty() ? "yes" : "no") << "\n"
               << "read only = no\nforce user = root\nposix locking = " << posix << "\n";
         return c.str();
+    }
+    // Adds the account to the server's own password database.
+    void addAccount(const std::string& name, const std::string& password) const {
+        const std::string input = dir_ / ("password-" + name);
+        std::ofstream(input) << password << "\n" << password << "\n";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.c_str(), O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        const pid_t pid = spawn({"/usr/bin/smbpasswd", "-c", configFile(), "-a", "-s", name}, &actions, false);
+        posix_spawn_file_actions_destroy(&actions);
+        if (reap(pid, 10s) != 0)
+            throw std::runtime_error("smbpasswd could not add " + name);
     }
     static int freePort() {
         const int s = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -161,6 +180,7 @@ private:
         return ::waitpid(pid_, &status, WNOHANG) == pid_;
     }
 
+    std::vector<std::pair<std::string, std::string>> accounts_;
     locktest::TempDir dir_;
     int port_ = 0;
     pid_t pid_ = -1;
@@ -170,7 +190,8 @@ private:
 class SmbClient {
 public:
     SmbClient(const SambaServer& server, const std::string& share, const std::string& lockFile,
-              const std::string& computer, const std::string& user, bool readOnly = false) {
+              const std::string& computer, const std::string& user, bool readOnly = false,
+              const std::string& account = {}) {
         int in[2], out[2], err[2];
         if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
             throw std::runtime_error("pipe failed");
@@ -183,6 +204,8 @@ public:
                                       computer, user};
         if (readOnly)
             args.push_back("--read-only");
+        if (!account.empty())
+            args.insert(args.end(), {"--account", account});
         pid_ = spawn(args, &actions, false);
         posix_spawn_file_actions_destroy(&actions);
         ::close(in[0]);

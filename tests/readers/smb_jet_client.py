@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """A Jet client on an SMB2 share, as Access behaves towards a lock file.
 
-    smb_jet_client.py PORT SHARE LOCKFILE COMPUTER USER [--read-only]
+    smb_jet_client.py PORT SHARE LOCKFILE COMPUTER USER [--read-only] [--account NAME:PASSWORD]
 
-Connects to 127.0.0.1:PORT as guest, opens LOCKFILE on SHARE (creating it),
+Connects to 127.0.0.1:PORT as guest (or logs on as the account given), opens LOCKFILE on SHARE (creating it),
 takes the first free user lock (one exclusive byte at 0x10000001 + slot),
 writes its 64-byte slot there and prints "slot N". With --read-only the
 lock is taken through a read-only handle (the slot is written through a
@@ -32,10 +32,11 @@ def name_field(name, pad):
 
 
 class Client:
-    def __init__(self, port, share, path, read_only):
+    def __init__(self, port, share, path, read_only, account):
         self.conn = SMBConnection('127.0.0.1', '127.0.0.1', sess_port=port,
                                   preferredDialect=smb2.SMB2_DIALECT_21)
-        self.conn.login('', '')
+        name, _, password = account.partition(':')
+        self.conn.login(name, password)
         self.tree = self.conn.connectTree(share)
         self.path = path
         access = smb2.FILE_READ_DATA if read_only else smb2.FILE_READ_DATA | smb2.FILE_WRITE_DATA
@@ -103,7 +104,9 @@ class Client:
 
 def main(argv):
     port, share, path, computer, user = argv[1:6]
-    client = Client(int(port), share, path, '--read-only' in argv[6:])
+    options = argv[6:]
+    account = options[options.index('--account') + 1] if '--account' in options else ''
+    client = Client(int(port), share, path, '--read-only' in options, account)
     print('slot', client.take_slot(computer, user), flush=True)
     for line in sys.stdin:
         words = line.split()

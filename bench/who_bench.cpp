@@ -1,0 +1,103 @@
+// Times what ravelin-who does for an administrator:
+//   - --scan of a tree of 100,000 files in 1,000 folders, 1,000 of them
+//     databases with a lock file beside them (one user slot each): finding
+//     them, and finding plus listing their users (lock file and header page);
+//   - one --json listing of a 255-slot lock file, all users connected, each
+//     its own lock owner as 255 Samba client processes would be.
+// The tree is built in a temporary folder (databases are hard links to one
+// copy) and timed warm, as a file server's cache holds it. Asserts nothing.
+#include "jet/lockfile/LockFile.h"
+#include "jet/who/Formats.h"
+#include "jet/who/Listing.h"
+#include "jet/who/Scan.h"
+#include "bench/UserLockHolder.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kFolders = 1000;
+constexpr int kFilesPerFolder = 100;  // a database, its lock file and 98 others
+
+void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+}
+
+template <typename F>
+void timeRuns(const char* what, int runs, F&& f) {
+    std::vector<double> ms;
+    std::size_t n = 0;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        n = f();
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("%-52s %5zu found  median %8.2f ms  best %8.2f ms\n", what, n, ms[ms.size() / 2], ms.front());
+}
+
+}  // namespace
+
+int main() {
+    char pattern[] = "/tmp/ravelin-bench-who-XXXXXX";
+    if (!::mkdtemp(pattern))
+        return 1;
+    const fs::path dir = pattern;
+    const fs::path original = dir / "original.mdb";
+    fs::copy_file(std::string(RAVELIN_TESTDATA) + "/access/testV2000.mdb", original);
+    const fs::path tree = dir / "share";
+    const auto oneSlot = jet::encodeLockSlot("PC-ANN", "Admin");
+    for (int f = 0; f < kFolders; ++f) {
+        const fs::path folder = tree / ("dept" + std::to_string(f / 10)) / ("year" + std::to_string(f % 10));
+        fs::create_directories(folder);
+        const fs::path db = folder / "orders.mdb";
+        fs::create_hard_link(original, db);
+        writeFile(jet::lockFilePathFor(db.string()), oneSlot);
+        for (int i = 2; i < kFilesPerFolder; ++i)
+            writeFile(folder / ("report" + std::to_string(i) + ".xlsx"), {});
+    }
+    std::printf("tree: %d folders, %d files, %d databases in use\n", kFolders, kFolders * kFilesPerFolder, kFolders);
+    const auto quiet = [](const std::string&) {};
+    jet::who::findDatabasesInUse(tree.string(), quiet);  // warm the cache
+    timeRuns("--scan: find the databases", 10, [&] { return jet::who::findDatabasesInUse(tree.string(), quiet).size(); });
+    timeRuns("--scan: find them and list their users", 10, [&] {
+        std::size_t users = 0;
+        for (const std::string& db : jet::who::findDatabasesInUse(tree.string(), quiet))
+            users += jet::who::listUsers(db, nullptr).users.size();
+        return users;
+    });
+
+    const fs::path full = dir / "full.mdb";
+    fs::copy_file(original, full);
+    {
+        std::vector<std::uint8_t> file;
+        for (int slot = 0; slot < jet::kMaxLockSlots; ++slot) {
+            const auto bytes = jet::encodeLockSlot("PC" + std::to_string(slot), "Admin");
+            file.insert(file.end(), bytes.begin(), bytes.end());
+        }
+        writeFile(jet::lockFilePathFor(full.string()), file);
+    }
+    {
+        UserLockHolder holder(jet::lockFilePathFor(full.string()), true);
+        timeRuns("--json: 255 connected users, one lock owner each", 200, [&] {
+            const std::vector<jet::who::DatabaseUsers> dbs{jet::who::listUsers(full.string(), nullptr)};
+            std::ostringstream out;
+            jet::who::writeJson(out, dbs, false);
+            return static_cast<std::size_t>(dbs[0].connectedCount());
+        });
+    }
+    fs::remove_all(dir);
+    return 0;
+}

@@ -1,0 +1,305 @@
+// ravelin-who: the users of Access databases, from a shell. See --help and
+// docs/man/ravelin-who.1 for the options and exit codes.
+#include "jet/Error.h"
+#include "jet/who/CheckVerdict.h"
+#include "jet/who/Formats.h"
+#include "jet/who/Listing.h"
+#include "jet/who/Prometheus.h"
+#include "jet/who/SambaView.h"
+#include "jet/who/Scan.h"
+#include "jet/who/WatchDiff.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <climits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace jet::who;
+
+constexpr int kExitOk = 0;
+constexpr int kExitUnreadable = 1;
+constexpr int kExitUsage = 2;
+
+const char* const kHelp =
+    "Usage: ravelin-who [OPTION]... [DATABASE]...\n"
+    "List the users of Access databases from their lock files (.ldb, .laccdb).\n"
+    "\n"
+    "  --csv                 CSV (RFC 4180) with a header line\n"
+    "  --json                JSON: one object per database with its users\n"
+    "  --scan DIR            also every database under DIR with a lock file beside it\n"
+    "  --names FILE          user name database (default: compnamedb.mdb in the\n"
+    "                        program's folder, when present)\n"
+    "  --watch SECONDS       log a line whenever a user arrives, leaves or turns\n"
+    "                        suspect, until interrupted\n"
+    "  --check               monitoring-plugin status line and exit code\n"
+    "  --warn-users N        with --check: WARNING from N connected users\n"
+    "  --crit-users N        with --check: CRITICAL from N connected users\n"
+    "  --prometheus FILE     write node exporter textfile metrics to FILE\n"
+    "  --samba auto|on|off   add the SMB account, machine and address holding each\n"
+    "                        slot, from smbstatus (default auto)\n"
+    "  --smb-conf FILE       the Samba configuration smbstatus reads\n"
+    "  --help                show this help\n"
+    "\n"
+    "Exit codes: 0 every database was read; 1 one could not be read; 2 usage\n"
+    "error. With --check: 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN.\n";
+
+struct Options {
+    std::vector<std::string> databases;
+    std::vector<std::string> scanRoots;
+    std::string names;
+    bool csv = false, json = false, check = false;
+    int watchSeconds = 0;
+    CheckLimits limits;
+    std::string prometheus;
+    std::string samba = "auto";
+    std::string smbConf;
+};
+
+struct UsageError {
+    std::string what;
+};
+
+int number(const std::string& option, const std::string& text, int least) {
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno != 0 || n < least || n > INT_MAX)
+        throw UsageError{option + " needs a whole number of at least " + std::to_string(least) + ", not '" + text + "'"};
+    return static_cast<int>(n);
+}
+
+Options parse(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                throw UsageError{a + " needs a value"};
+            return argv[++i];
+        };
+        if (a == "--csv") o.csv = true;
+        else if (a == "--json") o.json = true;
+        else if (a == "--check") o.check = true;
+        else if (a == "--scan") o.scanRoots.push_back(value());
+        else if (a == "--names") o.names = value();
+        else if (a == "--watch") o.watchSeconds = number(a, value(), 1);
+        else if (a == "--warn-users") o.limits.warnUsers = number(a, value(), 0);
+        else if (a == "--crit-users") o.limits.critUsers = number(a, value(), 0);
+        else if (a == "--prometheus") o.prometheus = value();
+        else if (a == "--samba") o.samba = value();
+        else if (a == "--smb-conf") o.smbConf = value();
+        else if (a == "--") { o.databases.insert(o.databases.end(), argv + i + 1, argv + argc); break; }
+        else if (a.starts_with("-") && a.size() > 1) throw UsageError{"unknown option " + a};
+        else o.databases.push_back(a);
+    }
+    if (o.samba != "auto" && o.samba != "on" && o.samba != "off")
+        throw UsageError{"--samba takes auto, on or off, not '" + o.samba + "'"};
+    if (int(o.csv) + int(o.json) + int(o.check) > 1)
+        throw UsageError{"choose one of --csv, --json and --check"};
+    if (o.check && o.watchSeconds)
+        throw UsageError{"--check gives one verdict; it does not go with --watch"};
+    if (o.databases.empty() && o.scanRoots.empty())
+        throw UsageError{"name a database or a folder to --scan"};
+    return o;
+}
+
+// compnamedb.mdb in the program's folder: $RAVELIN_HOME, else this program's
+// own folder when writable, else $XDG_CONFIG_HOME/ravelin.
+std::string defaultNamesFile() {
+    std::string folder;
+    if (const char* home = std::getenv("RAVELIN_HOME"); home && *home) {
+        folder = home;
+    } else {
+        char exe[PATH_MAX];
+        const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+        std::string exeDir = n > 0 ? std::string(exe, static_cast<std::size_t>(n)) : std::string();
+        exeDir = exeDir.substr(0, exeDir.rfind('/'));
+        if (!exeDir.empty() && ::access(exeDir.c_str(), W_OK) == 0) {
+            folder = exeDir;
+        } else if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+            folder = std::string(xdg) + "/ravelin";
+        } else if (const char* h = std::getenv("HOME"); h && *h) {
+            folder = std::string(h) + "/.config/ravelin";
+        }
+    }
+    const std::string path = folder + "/compnamedb.mdb";
+    struct stat st {};
+    return !folder.empty() && ::stat(path.c_str(), &st) == 0 ? path : std::string();
+}
+
+// Notes on stderr, each said once however often it comes up (--watch).
+void noteOnce(const std::string& text) {
+    static std::set<std::string> said;
+    if (said.insert(text).second)
+        std::cerr << "ravelin-who: " << text << '\n';
+}
+
+class Lister {
+public:
+    explicit Lister(const Options& o) : o_(o) {
+        const std::string names = o.names.empty() ? defaultNamesFile() : o.names;
+        if (names.empty())
+            return;
+        try {
+            names_ = std::make_unique<NameBook>(names);
+        } catch (const jet::Error& e) {
+            if (!o.names.empty())
+                throw;
+            noteOnce("no persons shown: " + std::string(e.what()));
+        }
+    }
+
+    // Whether the listing has Samba columns.
+    bool samba() const { return samba_; }
+
+    std::vector<DatabaseUsers> list() {
+        std::vector<std::string> paths = o_.databases;
+        for (const std::string& root : o_.scanRoots) {
+            const auto found = findDatabasesInUse(root, noteOnce);
+            paths.insert(paths.end(), found.begin(), found.end());
+        }
+        std::vector<DatabaseUsers> result;
+        for (const std::string& p : paths)
+            result.push_back(listUsers(p, names_.get()));
+        addSambaView(result);
+        return result;
+    }
+
+private:
+    void addSambaView(std::vector<DatabaseUsers>& result) {
+        if (o_.samba == "off")
+            return;
+        const SmbStatusRun run = runSmbstatus(o_.smbConf);
+        if (!run.reason.empty()) {
+            // Without Samba installed this is no file server: `auto` says nothing.
+            if (o_.samba == "on" || run.reason.find("not installed") == std::string::npos)
+                noteOnce("no Samba details: " + run.reason);
+            return;
+        }
+        samba_ = true;
+        const std::string why = joinSambaView(run.json, result);
+        if (!why.empty() && std::ranges::any_of(result, [](const DatabaseUsers& d) { return d.connectedCount() > 0; }))
+            noteOnce("no Samba details: " + why);
+    }
+
+    const Options& o_;
+    std::unique_ptr<NameBook> names_;
+    bool samba_ = false;
+};
+
+bool anyUnreadable(const std::vector<DatabaseUsers>& dbs) {
+    return std::ranges::any_of(dbs, [](const DatabaseUsers& d) { return !d.error.empty(); });
+}
+
+void print(const Options& o, const std::vector<DatabaseUsers>& dbs, bool samba) {
+    if (o.json)
+        writeJson(std::cout, dbs, samba);
+    else if (o.csv)
+        writeCsv(std::cout, dbs, samba);
+    else
+        writeTable(std::cout, dbs, samba);
+    std::cout.flush();
+    for (const DatabaseUsers& d : dbs)
+        if (!d.error.empty())
+            std::cerr << "ravelin-who: " << printable(d.error) << '\n';
+}
+
+std::string timestamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm {};
+    ::localtime_r(&now, &tm);
+    char buf[40];
+    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S%z", &tm);
+    return buf;
+}
+
+int watch(const Options& o, Lister& lister) {
+    // SIGINT and SIGTERM are taken synchronously, so the loop ends between
+    // listings and the last line is always whole.
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGINT);
+    sigaddset(&stop, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stop, nullptr);
+    std::vector<DatabaseUsers> before;
+    for (;;) {
+        std::vector<DatabaseUsers> now = lister.list();
+        for (const std::string& line : watchChanges(before, now))
+            std::cout << timestamp() << ' ' << printable(line) << '\n';
+        std::cout.flush();
+        if (!o.prometheus.empty()) {
+            // A full disk now and then must not end the log.
+            try {
+                replaceFile(o.prometheus, prometheusText(now));
+            } catch (const std::runtime_error& e) {
+                noteOnce(e.what());
+            }
+        }
+        before = std::move(now);
+        const timespec wait{o.watchSeconds, 0};
+        if (sigtimedwait(&stop, nullptr, &wait) > 0)
+            return kExitOk;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    // A monitoring system reads any usage error of a check as UNKNOWN.
+    bool checking = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help") {
+            std::cout << kHelp;
+            return kExitOk;
+        }
+        checking = checking || a == "--check";
+    }
+    Options o;
+    try {
+        o = parse(argc, argv);
+    } catch (const UsageError& e) {
+        std::cerr << "ravelin-who: " << e.what << "\nTry 'ravelin-who --help'.\n";
+        if (checking)
+            std::cout << "RAVELIN-WHO UNKNOWN - " << e.what << '\n';
+        return checking ? CheckUnknown : kExitUsage;
+    }
+    try {
+        Lister lister(o);
+        if (o.watchSeconds)
+            return watch(o, lister);
+        const std::vector<DatabaseUsers> dbs = lister.list();
+        if (o.check) {
+            const CheckVerdict v = checkVerdict(dbs, o.limits);
+            std::cout << v.line << '\n';
+            return v.status;
+        }
+        if (!o.prometheus.empty())
+            replaceFile(o.prometheus, prometheusText(dbs));
+        if (o.prometheus.empty() || o.csv || o.json)
+            print(o, dbs, lister.samba());
+        return anyUnreadable(dbs) ? kExitUnreadable : kExitOk;
+    } catch (const std::exception& e) {
+        std::cout.flush();
+        if (o.check) {
+            std::cout << "RAVELIN-WHO UNKNOWN - " << e.what() << '\n';
+            return CheckUnknown;
+        }
+        std::cerr << "ravelin-who: " << e.what() << '\n';
+        return kExitUnreadable;
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Runs the built ravelin-who with an argument vector and collects what it says.
+#include "tests/jet/LockFileTesting.h"
+
+namespace whotest {
+
+inline const std::string kWho = std::string(RAVELIN_BINARY_DIR) + "/ravelin-who";
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs `args` (a program and its arguments) and waits for it to end.
+inline Result runProgram(std::vector<std::string> args) {
+    locktest::TempDir dir;
+    const std::string out = dir / "out", err = dir / "err";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    const int rc = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0)
+        throw std::runtime_error("could not start " + args[0] + ": " + std::strerror(rc));
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    const auto text = [](const std::string& p) {
+        const auto b = locktest::readBytes(p);
+        return std::string(b.begin(), b.end());
+    };
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(out), text(err)};
+}
+
+inline Result runWho(std::vector<std::string> args) {
+    args.insert(args.begin(), kWho);
+    return runProgram(std::move(args));
+}
+
+}  // namespace whotest

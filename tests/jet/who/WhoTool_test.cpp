@@ -1,0 +1,202 @@
+// ravelin-who run as an administrator runs it: on copies of real databases
+// whose lock files are held by simulated Jet clients in other processes.
+#include "tests/jet/who/WhoTesting.h"
+
+#include "jet/create/CreateDatabase.h"
+#include "jet/lockfile/LockFile.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using locktest::Client;
+using locktest::TempDir;
+using whotest::runWho;
+
+class WhoTool : public ::testing::Test {
+protected:
+    std::string database(const std::string& name) {
+        return locktest::copyTestFile("access/testV2000.mdb", dir_ / name);
+    }
+    TempDir dir_;
+};
+
+TEST_F(WhoTool, ListsTheDemoUsersInEveryFormat) {
+    const std::string db = database("sales.mdb");
+    const std::string names = dir_ / "compnamedb.mdb";
+    jet::createDatabase(names);
+    Client ann({"--computer", "PC-ANN", "--user", "ann", db});
+    ASSERT_EQ(locktest::connectClient(ann), 0);
+    Client bob({"--computer", "PC-BOB", "--user", "bob", db});
+    ASSERT_EQ(locktest::connectClient(bob), 1);
+
+    const auto json = runWho({"--json", "--samba", "off", "--names", names, db});
+    EXPECT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_EQ(json.out,
+              "[\n {\"database\": \"" + db + "\", \"error\": null, \"users\": [\n"
+              "  {\"slot\": 0, \"computer\": \"PC-ANN\", \"security\": \"ann\", \"connected\": true, "
+              "\"suspect\": false, \"person\": \"\", \"contact\": \"\", \"email\": \"\"},\n"
+              "  {\"slot\": 1, \"computer\": \"PC-BOB\", \"security\": \"bob\", \"connected\": true, "
+              "\"suspect\": false, \"person\": \"\", \"contact\": \"\", \"email\": \"\"}\n ]}\n]\n");
+
+    const auto csv = runWho({"--csv", "--samba", "off", db});
+    EXPECT_EQ(csv.out,
+              "\"database\",\"slot\",\"computer\",\"security\",\"connected\",\"suspect\",\"person\",\"contact\",\"email\"\r\n"
+              "\"" + db + "\",0,\"PC-ANN\",\"ann\",1,0,\"\",\"\",\"\"\r\n"
+              "\"" + db + "\",1,\"PC-BOB\",\"bob\",1,0,\"\",\"\",\"\"\r\n");
+
+    const auto table = runWho({"--samba", "off", db});
+    EXPECT_EQ(table.out, db + ":\n"
+                              "SLOT  COMPUTER  SECURITY  CONNECTED  SUSPECT  PERSON  CONTACT  E-MAIL\n"
+                              "0     PC-ANN    ann       yes        no\n"
+                              "1     PC-BOB    bob       yes        no\n");
+
+    bob.stop();
+    const auto after = runWho({"--csv", "--samba", "off", db});
+    EXPECT_EQ(after.out.find("PC-BOB\",\"bob\",1"), std::string::npos) << after.out;
+}
+
+TEST_F(WhoTool, CheckFollowsTheMonitoringPluginConvention) {
+    const std::string db = database("sales.mdb");
+    const auto ok = runWho({"--check", "--samba", "off", db});
+    EXPECT_EQ(ok.exitCode, 0);
+    EXPECT_EQ(ok.out, "RAVELIN-WHO OK - 0 users connected, 0 suspect | users=0;;;0;255 suspect=0\n");
+
+    Client ann({"--computer", "PC-ANN", "--user", "ann", db});
+    locktest::connectClient(ann);
+    const auto warning = runWho({"--check", "--samba", "off", "--warn-users", "1", "--crit-users", "5", db});
+    EXPECT_EQ(warning.exitCode, 1);
+    EXPECT_EQ(warning.out, "RAVELIN-WHO WARNING - 1 user connected, 0 suspect | users=1;1;5;0;255 suspect=0\n");
+    EXPECT_EQ(runWho({"--check", "--samba", "off", "--crit-users", "1", db}).exitCode, 2);
+
+    Client crashed({"--crash", "--computer", "PC-BOB", db});
+    locktest::connectClient(crashed);
+    crashed.wait();
+    const auto critical = runWho({"--check", "--samba", "off", db});
+    EXPECT_EQ(critical.exitCode, 2);
+    EXPECT_EQ(critical.out, "RAVELIN-WHO CRITICAL - 1 user connected, 1 suspect on " + db +
+                                " | users=1;;;0;255 suspect=1\n");
+
+    const auto unknown = runWho({"--check", "--samba", "off", db, dir_ / "missing.mdb"});
+    EXPECT_EQ(unknown.exitCode, 3);
+    EXPECT_EQ(unknown.out, "RAVELIN-WHO UNKNOWN - " + (dir_ / "missing.mdb") +
+                               ": No such file or directory | users=1;;;0;255 suspect=1\n");
+    EXPECT_EQ(runWho({"--check", "--warn-users", "lots", db}).exitCode, 3);
+}
+
+TEST_F(WhoTool, PrometheusFileIsReplacedWhole) {
+    const std::string db = database("sales.mdb");
+    const std::string metrics = dir_ / "ravelin.prom";
+    locktest::writeBytes(metrics, {'o', 'l', 'd'});
+    Client ann({"--computer", "PC-ANN", db});
+    locktest::connectClient(ann);
+    const auto r = runWho({"--prometheus", metrics, "--samba", "off", db, dir_ / "missing.mdb"});
+    EXPECT_EQ(r.exitCode, 1);
+    const auto bytes = locktest::readBytes(metrics);
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_NE(text.find("\nravelin_users{database=\"" + db + "\",state=\"connected\"} 1\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nravelin_users{database=\"" + db + "\",state=\"suspect\"} 0\n"), std::string::npos);
+    EXPECT_NE(text.find("\nravelin_lock_slots{database=\"" + db + "\"} 1\n"), std::string::npos);
+    EXPECT_NE(text.find("\nravelin_readable{database=\"" + (dir_ / "missing.mdb") + "\"} 0\n"), std::string::npos);
+    EXPECT_FALSE(text.starts_with("old"));
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(metrics).parent_path()))
+        EXPECT_EQ(e.path().string().find(".tmp"), std::string::npos) << "left behind: " << e.path();
+}
+
+TEST_F(WhoTool, ScanFindsEveryDatabaseInUseAndStaysInTheTree) {
+    namespace fs = std::filesystem;
+    TempDir outside;
+    const std::string tree = dir_ / "share";
+    for (const char* sub : {"share", "share/sales", "share/sales/2024", "share/hr", "share/empty"})
+        fs::create_directory(dir_ / sub);
+    const std::vector<std::string> inUse{tree + "/hr/staff.accdb", tree + "/sales/2024/orders.mdb",
+                                         tree + "/sales/orders.mdb"};
+    for (const std::string& db : inUse) {
+        locktest::copyTestFile(db.ends_with(".accdb") ? "access/testV2007.accdb" : "access/testV2000.mdb", db);
+        locktest::writeBytes(jet::lockFilePathFor(db), locktest::lockFileOf({"PC-ANN"}));
+    }
+    locktest::writeBytes(tree + "/sales/closed.mdb", {});  // no lock file: nobody in it
+    locktest::writeBytes(tree + "/sales/notes.ldb", {});    // a lock file without its database
+    locktest::copyTestFile("access/testV2000.mdb", outside / "secret.mdb");
+    locktest::writeBytes(outside / "secret.ldb", locktest::lockFileOf({"PC-EVE"}));
+    fs::create_directory_symlink(outside / "", tree + "/link");
+    fs::create_symlink(outside / "secret.mdb", tree + "/hr/secret.mdb");
+    fs::create_symlink(outside / "secret.ldb", tree + "/hr/secret.ldb");
+
+    const auto r = runWho({"--csv", "--samba", "off", "--scan", tree});
+    std::string expected = "\"database\",\"slot\",\"computer\",\"security\",\"connected\",\"suspect\",\"person\",\"contact\",\"email\"\r\n";
+    for (const std::string& db : inUse)
+        expected += "\"" + db + "\",0,\"PC-ANN\",\"Admin\",0,0,\"\",\"\",\"\"\r\n";
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+
+    const auto missing = runWho({"--scan", dir_ / "nonesuch"});
+    EXPECT_NE(missing.err.find(dir_ / "nonesuch"), std::string::npos);
+}
+
+TEST_F(WhoTool, ScanNotesAFolderItCanNotReadAndGoesOn) {
+    namespace fs = std::filesystem;
+    const std::string tree = dir_ / "share";
+    for (const char* sub : {"share", "share/open", "share/private"})
+        fs::create_directory(dir_ / sub);
+    for (const char* db : {"share/open/a.mdb", "share/private/b.mdb"}) {
+        locktest::copyTestFile("access/testV2000.mdb", dir_ / db);
+        fs::permissions(dir_ / db, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        locktest::writeBytes(jet::lockFilePathFor(dir_ / db), locktest::lockFileOf({"PC-ANN"}));
+    }
+    fs::permissions(dir_ / "", fs::perms::owner_all | fs::perms::others_exec);
+    fs::permissions(tree, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(tree + "/open", fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(tree + "/private", fs::perms::owner_all);
+    // Root reads every folder: the scan then runs as nobody.
+    std::vector<std::string> args{whotest::kWho, "--csv", "--samba", "off", "--scan", tree};
+    if (::geteuid() == 0) {
+        const std::vector<std::string> asNobody{"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+        auto probe = asNobody;
+        probe.insert(probe.end(), {"/usr/bin/test", "-x", whotest::kWho, "-a", "-r", tree + "/open/a.mdb"});
+        if (whotest::runProgram(probe).exitCode != 0)
+            GTEST_SKIP() << "nobody can't run " << whotest::kWho << " or read the test folder";
+        args.insert(args.begin(), asNobody.begin(), asNobody.end());
+    }
+    const auto r = whotest::runProgram(args);
+    EXPECT_EQ(r.err, "ravelin-who: " + tree + "/private: Permission denied\n");
+    EXPECT_NE(r.out.find("\"" + tree + "/open/a.mdb\",0,\"PC-ANN\""), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("b.mdb"), std::string::npos) << r.out;
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+TEST_F(WhoTool, WatchLogsArrivalsAndDeparturesUntilTerminated) {
+    const std::string db = database("sales.mdb");
+    const std::string log = dir_ / "who.log";
+    Client ann({"--computer", "PC-ANN", "--user", "ann", db});
+    locktest::connectClient(ann);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<std::string> args{whotest::kWho, "--samba", "off", "--watch", "1", db};
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    ASSERT_EQ(::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    const auto logged = [&](const std::string& text) {
+        for (int i = 0; i < 100; ++i) {
+            const auto b = locktest::readBytes(log);
+            if (std::string(b.begin(), b.end()).find(text) != std::string::npos)
+                return true;
+            ::usleep(50'000);
+        }
+        return false;
+    };
+    EXPECT_TRUE(logged(" " + db + ": PC-ANN (ann), slot 0 arrived\n"));
+    ann.stop();
+    EXPECT_TRUE(logged(" " + db + ": PC-ANN (ann), slot 0 left\n"));
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+}  // namespace
