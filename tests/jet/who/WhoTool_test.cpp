@@ -2,6 +2,7 @@
 // whose lock files are held by simulated Jet clients in other processes.
 #include "tests/jet/who/WhoTesting.h"
 
+#include "jet/Recordset.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/lockfile/LockFile.h"
 
@@ -25,6 +26,15 @@ TEST_F(WhoTool, ListsTheDemoUsersInEveryFormat) {
     const std::string db = database("sales.mdb");
     const std::string names = dir_ / "compnamedb.mdb";
     jet::createDatabase(names);
+    {
+        jet::Recordset people(names, "T_Main");
+        people.addNew();
+        people.setField("ComputerName", jet::Value::text("pc-ann"));
+        people.setField("Name", jet::Value::text("Ann Lee"));
+        people.setField("Contact", jet::Value::text("x 2041"));
+        people.setField("Email", jet::Value::text("ann@example.org"));
+        people.update();
+    }
     Client ann({"--computer", "PC-ANN", "--user", "ann", db});
     ASSERT_EQ(locktest::connectClient(ann), 0);
     Client bob({"--computer", "PC-BOB", "--user", "bob", db});
@@ -35,7 +45,7 @@ TEST_F(WhoTool, ListsTheDemoUsersInEveryFormat) {
     EXPECT_EQ(json.out,
               "[\n {\"database\": \"" + db + "\", \"error\": null, \"users\": [\n"
               "  {\"slot\": 0, \"computer\": \"PC-ANN\", \"security\": \"ann\", \"connected\": true, "
-              "\"suspect\": false, \"person\": \"\", \"contact\": \"\", \"email\": \"\"},\n"
+              "\"suspect\": false, \"person\": \"Ann Lee\", \"contact\": \"x 2041\", \"email\": \"ann@example.org\"},\n"
               "  {\"slot\": 1, \"computer\": \"PC-BOB\", \"security\": \"bob\", \"connected\": true, "
               "\"suspect\": false, \"person\": \"\", \"contact\": \"\", \"email\": \"\"}\n ]}\n]\n");
 
