@@ -1,0 +1,27 @@
+# `cpack -G DEB` (run by `./dev package`): a Debian package of the installed
+# tree. Library dependencies come from dpkg-shlibdeps; what the program
+# starts but does not link is named here.
+set(CPACK_PACKAGE_NAME ravelin)
+set(CPACK_PACKAGE_VENDOR "The Ravelin developers")
+set(CPACK_PACKAGE_CONTACT "The Ravelin developers <ravelin@ravelin.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "see who is using a shared Microsoft Access database")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Ravelin shows who is using a shared Microsoft Access (Jet) database: the\n\
+computers and security names in the database's lock file, whether each is\n\
+still connected, and whether one left the database in a suspect state. It\n\
+reads Access files with its own Jet engine. The package also holds the\n\
+command-line tools ravelin-jet (tables, CSV export, checks of Access files)\n\
+and ravelin-jetclient (a simulated Jet client for demonstrations).")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY ravelin)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${RAVELIN_WEB_SITE}")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The X11 platform plugin of Qt is a plugin, not a linked library.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# NBTSTAT runs nmblookup in a terminal; reports open in the desktop's text application.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "samba-common-bin, xterm | x-terminal-emulator, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
