@@ -1,6 +1,14 @@
 # `cpack -G DEB` (run by `./dev package`): a Debian package of the installed
 # tree. Library dependencies come from dpkg-shlibdeps; what the program
 # starts but does not link is named here.
+# The changelog and copyright notice every Debian package carries.
+set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/ravelin)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/changelog.gz
+  COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/docs/debian/changelog > ${PROJECT_BINARY_DIR}/changelog.gz
+  DEPENDS ${PROJECT_SOURCE_DIR}/docs/debian/changelog VERBATIM)
+add_custom_target(ravelin-changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.gz)
+install(FILES ${PROJECT_BINARY_DIR}/changelog.gz ${PROJECT_SOURCE_DIR}/docs/debian/copyright DESTINATION ${doc_dir})
+
 set(CPACK_PACKAGE_NAME ravelin)
 set(CPACK_PACKAGE_VENDOR "The Ravelin developers")
 set(CPACK_PACKAGE_CONTACT "The Ravelin developers <ravelin@ravelin.invalid>")
