@@ -1,6 +1,7 @@
 # `cpack -G DEB` (run by `./dev package`): a Debian package of the installed
-# tree. Library dependencies come from dpkg-shlibdeps; what the program
-# starts but does not link is named here.
+# tree. Library dependencies come from dpkg-shlibdeps (Debian's libqt6gui6
+# also holds Qt's X11 platform plugin); the programs Ravelin starts but does
+# not link are recommended.
 # The changelog and copyright notice every Debian package carries.
 set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/ravelin)
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/changelog.gz
@@ -27,8 +28,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${RAVELIN_WEB_SITE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The X11 platform plugin of Qt is a plugin, not a linked library.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # NBTSTAT runs nmblookup in a terminal; reports open in the desktop's text application.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "samba-common-bin, xterm | x-terminal-emulator, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
