@@ -6,6 +6,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ravelin"));
+    // Names the installed .desktop entry, so desktops show its name and icon for the window.
+    QApplication::setDesktopFileName(QStringLiteral("org.ravelin.Ravelin"));
     InstanceGuard guard;
     auto* window = new frmMain;
     window->setAttribute(Qt::WA_DeleteOnClose);
