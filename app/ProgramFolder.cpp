@@ -11,8 +11,13 @@ QString programFolder() {
     const QString home = qEnvironmentVariable("RAVELIN_HOME");
     if (!home.isEmpty())
         return QDir::cleanPath(home);
+    // A build keeps its files beside the executable. An installed program
+    // (share/ravelin/ beside its bin/) never does, even where bin/ is
+    // writable (root, or a prefix in the user's home): the files are the
+    // user's, not the installation's.
     const QString exeDir = QCoreApplication::applicationDirPath();
-    if (!exeDir.isEmpty() && ::access(QFile::encodeName(exeDir).constData(), W_OK) == 0)
+    const bool installed = QFileInfo(exeDir + QStringLiteral("/../share/ravelin")).isDir();
+    if (!exeDir.isEmpty() && !installed && ::access(QFile::encodeName(exeDir).constData(), W_OK) == 0)
         return exeDir;
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     const QString folder = config + QStringLiteral("/ravelin");

@@ -117,7 +117,7 @@ Options parse(int argc, char** argv) {
 }
 
 // compnamedb.mdb in the program's folder: $RAVELIN_HOME, else this program's
-// own folder when writable, else $XDG_CONFIG_HOME/ravelin.
+// own folder when writable and not an installed bin/, else $XDG_CONFIG_HOME/ravelin.
 std::string defaultNamesFile() {
     std::string folder;
     if (const char* home = std::getenv("RAVELIN_HOME"); home && *home) {
@@ -127,7 +127,9 @@ std::string defaultNamesFile() {
         const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
         std::string exeDir = n > 0 ? std::string(exe, static_cast<std::size_t>(n)) : std::string();
         exeDir = exeDir.substr(0, exeDir.rfind('/'));
-        if (!exeDir.empty() && ::access(exeDir.c_str(), W_OK) == 0) {
+        struct stat share {};
+        const bool installed = ::stat((exeDir + "/../share/ravelin").c_str(), &share) == 0 && S_ISDIR(share.st_mode);
+        if (!exeDir.empty() && !installed && ::access(exeDir.c_str(), W_OK) == 0) {
             folder = exeDir;
         } else if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
             folder = std::string(xdg) + "/ravelin";

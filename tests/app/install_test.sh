@@ -64,4 +64,13 @@ QT_QPA_PLATFORM=offscreen timeout 3 "$prefix/bin/ravelin-help" >/dev/null 2>&1
 status=$?
 [ $status -eq 124 ] || fail "installed ravelin-help ended with status $status instead of showing its pages"
 
+# Run as root (or from a prefix in the home), bin/ is writable: the installed
+# program still keeps the user's files in the user's config folder. Its first
+# start writes the user name database there, never beside the executable.
+config=$(mktemp -d)
+env -u RAVELIN_HOME XDG_CONFIG_HOME="$config" XDG_RUNTIME_DIR="$config" QT_QPA_PLATFORM=offscreen timeout 3 "$prefix/bin/ravelin" >/dev/null 2>&1
+[ -s "$config/ravelin/compnamedb.mdb" ] || fail "the installed ravelin did not keep its files in \$XDG_CONFIG_HOME/ravelin"
+[ ! -e "$prefix/bin/compnamedb.mdb" ] || fail "the installed ravelin wrote into its bin/ folder"
+rm -rf "$config"
+
 exit $failed
