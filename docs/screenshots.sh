@@ -43,13 +43,29 @@ client --computer PC-BOB --user bob
 client --computer ACCOUNTS-3 --user Admin
 sleep 1
 
+mainWindow() {
+    local id=""
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name '^Ravelin$' 2>/dev/null | head -1) && [ -n "$id" ] && break
+        sleep 0.1
+    done
+    [ -n "$id" ] || { echo "screenshots: the main window did not open" >&2; exit 1; }
+    echo "$id"
+}
+
+# A first start writes the user name database; the people behind the three
+# computers go into it before the start that is pictured.
+"$build/ravelin" & first=$!
+mainWindow >/dev/null
+sleep 1
+kill "$first"; wait "$first" 2>/dev/null || true
+person() { "$build/ravelin-jet" insert "$RAVELIN_HOME/compnamedb.mdb" T_Main "$@" >/dev/null; }
+person ComputerName=PC-ANN "Name=Ann Lee" "Contact=ext. 2041" Email=ann@example.org
+person ComputerName=PC-BOB "Name=Bob Marsh" "Contact=ext. 2117" Email=bob@example.org
+person ComputerName=ACCOUNTS-3 "Name=Accounts office" "Contact=ext. 2300" Email=accounts@example.org
+
 "$build/ravelin" & pids+=($!)
-main=""
-for _ in $(seq 100); do
-    main=$(xdotool search --onlyvisible --name '^Ravelin$' 2>/dev/null | head -1) && [ -n "$main" ] && break
-    sleep 0.1
-done
-[ -n "$main" ] || { echo "screenshots: the main window did not open" >&2; exit 1; }
+main=$(mainWindow)
 sleep 7  # the first auto-monitoring tick fills the list
 
 shot() {  # window, file
@@ -67,4 +83,17 @@ done
 [ -n "$settings" ] || { echo "screenshots: the settings window did not open" >&2; exit 1; }
 sleep 1
 shot "$settings" screenshot-settings.png
-echo "screenshots: wrote $out/screenshot-main.png and $out/screenshot-settings.png"
+xdotool key --window "$settings" Escape
+xdotool windowclose "$settings" 2>/dev/null || true
+sleep 1
+
+xdotool windowfocus --sync "$main" key ctrl+e
+names=""
+for _ in $(seq 50); do
+    names=$(xdotool search --onlyvisible --name 'User Database' 2>/dev/null | head -1) && [ -n "$names" ] && break
+    sleep 0.1
+done
+[ -n "$names" ] || { echo "screenshots: the user name database window did not open" >&2; exit 1; }
+sleep 1
+shot "$names" screenshot-usernames.png
+echo "screenshots: wrote $out/screenshot-main.png, screenshot-settings.png and screenshot-usernames.png"
