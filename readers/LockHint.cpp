@@ -33,6 +33,9 @@ bool onNetworkFileSystem(const std::string& path) {
     return std::ranges::find(kRemote, static_cast<long>(fs.f_type)) != std::end(kRemote);
 }
 
+
+}  // namespace
+
 // Whether an smbd process has the file open; where no smbd's open files can
 // be read (Samba runs as another user), whether any smbd runs at all.
 bool sambaServes(const QString& path) {
@@ -58,8 +61,6 @@ bool sambaServes(const QString& path) {
     }
     return running && !readable;
 }
-
-}  // namespace
 
 std::optional<QString> hiddenLocksHint(const QString& lockPath) {
     const std::string path = QFile::encodeName(lockPath).toStdString();

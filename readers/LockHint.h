@@ -16,6 +16,10 @@ namespace readers {
 // How recently a lock file must have changed to count as in use.
 inline constexpr int kFreshLockFileSeconds = 5 * 60;
 
+// Whether an smbd process has the file open; where no smbd's open files can
+// be read (Samba runs as another user), whether any smbd runs at all.
+bool sambaServes(const QString& path);
+
 // The hint for the lock file at `lockPath`, or nothing when it does not apply.
 // Never fails: whatever cannot be checked gives no hint.
 std::optional<QString> hiddenLocksHint(const QString& lockPath);

@@ -11,6 +11,7 @@
 #include "jet/lockfile/LockFileLines.h"
 #include "jet/text/Windows1252.h"
 #include "readers/LockHint.h"
+#include "readers/SambaTooltips.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -165,6 +166,7 @@ void ShowLDBUsers(frmMain& w) {
     }
     opened.reset();
     // The list is complete; a failure while resolving the names is ignored.
+    addSambaTooltips(w, w.selectedDatabasePath());
     try {
         w.ResolveUserNames();
     } catch (...) {

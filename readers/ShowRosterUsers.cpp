@@ -5,6 +5,7 @@
 #include "app/UserList.h"
 #include "app/frmMain.h"
 #include "readers/LockHint.h"
+#include "readers/SambaTooltips.h"
 #include "readers/ShowLDBUsers.h"
 #include "settings/frmSettings.h"
 
@@ -104,6 +105,7 @@ void ShowRosterUsers(frmMain& w) {
             conn->close();
     } catch (...) {
     }
+    addSambaTooltips(w, w.selectedDatabasePath());
     try {
         w.ResolveUserNames();
     } catch (...) {

@@ -43,6 +43,7 @@ protected:
         if (const std::string why = unavailableReason(); !why.empty())
             GTEST_SKIP() << "Samba test skipped: " << why;
         ASSERT_TRUE(start());
+        qputenv("RAVELIN_SMB_CONF", QByteArray::fromStdString(server->configFile()));
         workgroup = locktest::copyTestFile("workgroup/system.mdw", homeFile("system.mdw").toStdString());
         window->settings()->txtWorkgroup->setText(QString::fromStdString(workgroup));
         window->txtUserName->setText(QStringLiteral("admin"));
@@ -99,6 +100,13 @@ TEST_F(SambaShare, ClientsAreListedInBothModesAndTheirLocksStayTheirs) {
                                                       {"OFDLCK", "READ", kUserLock + 1, kUserLock + 1}}));
     EXPECT_EQ(roster(), (std::vector<Row>{{"PC-A", "ANN", "TRUE"}, {"PC-B", "BOB", "TRUE"}}));
     EXPECT_EQ(connectedInLockFileMode(), (std::vector<Row>{{"PC-A", "ANN", ""}, {"PC-B", "BOB", ""}}));
+    // Samba's lock table names the session behind each slot, in the row's tooltip.
+    for (int i = 0; i < 2; ++i) {
+        const QString tip = window->lvUsers->topLevelItem(i)->toolTip(0);
+        EXPECT_TRUE(tip.startsWith(QStringLiteral("SMB account: "))) << tip.toStdString();
+        EXPECT_TRUE(tip.endsWith(QStringLiteral("\nAddress: 127.0.0.1"))) << tip.toStdString();
+        EXPECT_EQ(window->lvUsers->topLevelItem(i)->toolTip(2), tip);
+    }
 
     const auto dbBefore = locktest::stampOf(database);
     const auto ldbBefore = locktest::stampOf(lockFile);
