@@ -1,6 +1,7 @@
 #include "about/frmAbout.h"
 
 #include "about/BuildVersion.h"
+#include "app/Named.h"
 #include "app/Twips.h"
 
 #include <QFrame>
@@ -10,12 +11,6 @@
 #include <QScreen>
 
 namespace {
-
-template <typename W>
-W* named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 QLabel* boldLabel(const QString& text, const char* name, QWidget* parent) {
     auto* label = named(new QLabel(text, parent), name);

@@ -3,6 +3,7 @@
 #include "app/ElidedLabel.h"
 #include "app/IntervalTimer.h"
 #include "app/MenuShortcutsFirst.h"
+#include "app/Named.h"
 #include "app/Twips.h"
 #include "settings/frmSettings.h"
 #include "usernames/frmData.h"
@@ -31,12 +32,6 @@
 namespace {
 
 frmMain* theMainWindow = nullptr;
-
-template <typename W>
-W* named(W* w, const QString& name) {
-    w->setObjectName(name);
-    return w;
-}
 
 // The program's icon: a ravelin seen from above, an arrow-head bastion.
 QIcon programIcon() {

@@ -9,6 +9,7 @@
 // Prints the time per call; asserts nothing.
 #include "jet/LdbUsers.h"
 #include "jet/lockfile/LockFile.h"
+#include "bench/BenchFiles.h"
 #include "bench/UserLockHolder.h"
 
 #include <algorithm>
@@ -48,23 +49,11 @@ void timeCalls(const char* state, const std::string& db, int option) {
 }  // namespace
 
 int main() {
-    char pattern[] = "/tmp/ravelin-bench-lock-XXXXXX";
-    if (!::mkdtemp(pattern))
-        return 1;
-    const fs::path dir = pattern;
+    const fs::path dir = makeBenchFolder("lock");
     const std::string db = (dir / "bench.mdb").string();
     fs::copy_file(std::string(RAVELIN_TESTDATA) + "/access/testV1997.mdb", db);
     const std::string ldb = jet::lockFilePathFor(db);
-    {
-        std::vector<std::uint8_t> file;
-        for (int slot = 0; slot < jet::kMaxLockSlots; ++slot) {
-            const auto bytes = jet::encodeLockSlot("PC" + std::to_string(slot), "Admin");
-            file.insert(file.end(), bytes.begin(), bytes.end());
-        }
-        std::FILE* f = std::fopen(ldb.c_str(), "wb");
-        std::fwrite(file.data(), 1, file.size(), f);
-        std::fclose(f);
-    }
+    writeFullLockFile(ldb);
     std::printf("%d calls each; lock file of %d slots beside a Jet 3 database\n", kCalls, jet::kMaxLockSlots);
     for (const int option : {jet::LdbConnectedUsers, jet::LdbSuspectUsers})
         timeCalls("no user connected", db, option);

@@ -7,6 +7,7 @@
 #include "app/InstanceGuard.h"
 #include "app/MessageBoxes.h"
 #include "app/frmMain.h"
+#include "bench/SilentBoxes.h"
 #include "bench/UserLockHolder.h"
 #include "jet/lockfile/LockFile.h"
 
@@ -21,16 +22,6 @@
 #include <vector>
 
 namespace {
-
-class SilentBoxes : public MessageBoxes {
-public:
-    int shown = 0;
-    MsgAnswer show(QWidget*, const MessageBoxRequest& r) override {
-        ++shown;
-        std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
-        return MsgAnswer::Ok;
-    }
-};
 
 double microsecondsPerRefresh(frmMain& w, int rounds, int expectRows) {
     w.mnuDisplayUsers_Click();  // warm the caches

@@ -3,6 +3,7 @@
 // checked) and the roster of a 255-slot lock file read to its end, with no
 // user and with every user connected. Prints the time per refresh; asserts
 // nothing.
+#include "bench/BenchFiles.h"
 #include "bench/UserLockHolder.h"
 #include "jet/lockfile/LockFile.h"
 #include "jet/roster/RosterConnection.h"
@@ -46,25 +47,13 @@ void timeRefreshes(const char* state, const std::string& db, const std::string& 
 }  // namespace
 
 int main() {
-    char pattern[] = "/tmp/ravelin-bench-roster-XXXXXX";
-    if (!::mkdtemp(pattern))
-        return 1;
-    const fs::path dir = pattern;
+    const fs::path dir = makeBenchFolder("roster");
     const std::string db = (dir / "bench.mdb").string();
     const std::string mdw = (dir / "system.mdw").string();
     fs::copy_file(std::string(RAVELIN_TESTDATA) + "/access/testV1997.mdb", db);
     fs::copy_file(std::string(RAVELIN_TESTDATA) + "/workgroup/system.mdw", mdw);
     const std::string ldb = jet::lockFilePathFor(db);
-    {
-        std::vector<std::uint8_t> file;
-        for (int slot = 0; slot < jet::kMaxLockSlots; ++slot) {
-            const auto bytes = jet::encodeLockSlot("PC" + std::to_string(slot), "Admin");
-            file.insert(file.end(), bytes.begin(), bytes.end());
-        }
-        std::FILE* f = std::fopen(ldb.c_str(), "wb");
-        std::fwrite(file.data(), 1, file.size(), f);
-        std::fclose(f);
-    }
+    writeFullLockFile(ldb);
     std::printf("%d refreshes each; lock file of %d slots beside a Jet 3 database\n", kRefreshes,
                 jet::kMaxLockSlots);
     timeRefreshes("no user connected", db, mdw);

@@ -7,6 +7,7 @@
 #include "app/MessageBoxes.h"
 #include "app/UserList.h"
 #include "app/frmMain.h"
+#include "bench/SilentBoxes.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/write/Store.h"
 #include "jet/write/TableWriter.h"
@@ -28,16 +29,6 @@
 #include <random>
 
 namespace {
-
-class SilentBoxes : public MessageBoxes {
-public:
-    int shown = 0;
-    MsgAnswer show(QWidget*, const MessageBoxRequest& r) override {
-        ++shown;
-        std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
-        return MsgAnswer::Ok;
-    }
-};
 
 QString computerName(int i) { return QStringLiteral("PC%1").arg(i, 6, 10, QChar('0')); }
 

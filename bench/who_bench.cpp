@@ -10,6 +10,7 @@
 #include "jet/who/Formats.h"
 #include "jet/who/Listing.h"
 #include "jet/who/Scan.h"
+#include "bench/BenchFiles.h"
 #include "bench/UserLockHolder.h"
 
 #include <algorithm>
@@ -51,10 +52,7 @@ void timeRuns(const char* what, int runs, F&& f) {
 }  // namespace
 
 int main() {
-    char pattern[] = "/tmp/ravelin-bench-who-XXXXXX";
-    if (!::mkdtemp(pattern))
-        return 1;
-    const fs::path dir = pattern;
+    const fs::path dir = makeBenchFolder("who");
     const fs::path original = dir / "original.mdb";
     fs::copy_file(std::string(RAVELIN_TESTDATA) + "/access/testV2000.mdb", original);
     const fs::path tree = dir / "share";

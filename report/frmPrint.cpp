@@ -1,6 +1,7 @@
 #include "report/frmPrint.h"
 
 #include "app/MessageBoxes.h"
+#include "app/Named.h"
 #include "app/ProgramFolder.h"
 #include "app/frmMain.h"
 #include "report/PrintExport.h"
@@ -16,16 +17,6 @@
 #include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
-namespace {
-
-template <typename W>
-W* named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-}  // namespace
 
 frmPrint::frmPrint(frmMain* main)
     : QDialog(main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),

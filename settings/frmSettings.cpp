@@ -1,6 +1,7 @@
 #include "settings/frmSettings.h"
 
 #include "app/MessageBoxes.h"
+#include "app/Named.h"
 #include "app/Numbers.h"
 #include "app/ProgramFolder.h"
 #include "app/Twips.h"
@@ -18,16 +19,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QVBoxLayout>
-
-namespace {
-
-template <typename W>
-W* named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-}  // namespace
 
 frmSettings::frmSettings(frmMain* main) : QDialog(main), main_(main) {
     setObjectName(QStringLiteral("frmSettings"));

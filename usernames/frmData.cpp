@@ -3,6 +3,7 @@
 #include "usernames/frmData.h"
 
 #include "app/IntervalTimer.h"
+#include "app/Named.h"
 #include "app/Numbers.h"
 #include "app/ProgramFolder.h"
 #include "app/TextFile.h"
@@ -32,12 +33,6 @@ QString placementText(double twips) {
     if (twips == std::floor(twips))
         return QString::number(static_cast<long long>(twips));
     return QLocale::system().toString(twips, 'g', 7);
-}
-
-template <typename W>
-W* named(W* w, const QString& name) {
-    w->setObjectName(name);
-    return w;
 }
 
 }  // namespace

@@ -26,6 +26,7 @@
 #include "jet/lockfile/LdbCommitState.h"
 #include "jet/lockfile/LockFile.h"
 #include "jet/lockfile/LockFileProbe.h"
+#include "jet/lockfile/LockFileUser.h"
 #include "jet/text/Windows1252.h"
 
 #include <cerrno>
@@ -70,23 +71,9 @@ std::string systemError(const std::string& what, const std::string& path) {
     return what + " '" + path + "': " + std::strerror(errno) + ".";
 }
 
-// The computer name Windows reports: the host's first label, upper-cased,
-// at most 15 characters (a NetBIOS name).
-std::string defaultComputerName() {
-    char host[256] = {};
-    if (::gethostname(host, sizeof host - 1) != 0)
-        return "LOCALHOST";
-    std::string name(host);
-    name = name.substr(0, name.find('.')).substr(0, 15);
-    for (char& c : name)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return name;
-}
-
 Options parseOptions(int argc, char** argv) {
     Options o;
-    o.computer = defaultComputerName();
+    o.computer = jet::thisComputerName();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if ((arg == "--computer" || arg == "--user") && i + 1 < argc)

@@ -1,5 +1,7 @@
 #include "jet/who/Json.h"
 
+#include "jet/text/Text.h"
+
 #include <cctype>
 #include <stdexcept>
 
@@ -141,24 +143,6 @@ private:
         return u;
     }
 
-    static void appendUtf8(std::string& out, unsigned cp) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-
     std::string string() {
         expect('"');
         std::string out;
@@ -187,7 +171,7 @@ private:
                     const unsigned low = hex4();
                     cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
                 }
-                appendUtf8(out, cp);
+                jet::appendUtf8(out, cp);
                 break;
             }
             default: out += e;

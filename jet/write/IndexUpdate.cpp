@@ -190,13 +190,18 @@ bool IndexUpdate::contains(const std::vector<std::uint8_t>& key) const {
     }
 }
 
+IndexUpdate::LeafPlace IndexUpdate::placeOf(const std::vector<std::uint8_t>& key, RowLocation row) const {
+    std::vector<std::uint8_t> entry = key;
+    appendRow(entry, row);
+    std::vector<Step> path = pathTo(entry);
+    const std::size_t at = lowerBound(path.back().node->entries, entry);
+    return {std::move(entry), std::move(path), at};
+}
+
 void IndexUpdate::insert(const std::vector<std::uint8_t>& key, RowLocation row) {
     change([&] {
-        std::vector<std::uint8_t> bytes = key;
-        appendRow(bytes, row);
-        std::vector<Step> path = pathTo(bytes);
+        auto [bytes, path, at] = placeOf(key, row);
         IndexNode& leaf = *path.back().node;
-        const std::size_t at = lowerBound(leaf.entries, bytes);
         if (at < leaf.entries.size() && leaf.entries[at].bytes == bytes)
             throw Error(InvalidArgument, "An index of '" + store_.name() + "' already holds this entry for row " +
                                              std::to_string(row.row) + " of page " + std::to_string(row.page) + ".");
@@ -215,11 +220,8 @@ void IndexUpdate::insert(const std::vector<std::uint8_t>& key, RowLocation row) 
 
 void IndexUpdate::erase(const std::vector<std::uint8_t>& key, RowLocation row) {
     change([&] {
-        std::vector<std::uint8_t> bytes = key;
-        appendRow(bytes, row);
-        std::vector<Step> path = pathTo(bytes);
+        auto [bytes, path, at] = placeOf(key, row);
         IndexNode& leaf = *path.back().node;
-        const std::size_t at = lowerBound(leaf.entries, bytes);
         if (at == leaf.entries.size() || leaf.entries[at].bytes != bytes)
             throw Error(NotADatabase, "The database '" + store_.name() + "' is damaged (an index has no entry for row " +
                                           std::to_string(row.row) + " of page " + std::to_string(row.page) + ").");

@@ -60,6 +60,14 @@ private:
     };
     // The pages from the root to the leaf where `entry` belongs.
     std::vector<Step> pathTo(const std::vector<std::uint8_t>& entry) const;
+    // Where the entry of `key` for `row` belongs: its bytes, the path down to
+    // its leaf and its position among the leaf's entries.
+    struct LeafPlace {
+        std::vector<std::uint8_t> entry;
+        std::vector<Step> path;
+        std::size_t at;
+    };
+    LeafPlace placeOf(const std::vector<std::uint8_t>& key, RowLocation row) const;
     // Page `page`, parsed again only when its bytes in the store changed.
     IndexNode& node(std::uint32_t page) const;
     // A new page for the index, empty.

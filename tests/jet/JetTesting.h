@@ -1,11 +1,13 @@
 #pragma once
 // Shared helpers of the engine tests: paths of the real Access files, reading
-// a file's bytes, and walking every row of a table.
+// a file's bytes, walking every row of a table, and the Jet error a call raises.
 #include "jet/Database.h"
+#include "jet/Error.h"
 #include "jet/table/TableCursor.h"
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -43,5 +45,15 @@ inline std::size_t readEverything(const std::shared_ptr<jet::Database>& db) {
 }
 
 inline std::string text(const jet::Value& v) { return v.text(); }
+
+// The number of the jet::Error that `f` throws; 0 when it throws none.
+inline int errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const jet::Error& e) {
+        return e.number();
+    }
+    return 0;
+}
 
 }  // namespace jettest

@@ -18,15 +18,6 @@ std::vector<std::string> columnA(const std::string& path) {
     return out;
 }
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const jet::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 TEST(RecordsetWrite, AMoveStoresThePendingRecordAndStaysOnIt) {
     WritableCopy copy("delTestV2000.mdb");
     jet::Recordset rs(copy.path(), "Table");

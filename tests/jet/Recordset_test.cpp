@@ -12,16 +12,8 @@
 namespace {
 
 using jet::Recordset;
+using jettest::errorOf;
 using jet::Value;
-
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const jet::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 std::shared_ptr<jet::Database> indexTest() { return jet::Database::open(jettest::access("indexTestV2000.mdb")); }
 
