@@ -43,15 +43,16 @@ client --computer PC-BOB --user bob
 client --computer ACCOUNTS-3 --user Admin
 sleep 1
 
-mainWindow() {
+windowTitled() {  # title pattern, what it is
     local id=""
     for _ in $(seq 100); do
-        id=$(xdotool search --onlyvisible --name '^Ravelin$' 2>/dev/null | head -1) && [ -n "$id" ] && break
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) && [ -n "$id" ] && break
         sleep 0.1
     done
-    [ -n "$id" ] || { echo "screenshots: the main window did not open" >&2; exit 1; }
+    [ -n "$id" ] || { echo "screenshots: the $2 did not open" >&2; exit 1; }
     echo "$id"
 }
+mainWindow() { windowTitled '^Ravelin$' 'main window'; }
 
 # A first start writes the user name database; the people behind the three
 # computers go into it before the start that is pictured.
@@ -75,12 +76,7 @@ shot() {  # window, file
 shot "$main" screenshot-main.png
 
 xdotool windowfocus --sync "$main" key ctrl+w
-settings=""
-for _ in $(seq 50); do
-    settings=$(xdotool search --onlyvisible --name 'Settings' 2>/dev/null | head -1) && [ -n "$settings" ] && break
-    sleep 0.1
-done
-[ -n "$settings" ] || { echo "screenshots: the settings window did not open" >&2; exit 1; }
+settings=$(windowTitled 'Settings' 'settings window')
 sleep 1
 shot "$settings" screenshot-settings.png
 xdotool key --window "$settings" Escape
@@ -88,12 +84,7 @@ xdotool windowclose "$settings" 2>/dev/null || true
 sleep 1
 
 xdotool windowfocus --sync "$main" key ctrl+e
-names=""
-for _ in $(seq 50); do
-    names=$(xdotool search --onlyvisible --name 'User Database' 2>/dev/null | head -1) && [ -n "$names" ] && break
-    sleep 0.1
-done
-[ -n "$names" ] || { echo "screenshots: the user name database window did not open" >&2; exit 1; }
+names=$(windowTitled 'User Database' 'user name database window')
 sleep 1
 shot "$names" screenshot-usernames.png
 echo "screenshots: wrote $out/screenshot-main.png, screenshot-settings.png and screenshot-usernames.png"
