@@ -33,21 +33,20 @@ UsageMap UsageMap::read(const Pager& pager, bool jet3, std::uint32_t pointer) {
     return map;
 }
 
-std::uint32_t UsageMap::limit() const {
-    const std::uint64_t end = mapPages_.empty() ? std::uint64_t{start_} + inlineBits_.size() * 8
-                                                : std::uint64_t{pagesPerMapPage_} * mapPages_.size();
-    return static_cast<std::uint32_t>(std::min<std::uint64_t>(end, UINT32_MAX));
+std::uint64_t UsageMap::limit() const {
+    return mapPages_.empty() ? std::uint64_t{start_} + inlineBits_.size() * 8
+                             : std::uint64_t{pagesPerMapPage_} * mapPages_.size();
 }
 
-std::uint32_t UsageMap::existing(std::uint32_t n) const {
+std::uint32_t UsageMap::existing(std::uint64_t n) const {
     // A page the map lists but the file lacks: the file was cut short, and
     // reading on would silently lose what that page held.
     if (pager_ && n >= pager_->pageCount())
         pager_->damaged("page " + std::to_string(n) + " of a usage map lies beyond the end of the file");
-    return n;
+    return static_cast<std::uint32_t>(n);
 }
 
-UsageMap::Segment UsageMap::segmentFor(std::uint32_t n) const {
+UsageMap::Segment UsageMap::segmentFor(std::uint64_t n) const {
     Segment s;
     if (mapPages_.empty()) {
         s.bits = inlineBits_.data();
@@ -55,7 +54,7 @@ UsageMap::Segment UsageMap::segmentFor(std::uint32_t n) const {
         s.count = static_cast<std::uint32_t>(inlineBits_.size() * 8);
         return s;
     }
-    const std::uint32_t index = n / pagesPerMapPage_;
+    const auto index = static_cast<std::uint32_t>(n / pagesPerMapPage_);
     s.first = index * pagesPerMapPage_;
     s.count = pagesPerMapPage_;
     const std::uint32_t mapPage = mapPages_[index];
@@ -69,16 +68,19 @@ UsageMap::Segment UsageMap::segmentFor(std::uint32_t n) const {
 }
 
 std::optional<std::uint32_t> UsageMap::firstFrom(std::uint32_t from) const {
-    const std::uint32_t end = limit();
-    std::uint32_t n = from;
+    // Page numbers are counted in 64 bits: an inline map whose range runs past
+    // the last 32-bit page number names pages no file has (damage), and must
+    // not wrap round to page 0.
+    const std::uint64_t end = limit();
+    std::uint64_t n = from;
     while (n < end) {
         const Segment s = segmentFor(n);
         if (n < s.first)
             n = s.first;
-        const std::uint32_t stop = std::min<std::uint64_t>(std::uint64_t{s.first} + s.count, end);
+        const std::uint64_t stop = std::min<std::uint64_t>(std::uint64_t{s.first} + s.count, end);
         if (s.bits) {
             for (; n < stop; ++n) {
-                const std::uint32_t rel = n - s.first;
+                const auto rel = static_cast<std::uint32_t>(n - s.first);
                 if (rel % 8 == 0 && s.bits[rel / 8] == 0) {
                     n += 7;
                     continue;
@@ -89,25 +91,25 @@ std::optional<std::uint32_t> UsageMap::firstFrom(std::uint32_t from) const {
         }
         if (mapPages_.empty())
             break;
-        n = s.first + s.count;
+        n = std::uint64_t{s.first} + s.count;
     }
     return std::nullopt;
 }
 
 std::optional<std::uint32_t> UsageMap::lastFrom(std::uint32_t from) const {
-    const std::uint32_t end = limit();
+    const std::uint64_t end = limit();
     if (end == 0)
         return std::nullopt;
     std::int64_t n = from < end ? from : end - 1;
     while (n >= 0) {
-        const Segment s = segmentFor(static_cast<std::uint32_t>(n));
+        const Segment s = segmentFor(static_cast<std::uint64_t>(n));
         if (n >= std::int64_t{s.first} + s.count)
             n = std::int64_t{s.first} + s.count - 1;
         if (s.bits) {
             for (; n >= std::int64_t{s.first}; --n) {
                 const auto rel = static_cast<std::uint32_t>(n - s.first);
                 if ((s.bits[rel / 8] >> (rel % 8)) & 1)
-                    return existing(static_cast<std::uint32_t>(n));
+                    return existing(static_cast<std::uint64_t>(n));
             }
         }
         if (mapPages_.empty())

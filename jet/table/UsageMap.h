@@ -34,9 +34,9 @@ private:
         std::uint32_t count = 0;
         PageRef keep;
     };
-    Segment segmentFor(std::uint32_t n) const;
-    std::uint32_t limit() const;  // one past the last page number the map can name
-    std::uint32_t existing(std::uint32_t n) const;  // `n`, or damaged() when the file lacks that page
+    Segment segmentFor(std::uint64_t n) const;
+    std::uint64_t limit() const;  // one past the last page number the map can name
+    std::uint32_t existing(std::uint64_t n) const;  // `n`, or damaged() when the file lacks that page
 
     const Pager* pager_ = nullptr;
     std::uint32_t start_ = 0;

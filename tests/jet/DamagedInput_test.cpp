@@ -168,6 +168,20 @@ TEST(DamagedInput, UsageMapsThatPointNowhere) {
     EXPECT_EQ(readAll(l.bytes, "usage map pointer"), Outcome::Refused);
 }
 
+TEST(DamagedInput, UsageMapsRunningPastTheLastPageNumber) {
+    auto l = testV2000Table1();
+    const std::uint32_t pointer = jet::readU32(&l.bytes[l.tdefPage * l.pageSize + 55]);
+    const std::size_t base = (pointer >> 8) * l.pageSize;
+    const std::size_t at = base + (jet::readU16(&l.bytes[base + 14 + 2 * (pointer & 0xFF)]) & 0x1FFF);
+    ASSERT_EQ(l.bytes[at], 0x00) << "Table1's usage map is stored inline";
+    // The map starts 8 pages below 2^32; its first byte names none of them,
+    // its second names page 2^32, which no file has.
+    put32(l.bytes, at + 1, 0xFFFFFFF8u);
+    l.bytes[at + 5] = 0x00;
+    l.bytes[at + 6] = 0x01;
+    EXPECT_EQ(readAll(l.bytes, "usage map past the last page number"), Outcome::Refused);
+}
+
 TEST(DamagedInput, LongValueChainsThatRunInACircle) {
     // The catalogue's LvProp of Table2 in testV2000 spans several pages; make
     // its first piece point back at itself.
