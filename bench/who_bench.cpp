@@ -67,13 +67,12 @@ int main() {
             writeFile(folder / ("report" + std::to_string(i) + ".xlsx"), {});
     }
     std::printf("tree: %d folders, %d files, %d databases in use\n", kFolders, kFolders * kFilesPerFolder, kFolders);
-    const auto quiet = [](const std::string&) {};
-    jet::who::findDatabasesInUse(tree.string(), quiet);  // warm the cache
-    timeRuns("--scan: find the databases", 10, [&] { return jet::who::findDatabasesInUse(tree.string(), quiet).size(); });
+    jet::who::findDatabasesInUse(tree.string());  // warm the cache
+    timeRuns("--scan: find the databases", 10, [&] { return jet::who::findDatabasesInUse(tree.string()).databases.size(); });
     timeRuns("--scan: find them and list their users", 10, [&] {
         std::size_t users = 0;
-        for (const std::string& db : jet::who::findDatabasesInUse(tree.string(), quiet))
-            users += jet::who::listUsers(db, nullptr).users.size();
+        for (const auto& db : jet::who::listDatabases(jet::who::findDatabasesInUse(tree.string()).databases, nullptr))
+            users += db.users.size();
         return users;
     });
 
