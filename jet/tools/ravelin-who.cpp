@@ -203,6 +203,9 @@ public:
         }
         seen.databases = listDatabases(paths, names_.get());
         addSambaView(seen);
+        for (const DatabaseUsers& db : seen.databases)
+            if (!db.warning.empty())
+                noteOnce(db.path + ": " + db.warning);
         return seen;
     }
 
@@ -225,10 +228,15 @@ private:
         // Where Samba keeps the locks of a lock file none of whose users
         // shows connected, its view was needed: say so rather than report
         // them gone.
-        for (DatabaseUsers& db : seen.databases)
-            if (db.error.empty() && !db.users.empty() && db.connectedCount() == 0 &&
-                sambaMayServe(jet::lockFilePathFor(db.path)))
+        std::optional<SambaFiles> samba;
+        for (DatabaseUsers& db : seen.databases) {
+            if (!db.error.empty() || db.users.empty() || db.connectedCount() > 0)
+                continue;
+            if (!samba)
+                samba = SambaFiles::now();
+            if (samba->mayServe(jet::lockFilePathFor(db.path)))
                 markUnseen(db, "who is connected can't be seen (Samba keeps its clients' locks; " + why + ")");
+        }
     }
 
     const Options& o_;
@@ -236,20 +244,19 @@ private:
     bool samba_ = false;
 };
 
+// The listing on stdout (unless only metrics are written), what could not
+// be read on stderr.
 void print(const Options& o, const std::vector<DatabaseUsers>& dbs, bool samba) {
     if (o.json)
         writeJson(std::cout, dbs, samba);
     else if (o.csv)
         writeCsv(std::cout, dbs, samba);
-    else
+    else if (o.prometheus.empty())
         writeTable(std::cout, dbs, samba);
     std::cout.flush();
-    for (const DatabaseUsers& d : dbs) {
+    for (const DatabaseUsers& d : dbs)
         if (!d.error.empty())
             std::cerr << "ravelin-who: " << printable(d.error) << '\n';
-        if (!d.warning.empty())
-            std::cerr << "ravelin-who: " << printable(d.path + ": " + d.warning) << '\n';
-    }
 }
 
 std::string timestamp() {
@@ -328,8 +335,7 @@ int main(int argc, char** argv) {
         }
         if (!o.prometheus.empty())
             replaceFile(o.prometheus, prometheusText(seen));
-        if (o.prometheus.empty() || o.csv || o.json)
-            print(o, seen.databases, lister.samba());
+        print(o, seen.databases, lister.samba());
         return seen.complete() ? kExitOk : kExitUnreadable;
     } catch (const std::exception& e) {
         std::cout.flush();

@@ -250,35 +250,36 @@ std::string joinSambaView(const std::string& smbstatusJson, std::vector<Database
     return {};
 }
 
-bool sambaMayServe(const std::string& path) {
-    struct stat target {};
-    if (::stat(path.c_str(), &target) != 0)
-        return false;
-    bool running = false, readable = false;
+SambaFiles SambaFiles::now() {
+    SambaFiles files;
     const std::unique_ptr<DIR, int (*)(DIR*)> proc(::opendir("/proc"), ::closedir);
     if (!proc)
-        return false;
+        return files;
     while (const dirent* e = ::readdir(proc.get())) {
         if (e->d_name[0] < '0' || e->d_name[0] > '9')
             continue;
         const std::string dir = std::string("/proc/") + e->d_name;
         std::string comm;
         std::getline(std::ifstream(dir + "/comm"), comm);
-        if (!comm.starts_with("smbd"))
+        if (!comm.starts_with("smbd"))  // smbd, and its helpers smbd-notifyd, ...
             continue;
-        running = true;
         const std::unique_ptr<DIR, int (*)(DIR*)> fds(::opendir((dir + "/fd").c_str()), ::closedir);
-        if (!fds)
+        if (!fds) {
+            files.hidden_ = true;
             continue;
-        readable = true;
+        }
         while (const dirent* f = ::readdir(fds.get())) {
             struct stat st {};
-            if (f->d_name[0] != '.' && ::fstatat(::dirfd(fds.get()), f->d_name, &st, 0) == 0 &&
-                st.st_dev == target.st_dev && st.st_ino == target.st_ino)
-                return true;
+            if (f->d_name[0] != '.' && ::fstatat(::dirfd(fds.get()), f->d_name, &st, 0) == 0)
+                files.open_.insert({st.st_dev, st.st_ino});
         }
     }
-    return running && !readable;
+    return files;
+}
+
+bool SambaFiles::mayServe(const std::string& path) const {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && (hidden_ || open_.contains({st.st_dev, st.st_ino}));
 }
 
 }  // namespace jet::who

@@ -9,8 +9,11 @@
 #include "jet/who/Listing.h"
 
 #include <chrono>
+#include <set>
 #include <string>
 #include <vector>
+
+#include <sys/types.h>
 
 namespace jet::who {
 
@@ -33,8 +36,17 @@ SmbStatusRun runSmbstatus(const std::string& configFile,
 // be read (not JSON, a Samba too old for JSON), or empty when it could.
 std::string joinSambaView(const std::string& smbstatusJson, std::vector<DatabaseUsers>& databases);
 
-// Whether this computer's Samba may serve the file at `path`: an smbd process
-// has it open, or one runs whose open files can't be read here.
-bool sambaMayServe(const std::string& path);
+// The files this computer's smbd processes have open, read once from /proc.
+class SambaFiles {
+public:
+    static SambaFiles now();
+    // Whether Samba may serve the file at `path`: an smbd process has it
+    // open, or one runs whose open files can't be read here (not root).
+    bool mayServe(const std::string& path) const;
+
+private:
+    bool hidden_ = false;
+    std::set<std::pair<dev_t, ino_t>> open_;
+};
 
 }  // namespace jet::who

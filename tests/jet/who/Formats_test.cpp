@@ -92,7 +92,7 @@ TEST(WhoFormats, SmbstatusOfSeveralMegabytesWithHostileNamesIsJoinedExactly) {
     }
     std::ostringstream json;
     writeJson(json, dbs, true);
-    EXPECT_NO_THROW(nlohmann::json::parse(json.str())) << json.str();
+    EXPECT_TRUE(nlohmann::json::accept(json.str())) << json.str();
 }
 
 }  // namespace
