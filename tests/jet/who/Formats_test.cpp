@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -46,36 +47,34 @@ TEST(WhoFormats, SmbstatusOutputThatCanNotBeReadIsExplainedNotTrusted) {
 }
 
 // A busy server's smbstatus: megabytes of sessions and locks whose names SMB
-// clients chose. Slot 0's lock is held by a process serving one session, slot
-// 1's by one serving two accounts, slot 2's by one serving two accounts of
-// which only one has the lock file open.
+// clients chose. The lock of slot 0 is held by an smbd process serving one
+// session, of slot 1 by one serving two accounts, of slot 2 by one serving
+// two accounts of which only one has the lock file open.
 TEST(WhoFormats, SmbstatusOfSeveralMegabytesWithHostileNamesIsJoinedExactly) {
     locktest::TempDir dir;
     const std::string db = dir / "a.mdb";
     locktest::writeBytes(jet::lockFilePathFor(db), locktest::lockFileOf({"PC0", "PC1", "PC2"}));
     struct stat st {};
     ::stat(jet::lockFilePathFor(db).c_str(), &st);
-    const std::string fileid = "\"fileid\": {\"devid\": " + std::to_string(st.st_dev) + ", \"inode\": " +
-                               std::to_string(st.st_ino) + "}";
-    const auto session = [](int id, const std::string& pid, int uid, const std::string& user) {
-        return "\"" + std::to_string(id) + "\": {\"server_id\": {\"pid\": \"" + pid + "\", \"vnn\": \"1\"}, \"uid\": " +
-               std::to_string(uid) + ", \"username\": \"" + user + "\", \"remote_machine\": \"ts\\u0007\", \"hostname\": \"ipv4:192.0.2.7:445\"}";
+    const auto id = [](auto pid) { return "\"server_id\": {\"pid\": \"" + std::to_string(pid) + "\", \"vnn\": \"1\"}, "; };
+    const auto file = [](auto dev, auto inode) {
+        return "\"fileid\": {\"devid\": " + std::to_string(dev) + ", \"inode\": " + std::to_string(inode) + "}, ";
     };
-    const auto lock = [](const std::string& pid, int slot) {
-        return "{\"server_id\": {\"pid\": \"" + pid + "\", \"vnn\": \"1\"}, \"flavour\": \"Windows\", \"start\": " +
-               std::to_string(0x10000001 + slot) + ", \"size\": 1}";
+    const auto lock = [&](int pid, int slot) {
+        return "{" + id(pid) + "\"flavour\": \"Windows\", \"start\": " + std::to_string(0x10000001 + slot) + ", \"size\": 1}";
     };
-    std::string text = "{\"version\": \"4.17.12\", \"sessions\": {" + session(1, "10", 1001, "ann\xFF\\\"\\\\\\u001b") + ", " +
-                       session(2, "20", 1002, "bob") + ", " + session(3, "20", 1003, "cy") + ", " +
-                       session(4, "30", 1004, "dee") + ", " + session(5, "30", 1005, "eve");
-    for (int i = 0; i < 12000; ++i)
-        text += ", " + session(100 + i, std::to_string(100 + i), i, "\\ud83d\\ude00\\\"\\u009b\xC0\xAF" + std::to_string(i));
-    text += "}, \"open_files\": {\"x\": {" + fileid + ", \"opens\": {\"30/1\": {\"server_id\": {\"pid\": \"30\", "
-            "\"vnn\": \"1\"}, \"uid\": 1005}}}}, \"byte_range_locks\": {";
-    for (int i = 0; i < 6000; ++i)
-        text += "\"/s/\\u001b]52;c;aGk=\\u0007" + std::to_string(i) + "\": {\"fileid\": {\"devid\": 1, \"inode\": " +
-                std::to_string(i) + "}, \"locks\": [" + lock("100", 0) + "]}, ";
-    text += "\"/s/a.ldb\": {" + fileid + ", \"locks\": [" + lock("10", 0) + ", " + lock("20", 1) + ", " + lock("30", 2) + "]}}}";
+    std::string text = "{\"version\": \"4.17.12\", \"sessions\": {";
+    for (const auto& [pid, uid, name] : std::vector<std::tuple<int, int, std::string>>{
+             {10, 1, "ann\xFF\\\"\\\\\\u001b"}, {20, 2, "bob"}, {20, 3, "cy"}, {30, 4, "dee"}, {30, 5, "eve"}})
+        text += "\"" + name + "\": {" + id(pid) + "\"uid\": " + std::to_string(uid) + ", \"username\": \"" + name + "\"}, ";
+    for (int i = 100; i < 20100; ++i)
+        text += "\"" + std::to_string(i) + "\": {" + id(i) + "\"username\": \"\\ud83d\\ude00\\\"\\u009b\xC0\xAF\"}, ";
+    text += "\"x\": {}}, \"open_files\": {\"x\": {" + file(st.st_dev, st.st_ino) + "\"opens\": {\"30/1\": {" + id(30) +
+            "\"uid\": 5}}}}, \"byte_range_locks\": {";
+    for (int i = 0; i < 8000; ++i)
+        text += "\"/s/\\u001b]52;c;aGk=\\u0007" + std::to_string(i) + "\": {" + file(1, i) + "\"locks\": [" + lock(100, 0) + "]}, ";
+    text += "\"/s/a.ldb\": {" + file(st.st_dev, st.st_ino) + "\"locks\": [" + lock(10, 0) + ", " + lock(20, 1) + ", " +
+            lock(30, 2) + "]}}}";
     ASSERT_GT(text.size(), 3'000'000u);
 
     std::vector<DatabaseUsers> dbs{{db, {}, {}, {}}};
@@ -83,11 +82,11 @@ TEST(WhoFormats, SmbstatusOfSeveralMegabytesWithHostileNamesIsJoinedExactly) {
         dbs[0].users.push_back({slot, "PC" + std::to_string(slot), "Admin", false, true, {}, {}, {}, {}, 0});
     ASSERT_EQ(joinSambaView(text, dbs), "");
     const std::vector<std::vector<std::string>> candidates{{"ann\xEF\xBF\xBD\"\\\x1b"}, {"bob", "cy"}, {"eve"}};
-    for (int slot = 0; slot < 3; ++slot) {
-        const User& u = dbs[0].users[static_cast<std::size_t>(slot)];
+    for (std::size_t slot = 0; slot < 3; ++slot) {
+        const User& u = dbs[0].users[slot];
         ASSERT_TRUE(u.smb.has_value()) << slot;
-        EXPECT_EQ(u.smb->candidates, candidates[static_cast<std::size_t>(slot)]) << slot;
-        EXPECT_EQ(u.smb->account, slot == 1 ? "" : candidates[static_cast<std::size_t>(slot)][0]);
+        EXPECT_EQ(u.smb->candidates, candidates[slot]) << slot;
+        EXPECT_EQ(u.smb->account, slot == 1 ? "" : candidates[slot][0]);
         EXPECT_TRUE(u.connected && !u.suspect) << "a slot Samba shows held is no user that left mid-write";
     }
     std::ostringstream json;
