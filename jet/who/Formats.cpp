@@ -127,18 +127,7 @@ void writeCsv(std::ostream& out, const std::vector<DatabaseUsers>& databases, bo
 
 namespace {
 
-// `raw` as shown (valid UTF-8, no control characters) in a JSON string literal.
-std::string jsonString(const std::string& raw) {
-    std::string s = "\"";
-    for (char c : printable(raw)) {
-        if (c == '"' || c == '\\')
-            s += '\\';
-        s += c;
-    }
-    return s + '"';
-}
-
-std::string jsonText(const std::string& raw) { return raw.empty() ? "null" : jsonString(raw); }
+std::string jsonText(const std::string& raw) { return raw.empty() ? "null" : quotedPrintable(raw); }
 
 }  // namespace
 
@@ -146,22 +135,23 @@ void writeJson(std::ostream& out, const std::vector<DatabaseUsers>& databases, b
     out << '[';
     for (std::size_t d = 0; d < databases.size(); ++d) {
         const DatabaseUsers& db = databases[d];
-        out << (d ? ",\n " : "\n ") << "{\"database\": " << jsonString(db.path)
+        out << (d ? ",\n " : "\n ") << "{\"database\": " << quotedPrintable(db.path)
             << ", \"error\": " << jsonText(db.error) << ", \"warning\": " << jsonText(db.warning) << ", \"users\": [";
         for (std::size_t i = 0; i < db.users.size(); ++i) {
             const User& u = db.users[i];
-            out << (i ? ",\n  " : "\n  ") << "{\"slot\": " << u.slot << ", \"computer\": " << jsonString(u.computer)
-                << ", \"security\": " << jsonString(u.security) << ", \"connected\": " << (u.connected ? "true" : "false")
-                << ", \"suspect\": " << (u.suspect ? "true" : "false") << ", \"person\": " << jsonString(u.person)
-                << ", \"contact\": " << jsonString(u.contact) << ", \"email\": " << jsonString(u.email);
+            out << (i ? ",\n  " : "\n  ") << "{\"slot\": " << u.slot
+                << ", \"computer\": " << quotedPrintable(u.computer) << ", \"security\": " << quotedPrintable(u.security)
+                << ", \"connected\": " << (u.connected ? "true" : "false")
+                << ", \"suspect\": " << (u.suspect ? "true" : "false") << ", \"person\": " << quotedPrintable(u.person)
+                << ", \"contact\": " << quotedPrintable(u.contact) << ", \"email\": " << quotedPrintable(u.email);
             if (samba) {
                 if (u.smb) {
                     out << ", \"smb\": {\"account\": " << jsonText(u.smb->account)
-                        << ", \"machine\": " << jsonString(u.smb->machine)
-                        << ", \"address\": " << jsonString(u.smb->address)
+                        << ", \"machine\": " << quotedPrintable(u.smb->machine)
+                        << ", \"address\": " << quotedPrintable(u.smb->address)
                         << ", \"ambiguous\": " << (u.smb->ambiguous() ? "true" : "false") << ", \"candidates\": [";
                     for (std::size_t c = 0; c < u.smb->candidates.size(); ++c)
-                        out << (c ? ", " : "") << jsonString(u.smb->candidates[c]);
+                        out << (c ? ", " : "") << quotedPrintable(u.smb->candidates[c]);
                     out << "]}";
                 } else
                     out << ", \"smb\": null";

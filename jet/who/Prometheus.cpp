@@ -14,18 +14,6 @@ namespace jet::who {
 
 namespace {
 
-// A label value: the name as shown, with backslash and double quote escaped
-// (a line feed can't remain in it).
-std::string label(const std::string& raw) {
-    std::string s;
-    for (char c : printable(raw)) {
-        if (c == '\\' || c == '"')
-            s += '\\';
-        s += c;
-    }
-    return s;
-}
-
 // One metric family: its HELP and TYPE lines and samples, added by `add`.
 class Family {
 public:
@@ -53,7 +41,7 @@ std::string prometheusText(const Sighting& sighting) {
     Family scanned("ravelin_scan_readable", "Whether a folder given to --scan could be read.");
     Family skipped("ravelin_scan_unreadable_folders", "Folders under a --scan folder that could not be read.");
     for (const DatabaseUsers& db : sighting.databases) {
-        const std::string d = "database=\"" + label(db.path) + "\"";
+        const std::string d = "database=" + quotedPrintable(db.path);
         readable.add(d, db.error.empty());
         if (!db.error.empty())
             continue;
@@ -63,7 +51,7 @@ std::string prometheusText(const Sighting& sighting) {
         seen.add(d, db.warning.empty());
     }
     for (const ScanResult& scan : sighting.scans) {
-        const std::string r = "root=\"" + label(scan.root) + "\"";
+        const std::string r = "root=" + quotedPrintable(scan.root);
         scanned.add(r, scan.rootError.empty());
         skipped.add(r, static_cast<long long>(scan.unreadable.size()));
     }

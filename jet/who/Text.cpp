@@ -65,6 +65,16 @@ std::string printable(std::string_view text) {
     return out;
 }
 
+std::string quotedPrintable(std::string_view text) {
+    std::string out = "\"";
+    for (char c : printable(text)) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        out += c;
+    }
+    return out + '"';
+}
+
 std::string validUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -17,6 +17,10 @@ namespace jet::who {
 
 std::string printable(std::string_view text);
 
+// `text` as shown, in double quotes, with '"' and '\' escaped by a
+// backslash: a JSON string and a Prometheus label value alike.
+std::string quotedPrintable(std::string_view text);
+
 // `text` with each byte that is not part of valid UTF-8 replaced by U+FFFD,
 // for a parser that accepts UTF-8 only.
 std::string validUtf8(std::string_view text);
