@@ -19,8 +19,11 @@ set(CPACK_PACKAGE_DESCRIPTION
 computers and security names in the database's lock file, whether each is\n\
 still connected, and whether one left the database in a suspect state. It\n\
 reads Access files with its own Jet engine. The package also holds the\n\
-command-line tools ravelin-jet (tables, CSV export, checks of Access files)\n\
-and ravelin-jetclient (a simulated Jet client for demonstrations).")
+command-line tools ravelin-jet (tables, CSV export, checks of Access files),\n\
+ravelin-jetclient (a simulated Jet client for demonstrations) and\n\
+ravelin-who (the users of databases for shells and monitoring systems, with\n\
+a systemd timer for the Prometheus node exporter, alerting rules and\n\
+Nagios and Icinga 2 commands).")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY ravelin)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -4,60 +4,10 @@
 #include "jet/lockfile/LdbCommitState.h"
 #include "jet/lockfile/LockFile.h"
 #include "jet/lockfile/LockFileProbe.h"
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
+#include "jet/lockfile/ReadOnlyFile.h"
 
 namespace jet {
 namespace {
-
-class ReadOnlyFile {
-public:
-    enum class IfMissing { Throw, Empty };
-
-    explicit ReadOnlyFile(const std::string& path, IfMissing ifMissing = IfMissing::Throw)
-        : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-        if (fd_ < 0 && errno == ENOENT && ifMissing == IfMissing::Empty)
-            return;
-        if (fd_ < 0 && errno == ENOENT)
-            throw Error(FileNotFound, "Could not find file '" + path + "'.");
-        if (fd_ < 0)
-            throw Error(DiskIo, "Could not open file '" + path + "': " + std::strerror(errno) + ".");
-    }
-    ~ReadOnlyFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-
-    int fd() const { return fd_; }
-    bool missing() const { return fd_ < 0; }
-
-    // Up to `limit` bytes from the start; fewer only at the file's end.
-    std::vector<std::uint8_t> readUpTo(std::size_t limit) const {
-        std::vector<std::uint8_t> bytes(limit);
-        std::size_t got = 0;
-        while (got < limit) {
-            const ssize_t n = ::pread(fd_, bytes.data() + got, limit - got, static_cast<off_t>(got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                throw Error(DiskIo, "Could not read file '" + path_ + "': " + std::strerror(errno) + ".");
-            if (n == 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
-        bytes.resize(got);
-        return bytes;
-    }
-
-private:
-    std::string path_;
-    int fd_;
-};
 
 std::vector<std::string> namesOf(const std::vector<LockSlot>& slots, auto&& selected) {
     std::vector<std::string> names;
@@ -81,8 +31,11 @@ std::vector<LdbUser> usersOf(const ReadOnlyFile& lockFile, const std::string& lo
         if (slot.computerName.empty())
             continue;
         const auto i = static_cast<std::size_t>(slot.index);
-        LdbUser user{std::move(slot), after.test(i), false};
-        user.suspect = commits && leftSuspect((*commits)[i], before.test(i) || after.test(i));
+        LdbUser user{std::move(slot), after.test(i), false, {}};
+        if (commits) {
+            user.commitValue = (*commits)[i];
+            user.suspect = leftSuspect(*user.commitValue, before.test(i) || after.test(i));
+        }
         users.push_back(std::move(user));
     }
     return users;

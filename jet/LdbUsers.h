@@ -5,6 +5,8 @@
 // changes or locks the database or its lock file.
 #include "jet/lockfile/LockFile.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,13 +36,18 @@ struct LdbUser {
     bool connected = false;  // the user lock is held now
     bool suspect = false;    // left the database suspect; never, for a format
                              // whose rule is not established
+    // The slot's commit value in the header page; nothing where the format's
+    // commit state is not established. Lets a caller that learns more about
+    // the connection (another view of the locks) judge suspect again.
+    std::optional<std::uint16_t> commitValue;
 };
 
 // Every slot that holds a computer name, in slot order, with the state that
 // options 2 and 4 select by. A missing lock file gives no users (nobody has
-// the database open). Reads only, like getLdbUsers; throws Error naming the
-// file: DiskIo for the lock file, FileNotFound, DiskIo or NotADatabase for
-// the database. The same POSIX rule applies.
+// the database open). Reads only, like getLdbUsers, and never blocks: a lock
+// file or database that is not a regular file (a FIFO, a device) is refused.
+// Throws Error naming the file: DiskIo for the lock file, FileNotFound,
+// DiskIo or NotADatabase for the database. The same POSIX rule applies.
 std::vector<LdbUser> readLdbUsers(const std::string& databasePath);
 
 }  // namespace jet

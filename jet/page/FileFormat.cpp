@@ -41,7 +41,7 @@ std::optional<FileFormat> detectFormat(std::span<const std::uint8_t> head) {
 }
 
 FileFormat readFileFormat(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // never blocks on a FIFO
     if (fd < 0) {
         if (errno == ENOENT)
             throw Error(FileNotFound, "Could not find file '" + path + "'.");

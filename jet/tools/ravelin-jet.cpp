@@ -10,6 +10,7 @@
 #include "jet/Error.h"
 #include "jet/tools/commands/CheckCommand.h"
 #include "jet/tools/commands/EditCommands.h"
+#include "jet/tools/ToolVersion.h"
 
 #include <cstdio>
 #include <iostream>
@@ -78,6 +79,8 @@ int info(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+    if (argc == 2 && asksVersion(argv[1]))
+        return printVersion("ravelin-jet");
     if (argc < 2)
         return usage();
     const std::string command = argv[1];

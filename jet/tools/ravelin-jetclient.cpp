@@ -28,6 +28,7 @@
 #include "jet/lockfile/LockFileProbe.h"
 #include "jet/lockfile/LockFileUser.h"
 #include "jet/text/Windows1252.h"
+#include "jet/tools/ToolVersion.h"
 
 #include <cerrno>
 #include <csignal>
@@ -304,6 +305,8 @@ int run(const Options& o, const sigset_t& stopSignals) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && asksVersion(argv[1]))
+        return printVersion("ravelin-jetclient");
     // Blocked from the start, so a stop request that comes early waits for sigwait.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);

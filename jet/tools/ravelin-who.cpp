@@ -7,7 +7,10 @@
 #include "jet/who/Prometheus.h"
 #include "jet/who/SambaView.h"
 #include "jet/who/Scan.h"
+#include "jet/who/Text.h"
 #include "jet/who/WatchDiff.h"
+#include "jet/lockfile/LockFile.h"
+#include "jet/tools/ToolVersion.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -52,9 +55,13 @@ const char* const kHelp =
     "                        slot, from smbstatus (default auto)\n"
     "  --smb-conf FILE       the Samba configuration smbstatus reads\n"
     "  --help                show this help\n"
+    "  --version             show the version\n"
     "\n"
-    "Exit codes: 0 every database was read; 1 one could not be read; 2 usage\n"
-    "error. With --check: 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN.\n";
+    "Exit codes: 0 every database and folder was read and who is connected seen;\n"
+    "1 something could not be (each said on stderr); 2 usage error.\n"
+    "With --check: 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN.\n"
+    "Bytes of names that are not UTF-8 or are control characters are shown as \\xHH,\n"
+    "a backslash as \\\\.\n";
 
 struct Options {
     std::vector<std::string> databases;
@@ -111,6 +118,17 @@ Options parse(int argc, char** argv) {
         throw UsageError{"choose one of --csv, --json and --check"};
     if (o.check && o.watchSeconds)
         throw UsageError{"--check gives one verdict; it does not go with --watch"};
+    if (o.check && !o.prometheus.empty())
+        throw UsageError{"--check gives one verdict; write --prometheus metrics in a run of their own"};
+    if (o.watchSeconds && (o.csv || o.json))
+        throw UsageError{"--watch logs a line per change; it does not go with --csv or --json"};
+    if (!o.check && (o.limits.warnUsers >= 0 || o.limits.critUsers >= 0))
+        throw UsageError{"--warn-users and --crit-users go with --check"};
+    if (o.limits.warnUsers >= 0 && o.limits.critUsers >= 0 && o.limits.warnUsers > o.limits.critUsers)
+        throw UsageError{"--warn-users " + std::to_string(o.limits.warnUsers) + " is above --crit-users " +
+                         std::to_string(o.limits.critUsers)};
+    if (o.samba == "off" && !o.smbConf.empty())
+        throw UsageError{"--smb-conf is for smbstatus, which --samba off does not ask"};
     if (o.databases.empty() && o.scanRoots.empty())
         throw UsageError{"name a database or a folder to --scan"};
     return o;
@@ -146,7 +164,7 @@ std::string defaultNamesFile() {
 void noteOnce(const std::string& text) {
     static std::set<std::string> said;
     if (said.insert(text).second)
-        std::cerr << "ravelin-who: " << text << '\n';
+        std::cerr << "ravelin-who: " << printable(text) << '\n';
 }
 
 class Lister {
@@ -167,34 +185,58 @@ public:
     // Whether the listing has Samba columns.
     bool samba() const { return samba_; }
 
-    std::vector<DatabaseUsers> list() {
+    Sighting list() {
+        Sighting seen;
         std::vector<std::string> paths = o_.databases;
+        std::set<std::string> roots;
         for (const std::string& root : o_.scanRoots) {
-            const auto found = findDatabasesInUse(root, noteOnce);
-            paths.insert(paths.end(), found.begin(), found.end());
+            if (!roots.insert(root).second)
+                continue;
+            ScanResult scan = findDatabasesInUse(root);
+            if (!scan.rootError.empty())
+                noteOnce("cannot scan " + scan.rootError);
+            for (const std::string& folder : scan.unreadable)
+                noteOnce(folder);
+            paths.insert(paths.end(), scan.databases.begin(), scan.databases.end());
+            scan.databases.clear();
+            seen.scans.push_back(std::move(scan));
         }
-        std::vector<DatabaseUsers> result;
-        for (const std::string& p : paths)
-            result.push_back(listUsers(p, names_.get()));
-        addSambaView(result);
-        return result;
+        seen.databases = listDatabases(paths, names_.get());
+        addSambaView(seen);
+        for (const DatabaseUsers& db : seen.databases)
+            if (!db.warning.empty())
+                noteOnce(db.path + ": " + db.warning);
+        return seen;
     }
 
 private:
-    void addSambaView(std::vector<DatabaseUsers>& result) {
+    void addSambaView(Sighting& seen) {
         if (o_.samba == "off")
             return;
         const SmbStatusRun run = runSmbstatus(o_.smbConf);
-        if (!run.reason.empty()) {
-            // Without Samba installed this is no file server: `auto` says nothing.
-            if (o_.samba == "on" || run.reason.find("not installed") == std::string::npos)
-                noteOnce("no Samba details: " + run.reason);
-            return;
+        std::string why = run.reason;
+        if (why.empty()) {
+            samba_ = true;
+            why = joinSambaView(run.json, seen.databases);
         }
-        samba_ = true;
-        const std::string why = joinSambaView(run.json, result);
-        if (!why.empty() && std::ranges::any_of(result, [](const DatabaseUsers& d) { return d.connectedCount() > 0; }))
+        if (why.empty())
+            return;
+        if (o_.samba == "on") {
+            seen.sambaMissing = why;
             noteOnce("no Samba details: " + why);
+        }
+        // Where Samba keeps the locks of a lock file none of whose users
+        // shows connected, its view was needed: say so rather than report
+        // them gone.
+        std::optional<SambaFiles> samba;
+        for (DatabaseUsers& db : seen.databases) {
+            if (!db.error.empty() || db.users.empty() || db.connectedCount() > 0)
+                continue;
+            if (!samba)
+                samba = SambaFiles::now();
+            if (samba->mayServe(jet::lockFilePathFor(db.path)))
+                markUnseen(db, "who is connected can't be seen (Samba keeps its clients' locks; " + why + ")");
+        }
     }
 
     const Options& o_;
@@ -202,16 +244,14 @@ private:
     bool samba_ = false;
 };
 
-bool anyUnreadable(const std::vector<DatabaseUsers>& dbs) {
-    return std::ranges::any_of(dbs, [](const DatabaseUsers& d) { return !d.error.empty(); });
-}
-
+// The listing on stdout (unless only metrics are written), what could not
+// be read on stderr.
 void print(const Options& o, const std::vector<DatabaseUsers>& dbs, bool samba) {
     if (o.json)
         writeJson(std::cout, dbs, samba);
     else if (o.csv)
         writeCsv(std::cout, dbs, samba);
-    else
+    else if (o.prometheus.empty())
         writeTable(std::cout, dbs, samba);
     std::cout.flush();
     for (const DatabaseUsers& d : dbs)
@@ -238,14 +278,15 @@ int watch(const Options& o, Lister& lister) {
     sigprocmask(SIG_BLOCK, &stop, nullptr);
     std::vector<DatabaseUsers> before;
     for (;;) {
-        std::vector<DatabaseUsers> now = lister.list();
+        const Sighting seen = lister.list();
+        std::vector<DatabaseUsers> now = seen.databases;
         for (const std::string& line : watchChanges(before, now))
             std::cout << timestamp() << ' ' << printable(line) << '\n';
         std::cout.flush();
         if (!o.prometheus.empty()) {
             // A full disk now and then must not end the log.
             try {
-                replaceFile(o.prometheus, prometheusText(now));
+                replaceFile(o.prometheus, prometheusText(seen));
             } catch (const std::runtime_error& e) {
                 noteOnce(e.what());
             }
@@ -269,39 +310,40 @@ int main(int argc, char** argv) {
             std::cout << kHelp;
             return kExitOk;
         }
+        if (asksVersion(a))
+            return printVersion("ravelin-who");
         checking = checking || a == "--check";
     }
     Options o;
     try {
         o = parse(argc, argv);
     } catch (const UsageError& e) {
-        std::cerr << "ravelin-who: " << e.what << "\nTry 'ravelin-who --help'.\n";
+        std::cerr << "ravelin-who: " << printable(e.what) << "\nTry 'ravelin-who --help'.\n";
         if (checking)
-            std::cout << "RAVELIN-WHO UNKNOWN - " << e.what << '\n';
+            std::cout << unknownVerdict(e.what).line << '\n';
         return checking ? CheckUnknown : kExitUsage;
     }
     try {
         Lister lister(o);
         if (o.watchSeconds)
             return watch(o, lister);
-        const std::vector<DatabaseUsers> dbs = lister.list();
+        const Sighting seen = lister.list();
         if (o.check) {
-            const CheckVerdict v = checkVerdict(dbs, o.limits);
+            const CheckVerdict v = checkVerdict(seen, o.limits);
             std::cout << v.line << '\n';
             return v.status;
         }
         if (!o.prometheus.empty())
-            replaceFile(o.prometheus, prometheusText(dbs));
-        if (o.prometheus.empty() || o.csv || o.json)
-            print(o, dbs, lister.samba());
-        return anyUnreadable(dbs) ? kExitUnreadable : kExitOk;
+            replaceFile(o.prometheus, prometheusText(seen));
+        print(o, seen.databases, lister.samba());
+        return seen.complete() ? kExitOk : kExitUnreadable;
     } catch (const std::exception& e) {
         std::cout.flush();
         if (o.check) {
-            std::cout << "RAVELIN-WHO UNKNOWN - " << e.what() << '\n';
+            std::cout << unknownVerdict(e.what()).line << '\n';
             return CheckUnknown;
         }
-        std::cerr << "ravelin-who: " << e.what() << '\n';
+        std::cerr << "ravelin-who: " << printable(e.what()) << '\n';
         return kExitUnreadable;
     }
 }

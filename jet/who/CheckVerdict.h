@@ -5,7 +5,6 @@
 #include "jet/who/Listing.h"
 
 #include <string>
-#include <vector>
 
 namespace jet::who {
 
@@ -21,9 +20,17 @@ struct CheckVerdict {
     std::string line;  // "RAVELIN-WHO OK - ... | users=3;;;0;255 suspect=0"
 };
 
-// Counts over all `databases`. A database that can't be read makes the verdict
-// UNKNOWN (naming it and why); else a suspect user or the critical limit makes
-// it CRITICAL, the warning limit WARNING.
-CheckVerdict checkVerdict(const std::vector<DatabaseUsers>& databases, const CheckLimits& limits);
+// Counts over all databases. UNKNOWN when the check can't see what it
+// watches (a database or --scan folder that can't be read, Samba's view
+// asked for and not had), naming each and why; else CRITICAL for a suspect
+// user or the critical limit; else WARNING for folders skipped by a scan,
+// databases whose connections can't be seen, or the warning limit. Names in
+// the line are shown as jet/who/Text.h says, and '|' (which starts the
+// performance data) as \x7C: the line stays one line of text and data.
+CheckVerdict checkVerdict(const Sighting& sighting, const CheckLimits& limits);
+
+// UNKNOWN because of `why` (a usage error, a failure before anything was
+// seen), without performance data.
+CheckVerdict unknownVerdict(const std::string& why);
 
 }  // namespace jet::who

@@ -1,12 +1,23 @@
 #include "jet/who/Formats.h"
 
+#include "jet/who/Text.h"
+
 #include <algorithm>
-#include <array>
-#include <cstdio>
 
 namespace jet::who {
 
 namespace {
+
+// The SMB account as the table and CSV show it: the account, or every
+// candidate when the lock could be any of theirs.
+std::string accountOf(const SmbSession& s) {
+    if (!s.ambiguous())
+        return s.account;
+    std::string text = "ambiguous:";
+    for (const std::string& c : s.candidates)
+        text += (text.back() == ':' ? " " : ", ") + c;
+    return text;
+}
 
 std::vector<std::string> rowOf(const User& u, bool samba) {
     std::vector<std::string> row{std::to_string(u.slot), u.computer, u.security, u.connected ? "yes" : "no",
@@ -14,7 +25,7 @@ std::vector<std::string> rowOf(const User& u, bool samba) {
     if (samba) {
         const SmbSession none;
         const SmbSession& s = u.smb ? *u.smb : none;
-        row.insert(row.end(), {s.account, s.machine, s.address});
+        row.insert(row.end(), {accountOf(s), s.machine, s.address});
     }
     for (std::string& field : row)
         field = printable(field);
@@ -26,9 +37,9 @@ std::size_t widthOf(const std::string& s) {
     return static_cast<std::size_t>(std::ranges::count_if(s, [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
-void appendCsvText(std::string& line, const std::string& text) {
+void appendCsvText(std::string& line, const std::string& raw) {
     line += '"';
-    for (char c : text) {
+    for (char c : printable(raw)) {
         if (c == '"')
             line += '"';
         line += c;
@@ -37,14 +48,6 @@ void appendCsvText(std::string& line, const std::string& text) {
 }
 
 }  // namespace
-
-std::string printable(const std::string& text) {
-    std::string s = text;
-    for (char& c : s)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return s;
-}
 
 void writeTable(std::ostream& out, const std::vector<DatabaseUsers>& databases, bool samba) {
     std::vector<std::string> heading{"SLOT", "COMPUTER", "SECURITY", "CONNECTED", "SUSPECT", "PERSON", "CONTACT", "E-MAIL"};
@@ -60,6 +63,8 @@ void writeTable(std::ostream& out, const std::vector<DatabaseUsers>& databases, 
             out << " cannot be read: " << printable(db.error) << '\n';
             continue;
         }
+        if (!db.warning.empty())
+            out << " " << printable(db.warning) << (db.users.empty() ? "" : ":");
         if (db.users.empty()) {
             out << " no users\n";
             continue;
@@ -107,57 +112,48 @@ void writeCsv(std::ostream& out, const std::vector<DatabaseUsers>& databases, bo
             }
             line.pop_back();
             if (samba) {
-                for (const std::string SmbSession::*f : {&SmbSession::account, &SmbSession::machine, &SmbSession::address}) {
-                    line += ',';
-                    if (u.smb)
-                        appendCsvText(line, (*u.smb).*f);
-                }
+                if (u.smb)
+                    for (const std::string& f : {accountOf(*u.smb), u.smb->machine, u.smb->address}) {
+                        line += ',';
+                        appendCsvText(line, f);
+                    }
+                else
+                    line += ",,,";
             }
             out << line << "\r\n";
         }
     }
 }
 
-std::string jsonString(const std::string& text) {
-    std::string s = "\"";
-    for (unsigned char c : text) {
-        switch (c) {
-        case '"': s += "\\\""; break;
-        case '\\': s += "\\\\"; break;
-        case '\n': s += "\\n"; break;
-        case '\r': s += "\\r"; break;
-        case '\t': s += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                std::array<char, 8> buf{};
-                std::snprintf(buf.data(), buf.size(), "\\u%04x", c);
-                s += buf.data();
-            } else {
-                s += static_cast<char>(c);
-            }
-        }
-    }
-    return s + '"';
-}
+namespace {
+
+std::string jsonText(const std::string& raw) { return raw.empty() ? "null" : quotedPrintable(raw); }
+
+}  // namespace
 
 void writeJson(std::ostream& out, const std::vector<DatabaseUsers>& databases, bool samba) {
     out << '[';
     for (std::size_t d = 0; d < databases.size(); ++d) {
         const DatabaseUsers& db = databases[d];
-        out << (d ? ",\n " : "\n ") << "{\"database\": " << jsonString(db.path)
-            << ", \"error\": " << (db.error.empty() ? "null" : jsonString(db.error)) << ", \"users\": [";
+        out << (d ? ",\n " : "\n ") << "{\"database\": " << quotedPrintable(db.path)
+            << ", \"error\": " << jsonText(db.error) << ", \"warning\": " << jsonText(db.warning) << ", \"users\": [";
         for (std::size_t i = 0; i < db.users.size(); ++i) {
             const User& u = db.users[i];
-            out << (i ? ",\n  " : "\n  ") << "{\"slot\": " << u.slot << ", \"computer\": " << jsonString(u.computer)
-                << ", \"security\": " << jsonString(u.security) << ", \"connected\": " << (u.connected ? "true" : "false")
-                << ", \"suspect\": " << (u.suspect ? "true" : "false") << ", \"person\": " << jsonString(u.person)
-                << ", \"contact\": " << jsonString(u.contact) << ", \"email\": " << jsonString(u.email);
+            out << (i ? ",\n  " : "\n  ") << "{\"slot\": " << u.slot
+                << ", \"computer\": " << quotedPrintable(u.computer) << ", \"security\": " << quotedPrintable(u.security)
+                << ", \"connected\": " << (u.connected ? "true" : "false")
+                << ", \"suspect\": " << (u.suspect ? "true" : "false") << ", \"person\": " << quotedPrintable(u.person)
+                << ", \"contact\": " << quotedPrintable(u.contact) << ", \"email\": " << quotedPrintable(u.email);
             if (samba) {
-                if (u.smb)
-                    out << ", \"smb\": {\"account\": " << jsonString(u.smb->account)
-                        << ", \"machine\": " << jsonString(u.smb->machine)
-                        << ", \"address\": " << jsonString(u.smb->address) << '}';
-                else
+                if (u.smb) {
+                    out << ", \"smb\": {\"account\": " << jsonText(u.smb->account)
+                        << ", \"machine\": " << quotedPrintable(u.smb->machine)
+                        << ", \"address\": " << quotedPrintable(u.smb->address)
+                        << ", \"ambiguous\": " << (u.smb->ambiguous() ? "true" : "false") << ", \"candidates\": [";
+                    for (std::size_t c = 0; c < u.smb->candidates.size(); ++c)
+                        out << (c ? ", " : "") << quotedPrintable(u.smb->candidates[c]);
+                    out << "]}";
+                } else
                     out << ", \"smb\": null";
             }
             out << '}';

@@ -1,6 +1,7 @@
 #pragma once
 // The listings ravelin-who prints: an aligned table for people, CSV and JSON
 // for programs. The CSV and JSON field names are part of the tool's interface.
+// Every name and path in them is shown as jet/who/Text.h says.
 #include "jet/who/Listing.h"
 
 #include <ostream>
@@ -15,12 +16,5 @@ void writeTable(std::ostream& out, const std::vector<DatabaseUsers>& databases, 
 void writeCsv(std::ostream& out, const std::vector<DatabaseUsers>& databases, bool samba);
 // An array with one object per database; see the README for the fields.
 void writeJson(std::ostream& out, const std::vector<DatabaseUsers>& databases, bool samba);
-
-// `text` fit for a terminal or a log line: control characters (which a lock
-// file may hold, written by any client) shown as '?'.
-std::string printable(const std::string& text);
-
-// `text` as a JSON string literal, quotes included.
-std::string jsonString(const std::string& text);
 
 }  // namespace jet::who

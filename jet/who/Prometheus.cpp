@@ -1,5 +1,7 @@
 #include "jet/who/Prometheus.h"
 
+#include "jet/who/Text.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,36 +14,48 @@ namespace jet::who {
 
 namespace {
 
-// A label value: backslash, double quote and line feed escaped.
-std::string label(const std::string& value) {
-    std::string s;
-    for (char c : value) {
-        if (c == '\\' || c == '"')
-            s += '\\';
-        s += c == '\n' ? std::string("\\n") : std::string(1, c);
+// One metric family: its HELP and TYPE lines and samples, added by `add`.
+class Family {
+public:
+    Family(const std::string& name, const std::string& help)
+        : name_(name), text_("# HELP " + name + " " + help + "\n# TYPE " + name + " gauge\n") {}
+    void add(const std::string& labels, long long value) {
+        text_ += name_ + "{" + labels + "} " + std::to_string(value) + "\n";
+        empty_ = false;
     }
-    return s;
-}
+    std::string text() const { return empty_ ? std::string() : text_; }
+
+private:
+    std::string name_, text_;
+    bool empty_ = true;
+};
 
 }  // namespace
 
-std::string prometheusText(const std::vector<DatabaseUsers>& databases) {
-    std::string users = "# HELP ravelin_users Users of an Access database, by state, from its lock file.\n"
-                        "# TYPE ravelin_users gauge\n";
-    std::string slots = "# HELP ravelin_lock_slots Lock file slots that hold a computer name.\n"
-                        "# TYPE ravelin_lock_slots gauge\n";
-    std::string readable = "# HELP ravelin_readable Whether the database and its lock file could be read.\n"
-                           "# TYPE ravelin_readable gauge\n";
-    for (const DatabaseUsers& db : databases) {
-        const std::string d = "{database=\"" + label(db.path) + "\"";
-        readable += "ravelin_readable" + d + "} " + (db.error.empty() ? "1\n" : "0\n");
+std::string prometheusText(const Sighting& sighting) {
+    Family users("ravelin_users", "Users of an Access database, by state, from its lock file.");
+    Family slots("ravelin_lock_slots", "Lock file slots that hold a computer name.");
+    Family readable("ravelin_readable", "Whether the database and its lock file could be read.");
+    Family seen("ravelin_connections_seen",
+                "Whether who is connected could be seen (0: Samba keeps the locks and smbstatus could not be asked).");
+    Family scanned("ravelin_scan_readable", "Whether a folder given to --scan could be read.");
+    Family skipped("ravelin_scan_unreadable_folders", "Folders under a --scan folder that could not be read.");
+    for (const DatabaseUsers& db : sighting.databases) {
+        const std::string d = "database=" + quotedPrintable(db.path);
+        readable.add(d, db.error.empty());
         if (!db.error.empty())
             continue;
-        users += "ravelin_users" + d + ",state=\"connected\"} " + std::to_string(db.connectedCount()) + "\n";
-        users += "ravelin_users" + d + ",state=\"suspect\"} " + std::to_string(db.suspectCount()) + "\n";
-        slots += "ravelin_lock_slots" + d + "} " + std::to_string(db.users.size()) + "\n";
+        users.add(d + ",state=\"connected\"", db.connectedCount());
+        users.add(d + ",state=\"suspect\"", db.suspectCount());
+        slots.add(d, static_cast<long long>(db.users.size()));
+        seen.add(d, db.warning.empty());
     }
-    return users + slots + readable;
+    for (const ScanResult& scan : sighting.scans) {
+        const std::string r = "root=" + quotedPrintable(scan.root);
+        scanned.add(r, scan.rootError.empty());
+        skipped.add(r, static_cast<long long>(scan.unreadable.size()));
+    }
+    return users.text() + slots.text() + readable.text() + seen.text() + scanned.text() + skipped.text();
 }
 
 void replaceFile(const std::string& path, const std::string& text) {

@@ -3,13 +3,16 @@
 #include "jet/who/Listing.h"
 
 #include <string>
-#include <vector>
 
 namespace jet::who {
 
-// ravelin_users{database,state="connected"|"suspect"}, ravelin_lock_slots
-// and ravelin_readable (0 when the database or its lock file can't be read).
-std::string prometheusText(const std::vector<DatabaseUsers>& databases);
+// ravelin_users{database,state="connected"|"suspect"}, ravelin_lock_slots,
+// ravelin_readable (0 when the database or its lock file can't be read) and
+// ravelin_connections_seen (0 when who is connected can't be seen) per
+// database; ravelin_scan_readable and ravelin_scan_unreadable_folders per
+// --scan folder. Label values are names as shown (jet/who/Text.h): always
+// valid UTF-8, and each database and folder once.
+std::string prometheusText(const Sighting& sighting);
 
 // Replaces `path` with `text` atomically: written beside it, synced, renamed
 // over it, so the collector never reads half a file. Throws std::runtime_error

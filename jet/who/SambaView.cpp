@@ -1,13 +1,20 @@
 #include "jet/who/SambaView.h"
 
 #include "jet/lockfile/LockFile.h"
-#include "jet/who/Json.h"
+#include "jet/who/Text.h"
 
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <fstream>
 #include <map>
-#include <stdexcept>
+#include <memory>
+#include <set>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -21,17 +28,24 @@ namespace jet::who {
 
 namespace {
 
-// Reads both pipes to their end (smbstatus's output can outgrow a pipe).
-void drain(int out, int err, std::string& outText, std::string& errText) {
+using Json = nlohmann::json;
+using Clock = std::chrono::steady_clock;
+
+// Reads both pipes to their end (smbstatus's output can outgrow a pipe);
+// false when `deadline` came first.
+bool drain(int out, int err, std::string& outText, std::string& errText, Clock::time_point deadline) {
     pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
     std::string* texts[2] = {&outText, &errText};
     int open = 2;
     char buf[65536];
     while (open > 0) {
-        if (::poll(fds, 2, -1) < 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0)
+            return false;
+        if (::poll(fds, 2, static_cast<int>(std::min<long long>(left, 60'000))) < 0) {
             if (errno == EINTR)
                 continue;
-            return;
+            return true;
         }
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
@@ -45,6 +59,7 @@ void drain(int out, int err, std::string& outText, std::string& errText) {
             }
         }
     }
+    return true;
 }
 
 std::string firstLine(const std::string& text) {
@@ -62,21 +77,83 @@ std::string addressOf(const std::string& hostname) {
     return colon == std::string::npos ? s : s.substr(0, colon);
 }
 
-const std::string& field(const Json& object, std::string_view key) {
-    static const std::string none;
-    const Json* v = object.get(key);
-    return v ? v->scalar() : none;
+// A member as text, whether smbstatus wrote it as a string or a number;
+// empty when it is missing or of another kind.
+std::string field(const Json& object, const char* key) {
+    if (!object.is_object())
+        return {};
+    const auto it = object.find(key);
+    if (it == object.end())
+        return {};
+    if (it->is_string())
+        return it->get<std::string>();
+    return it->is_number() ? it->dump() : std::string();
 }
 
-const std::string& pidOf(const Json& object) {
-    static const std::string none;
-    const Json* id = object.get("server_id");
-    return id ? field(*id, "pid") : none;
+const Json& member(const Json& object, const char* key) {
+    static const Json none = Json::object();
+    if (!object.is_object())
+        return none;
+    const auto it = object.find(key);
+    return it == object.end() ? none : *it;
+}
+
+// The smbd process a session, open or lock belongs to (on a cluster, its node too).
+std::string serverOf(const Json& object) {
+    const Json& id = member(object, "server_id");
+    return field(id, "pid") + "@" + field(id, "vnn");
+}
+
+bool sameFile(const Json& entry, const struct stat& st) {
+    const Json& id = member(entry, "fileid");
+    return field(id, "inode") == std::to_string(st.st_ino) && field(id, "devid") == std::to_string(st.st_dev);
+}
+
+// The entry of `table` (byte_range_locks, open_files) for the file `st`, or null.
+const Json* entryFor(const Json& table, const struct stat& st) {
+    if (!table.is_object())
+        return nullptr;
+    for (const Json& entry : table)
+        if (sameFile(entry, st))
+            return &entry;
+    return nullptr;
+}
+
+// The Unix users that have the file of `openFile` open through `server`.
+std::set<std::string> openersOf(const Json* openFile, const std::string& server) {
+    std::set<std::string> uids;
+    if (openFile)
+        for (const Json& open : member(*openFile, "opens"))
+            if (serverOf(open) == server)
+                uids.insert(field(open, "uid"));
+    return uids;
+}
+
+// The session behind a lock of `server`: its sessions, narrowed to those
+// whose user has the file open where that tells them apart (it doesn't on a
+// share with `force user`, where every open has the forced user's id).
+std::optional<SmbSession> sessionOf(const std::vector<const Json*>& sessions, const std::set<std::string>& openers) {
+    std::vector<const Json*> chosen;
+    for (const Json* s : sessions)
+        if (openers.contains(field(*s, "uid")))
+            chosen.push_back(s);
+    if (chosen.empty())
+        chosen = sessions;
+    if (chosen.empty())
+        return std::nullopt;
+    SmbSession smb{{}, field(*chosen.front(), "remote_machine"), addressOf(field(*chosen.front(), "hostname")), {}};
+    for (const Json* s : chosen)
+        smb.candidates.push_back(field(*s, "username"));
+    std::ranges::sort(smb.candidates);
+    smb.candidates.erase(std::unique(smb.candidates.begin(), smb.candidates.end()), smb.candidates.end());
+    if (!smb.ambiguous())
+        smb.account = smb.candidates.front();
+    return smb;
 }
 
 }  // namespace
 
-SmbStatusRun runSmbstatus(const std::string& configFile) {
+SmbStatusRun runSmbstatus(const std::string& configFile, std::chrono::milliseconds limit) {
     std::vector<std::string> args{"smbstatus", "--json", "--byterange"};
     if (!configFile.empty())
         args.push_back("--configfile=" + configFile);
@@ -105,8 +182,7 @@ SmbStatusRun runSmbstatus(const std::string& configFile) {
     ::close(err[1]);
     SmbStatusRun run;
     std::string errText;
-    if (rc == 0)
-        drain(out[0], err[0], run.json, errText);
+    const bool finished = rc != 0 || drain(out[0], err[0], run.json, errText, Clock::now() + limit);
     ::close(out[0]);
     ::close(err[0]);
     if (rc != 0) {
@@ -115,10 +191,15 @@ SmbStatusRun runSmbstatus(const std::string& configFile) {
                                   : std::string("cannot run smbstatus: ") + std::strerror(rc);
         return run;
     }
+    if (!finished)
+        ::kill(pid, SIGKILL);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (!finished) {
+        run.json.clear();
+        run.reason = "smbstatus did not answer within " + std::to_string(limit.count() / 1000) + " s";
+    } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         run.json.clear();
         run.reason = "smbstatus failed: " + firstLine(errText);
     }
@@ -126,58 +207,79 @@ SmbStatusRun runSmbstatus(const std::string& configFile) {
 }
 
 std::string joinSambaView(const std::string& smbstatusJson, std::vector<DatabaseUsers>& databases) {
-    Json status;
-    try {
-        status = parseJson(smbstatusJson);
-    } catch (const std::runtime_error& e) {
-        return std::string("smbstatus gave no JSON (Samba 4.15 or later is needed): ") + e.what();
-    }
-    if (!status.get("version"))
+    // Names in smbstatus's output are chosen by SMB clients: a byte that is
+    // not UTF-8 must not cost the whole view.
+    const Json status = Json::parse(validUtf8(smbstatusJson), nullptr, false);
+    if (status.is_discarded())
+        return "smbstatus gave no JSON (Samba 4.15 or later is needed)";
+    if (!status.is_object() || !status.contains("version"))
         return "smbstatus gave no status object (Samba 4.15 or later is needed)";
-    // smbstatus leaves out a table with nothing in it.
-    const Json none{Json::Kind::Object, {}, {}, {}};
-    const Json* sessions = status.get("sessions") ? status.get("sessions") : &none;
-    const Json* brl = status.get("byte_range_locks") ? status.get("byte_range_locks") : &none;
 
-    // The session each smbd process serves (one per client connection).
-    std::map<std::string, SmbSession> byPid;
-    for (const auto& [id, s] : sessions->members)
-        byPid[pidOf(s)] = {field(s, "username"), field(s, "remote_machine"), addressOf(field(s, "hostname"))};
+    // The sessions each smbd process serves (one process per client connection).
+    std::map<std::string, std::vector<const Json*>> sessionsOf;
+    for (const Json& s : member(status, "sessions"))
+        sessionsOf[serverOf(s)].push_back(&s);
 
-    bool joined = false;
     for (DatabaseUsers& db : databases) {
         struct stat lock {};
         if (!db.error.empty() || ::stat(lockFilePathFor(db.path).c_str(), &lock) != 0)
             continue;
         // Samba names a file by device and inode, the same whatever path
         // leads to it on this machine.
-        for (const auto& [path, file] : brl->members) {
-            const Json* fileid = file.get("fileid");
-            if (!fileid || field(*fileid, "inode") != std::to_string(lock.st_ino) ||
-                field(*fileid, "devid") != std::to_string(lock.st_dev))
+        const Json* locked = entryFor(member(status, "byte_range_locks"), lock);
+        if (!locked)
+            continue;
+        const Json* open = entryFor(member(status, "open_files"), lock);
+        for (const Json& l : member(*locked, "locks")) {
+            if (field(l, "flavour") != "Windows" || field(l, "size") != "1")
                 continue;
-            joined = true;
-            const Json* locks = file.get("locks");
-            if (!locks)
+            const long long slot = std::strtoll(field(l, "start").c_str(), nullptr, 10) - kUserLockBase;
+            const std::string server = serverOf(l);
+            const auto sessions = sessionsOf.find(server);
+            if (sessions == sessionsOf.end())
                 continue;
-            for (const Json& l : locks->items) {
-                if (field(l, "flavour") != "Windows" || field(l, "size") != "1")
-                    continue;
-                const long long slot = std::strtoll(field(l, "start").c_str(), nullptr, 10) - kUserLockBase;
-                const auto session = byPid.find(pidOf(l));
-                if (session == byPid.end())
-                    continue;
-                // Samba's table holds the lock even where the file system
-                // does not show it (posix locking = no): the user is connected.
-                for (User& u : db.users)
-                    if (u.slot == slot) {
-                        u.connected = true;
-                        u.smb = session->second;
-                    }
-            }
+            // Samba's table holds the lock even where the file system does
+            // not show it (posix locking = no): the user is connected.
+            for (User& u : db.users)
+                if (u.slot == slot) {
+                    u.smb = sessionOf(sessions->second, openersOf(open, server));
+                    markConnected(u);
+                }
         }
     }
-    return joined ? std::string() : "no SMB client of this Samba server holds a lock on the lock files listed";
+    return {};
+}
+
+SambaFiles SambaFiles::now() {
+    SambaFiles files;
+    const std::unique_ptr<DIR, int (*)(DIR*)> proc(::opendir("/proc"), ::closedir);
+    if (!proc)
+        return files;
+    while (const dirent* e = ::readdir(proc.get())) {
+        if (e->d_name[0] < '0' || e->d_name[0] > '9')
+            continue;
+        const std::string dir = std::string("/proc/") + e->d_name;
+        std::string comm;
+        std::getline(std::ifstream(dir + "/comm"), comm);
+        if (!comm.starts_with("smbd"))  // smbd, and its helpers smbd-notifyd, ...
+            continue;
+        const std::unique_ptr<DIR, int (*)(DIR*)> fds(::opendir((dir + "/fd").c_str()), ::closedir);
+        if (!fds) {
+            files.hidden_ = true;
+            continue;
+        }
+        while (const dirent* f = ::readdir(fds.get())) {
+            struct stat st {};
+            if (f->d_name[0] != '.' && ::fstatat(::dirfd(fds.get()), f->d_name, &st, 0) == 0)
+                files.open_.insert({st.st_dev, st.st_ino});
+        }
+    }
+    return files;
+}
+
+bool SambaFiles::mayServe(const std::string& path) const {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && (hidden_ || open_.contains({st.st_dev, st.st_ino}));
 }
 
 }  // namespace jet::who

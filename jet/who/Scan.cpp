@@ -35,11 +35,10 @@ struct DirCloser {
 // Walks one folder opened as `fd` (taken over); openat with O_NOFOLLOW keeps
 // a link to a folder from being entered even if it was swapped in since the
 // entry was read.
-void walk(int fd, const std::string& path, std::vector<std::string>& found,
-          const std::function<void(const std::string&)>& note) {
+void walk(int fd, const std::string& path, ScanResult& result) {
     std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
     if (!dir) {
-        note(path + ": " + std::strerror(errno));
+        result.unreadable.push_back(path + ": " + std::strerror(errno));
         ::close(fd);
         return;
     }
@@ -67,33 +66,32 @@ void walk(int fd, const std::string& path, std::vector<std::string>& found,
             continue;
         const std::string lockName = lockFilePathFor(name);
         if (files.contains(lockName))
-            found.push_back(prefix + name);
+            result.databases.push_back(prefix + name);
     }
     std::ranges::sort(folders);
     for (const std::string& name : folders) {
         const int sub = ::openat(::dirfd(dir.get()), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (sub < 0) {
             if (errno != ELOOP && errno != ENOTDIR)
-                note(prefix + name + ": " + std::strerror(errno));
+                result.unreadable.push_back(prefix + name + ": " + std::strerror(errno));
             continue;
         }
-        walk(sub, prefix + name, found, note);
+        walk(sub, prefix + name, result);
     }
 }
 
 }  // namespace
 
-std::vector<std::string> findDatabasesInUse(const std::string& root,
-                                            const std::function<void(const std::string&)>& note) {
-    std::vector<std::string> found;
+ScanResult findDatabasesInUse(const std::string& root) {
+    ScanResult result{root, {}, {}, {}};
     const int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        note(root + ": " + std::strerror(errno));
-        return found;
+        result.rootError = root + ": " + std::strerror(errno);
+        return result;
     }
-    walk(fd, root, found, note);
-    std::ranges::sort(found);
-    return found;
+    walk(fd, root, result);
+    std::ranges::sort(result.databases);
+    return result;
 }
 
 }  // namespace jet::who

@@ -10,3 +10,5 @@ target_compile_definitions(who_tests PRIVATE
   RAVELIN_SMB_CLIENT="${PROJECT_SOURCE_DIR}/tests/readers/smb_jet_client.py")
 add_dependencies(who_tests ravelin-who ravelin-jetclient)
 gtest_discover_tests(who_tests DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+add_test(NAME who_monitoring
+         COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/who/monitoring_test.sh ${PROJECT_BINARY_DIR} ${RAVELIN_TESTDATA})

@@ -11,11 +11,16 @@ second handle, closed at once). Then it answers commands on stdin, one line
 each:
     slot NAME    take the next free user lock on the same handle and write
                  NAME into that slot; prints "slot N"
+    session ACCOUNT:PASSWORD NAME
+                 log another account on over the same TCP connection (as a
+                 terminal server does), open LOCKFILE in that session and
+                 take a user lock there for NAME; prints "slot N"
     churn N      release and take its first user lock again, N times;
                  prints "ok", or "fail STATUS" when a request failed
     quit         close the file and log off; exits 0
 End of input ends the client the same way. Errors go to stderr, exit 1.
 """
+import copy
 import sys
 
 from impacket import smb3structs as smb2
@@ -35,8 +40,11 @@ class Client:
     def __init__(self, port, share, path, read_only, account):
         self.conn = SMBConnection('127.0.0.1', '127.0.0.1', sess_port=port,
                                   preferredDialect=smb2.SMB2_DIALECT_21)
+        # impacket keeps one session's state; a second session starts afresh.
+        self.fresh_session = copy.deepcopy(self.conn.getSMBServer()._Session)
         name, _, password = account.partition(':')
         self.conn.login(name, password)
+        self.share = share
         self.tree = self.conn.connectTree(share)
         self.path = path
         access = smb2.FILE_READ_DATA if read_only else smb2.FILE_READ_DATA | smb2.FILE_WRITE_DATA
@@ -89,6 +97,14 @@ class Client:
                 return slot
         raise RuntimeError('no free user lock')
 
+    def add_session(self, account, computer, user):
+        self.conn.getSMBServer()._Session = copy.deepcopy(self.fresh_session)
+        name, _, password = account.partition(':')
+        self.conn.login(name, password)
+        self.tree = self.conn.connectTree(self.share)
+        self.fid = self.open(smb2.FILE_READ_DATA | smb2.FILE_WRITE_DATA)
+        return self.take_slot(computer, user)
+
     def churn(self, times):
         offset = USER_LOCK_BASE + self.held[0]
         for _ in range(times):
@@ -112,6 +128,8 @@ def main(argv):
         words = line.split()
         if words[:1] == ['slot']:
             print('slot', client.take_slot(words[1], user), flush=True)
+        elif words[:1] == ['session']:
+            print('slot', client.add_session(words[1], words[2], user), flush=True)
         elif words[:1] == ['churn']:
             print(client.churn(int(words[1])), flush=True)
         elif words[:1] == ['quit']:

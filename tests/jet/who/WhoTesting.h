@@ -2,6 +2,8 @@
 // Runs the built ravelin-who with an argument vector and collects what it says.
 #include "tests/jet/LockFileTesting.h"
 
+#include <optional>
+
 namespace whotest {
 
 inline const std::string kWho = std::string(RAVELIN_BINARY_DIR) + "/ravelin-who";
@@ -12,7 +14,8 @@ struct Result {
     std::string err;
 };
 
-// Runs `args` (a program and its arguments) and waits for it to end.
+// Runs `args` (a program and its arguments) and waits for it to end; one
+// still running after 30 s (hung) is killed and reported with exit code -1.
 inline Result runProgram(std::vector<std::string> args) {
     locktest::TempDir dir;
     const std::string out = dir / "out", err = dir / "err";
@@ -31,12 +34,31 @@ inline Result runProgram(std::vector<std::string> args) {
     if (rc != 0)
         throw std::runtime_error("could not start " + args[0] + ": " + std::strerror(rc));
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    pid_t ended = 0;
+    for (int i = 0; i < 3000 && (ended = ::waitpid(pid, &status, WNOHANG)) == 0; ++i)
+        ::usleep(10'000);
+    if (ended == 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+    }
     const auto text = [](const std::string& p) {
         const auto b = locktest::readBytes(p);
         return std::string(b.begin(), b.end());
     };
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(out), text(err)};
+}
+
+// `args` (a program and its arguments) to run as the user nobody, where root
+// would read every folder and may ask smbstatus; nothing when nobody can't
+// run ravelin-who or read `path`.
+inline std::optional<std::vector<std::string>> asNobody(std::vector<std::string> args, const std::string& path) {
+    const std::vector<std::string> setpriv{"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+    auto probe = setpriv;
+    probe.insert(probe.end(), {"/usr/bin/test", "-x", kWho, "-a", "-r", path});
+    if (runProgram(probe).exitCode != 0)
+        return std::nullopt;
+    args.insert(args.begin(), setpriv.begin(), setpriv.end());
+    return args;
 }
 
 inline Result runWho(std::vector<std::string> args) {

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <regex>
+#include <sys/stat.h>
+
 namespace {
 
 using locktest::Client;
@@ -43,7 +47,7 @@ TEST_F(WhoTool, ListsTheDemoUsersInEveryFormat) {
     const auto json = runWho({"--json", "--samba", "off", "--names", names, db});
     EXPECT_EQ(json.exitCode, 0) << json.err;
     EXPECT_EQ(json.out,
-              "[\n {\"database\": \"" + db + "\", \"error\": null, \"users\": [\n"
+              "[\n {\"database\": \"" + db + "\", \"error\": null, \"warning\": null, \"users\": [\n"
               "  {\"slot\": 0, \"computer\": \"PC-ANN\", \"security\": \"ann\", \"connected\": true, "
               "\"suspect\": false, \"person\": \"Ann Lee\", \"contact\": \"x 2041\", \"email\": \"ann@example.org\"},\n"
               "  {\"slot\": 1, \"computer\": \"PC-BOB\", \"security\": \"bob\", \"connected\": true, "
@@ -94,13 +98,18 @@ TEST_F(WhoTool, CheckFollowsTheMonitoringPluginConvention) {
     EXPECT_EQ(runWho({"--check", "--warn-users", "lots", db}).exitCode, 3);
 }
 
-TEST_F(WhoTool, PrometheusFileIsReplacedWhole) {
+TEST_F(WhoTool, PrometheusFileIsReplacedWholeAndValidWhateverTheNames) {
     const std::string db = database("sales.mdb");
     const std::string metrics = dir_ / "ravelin.prom";
     locktest::writeBytes(metrics, {'o', 'l', 'd'});
     Client ann({"--computer", "PC-ANN", db});
     locktest::connectClient(ann);
-    const auto r = runWho({"--prometheus", metrics, "--samba", "off", db, dir_ / "missing.mdb"});
+    // A name that is not UTF-8 must not cost the other databases their
+    // metrics, nor a database named and also found by --scan its uniqueness.
+    const std::string odd = database("odd\xFF\x1B.mdb");
+    locktest::writeBytes(jet::lockFilePathFor(odd), locktest::lockFileOf({"PC-EVE"}));
+    const auto r = runWho({"--prometheus", metrics, "--samba", "off", db, dir_ / "missing.mdb", "--scan", dir_ / "",
+                           "--scan", dir_ / "nonesuch"});
     EXPECT_EQ(r.exitCode, 1);
     const auto bytes = locktest::readBytes(metrics);
     const std::string text(bytes.begin(), bytes.end());
@@ -109,8 +118,66 @@ TEST_F(WhoTool, PrometheusFileIsReplacedWhole) {
     EXPECT_NE(text.find("\nravelin_lock_slots{database=\"" + db + "\"} 1\n"), std::string::npos);
     EXPECT_NE(text.find("\nravelin_readable{database=\"" + (dir_ / "missing.mdb") + "\"} 0\n"), std::string::npos);
     EXPECT_FALSE(text.starts_with("old"));
+    EXPECT_NE(text.find("\nravelin_lock_slots{database=\"" + (dir_ / "odd\\\\xFF\\\\x1B.mdb") + "\"} 1\n"), std::string::npos);
+    EXPECT_NE(text.find("\nravelin_scan_readable{root=\"" + (dir_ / "nonesuch") + "\"} 0\n"), std::string::npos);
+    EXPECT_EQ(text.find("\nravelin_readable{database=\"" + db, text.find("\nravelin_readable{database=\"" + db) + 1),
+              std::string::npos) << "named and found by --scan: listed once";
+    const auto promtool = whotest::runProgram({"/bin/sh", "-c", "promtool check metrics < \"$0\"", metrics});
+    EXPECT_EQ(promtool.exitCode, 0) << promtool.out << promtool.err;
     for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(metrics).parent_path()))
         EXPECT_EQ(e.path().string().find(".tmp"), std::string::npos) << "left behind: " << e.path();
+}
+
+TEST_F(WhoTool, NeverOkWhenBlindNeverHungAndContradictionsRefused) {
+    const std::string db = database("sales.mdb");
+    const std::string piped = database("piped.mdb");
+    ::mkfifo(jet::lockFilePathFor(piped).c_str(), 0600);
+    ::mkfifo((dir_ / "pipe.mdb").c_str(), 0600);
+    const struct {
+        std::vector<std::string> args;
+        std::string says;
+        int plainExit;  // without --check: 1 blind, 2 usage error, 0 fine
+    } cases[] = {
+        {{"--scan", dir_ / "nonesuch"}, "cannot scan " + (dir_ / "nonesuch") + ": No such file or directory", 1},
+        {{"/etc/hostname"}, "'/etc/hostname' is not a Jet or ACE database file.", 1},
+        {{"/dev/null"}, "/dev/null: not a regular file", 1},
+        {{dir_ / ""}, dir_ / ": not a regular file", 1},
+        {{dir_ / "pipe.mdb"}, dir_ / "pipe.mdb: not a regular file", 1},
+        {{piped}, "'" + jet::lockFilePathFor(piped) + "': it is not a regular file.", 1},
+        {{"--prometheus", dir_ / "m.prom", db}, "--check gives one verdict", 0},
+        {{"--warn-users", "5", "--crit-users", "2", db}, "--warn-users 5 is above --crit-users 2", 2},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"--check", "--samba", "off"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto check = runWho(args);
+        EXPECT_EQ(check.exitCode, 3) << check.out;
+        EXPECT_TRUE(check.out.starts_with("RAVELIN-WHO UNKNOWN - ")) << check.out;
+        EXPECT_NE(check.out.find(c.says), std::string::npos) << check.out;
+        args.erase(args.begin());
+        EXPECT_EQ(runWho(args).exitCode, c.plainExit) << c.says;
+    }
+}
+
+TEST_F(WhoTool, NoNameSteersTheTerminalOrBreaksTheCheckLine) {
+    namespace fs = std::filesystem;
+    const std::string odd = dir_ / "a\x1B]52;c;aGk=\x07|b\nc\xC2\x9B";
+    fs::create_directory(odd);
+    const std::string db = locktest::copyTestFile("access/testV2000.mdb", odd + "/x\xFF\x7F.mdb");
+    locktest::writeBytes(jet::lockFilePathFor(db), locktest::lockFileOf({"PC\x1B[2J"}));
+    locktest::pokeU16(db, 0xE02, 0);  // left mid-write: the check line names the database
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--check"}, {}, {"--csv"}, {"--json"}}) {
+        std::vector<std::string> all{"--samba", "off", "--scan", odd, "--scan", odd + "/gone\x1B[2J", db};
+        all.insert(all.begin(), args.begin(), args.end());
+        const auto r = runWho(all);
+        // C0 but line ends, DEL, C1 (U+0080-U+009F in UTF-8).
+        const std::regex control("[\\x00-\\x09\\x0B\\x0C\\x0E-\\x1F\\x7F]|\\xC2[\\x80-\\x9F]");
+        EXPECT_FALSE(std::regex_search(r.out, control) || std::regex_search(r.err, control)) << r.out << r.err;
+        if (!args.empty() && args[0] == "--check") {
+            EXPECT_EQ(std::ranges::count(r.out, '\n'), 1) << r.out;
+            EXPECT_EQ(std::ranges::count(r.out, '|'), 1) << r.out;
+        }
+    }
 }
 
 TEST_F(WhoTool, ScanFindsEveryDatabaseInUseAndStaysInTheTree) {
@@ -158,21 +225,23 @@ TEST_F(WhoTool, ScanNotesAFolderItCanNotReadAndGoesOn) {
     fs::permissions(tree, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
     fs::permissions(tree + "/open", fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
     fs::permissions(tree + "/private", fs::perms::owner_all);
-    // Root reads every folder: the scan then runs as nobody.
     std::vector<std::string> args{whotest::kWho, "--csv", "--samba", "off", "--scan", tree};
     if (::geteuid() == 0) {
-        const std::vector<std::string> asNobody{"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
-        auto probe = asNobody;
-        probe.insert(probe.end(), {"/usr/bin/test", "-x", whotest::kWho, "-a", "-r", tree + "/open/a.mdb"});
-        if (whotest::runProgram(probe).exitCode != 0)
+        const auto nobody = whotest::asNobody(args, tree + "/open/a.mdb");
+        if (!nobody)
             GTEST_SKIP() << "nobody can't run " << whotest::kWho << " or read the test folder";
-        args.insert(args.begin(), asNobody.begin(), asNobody.end());
+        args = *nobody;
     }
     const auto r = whotest::runProgram(args);
     EXPECT_EQ(r.err, "ravelin-who: " + tree + "/private: Permission denied\n");
     EXPECT_NE(r.out.find("\"" + tree + "/open/a.mdb\",0,\"PC-ANN\""), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("b.mdb"), std::string::npos) << r.out;
-    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.exitCode, 1);
+    std::ranges::replace(args, std::string("--csv"), std::string("--check"));
+    const auto check = whotest::runProgram(args);
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_EQ(check.out, "RAVELIN-WHO WARNING - 0 users connected, 0 suspect; 1 folder could not be read"
+                         " | users=0;;;0;255 suspect=0\n");
 }
 
 TEST_F(WhoTool, WatchLogsArrivalsAndDeparturesUntilTerminated) {
