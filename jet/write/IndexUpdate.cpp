@@ -51,7 +51,7 @@ IndexUpdate::IndexUpdate(PageStore& store, const TableDef& table, std::size_t re
     : store_(store),
       table_(table),
       index_(table.realIndexes.at(realIndex)),
-      encoder_(store.format().version == Version::Jet3) {
+      encoder_(store.format().version) {
     for (const IndexColumn& ic : index_.columns) {
         const auto c = std::find_if(table.columns.begin(), table.columns.end(),
                                     [&](const ColumnDef& d) { return d.number == ic.columnNumber; });
