@@ -120,15 +120,20 @@ std::optional<std::vector<RowLocation>> indexCandidates(const std::shared_ptr<co
                 return std::nullopt;
             std::vector<RowLocation> rows;
             // Text with an expansion letter may be held under either count of it.
-            for (const Value& v : *forms)
-                for (const Expansions e : {Expansions::OnePosition, Expansions::PerLetter}) {
-                    std::vector<std::uint8_t> key;
-                    std::string why;
-                    if (!index.tryKey(std::span<const Value>(&v, 1), key, why, e))
-                        return std::nullopt;
-                    const auto found = index.findPrefix(key);
+            for (const Value& v : *forms) {
+                std::vector<std::uint8_t> key, other;
+                std::string why;
+                if (!index.tryKey(std::span<const Value>(&v, 1), key, why) ||
+                    !index.tryKey(std::span<const Value>(&v, 1), other, why, Expansions::PerLetter))
+                    return std::nullopt;
+                const auto add = [&](const std::vector<std::uint8_t>& k) {
+                    const auto found = index.findPrefix(k);
                     rows.insert(rows.end(), found.begin(), found.end());
-                }
+                };
+                add(key);
+                if (other != key)
+                    add(other);
+            }
             std::sort(rows.begin(), rows.end(), [](RowLocation a, RowLocation b) {
                 return a.page != b.page ? a.page < b.page : a.row < b.row;
             });
