@@ -2,13 +2,15 @@
 # tree. Library dependencies come from dpkg-shlibdeps (Debian's libqt6gui6
 # also holds Qt's X11 platform plugin); the programs Ravelin starts but does
 # not link are recommended.
-# The changelog and copyright notice every Debian package carries.
+# The changelog and copyright notice every Debian package carries, and the
+# NOTICE the Apache License asks to ship.
 set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/ravelin)
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/changelog.gz
   COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/docs/debian/changelog > ${PROJECT_BINARY_DIR}/changelog.gz
   DEPENDS ${PROJECT_SOURCE_DIR}/docs/debian/changelog VERBATIM)
 add_custom_target(ravelin-changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.gz)
-install(FILES ${PROJECT_BINARY_DIR}/changelog.gz ${PROJECT_SOURCE_DIR}/docs/debian/copyright DESTINATION ${doc_dir})
+install(FILES ${PROJECT_BINARY_DIR}/changelog.gz ${PROJECT_SOURCE_DIR}/docs/debian/copyright ${PROJECT_SOURCE_DIR}/NOTICE
+        DESTINATION ${doc_dir})
 
 set(CPACK_PACKAGE_NAME ravelin)
 set(CPACK_PACKAGE_VENDOR "The Ravelin developers")

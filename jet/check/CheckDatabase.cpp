@@ -20,7 +20,7 @@ namespace {
 
 class Checker {
 public:
-    explicit Checker(std::shared_ptr<const Database> db) { run_.db = std::move(db); }
+    Checker(std::shared_ptr<const Database> db, RowCounts rowCounts) : rowCounts_(rowCounts) { run_.db = std::move(db); }
 
     std::vector<Finding> run() {
         for (const auto& entry : run_.db->tables()) {
@@ -101,7 +101,8 @@ private:
             });
         }
 
-        guarded(name, def->page, [&] { checkRowCount(run_, entry, def); });
+        if (rowCounts_ == RowCounts::Exact)
+            guarded(name, def->page, [&] { checkRowCount(run_, entry, def); });
         const std::set<std::uint32_t> dataSet(dataPages.begin(), dataPages.end());
         guarded(name, def->page, [&] { checkIndexes(run_, name, def, dataSet, indexMaps); });
     }
@@ -135,6 +136,7 @@ private:
     static constexpr std::uint32_t kGlobalMapPage = 1;
     static constexpr std::uint32_t kGlobalMapPointer = kGlobalMapPage << 8;  // its row 0
 
+    RowCounts rowCounts_;
     CheckRun run_;
     std::map<std::uint32_t, std::string> claims_;
     std::map<std::uint32_t, std::string> owners_;  // table names by definition page
@@ -142,6 +144,8 @@ private:
 
 }  // namespace
 
-std::vector<Finding> checkDatabase(const std::string& path) { return Checker(Database::open(path)).run(); }
+std::vector<Finding> checkDatabase(const std::string& path, RowCounts rowCounts) {
+    return Checker(Database::open(path), rowCounts).run();
+}
 
 }  // namespace jet

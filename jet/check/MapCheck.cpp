@@ -2,6 +2,7 @@
 
 #include "jet/page/ByteOrder.h"
 #include "jet/table/DataPage.h"
+#include "jet/table/UsageMap.h"
 
 namespace jet {
 namespace {
@@ -43,7 +44,7 @@ std::vector<std::uint32_t> mapPages(CheckRun& run, const std::string& table, std
     }
     const std::size_t perMapPage = (pager.pageSize() - 4) * 8;
     for (std::size_t at = 1, index = 0; at + 4 <= row.size(); at += 4, ++index) {
-        const std::uint32_t mapPage = readU32(row.data() + at);
+        const std::uint32_t mapPage = mapPageAt(row.data() + at);
         if (mapPage == 0)
             continue;
         if (mapPage >= pager.pageCount()) {

@@ -317,7 +317,7 @@ std::vector<Bytes> userNameDatabasePages(double now) {
         {kMainDef, &kUsersSid, kFullAccess, false},
     };
 
-    const KeyEncoder encoder(false);
+    const KeyEncoder encoder(Version::Jet4);
     std::vector<Bytes> objectRows, aceRows;
     std::vector<LeafEntry> byParentName, byId, byObject;
     const Bytes date = le(std::bit_cast<std::uint64_t>(now), 8);

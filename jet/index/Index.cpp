@@ -26,8 +26,7 @@ Index::Index(std::shared_ptr<const Database> db, std::shared_ptr<const TableDef>
       table_(std::move(table)),
       logical_(&logical),
       real_(&table_->realIndexes.at(logical.realIndex)),
-      columns_(keyColumns(*table_, *real_, db_->pager())),
-      encoder_(db_->jet3()) {}
+      columns_(keyColumns(*table_, *real_, db_->pager())) {}
 
 Index::Index(std::shared_ptr<const Database> db, std::shared_ptr<const TableDef> table, std::string_view name)
     : Index(db, table, named(*db, *table, name)) {}
@@ -111,15 +110,17 @@ void Index::forEachEntry(const std::function<bool(const IndexEntry&)>& visit) co
     walkLeaves(descend({}), {}, [&](const IndexPage& p, std::size_t n) { return visit(p.entry(n)); });
 }
 
-bool Index::tryKey(std::span<const Value> values, std::vector<std::uint8_t>& key, std::string& why) const {
+bool Index::tryKey(std::span<const Value> values, std::vector<std::uint8_t>& key, std::string& why,
+                   Expansions expansions) const {
     if (values.size() > columns_.size()) {
         why = "the index '" + logical_->name + "' has " + std::to_string(columns_.size()) + " columns, not " +
               std::to_string(values.size());
         return false;
     }
     key.clear();
+    const KeyEncoder encoder(db_->header().format.version, expansions);
     for (std::size_t n = 0; n < values.size(); ++n)
-        if (!encoder_.append(key, columns_[n], values[n], why))
+        if (!encoder.append(key, columns_[n], values[n], why))
             return false;
     return true;
 }
@@ -133,11 +134,11 @@ std::vector<std::uint8_t> Index::key(std::span<const Value> values) const {
     return k;
 }
 
-std::vector<RowLocation> Index::findPrefix(std::span<const std::uint8_t> prefix) const {
+std::vector<RowLocation> Index::findPrefix(std::span<const std::uint8_t> prefix, bool whole) const {
     std::vector<RowLocation> rows;
     walkLeaves(descend(prefix), prefix, [&](const IndexPage& p, std::size_t n) {
         const int c = p.compare(n, prefix);
-        if (c == 0)
+        if (c == 0 && (!whole || p.keySize(n) == prefix.size()))
             rows.push_back(p.row(n));
         return c <= 0;
     });

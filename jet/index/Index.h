@@ -37,15 +37,19 @@ public:
     // columns or fewer, each of the kind its column stores); Error 3001 with
     // the reason when one cannot be encoded.
     std::vector<std::uint8_t> key(std::span<const Value> values) const;
-    // The same without raising: false, with the reason in `why`.
-    bool tryKey(std::span<const Value> values, std::vector<std::uint8_t>& key, std::string& why) const;
+    // The same without raising: false, with the reason in `why`. Text keys
+    // count expansion letters such as ß as `expansions` says.
+    bool tryKey(std::span<const Value> values, std::vector<std::uint8_t>& key, std::string& why,
+                Expansions expansions = Expansions::OnePosition) const;
 
     // The row locations, in key order, of the entries whose key begins with
-    // `prefix` (a whole key, or the key of leading columns), found by going
-    // down the tree.
-    std::vector<RowLocation> findPrefix(std::span<const std::uint8_t> prefix) const;
+    // `prefix` (the key of leading columns), or is `prefix` when `whole`,
+    // found by going down the tree.
+    std::vector<RowLocation> findPrefix(std::span<const std::uint8_t> prefix, bool whole = false) const;
     // The row locations of the entries whose leading columns hold `values`.
-    std::vector<RowLocation> find(std::span<const Value> values) const { return findPrefix(key(values)); }
+    std::vector<RowLocation> find(std::span<const Value> values) const {
+        return findPrefix(key(values), values.size() == columns_.size());
+    }
 
 private:
     Index(std::shared_ptr<const Database> db, std::shared_ptr<const TableDef> table, const LogicalIndex& logical);
@@ -63,7 +67,6 @@ private:
     const LogicalIndex* logical_;
     const RealIndex* real_;
     std::vector<KeyColumn> columns_;
-    KeyEncoder encoder_;
     mutable std::vector<std::shared_ptr<const IndexPage>> recent_;  // most recent last
 };
 

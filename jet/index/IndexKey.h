@@ -8,22 +8,17 @@
 // turned over. Entries compare as plain bytes, so the tree's order is the
 // byte order of these keys.
 //
-// Text is encoded for the "General" sort order of Jet 4 and ACE 12 (locale
-// 1033, version 0, later named "General Legacy") and for Jet 3's General
-// order, which works on Windows-1252 bytes. In Jet 4 a text key is the
-// characters' codes, an end mark, the accent codes (when any character has
-// an accent), and a run for the characters the order sets aside (control
-// characters, the apostrophe, hyphens and dashes). Jet 4 codes are known for
-// every character of Latin-1 but NUL, for Latin Extended-A (U+0100-U+017F)
-// and for the rest of Windows-1252; Jet 3 codes for Windows-1252 characters
-// without accents. For any other character the encoder says that it cannot,
-// and callers use another way or refuse the value.
-#include "jet/table/TableDef.h"
+// Text goes through the sort order its column records (index/TextKey.h):
+// General 97 in Jet 3 files, General legacy or General 2010 in later ones.
 #include "jet/Value.h"
+#include "jet/index/TextKey.h"
+#include "jet/page/FileFormat.h"
+#include "jet/table/TableDef.h"
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace jet {
@@ -38,28 +33,35 @@ struct KeyColumn {
 // of the table is reported as damage through `pager`.
 std::vector<KeyColumn> keyColumns(const TableDef& table, const RealIndex& index, const Pager& pager);
 
+// Whether `index` leaves out a row whose key columns hold `keyValues`: one
+// that ignores Nulls has no entry for a row whose key is Null throughout.
+bool leftOutOf(const RealIndex& index, std::span<const Value> keyValues);
+
 class KeyEncoder {
 public:
-    // `jet3` selects Jet 3's text codes (and Windows-1252 text).
-    explicit KeyEncoder(bool jet3) : jet3_(jet3) {}
+    // For a file of `version`, whose default text sort order applies to
+    // columns that record none; text keys count expansion letters such as ß
+    // as `expansions` says.
+    explicit KeyEncoder(Version version, Expansions expansions = Expansions::OnePosition)
+        : version_(version), expansions_(expansions) {}
 
     // Appends the key bytes of `value`, which must be of the kind the column
     // stores (as rows decode). Returns false, leaving `key` as it was and the
     // reason in `why`, when this value or this column type cannot be encoded.
     bool append(std::vector<std::uint8_t>& key, const KeyColumn& column, const Value& value, std::string& why) const;
 
-    // Whether text of this column can be encoded at all (its sort order).
-    bool textSortOrderKnown(const ColumnDef& column) const;
+    // The sort order of the text keys of `column`; nothing when it records
+    // one other than the three General orders, whose keys cannot be made here.
+    std::optional<SortOrder> textSortOrder(const ColumnDef& column) const;
 
-    // Whether the character `c` has a code here that every character equal to
-    // it with letter case ignored shares, so that an index lookup finds every
-    // text a case-insensitive comparison would.
-    bool caseClosed(char32_t c) const;
+    // Whether the character `c` has a code in `order` that every character
+    // equal to it with letter case ignored shares, so that an index lookup
+    // finds every text a case-insensitive comparison would.
+    static bool caseClosed(SortOrder order, char32_t c);
 
 private:
-    bool appendText(std::vector<std::uint8_t>& out, std::string_view utf8, std::string& why) const;
-
-    bool jet3_;
+    Version version_;
+    Expansions expansions_;
 };
 
 }  // namespace jet

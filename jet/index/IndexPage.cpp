@@ -35,7 +35,7 @@ IndexPage::IndexPage(const Pager& pager, bool jet3, std::uint32_t number, std::u
     next_ = readU32(&p[L.next]);
     tail_ = readU32(&p[L.tail]);
     firstEntry_ = L.firstEntry;
-    prefixLength_ = readU16(&p[L.prefixLength]);
+    prefixLength_ = jet3 ? p[L.prefixLength] : readU16(&p[L.prefixLength]);  // Jet 3 keeps it in one byte
     const std::size_t trailer = leaf_ ? 4 : 8;  // row location, and child page
     const std::size_t room = p.size() - L.firstEntry;
 
@@ -95,6 +95,8 @@ int IndexPage::compare(std::size_t n, std::span<const std::uint8_t> prefix) cons
     }
     return len < prefix.size() ? -1 : 0;
 }
+
+std::size_t IndexPage::keySize(std::size_t n) const { return length(n) - 4; }
 
 RowLocation IndexPage::row(std::size_t n) const {
     const std::size_t r = length(n) - 4;

@@ -53,6 +53,7 @@ public:
     // The first entry that does not sort below `prefix` (size() when none);
     // entries are in ascending order on a sound page.
     std::size_t lowerBound(std::span<const std::uint8_t> prefix) const;
+    std::size_t keySize(std::size_t n) const;  // the key bytes of entry `n`, without its row location
     RowLocation row(std::size_t n) const;
     std::uint32_t child(std::size_t n) const;  // intermediate pages only
     IndexEntry entry(std::size_t n) const;

@@ -33,6 +33,9 @@ Forms storedForms(const ColumnDef& c, const Value& sought, const KeyEncoder& enc
         if (sought.kind() != Value::Kind::Text)
             return std::vector<Value>{};
         // Every character must have a code shared by all its case partners.
+        const auto order = encoder.textSortOrder(c);
+        if (!order)
+            return std::nullopt;
         const std::string& s = sought.text();
         for (std::size_t pos = 0; pos < s.size();) {
             const auto lead = static_cast<unsigned char>(s[pos]);
@@ -42,7 +45,7 @@ Forms storedForms(const ColumnDef& c, const Value& sought, const KeyEncoder& enc
             char32_t cp = len == 1 ? lead : lead & (0x7F >> len);
             for (std::size_t k = 1; k < len; ++k)
                 cp = (cp << 6) | (static_cast<unsigned char>(s[pos + k]) & 0x3F);
-            if (!encoder.caseClosed(cp))
+            if (!KeyEncoder::caseClosed(*order, cp))
                 return std::nullopt;
             pos += len;
         }
@@ -112,17 +115,24 @@ std::optional<std::vector<RowLocation>> indexCandidates(const std::shared_ptr<co
             continue;
         try {
             const Index index(db, table, n);
-            const Forms forms = storedForms(c, sought, KeyEncoder(db->jet3()));
+            const Forms forms = storedForms(c, sought, KeyEncoder(db->header().format.version));
             if (!forms)
                 return std::nullopt;
             std::vector<RowLocation> rows;
+            // Text with an expansion letter may be held under either count of it.
             for (const Value& v : *forms) {
-                std::vector<std::uint8_t> key;
+                std::vector<std::uint8_t> key, other;
                 std::string why;
-                if (!index.tryKey(std::span<const Value>(&v, 1), key, why))
+                if (!index.tryKey(std::span<const Value>(&v, 1), key, why) ||
+                    !index.tryKey(std::span<const Value>(&v, 1), other, why, Expansions::PerLetter))
                     return std::nullopt;
-                const auto found = index.findPrefix(key);
-                rows.insert(rows.end(), found.begin(), found.end());
+                const auto add = [&](const std::vector<std::uint8_t>& k) {
+                    const auto found = index.findPrefix(k);
+                    rows.insert(rows.end(), found.begin(), found.end());
+                };
+                add(key);
+                if (other != key)
+                    add(other);
             }
             std::sort(rows.begin(), rows.end(), [](RowLocation a, RowLocation b) {
                 return a.page != b.page ? a.page < b.page : a.row < b.row;

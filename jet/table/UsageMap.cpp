@@ -7,6 +7,11 @@
 
 namespace jet {
 
+std::uint32_t mapPageAt(const std::uint8_t* at) {
+    const std::uint32_t page = readU32(at);
+    return page & 0x80000000u ? 0 : page;
+}
+
 UsageMap UsageMap::read(const Pager& pager, bool jet3, std::uint32_t pointer) {
     PageRef keep;
     const auto row = rowAt(pager, jet3, rowPointer(pointer), keep);
@@ -24,7 +29,7 @@ UsageMap UsageMap::read(const Pager& pager, bool jet3, std::uint32_t pointer) {
     case 0x01:
         map.pagesPerMapPage_ = static_cast<std::uint32_t>((pager.pageSize() - 4) * 8);
         for (std::size_t at = 1; at + 4 <= row.size(); at += 4)
-            map.mapPages_.push_back(readU32(&row[at]));
+            map.mapPages_.push_back(mapPageAt(&row[at]));
         break;
     default:
         pager.damaged("a usage map of unknown kind " + std::to_string(row[0]) + " at page " +

@@ -12,6 +12,11 @@
 
 namespace jet {
 
+// The map page that a map of the referenced kind names in its 4 bytes at
+// `at`; 0 for none, which Jet writes as 0 or as a negative number (a global
+// map of that kind ends in FFFFFF80).
+std::uint32_t mapPageAt(const std::uint8_t* at);
+
 class UsageMap {
 public:
     UsageMap() = default;

@@ -1,7 +1,9 @@
 #include "jet/write/IndexUpdate.h"
 
 #include "jet/Error.h"
+#include "jet/table/TableCursor.h"
 #include "jet/write/PageAllocator.h"
+#include "jet/write/StoreSource.h"
 
 #include <algorithm>
 #include <string>
@@ -50,8 +52,7 @@ bool startsWith(const std::vector<std::uint8_t>& bytes, const std::vector<std::u
 IndexUpdate::IndexUpdate(PageStore& store, const TableDef& table, std::size_t realIndex)
     : store_(store),
       table_(table),
-      index_(table.realIndexes.at(realIndex)),
-      encoder_(store.format().version == Version::Jet3) {
+      index_(table.realIndexes.at(realIndex)) {
     for (const IndexColumn& ic : index_.columns) {
         const auto c = std::find_if(table.columns.begin(), table.columns.end(),
                                     [&](const ColumnDef& d) { return d.number == ic.columnNumber; });
@@ -63,16 +64,27 @@ IndexUpdate::IndexUpdate(PageStore& store, const TableDef& table, std::size_t re
     }
 }
 
-std::vector<std::uint8_t> IndexUpdate::key(const std::vector<Value>& row) const {
+std::vector<std::uint8_t> IndexUpdate::keyWith(const std::vector<Value>& row, Expansions expansions) const {
+    const KeyEncoder encoder(store_.format().version, expansions);
     std::vector<std::uint8_t> k;
     for (const KeyColumn& kc : columns_) {
         const auto position = static_cast<std::size_t>(kc.column - table_.columns.data());
         if (position >= row.size())
             throw Error(InvalidArgument, "The row has no value for the column '" + kc.column->name + "'.");
         std::string why;
-        if (!encoder_.append(k, kc, row[position], why))
+        if (!encoder.append(k, kc, row[position], why))
             throw Error(InvalidArgument, "The value cannot be stored in an index of '" + store_.name() +
                                              "': " + why + ".");
+    }
+    return k;
+}
+
+std::vector<std::uint8_t> IndexUpdate::key(const std::vector<Value>& row) const {
+    std::vector<std::uint8_t> k = keyWith(row, Expansions::OnePosition);
+    if (std::vector<std::uint8_t> perLetter = keyWith(row, Expansions::PerLetter); perLetter != k) {
+        if (expansions() == Expansions::PerLetter)
+            std::swap(k, perLetter);
+        otherForms_[k] = std::move(perLetter);
     }
     // An entry must leave room for at least two others on its page.
     const std::size_t most = (store_.pageSize() - 0x1E0) / 3 - 8;
@@ -84,12 +96,42 @@ std::vector<std::uint8_t> IndexUpdate::key(const std::vector<Value>& row) const 
 }
 
 bool IndexUpdate::holds(const std::vector<Value>& row) const {
-    if (!index_.ignoreNulls())
-        return true;
-    return std::any_of(columns_.begin(), columns_.end(), [&](const KeyColumn& kc) {
+    std::vector<Value> keyValues;
+    for (const KeyColumn& kc : columns_) {
         const auto position = static_cast<std::size_t>(kc.column - table_.columns.data());
-        return position < row.size() && !row[position].isNull();
-    });
+        keyValues.push_back(position < row.size() ? row[position] : Value());
+    }
+    return !leftOutOf(index_, keyValues);
+}
+
+const std::vector<std::uint8_t>* IndexUpdate::otherForm(const std::vector<std::uint8_t>& key) const {
+    const auto it = otherForms_.find(key);
+    return it == otherForms_.end() ? nullptr : &it->second;
+}
+
+Expansions IndexUpdate::expansions() const {
+    if (!expansions_)
+        expansions_ = expansionsShown();
+    return *expansions_;
+}
+
+Expansions IndexUpdate::expansionsShown() const {
+    // The first row whose key depends on the count tells, by the entry the index holds for it.
+    TableCursor cursor(openStoreDatabase(store_), std::make_shared<const TableDef>(table_));
+    for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
+        const std::vector<Value>& row = cursor.values();
+        if (!holds(row))
+            continue;
+        const std::vector<std::uint8_t> one = keyWith(row, Expansions::OnePosition);
+        const std::vector<std::uint8_t> perLetter = keyWith(row, Expansions::PerLetter);
+        if (one == perLetter)
+            continue;
+        if (placeOf(perLetter, cursor.location()).found())
+            return Expansions::PerLetter;
+        if (placeOf(one, cursor.location()).found())
+            return Expansions::OnePosition;
+    }
+    return Expansions::OnePosition;
 }
 
 IndexNode& IndexUpdate::node(std::uint32_t page) const {
@@ -170,6 +212,11 @@ std::vector<IndexUpdate::Step> IndexUpdate::pathTo(const std::vector<std::uint8_
 
 bool IndexUpdate::contains(const std::vector<std::uint8_t>& key) const {
     keepCacheSmall();
+    const auto* other = otherForm(key);
+    return holdsKey(key) || (other && holdsKey(*other));
+}
+
+bool IndexUpdate::holdsKey(const std::vector<std::uint8_t>& key) const {
     const std::vector<Step> path = pathTo(key);
     const IndexNode* leaf = path.back().node;
     std::size_t n = lowerBound(leaf->entries, key);
@@ -198,6 +245,11 @@ IndexUpdate::LeafPlace IndexUpdate::placeOf(const std::vector<std::uint8_t>& key
     return {std::move(entry), std::move(path), at};
 }
 
+bool IndexUpdate::LeafPlace::found() const {
+    const auto& entries = path.back().node->entries;
+    return at < entries.size() && entries[at].bytes == entry;
+}
+
 void IndexUpdate::insert(const std::vector<std::uint8_t>& key, RowLocation row) {
     change([&] {
         auto [bytes, path, at] = placeOf(key, row);
@@ -220,9 +272,13 @@ void IndexUpdate::insert(const std::vector<std::uint8_t>& key, RowLocation row) 
 
 void IndexUpdate::erase(const std::vector<std::uint8_t>& key, RowLocation row) {
     change([&] {
-        auto [bytes, path, at] = placeOf(key, row);
+        LeafPlace place = placeOf(key, row);
+        if (const auto* other = otherForm(key); !place.found() && other)
+            place = placeOf(*other, row);  // Access wrote it counting expansion letters the other way
+        std::vector<Step>& path = place.path;
+        const std::size_t at = place.at;
         IndexNode& leaf = *path.back().node;
-        if (at == leaf.entries.size() || leaf.entries[at].bytes != bytes)
+        if (!place.found())
             throw Error(NotADatabase, "The database '" + store_.name() + "' is damaged (an index has no entry for row " +
                                           std::to_string(row.row) + " of page " + std::to_string(row.page) + ").");
         leaf.entries.erase(leaf.entries.begin() + static_cast<std::ptrdiff_t>(at));

@@ -2,8 +2,8 @@
 // Keeps the B-trees of a table's indexes in step with its rows while a store
 // runs: an entry added for every inserted row, removed for every deleted one,
 // moved for an updated one. Keys are encoded exactly as Access encodes them;
-// a key that cannot be (a character whose sort weights are not established)
-// is refused before anything is written. Only the index pages and the index's
+// a key that cannot be (text of a sort order other than the General ones) is
+// refused before anything is written. Only the index pages and the index's
 // usage map change here; the table definition's entry counts and row counts
 // are the table writer's.
 //
@@ -24,6 +24,8 @@
 #include "jet/write/PageStore.h"
 
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -34,18 +36,27 @@ public:
     // The real index `realIndex` of `table` (TableDef::realIndexes), in `store`.
     IndexUpdate(PageStore& store, const TableDef& table, std::size_t realIndex);
 
-    // The key of a row (its values in column order, as TableDef::columns);
-    // Error 3001 with the reason when a value cannot be encoded.
+    // The key of a row (its values in column order, as TableDef::columns),
+    // expansion letters in text counted as expansions() says; Error 3001 with
+    // the reason when a value cannot be encoded.
     std::vector<std::uint8_t> key(const std::vector<Value>& row) const;
     // Whether the index holds an entry for this row at all: an index that
     // ignores Nulls leaves out rows whose key columns are all Null.
     bool holds(const std::vector<Value>& row) const;
     // Whether an entry with this key is in the tree (for unique indexes,
     // checked for every index before the first page of a store is written).
+    // A key made by key() is found under either count of expansion letters,
+    // as are the entries erase() removes.
     bool contains(const std::vector<std::uint8_t>& key) const;
 
     void insert(const std::vector<std::uint8_t>& key, RowLocation row);
     void erase(const std::vector<std::uint8_t>& key, RowLocation row);
+
+    // How new keys count an expansion letter such as ß ("ss") in text: as
+    // chosen, or else as an entry of the index shows (found through the table's
+    // rows the first time a key depends on it), one position where none does.
+    Expansions expansions() const;
+    void chooseExpansions(Expansions expansions) { expansions_ = expansions; }
 
 private:
     // A page on the way from the root down, and which of its children was taken.
@@ -66,8 +77,15 @@ private:
         std::vector<std::uint8_t> entry;
         std::vector<Step> path;
         std::size_t at;
+
+        bool found() const;
     };
     LeafPlace placeOf(const std::vector<std::uint8_t>& key, RowLocation row) const;
+    std::vector<std::uint8_t> keyWith(const std::vector<Value>& row, Expansions expansions) const;
+    bool holdsKey(const std::vector<std::uint8_t>& key) const;
+    // The other form of a key made by key(), when the count of expansion letters changes it.
+    const std::vector<std::uint8_t>* otherForm(const std::vector<std::uint8_t>& key) const;
+    Expansions expansionsShown() const;
     // Page `page`, parsed again only when its bytes in the store changed.
     IndexNode& node(std::uint32_t page) const;
     // A new page for the index, empty.
@@ -96,8 +114,9 @@ private:
     const TableDef& table_;
     const RealIndex& index_;
     std::vector<KeyColumn> columns_;
-    KeyEncoder encoder_;
     mutable std::unordered_map<std::uint32_t, Cached> cache_;
+    mutable std::optional<Expansions> expansions_;
+    mutable std::map<std::vector<std::uint8_t>, std::vector<std::uint8_t>> otherForms_;
 };
 
 }  // namespace jet

@@ -117,10 +117,11 @@ TEST(IndexFind, TextTheCodeTablesCannotVouchForIsFoundByScanning) {
     const std::size_t a = static_cast<std::size_t>(def->findColumn("A") - def->columns.data());
     // Plain letters: the index answers, in any letter case.
     EXPECT_TRUE(jet::indexCandidates(db, def, a, Value::text("ABCDEFG")).has_value());
-    // So do accented letters; characters beyond Windows-1252 and Latin Extended-A have no code here.
+    // So do accented letters and other scripts; a character the sort order
+    // leaves out of keys (S with comma below, in General legacy) cannot.
     EXPECT_TRUE(jet::indexCandidates(db, def, a, Value::text("abcdéfg")).has_value());
-    EXPECT_FALSE(jet::indexCandidates(db, def, a, Value::text("abcd\xC9\x90" "fg")).has_value());  // turned a
-    EXPECT_FALSE(jet::indexCandidates(db, def, a, Value::text("\xD0\x96")).has_value());  // Cyrillic Zhe
+    EXPECT_TRUE(jet::indexCandidates(db, def, a, Value::text("\xD0\x96")).has_value());  // Cyrillic Zhe
+    EXPECT_FALSE(jet::indexCandidates(db, def, a, Value::text("abcd\xC8\x98" "fg")).has_value());
     jet::Recordset rs(db, "Table1");
     EXPECT_TRUE(rs.findFirst("A", Value::text("AbCdEfG")));
     EXPECT_EQ(rs.field("B").text(), "hijklmnop");

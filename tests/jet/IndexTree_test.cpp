@@ -6,9 +6,9 @@
 //   2. the key we encode from each row's values equals the bytes Access wrote
 //      in that row's entry -- the proof of the key encoding, text included;
 //   3. a lookup by each present key goes down the tree and returns exactly the
-//      rows a scan finds with those values, and keys next to present ones
-//      that no row holds find nothing; so does a lookup by the leading column
-//      of a compound index.
+//      rows of that key, every row a scan finds with those values among them,
+//      and keys next to present ones that no row holds find nothing; so does a
+//      lookup by the leading column of a compound index.
 #include "JetTesting.h"
 
 #include "jet/table/ColumnType.h"
@@ -52,14 +52,6 @@ std::string hex(std::span<const std::uint8_t> b) {
     return s;
 }
 
-std::vector<std::string> accessFiles() {
-    std::vector<std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(std::string(RAVELIN_TESTDATA) + "/access"))
-        files.push_back(e.path().filename().string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 // The scan's notion of "holds these values": Null matches Null, others as Jet's "=".
 bool sameValue(const Value& a, const Value& b) {
     if (a.isNull() || b.isNull())
@@ -89,7 +81,7 @@ std::vector<Value> neighbours(const Value& v) {
 }
 
 struct Totals {
-    std::size_t indexes = 0, entries = 0, encoded = 0, textKeys = 0, lookups = 0, absent = 0, multiPage = 0;
+    std::size_t indexes = 0, entries = 0, encoded = 0, unknownType = 0, textKeys = 0, lookups = 0, absent = 0, multiPage = 0;
 };
 
 void checkIndex(const std::shared_ptr<jet::Database>& db, const std::shared_ptr<const jet::TableDef>& def,
@@ -97,6 +89,10 @@ void checkIndex(const std::shared_ptr<jet::Database>& db, const std::shared_ptr<
     const jet::Index index(db, def, position);
     const auto& cols = index.columns();
     const std::string where = label + " index '" + index.definition().name + "'";
+    // A column of a type no reader knows (unsupportedFieldsTestV2007) has no key to make.
+    const bool unknownType = std::any_of(cols.begin(), cols.end(), [](const jet::KeyColumn& kc) {
+        return jet::typeName(kc.column->type).starts_with("type ");
+    });
     ++totals.indexes;
 
     // 1. Walk the leaves.
@@ -117,7 +113,6 @@ void checkIndex(const std::shared_ptr<jet::Database>& db, const std::shared_ptr<
         ASSERT_TRUE(byRow.emplace(std::pair{e.row.page, e.row.row}, &e).second)
             << where << ": two entries for row " << e.row.page << ":" << e.row.row;
     std::size_t expected = 0;
-    const jet::KeyEncoder encoder(db->jet3());
     for (const Row& r : rows) {
         bool allNull = true;
         for (const auto& kc : cols)
@@ -130,14 +125,22 @@ void checkIndex(const std::shared_ptr<jet::Database>& db, const std::shared_ptr<
         ++expected;
         ASSERT_NE(found, byRow.end()) << where << ": row " << r.at.page << ":" << r.at.row << " has no entry";
 
-        // 2. Our encoding of the row's key is the entry's key.
+        // 2. Our encoding of the row's key is the entry's key (under either
+        // count of expansion letters such as ß).
+        std::vector<Value> keyValues;
+        for (const auto& kc : cols)
+            keyValues.push_back(r.values[columnPosition(*def, kc.column)]);
         Key key;
         std::string why;
-        bool ok = true;
-        for (const auto& kc : cols)
-            ok = ok && encoder.append(key, kc, r.values[columnPosition(*def, kc.column)], why);
-        ASSERT_TRUE(ok) << where << ": cannot encode row " << r.at.page << ":" << r.at.row << ": " << why;
         const auto entryKey = found->second->key();
+        if (unknownType) {
+            ++totals.unknownType;
+            continue;
+        }
+        ASSERT_TRUE(index.tryKey(keyValues, key, why)) << where << ": cannot encode row " << r.at.page << ":"
+                                                        << r.at.row << ": " << why;
+        if (key != Key(entryKey.begin(), entryKey.end()))
+            index.tryKey(keyValues, key, why, jet::Expansions::PerLetter);
         EXPECT_EQ(hex(key), hex(entryKey)) << where << ", row " << r.at.page << ":" << r.at.row;
         ++totals.encoded;
         for (const auto& kc : cols)
@@ -146,8 +149,24 @@ void checkIndex(const std::shared_ptr<jet::Database>& db, const std::shared_ptr<
                 ++totals.textKeys;
     }
     EXPECT_EQ(entries.size(), expected) << where << ": entries for rows that are not in the table";
+    if (unknownType)
+        return;
 
-    // 3. Lookups by every present key and by absent neighbours.
+    // 3. Lookups by every present key and by absent neighbours. A lookup
+    // finds the rows whose key is the one sought (several texts may share a
+    // key), among them every row that holds the values.
+    const auto leadingValues = [&](const Row& r, std::size_t lead) {
+        std::vector<Value> v;
+        for (std::size_t n = 0; n < lead; ++n)
+            v.push_back(r.values[columnPosition(*def, cols[n].column)]);
+        return v;
+    };
+    const std::set<std::size_t> leads{1, cols.size()};  // the first column, all columns
+    std::map<std::pair<std::size_t, Key>, std::vector<RowLocation>> byKey;  // (columns, key) -> rows
+    for (const Row& r : rows)
+        if (byRow.count({r.at.page, r.at.row}))
+            for (const std::size_t lead : leads)
+                byKey[{lead, index.key(leadingValues(r, lead))}].push_back(r.at);
     const auto scan = [&](std::span<const Value> leading) {
         std::vector<RowLocation> hits;
         for (const Row& r : rows) {
@@ -159,27 +178,23 @@ void checkIndex(const std::shared_ptr<jet::Database>& db, const std::shared_ptr<
         }
         return hits;
     };
-    std::set<Key> present;
     for (const Row& r : rows) {
         if (!byRow.count({r.at.page, r.at.row}))
             continue;
-        std::vector<Value> full;
-        for (const auto& kc : cols)
-            full.push_back(r.values[columnPosition(*def, kc.column)]);
-        for (std::size_t lead = 1; lead <= full.size(); lead = lead == full.size() ? lead + 1 : full.size()) {
-            const std::span<const Value> leading(full.data(), lead);
-            EXPECT_EQ(sorted(index.find(leading)), sorted(scan(leading)))
+        for (const std::size_t lead : leads) {
+            const std::vector<Value> leading = leadingValues(r, lead);
+            const auto found = sorted(index.find(leading));
+            EXPECT_EQ(found, sorted(byKey[{lead, index.key(leading)}]))
                 << where << ": lookup of row " << r.at.page << ":" << r.at.row << " by " << lead << " column(s)";
+            for (const RowLocation at : scan(leading))
+                EXPECT_TRUE(std::binary_search(found.begin(), found.end(), at, before)) << where << ": lookup of row " << r.at.page << ":" << r.at.row;
             ++totals.lookups;
         }
-        present.insert(index.key(full));
         // Neighbours of the first column that no row holds find nothing.
-        for (const Value& near : neighbours(full[0])) {
-            if (!scan(std::span<const Value>(&near, 1)).empty())
-                continue;
+        for (const Value& near : neighbours(r.values[columnPosition(*def, cols[0].column)])) {
             Key probe;
             std::string why;
-            if (!index.tryKey(std::span<const Value>(&near, 1), probe, why))
+            if (!index.tryKey(std::span<const Value>(&near, 1), probe, why) || byKey.count({1, probe}))
                 continue;
             EXPECT_TRUE(index.findPrefix(probe).empty()) << where << ": neighbour of row " << r.at.page << ":"
                                                          << r.at.row << " found rows";
@@ -190,8 +205,8 @@ void checkIndex(const std::shared_ptr<jet::Database>& db, const std::shared_ptr<
 
 TEST(IndexTree, EveryIndexOfEveryFileMatchesItsTable) {
     Totals totals;
-    for (const auto& file : accessFiles()) {
-        const auto db = jet::Database::open(jettest::access(file));
+    for (const auto& file : jettest::accessFiles()) {
+        const auto db = jet::Database::open(file);
         for (const auto& t : db->tables()) {
             const auto def = db->tableDef(t.name);
             if (def->indexes.empty())
@@ -211,7 +226,8 @@ TEST(IndexTree, EveryIndexOfEveryFileMatchesItsTable) {
     // The files hold enough to make the checks above mean something.
     EXPECT_GT(totals.indexes, 250u);
     EXPECT_GT(totals.entries, 1500u);
-    EXPECT_EQ(totals.encoded, totals.entries);
+    EXPECT_EQ(totals.encoded + totals.unknownType, totals.entries);
+    EXPECT_LT(totals.unknownType, 10u);
     EXPECT_GT(totals.textKeys, 400u);
     EXPECT_GT(totals.multiPage, 0u);
     EXPECT_GT(totals.absent, 1000u);

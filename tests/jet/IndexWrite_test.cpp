@@ -290,26 +290,4 @@ TEST(IndexWrite, ContainsFindsExactlyTheKeysHeld) {
     }
 }
 
-TEST(IndexWrite, KeysWithCharactersOfUnknownWeightAreRefused) {
-    Writer w("bigIndexTestV2000.mdb", "Table1", 6, false);
-    const jet::ColumnDef* data = w.def().findColumn("col1");
-    ASSERT_NE(data, nullptr);
-    std::vector<Value> row(w.def().columns.size());
-    row[static_cast<std::size_t>(data - w.def().columns.data())] = Value::text("Zhang \xE5\xBC\xA0");  // a CJK ideograph
-    bool refused = false;
-    for (std::size_t r = 0; r < w.indexes(); ++r) {
-        try {
-            w.update(r).key(row);
-        } catch (const jet::Error& e) {
-            EXPECT_EQ(e.number(), 3001);
-            EXPECT_NE(e.description().find("U+5F20"), std::string::npos) << e.description();
-            refused = true;
-        }
-    }
-    EXPECT_TRUE(refused) << "col1 should be indexed";
-    row[static_cast<std::size_t>(data - w.def().columns.data())] = Value::text("\xC5\x81ukasz J\xC3\xB3zef M\xC3\xBCller-\xC5\x92");
-    for (std::size_t r = 0; r < w.indexes(); ++r)
-        EXPECT_NO_THROW(w.update(r).key(row));
-}
-
 }  // namespace

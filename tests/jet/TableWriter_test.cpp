@@ -4,6 +4,7 @@
 #include "WriteTesting.h"
 
 #include "jet/Error.h"
+#include "jet/index/IndexSeek.h"
 
 using namespace jettest;
 using jet::Value;
@@ -308,6 +309,46 @@ TEST(TableWriter, ARowThatNoLongerFitsMoves) {
     ASSERT_EQ(values.size(), rows.size() - 1);
     EXPECT_EQ(values[0][0].text(), "back1");
     EXPECT_TRUE(oraclesAgree(copy.path(), "Table1"));
+    EXPECT_EQ(checkerFindings(copy.path()), "");
+}
+
+// Access builds count an expansion letter such as ß in a text key as one
+// position or as one per letter. An entry written either way is found, and
+// new keys follow the way the index shows.
+TEST(TableWriter, ExpansionLettersCountAsTheIndexShows) {
+    WritableCopy copy("testV2000.mdb");  // Table1: A is the primary key
+    const auto text = [](const char* a) {
+        return [a](jet::TableWriter& w) { return w.insert(row(w.definition(), {{"A", Value::text(a)}, {"I", Value::boolean(false)}})); };
+    };
+    jet::RowLocation first, second;
+    store(copy.path(), "Table1", [&](jet::TableWriter& w) { first = text("Nuß-1")(w); });
+    // The hyphen's position in the key, rewritten as the other build counts: after 4 positions, not 3.
+    auto bytes = fileBytes(copy.path());
+    const std::vector<std::uint8_t> tail{0x6B, 0x6B, 0x38, 0x01, 0x01, 0x01, 0x01, 0x80, 0x13, 0x06, 0x82, 0x00};
+    const auto at = std::search(bytes.begin(), bytes.end(), tail.begin(), tail.end());
+    ASSERT_NE(at, bytes.end());
+    ASSERT_EQ(std::search(at + 1, bytes.end(), tail.begin(), tail.end()), bytes.end());
+    at[8] = 0x17;
+    std::ofstream(copy.path(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    EXPECT_EQ(checkerFindings(copy.path()), "");
+    auto db = jet::Database::open(copy.path());
+    const auto candidates = jet::indexCandidates(db, db->tableDef("Table1"), 0, Value::text("NUß-1"));
+    ASSERT_TRUE(candidates);
+    EXPECT_EQ(*candidates, std::vector<jet::RowLocation>{first});
+
+    store(copy.path(), "Table1", [&](jet::TableWriter& w) {
+        second = text("Groß-2")(w);
+        w.erase(first);
+    });
+    db = jet::Database::open(copy.path());
+    const jet::Index index = jet::Index::primaryKey(db, db->tableDef("Table1"));
+    std::vector<std::uint8_t> perLetter;
+    std::string why;
+    const Value groß = Value::text("Groß-2");
+    ASSERT_TRUE(index.tryKey(std::span<const Value>(&groß, 1), perLetter, why, jet::Expansions::PerLetter));
+    EXPECT_EQ(index.find(std::span<const Value>(&groß, 1)), std::vector<jet::RowLocation>{});  // not under one position
+    EXPECT_EQ(index.findPrefix(perLetter, true), std::vector<jet::RowLocation>{second});
+    EXPECT_EQ(column(copy.path(), "Table1", 0), (std::vector<std::string>{"abcdefg", "a", "Groß-2"}));
     EXPECT_EQ(checkerFindings(copy.path()), "");
 }
 
