@@ -83,13 +83,11 @@ public:
         }
     }
 
-    // Runs `change` as part of this store; what it did is undone when it
-    // throws, the rest of the store going on.
-    void runNested(const std::function<void(PageStore&)>& change) {
+    void undoable(const std::function<void()>& change) override {
         auto changed = changed_;
         const auto pages = pages_;
         try {
-            change(*this);
+            change();
         } catch (...) {
             changed_ = std::move(changed);
             pages_ = pages;
@@ -175,7 +173,7 @@ private:
 void runStore(const std::string& path, const std::function<void(PageStore&)>& change, const StoreOptions& options) {
     if (struct stat named {}; activeStore && ::stat(path.c_str(), &named) == 0 &&
                               named.st_dev == activeStore->device && named.st_ino == activeStore->inode) {
-        activeStore->store->runNested(change);
+        activeStore->store->undoable([&] { change(*activeStore->store); });
         return;
     }
     const int fd = openForWriting(path);

@@ -167,6 +167,11 @@ private:
     }
 
     void compareWithReader(const std::string& path, int step) {
+        // The table's order: pages in page order (a row may go to a page with
+        // room before the last one), rows in row order.
+        std::stable_sort(model_.begin(), model_.end(), [](const auto& a, const auto& b) {
+            return std::pair(a.first.page, a.first.row) < std::pair(b.first.page, b.first.row);
+        });
         const auto rows = allRows(jet::Database::open(path), case_.table);
         ASSERT_EQ(rows.size(), model_.size()) << "after step " << step;
         for (std::size_t r = 0; r < rows.size(); ++r)
