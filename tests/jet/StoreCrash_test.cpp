@@ -34,8 +34,12 @@ protected:
     }
     void TearDown() override { jet::storeio::setFault({}); }
 
-    std::string freshCopy() { return locktest::copyTestFile("access/emptyJet4.mdb", dir_ / "crash.mdb"); }
-    bool journalLeft(const std::string& path) { return std::filesystem::exists(jet::journalPathFor(path)); }
+    // The test file alone: no journal beside it yet (the first store makes one).
+    std::string freshCopy() {
+        std::filesystem::remove(dir_ / "crash.mdb.rvj");
+        return locktest::copyTestFile("access/emptyJet4.mdb", dir_ / "crash.mdb");
+    }
+    bool journalLeft(const std::string& path) { return jet::journalPending(jet::journalPathFor(path)); }
 
     // The operation count at the end of each store of the script.
     std::vector<long> operationEnds() {
