@@ -8,8 +8,6 @@
 #include "jet/index/IndexSeek.h"
 #include "jet/page/ByteOrder.h"
 
-#include <tuple>
-
 using namespace jettest;
 using jet::Value;
 
@@ -322,9 +320,12 @@ TEST(TableWriter, RowsInsertedAfterDeletionsUseTheFreedSpace) {
     WritableCopy copy("fixedNumericTestV2000.mdb");  // "test": a memo column
     const std::string names = copy.path() + ".names.mdb";  // T_Main: a unique index
     jet::createDatabase(names);
-    for (const auto& [path, table, field, text] :
-         {std::tuple(copy.path(), "test", "col1", std::string(3000, 'm')),  // a long-value row of its own
-          std::tuple(names, "T_Main", "ComputerName", std::string(40, 'c'))}) {
+    struct Case {
+        std::string path, table, field, text;
+    };
+    for (const Case& c : {Case{copy.path(), "test", "col1", std::string(3000, 'm')},  // a long-value row of its own
+                          Case{names, "T_Main", "ComputerName", std::string(40, 'c')}}) {
+        const std::string &path = c.path, &table = c.table, &field = c.field, &text = c.text;
         std::uintmax_t sizes[2] = {};
         for (std::uintmax_t& size : sizes) {
             std::vector<jet::RowLocation> at;
