@@ -3,7 +3,6 @@
 #include "jet/Error.h"
 #include "jet/lockfile/LockFileUser.h"
 #include "jet/write/Journal.h"
-#include "jet/write/StoreIo.h"
 
 #include <algorithm>
 #include <cstring>

@@ -47,6 +47,15 @@ protected:
         return locktest::copyTestFile("access/emptyJet4.mdb", dir_ / "crash.mdb");
     }
     bool journalLeft(const std::string& path) { return jet::journalPending(jet::journalPathFor(path)); }
+    // Runs the first store through `path`, stopped at its second page write:
+    // the journal complete, page 10 already overwritten, page 12 torn.
+    void cutShortFirstStore(const std::string& path) {
+        ASSERT_EQ(runInChild([&] {
+            jet::storeio::setFault({jet::storeio::Fault::Kind::Stop, kSecondPageOfTheFirstStore, 0});
+            store(path, kScript[0]);
+            return 0;
+        }), kStopped);
+    }
 
     // The operation count at the end of each store of the script.
     std::vector<long> operationEnds() {
@@ -138,24 +147,14 @@ TEST_F(StoreCrash, TheJournalIsFoundWhicheverPathLedToTheFile) {
     const std::string path = freshCopy();
     const std::string link = dir_ / "link.mdb";
     std::filesystem::create_symlink(path, link);
-    ASSERT_EQ(runInChild([&] {
-        jet::storeio::setFault({jet::storeio::Fault::Kind::Stop, kSecondPageOfTheFirstStore, 0});
-        store(link, kScript[0]);
-        return 0;
-    }), kStopped);
+    cutShortFirstStore(link);
     jet::Database::open(path);
     EXPECT_EQ(readBytes(path), original_);
 }
 
 TEST_F(StoreCrash, CutShortTheStoreLeavesTheDatabaseSuspectAndReadersSeeItWhole) {
     const std::string path = freshCopy();
-    // Stopped at the second page write of the first store: the journal is
-    // complete, page 10 already overwritten, page 12 torn.
-    ASSERT_EQ(runInChild([&] {
-        jet::storeio::setFault({jet::storeio::Fault::Kind::Stop, kSecondPageOfTheFirstStore, 0});
-        store(path, kScript[0]);
-        return 0;
-    }), kStopped);
+    cutShortFirstStore(path);
     ASSERT_TRUE(journalLeft(path));
     const Bytes crashed = readBytes(path);
     ASSERT_NE(crashed, original_);
@@ -193,11 +192,7 @@ void takeNotice(const std::string& text) { noticed += text; }
 // it is, for Access to repair; stores are refused until then.
 TEST_F(StoreCrash, AJournalOthersHaveWrittenOverIsKeptAsideNotApplied) {
     const std::string path = freshCopy();
-    ASSERT_EQ(runInChild([&] {
-        jet::storeio::setFault({jet::storeio::Fault::Kind::Stop, kSecondPageOfTheFirstStore, 0});
-        store(path, kScript[0]);
-        return 0;
-    }), kStopped);
+    cutShortFirstStore(path);
     {
         const Bytes other = patternPage(99, 10);
         std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
