@@ -1,9 +1,12 @@
 // Times the table writer on T_Main of a new user name database (a unique
 // index on ComputerName):
 //   - ROWS rows (default 100,000) inserted, 1,000 to a store, then read back;
-//   - 200 stores of one row each (journal, locks and fsyncs included), and
+//   - 200 stores of one row each (journal, locks and fsyncs included), in
+//     turns with a bare pwrite + fsync of one page in the same folder, and
 //     200 single-row updates through the record source;
-//   - the file's size against the bytes of the values stored.
+//   - the file's size against the bytes of the values stored;
+//   - space used again: 1,000 rows inserted, deleted and inserted again (a
+//     store each) in a new database, and the file's size after each.
 // Prints times and sizes; asserts nothing. The folder decides the cost of
 // fsync: run it on the kind of disk (or share) that matters.
 #include "jet/Recordset.h"
@@ -15,8 +18,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -43,6 +48,34 @@ std::vector<jet::Value> rowFor(int n, std::size_t& bytes) {
 void latency(const char* what, std::vector<double>& us) {
     std::sort(us.begin(), us.end());
     std::printf("%-44s median %8.0f us  p99 %8.0f us\n", what, us[us.size() / 2], us[us.size() * 99 / 100]);
+}
+
+// 1,000 rows in, all deleted, 1,000 in again: the file should barely grow
+// the second time.
+void spaceUsedAgain(const fs::path& db) {
+    fs::remove(db);
+    jet::createDatabase(db.string());
+    std::size_t bytes = 0;
+    const auto insertAll = [&] {
+        jet::runStore(db.string(), [&](jet::PageStore& pages) {
+            jet::TableWriter writer(pages, "T_Main");
+            for (int n = 0; n < kBatch; ++n)
+                writer.insert(rowFor(n, bytes));
+        });
+    };
+    insertAll();
+    const auto first = fs::file_size(db);
+    jet::runStore(db.string(), [&](jet::PageStore& pages) {
+        jet::TableWriter writer(pages, "T_Main");
+        for (int n = 0; n < kBatch; ++n)
+            writer.erase(*writer.find(0, jet::Value::text("PC-" + std::to_string(1000000 + n))));
+    });
+    const auto emptied = fs::file_size(db);
+    insertAll();
+    const auto again = fs::file_size(db);
+    std::printf("1,000 rows in, out, in again: %.0f KB, %.0f KB, %.0f KB (%+.1f%% over the first)\n", first / 1e3,
+                emptied / 1e3, again / 1e3, 100.0 * (static_cast<double>(again) / static_cast<double>(first) - 1));
+    fs::remove(db);
 }
 
 }  // namespace
@@ -77,15 +110,28 @@ int main(int argc, char** argv) {
     }
     std::printf("read back %ld rows: %.3f s\n", read, seconds(start));
 
-    std::vector<double> us;
+    // One-row stores in turns with a bare page write, so that both meet the disk alike.
+    std::vector<double> us, bare;
+    const fs::path plain = folder / "ravelin-bench-rows.bare";
+    const int fd = ::open(plain.string().c_str(), O_RDWR | O_CREAT, 0644);
+    std::vector<std::uint8_t> page(4096);
     for (int i = 0; i < kSingles; ++i) {
-        const auto t = Clock::now();
+        auto t = Clock::now();
         jet::runStore(db.string(), [&](jet::PageStore& pages) {
             jet::TableWriter(pages, "T_Main").insert(rowFor(rows + i, valueBytes));
         });
         us.push_back(seconds(t) * 1e6);
+        t = Clock::now();
+        page[0] = static_cast<std::uint8_t>(i);
+        (void)!::pwrite(fd, page.data(), page.size(), 0);
+        ::fsync(fd);
+        bare.push_back(seconds(t) * 1e6);
     }
-    latency("one-row insert store", us);
+    ::close(fd);
+    fs::remove(plain);
+    latency("one-row insert store, in turns with:", us);
+    latency("bare pwrite + fsync of 1 page (no journal)", bare);
+    std::printf("store / bare (medians): %.1f\n", us[us.size() / 2] / bare[bare.size() / 2]);
 
     us.clear();
     jet::Recordset rs(db.string(), "T_Main");
@@ -101,5 +147,6 @@ int main(int argc, char** argv) {
     std::printf("file %.1f MB for %.1f MB of values (UTF-8): %.2f times\n", size / 1e6, valueBytes / 1e6,
                 static_cast<double>(size) / static_cast<double>(valueBytes));
     fs::remove(db);
+    spaceUsedAgain(folder / "ravelin-bench-reuse.mdb");
     return 0;
 }

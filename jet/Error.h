@@ -30,13 +30,38 @@ enum ErrorNumber : int {
     NoEditPending = 3020,      // Update or CancelUpdate without AddNew or Edit
     DuplicateKey = 3022,
     RecordTooLarge = 3047,
+    NullInIndex = 3058,        // a Null in a primary key or a required index
+    NullNotAllowed = 3162,     // a Null assigned to a Yes/No field
     FieldTooSmall = 3163,
     FieldNotUpdatable = 3164,
     RecordDeleted = 3167,
+    RelatedRecordsExist = 3200,    // a record others refer to would be deleted or changed
+    RelatedRecordRequired = 3201,  // a reference to a record that is not there
     RequiredNull = 3314,
     NumericOverflow = 3349,
     ConversionError = 3421,
 };
+
+// Jet's own texts for the refusals above where callers and users meet them word for word.
+inline constexpr const char* kNullInIndexText = "Index or primary key cannot contain a Null value.";
+inline constexpr const char* kNullNotAllowedText =
+    "You tried to assign the Null value to a variable that is not a Variant data type.";
+
+// 3201 for a reference into `table`, 3200 for records of `table` referring to the one changed.
+inline std::string relatedRecordRequiredText(const std::string& table) {
+    return "You cannot add or change a record because a related record is required in table '" + table + "'.";
+}
+inline std::string relatedRecordsExistText(const std::string& table) {
+    return "The record cannot be deleted or changed because table '" + table + "' includes related records.";
+}
+
+// Something the engine did that its caller should hear of although nothing
+// failed (a journal kept aside, ...). The handler runs on the thread that
+// met it; the default writes the text to standard error. Returns the handler
+// it replaces.
+using NoticeHandler = void (*)(const std::string& text);
+NoticeHandler setNoticeHandler(NoticeHandler handler);
+void notice(const std::string& text);
 
 class Error : public std::runtime_error {
 public:

@@ -3,6 +3,7 @@
 #include "jet/Error.h"
 #include "jet/index/IndexSeek.h"
 #include "jet/write/Store.h"
+#include "jet/write/FieldValue.h"
 #include "jet/write/TableWriter.h"
 
 namespace jet {
@@ -156,6 +157,7 @@ void Recordset::setField(std::size_t index, Value value) {
     if (index >= table_->columns.size())
         throw Error(FieldNotFound, "Table '" + name_ + "' of '" + db_->name() + "' has no field number " +
                                        std::to_string(index) + ".");
+    requireAssignable(table_->columns[index], value);
     if (!pending()) {
         if (!hasCurrent())
             noCurrentRecord();

@@ -31,6 +31,12 @@ using CommitValues = std::array<std::uint16_t, kMaxLockSlots>;
 // commit state is not established.
 std::optional<std::size_t> commitValueOffset(const FileFormat& format, int slot);
 
+// The value a user stores once a write is done: its write count one higher,
+// counting from kCommitCounterStart again past the top.
+inline std::uint16_t nextCommitValue(std::uint16_t value) {
+    return value >= kCommitCounterStart && value < 0xFFFF ? static_cast<std::uint16_t>(value + 1) : kCommitCounterStart;
+}
+
 // Whether a user whose commit value is `value` left the database suspect.
 bool leftSuspect(std::uint16_t value, bool userLockHeld);
 

@@ -32,15 +32,28 @@ private:
     bool armed_ = true;
 };
 
-int openLockFile(const std::string& path) {
+// Opens the lock file, creating it when there is none; `created` says whether it did.
+int openLockFile(const std::string& path, bool& created) {
     for (;;) {
+        created = false;
         int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
         if (fd >= 0 || errno != ENOENT)
             return fd;
         fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        created = fd >= 0;
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
+}
+
+void writeSlot(int fd, int slot, const std::vector<std::uint8_t>& bytes, const std::string& path) {
+    const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(slot * kLockSlotSize));
+    if (n == static_cast<ssize_t>(bytes.size()))
+        return;
+    const int error = n < 0 ? errno : ENOSPC;
+    if (error == ENOSPC || error == EDQUOT || error == EFBIG)
+        throw Error(DiskFull, "Not enough space on disk to write the lock file '" + path + "'.");
+    throw Error(DiskIo, "Could not write the lock file '" + path + "': " + std::strerror(error) + ".");
 }
 
 // Takes the user lock of `slot`; 0 when another holds it, else the fcntl
@@ -112,7 +125,8 @@ LockFileUser::LockFileUser(const std::string& databasePath, const std::string& c
     // A lock file deleted by a leaving user between our open and our lock is
     // noticed by its inode and opened afresh.
     for (int attempt = 0; attempt < 100 && slot_ < 0; ++attempt) {
-        fd_ = openLockFile(path_);
+        bool created = false;
+        fd_ = openLockFile(path_, created);
         if (fd_ < 0)
             throw Error(errno == EACCES || errno == EROFS || errno == EPERM ? ReadOnlyDatabase : DiskIo,
                         "Could not open or create the lock file '" + path_ + "': " + std::strerror(errno) + ".");
@@ -133,10 +147,15 @@ LockFileUser::LockFileUser(const std::string& databasePath, const std::string& c
             fd_, path_, lockCommand_ == F_OFD_SETLK ? LockOwners::Anyone : LockOwners::OtherProcesses);
         if (others.any())
             refuseInUse(fd_, others);
-        const auto bytes = encodeLockSlot(computerName, userName);
-        if (::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(slot * kLockSlotSize)) !=
-            static_cast<ssize_t>(bytes.size()))
-            throw Error(DiskIo, "Could not write the lock file '" + path_ + "': " + std::strerror(errno) + ".");
+        try {
+            writeSlot(fd_, slot, encodeLockSlot(computerName, userName), path_);
+        } catch (const Error&) {
+            // A lock file made here and used by no one goes again: a full
+            // disk leaves no empty lock file behind.
+            if (created && others.none() && sameFile(fd_, path_))
+                ::unlink(path_.c_str());
+            throw;
+        }
         slot_ = slot;
         closer.release();
     }

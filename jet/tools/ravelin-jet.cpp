@@ -4,7 +4,8 @@
 //   ravelin-jet info FILE                format, page size, code page, sort order, password
 //   ravelin-jet check FILE               every inconsistency found, one per line; exit 1 when any
 //   ravelin-jet insert|update|delete ... change a table (see commands/EditCommands.h)
-// Errors go to stderr with exit code 1; usage errors exit with 2.
+// Errors go to stderr with exit code 1; usage errors exit with 2. Warnings
+// (a journal kept aside, not applied) go to stderr too, the command going on.
 #include "jet/table/CsvExport.h"
 #include "jet/Database.h"
 #include "jet/Error.h"
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     if (argc == 2 && asksVersion(argv[1]))
         return printVersion("ravelin-jet");
+    jet::setNoticeHandler([](const std::string& text) { std::cerr << "ravelin-jet: warning: " << text << '\n'; });
     if (argc < 2)
         return usage();
     const std::string command = argv[1];

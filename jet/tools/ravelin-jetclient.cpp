@@ -213,9 +213,8 @@ void recordWrite(const Options& o, const jet::FileFormat& format, int slot) {
             throw std::runtime_error(systemError("Could not read", o.database));
         writeCommitValue(fd, *at, jet::kCommitWriteInProgress, o.database);
         if (!o.crash) {
-            const unsigned count = old[0] | (old[1] << 8);
-            const unsigned next = count >= jet::kCommitCounterStart && count < 0xFFFF ? count + 1 : jet::kCommitCounterStart;
-            writeCommitValue(fd, *at, static_cast<std::uint16_t>(next), o.database);
+            const auto count = static_cast<std::uint16_t>(old[0] | (old[1] << 8));
+            writeCommitValue(fd, *at, jet::nextCommitValue(count), o.database);
         }
     } catch (...) {
         ::close(fd);

@@ -3,7 +3,6 @@
 #include "jet/Error.h"
 #include "jet/lockfile/LockFileUser.h"
 #include "jet/write/Journal.h"
-#include "jet/write/StoreIo.h"
 
 #include <algorithm>
 #include <cstring>
@@ -34,10 +33,13 @@ public:
         const std::uint64_t ps = image_.pageSize;
         for (auto it = image_.pages.lower_bound(static_cast<std::uint32_t>(offset / ps));
              it != image_.pages.end() && it->first * ps < end; ++it) {
+            const auto& original = it->second.original;
+            if (original.empty())
+                continue;  // a page the store added: past the original length
             const std::uint64_t pageStart = it->first * ps;
             const std::uint64_t from = std::max(pageStart, offset);
             const std::uint64_t to = std::min(pageStart + ps, end);
-            std::memcpy(out.data() + (from - offset), it->second.data() + (from - pageStart), to - from);
+            std::memcpy(out.data() + (from - offset), original.data() + (from - pageStart), to - from);
         }
     }
 
@@ -46,22 +48,22 @@ private:
     JournalImage image_;
 };
 
-bool exists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
 }  // namespace
 
 bool recoverInterruptedStore(int fd, const std::string& path) {
     const std::string journal = journalPathFor(path);
-    if (!exists(journal))
+    if (!journalPending(journal))
         return false;
     const auto image = readJournal(journal);
+    if (image && !journalFits(fd, path, *image)) {
+        const std::string aside = keepJournalAside(journal);
+        notice("The journal of a store into '" + path + "' that was cut short was not applied: the file has been "
+               "written since. The file is left as it is; the journal is kept as '" + aside + "'.");
+        return false;
+    }
     if (image)
         rollBack(fd, path, *image);
-    storeio::remove(journal);
-    storeio::syncFolderOf(journal);
+    voidJournal(journal);
     return image.has_value();
 }
 
@@ -84,8 +86,9 @@ ConsistentOpen::ConsistentOpen(const std::string& path, int waitMs) {
 void ConsistentOpen::openUnderLock(const std::string& path, int waitMs) {
     lock_ = std::make_unique<WriterLock>(fd_, path, WriterLock::Mode::Shared, waitMs);
     const std::string journal = journalPathFor(path);
-    if (exists(journal) && !rollBackAsWriter(path, waitMs)) {
-        if (auto image = readJournal(journal)) {
+    if (journalPending(journal) && !rollBackAsWriter(path, waitMs)) {
+        // A journal that no longer fits the file is not read through either.
+        if (auto image = readJournal(journal); image && journalFits(fd_, path, *image)) {
             source_ = std::make_unique<JournalOverlay>(openFileSource(path), std::move(*image));
             return;
         }

@@ -5,7 +5,8 @@
 // (its journal beside the file) is rolled back first when the file can be
 // written and no Jet user is connected, as a store would (writer lock, a slot
 // in the lock file); otherwise the reader reads through the journal, seeing
-// the file as it was before that store.
+// the file as it was before that store (when the journal still fits the
+// file; else the file as it is).
 #include "jet/page/PageSource.h"
 #include "jet/write/WriterLock.h"
 
@@ -37,7 +38,9 @@ private:
 
 // Rolls back an interrupted store of the database open for writing on `fd`,
 // the caller holding the writer lock exclusively; drops a journal that was
-// cut short. Whether the file was rolled back.
+// cut short. A journal that does not fit the file (jet/write/Journal.h) is
+// kept aside, the file left alone, and a notice says so (jet/Error.h).
+// Whether the file was rolled back.
 bool recoverInterruptedStore(int fd, const std::string& path);
 
 }  // namespace jet

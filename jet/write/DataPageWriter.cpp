@@ -2,6 +2,7 @@
 
 #include "jet/page/ByteOrder.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace jet {
@@ -85,6 +86,10 @@ void DataPageWriter::replace(std::size_t n, std::vector<std::uint8_t> bytes, std
 }
 
 void DataPageWriter::markDeleted(std::size_t n) { rows_.at(n) = {kRowDeleted | kRowMoved, {}}; }
+
+bool DataPageWriter::holdsNothing() const {
+    return std::all_of(rows_.begin(), rows_.end(), [](const RowImage& r) { return (r.flags & kRowDeleted) && r.bytes.empty(); });
+}
 
 std::vector<std::uint8_t> DataPageWriter::bytes() const {
     std::vector<std::uint8_t> page(pageSize_, 0);

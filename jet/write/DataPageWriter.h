@@ -47,6 +47,9 @@ public:
     void replace(std::size_t n, std::vector<std::uint8_t> bytes, std::uint16_t flags);
     // Marks row `n` deleted (both flags, as Access marks them) and drops its bytes.
     void markDeleted(std::size_t n);
+    // Whether every row is deleted and gone: nothing on the page is needed
+    // (a moved row's bytes, flagged deleted, still are).
+    bool holdsNothing() const;
 
     // The page laid out.
     std::vector<std::uint8_t> bytes() const;

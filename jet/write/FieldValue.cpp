@@ -4,6 +4,7 @@
 #include "jet/table/ColumnType.h"
 #include "jet/text/Text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -128,6 +129,82 @@ std::int64_t wholeNumber(const ColumnDef& c, const Value& v, std::int64_t low, s
     return static_cast<std::int64_t>(d);
 }
 
+// Decimal text ("-1234.5678", "+.5", "12.") as ten-thousandths, exactly;
+// further fraction digits round half to even. Nothing when the text is not
+// plain decimal; `overflow` when it is but lies outside the Currency range.
+std::optional<std::int64_t> parseCurrency(std::string_view s, bool& overflow) {
+    s = trimmed(s);
+    const bool negative = !s.empty() && s.front() == '-';
+    if (!s.empty() && (s.front() == '-' || s.front() == '+'))
+        s.remove_prefix(1);
+    const std::size_t point = s.find('.');
+    const std::string_view whole = s.substr(0, point);
+    const std::string_view fraction = point == std::string_view::npos ? std::string_view{} : s.substr(point + 1);
+    const auto digits = [](std::string_view d) {
+        return std::all_of(d.begin(), d.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+    };
+    if (whole.size() + fraction.size() == 0 || !digits(whole) || !digits(fraction))
+        return std::nullopt;
+    // The magnitude in ten-thousandths, kept within one past the range so
+    // that the most negative value still fits.
+    constexpr std::uint64_t kLimit = std::uint64_t{INT64_MAX} + 1;
+    std::uint64_t magnitude = 0;
+    const auto push = [&](char digit) {
+        if (magnitude > (kLimit - static_cast<std::uint64_t>(digit - '0')) / 10)
+            overflow = true;
+        else
+            magnitude = magnitude * 10 + static_cast<std::uint64_t>(digit - '0');
+    };
+    for (const char d : whole)
+        push(d);
+    for (std::size_t n = 0; n < 4; ++n)
+        push(n < fraction.size() ? fraction[n] : '0');
+    if (fraction.size() > 4) {
+        const std::string_view rest = fraction.substr(5);
+        const bool above = fraction[4] > '5' || (fraction[4] == '5' && rest.find_first_not_of('0') != rest.npos);
+        const bool half = fraction[4] == '5' && !above;
+        if (above || (half && magnitude % 2 == 1)) {
+            if (magnitude == kLimit)
+                overflow = true;
+            else
+                ++magnitude;
+        }
+    }
+    if (overflow || magnitude > (negative ? kLimit : kLimit - 1)) {
+        overflow = true;
+        return std::nullopt;
+    }
+    return negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
+}
+
+// A value as Currency: ten-thousandths, exact from text, integers and
+// decimals; a binary fraction rounds to the nearest, halves to even.
+Value currencyOf(const ColumnDef& c, const Value& v) {
+    switch (v.kind()) {
+    case Value::Kind::Currency: return v;
+    case Value::Kind::Integer:
+        if (v.asInteger() > INT64_MAX / 10000 || v.asInteger() < INT64_MIN / 10000)
+            overflow(c);
+        return Value::currency(v.asInteger() * 10000);
+    case Value::Kind::Text:
+    case Value::Kind::Decimal: {
+        bool tooLarge = false;
+        const std::string text = v.kind() == Value::Kind::Text ? v.text() : v.decimalValue().toString();
+        if (const auto scaled = parseCurrency(text, tooLarge))
+            return Value::currency(*scaled);
+        if (tooLarge)
+            overflow(c);
+        break;
+    }
+    default: break;
+    }
+    // 2^63 is exactly representable; every double below it in magnitude converts.
+    const double scaled = std::nearbyint(number(c, v) * 10000.0);
+    if (!(scaled >= -9223372036854775808.0 && scaled < 9223372036854775808.0))
+        overflow(c);
+    return Value::currency(static_cast<std::int64_t>(scaled));
+}
+
 Value decimalOf(const ColumnDef& c, const Value& v) {
     if (v.kind() == Value::Kind::Decimal) {
         Decimal d = v.decimalValue();
@@ -208,6 +285,11 @@ std::vector<std::uint8_t> encodeJet4Text(std::string_view utf8, bool mayCompress
     return out;
 }
 
+void requireAssignable(const ColumnDef& c, const Value& v) {
+    if (v.isNull() && c.type == static_cast<std::uint8_t>(ColumnType::Boolean))
+        throw Error(NullNotAllowed, kNullNotAllowedText);
+}
+
 Value toColumnValue(const ColumnDef& c, const Value& v) {
     if (v.isNull())
         return v;
@@ -241,19 +323,7 @@ Value toColumnValue(const ColumnDef& c, const Value& v) {
         return Value::single(static_cast<float>(d));
     }
     case ColumnType::Double: return Value::real(number(c, v));
-    case ColumnType::Currency: {
-        if (kind == Value::Kind::Currency)
-            return v;
-        if (kind == Value::Kind::Integer) {
-            if (v.asInteger() > INT64_MAX / 10000 || v.asInteger() < INT64_MIN / 10000)
-                overflow(c);
-            return Value::currency(v.asInteger() * 10000);
-        }
-        const double scaled = std::nearbyint(number(c, v) * 10000.0);
-        if (std::fabs(scaled) >= 9.2e18)
-            overflow(c);
-        return Value::currency(static_cast<std::int64_t>(scaled));
-    }
+    case ColumnType::Currency: return currencyOf(c, v);
     case ColumnType::DateTime:
         if (kind == Value::Kind::DateTime)
             return v;

@@ -13,6 +13,10 @@ namespace jet {
 
 Value toColumnValue(const ColumnDef& column, const Value& given);
 
+// Error 3162 when `given` is Null and the column cannot hold Null (Yes/No:
+// a new row's Yes/No field not given is No, but Null is never assigned).
+void requireAssignable(const ColumnDef& column, const Value& given);
+
 // Jet 4 text bytes: the compressed form (FF FE, one byte per character) when
 // the column allows it and every character fits in one byte, else UCS-2.
 std::vector<std::uint8_t> encodeJet4Text(std::string_view utf8, bool mayCompress);

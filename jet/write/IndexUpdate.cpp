@@ -353,9 +353,10 @@ void IndexUpdate::remove(std::vector<Step>& path, std::size_t level) {
         after.previous = gone.previous;
         write(after);
     }
-    // The page stays the index's, left as an empty leaf that nothing names.
-    gone = IndexNode{gone.page, true, 0, 0, 0, 0, {}};
-    write(gone);
+    // The page goes back to the file.
+    const std::uint32_t emptied = gone.page;
+    cache_.erase(emptied);
+    releasePage(store_, {index_.usageMapPointer}, emptied);
 
     IndexNode& parent = *path[level - 1].node;
     const std::size_t c = path[level - 1].child;

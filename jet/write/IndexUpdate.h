@@ -13,8 +13,7 @@
 // the tail pointer alone, as in Access's files. Leaves are linked from first
 // to last, intermediate pages only to siblings under the same parent. A page
 // emptied by deletions leaves the tree (an emptied root becomes an empty
-// leaf); its page stays in the index's usage map, an empty leaf nothing names,
-// as pages are not given back to the file here.
+// leaf) and goes back to the file (jet/write/PageAllocator.h).
 
 #include "jet/Value.h"
 #include "jet/index/IndexKey.h"

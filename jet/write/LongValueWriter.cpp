@@ -22,20 +22,30 @@ std::size_t maxRow(const PageStore& store) { return store.pageSize() - 14 - 2 - 
 
 }  // namespace
 
+void LongValueWriter::remember(std::uint32_t page) {
+    constexpr std::size_t kRemembered = 8;  // enough to fill pages again, few to look through
+    roomy_.push_back(page);
+    if (roomy_.size() > kRemembered)
+        roomy_.erase(roomy_.begin());
+}
+
 std::uint32_t LongValueWriter::place(std::vector<std::uint8_t> row) {
-    if (openPage_ != 0) {
-        auto page = DataPageWriter::parse(store_.read(openPage_));
-        if (page && page->canAdd(row.size())) {
+    for (const std::uint32_t number : roomy_) {
+        if (number >= store_.pageCount())
+            continue;  // undone with the change that made it
+        auto page = DataPageWriter::parse(store_.read(number));
+        if (page && page->owner() == kLvalOwner && page->canAdd(row.size())) {
             const std::uint16_t n = page->add(std::move(row));
-            store_.write(openPage_, page->bytes());
-            return (openPage_ << 8) | n;
+            store_.write(number, page->bytes());
+            return (number << 8) | n;
         }
     }
-    openPage_ = appendPage(store_);
+    const std::uint32_t number = newPage(store_);
+    remember(number);
     DataPageWriter page(store_.pageSize(), kLvalOwner);
     const std::uint16_t n = page.add(std::move(row));
-    store_.write(openPage_, page.bytes());
-    return (openPage_ << 8) | n;
+    store_.write(number, page.bytes());
+    return (number << 8) | n;
 }
 
 std::vector<std::uint8_t> LongValueWriter::write(std::span<const std::uint8_t> bytes) {
@@ -94,6 +104,11 @@ void LongValueWriter::free(std::span<const std::uint8_t> field) {
         const std::uint32_t next = !single && bytes.size() >= 4 ? readU32(bytes.data()) : 0;
         page->markDeleted(row);
         store_.write(number, page->bytes());
+        std::erase(roomy_, number);
+        if (page->holdsNothing())
+            releasePage(store_, {}, number);
+        else
+            remember(number);
         pointer = next;
     }
 }

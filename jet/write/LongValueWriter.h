@@ -3,7 +3,9 @@
 // the row after the 12-byte header; up to a page's worth in one row of a
 // long-value page; larger values in a chain of such rows, each starting with
 // the row pointer of the next. Long-value pages are data pages owned by
-// "LVAL" and belong to no usage map (as in files Access wrote).
+// "LVAL" and belong to no usage map (as in files Access wrote). A page whose
+// rows are all freed goes back to the file; space freed on others is used
+// again by the same writer before it takes a new page.
 #include "jet/write/PageStore.h"
 
 #include <cstdint>
@@ -23,9 +25,10 @@ public:
 
 private:
     std::uint32_t place(std::vector<std::uint8_t> row);  // returns the row pointer
+    void remember(std::uint32_t page);
 
     PageStore& store_;
-    std::uint32_t openPage_ = 0;  // a long-value page this writer made, with room left
+    std::vector<std::uint32_t> roomy_;  // long-value pages this writer made or freed rows on
 };
 
 }  // namespace jet

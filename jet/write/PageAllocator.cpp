@@ -1,40 +1,120 @@
 #include "jet/write/PageAllocator.h"
 
+#include "jet/Error.h"
+#include "jet/index/IndexPage.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/table/DataPage.h"
+#include "jet/table/TableDef.h"
 #include "jet/write/DataPageWriter.h"
+#include "jet/write/StoreSource.h"
 #include "jet/write/UsageMapWriter.h"
 
-namespace jet {
+#include <optional>
+#include <string>
 
+namespace jet {
 namespace {
 
-// Jet 4's global usage map: the first row of page 1. It marks the free pages,
-// and every page past the end of the file counts as free.
-constexpr std::uint32_t kGlobalMap = 1u << 8;
+constexpr std::uint32_t kGlobalMap = 1u << 8;  // row 0 of page 1
+constexpr std::uint32_t kFirstFreeable = 2;    // the header and the global map's page are never free
+
+[[noreturn]] void damaged(const PageStore& store, const std::string& what) {
+    throw Error(NotADatabase, "The database '" + store.name() + "' is damaged (" + what + ").");
+}
 
 bool hasGlobalMap(PageStore& store) {
     if (store.pageCount() < 2)
         return false;
     const auto page = DataPageWriter::parse(store.read(1));
-    return page && page->rowCount() > 0 && !page->row(0).bytes.empty() &&
-           page->row(0).bytes[0] <= 0x01;
+    return page && page->rowCount() > 0 && !page->row(0).bytes.empty() && page->row(0).bytes[0] <= 0x01;
+}
+
+bool named(PageStore& store, std::uint32_t pointer, std::uint32_t page) {
+    bool found = false;
+    forEachStretch(store, pointer, [&](std::uint64_t first, std::uint64_t count, const std::uint8_t* bits) {
+        if (page >= first && page - first < count)
+            found = found || ((bits[(page - first) / 8] >> ((page - first) % 8)) & 1);
+    });
+    return found;
+}
+
+// Whether the table or index that page `page` names as its owner still
+// counts it among its pages (long-value pages belong to no map and pass).
+bool stillOwned(PageStore& store, std::uint32_t page) {
+    const auto bytes = store.read(page);
+    const std::uint8_t type = bytes[0];
+    if (type != kDataPageType && type != kIndexNodePageType && type != kIndexLeafPageType)
+        return false;
+    const std::uint32_t owner = readU32(&bytes[4]);
+    if (owner == 0 || owner >= store.pageCount() || store.read(owner)[0] != kTableDefPageType)
+        return false;
+    const auto db = openStoreDatabase(store);
+    const TableDef def = readTableDef(db->pager(), false, owner, db->textDecoder());
+    if (type == kDataPageType)
+        return named(store, def.usedPagesPointer, page);
+    for (const RealIndex& index : def.realIndexes)
+        if (named(store, index.usageMapPointer, page))
+            return true;
+    return false;
+}
+
+std::optional<std::uint32_t> lowestFreeInside(PageStore& store) {
+    std::optional<std::uint32_t> found;
+    const std::uint64_t end = store.pageCount();
+    forEachStretch(store, kGlobalMap, [&](std::uint64_t first, std::uint64_t count, const std::uint8_t* bits) {
+        for (std::uint64_t n = first < kFirstFreeable ? kFirstFreeable - first : 0; n < count && first + n < end; ++n)
+            if ((bits[n / 8] >> (n % 8)) & 1) {
+                if (!found || first + n < *found)
+                    found = static_cast<std::uint32_t>(first + n);
+                return;
+            }
+    });
+    return found;
 }
 
 }  // namespace
 
-std::uint32_t appendPage(PageStore& store) {
+std::uint32_t newPage(PageStore& store) {
+    if (!hasGlobalMap(store))
+        return store.append();
+    if (const auto free = lowestFreeInside(store)) {
+        if (stillOwned(store, *free))
+            damaged(store, "the global usage map marks page " + std::to_string(*free) + " free, but it is in use");
+        removeFromUsageMap(store, kGlobalMap, *free);
+        store.write(*free, std::vector<std::uint8_t>(store.pageSize(), 0));
+        return *free;
+    }
     const std::uint32_t page = store.append();
-    if (hasGlobalMap(store))
-        removeFromUsageMap(store, kGlobalMap, page);
+    removeFromUsageMap(store, kGlobalMap, page);
     return page;
 }
 
-// New pages go at the end of the file (free pages inside it are left for
-// Access's compaction), recorded in their owner's map.
 std::uint32_t allocatePage(PageStore& store, std::uint32_t usageMapPointer) {
-    const std::uint32_t page = appendPage(store);
+    const std::uint32_t page = newPage(store);
     if (usageMapPointer != 0)
         addToUsageMap(store, usageMapPointer, page);
     return page;
+}
+
+void releasePage(PageStore& store, std::initializer_list<std::uint32_t> ownerMaps, std::uint32_t page) {
+    for (const std::uint32_t map : ownerMaps)
+        if (map != 0)
+            removeFromUsageMap(store, map, page);
+    // A page the global map cannot name stays out of use until Access compacts the file.
+    if (hasGlobalMap(store))
+        addToUsageMapInPlace(store, kGlobalMap, page);
+}
+
+void requireWholeGlobalMap(PageStore& store) {
+    if (!hasGlobalMap(store))
+        return;
+    const std::uint64_t end = store.pageCount();
+    forEachStretch(store, kGlobalMap, [&](std::uint64_t first, std::uint64_t count, const std::uint8_t* bits) {
+        for (std::uint64_t n = first < end ? end - first : 0; n < count; ++n)
+            if (!((bits[n / 8] >> (n % 8)) & 1))
+                damaged(store, "the global usage map counts page " + std::to_string(first + n) +
+                                   ", past the end of the file, as used");
+    });
 }
 
 }  // namespace jet

@@ -6,6 +6,7 @@
 #include "jet/page/FileFormat.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,6 +31,10 @@ public:
     // Adds a zero-filled page at the end of the file and returns its number.
     // Recording it as used (global and owner usage maps) is the caller's job.
     virtual std::uint32_t append() = 0;
+
+    // Runs `change`; when it throws, every page is as it was before (pages it
+    // appended gone again) and the exception goes on.
+    virtual void undoable(const std::function<void()>& change) = 0;
 };
 
 }  // namespace jet

@@ -1,7 +1,9 @@
 #include "jet/write/Store.h"
 
 #include "jet/Error.h"
+#include "jet/lockfile/LdbCommitState.h"
 #include "jet/lockfile/LockFileUser.h"
+#include "jet/page/ByteOrder.h"
 #include "jet/page/DatabaseHeader.h"
 #include "jet/write/ConsistentOpen.h"
 #include "jet/write/Journal.h"
@@ -11,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <map>
+#include <unordered_map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,47 +52,81 @@ public:
         return pages_++;
     }
 
-    // Journals the original pages, writes the changed ones, syncs, and drops
-    // the journal. A failure on the way puts the original pages back, so a
-    // store that throws has changed nothing.
-    void commit() {
+    // Journals the original pages; marks this user's commit in progress in
+    // the header page, as a Jet client does while it writes, so that a store
+    // cut short leaves the database suspect to Jet clients; writes the
+    // changed pages; records the finished write; syncs; drops the journal.
+    // A failure on the way puts the original pages back, so a store that
+    // throws has changed nothing.
+    void commit(int slot) {
         if (changed_.empty())
             return;
-        JournalImage journal{static_cast<std::uint32_t>(pageSize()), length_, {}};
-        for (const auto& entry : changed_)
-            if (entry.first * std::uint64_t{pageSize()} < length_)
-                journal.pages[entry.first] = readOriginal(entry.first);
+        JournalImage journal{static_cast<std::uint32_t>(pageSize()), length_, pages_ * std::uint64_t{pageSize()}, {}};
+        for (const auto& [number, bytes] : changed_) {
+            JournalPage& page = journal.pages[number];
+            if (number * std::uint64_t{pageSize()} < length_)
+                page.original = readOriginal(number);
+            page.written = sectorSums(bytes);
+        }
+        std::vector<std::uint8_t> writing, done;  // the header page while the store writes, and after
+        if (const auto markAt = commitValueOffset(format_, slot)) {
+            JournalPage& header = journal.pages[0];
+            if (header.original.empty())
+                header.original = readOriginal(0);
+            done = changed_.count(0) ? changed_.at(0) : header.original;
+            writing = done;
+            putCommitValue(writing, *markAt, kCommitWriteInProgress);
+            putCommitValue(done, *markAt, nextCommitValue(readU16(&header.original[*markAt])));
+            header.written = sectorSums(done);
+            header.written[*markAt / kJournalSector] = 0;  // the commit value: in progress or done
+        }
         const std::string journalPath = journalPathFor(path_);
         try {
             writeJournal(journalPath, journal);
         } catch (...) {
-            ::unlink(journalPath.c_str());  // cut short: the file is untouched
+            try {
+                voidJournal(journalPath);  // cut short: the file is untouched
+            } catch (const Error&) {  // incomplete all the same
+            }
             throw;
         }
         try {
+            if (!writing.empty())
+                writePage(0, writing);
             for (const auto& [number, bytes] : changed_)
-                storeio::writeAt(fd_, bytes.data(), bytes.size(), number * std::uint64_t{pageSize()}, path_);
+                if (number != 0 || writing.empty())
+                    writePage(number, bytes);
+            if (!done.empty())
+                writePage(0, done);
             storeio::sync(fd_, path_);
-            storeio::remove(journalPath);  // the store is in
-            storeio::syncFolderOf(journalPath);
+            voidJournal(journalPath);  // the store is in
         } catch (...) {
             try {
                 rollBack(fd_, path_, journal);
-                storeio::remove(journalPath);
-                storeio::syncFolderOf(journalPath);
+                voidJournal(journalPath);
             } catch (const Error&) {  // the journal stays; the next open rolls back
             }
             throw;
         }
     }
 
-    // Runs `change` as part of this store; what it did is undone when it
-    // throws, the rest of the store going on.
-    void runNested(const std::function<void(PageStore&)>& change) {
+    // Error 3343 when a Jet user left the database suspect (a write cut
+    // short, a damaged page met): Access repairs it first; a store would
+    // hide the mark.
+    void requireNotSuspect() const {
+        const auto header = readOriginal(0);
+        for (int slot = 0; slot < kMaxLockSlots; ++slot)
+            if (const auto at = commitValueOffset(format_, slot); at && leftSuspect(readU16(&header[*at]), false))
+                throw Error(NotADatabase, "The database '" + path_ + "' is damaged: a Jet user (slot " +
+                                              std::to_string(slot) + " of its lock file) left it in a suspect state. "
+                                              "Repair it in Access before changing it.");
+    }
+
+    void undoable(const std::function<void()>& change) override {
         auto changed = changed_;
         const auto pages = pages_;
         try {
-            change(*this);
+            change();
         } catch (...) {
             changed_ = std::move(changed);
             pages_ = pages;
@@ -98,13 +135,29 @@ public:
     }
 
 private:
-    std::vector<std::uint8_t> readOriginal(std::uint32_t number) const {
+    static void putCommitValue(std::vector<std::uint8_t>& header, std::size_t at, std::uint16_t value) {
+        header[at] = static_cast<std::uint8_t>(value);
+        header[at + 1] = static_cast<std::uint8_t>(value >> 8);
+    }
+
+    void writePage(std::uint32_t number, const std::vector<std::uint8_t>& bytes) {
+        storeio::writeAt(fd_, bytes.data(), bytes.size(), number * std::uint64_t{pageSize()}, path_);
+    }
+
+    // A page as the file holds it; kept while the store runs (no one else
+    // writes the file meanwhile), a bounded number of them.
+    const std::vector<std::uint8_t>& readOriginal(std::uint32_t number) const {
+        constexpr std::size_t kKept = 512;
+        if (auto it = originals_.find(number); it != originals_.end())
+            return it->second;
+        if (originals_.size() >= kKept)
+            originals_.clear();
         std::vector<std::uint8_t> bytes(pageSize());
         const std::uint64_t at = number * std::uint64_t{pageSize()};
         const std::size_t present = static_cast<std::size_t>(std::min<std::uint64_t>(pageSize(), length_ - at));
         if (!storeio::readAt(fd_, bytes.data(), present, at, path_))
             throw Error(DiskIo, "Page " + std::to_string(number) + " of '" + path_ + "' could not be read.");
-        return bytes;
+        return originals_[number] = std::move(bytes);
     }
 
     int fd_;
@@ -113,6 +166,7 @@ private:
     std::uint64_t length_;
     std::uint32_t pages_;
     std::map<std::uint32_t, std::vector<std::uint8_t>> changed_;
+    mutable std::unordered_map<std::uint32_t, std::vector<std::uint8_t>> originals_;
 };
 
 int openForWriting(const std::string& path) {
@@ -175,7 +229,7 @@ private:
 void runStore(const std::string& path, const std::function<void(PageStore&)>& change, const StoreOptions& options) {
     if (struct stat named {}; activeStore && ::stat(path.c_str(), &named) == 0 &&
                               named.st_dev == activeStore->device && named.st_ino == activeStore->inode) {
-        activeStore->store->runNested(change);
+        activeStore->store->undoable([&] { change(*activeStore->store); });
         return;
     }
     const int fd = openForWriting(path);
@@ -190,13 +244,16 @@ void runStore(const std::string& path, const std::function<void(PageStore&)>& ch
     recoverInterruptedStore(fd, path);
     if (::fstat(fd, &st) != 0)
         throw Error(DiskIo, "Could not read '" + path + "': " + std::strerror(errno) + ".");
+    if (st.st_size % format.pageSize != 0)
+        throw Error(NotADatabase, "The database '" + path + "' is damaged (it ends inside a page).");
     BufferedStore store(fd, path, format, static_cast<std::uint64_t>(st.st_size));
+    store.requireNotSuspect();
     ActiveStore active{st.st_dev, st.st_ino, &store};
     {
         const ActiveStoreScope scope(active);
         change(store);
     }
-    store.commit();
+    store.commit(user.slot());
 }
 
 }  // namespace jet

@@ -88,12 +88,6 @@ void truncate(int fd, std::uint64_t length, const std::string& path) {
         fail(error, "shorten", path);
 }
 
-void remove(const std::string& path) {
-    const int error = errorOf(step(), [&] { return ::unlink(path.c_str()); });
-    if (error != 0 && error != ENOENT)
-        fail(error, "remove", path);
-}
-
 bool readAt(int fd, void* data, std::size_t size, std::uint64_t offset, const std::string& path) {
     auto* p = static_cast<std::uint8_t*>(data);
     while (size > 0) {

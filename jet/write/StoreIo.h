@@ -1,7 +1,7 @@
 #pragma once
 // The file operations a store makes on the database and its journal, in the
-// order they happen. Every write, sync, truncation and removal passes through
-// here, so that tests can stop or fail a store at any one of them.
+// order they happen. Every write, sync and truncation passes through here, so
+// that tests can stop or fail a store at any one of them.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,8 +16,6 @@ void sync(int fd, const std::string& path);
 // Makes a file's creation or removal in the folder holding `path` durable.
 void syncFolderOf(const std::string& path);
 void truncate(int fd, std::uint64_t length, const std::string& path);
-// Removes `path`; a file already gone is no error.
-void remove(const std::string& path);
 
 // Reads exactly `size` bytes at `offset`; false at the end of the file.
 bool readAt(int fd, void* data, std::size_t size, std::uint64_t offset, const std::string& path);

@@ -6,15 +6,16 @@
 #include "jet/table/ColumnType.h"
 #include "jet/table/RowDecoder.h"
 #include "jet/table/TableCursor.h"
-#include "jet/table/UsageMap.h"
 #include "jet/write/DataPageWriter.h"
 #include "jet/write/FieldValue.h"
 #include "jet/write/IndexUpdate.h"
 #include "jet/write/PageAllocator.h"
+#include "jet/write/Relationships.h"
 #include "jet/write/RowEncoder.h"
 #include "jet/write/StoreSource.h"
 #include "jet/write/UsageMapWriter.h"
 
+#include <algorithm>
 #include <random>
 
 namespace jet {
@@ -25,6 +26,8 @@ constexpr std::size_t kRowCountAt = 16;
 constexpr std::size_t kAutoNumberAt = 20;
 constexpr std::size_t kIndexEntriesAt = 63;
 constexpr std::size_t kIndexEntrySize = 12;
+// Pages of the free-space map looked at for a row before a new page is taken.
+constexpr std::size_t kListedLooked = 8;
 
 [[noreturn]] void damaged(const std::string& name, const std::string& what) {
     throw Error(NotADatabase, "The database '" + name + "' is damaged (" + what + ").");
@@ -130,6 +133,28 @@ TableWriter::TableWriter(PageStore& store, std::string_view table)
     lastAutoNumber_ = def_->nextAutoNumber;
     for (std::size_t i = 0; i < def_->realIndexes.size(); ++i)
         indexes_.push_back(std::make_unique<IndexUpdate>(store_, *def_, i));
+    requireSoundMaps();
+}
+
+// A file cut short (or otherwise damaged) shows in the maps: a table's map,
+// or the global map, that counts pages past the end of the file.
+void TableWriter::requireSoundMaps() {
+    requireWholeGlobalMap(store_);
+    const auto inside = [&](std::uint32_t pointer, const std::string& what) {
+        if (const auto last = pointer ? lastNamedPage(store_, pointer) : std::nullopt; last && *last >= store_.pageCount())
+            damaged(store_.name(), what + " of table '" + name_ + "' names page " + std::to_string(*last) +
+                                       ", past the end of the file");
+    };
+    inside(def_->usedPagesPointer, "the usage map");
+    inside(def_->freePagesPointer, "the free-space map");
+    for (const RealIndex& index : def_->realIndexes)
+        inside(index.usageMapPointer, "an index's usage map");
+}
+
+RelationshipRules& TableWriter::rules() {
+    if (!rules_)
+        rules_ = std::make_unique<RelationshipRules>(store_, *this);
+    return *rules_;
 }
 
 TableWriter::~TableWriter() = default;
@@ -210,6 +235,8 @@ std::vector<Value> TableWriter::prepare(const std::vector<Value>& row, const std
     std::vector<Value> values;
     for (std::size_t n = 0; n < row.size(); ++n) {
         const ColumnDef& c = def_->columns[n];
+        if (old)
+            requireAssignable(c, row[n]);
         Value v = toColumnValue(c, row[n]);
         if (c.autoNumber() && old) {
             if (!(v.isNull() && (*old)[n].isNull()) && !jetEquals(v, (*old)[n]))
@@ -245,21 +272,27 @@ TableWriter::Keys TableWriter::keysOf(const std::vector<Value>& row) const {
     return keys;
 }
 
-// The row's keys, refusing a duplicate in a unique index. Rows whose key
-// columns are all Null are no duplicates (Access lets a unique index hold
-// many). `oldKeys`: the keys of the row being replaced, which are no duplicate.
+// The row's keys, refusing a Null in a primary key or a required index and
+// a duplicate in a unique index. Rows whose key columns are all Null are no
+// duplicates (Access lets a unique index hold many). `oldKeys`: the keys of
+// the row being replaced, which are no duplicate.
 TableWriter::Keys TableWriter::checkedKeys(const std::vector<Value>& row, const Keys* oldKeys) {
     Keys keys = keysOf(row);
     for (std::size_t i = 0; i < indexes_.size(); ++i) {
         const RealIndex& real = def_->realIndexes[i];
-        if (!real.unique() || !keys[i] || (oldKeys && (*oldKeys)[i] == keys[i]))
-            continue;
-        bool allNull = true;
+        std::size_t nulls = 0;
         for (const auto& ic : real.columns)
             for (std::size_t n = 0; n < def_->columns.size(); ++n)
-                if (def_->columns[n].number == ic.columnNumber && !row[n].isNull())
-                    allNull = false;
-        if (!allNull && indexes_[i]->contains(*keys[i]))
+                if (def_->columns[n].number == ic.columnNumber && row[n].isNull())
+                    ++nulls;
+        const bool primary = std::any_of(def_->indexes.begin(), def_->indexes.end(), [&](const LogicalIndex& l) {
+            return l.primaryKey() && l.realIndex == i;
+        });
+        if (nulls > 0 && (primary || real.required()))
+            throw Error(NullInIndex, kNullInIndexText);
+        if (!real.unique() || !keys[i] || (oldKeys && (*oldKeys)[i] == keys[i]) || nulls == real.columns.size())
+            continue;
+        if (indexes_[i]->contains(*keys[i]))
             throw Error(DuplicateKey,
                         "The changes you requested to the table were not successful because they would create "
                         "duplicate values in the index, primary key, or relationship. Change the data in the field or "
@@ -295,34 +328,75 @@ void TableWriter::freeLongValues(std::span<const std::uint8_t> rowBytes) {
         }
 }
 
-// Puts a row on the table's last data page, or on a new one when it does not
-// fit there; returns its row pointer. `avoid`: a page not to use (the page of
-// a row being moved away).
+DataPageWriter TableWriter::ownPage(std::uint32_t number) {
+    auto page = number < store_.pageCount() ? DataPageWriter::parse(store_.read(number)) : std::nullopt;
+    if (!page || page->owner() != def_->page)
+        damaged(store_.name(), "the maps of table '" + name_ + "' name page " + std::to_string(number) +
+                                   ", which is not one of its data pages");
+    return std::move(*page);
+}
+
+// Puts a row on the page the last row went to, else on the first page the
+// free-space map lists that can take it (those that cannot leave the list),
+// else on a new page; returns its row pointer. `avoid`: a page not to use
+// (the page of a row being moved away).
 std::uint32_t TableWriter::placeRow(std::vector<std::uint8_t> bytes, std::uint16_t flags, std::uint32_t avoid) {
-    if (!lastPage_) {
-        const auto db = database();
-        const auto map = UsageMap::read(db->pager(), false, def_->usedPagesPointer);
-        for (auto p = map.lastFrom(UINT32_MAX); p && !lastPage_; p = *p == 0 ? std::nullopt : map.lastFrom(*p - 1)) {
-            const auto page = DataPageWriter::parse(store_.read(*p));
-            if (page && page->owner() == def_->page)
-                lastPage_ = *p;
-        }
-    }
+    const auto put = [&](std::uint32_t number, DataPageWriter& page) {
+        const std::uint16_t n = page.add(std::move(bytes), flags);
+        writePage(number, page.bytes());
+        lastPage_ = number;
+        return (number << 8) | n;
+    };
     if (lastPage_ && *lastPage_ != avoid) {
-        auto page = DataPageWriter::parse(store_.read(*lastPage_));
-        if (page && page->owner() == def_->page && page->canAdd(bytes.size())) {
-            const std::uint16_t n = page->add(std::move(bytes), flags);
-            writePage(*lastPage_, page->bytes());
-            return (*lastPage_ << 8) | n;
-        }
+        auto page = ownPage(*lastPage_);
+        if (page.canAdd(bytes.size()))
+            return put(*lastPage_, page);
+    }
+    std::vector<std::uint32_t> listed;
+    if (def_->freePagesPointer != 0)
+        forEachStretch(store_, def_->freePagesPointer, [&](std::uint64_t first, std::uint64_t count, const std::uint8_t* bits) {
+            for (std::uint64_t n = 0; n < count && listed.size() < kListedLooked; ++n)
+                if ((bits[n / 8] >> (n % 8)) & 1)
+                    listed.push_back(static_cast<std::uint32_t>(first + n));
+        });
+    for (const std::uint32_t number : listed) {
+        if (number == avoid)
+            continue;
+        auto page = ownPage(number);
+        if (page.canAdd(bytes.size()))
+            return put(number, page);
+        removeFromUsageMap(store_, def_->freePagesPointer, number);
     }
     const std::uint32_t number = allocatePage(store_, def_->usedPagesPointer);
     addToUsageMap(store_, def_->freePagesPointer, number);
     DataPageWriter page(store_.pageSize(), def_->page);
-    const std::uint16_t n = page.add(std::move(bytes), flags);
-    writePage(number, page.bytes());
-    lastPage_ = number;
-    return (number << 8) | n;
+    return put(number, page);
+}
+
+void TableWriter::rowsLeft(std::uint32_t number, const DataPageWriter& page) {
+    stale_ = true;
+    if (!page.holdsNothing()) {
+        addToUsageMap(store_, def_->freePagesPointer, number);
+        return;
+    }
+    releasePage(store_, {def_->usedPagesPointer, def_->freePagesPointer}, number);
+    if (lastPage_ == number)
+        lastPage_.reset();
+}
+
+void TableWriter::cascading(bool follows, const std::function<void()>& change) {
+    if (!follows) {
+        change();
+        return;
+    }
+    try {
+        store_.undoable(change);
+    } catch (...) {
+        lastPage_.reset();  // pages the change took may be gone again
+        stale_ = true;
+        throw;
+    }
+    stale_ = true;  // other writers changed pages
 }
 
 // Row count, last AutoNumber, and each real index's entry count: entries of
@@ -348,6 +422,7 @@ RowLocation TableWriter::insert(const std::vector<Value>& row) {
     try {
         const std::vector<Value> values = prepare(row, nullptr);
         const auto keys = checkedKeys(values, nullptr);
+        rules().requireReferenced(values, nullptr);
         const std::uint32_t pointer = placeRow(encode(values), 0, 0);
         const RowLocation at = rowPointer(pointer);
         for (std::size_t i = 0; i < indexes_.size(); ++i)
@@ -369,56 +444,69 @@ void TableWriter::update(RowLocation at, const std::vector<Value>& row) {
     const std::vector<Value> values = prepare(row, &old);
     const Keys oldKeys = keysOf(old);
     const Keys keys = checkedKeys(values, &oldKeys);
+    rules().requireReferenced(values, &old);
+    const auto followers = rules().followers(old, &values);
 
-    freeLongValues(s.bytes);
-    std::vector<std::uint8_t> bytes = encode(values);
-    // Pages may have changed under the long values: take them apart again.
-    s = locate(at);
-    if (s.target) {
-        s.targetPage->markDeleted(s.target->row);
-        writePage(s.target->page, s.targetPage->bytes());
-    }
-    if (s.page.canReplace(at.row, bytes.size())) {
-        s.page.replace(at.row, std::move(bytes), 0);
-    } else {
-        // The row no longer fits on its page: it moves, and its place keeps a
-        // pointer to it; the moved bytes are flagged so scans pass them by.
-        const std::uint32_t pointer = placeRow(std::move(bytes), kRowDeleted, at.page);
-        s.page = *DataPageWriter::parse(store_.read(at.page));
-        std::vector<std::uint8_t> link(4);
-        writeU32(link.data(), pointer);
-        s.page.replace(at.row, std::move(link), kRowMoved);
-    }
-    writePage(at.page, s.page.bytes());
-    for (std::size_t i = 0; i < indexes_.size(); ++i)
-        if (keys[i] != oldKeys[i]) {
-            if (oldKeys[i])
-                indexes_[i]->erase(*oldKeys[i], at);
-            if (keys[i])
-                indexes_[i]->insert(*keys[i], at);
-            stale_ = true;
+    cascading(!followers.empty(), [&] {
+        freeLongValues(s.bytes);
+        std::vector<std::uint8_t> bytes = encode(values);
+        // Pages may have changed under the long values: take them apart again.
+        s = locate(at);
+        if (s.target) {
+            s.targetPage->markDeleted(s.target->row);
+            writePage(s.target->page, s.targetPage->bytes());
+            rowsLeft(s.target->page, *s.targetPage);
         }
-    saveDefinition(0, &oldKeys, &keys);
+        if (s.page.canReplace(at.row, bytes.size())) {
+            s.page.replace(at.row, std::move(bytes), 0);
+        } else {
+            // The row no longer fits on its page: it moves, and its place keeps a
+            // pointer to it; the moved bytes are flagged so scans pass them by.
+            const std::uint32_t pointer = placeRow(std::move(bytes), kRowDeleted, at.page);
+            s.page = *DataPageWriter::parse(store_.read(at.page));
+            std::vector<std::uint8_t> link(4);
+            writeU32(link.data(), pointer);
+            s.page.replace(at.row, std::move(link), kRowMoved);
+        }
+        writePage(at.page, s.page.bytes());
+        for (std::size_t i = 0; i < indexes_.size(); ++i)
+            if (keys[i] != oldKeys[i]) {
+                if (oldKeys[i])
+                    indexes_[i]->erase(*oldKeys[i], at);
+                if (keys[i])
+                    indexes_[i]->insert(*keys[i], at);
+                stale_ = true;
+            }
+        saveDefinition(0, &oldKeys, &keys);
+        rules().follow(followers, old, &values);
+    });
 }
 
 void TableWriter::erase(RowLocation at) {
     Slot s = locate(at);
     const std::vector<Value> old = decode(s.bytes);
     const Keys keys = keysOf(old);
-    freeLongValues(s.bytes);
-    s = locate(at);
-    if (s.target) {
-        s.targetPage->markDeleted(s.target->row);
-        writePage(s.target->page, s.targetPage->bytes());
-    }
-    s.page.markDeleted(at.row);
-    writePage(at.page, s.page.bytes());
-    for (std::size_t i = 0; i < indexes_.size(); ++i)
-        if (keys[i]) {
-            indexes_[i]->erase(*keys[i], at);
-            stale_ = true;
+    const auto followers = rules().followers(old, nullptr);
+
+    cascading(!followers.empty(), [&] {
+        freeLongValues(s.bytes);
+        s = locate(at);
+        if (s.target) {
+            s.targetPage->markDeleted(s.target->row);
+            writePage(s.target->page, s.targetPage->bytes());
+            rowsLeft(s.target->page, *s.targetPage);
         }
-    saveDefinition(-1, &keys, nullptr);
+        s.page.markDeleted(at.row);
+        writePage(at.page, s.page.bytes());
+        for (std::size_t i = 0; i < indexes_.size(); ++i)
+            if (keys[i]) {
+                indexes_[i]->erase(*keys[i], at);
+                stale_ = true;
+            }
+        saveDefinition(-1, &keys, nullptr);
+        rowsLeft(at.page, s.page);
+        rules().follow(followers, old, nullptr);
+    });
 }
 
 }  // namespace jet

@@ -7,18 +7,33 @@
 //
 // Every rule is checked before the first page is written, and the store
 // abandons everything when an operation throws: a refused operation writes
-// nothing. Refusals, with Jet's numbers: 3027 for a format Ravelin does not
-// write (Jet 3, encoded or password-protected files, ACE after 12), 3163 for
-// text longer than its field, 3314 for a Null in a required field, 3022 for
-// a duplicate in a unique index, 3167 for a row that is gone, 3047 for a row
-// too large for a page.
+// nothing (one that cascades to related rows is undone whole when a rule
+// refuses on the way). Refusals, with Jet's numbers: 3027 for a format
+// Ravelin does not write (Jet 3, encoded or password-protected files, ACE
+// after 12), 3163 for text longer than its field, 3314 for a Null in a
+// required field, 3162 for Null assigned to a Yes/No field (an update's; an
+// insert's Null means "not given", which is No), 3058 for a Null in a
+// primary key or required index, 3022 for a duplicate in a unique index,
+// 3201 and 3200 for relationships (jet/write/Relationships.h), 3167 for a row
+// that is gone, 3047 for a row too large for a page.
+//
+// Damage is never made worse: before the first change the table's usage maps
+// and the global usage map must name no page past the end of the file, and
+// every page the writer touches must be of the kind and owner it expects;
+// otherwise 3343 and nothing is written.
+//
+// Space is used again: a row goes to the table's last page or to a page its
+// free-space map lists before a new page is taken (jet/write/PageAllocator.h),
+// and a data page whose rows are all gone goes back to the file.
 #include "jet/Database.h"
 #include "jet/Value.h"
 #include "jet/table/DataPage.h"
+#include "jet/write/DataPageWriter.h"
 #include "jet/write/LongValueWriter.h"
 #include "jet/write/PageStore.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -27,6 +42,7 @@
 namespace jet {
 
 class IndexUpdate;
+class RelationshipRules;
 
 // Error 3027 when the file's format is one Ravelin does not write.
 void requireWritable(const DatabaseHeader& header, const std::string& name);
@@ -66,9 +82,18 @@ private:
     std::vector<std::uint8_t> encode(const std::vector<Value>& row);
     std::vector<Value> decode(std::span<const std::uint8_t> rowBytes);
     void freeLongValues(std::span<const std::uint8_t> rowBytes);
+    void requireSoundMaps();
+    // A data page of this table named by one of its maps; 3343 when it is not.
+    DataPageWriter ownPage(std::uint32_t number);
     std::uint32_t placeRow(std::vector<std::uint8_t> bytes, std::uint16_t flags, std::uint32_t avoid);
+    // After rows left page `number`: it goes back to the file when nothing
+    // is left on it, else it is listed as having room.
+    void rowsLeft(std::uint32_t number, const DataPageWriter& page);
     void writePage(std::uint32_t number, const std::vector<std::uint8_t>& bytes);
     void saveDefinition(int rowDelta, const Keys* before, const Keys* after);
+    RelationshipRules& rules();
+    // Runs a change that makes related rows follow; undone whole when it fails.
+    void cascading(bool follows, const std::function<void()>& change);
 
     PageStore& store_;
     std::shared_ptr<Database> db_;
@@ -78,7 +103,8 @@ private:
     std::vector<std::unique_ptr<IndexUpdate>> indexes_;
     LongValueWriter longValues_;
     std::uint32_t lastAutoNumber_;
-    std::optional<std::uint32_t> lastPage_;  // the table's last data page, once known
+    std::optional<std::uint32_t> lastPage_;  // the page the last row went to
+    std::unique_ptr<RelationshipRules> rules_;
 };
 
 }  // namespace jet

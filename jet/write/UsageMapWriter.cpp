@@ -2,6 +2,7 @@
 
 #include "jet/Error.h"
 #include "jet/page/ByteOrder.h"
+#include "jet/table/DataPage.h"
 #include "jet/write/DataPageWriter.h"
 #include "jet/write/PageAllocator.h"
 
@@ -49,6 +50,9 @@ void saveMapRow(PageStore& store, MapRow& map) {
 
 bool bit(const std::uint8_t* bits, std::uint32_t n) { return (bits[n / 8] >> (n % 8)) & 1; }
 void setBit(std::uint8_t* bits, std::uint32_t n) { bits[n / 8] = static_cast<std::uint8_t>(bits[n / 8] | (1u << (n % 8))); }
+void clearBit(std::uint8_t* bits, std::uint32_t n) {
+    bits[n / 8] = static_cast<std::uint8_t>(bits[n / 8] & ~(1u << (n % 8)));
+}
 
 std::uint32_t pagesPerMapPage(const PageStore& store) {
     return static_cast<std::uint32_t>((store.pageSize() - kMapPageBitsAt) * 8);
@@ -64,9 +68,9 @@ void addToReferenceMap(PageStore& store, MapRow& map, std::uint32_t page) {
     std::uint32_t mapPage = readU32(&map.bytes[at]);
     std::vector<std::uint8_t> bits;
     if (mapPage == 0) {
-        mapPage = appendPage(store);
+        mapPage = newPage(store);
         bits.assign(store.pageSize(), 0);
-        bits[0] = 0x05;
+        bits[0] = kUsageMapPageType;
         bits[1] = 0x01;
         writeU32(&map.bytes[at], mapPage);
         saveMapRow(store, map);
@@ -74,7 +78,7 @@ void addToReferenceMap(PageStore& store, MapRow& map, std::uint32_t page) {
         if (mapPage >= store.pageCount())
             damaged(store, map.pageNumber << 8, "names page " + std::to_string(mapPage) + " beyond the file");
         bits = store.read(mapPage);
-        if (bits[0] != 0x05)
+        if (bits[0] != kUsageMapPageType)
             damaged(store, map.pageNumber << 8, "names page " + std::to_string(mapPage) + ", which is no map page");
     }
     setBit(bits.data() + kMapPageBitsAt, page - static_cast<std::uint32_t>(slot) * per);
@@ -140,8 +144,7 @@ void removeFromUsageMap(PageStore& store, std::uint32_t pointer, std::uint32_t p
         const auto capacity = static_cast<std::uint32_t>((map.bytes.size() - kInlineBitsAt) * 8);
         if (page < start || page - start >= capacity || !bit(map.bytes.data() + kInlineBitsAt, page - start))
             return;
-        const std::uint32_t n = page - start;
-        map.bytes[kInlineBitsAt + n / 8] = static_cast<std::uint8_t>(map.bytes[kInlineBitsAt + n / 8] & ~(1u << (n % 8)));
+        clearBit(map.bytes.data() + kInlineBitsAt, page - start);
         saveMapRow(store, map);
         return;
     }
@@ -156,10 +159,73 @@ void removeFromUsageMap(PageStore& store, std::uint32_t pointer, std::uint32_t p
         return;
     auto bits = store.read(mapPage);
     const std::uint32_t n = page % per;
-    if (bits[0] != 0x05 || !bit(bits.data() + kMapPageBitsAt, n))
+    if (bits[0] != kUsageMapPageType || !bit(bits.data() + kMapPageBitsAt, n))
         return;
-    bits[kMapPageBitsAt + n / 8] = static_cast<std::uint8_t>(bits[kMapPageBitsAt + n / 8] & ~(1u << (n % 8)));
+    clearBit(bits.data() + kMapPageBitsAt, n);
     store.write(mapPage, bits);
+}
+
+void forEachStretch(PageStore& store, std::uint32_t pointer, const MapStretch& visit) {
+    const MapRow map = loadMapRow(store, pointer);
+    if (map.bytes[0] == kInlineMap) {
+        if (map.bytes.size() <= kInlineBitsAt)
+            damaged(store, pointer, "is cut short");
+        visit(readU32(&map.bytes[1]), (map.bytes.size() - kInlineBitsAt) * 8, map.bytes.data() + kInlineBitsAt);
+        return;
+    }
+    if (map.bytes[0] != kReferenceMap)
+        damaged(store, pointer, "is of unknown kind " + std::to_string(map.bytes[0]));
+    const std::uint32_t per = pagesPerMapPage(store);
+    for (std::size_t at = 1, slot = 0; at + 4 <= map.bytes.size(); at += 4, ++slot) {
+        const std::uint32_t mapPage = readU32(&map.bytes[at]);
+        if (mapPage == 0)
+            continue;
+        if (mapPage >= store.pageCount())
+            damaged(store, pointer, "names page " + std::to_string(mapPage) + " beyond the file");
+        const auto bits = store.read(mapPage);
+        if (bits[0] != kUsageMapPageType)
+            damaged(store, pointer, "names page " + std::to_string(mapPage) + ", which is no map page");
+        visit(std::uint64_t{slot} * per, per, bits.data() + kMapPageBitsAt);
+    }
+}
+
+bool addToUsageMapInPlace(PageStore& store, std::uint32_t pointer, std::uint32_t page) {
+    MapRow map = loadMapRow(store, pointer);
+    if (map.bytes[0] == kInlineMap) {
+        if (map.bytes.size() <= kInlineBitsAt)
+            return false;
+        const std::uint32_t start = readU32(&map.bytes[1]);
+        if (page < start || page - start >= (map.bytes.size() - kInlineBitsAt) * 8)
+            return false;
+        setBit(map.bytes.data() + kInlineBitsAt, page - start);
+        saveMapRow(store, map);
+        return true;
+    }
+    const std::uint32_t per = pagesPerMapPage(store);
+    const std::size_t at = 1 + 4 * (page / per);
+    if (map.bytes[0] != kReferenceMap || at + 4 > map.bytes.size())
+        return false;
+    const std::uint32_t mapPage = readU32(&map.bytes[at]);
+    if (mapPage == 0 || mapPage >= store.pageCount())
+        return false;
+    auto bits = store.read(mapPage);
+    if (bits[0] != kUsageMapPageType)
+        return false;
+    setBit(bits.data() + kMapPageBitsAt, page % per);
+    store.write(mapPage, bits);
+    return true;
+}
+
+std::optional<std::uint64_t> lastNamedPage(PageStore& store, std::uint32_t pointer) {
+    std::optional<std::uint64_t> last;
+    forEachStretch(store, pointer, [&](std::uint64_t first, std::uint64_t count, const std::uint8_t* bits) {
+        for (std::uint64_t n = count; n-- > 0;)
+            if (bits[n / 8] != 0 && bit(bits, static_cast<std::uint32_t>(n))) {
+                last = std::max(last.value_or(0), first + n);
+                return;
+            }
+    });
+    return last;
 }
 
 }  // namespace jet

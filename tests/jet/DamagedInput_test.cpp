@@ -2,6 +2,7 @@
 // file) or reads what is left, and never crashes, hangs or allocates wildly.
 // The whole suite also runs under AddressSanitizer and UBSan.
 #include "JetTesting.h"
+#include "WriteTesting.h"
 
 #include "jet/page/ByteOrder.h"
 #include "jet/table/DataPage.h"
@@ -107,6 +108,24 @@ TEST(DamagedInput, CutAtAPageBoundaryNeverLosesRowsSilently) {
         }
         EXPECT_GT(refused, 0u) << path;
     }
+}
+
+// A store into a copy cut short, whose maps still count the lost pages as
+// used, is refused before anything is written: a page it added would belong
+// to two tables.
+TEST(DamagedInput, AStoreIntoACopyCutShortIsRefusedAndWritesNothing) {
+    jettest::WritableCopy copy("testV2000.mdb");  // 743 pages
+    std::filesystem::resize_file(copy.path(), 700 * 4096);
+    const Bytes before = jettest::fileBytes(copy.path());
+    try {
+        jettest::store(copy.path(), "Table1", [](jet::TableWriter& w) {
+            w.insert(jettest::row(w.definition(), {{"A", jet::Value::text("new")}}));
+        });
+        ADD_FAILURE() << "stored";
+    } catch (const jet::Error& e) {
+        EXPECT_EQ(e.number(), jet::NotADatabase) << e.description();
+    }
+    EXPECT_EQ(jettest::fileBytes(copy.path()), before);
 }
 
 TEST(DamagedInput, TableDefinitionChainsThatRunInACircle) {

@@ -146,6 +146,11 @@ TEST(JetTool, EditsATable) {
     EXPECT_EQ(run("delete " + file + "a=missing").exitCode, 1);
     EXPECT_EQ(run("update " + file + "a=z").exitCode, 2);  // nothing to change: usage
     EXPECT_EQ(jettest::fileBytes(copy.path()), before);
+
+    jettest::WritableCopy flags("testV2000.mdb");  // Table1.I is a Yes/No field
+    const auto nullFlag = run("insert '" + flags.path() + "' Table1 A=new 'I=\\N'");
+    EXPECT_EQ(nullFlag.exitCode, 1);
+    EXPECT_NE(nullFlag.err.find("(error 3162)"), std::string::npos) << nullFlag.err;
 }
 
 }  // namespace

@@ -35,6 +35,16 @@ public:
         return pageCount() - 1;
     }
 
+    void undoable(const std::function<void()>& change) override {
+        const auto before = bytes_;
+        try {
+            change();
+        } catch (...) {
+            bytes_ = before;
+            throw;
+        }
+    }
+
     const std::vector<std::uint8_t>& bytes() const { return bytes_; }
 
 private:

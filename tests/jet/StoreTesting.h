@@ -4,6 +4,7 @@
 // forked child (stopped by the store fault hook, or as an unprivileged user).
 #include "LockFileTesting.h"
 
+#include "jet/lockfile/LdbCommitState.h"
 #include "jet/write/Store.h"
 #include "jet/write/StoreIo.h"
 
@@ -47,8 +48,14 @@ inline void store(const std::string& path, const PageChange& c, jet::StoreOption
     }, options);
 }
 
-// What the file holds after the change, computed without the engine.
+// What the file holds after the change, computed without the engine: its
+// pages, and the write the store records in its lock-file slot's commit
+// value (slot 0: no one else is connected) in the header page.
 inline void applyToModel(Bytes& file, const PageChange& c) {
+    const std::size_t commitAt = kPageSize - 512 + 2;
+    const auto count = static_cast<std::uint16_t>(file[commitAt] | file[commitAt + 1] << 8);
+    file[commitAt] = static_cast<std::uint8_t>(jet::nextCommitValue(count));
+    file[commitAt + 1] = static_cast<std::uint8_t>(jet::nextCommitValue(count) >> 8);
     for (std::uint32_t page : c.pages) {
         std::uint32_t number = page == kLast ? static_cast<std::uint32_t>(file.size() / kPageSize - 1) : page;
         if (page == kAppend) {

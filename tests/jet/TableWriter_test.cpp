@@ -4,7 +4,9 @@
 #include "WriteTesting.h"
 
 #include "jet/Error.h"
+#include "jet/create/CreateDatabase.h"
 #include "jet/index/IndexSeek.h"
+#include "jet/page/ByteOrder.h"
 
 using namespace jettest;
 using jet::Value;
@@ -141,6 +143,53 @@ TEST(TableWriter, IndexesFollowTheRowsAndRefuseDuplicates) {
     EXPECT_EQ(fileBytes(copy.path()), before);
 }
 
+// indexTestV2000's enforced relationships: Table1.otherfk1 -> Table2.id
+// cascading deletes, Table1.otherfk2 -> Table3.id cascading updates; and one
+// made here, Table1.otherfk3 -> Table1.id cascading deletes. A refusal
+// changes nothing; cascades reach as far as the relationships go.
+TEST(TableWriter, RelatedRowsFollowTheirKeyOrKeepItFromChanging) {
+    WritableCopy copy("indexTestV2000.mdb");
+    const auto at = [](jet::TableWriter& w, int id) {
+        return *w.find(static_cast<std::size_t>(w.definition().findColumn("id") - w.definition().columns.data()),
+                       Value::integer(id));
+    };
+    const auto before = fileBytes(copy.path());
+    jet::Error error(0, "");
+    try {
+        store(copy.path(), "Table3", [&](jet::TableWriter& w) { w.erase(at(w, 11)); });
+    } catch (const jet::Error& e) {
+        error = e;
+    }
+    EXPECT_EQ(error.number(), jet::RelatedRecordsExist);
+    EXPECT_EQ(error.description(), "The record cannot be deleted or changed because table 'Table1' includes related records.");
+    EXPECT_EQ(refusal(copy.path(), "Table2",
+                      [&](jet::TableWriter& w) { w.update(at(w, 1), row(w.definition(), {{"id", Value::integer(5)}})); }),
+              jet::RelatedRecordsExist);
+    EXPECT_EQ(fileBytes(copy.path()), before);
+
+    store(copy.path(), "Table3", [&](jet::TableWriter& w) {
+        w.update(at(w, 13), row(w.definition(), {{"id", Value::integer(23)}, {"data", Value::text("bar23")}}));
+    });
+    EXPECT_EQ(column(copy.path(), "Table1", 2), (std::vector<std::string>{"10", "11", "11", "23"}));
+    store(copy.path(), "Table2", [&](jet::TableWriter& w) { w.erase(at(w, 1)); });
+    EXPECT_EQ(column(copy.path(), "Table1", 0), (std::vector<std::string>{"0", "3"}));
+
+    store(copy.path(), "MSysRelationships", [](jet::TableWriter& w) {
+        w.insert(row(w.definition(), {{"szRelationship", Value::text("Table1Table1")}, {"grbit", Value::integer(4096)},
+                                      {"ccolumn", Value::integer(1)}, {"icolumn", Value::integer(0)},
+                                      {"szObject", Value::text("Table1")}, {"szColumn", Value::text("otherfk3")},
+                                      {"szReferencedObject", Value::text("Table1")},
+                                      {"szReferencedColumn", Value::text("id")}}));
+    });
+    // Row 0 goes with Table2's row 0; row 3 names row 0 in otherfk3 and goes with it.
+    store(copy.path(), "Table2", [&](jet::TableWriter& w) { w.erase(at(w, 0)); });
+    EXPECT_TRUE(allRows(jet::Database::open(copy.path()), "Table1").empty());
+    std::string why;
+    EXPECT_TRUE(indexesMatchRows(copy.path(), "Table1", why)) << why;
+    EXPECT_TRUE(oraclesAgree(copy.path(), "Table1"));
+    EXPECT_EQ(checkerFindings(copy.path()), "");
+}
+
 // A new data page past the range an inline usage map can name (512 pages from
 // its start) turns the map into one that refers to map pages; the table's
 // old and new pages stay in it.
@@ -210,12 +259,20 @@ TEST(TableWriter, MemoValuesOnLongValuePages) {
         const std::string& table = t.table;
         const std::string& memo = t.memo;
         WritableCopy copy(file);
-        const std::size_t pagesBefore = fileBytes(copy.path()).size() / 4096;
+        const auto original = fileBytes(copy.path());
         std::vector<jet::RowLocation> at;
         store(copy.path(), table, [&](jet::TableWriter& w) {
             for (const auto& m : memos)
                 at.push_back(w.insert(row(w.definition(), {{memo, m}})));
         });
+        // The long-value pages the store wrote (new ones, or free ones taken again).
+        const auto written = fileBytes(copy.path());
+        std::vector<std::uint32_t> ours;
+        for (std::uint32_t p = 0; p < written.size() / 4096; ++p)
+            if ((p >= original.size() / 4096 ||
+                 !std::equal(written.begin() + p * 4096, written.begin() + (p + 1) * 4096, original.begin() + p * 4096)) &&
+                written[p * 4096] == 0x01 && jet::readU32(&written[p * 4096 + 4]) == 0x4C41564Cu)
+                ours.push_back(p);
         const auto db = jet::Database::open(copy.path());
         const auto def = db->tableDef(table);
         const auto col = static_cast<std::size_t>(def->findColumn(memo) - def->columns.data());
@@ -223,7 +280,7 @@ TEST(TableWriter, MemoValuesOnLongValuePages) {
         ASSERT_GE(rows.size(), 4u);
         for (std::size_t i = 0; i < memos.size(); ++i)
             EXPECT_EQ(show(rows[rows.size() - 4 + i][col]), show(memos[i])) << file << " memo " << i;
-        EXPECT_GT(fileBytes(copy.path()).size() / 4096, pagesBefore + 5) << "a 20000-character chain spans pages";
+        EXPECT_GT(ours.size(), 5u) << "a 20000-character chain spans pages";
         EXPECT_TRUE(oraclesAgree(copy.path(), table)) << file;
         EXPECT_EQ(checkerFindings(copy.path()), "");
 
@@ -234,7 +291,7 @@ TEST(TableWriter, MemoValuesOnLongValuePages) {
         });
         std::size_t liveLongRows = 0;
         const auto after = jet::Database::open(copy.path());
-        for (std::uint32_t p = static_cast<std::uint32_t>(pagesBefore); p < after->pager().pageCount(); ++p) {
+        for (const std::uint32_t p : ours) {
             const auto page = after->pager().page(p);
             if (page->bytes[0] != 0x01)
                 continue;
@@ -254,6 +311,36 @@ TEST(TableWriter, MemoValuesOnLongValuePages) {
         const auto last = allRows(jet::Database::open(copy.path()), table);
         EXPECT_EQ(last[last.size() - 3][col].kind(), Value::Kind::Text);
         EXPECT_EQ(last[last.size() - 3][col].text(), "");
+    }
+}
+
+// Space freed by deleting every row (data pages, index pages, long values)
+// is taken again before the file grows.
+TEST(TableWriter, RowsInsertedAfterDeletionsUseTheFreedSpace) {
+    WritableCopy copy("fixedNumericTestV2000.mdb");  // "test": a memo column
+    const std::string names = copy.path() + ".names.mdb";  // T_Main: a unique index
+    jet::createDatabase(names);
+    struct Case {
+        std::string path, table, field, text;
+    };
+    for (const Case& c : {Case{copy.path(), "test", "col1", std::string(3000, 'm')},  // a long-value row of its own
+                          Case{names, "T_Main", "ComputerName", std::string(40, 'c')}}) {
+        const std::string &path = c.path, &table = c.table, &field = c.field, &text = c.text;
+        std::uintmax_t sizes[2] = {};
+        for (std::uintmax_t& size : sizes) {
+            std::vector<jet::RowLocation> at;
+            store(path, table, [&](jet::TableWriter& w) {
+                for (int i = 0; i < 300; ++i)
+                    at.push_back(w.insert(row(w.definition(), {{field, Value::text(std::to_string(i) + text)}})));
+            });
+            size = std::filesystem::file_size(path);
+            store(path, table, [&](jet::TableWriter& w) {
+                for (const auto& a : at)
+                    w.erase(a);
+            });
+        }
+        EXPECT_EQ(sizes[1], sizes[0]) << table;
+        EXPECT_EQ(checkerFindings(path), "") << table;
     }
 }
 

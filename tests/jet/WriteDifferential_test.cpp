@@ -1,6 +1,8 @@
 // Differential test of the writer: scripted random sequences (fixed seeds) of
 // inserts, updates and deletes, applied both to a copy of a real file and to
-// an in-memory model of the table's rows. After every store our reader lists
+// an in-memory model of the table's rows, with Jet's rules: text lengths,
+// unique and primary keys (Null in them too), Currency at and past its
+// limits, Null in a Yes/No field, references through enforced relationships. After every store our reader lists
 // exactly the model's rows; every few stores, and at the end, mdb-export and
 // mdb-reader read the table exactly as our reader does (so as the model), and
 // every index lists exactly the rows, and the checker finds nothing wrong.
@@ -10,6 +12,8 @@
 #include "jet/create/CreateDatabase.h"
 #include "jet/write/FieldValue.h"
 
+#include <algorithm>
+#include <map>
 #include <random>
 
 using namespace jettest;
@@ -27,7 +31,22 @@ struct Case {
     std::size_t maxChars;            // the longest text written (memo: past a page)
     std::string uniqueText;          // a text column with a unique index, if any
     std::string uniqueNumber;        // a number column with a unique index, if any
+    bool primaryKey = false;         // that index is the primary key: sometimes given Null
+    std::string currency = {};       // a Currency column, if any
+    std::string flag = {};           // a Yes/No column, if any
+    // Columns referring to a key of another table through an enforced relationship.
+    struct Reference {
+        std::string column, table, key;
+    };
+    std::vector<Reference> references = {};
 };
+
+// Currency as given, and as stored (empty: refused as too large).
+const std::vector<std::pair<std::string, std::string>> kCurrencies{
+    {"922337203685477.5807", "922337203685477.5807"}, {"-922337203685477.5808", "-922337203685477.5808"},
+    {"1234567890123.4567", "1234567890123.4567"},     {"0.00015", "0.0002"},
+    {"-2.50005", "-2.5000"},                          {"922337203685477.5808", ""},
+    {"-922337203685477.58086", ""}};
 
 std::string show(const Value& v) { return v.isNull() ? "(null)" : "'" + v.toText() + "'"; }
 
@@ -41,6 +60,13 @@ public:
         jet::TableCursor cursor(db, def_);
         for (bool more = cursor.moveFirst(); more; more = cursor.moveNext())
             model_.push_back({cursor.location(), cursor.values()});
+        for (const auto& r : case_.references) {
+            const auto parent = db->tableDef(r.table);
+            jet::TableCursor keys(db, parent);
+            for (bool more = keys.moveFirst(); more; more = keys.moveNext())
+                referable_[r.column].push_back(keys.values()[static_cast<std::size_t>(parent->findColumn(r.key) -
+                                                                                        parent->columns.data())]);
+        }
         for (int step = 1; step <= kSteps; ++step) {
             const int dice = pick(0, 9);
             if (model_.empty() || dice < 5)
@@ -95,6 +121,30 @@ private:
             row[column(case_.uniqueNumber)] = Value::integer(pick(0, 150));
         if (!case_.uniqueText.empty() && row[column(case_.uniqueText)].isNull())
             row[column(case_.uniqueText)] = Value::text("PC-" + std::to_string(pick(0, 150)));
+        if (case_.primaryKey && pick(0, 15) == 0)
+            row[column(case_.uniqueText.empty() ? case_.uniqueNumber : case_.uniqueText)] = Value();
+        if (!case_.currency.empty())
+            row[column(case_.currency)] = pick(0, 2) ? Value::text(kCurrencies[static_cast<std::size_t>(
+                                                           pick(0, static_cast<int>(kCurrencies.size()) - 1))].first)
+                                                     : Value::integer(pick(-99, 99));
+        if (!case_.flag.empty())
+            row[column(case_.flag)] = pick(0, 3) ? Value::boolean(pick(0, 1) == 1) : Value();
+        for (const auto& r : case_.references)
+            row[column(r.column)] = pick(0, 4) ? Value::integer(referable_[r.column].front().asInteger() + pick(-2, 4)) : Value();
+        return row;
+    }
+
+    // The row as the table holds it once stored: Currency as stored, a
+    // Yes/No field not given as No.
+    std::vector<Value> stored(std::vector<Value> row) const {
+        Value& money = row[case_.currency.empty() ? 0 : column(case_.currency)];
+        if (!case_.currency.empty() && money.kind() == Value::Kind::Integer)
+            money = Value::text(std::to_string(money.asInteger()) + ".0000");
+        for (const auto& [given, kept] : kCurrencies)
+            if (!case_.currency.empty() && money.kind() == Value::Kind::Text && money.text() == given)
+                money = Value::text(kept);
+        if (!case_.flag.empty() && row[column(case_.flag)].isNull())
+            row[column(case_.flag)] = Value::boolean(false);
         return row;
     }
 
@@ -112,12 +162,31 @@ private:
         return false;
     }
 
-    bool tooLong(const std::vector<Value>& row) const {
-        for (std::size_t c = 0; c < row.size(); ++c)
+    // Jet's refusal of the row, in the order Jet checks: field by field (Null
+    // into Yes/No on an update, Currency too large, text too long), then
+    // keys (Null, duplicate), then references.
+    int refusalFor(const std::vector<Value>& row, std::size_t except, bool update) const {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            const auto& name = def_->columns[c].name;
+            if (update && name == case_.flag && row[c].isNull())
+                return jet::NullNotAllowed;
+            if (name == case_.currency && stored(row)[c].kind() == Value::Kind::Text && stored(row)[c].text().empty())
+                return jet::NumericOverflow;
             if (def_->columns[c].type == 0x0A && row[c].kind() == Value::Kind::Text &&
                 jet::textLength(row[c].text()) * 2 > def_->columns[c].length)
-                return true;
-        return false;
+                return jet::FieldTooSmall;
+        }
+        if (case_.primaryKey && row[column(case_.uniqueText.empty() ? case_.uniqueNumber : case_.uniqueText)].isNull())
+            return jet::NullInIndex;
+        if (duplicate(row, except))
+            return jet::DuplicateKey;
+        for (const auto& r : case_.references) {
+            const Value& v = row[column(r.column)];
+            const auto& keys = referable_.at(r.column);
+            if (!v.isNull() && std::none_of(keys.begin(), keys.end(), [&](const Value& k) { return jet::jetEquals(k, v); }))
+                return jet::RelatedRecordRequired;
+        }
+        return 0;
     }
 
     // Runs one store; a refusal must be the expected one and change nothing.
@@ -138,26 +207,22 @@ private:
         }
     }
 
-    static int refusalFor(bool tooLong, bool duplicate) {
-        return tooLong ? jet::FieldTooSmall : duplicate ? jet::DuplicateKey : 0;
-    }
-
     void insert(const std::string& path) {
         const auto row = randomRow(std::vector<Value>(def_->columns.size()));
-        const int expected = refusalFor(tooLong(row), duplicate(row, SIZE_MAX));
+        const int expected = refusalFor(row, SIZE_MAX, false);
         jet::RowLocation at;
         attempt(path, expected, [&](jet::TableWriter& w) { at = w.insert(row); });
         if (!expected)
-            model_.push_back({at, row});
+            model_.push_back({at, stored(row)});
     }
 
     void update(const std::string& path) {
         const auto n = static_cast<std::size_t>(pick(0, static_cast<int>(model_.size()) - 1));
         const auto row = randomRow(model_[n].second);
-        const int expected = refusalFor(tooLong(row), duplicate(row, n));
+        const int expected = refusalFor(row, n, true);
         attempt(path, expected, [&](jet::TableWriter& w) { w.update(model_[n].first, row); });
         if (!expected)
-            model_[n].second = row;
+            model_[n].second = stored(row);
     }
 
     void erase(const std::string& path) {
@@ -167,6 +232,11 @@ private:
     }
 
     void compareWithReader(const std::string& path, int step) {
+        // The table's order: pages in page order (a row may go to a page with
+        // room before the last one), rows in row order.
+        std::stable_sort(model_.begin(), model_.end(), [](const auto& a, const auto& b) {
+            return std::pair(a.first.page, a.first.row) < std::pair(b.first.page, b.first.row);
+        });
         const auto rows = allRows(jet::Database::open(path), case_.table);
         ASSERT_EQ(rows.size(), model_.size()) << "after step " << step;
         for (std::size_t r = 0; r < rows.size(); ++r)
@@ -179,6 +249,7 @@ private:
     std::mt19937 random_;
     std::shared_ptr<const jet::TableDef> def_;
     TableRows model_;
+    std::map<std::string, std::vector<Value>> referable_;  // by referring column: the keys it may name
 };
 
 class WriteDifferential : public ::testing::TestWithParam<Case> {};
@@ -201,7 +272,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Case{"delTestV2000.mdb", "Table", {"a", "b"}, 50, "", ""},
                       Case{"delTestV2007.accdb", "Table", {"a", "b"}, 50, "", ""},
                       Case{"fixedNumericTestV2000.mdb", "test", {"col1"}, 9000, "", ""},
-                      Case{"indexTestV2000.mdb", "Table1", {"data"}, 50, "", "id"},
+                      Case{"indexTestV2000.mdb", "Table1", {"data"}, 50, "", "id", true, "", "",
+                           {{"otherfk1", "Table2", "id"}, {"otherfk2", "Table3", "id"}}},
+                      Case{"testV2000.mdb", "Table1", {"A", "B"}, 60, "A", "", true, "H", "I", {}},
                       Case{"", "T_Main", {"ComputerName", "Name", "Contact", "Email"}, 60, "ComputerName", ""}),
     [](const ::testing::TestParamInfo<Case>& param) {
         std::string name = param.param.file.empty() ? "NewUserNameDatabase" : param.param.file;

@@ -1,6 +1,7 @@
 #include "jet/tools/commands/EditCommands.h"
 
 #include "jet/Error.h"
+#include "jet/write/FieldValue.h"
 #include "jet/write/Store.h"
 #include "jet/write/TableWriter.h"
 
@@ -47,7 +48,9 @@ jet::RowLocation keyed(jet::TableWriter& w, const Assignment& key) {
 void assign(jet::TableWriter& w, std::vector<jet::Value>& row, const std::vector<std::string>& args, std::size_t from) {
     for (std::size_t i = from; i < args.size(); ++i) {
         Assignment a = parse(args[i]);
-        row[columnIndex(w, a.column)] = std::move(a.value);
+        const std::size_t column = columnIndex(w, a.column);
+        jet::requireAssignable(w.definition().columns[column], a.value);
+        row[column] = std::move(a.value);
     }
 }
 
