@@ -3,6 +3,7 @@
 #include "jet/Error.h"
 #include "jet/page/ByteOrder.h"
 #include "jet/table/DataPage.h"
+#include "jet/table/UsageMap.h"
 #include "jet/write/DataPageWriter.h"
 #include "jet/write/PageAllocator.h"
 
@@ -65,7 +66,7 @@ void addToReferenceMap(PageStore& store, MapRow& map, std::uint32_t page) {
     if (at + 4 > map.bytes.size())
         throw Error(InvalidArgument, "The database '" + store.name() + "' cannot grow past page " +
                                          std::to_string(page) + " in its usage map.");
-    std::uint32_t mapPage = readU32(&map.bytes[at]);
+    std::uint32_t mapPage = mapPageAt(&map.bytes[at]);
     std::vector<std::uint8_t> bits;
     if (mapPage == 0) {
         mapPage = newPage(store);
@@ -154,7 +155,7 @@ void removeFromUsageMap(PageStore& store, std::uint32_t pointer, std::uint32_t p
     const std::size_t at = 1 + 4 * (page / per);
     if (at + 4 > map.bytes.size())
         return;
-    const std::uint32_t mapPage = readU32(&map.bytes[at]);
+    const std::uint32_t mapPage = mapPageAt(&map.bytes[at]);
     if (mapPage == 0 || mapPage >= store.pageCount())
         return;
     auto bits = store.read(mapPage);
@@ -177,7 +178,7 @@ void forEachStretch(PageStore& store, std::uint32_t pointer, const MapStretch& v
         damaged(store, pointer, "is of unknown kind " + std::to_string(map.bytes[0]));
     const std::uint32_t per = pagesPerMapPage(store);
     for (std::size_t at = 1, slot = 0; at + 4 <= map.bytes.size(); at += 4, ++slot) {
-        const std::uint32_t mapPage = readU32(&map.bytes[at]);
+        const std::uint32_t mapPage = mapPageAt(&map.bytes[at]);
         if (mapPage == 0)
             continue;
         if (mapPage >= store.pageCount())
@@ -205,7 +206,7 @@ bool addToUsageMapInPlace(PageStore& store, std::uint32_t pointer, std::uint32_t
     const std::size_t at = 1 + 4 * (page / per);
     if (map.bytes[0] != kReferenceMap || at + 4 > map.bytes.size())
         return false;
-    const std::uint32_t mapPage = readU32(&map.bytes[at]);
+    const std::uint32_t mapPage = mapPageAt(&map.bytes[at]);
     if (mapPage == 0 || mapPage >= store.pageCount())
         return false;
     auto bits = store.read(mapPage);

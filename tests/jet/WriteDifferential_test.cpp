@@ -275,6 +275,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"indexTestV2000.mdb", "Table1", {"data"}, 50, "", "id", true, "", "",
                            {{"otherfk1", "Table2", "id"}, {"otherfk2", "Table3", "id"}}},
                       Case{"testV2000.mdb", "Table1", {"A", "B"}, 60, "A", "", true, "H", "I", {}},
+                      // Its global usage map is of the page-referenced kind, with unused slots.
+                      Case{"../access-more/testRefGlobalV2000.mdb", "Table1", {"A", "B"}, 50, "A", "", true, "H", "I", {}},
                       Case{"", "T_Main", {"ComputerName", "Name", "Contact", "Email"}, 60, "ComputerName", ""}),
     [](const ::testing::TestParamInfo<Case>& param) {
         std::string name = param.param.file.empty() ? "NewUserNameDatabase" : param.param.file;
