@@ -6,45 +6,52 @@
 #include "usernames/frmData.h"
 
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QRadioButton>
 #include <QTreeWidget>
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 namespace readers {
 
+// The records come from the user name database window's lookup, which
+// never moves its current record: the window is brought to the last computer
+// found once, at the end of the pass, and only when no one is using it.
 void ResolveUserNames(frmMain& w) {
     const bool roster = w.optMode[0]->isChecked();
     const int firstNameColumn = roster ? 4 : 2;  // sub-item of "User Name"; "Contact" and "Email" follow
     const int rows = std::min(w.lvUsers->topLevelItemCount(), static_cast<int>(SHRT_MAX));
     frmData* data = w.data();
+    const UserNameMap& known = data->userNames();
+    std::optional<QString> lastFound;
     // The count is re-read: a message box runs the event loop, and the list
     // must not be walked past its end should it change meanwhile.
     for (int i = 0; i < rows && i < w.lvUsers->topLevelItemCount(); ++i) {
         QTreeWidgetItem* row = w.lvUsers->topLevelItem(i);
         const QString name = row->text(0);
-        const int found = data->findComputerName(name);
-        if (found < 0) {
+        const RecordTexts* record = known.find(name);
+        if (!record) {
             const QString text = QStringLiteral("There is no User Name in the User Database window with the Computer Name ");
             if (w.chkAutoMonitor->isChecked()) {
                 w.showTip(text + QChar('\'') + name + QStringLiteral("'."));
-                return;
+                break;
             }
             msgBox(&w, roster ? text + QChar('\'') + name + QChar('\'') : text + name, MsgIcon::Exclamation,
                    MsgButtons::Ok, QStringLiteral("No User Name"));
             row = w.lvUsers->topLevelItem(i);
             if (!row)
-                return;
+                break;
             for (int c = 0; c < 3; ++c)
                 setSubItem(row, firstNameColumn + c, QString());
             continue;
         }
-        data->setLstPutIndex(found);
         for (int c = 0; c < 3; ++c)
-            setSubItem(row, firstNameColumn + c, data->rtfPut[static_cast<std::size_t>(c + 1)]->text());
+            setSubItem(row, firstNameColumn + c, (*record)[static_cast<std::size_t>(c + 1)]);
+        lastFound = (*record)[0];
     }
+    if (lastFound)
+        data->showComputer(*lastFound);
 }
 
 }  // namespace readers

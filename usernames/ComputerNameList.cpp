@@ -1,5 +1,7 @@
 #include "usernames/ComputerNameList.h"
 
+#include "usernames/ReleaseInBackground.h"
+
 #include <algorithm>
 #include <numeric>
 #include <vector>
@@ -12,13 +14,7 @@ QVariant ComputerNameList::data(const QModelIndex& index, int role) const {
     return names_.at(index.row());
 }
 
-void ComputerNameList::clear() {
-    beginResetModel();
-    names_.clear();
-    folded_.clear();
-    first_.clear();
-    endResetModel();
-}
+void ComputerNameList::clear() { assign({}); }
 
 // Names are ordered by their case-folded form, compared character by
 // character: the order of a comparison that ignores letter case, at the cost
@@ -57,24 +53,34 @@ void ComputerNameList::SortedNames::merge(QStringList batch) {
     folded = std::move(mergedFolded);
 }
 
-void ComputerNameList::add(QStringList names) {
-    if (names.isEmpty())
-        return;
-    SortedNames all{std::move(names_), std::move(folded_)};
-    all.merge(std::move(names));
-    assign(std::move(all));
-}
-
 void ComputerNameList::assign(SortedNames sorted) {
     beginResetModel();
-    names_ = std::move(sorted.names);
-    folded_ = std::move(sorted.folded);
-    first_.clear();
-    first_.reserve(names_.size());
-    // From the last entry back, so that of equal names the first one stays.
-    for (qsizetype k = names_.size() - 1; k >= 0; --k)
-        first_.insert(folded_.at(k), static_cast<int>(k));
+    releaseInBackground(std::exchange(names_, std::move(sorted.names)));
+    releaseInBackground(std::exchange(folded_, std::move(sorted.folded)));
     endResetModel();
 }
 
-int ComputerNameList::findExact(const QString& text) const { return first_.value(text.toCaseFolded(), -1); }
+void ComputerNameList::insert(const QString& name) {
+    const QString folded = name.toCaseFolded();
+    const auto at = static_cast<int>(std::upper_bound(folded_.cbegin(), folded_.cend(), folded) - folded_.cbegin());
+    beginInsertRows({}, at, at);
+    names_.insert(at, name);
+    folded_.insert(at, folded);
+    endInsertRows();
+}
+
+void ComputerNameList::remove(const QString& name) {
+    const int at = findExact(name);
+    if (at < 0)
+        return;
+    beginRemoveRows({}, at, at);
+    names_.removeAt(at);
+    folded_.removeAt(at);
+    endRemoveRows();
+}
+
+int ComputerNameList::findExact(const QString& text) const {
+    const QString folded = text.toCaseFolded();
+    const auto at = std::lower_bound(folded_.cbegin(), folded_.cend(), folded);
+    return at != folded_.cend() && *at == folded ? static_cast<int>(at - folded_.cbegin()) : -1;
+}

@@ -11,16 +11,20 @@
 #include "settings/Module1.h"
 #include "settings/frmSettings.h"
 #include "usernames/ComputerNameList.h"
+#include "usernames/ReleaseInBackground.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QLineEdit>
 #include <QToolButton>
 
 namespace {
 
 // How long one tick of the loading procedure may read before it lets the
-// window handle input again; a large table is read over several ticks.
-constexpr qint64 kReadSliceMs = 15;
+// window handle input again; a large table is read over several ticks. The
+// names read then join those read before, which takes up to about as long
+// again for 100,000 names.
+constexpr qint64 kReadSliceMs = 10;
 
 QString userDatabasePath() {
     frmMain* main = frmMain::instance();
@@ -36,7 +40,7 @@ void frmData::loadTimer_Timer() {
 
 void frmData::startLoading() {
     reader_.reset();
-    readNames_ = {};
+    listing_ = {};
     Timer1->setEnabled(true);
 }
 
@@ -60,6 +64,8 @@ void frmData::beginLoading() {
     names_->clear();
     clearRecordFields();  // a reset of the display only: no record changes
     Data1.DatabaseName = userDatabasePath();
+    listing_ = {};
+    listing_.stamp = FileStamp::of(Data1.DatabaseName);
     try {
         raiseAsAppError([this] {
             Data1.Refresh();
@@ -68,59 +74,82 @@ void frmData::beginLoading() {
         });
     } catch (const AppError& e) {
         loadingFailed(e.number());
-        return;
     }
-    continueLoading();
+    // Timer1 stays enabled: the reading starts with the next tick.
 }
 
 void frmData::continueLoading() {
+    try {
+        raiseAsAppError([&] {
+            readListing(*reader_, kReadSliceMs);
+            if (reader_->eof())
+                finishLoading();
+            // else Timer1 stays enabled: the next tick reads on
+        });
+    } catch (const AppError& e) {
+        loadingFailed(e.number());
+    }
+}
+
+// Reads records from `reader` into the listing until its end, or until
+// `budgetMs` have passed (-1: no limit). The names read join the listing's
+// sorted names however the reading ends.
+void frmData::readListing(jet::Recordset& reader, qint64 budgetMs) {
     QElapsedTimer slice;
     slice.start();
     QStringList batch;
-    // The batch read so far joins the sorted names however the slice ends.
-    const auto keepBatch = [&] { readNames_.merge(std::exchange(batch, {})); };
-    try {
-        raiseAsAppError([&] {
-            while (!reader_->eof()) {
-                batch << QString::fromStdString(reader_->field("ComputerName").toText());
-                reader_->moveNext();
-                if (slice.elapsed() >= kReadSliceMs) {
-                    keepBatch();
-                    return;  // Timer1 stays enabled: the next tick reads on
-                }
-            }
-            keepBatch();
-            finishLoading();
-        });
-    } catch (const AppError& e) {
-        keepBatch();
-        loadingFailed(e.number());
+    const auto keepBatch = qScopeGuard([&] { listing_.names.merge(std::move(batch)); });
+    while (!reader.eof()) {
+        const RecordTexts record = DataControl::textsOf(reader);
+        batch << record[0];
+        listing_.records.add(record);
+        reader.moveNext();
+        if (budgetMs >= 0 && slice.elapsed() >= budgetMs)
+            return;
     }
+}
+
+// The listing read becomes the list and the resolution's records.
+void frmData::takeListing() {
+    Listing read = std::exchange(listing_, {});
+    names_->assign(std::move(read.names));
+    releaseInBackground(std::exchange(records_, std::move(read.records)));
+    stamp_ = read.stamp;
+    listBehind_ = false;
 }
 
 void frmData::finishLoading() {
     Timer1->setEnabled(false);
     reader_.reset();
-    names_->assign(std::exchange(readNames_, {}));
+    takeListing();
     Data1.moveFirst();
+    showCurrentRecord();
+}
+
+// Reads the whole table anew into the list and the resolution's records,
+// and shows its first record.
+void frmData::relist() {
+    listing_ = {};
+    listing_.stamp = FileStamp::of(Data1.DatabaseName);
+    Data1.Refresh();
+    readListing(*Data1.openReader(), -1);
+    takeListing();
     showCurrentRecord();
 }
 
 void frmData::loadingFailed(int number) {
     Timer1->setEnabled(false);
     reader_.reset();
-    names_->assign(std::exchange(readNames_, {}));  // the names read before the failure stay listed
+    takeListing();  // the names read before the failure stay listed
     if (number == jet::NoCurrentRecord) {
         seedEmptyTable();
         return;
     }
-    msgBox(boxOwner(),
-           QStringLiteral("There may be something wrong with the User Name database path or it is not avavilable "
+    ask(QStringLiteral("There may be something wrong with the User Name database path or it is not avavilable "
                           "at this time.") +
                QChar('\r') + QStringLiteral("Cannot find the required file 'compnamedb.mdb'"),
            MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Invalid Database File"));
-    msgBox(boxOwner(),
-           QStringLiteral("Please go back into the Settings window and check the file path for the correct file "
+    ask(QStringLiteral("Please go back into the Settings window and check the file path for the correct file "
                           "name 'compnamedb.mdb'") +
                QChar('\r') +
                QStringLiteral("After checking the path, go to the User Database window and click the Refresh DB "

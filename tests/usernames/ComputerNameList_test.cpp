@@ -36,10 +36,12 @@ TEST(ComputerNameList, BatchesGiveTheOrderOfOneCaseInsensitiveStableSort) {
     });
     EXPECT_EQ(list.names(), expected);
 
-    // Lookups: the first of equal names in list order, the whole text only.
+    // Single entries in and out; lookups: the first of equal names in list
+    // order, the whole text only.
     ComputerNameList plain;
-    plain.add({"PC02", "pc01", "PC01", "Pc03"});
-    plain.add({"pc02"});
+    for (const char* name : {"PC02", "pc01", "PC01", "Pc03", "pc02", "PC00"})
+        plain.insert(QString::fromLatin1(name));
+    plain.remove(QStringLiteral("pc00"));
     EXPECT_EQ(plain.names(), QStringList({"pc01", "PC01", "PC02", "pc02", "Pc03"}));
     EXPECT_EQ(plain.findExact(QStringLiteral("Pc01")), 0);
     EXPECT_EQ(plain.findExact(QStringLiteral("PC02")), 2);
