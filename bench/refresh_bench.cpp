@@ -3,19 +3,28 @@
 // 255 slots filled: once with every user connected, once with none. The
 // connected users are 255 lock owners in another process, each holding its
 // user lock on its own open file description, as 255 Samba client sessions
-// would. Runs headless.
+// would. Every computer is known to the user name database, so the list is
+// filled whole. Runs headless.
 #include "app/InstanceGuard.h"
+#include "app/IntervalTimer.h"
 #include "app/MessageBoxes.h"
 #include "app/frmMain.h"
 #include "bench/SilentBoxes.h"
 #include "bench/UserLockHolder.h"
+#include "jet/create/CreateDatabase.h"
 #include "jet/lockfile/LockFile.h"
+#include "jet/write/Store.h"
+#include "jet/write/TableWriter.h"
+#include "settings/frmSettings.h"
+#include "usernames/frmData.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -23,15 +32,44 @@
 
 namespace {
 
+std::string slotComputer(int slot) {
+    char name[16];
+    std::snprintf(name, sizeof name, "PC%03d", slot);
+    return name;
+}
+
+// A user name database that knows the computer of every slot.
+void writeUserNames(const std::string& path) {
+    jet::createDatabase(path);
+    jet::runStore(path, [&](jet::PageStore& pages) {
+        jet::TableWriter writer(pages, "T_Main");
+        const jet::TableDef& def = writer.definition();
+        auto column = [&](const char* name) { return static_cast<std::size_t>(def.findColumn(name) - def.columns.data()); };
+        std::vector<jet::Value> row(def.columns.size());
+        for (int slot = 0; slot < jet::kMaxLockSlots; ++slot) {
+            row[column("ComputerName")] = jet::Value::text(slotComputer(slot));
+            row[column("Name")] = jet::Value::text("User " + std::to_string(slot));
+            row[column("Contact")] = jet::Value::text("ext. " + std::to_string(2000 + slot));
+            row[column("Email")] = jet::Value::text("user" + std::to_string(slot) + "@example.com");
+            writer.insert(row);
+        }
+    });
+}
+
+// The median time of one refresh: on a busy machine the mean mostly
+// measures the other programs.
 double microsecondsPerRefresh(frmMain& w, int rounds, int expectRows) {
     w.mnuDisplayUsers_Click();  // warm the caches
     if (w.lvUsers->topLevelItemCount() != expectRows)
         std::fprintf(stderr, "unexpected rows: %d, not %d\n", w.lvUsers->topLevelItemCount(), expectRows);
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < rounds; ++i)
+    std::vector<double> took;
+    for (int i = 0; i < rounds; ++i) {
+        const auto start = std::chrono::steady_clock::now();
         w.mnuDisplayUsers_Click();
-    const std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
-    return took.count() / rounds;
+        took.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::nth_element(took.begin(), took.begin() + rounds / 2, took.end());
+    return took[static_cast<std::size_t>(rounds / 2)];
 }
 
 }  // namespace
@@ -49,9 +87,7 @@ int main(int argc, char** argv) {
     {
         std::ofstream ldb(jet::lockFilePathFor(db), std::ios::binary);
         for (int slot = 0; slot < jet::kMaxLockSlots; ++slot) {
-            char name[16];
-            std::snprintf(name, sizeof name, "PC%03d", slot);
-            const auto bytes = jet::encodeLockSlot(name, "Admin");
+            const auto bytes = jet::encodeLockSlot(slotComputer(slot), "Admin");
             ldb.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         }
     }
@@ -62,6 +98,12 @@ int main(int argc, char** argv) {
         return 1;
     w.optMode[1]->click();
     w.setSelectedDatabasePath(QString::fromStdString(db));
+    const std::string names = home.filePath(QStringLiteral("names.mdb")).toStdString();
+    writeUserNames(names);
+    w.settings()->txtDB->setText(QString::fromStdString(names));
+    w.data()->startLoading();
+    while (w.data()->Timer1->enabled())
+        QCoreApplication::processEvents();
 
     constexpr int kRounds = 200;
     const double none = microsecondsPerRefresh(w, kRounds, 0);
@@ -70,7 +112,7 @@ int main(int argc, char** argv) {
         const UserLockHolder connected(jet::lockFilePathFor(db), true);
         all = microsecondsPerRefresh(w, kRounds, jet::kMaxLockSlots);
     }
-    std::printf("One refresh, 255-slot lock file, showing logged-in users (mean of %d):\n", kRounds);
+    std::printf("One refresh, 255-slot lock file, showing logged-in users (median of %d):\n", kRounds);
     std::printf("  no user connected:    %8.1f us\n", none);
     std::printf("  all 255 connected:    %8.1f us (%d rows)\n", all, jet::kMaxLockSlots);
     return boxes.shown == 0 ? 0 : 1;
