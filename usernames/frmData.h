@@ -12,8 +12,8 @@
 #include <QWidget>
 
 #include <array>
-#include <optional>
 #include <memory>
+#include <optional>
 
 class AppError;
 class IntervalTimer;
@@ -120,7 +120,8 @@ private:
     bool allFieldsEmpty() const;
     bool refuseNamelessStore();
     void selectQuietly(int index);
-    void keepInStep(const RecordTexts& stored, const std::optional<QString>& replaced, const FileStamp& before);
+    bool keepInStep(const std::optional<RecordTexts>& stored, const std::optional<QString>& replaced,
+                    const FileStamp& before);
     void refusedStore(const AppError& e);
     std::optional<RecordTexts> storedRecord(const QString& name);
     void notDeleted(const QString& name);

@@ -89,8 +89,9 @@ void frmData::lstPut_Click() {
             refusedStore(e);
         }
     }
+    // Should someone else have written the file, the next lookup reads it.
     if (stored)
-        keepInStep(*storing, adding ? std::nullopt : std::optional<QString>(changed), before);
+        (void)keepInStep(storing, adding ? std::nullopt : std::optional<QString>(changed), before);
     if (adding)
         setBrowsing();
     AddingRecord = false;
@@ -120,22 +121,28 @@ void frmData::selectQuietly(int index) {
     lstPut->viewport()->update();
 }
 
-// A record stored by a move takes the place of the one it changed in the
-// list and in the resolution's records, so that neither is read again. The
-// file is taken as matching them when no one else wrote it meanwhile.
-void frmData::keepInStep(const RecordTexts& stored, const std::optional<QString>& replaced,
+// After a store made here, the list and the resolution's records take in
+// `stored` in place of the record named `replaced` (either may be absent),
+// so that neither is read again. False, changing nothing, when someone else
+// wrote the file since it was last read here (as of `before` the store):
+// then only reading it whole brings them in step.
+bool frmData::keepInStep(const std::optional<RecordTexts>& stored, const std::optional<QString>& replaced,
                          const FileStamp& before) {
-    const bool renamed = !replaced || *replaced != stored[0];
+    if (before != stamp_)
+        return false;
+    const bool renamed = !stored || !replaced || *replaced != (*stored)[0];
     if (replaced) {
         records_.remove(*replaced);
         if (renamed)
             names_->remove(*replaced);
     }
-    records_.add(stored);
-    if (renamed)
-        names_->insert(stored[0]);
-    if (before == stamp_)
-        stamp_ = FileStamp::of(Data1.DatabaseName);
+    if (stored) {
+        records_.add(*stored);
+        if (renamed)
+            names_->insert((*stored)[0]);
+    }
+    stamp_ = FileStamp::of(Data1.DatabaseName);
+    return true;
 }
 
 void frmData::BtnAdd_Click() {
@@ -180,11 +187,18 @@ void frmData::BtnSav_Click() {
     }
     if (!rtfPut[0]->text().isEmpty())
         lblInfoTag = rtfPut[0]->text();
+    const std::optional<RecordTexts> storing =
+        Data1.pending() ? std::optional<RecordTexts>(Data1.boundTexts()) : std::nullopt;
+    const std::optional<QString> replaced = AddingRecord ? std::nullopt : std::optional<QString>(shown_[0]);
+    const FileStamp before = FileStamp::of(Data1.DatabaseName);
     try {
-        raiseAsAppError([this] {
+        raiseAsAppError([&] {
             Data1.moveFirst();  // stores the pending record
             lstPut->setEnabled(true);
-            relist();
+            if (keepInStep(storing, storing ? replaced : std::nullopt, before))
+                showCurrentRecord();
+            else
+                relist();
         });
     } catch (const AppError& e) {
         refusedStore(e);
@@ -240,11 +254,13 @@ void frmData::BtnDel_Click() {
                 notDeleted(name);
                 return;
             }
+            const FileStamp before = FileStamp::of(Data1.DatabaseName);
             Data1.deleteCurrent();
-            if (Data1.tableEmpty()) {
-                // The only record is gone: the list is rebuilt from the
-                // (now empty) table and the window browses.
+            if (!keepInStep(std::nullopt, name, before))
                 relist();
+            if (Data1.tableEmpty()) {
+                // The only record is gone: the window browses an empty list.
+                clearRecordFields();
                 setBrowsing();
                 return;
             }

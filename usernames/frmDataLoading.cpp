@@ -14,8 +14,8 @@
 #include "usernames/ReleaseInBackground.h"
 
 #include <QElapsedTimer>
-#include <QScopeGuard>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QToolButton>
 
 namespace {
@@ -74,6 +74,7 @@ void frmData::beginLoading() {
         });
     } catch (const AppError& e) {
         loadingFailed(e.number());
+        return;
     }
     // Timer1 stays enabled: the reading starts with the next tick.
 }
@@ -146,15 +147,15 @@ void frmData::loadingFailed(int number) {
         return;
     }
     ask(QStringLiteral("There may be something wrong with the User Name database path or it is not avavilable "
-                          "at this time.") +
-               QChar('\r') + QStringLiteral("Cannot find the required file 'compnamedb.mdb'"),
-           MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Invalid Database File"));
+                       "at this time.") +
+            QChar('\r') + QStringLiteral("Cannot find the required file 'compnamedb.mdb'"),
+        MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Invalid Database File"));
     ask(QStringLiteral("Please go back into the Settings window and check the file path for the correct file "
-                          "name 'compnamedb.mdb'") +
-               QChar('\r') +
-               QStringLiteral("After checking the path, go to the User Database window and click the Refresh DB "
-                              "Connection button to reconnect the database."),
-           MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Verify Path Settings"));
+                       "name 'compnamedb.mdb'") +
+            QChar('\r') +
+            QStringLiteral("After checking the path, go to the User Database window and click the Refresh DB "
+                           "Connection button to reconnect the database."),
+        MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Verify Path Settings"));
     BtnRefreshImg->setEnabled(true);
     setRecordButtons(false);
 }
