@@ -19,13 +19,15 @@ void ComputerNameList::clear() { assign({}); }
 // Names are ordered by their case-folded form, compared character by
 // character: the order of a comparison that ignores letter case, at the cost
 // of folding each name once rather than in every comparison.
-void ComputerNameList::SortedNames::merge(QStringList batch) {
+void ComputerNameList::SortedNames::merge(QStringList batch, QStringList batchFolded) {
     if (batch.isEmpty())
         return;
-    QStringList batchFolded;
-    batchFolded.reserve(batch.size());
-    for (const QString& n : batch)
-        batchFolded << n.toCaseFolded();
+    if (batchFolded.size() != batch.size()) {
+        batchFolded.clear();
+        batchFolded.reserve(batch.size());
+        for (const QString& n : batch)
+            batchFolded << n.toCaseFolded();
+    }
     std::vector<qsizetype> order(static_cast<std::size_t>(batch.size()));
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),

@@ -22,8 +22,9 @@ public:
     struct SortedNames {
         QStringList names;
         QStringList folded;
-        // Puts each name of `batch` at its sorted place, after those equal to it.
-        void merge(QStringList batch);
+        // Puts each name of `batch` at its sorted place, after those equal to
+        // it; `batchFolded`, when given, holds them case-folded.
+        void merge(QStringList batch, QStringList batchFolded = {});
     };
 
     void clear();

@@ -4,10 +4,9 @@
 
 #include <sys/stat.h>
 
-void UserNameMap::add(const RecordTexts& record) {
-    QString key = record[0].toCaseFolded();
-    if (!records_.contains(key))
-        records_.insert(std::move(key), record);
+void UserNameMap::add(const QString& folded, const RecordTexts& record) {
+    if (!records_.contains(folded))
+        records_.insert(folded, record);
 }
 
 FileStamp FileStamp::of(const QString& path) {

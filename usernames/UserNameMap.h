@@ -11,8 +11,10 @@ class UserNameMap {
 public:
     void clear() { records_.clear(); }
     qsizetype size() const { return records_.size(); }
-    // Adds `record` under its computer name, unless that name is held already.
-    void add(const RecordTexts& record);
+    // Adds `record` under its computer name, unless that name is held
+    // already; `folded` is the name case-folded.
+    void add(const RecordTexts& record) { add(record[0].toCaseFolded(), record); }
+    void add(const QString& folded, const RecordTexts& record);
     // Takes out the record of `name`, if there is one.
     void remove(const QString& name) { records_.remove(name.toCaseFolded()); }
     // The record of `name`, letter case ignored; null when there is none.

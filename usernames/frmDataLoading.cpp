@@ -99,11 +99,13 @@ void frmData::readListing(jet::Recordset& reader, qint64 budgetMs) {
     QElapsedTimer slice;
     slice.start();
     QStringList batch;
-    const auto keepBatch = qScopeGuard([&] { listing_.names.merge(std::move(batch)); });
+    QStringList batchFolded;  // each name folded once, shared by the list and the records
+    const auto keepBatch = qScopeGuard([&] { listing_.names.merge(std::move(batch), std::move(batchFolded)); });
     while (!reader.eof()) {
         const RecordTexts record = DataControl::textsOf(reader);
         batch << record[0];
-        listing_.records.add(record);
+        batchFolded << record[0].toCaseFolded();
+        listing_.records.add(batchFolded.constLast(), record);
         reader.moveNext();
         if (budgetMs >= 0 && slice.elapsed() >= budgetMs)
             return;
