@@ -22,6 +22,8 @@ void ResolveUserNames(frmMain& w) {
     const bool roster = w.optMode[0]->isChecked();
     const int firstNameColumn = roster ? 4 : 2;  // sub-item of "User Name"; "Contact" and "Email" follow
     const int rows = std::min(w.lvUsers->topLevelItemCount(), static_cast<int>(SHRT_MAX));
+    if (rows == 0)
+        return;
     frmData* data = w.data();
     const UserNameMap& known = data->userNames();
     std::optional<QString> lastFound;
