@@ -7,6 +7,8 @@
 
 #include <QCheckBox>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -27,6 +29,14 @@ void ResolveUserNames(frmMain& w) {
     frmData* data = w.data();
     const UserNameMap& known = data->userNames();
     std::optional<QString> lastFound;
+    // A row's three texts are set without telling the list cell by cell; it
+    // repaints once, before a message box and at the end of the pass.
+    const auto fill = [&](QTreeWidgetItem* row, const RecordTexts* record) {
+        const QSignalBlocker quiet(w.lvUsers->model());
+        for (int c = 0; c < 3; ++c)
+            setSubItem(row, firstNameColumn + c, record ? (*record)[static_cast<std::size_t>(c + 1)] : QString());
+    };
+    const auto repaint = qScopeGuard([&] { w.lvUsers->viewport()->update(); });
     // The count is re-read: a message box runs the event loop, and the list
     // must not be walked past its end should it change meanwhile.
     for (int i = 0; i < rows && i < w.lvUsers->topLevelItemCount(); ++i) {
@@ -39,17 +49,16 @@ void ResolveUserNames(frmMain& w) {
                 w.showTip(text + QChar('\'') + name + QStringLiteral("'."));
                 break;
             }
+            w.lvUsers->viewport()->update();
             msgBox(&w, roster ? text + QChar('\'') + name + QChar('\'') : text + name, MsgIcon::Exclamation,
                    MsgButtons::Ok, QStringLiteral("No User Name"));
             row = w.lvUsers->topLevelItem(i);
             if (!row)
                 break;
-            for (int c = 0; c < 3; ++c)
-                setSubItem(row, firstNameColumn + c, QString());
+            fill(row, nullptr);
             continue;
         }
-        for (int c = 0; c < 3; ++c)
-            setSubItem(row, firstNameColumn + c, (*record)[static_cast<std::size_t>(c + 1)]);
+        fill(row, record);
         lastFound = (*record)[0];
     }
     if (lastFound)

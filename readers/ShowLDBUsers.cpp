@@ -20,6 +20,7 @@
 #include <QScopeGuard>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -66,11 +67,19 @@ public:
     LockFileReader(const LockFileReader&) = delete;
     LockFileReader& operator=(const LockFileReader&) = delete;
 
-    // The next line, decoded from the ANSI code page; nothing at the end.
+    // The next line that is not empty, decoded from the ANSI code page;
+    // nothing at the end. Most lines are empty: each NUL of a slot's padding
+    // ends one, and they are passed over undecoded.
     std::optional<QString> next() {
-        const auto bytes = lines_->next(name_);
+        std::optional<std::string> bytes;
+        do
+            bytes = lines_->next(name_);
+        while (bytes && bytes->empty());
         if (!bytes)
             return std::nullopt;
+        // Plain ASCII, the common case, reads the same in every code page.
+        if (std::ranges::all_of(*bytes, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            return QString::fromLatin1(bytes->data(), static_cast<qsizetype>(bytes->size()));
         return QString::fromStdString(jet::windows1252ToUtf8(*bytes));
     }
 
@@ -168,9 +177,8 @@ void ShowLDBUsers(frmMain& w) {
                 if (rows == SHRT_MAX)
                     throw AppError(kErrOverflow, QStringLiteral("Ravelin"), QStringLiteral("Overflow"));
                 ++rows;
-                // The name columns the resolution fills are there, empty.
-                QTreeWidgetItem* row = newUserRow(QStringLiteral("Key_") + QString::number(rows),
-                                                  {computerName, securityName, {}, {}, {}});
+                QTreeWidgetItem* row =
+                    newUserRow(QStringLiteral("Key_") + QString::number(rows), {computerName, securityName});
                 added << row;
                 if (!reuse)
                     waiting->removeFirst();
