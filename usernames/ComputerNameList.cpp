@@ -19,46 +19,31 @@ void ComputerNameList::clear() { assign({}); }
 // Names are ordered by their case-folded form, compared character by
 // character: the order of a comparison that ignores letter case, at the cost
 // of folding each name once rather than in every comparison.
-void ComputerNameList::SortedNames::merge(QStringList batch, QStringList batchFolded) {
-    if (batch.isEmpty())
-        return;
-    if (batchFolded.size() != batch.size()) {
-        batchFolded.clear();
-        batchFolded.reserve(batch.size());
-        for (const QString& n : batch)
-            batchFolded << n.toCaseFolded();
+ComputerNameList::SortedNames ComputerNameList::sorted(QStringList names, QStringList folded) {
+    if (folded.size() != names.size()) {
+        folded.clear();
+        folded.reserve(names.size());
+        for (const QString& n : names)
+            folded << n.toCaseFolded();
     }
-    std::vector<qsizetype> order(static_cast<std::size_t>(batch.size()));
+    std::vector<qsizetype> order(static_cast<std::size_t>(names.size()));
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
-                     [&](qsizetype a, qsizetype b) { return batchFolded.at(a) < batchFolded.at(b); });
-
-    // Names already held come first among equals.
-    QStringList mergedNames;
-    QStringList mergedFolded;
-    mergedNames.reserve(names.size() + batch.size());
-    mergedFolded.reserve(names.size() + batch.size());
-    qsizetype i = 0;
-    std::size_t j = 0;
-    while (i < names.size() || j < order.size()) {
-        if (j == order.size() || (i < names.size() && !(batchFolded.at(order[j]) < folded.at(i)))) {
-            mergedNames << std::move(names[i]);
-            mergedFolded << std::move(folded[i]);
-            ++i;
-        } else {
-            mergedNames << std::move(batch[order[j]]);
-            mergedFolded << std::move(batchFolded[order[j]]);
-            ++j;
-        }
+                     [&](qsizetype a, qsizetype b) { return folded.at(a) < folded.at(b); });
+    SortedNames out;
+    out.names.reserve(names.size());
+    out.folded.reserve(names.size());
+    for (const qsizetype i : order) {
+        out.names << std::move(names[i]);
+        out.folded << std::move(folded[i]);
     }
-    names = std::move(mergedNames);
-    folded = std::move(mergedFolded);
+    return out;
 }
 
-void ComputerNameList::assign(SortedNames sorted) {
+void ComputerNameList::assign(SortedNames entries) {
     beginResetModel();
-    releaseInBackground(std::exchange(names_, std::move(sorted.names)));
-    releaseInBackground(std::exchange(folded_, std::move(sorted.folded)));
+    releaseInBackground(std::exchange(names_, std::move(entries.names)));
+    releaseInBackground(std::exchange(folded_, std::move(entries.folded)));
     endResetModel();
 }
 

@@ -17,19 +17,19 @@ public:
     const QString& at(int index) const { return names_.at(index); }
     const QStringList& names() const { return names_; }
 
-    // Names in list order with their case-folded forms, gathered apart from
-    // the list (a long listing merges its names batch by batch).
+    // Names in list order with their case-folded forms.
     struct SortedNames {
         QStringList names;
         QStringList folded;
-        // Puts each name of `batch` at its sorted place, after those equal to
-        // it; `batchFolded`, when given, holds them case-folded.
-        void merge(QStringList batch, QStringList batchFolded = {});
     };
+    // `names` in list order, equal ones in the order given; `folded`, when
+    // given, holds them case-folded. Touches nothing but its arguments, so
+    // that it may run on another thread.
+    static SortedNames sorted(QStringList names, QStringList folded = {});
 
     void clear();
     // Replaces the entries by names already in order.
-    void assign(SortedNames sorted);
+    void assign(SortedNames entries);
     // Puts `name` at its sorted place, after the entries equal to it; the
     // selection of a view stays on the entry it was on.
     void insert(const QString& name);

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <array>
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -63,8 +64,8 @@ public:
     // The index of the first entry equal to `text`, letter case ignored, or -1.
     int findComputerName(const QString& text) const;
 
-    // True while the loading procedure has names still to read.
-    bool loading() const { return reader_ != nullptr; }
+    // True while the loading procedure has names still to read or to order.
+    bool loading() const { return reader_ != nullptr || sorting_.valid(); }
 
     // The records of T_Main for the user name resolution: those listed, kept
     // in step with every change made here. When the file was changed by
@@ -109,7 +110,8 @@ private:
     void loadingFailed(int number);
     bool finishListing();
     void readListing(jet::Recordset& reader, qint64 budgetMs);
-    void takeListing();
+    void takeListing(ComputerNameList::SortedNames order);
+    ComputerNameList::SortedNames sortedListing();
     void relist();
     void relistKeepingSelection();
     void showCurrentRecord();
@@ -134,10 +136,12 @@ private:
 
     ComputerNameList* names_;
     std::unique_ptr<jet::Recordset> reader_;  // the loading procedure's read position
-    // Records read by the loading procedure, listed when the reading ends;
-    // until then the resolution keeps the records read before.
+    std::future<ComputerNameList::SortedNames> sorting_;  // its names being put in order
+    // Records read by the loading procedure, in table order, listed when the
+    // reading ends; until then the resolution keeps the records read before.
     struct Listing {
-        ComputerNameList::SortedNames names;
+        QStringList names;
+        QStringList folded;
         UserNameMap records;
         FileStamp stamp;  // the file as it was when the reading began
     } listing_;

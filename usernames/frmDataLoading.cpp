@@ -15,15 +15,14 @@
 
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QScopeGuard>
 #include <QToolButton>
+
+#include <chrono>
 
 namespace {
 
 // How long one tick of the loading procedure may read before it lets the
-// window handle input again; a large table is read over several ticks. The
-// names read then join those read before, which takes up to about as long
-// again for 100,000 names.
+// window handle input again; a large table is read over several ticks.
 constexpr qint64 kReadSliceMs = 10;
 
 QString userDatabasePath() {
@@ -40,6 +39,7 @@ void frmData::loadTimer_Timer() {
 
 void frmData::startLoading() {
     reader_.reset();
+    sorting_ = {};
     listing_ = {};
     Timer1->setEnabled(true);
 }
@@ -48,13 +48,16 @@ void frmData::startLoading() {
 // the listing finish first, so that it never reads a file changing under it.
 // False when the listing failed (the window is then in its failed state).
 bool frmData::finishListing() {
-    while (reader_)
+    while (loading()) {
+        if (sorting_.valid())
+            sorting_.wait();
         continueLoading();
+    }
     return BtnSav->isEnabled();
 }
 
 void frmData::Timer1_Timer() {
-    if (reader_)
+    if (loading())
         continueLoading();
     else
         beginLoading();
@@ -79,43 +82,50 @@ void frmData::beginLoading() {
     // Timer1 stays enabled: the reading starts with the next tick.
 }
 
+// One tick: a slice of reading; once the table is read, its names are put
+// in order on a worker thread (100,000 take tens of milliseconds), and the
+// ticks that follow only look whether that is done.
 void frmData::continueLoading() {
     try {
         raiseAsAppError([&] {
+            if (sorting_.valid()) {
+                if (sorting_.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+                    finishLoading();
+                return;
+            }
             readListing(*reader_, kReadSliceMs);
-            if (reader_->eof())
-                finishLoading();
-            // else Timer1 stays enabled: the next tick reads on
+            if (!reader_->eof())
+                return;  // Timer1 stays enabled: the next tick reads on
+            reader_.reset();
+            sorting_ = std::async(std::launch::async, ComputerNameList::sorted, std::move(listing_.names),
+                                  std::move(listing_.folded));
         });
     } catch (const AppError& e) {
         loadingFailed(e.number());
     }
 }
 
-// Reads records from `reader` into the listing until its end, or until
-// `budgetMs` have passed (-1: no limit). The names read join the listing's
-// sorted names however the reading ends.
+// Reads records from `reader` into the listing, in table order, until its
+// end or until `budgetMs` have passed (-1: no limit).
 void frmData::readListing(jet::Recordset& reader, qint64 budgetMs) {
     QElapsedTimer slice;
     slice.start();
-    QStringList batch;
-    QStringList batchFolded;  // each name folded once, shared by the list and the records
-    const auto keepBatch = qScopeGuard([&] { listing_.names.merge(std::move(batch), std::move(batchFolded)); });
     while (!reader.eof()) {
         const RecordTexts record = DataControl::textsOf(reader);
-        batch << record[0];
-        batchFolded << record[0].toCaseFolded();
-        listing_.records.add(batchFolded.constLast(), record);
+        listing_.names << record[0];
+        listing_.folded << record[0].toCaseFolded();  // folded once, for the list and the records
+        listing_.records.add(listing_.folded.constLast(), record);
         reader.moveNext();
         if (budgetMs >= 0 && slice.elapsed() >= budgetMs)
             return;
     }
 }
 
-// The listing read becomes the list and the resolution's records.
-void frmData::takeListing() {
+// The listing read becomes the list, with its names in `order`, and the
+// resolution's records.
+void frmData::takeListing(ComputerNameList::SortedNames order) {
     Listing read = std::exchange(listing_, {});
-    names_->assign(std::move(read.names));
+    names_->assign(std::move(order));
     releaseInBackground(std::exchange(records_, std::move(read.records)));
     stamp_ = read.stamp;
     listBehind_ = false;
@@ -123,8 +133,7 @@ void frmData::takeListing() {
 
 void frmData::finishLoading() {
     Timer1->setEnabled(false);
-    reader_.reset();
-    takeListing();
+    takeListing(sorting_.get());
     Data1.moveFirst();
     showCurrentRecord();
 }
@@ -136,14 +145,18 @@ void frmData::relist() {
     listing_.stamp = FileStamp::of(Data1.DatabaseName);
     Data1.Refresh();
     readListing(*Data1.openReader(), -1);
-    takeListing();
+    takeListing(sortedListing());
     showCurrentRecord();
+}
+
+ComputerNameList::SortedNames frmData::sortedListing() {
+    return ComputerNameList::sorted(std::move(listing_.names), std::move(listing_.folded));
 }
 
 void frmData::loadingFailed(int number) {
     Timer1->setEnabled(false);
     reader_.reset();
-    takeListing();  // the names read before the failure stay listed
+    takeListing(sortedListing());  // the names read before the failure stay listed
     if (number == jet::NoCurrentRecord) {
         seedEmptyTable();
         return;

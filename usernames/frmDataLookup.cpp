@@ -4,6 +4,7 @@
 #include "usernames/frmData.h"
 
 #include "app/AppError.h"
+#include "usernames/ReleaseInBackground.h"
 
 #include <QApplication>
 #include <QListView>
@@ -32,7 +33,7 @@ const UserNameMap& frmData::userNames() {
             listing_ = {};
             listing_.stamp = now;
             readListing(*Data1.openReader(), -1);
-            records_ = std::move(listing_.records);
+            releaseInBackground(std::exchange(records_, std::move(listing_.records)));
             stamp_ = now;
             listing_ = {};
             listBehind_ = true;
