@@ -25,6 +25,12 @@ QString programFolder() {
     return folder;
 }
 
+void anchorProgramFolder() {
+    const QString home = qEnvironmentVariable("RAVELIN_HOME");
+    if (!home.isEmpty() && QDir::isRelativePath(home))
+        qputenv("RAVELIN_HOME", QFile::encodeName(QDir::current().absoluteFilePath(home)));
+}
+
 QString programFile(const QString& name) { return programFolder() + QChar('/') + name; }
 
 bool enterProgramFolder() { return QDir::setCurrent(programFolder()); }

@@ -10,6 +10,11 @@
 
 QString programFolder();
 
+// Makes a relative $RAVELIN_HOME absolute, against the current directory at
+// start, so that the commands that change into the program's folder don't
+// move it. Called once, first thing at start-up.
+void anchorProgramFolder();
+
 // The program's folder followed by "/" and `name`.
 QString programFile(const QString& name);
 

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,38 +73,61 @@ bool writeAll(int fd, const QByteArray& bytes) {
     return true;
 }
 
-}  // namespace
-
-bool writeLinesReplacing(const QString& path, const QStringList& lines, unsigned mode, FileMode rule) {
-    QList<QByteArray> bytes;
-    for (const QString& line : lines)
-        bytes << line.toLocal8Bit();
-    return writeLinesReplacing(path, bytes, mode, rule);
-}
-
-bool writeLinesReplacing(const QString& path, const QList<QByteArray>& lines, unsigned newMode, FileMode rule) {
+// Writes `lines` beside `path` and renames the new file over it; returns 0,
+// or the errno of the step that failed.
+int replaceWithLines(const QString& path, const QList<QByteArray>& lines, unsigned newMode, FileMode rule) {
     QByteArray bytes;
     for (const QByteArray& line : lines)
         bytes += line + "\r\n";
 
     const QByteArray target = QFile::encodeName(path);
+    // Only an ordinary file passes its mode on, never a link's target.
     struct stat existing {};
-    const mode_t mode = rule == FileMode::KeepExisting && ::stat(target.constData(), &existing) == 0
+    const mode_t mode = rule == FileMode::KeepExisting && ::lstat(target.constData(), &existing) == 0 &&
+                                S_ISREG(existing.st_mode)
                             ? existing.st_mode & 07777
                             : newMode;
     QByteArray temp = target + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
-        return false;
+        return errno;
     // The mode is set before anything is written, so the contents are never
-    // readable under a wider mode.
+    // readable under a wider mode. A failed write may leave errno 0 (a short
+    // write on a full disk): it then reads as "no space".
+    errno = 0;
     const bool written = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temp.constData(), target.constData()) != 0) {
+    int failure = written ? 0 : (errno ? errno : ENOSPC);
+    if (::close(fd) != 0 && !failure)
+        failure = errno;
+    if (!failure && ::rename(temp.constData(), target.constData()) != 0)
+        failure = errno;
+    if (failure)
         ::unlink(temp.constData());
-        return false;
-    }
-    return true;
+    return failure;
+}
+
+QList<QByteArray> localLines(const QStringList& lines) {
+    QList<QByteArray> bytes;
+    for (const QString& line : lines)
+        bytes << line.toLocal8Bit();
+    return bytes;
+}
+
+}  // namespace
+
+bool writeLinesReplacing(const QString& path, const QStringList& lines, unsigned mode, FileMode rule) {
+    return writeLinesReplacing(path, localLines(lines), mode, rule);
+}
+
+bool writeLinesReplacing(const QString& path, const QList<QByteArray>& lines, unsigned mode, FileMode rule) {
+    return replaceWithLines(path, lines, mode, rule) == 0;
+}
+
+std::optional<QString> failureReplacingWith(const QString& path, const QStringList& lines) {
+    const int failure = replaceWithLines(path, localLines(lines), 0644, FileMode::KeepExisting);
+    if (!failure)
+        return std::nullopt;
+    return QString::fromLocal8Bit(std::strerror(failure));
 }
 
 bool keepUnreadableAside(const QString& path) {

@@ -52,6 +52,10 @@ bool writeLinesReplacing(const QString& path, const QList<QByteArray>& lines, un
 bool writeLinesReplacing(const QString& path, const QStringList& lines, unsigned mode = 0644,
                          FileMode rule = FileMode::KeepExisting);
 
+// The same for lines of text; returns the system's reason when nothing was
+// replaced, nothing when the file was.
+std::optional<QString> failureReplacingWith(const QString& path, const QStringList& lines);
+
 // Before a file that exists but could not be read is replaced, keeps it as
 // `path`.unreadable, so that what it held is not lost. Only one copy is kept:
 // while an earlier one is still there, returns false and the file must be

@@ -5,8 +5,18 @@
 #include "settings/frmSettings.h"
 #include "usernames/frmData.h"
 
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QTreeWidget>
+
+// A double-click anywhere in the user list runs the action: on a row, and on
+// the blank area below the rows (where an empty list has nothing else).
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lvUsers->viewport() && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        lvUsers_DblClick();
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void frmMain::lvUsers_DblClick() {
     if (!settings()->optDBClk[0]->isChecked())

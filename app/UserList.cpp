@@ -6,9 +6,15 @@ namespace {
 constexpr int kKeyRole = Qt::UserRole + 1;
 }
 
-QTreeWidgetItem* addUserRow(QTreeWidget* list, const QString& key, const QString& text) {
-    auto* row = new QTreeWidgetItem(list, {text});
+QTreeWidgetItem* newUserRow(const QString& key, const QStringList& texts) {
+    auto* row = new QTreeWidgetItem(texts);
     row->setData(0, kKeyRole, key);
+    return row;
+}
+
+QTreeWidgetItem* addUserRow(QTreeWidget* list, const QString& key, const QString& text) {
+    QTreeWidgetItem* row = newUserRow(key, {text});
+    list->addTopLevelItem(row);
     return row;
 }
 

@@ -183,7 +183,7 @@ QWidget* frmMain::buildUserPanel() {
     lvUsers->setColumnCount(0);
     v->addWidget(pRtTopTop);
     v->addWidget(lvUsers, 1);
-    connect(lvUsers, &QTreeWidget::itemDoubleClicked, this, &frmMain::lvUsers_DblClick);
+    lvUsers->viewport()->installEventFilter(this);  // the double-click, on a row or not
     return pRtTop;
 }
 

@@ -31,6 +31,7 @@ QString pathListFile() { return programFile(QStringLiteral("ravelin.set")); }
 }  // namespace
 
 bool frmMain::Form_Load(InstanceGuard& guard) {
+    anchorProgramFolder();
     if (!guard.acquire()) {
         msgBox(nullptr, QStringLiteral("The Ravelin program is already running"), MsgIcon::Exclamation,
                MsgButtons::Ok, QStringLiteral("Program Already Running"));

@@ -5,6 +5,7 @@
 #include "jet/lockfile/LockFileProbe.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -33,12 +34,9 @@ bool onNetworkFileSystem(const std::string& path) {
     return std::ranges::find(kRemote, static_cast<long>(fs.f_type)) != std::end(kRemote);
 }
 
-
-}  // namespace
-
-// Whether an smbd process has the file open; where no smbd's open files can
-// be read (Samba runs as another user), whether any smbd runs at all.
-bool sambaServes(const QString& path) {
+// Whether an smbd process has the file open, or runs with its open files
+// hidden from us.
+bool sambaServesNow(const QString& path) {
     const QString target = QFileInfo(path).canonicalFilePath();
     bool running = false;
     bool readable = false;
@@ -60,6 +58,22 @@ bool sambaServes(const QString& path) {
                 return true;
     }
     return running && !readable;
+}
+
+}  // namespace
+
+// Walks the processes: a few milliseconds, which a refresh repeats only for
+// another file or once the answer has aged.
+bool sambaServes(const QString& path) {
+    static QString lastPath;
+    static bool lastAnswer = false;
+    static QElapsedTimer age;
+    if (!age.isValid() || age.elapsed() >= kSambaAnswerReuseMs || path != lastPath) {
+        lastAnswer = sambaServesNow(path);
+        lastPath = path;
+        age.start();
+    }
+    return lastAnswer;
 }
 
 std::optional<QString> hiddenLocksHint(const QString& lockPath) {
@@ -95,8 +109,8 @@ std::optional<QString> hiddenLocksHint(const QString& lockPath) {
         "they show as not connected.");
 }
 
-void updateLockHint(frmMain& w, const QString& lockPath) {
-    const std::optional<QString> hint = hiddenLocksHint(lockPath);
+void updateLockHint(frmMain& w, const QString& lockPath, bool locksSeen) {
+    const std::optional<QString> hint = locksSeen ? std::nullopt : hiddenLocksHint(lockPath);
     auto* label = w.StatusBar1->findChild<QLabel*>(QStringLiteral("lblLockHint"));
     if (!label && !hint)
         return;

@@ -16,15 +16,22 @@ namespace readers {
 // How recently a lock file must have changed to count as in use.
 inline constexpr int kFreshLockFileSeconds = 5 * 60;
 
+// How long an answer about Samba is reused: asking walks every process (or
+// Samba's lock table), and a refresh at the shortest monitoring interval
+// asks again.
+inline constexpr qint64 kSambaAnswerReuseMs = 5000;
+
 // Whether an smbd process has the file open; where no smbd's open files can
-// be read (Samba runs as another user), whether any smbd runs at all.
+// be read (Samba runs as another user), whether any smbd runs at all. The
+// answer for a file is reused for kSambaAnswerReuseMs.
 bool sambaServes(const QString& path);
 
 // The hint for the lock file at `lockPath`, or nothing when it does not apply.
 // Never fails: whatever cannot be checked gives no hint.
 std::optional<QString> hiddenLocksHint(const QString& lockPath);
 
-// Shows the hint for `lockPath` in the main window's status line, or hides it.
-void updateLockHint(frmMain& w, const QString& lockPath);
+// Shows the hint for `lockPath` in the main window's status line, or hides
+// it. `locksSeen`: the caller saw a user's lock, so there is no hint to look for.
+void updateLockHint(frmMain& w, const QString& lockPath, bool locksSeen = false);
 
 }  // namespace readers

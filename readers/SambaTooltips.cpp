@@ -13,16 +13,13 @@ namespace readers {
 namespace {
 
 // smbstatus walks Samba's lock table, which holds up the clients' own lock
-// requests while it runs: a refresh sooner than the shortest monitoring
-// interval after the last one reuses its answer.
-constexpr qint64 kSmbstatusReuseMs = 5000;
-
+// requests while it runs: its answer is reused as long as sambaServes's.
 const jet::who::SmbStatusRun& recentSmbstatus() {
     static jet::who::SmbStatusRun last;
     static std::string lastConfig;
     static QElapsedTimer age;
     const std::string config = qEnvironmentVariable("RAVELIN_SMB_CONF").toStdString();
-    if (!age.isValid() || age.elapsed() >= kSmbstatusReuseMs || config != lastConfig) {
+    if (!age.isValid() || age.elapsed() >= kSambaAnswerReuseMs || config != lastConfig) {
         last = jet::who::runSmbstatus(config);
         lastConfig = config;
         age.start();

@@ -16,8 +16,11 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QScopeGuard>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -64,11 +67,19 @@ public:
     LockFileReader(const LockFileReader&) = delete;
     LockFileReader& operator=(const LockFileReader&) = delete;
 
-    // The next line, decoded from the ANSI code page; nothing at the end.
+    // The next line that is not empty, decoded from the ANSI code page;
+    // nothing at the end. Most lines are empty: each NUL of a slot's padding
+    // ends one, and they are passed over undecoded.
     std::optional<QString> next() {
-        const auto bytes = lines_->next(name_);
+        std::optional<std::string> bytes;
+        do
+            bytes = lines_->next(name_);
+        while (bytes && bytes->empty());
         if (!bytes)
             return std::nullopt;
+        // Plain ASCII, the common case, reads the same in every code page.
+        if (std::ranges::all_of(*bytes, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            return QString::fromLatin1(bytes->data(), static_cast<qsizetype>(bytes->size()));
         return QString::fromStdString(jet::windows1252ToUtf8(*bytes));
     }
 
@@ -88,11 +99,13 @@ QString lockFilePath(const QString& databasePath) {
 }
 
 QString ansiUpperCase(const QString& text) {
-    QString out = text;
-    for (QChar& c : out) {
+    QString out = text;  // copied only when a letter changes
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const QChar c = out.at(i);
         const QChar upper = c.toUpper();
-        if (upper != c && jet::utf8ToWindows1252(QString(upper).toStdString()) != "?")
-            c = upper;
+        // Every ASCII capital is in the code page; others are looked up.
+        if (upper != c && (upper.unicode() < 0x80 || jet::utf8ToWindows1252(QString(upper).toStdString()) != "?"))
+            out[i] = upper;
     }
     return out;
 }
@@ -103,8 +116,8 @@ void ShowLDBUsers(frmMain& w) {
     const QString ldbPath = lockFilePath(databasePath);
     const QByteArray libraryPath = QFile::encodeName(databasePath) + QByteArray(2, '\0');
 
-    updateLockHint(w, ldbPath);
     const auto reportMissing = [&] {
+        updateLockHint(w, ldbPath);
         if (w.chkAutoMonitor->isChecked())
             w.showTip(QStringLiteral("Could not locate LDB file '") + ldbPath + QChar('.'));
         else
@@ -130,7 +143,18 @@ void ShowLDBUsers(frmMain& w) {
         reportMissing();
         return;
     }
+    // Users listed as connected hold locks that are seen here: no hint.
+    updateLockHint(w, ldbPath, w.LDBOption == jet::LdbConnectedUsers && !names.isEmpty());
     {
+        // Each returned name, by the slots it stands for in order; a slot is
+        // used up by the row it gives, unless all possible users are shown.
+        QHash<QString, QList<qsizetype>> unused;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            unused[names[i]].append(i);
+        const bool reuse = w.chkAllPossible->isChecked();
+        // Rows join the list together, also when reading fails part way.
+        QList<QTreeWidgetItem*> added;
+        const auto addRows = qScopeGuard([&] { w.lvUsers->addTopLevelItems(added); });
         LockFileReader& lockFile = *opened;
         QString computerName;
         QString securityName;
@@ -148,16 +172,16 @@ void ShowLDBUsers(frmMain& w) {
             }
             if (computerName.isEmpty() || securityName.isEmpty())
                 continue;
-            const qsizetype found = names.indexOf(computerName);
-            if (found >= 0) {
+            const auto waiting = unused.find(computerName);
+            if (waiting != unused.end() && !waiting->isEmpty()) {
                 if (rows == SHRT_MAX)
                     throw AppError(kErrOverflow, QStringLiteral("Ravelin"), QStringLiteral("Overflow"));
                 ++rows;
-                QTreeWidgetItem* row = addUserRow(w.lvUsers, QStringLiteral("Key_") + QString::number(rows),
-                                                  computerName);
-                setSubItem(row, 1, securityName);
-                if (!w.chkAllPossible->isChecked())
-                    names[found] = QStringLiteral("USED");
+                QTreeWidgetItem* row =
+                    newUserRow(QStringLiteral("Key_") + QString::number(rows), {computerName, securityName});
+                added << row;
+                if (!reuse)
+                    waiting->removeFirst();
             }
             computerName.clear();
             securityName.clear();

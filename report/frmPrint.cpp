@@ -3,11 +3,11 @@
 #include "app/MessageBoxes.h"
 #include "app/Named.h"
 #include "app/ProgramFolder.h"
+#include "app/TextFile.h"
 #include "app/frmMain.h"
 #include "report/PrintExport.h"
 #include "shell/TextEditor.h"
 
-#include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -78,37 +78,36 @@ void frmPrint::showModal(frmMain* main) {
 
 QString frmPrint::reportPath() { return programFile(QStringLiteral("tmpprintexport.prn")); }
 
-// Every step after the file is opened runs whatever the previous one did: a
-// report that cannot be written still opens the editor on its path.
+// The report is written beside its final name and renamed over it, as the
+// settings files are: a link in its place is replaced, never followed. Only
+// a report written whole is opened.
 void frmPrint::Command1_Click() {
     const QString path = reportPath();
-    QFile file(path);
-    (void)file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     const QDate today = QDate::currentDate();
-    std::optional<QStringList> lines;
-    if (Opt[0]->isChecked()) {
-        lines = report::usersReport(*main_->lvUsers, main_->selectedDatabasePath(), main_->optMode[0]->isChecked(),
-                                    today);
-        if (!lines)
+    const bool users = Opt[0]->isChecked();
+    const std::optional<QStringList> lines =
+        users ? report::usersReport(*main_->lvUsers, main_->selectedDatabasePath(), main_->optMode[0]->isChecked(),
+                                    today)
+              : report::pathsReport(*main_->List1, today);
+    if (!lines) {
+        (void)failureReplacingWith(path, {});  // no older report stays behind
+        if (users)
             msgBox(this,
                    QStringLiteral("There is no LDB User data to Print-Export.\rYou must select a database that lists "
                                   "users that will allow you to use this function."),
                    MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("No Data To Print-Export"));
-    } else {
-        lines = report::pathsReport(*main_->List1, today);
-        if (!lines)
+        else
             msgBox(this,
                    QStringLiteral("There is no Database file paths to Print-Export.\rYou must add a database to use "
                                   "this function."),
                    MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("No Database To Print-Export"));
+        return;
     }
-    if (!lines)
-        return;  // the file stays empty and nothing is opened
-    if (file.isOpen()) {
-        for (const QString& line : *lines)
-            (void)file.write(line.toLocal8Bit() + "\r\n");
+    if (const auto failure = failureReplacingWith(path, *lines)) {
+        msgBox(this, QStringLiteral("The report could not be written to '%1'.").arg(path) + QChar('\r') + *failure,
+               MsgIcon::Critical);
+        return;
     }
-    file.close();
     openInTextEditor(path);
 }
 

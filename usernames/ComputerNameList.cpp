@@ -1,5 +1,7 @@
 #include "usernames/ComputerNameList.h"
 
+#include "usernames/ReleaseInBackground.h"
+
 #include <algorithm>
 #include <numeric>
 #include <vector>
@@ -12,69 +14,60 @@ QVariant ComputerNameList::data(const QModelIndex& index, int role) const {
     return names_.at(index.row());
 }
 
-void ComputerNameList::clear() {
-    beginResetModel();
-    names_.clear();
-    folded_.clear();
-    first_.clear();
-    endResetModel();
-}
+void ComputerNameList::clear() { assign({}); }
 
 // Names are ordered by their case-folded form, compared character by
 // character: the order of a comparison that ignores letter case, at the cost
 // of folding each name once rather than in every comparison.
-void ComputerNameList::SortedNames::merge(QStringList batch) {
-    if (batch.isEmpty())
-        return;
-    QStringList batchFolded;
-    batchFolded.reserve(batch.size());
-    for (const QString& n : batch)
-        batchFolded << n.toCaseFolded();
-    std::vector<qsizetype> order(static_cast<std::size_t>(batch.size()));
+ComputerNameList::SortedNames ComputerNameList::sorted(QStringList names, QStringList folded) {
+    if (folded.size() != names.size()) {
+        folded.clear();
+        folded.reserve(names.size());
+        for (const QString& n : names)
+            folded << n.toCaseFolded();
+    }
+    std::vector<qsizetype> order(static_cast<std::size_t>(names.size()));
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
-                     [&](qsizetype a, qsizetype b) { return batchFolded.at(a) < batchFolded.at(b); });
-
-    // Names already held come first among equals.
-    QStringList mergedNames;
-    QStringList mergedFolded;
-    mergedNames.reserve(names.size() + batch.size());
-    mergedFolded.reserve(names.size() + batch.size());
-    qsizetype i = 0;
-    std::size_t j = 0;
-    while (i < names.size() || j < order.size()) {
-        if (j == order.size() || (i < names.size() && !(batchFolded.at(order[j]) < folded.at(i)))) {
-            mergedNames << std::move(names[i]);
-            mergedFolded << std::move(folded[i]);
-            ++i;
-        } else {
-            mergedNames << std::move(batch[order[j]]);
-            mergedFolded << std::move(batchFolded[order[j]]);
-            ++j;
-        }
+                     [&](qsizetype a, qsizetype b) { return folded.at(a) < folded.at(b); });
+    SortedNames out;
+    out.names.reserve(names.size());
+    out.folded.reserve(names.size());
+    for (const qsizetype i : order) {
+        out.names << std::move(names[i]);
+        out.folded << std::move(folded[i]);
     }
-    names = std::move(mergedNames);
-    folded = std::move(mergedFolded);
+    return out;
 }
 
-void ComputerNameList::add(QStringList names) {
-    if (names.isEmpty())
-        return;
-    SortedNames all{std::move(names_), std::move(folded_)};
-    all.merge(std::move(names));
-    assign(std::move(all));
-}
-
-void ComputerNameList::assign(SortedNames sorted) {
+void ComputerNameList::assign(SortedNames entries) {
     beginResetModel();
-    names_ = std::move(sorted.names);
-    folded_ = std::move(sorted.folded);
-    first_.clear();
-    first_.reserve(names_.size());
-    // From the last entry back, so that of equal names the first one stays.
-    for (qsizetype k = names_.size() - 1; k >= 0; --k)
-        first_.insert(folded_.at(k), static_cast<int>(k));
+    releaseInBackground(std::exchange(names_, std::move(entries.names)));
+    releaseInBackground(std::exchange(folded_, std::move(entries.folded)));
     endResetModel();
 }
 
-int ComputerNameList::findExact(const QString& text) const { return first_.value(text.toCaseFolded(), -1); }
+void ComputerNameList::insert(const QString& name) {
+    const QString folded = name.toCaseFolded();
+    const auto at = static_cast<int>(std::upper_bound(folded_.cbegin(), folded_.cend(), folded) - folded_.cbegin());
+    beginInsertRows({}, at, at);
+    names_.insert(at, name);
+    folded_.insert(at, folded);
+    endInsertRows();
+}
+
+void ComputerNameList::remove(const QString& name) {
+    const int at = findExact(name);
+    if (at < 0)
+        return;
+    beginRemoveRows({}, at, at);
+    names_.removeAt(at);
+    folded_.removeAt(at);
+    endRemoveRows();
+}
+
+int ComputerNameList::findExact(const QString& text) const {
+    const QString folded = text.toCaseFolded();
+    const auto at = std::lower_bound(folded_.cbegin(), folded_.cend(), folded);
+    return at != folded_.cend() && *at == folded ? static_cast<int>(at - folded_.cbegin()) : -1;
+}

@@ -1,10 +1,9 @@
 #pragma once
 // The entries of the user name database window's list: computer names in
 // alphabetical order (letter case ignored; equal names keep the order they
-// came in), with a hashed index so that finding a name costs the same for ten
-// entries or a hundred thousand.
+// came in). Each entry is kept case-folded beside it, so that ordering and
+// finding a name (a binary search) never fold it again.
 #include <QAbstractListModel>
-#include <QHash>
 #include <QStringList>
 
 class ComputerNameList : public QAbstractListModel {
@@ -18,26 +17,29 @@ public:
     const QString& at(int index) const { return names_.at(index); }
     const QStringList& names() const { return names_; }
 
-    // Names in list order with their case-folded forms, gathered apart from
-    // the list (a long listing merges its names batch by batch).
+    // Names in list order with their case-folded forms.
     struct SortedNames {
         QStringList names;
         QStringList folded;
-        // Puts each name of `batch` at its sorted place, after those equal to it.
-        void merge(QStringList batch);
     };
+    // `names` in list order, equal ones in the order given; `folded`, when
+    // given, holds them case-folded. Touches nothing but its arguments, so
+    // that it may run on another thread.
+    static SortedNames sorted(QStringList names, QStringList folded = {});
 
     void clear();
-    // Puts each name at its sorted place, after the entries equal to it.
-    void add(QStringList names);
     // Replaces the entries by names already in order.
-    void assign(SortedNames sorted);
+    void assign(SortedNames entries);
+    // Puts `name` at its sorted place, after the entries equal to it; the
+    // selection of a view stays on the entry it was on.
+    void insert(const QString& name);
+    // Removes the first entry equal to `name`, letter case ignored.
+    void remove(const QString& name);
     // The index of the first entry equal to `text` as a whole, letter case
     // ignored, or -1 when there is none.
     int findExact(const QString& text) const;
 
 private:
     QStringList names_;
-    QStringList folded_;         // each entry case-folded, for ordering and lookup
-    QHash<QString, int> first_;  // case-folded name -> index of its first entry
+    QStringList folded_;  // each entry case-folded, for ordering and lookup
 };

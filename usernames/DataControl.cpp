@@ -43,14 +43,31 @@ void DataControl::cancelUpdate() {
         recordset_->cancelUpdate();
 }
 
-std::array<QString, 4> DataControl::boundTexts() {
-    std::array<QString, 4> texts;
-    if (!recordset_ || !recordset_->hasCurrent())
-        return texts;
+RecordTexts DataControl::textsOf(jet::Recordset& rs) {
+    RecordTexts texts;
     for (std::size_t i = 0; i < kBoundFields.size(); ++i) {
-        const jet::Value& v = recordset_->field(kBoundFields[i]);
+        const jet::Value& v = rs.field(kBoundFields[i]);
         if (!v.isNull())
             texts[i] = QString::fromStdString(v.toText());
     }
     return texts;
+}
+
+// Null equals nothing in a search, so a record without a name is looked for
+// record by record.
+bool DataControl::findComputerName(jet::Recordset& rs, const QString& name) {
+    if (!name.isEmpty())
+        return rs.findFirst(kBoundFields[0], jet::Value::text(name.toStdString()));
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+        const jet::Value& v = rs.field(kBoundFields[0]);
+        if (v.isNull() || v.toText().empty())
+            return true;
+    }
+    return false;
+}
+
+RecordTexts DataControl::boundTexts() {
+    if (!recordset_ || (!recordset_->hasCurrent() && !recordset_->pending()))
+        return {};
+    return textsOf(*recordset_);
 }

@@ -13,10 +13,22 @@
 #include <array>
 #include <memory>
 
+// The texts of a record's four bound fields, in box order: computer name,
+// name, contact, e-mail; empty for Null.
+using RecordTexts = std::array<QString, 4>;
+
 class DataControl {
 public:
     // The fields the four text boxes are bound to, in box order.
     static constexpr std::array<const char*, 4> kBoundFields{"ComputerName", "Name", "Contact", "Email"};
+
+    // The texts of the bound fields of `rs`'s current record (of its pending
+    // record, when one is pending).
+    static RecordTexts textsOf(jet::Recordset& rs);
+    // Makes the first record named `name` (letter case ignored) current and
+    // returns true; false when there is none. A record without a computer
+    // name (Null, or empty text) is found by the empty name.
+    static bool findComputerName(jet::Recordset& rs, const QString& name);
 
     QString DatabaseName;
     QString RecordSource = QStringLiteral("T_Main");
@@ -38,7 +50,7 @@ public:
     void moveFirst() { Recordset().moveFirst(); }
     void moveLast() { Recordset().moveLast(); }
     void movePrevious();  // before the first record: stays on the first
-    bool findFirst(const char* field, const jet::Value& sought) { return Recordset().findFirst(field, sought); }
+    bool findComputerName(const QString& name) { return findComputerName(Recordset(), name); }
 
     void addNew() { Recordset().addNew(); }
     // Drops the pending record; nothing when there is none (or no recordset).
@@ -51,7 +63,7 @@ public:
 
     // The texts the bound boxes show for the current record: empty for Null
     // and when there is no current record.
-    std::array<QString, 4> boundTexts();
+    RecordTexts boundTexts();
 
 private:
     std::string path() const;

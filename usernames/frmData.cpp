@@ -208,9 +208,9 @@ void frmData::setLstPutIndex(int index) {
 int frmData::findComputerName(const QString& text) const { return names_->findExact(text); }
 
 void frmData::showCurrentRecord() {
-    const auto texts = Data1.boundTexts();
+    shown_ = Data1.boundTexts();
     for (std::size_t i = 0; i < rtfPut.size(); ++i)
-        rtfPut[i]->setText(texts[i]);
+        rtfPut[i]->setText(shown_[i]);
 }
 
 void frmData::clearRecordFields() {

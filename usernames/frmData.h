@@ -4,14 +4,19 @@
 // the commands that edit the table. Loaded hidden with the main window,
 // shown modeless by "&User Database", hidden by "&Close", unloaded with the
 // main window. It keeps its placement in usernames.set.
+#include "app/MessageBoxes.h"
 #include "usernames/ComputerNameList.h"
 #include "usernames/DataControl.h"
+#include "usernames/UserNameMap.h"
 
 #include <QWidget>
 
 #include <array>
+#include <future>
 #include <memory>
+#include <optional>
 
+class AppError;
 class IntervalTimer;
 class QFrame;
 class QLabel;
@@ -59,8 +64,20 @@ public:
     // The index of the first entry equal to `text`, letter case ignored, or -1.
     int findComputerName(const QString& text) const;
 
-    // True while the loading procedure has names still to read.
-    bool loading() const { return reader_ != nullptr; }
+    // True while the loading procedure has names still to read or to order.
+    bool loading() const { return reader_ != nullptr || sorting_.valid(); }
+
+    // The records of T_Main for the user name resolution: those listed, kept
+    // in step with every change made here. When the file was changed by
+    // someone else since, it is read again first, the list too unless the
+    // window is in use.
+    const UserNameMap& userNames();
+    // Selects `name` in the list, making its record current, unless the
+    // window is in use: then it stays as the user left it.
+    void showComputer(const QString& name);
+    // Whether the user works in the window: it is the active window, holds a
+    // typed change or an addition, or has a message box open.
+    bool inUse() const;
 
     void OpenSettings();
     void SavSettings();
@@ -92,20 +109,47 @@ private:
     void finishLoading();
     void loadingFailed(int number);
     bool finishListing();
+    void readListing(jet::Recordset& reader, qint64 budgetMs);
+    void takeListing(ComputerNameList::SortedNames order);
+    ComputerNameList::SortedNames sortedListing();
+    void relist();
+    void relistKeepingSelection();
     void showCurrentRecord();
     void clearRecordFields();
     void setRecordButtons(bool enabled);
     void setBrowsing();
     void seedEmptyTable();
-    QStringList readAllNames();
     bool allFieldsEmpty() const;
+    bool refuseNamelessStore();
+    void selectQuietly(int index);
+    bool keepInStep(const std::optional<RecordTexts>& stored, const std::optional<QString>& replaced,
+                    const FileStamp& before);
+    void refusedStore(const AppError& e);
+    std::optional<RecordTexts> storedRecord(const QString& name);
+    void notDeleted(const QString& name);
+    // A message box over boxOwner(); the window counts as in use while it is open.
+    MsgAnswer ask(const QString& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok,
+                  const QString& title = {});
     // The window a message box stands over: this one when shown, else the
     // main window (messages of the hidden window's loading).
     QWidget* boxOwner();
 
     ComputerNameList* names_;
     std::unique_ptr<jet::Recordset> reader_;  // the loading procedure's read position
-    ComputerNameList::SortedNames readNames_;  // names read, listed when the reading ends
+    std::future<ComputerNameList::SortedNames> sorting_;  // its names being put in order
+    // Records read by the loading procedure, in table order, listed when the
+    // reading ends; until then the resolution keeps the records read before.
+    struct Listing {
+        QStringList names;
+        QStringList folded;
+        UserNameMap records;
+        FileStamp stamp;  // the file as it was when the reading began
+    } listing_;
+    UserNameMap records_;  // the records listed: the resolution's lookup
+    FileStamp stamp_;      // the file as records_ last matched it
+    bool listBehind_ = false;  // records_ was read again, the list not yet
+    RecordTexts shown_;        // the stored record the boxes were last given
+    int boxesOpen_ = 0;
     // usernames.set was there but could not be read: kept aside before it
     // is replaced.
     bool placementUnread_ = false;

@@ -47,50 +47,102 @@ void frmData::rtfPut_Change(int index, const QString& text) {
     }
 }
 
-// Makes the selected computer's record current. The record is found by the
-// value of its computer name, so that a name holding a quote is found too.
-// A lookup during an addition stores what was typed (an empty new record is
-// dropped) and returns the window to browsing.
+// Makes the selected computer's record current. A move stores what was
+// typed into the record it leaves (an empty new record is dropped); what it
+// stores joins the list and the resolution's records. A lookup during an
+// addition returns the window to browsing.
 void frmData::lstPut_Click() {
     const int index = lstPutIndex();
     if (index < 0)
         return;
     const QString name = names_->at(index);
     const bool adding = AddingRecord;
+    if (adding && Data1.pending() && allFieldsEmpty())
+        Data1.cancelUpdate();
+    if (refuseNamelessStore())
+        return;
+    const std::optional<RecordTexts> storing =
+        Data1.pending() ? std::optional<RecordTexts>(Data1.boundTexts()) : std::nullopt;
+    const QString changed = shown_[0];  // the stored record an edit changes
+    const FileStamp before = FileStamp::of(Data1.DatabaseName);
+    bool stored = false;
     try {
         raiseAsAppError([&] {
-            const bool newRecord = adding && Data1.pending();
-            if (newRecord && allFieldsEmpty())
-                Data1.cancelUpdate();
-            bool stored = newRecord && Data1.pending();
-            const QString typed = rtfPut[0]->text();
             try {
-                Data1.findFirst("ComputerName", jet::Value::text(name.toStdString()));
+                Data1.findComputerName(name);
+                stored = storing.has_value();
             } catch (const jet::Error&) {
-                if (!stored)
+                if (!adding || !storing)
                     throw;
-                // The new record was refused: there is no one to tell during
-                // a lookup, so it is dropped and the search made again.
+                // The new record was refused: as a data control does on a
+                // move, it is dropped and the search made again.
                 Data1.cancelUpdate();
-                stored = false;
-                Data1.findFirst("ComputerName", jet::Value::text(name.toStdString()));
-            }
-            if (stored) {
-                // The stored computer joins the list; the sought one stays
-                // selected.
-                names_->add({typed});
-                const QSignalBlocker quiet(lstPut->selectionModel());
-                lstPut->selectionModel()->setCurrentIndex(names_->index(names_->findExact(name)),
-                                                          QItemSelectionModel::ClearAndSelect);
+                Data1.findComputerName(name);
             }
             showCurrentRecord();
         });
-    } catch (const AppError&) {
-        // A failed search leaves the current record as it was.
+    } catch (const AppError& e) {
+        // A refused change stays typed, on its own record; a failed search
+        // leaves the current record as it was.
+        if (Data1.pending() && !adding) {
+            selectQuietly(names_->findExact(changed));
+            refusedStore(e);
+        }
     }
+    // Should someone else have written the file, the next lookup reads it.
+    if (stored)
+        (void)keepInStep(storing, adding ? std::nullopt : std::optional<QString>(changed), before);
     if (adding)
         setBrowsing();
     AddingRecord = false;
+}
+
+// A record without a computer name is never stored: a move that would store
+// one is refused, and the typed record and the list stay as they were.
+bool frmData::refuseNamelessStore() {
+    if (!Data1.pending() || !rtfPut[0]->text().isEmpty())
+        return false;
+    selectQuietly(AddingRecord ? -1 : names_->findExact(shown_[0]));
+    ask(QStringLiteral("You must enter in a Computer Name in the field."), MsgIcon::Exclamation, MsgButtons::Ok,
+        QStringLiteral("No Data Entered"));
+    rtfPut[0]->setFocus();
+    return true;
+}
+
+// Selects entry `index` (-1: none) without making its record current.
+void frmData::selectQuietly(int index) {
+    {
+        const QSignalBlocker quiet(lstPut->selectionModel());
+        if (index < 0)
+            lstPut->selectionModel()->clear();
+        else
+            lstPut->selectionModel()->setCurrentIndex(names_->index(index), QItemSelectionModel::ClearAndSelect);
+    }
+    lstPut->viewport()->update();
+}
+
+// After a store made here, the list and the resolution's records take in
+// `stored` in place of the record named `replaced` (either may be absent),
+// so that neither is read again. False, changing nothing, when someone else
+// wrote the file since it was last read here (as of `before` the store):
+// then only reading it whole brings them in step.
+bool frmData::keepInStep(const std::optional<RecordTexts>& stored, const std::optional<QString>& replaced,
+                         const FileStamp& before) {
+    if (before != stamp_)
+        return false;
+    const bool renamed = !stored || !replaced || *replaced != (*stored)[0];
+    if (replaced) {
+        records_.remove(*replaced);
+        if (renamed)
+            names_->remove(*replaced);
+    }
+    if (stored) {
+        records_.add(*stored);
+        if (renamed)
+            names_->insert((*stored)[0]);
+    }
+    stamp_ = FileStamp::of(Data1.DatabaseName);
+    return true;
 }
 
 void frmData::BtnAdd_Click() {
@@ -99,7 +151,7 @@ void frmData::BtnAdd_Click() {
     try {
         raiseAsAppError([this] { Data1.addNew(); });
     } catch (const AppError& e) {
-        msgBox(boxOwner(), e.description(), MsgIcon::Critical);
+        ask(e.description(), MsgIcon::Critical);
         return;
     }
     clearRecordFields();  // the new record is empty
@@ -119,7 +171,7 @@ void frmData::BtnCancelRecAdd_Click() {
             showCurrentRecord();  // the record current before the addition
         });
     } catch (const AppError& e) {
-        msgBox(boxOwner(), e.description(), MsgIcon::Critical);
+        ask(e.description(), MsgIcon::Critical);
     }
     setBrowsing();
 }
@@ -127,31 +179,29 @@ void frmData::BtnCancelRecAdd_Click() {
 void frmData::BtnSav_Click() {
     if (!finishListing())
         return;
-    if (AddingRecord && rtfPut[0]->text().isEmpty()) {
-        msgBox(boxOwner(), QStringLiteral("You must enter in a Computer Name in the field."), MsgIcon::Exclamation,
-               MsgButtons::Ok, QStringLiteral("No Data Entered"));
+    if ((AddingRecord || Data1.pending()) && rtfPut[0]->text().isEmpty()) {
+        ask(QStringLiteral("You must enter in a Computer Name in the field."), MsgIcon::Exclamation,
+            MsgButtons::Ok, QStringLiteral("No Data Entered"));
         rtfPut[0]->setFocus();
         return;
     }
     if (!rtfPut[0]->text().isEmpty())
         lblInfoTag = rtfPut[0]->text();
+    const std::optional<RecordTexts> storing =
+        Data1.pending() ? std::optional<RecordTexts>(Data1.boundTexts()) : std::nullopt;
+    const std::optional<QString> replaced = AddingRecord ? std::nullopt : std::optional<QString>(shown_[0]);
+    const FileStamp before = FileStamp::of(Data1.DatabaseName);
     try {
-        raiseAsAppError([this] {
+        raiseAsAppError([&] {
             Data1.moveFirst();  // stores the pending record
-            Data1.Refresh();
             lstPut->setEnabled(true);
-            names_->clear();
-            names_->add(readAllNames());
-            showCurrentRecord();
+            if (keepInStep(storing, storing ? replaced : std::nullopt, before))
+                showCurrentRecord();
+            else
+                relist();
         });
     } catch (const AppError& e) {
-        // A duplicate is what the message names; any other refusal (a locked
-        // or read-only file, a value too long) adds the engine's reason.
-        QString text = QStringLiteral("An error has taken place when refreshing the database.") + QChar('\r') +
-                       QStringLiteral("Be sure you have not entered in a duplicate record.");
-        if (e.number() != kDuplicate)
-            text += QChar('\r') + e.description();
-        msgBox(boxOwner(), text, MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Database Refresh Error"));
+        refusedStore(e);
         setBrowsing();
         clearRecordFields();
         startLoading();
@@ -162,6 +212,19 @@ void frmData::BtnSav_Click() {
     setBrowsing();
 }
 
+// A duplicate is what the message names; any other refusal (a locked or
+// read-only file, a value too long) adds the engine's reason.
+void frmData::refusedStore(const AppError& e) {
+    QString text = QStringLiteral("An error has taken place when refreshing the database.") + QChar('\r') +
+                   QStringLiteral("Be sure you have not entered in a duplicate record.");
+    if (e.number() != kDuplicate)
+        text += QChar('\r') + e.description();
+    ask(text, MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Database Refresh Error"));
+}
+
+// Deletes the record the user chose: the one named by the selected entry
+// when Delete is pressed, and only if the file still holds it unchanged once
+// the user has confirmed.
 void frmData::BtnDel_Click() {
     if (!finishListing())
         return;
@@ -170,22 +233,33 @@ void frmData::BtnDel_Click() {
             if (Data1.tableEmpty())
                 return;
             if (lstPutIndex() < 0) {
-                msgBox(boxOwner(), QStringLiteral("You must select a record to delete it."), MsgIcon::Exclamation,
-                       MsgButtons::Ok, QStringLiteral("No Record Selected"));
+                ask(QStringLiteral("You must select a record to delete it."), MsgIcon::Exclamation, MsgButtons::Ok,
+                    QStringLiteral("No Record Selected"));
                 setLstPutIndex(0);
                 return;
             }
-            if (msgBox(boxOwner(), QStringLiteral("Are you sure that want to delete this record?"), MsgIcon::Question,
-                       MsgButtons::YesNo) != MsgAnswer::Yes) {
+            const QString name = names_->at(lstPutIndex());
+            const std::optional<RecordTexts> chosen = storedRecord(name);
+            if (!chosen) {
+                notDeleted(name);
+                return;
+            }
+            if (ask(QStringLiteral("Are you sure that want to delete this record?"), MsgIcon::Question,
+                    MsgButtons::YesNo) != MsgAnswer::Yes) {
                 rtfPut[0]->setFocus();
                 return;
             }
+            Data1.Refresh();  // the file as it is now
+            if (!Data1.findComputerName(name) || Data1.boundTexts() != *chosen) {
+                notDeleted(name);
+                return;
+            }
+            const FileStamp before = FileStamp::of(Data1.DatabaseName);
             Data1.deleteCurrent();
+            if (!keepInStep(std::nullopt, name, before))
+                relist();
             if (Data1.tableEmpty()) {
-                // The only record is gone: the list is rebuilt from the
-                // (now empty) table and the window browses.
-                Data1.Refresh();
-                names_->clear();
+                // The only record is gone: the window browses an empty list.
                 clearRecordFields();
                 setBrowsing();
                 return;
@@ -200,12 +274,23 @@ void frmData::BtnDel_Click() {
     }
 }
 
-QStringList frmData::readAllNames() {
-    QStringList out;
+// The record named `name` as the file holds it now; nothing when it has none.
+std::optional<RecordTexts> frmData::storedRecord(const QString& name) {
     const auto reader = Data1.openReader();
-    for (bool more = reader->hasCurrent(); more; more = (reader->moveNext(), !reader->eof()))
-        out << QString::fromStdString(reader->field("ComputerName").toText());
-    return out;
+    if (!DataControl::findComputerName(*reader, name))
+        return std::nullopt;
+    return DataControl::textsOf(*reader);
+}
+
+// The record changed or went away before it could be deleted: the user is
+// told, and the window shows the table as it is now.
+void frmData::notDeleted(const QString& name) {
+    ask(QStringLiteral("The record '%1' was changed or deleted by someone else meanwhile, so it was not deleted.")
+                .arg(name) +
+            QChar('\r') + QStringLiteral("Check the record, then delete it again if you still want to."),
+        MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Record Not Deleted"));
+    relist();
+    setLstPutIndex(names_->findExact(name));
 }
 
 bool frmData::allFieldsEmpty() const {
@@ -222,7 +307,5 @@ void frmData::AddRec() {
     rtfPut[0]->setText(QStringLiteral("Test Record"));
     Data1.setField(0, boundValue(rtfPut[0]->text()));
     Data1.moveFirst();
-    Data1.Refresh();
-    names_->add(readAllNames());
-    showCurrentRecord();
+    relist();
 }

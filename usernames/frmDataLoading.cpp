@@ -11,16 +11,19 @@
 #include "settings/Module1.h"
 #include "settings/frmSettings.h"
 #include "usernames/ComputerNameList.h"
+#include "usernames/ReleaseInBackground.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QToolButton>
 
+#include <chrono>
+
 namespace {
 
 // How long one tick of the loading procedure may read before it lets the
 // window handle input again; a large table is read over several ticks.
-constexpr qint64 kReadSliceMs = 15;
+constexpr qint64 kReadSliceMs = 10;
 
 QString userDatabasePath() {
     frmMain* main = frmMain::instance();
@@ -36,7 +39,8 @@ void frmData::loadTimer_Timer() {
 
 void frmData::startLoading() {
     reader_.reset();
-    readNames_ = {};
+    sorting_ = {};
+    listing_ = {};
     Timer1->setEnabled(true);
 }
 
@@ -44,13 +48,16 @@ void frmData::startLoading() {
 // the listing finish first, so that it never reads a file changing under it.
 // False when the listing failed (the window is then in its failed state).
 bool frmData::finishListing() {
-    while (reader_)
+    while (loading()) {
+        if (sorting_.valid())
+            sorting_.wait();
         continueLoading();
+    }
     return BtnSav->isEnabled();
 }
 
 void frmData::Timer1_Timer() {
-    if (reader_)
+    if (loading())
         continueLoading();
     else
         beginLoading();
@@ -60,6 +67,8 @@ void frmData::beginLoading() {
     names_->clear();
     clearRecordFields();  // a reset of the display only: no record changes
     Data1.DatabaseName = userDatabasePath();
+    listing_ = {};
+    listing_.stamp = FileStamp::of(Data1.DatabaseName);
     try {
         raiseAsAppError([this] {
             Data1.Refresh();
@@ -70,62 +79,98 @@ void frmData::beginLoading() {
         loadingFailed(e.number());
         return;
     }
-    continueLoading();
+    // Timer1 stays enabled: the reading starts with the next tick.
 }
 
+// One tick: a slice of reading; once the table is read, its names are put
+// in order on a worker thread (100,000 take tens of milliseconds), and the
+// ticks that follow only look whether that is done.
 void frmData::continueLoading() {
-    QElapsedTimer slice;
-    slice.start();
-    QStringList batch;
-    // The batch read so far joins the sorted names however the slice ends.
-    const auto keepBatch = [&] { readNames_.merge(std::exchange(batch, {})); };
     try {
         raiseAsAppError([&] {
-            while (!reader_->eof()) {
-                batch << QString::fromStdString(reader_->field("ComputerName").toText());
-                reader_->moveNext();
-                if (slice.elapsed() >= kReadSliceMs) {
-                    keepBatch();
-                    return;  // Timer1 stays enabled: the next tick reads on
-                }
+            if (sorting_.valid()) {
+                if (sorting_.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+                    finishLoading();
+                return;
             }
-            keepBatch();
-            finishLoading();
+            readListing(*reader_, kReadSliceMs);
+            if (!reader_->eof())
+                return;  // Timer1 stays enabled: the next tick reads on
+            reader_.reset();
+            sorting_ = std::async(std::launch::async, ComputerNameList::sorted, std::move(listing_.names),
+                                  std::move(listing_.folded));
         });
     } catch (const AppError& e) {
-        keepBatch();
         loadingFailed(e.number());
     }
 }
 
+// Reads records from `reader` into the listing, in table order, until its
+// end or until `budgetMs` have passed (-1: no limit).
+void frmData::readListing(jet::Recordset& reader, qint64 budgetMs) {
+    QElapsedTimer slice;
+    slice.start();
+    while (!reader.eof()) {
+        const RecordTexts record = DataControl::textsOf(reader);
+        listing_.names << record[0];
+        listing_.folded << record[0].toCaseFolded();  // folded once, for the list and the records
+        listing_.records.add(listing_.folded.constLast(), record);
+        reader.moveNext();
+        if (budgetMs >= 0 && slice.elapsed() >= budgetMs)
+            return;
+    }
+}
+
+// The listing read becomes the list, with its names in `order`, and the
+// resolution's records.
+void frmData::takeListing(ComputerNameList::SortedNames order) {
+    Listing read = std::exchange(listing_, {});
+    names_->assign(std::move(order));
+    releaseInBackground(std::exchange(records_, std::move(read.records)));
+    stamp_ = read.stamp;
+    listBehind_ = false;
+}
+
 void frmData::finishLoading() {
     Timer1->setEnabled(false);
-    reader_.reset();
-    names_->assign(std::exchange(readNames_, {}));
+    takeListing(sorting_.get());
     Data1.moveFirst();
     showCurrentRecord();
+}
+
+// Reads the whole table anew into the list and the resolution's records,
+// and shows its first record.
+void frmData::relist() {
+    listing_ = {};
+    listing_.stamp = FileStamp::of(Data1.DatabaseName);
+    Data1.Refresh();
+    readListing(*Data1.openReader(), -1);
+    takeListing(sortedListing());
+    showCurrentRecord();
+}
+
+ComputerNameList::SortedNames frmData::sortedListing() {
+    return ComputerNameList::sorted(std::move(listing_.names), std::move(listing_.folded));
 }
 
 void frmData::loadingFailed(int number) {
     Timer1->setEnabled(false);
     reader_.reset();
-    names_->assign(std::exchange(readNames_, {}));  // the names read before the failure stay listed
+    takeListing(sortedListing());  // the names read before the failure stay listed
     if (number == jet::NoCurrentRecord) {
         seedEmptyTable();
         return;
     }
-    msgBox(boxOwner(),
-           QStringLiteral("There may be something wrong with the User Name database path or it is not avavilable "
-                          "at this time.") +
-               QChar('\r') + QStringLiteral("Cannot find the required file 'compnamedb.mdb'"),
-           MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Invalid Database File"));
-    msgBox(boxOwner(),
-           QStringLiteral("Please go back into the Settings window and check the file path for the correct file "
-                          "name 'compnamedb.mdb'") +
-               QChar('\r') +
-               QStringLiteral("After checking the path, go to the User Database window and click the Refresh DB "
-                              "Connection button to reconnect the database."),
-           MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Verify Path Settings"));
+    ask(QStringLiteral("There may be something wrong with the User Name database path or it is not avavilable "
+                       "at this time.") +
+            QChar('\r') + QStringLiteral("Cannot find the required file 'compnamedb.mdb'"),
+        MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Invalid Database File"));
+    ask(QStringLiteral("Please go back into the Settings window and check the file path for the correct file "
+                       "name 'compnamedb.mdb'") +
+            QChar('\r') +
+            QStringLiteral("After checking the path, go to the User Database window and click the Refresh DB "
+                           "Connection button to reconnect the database."),
+        MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Verify Path Settings"));
     BtnRefreshImg->setEnabled(true);
     setRecordButtons(false);
 }

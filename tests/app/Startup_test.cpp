@@ -228,7 +228,16 @@ TEST_F(Startup, ProgramFolderComesFromTheEnvironmentFirst) {
     qunsetenv("RAVELIN_HOME");
     // The tests' own folder is writable, so it is the program's folder.
     EXPECT_EQ(programFolder(), QCoreApplication::applicationDirPath());
-    qputenv("RAVELIN_HOME", QFile::encodeName(home.path()));
+
+    // A relative folder is where it was at start, also after commands have
+    // changed into it.
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("sub")));
+    QDir::setCurrent(home.path());
+    qputenv("RAVELIN_HOME", "sub");
+    ASSERT_TRUE(start());
+    EXPECT_TRUE(enterProgramFolder());
+    EXPECT_TRUE(enterProgramFolder());
+    EXPECT_EQ(programFolder(), home.filePath(QStringLiteral("sub")));
 }
 
 TEST_F(Startup, ShippedFilesAreFoundBesideTheProgramFirst) {

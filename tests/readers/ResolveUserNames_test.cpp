@@ -2,10 +2,12 @@
 // database window, and the computers it does not know reported.
 #include "app/UserList.h"
 #include "app/frmTip.h"
+#include "jet/Recordset.h"
 #include "tests/jet/LockFileTesting.h"
 #include "tests/usernames/Oracles.h"
 #include "tests/usernames/UserDatabaseTesting.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -134,24 +136,36 @@ TEST_F(ResolveKnown, UnderAutoMonitoringRowsAfterTheUnknownOneKeepTheirColumns) 
     EXPECT_EQ(window->tip()->lbMsg->text(), kNotListed + QStringLiteral("'PC-B'."));
 }
 
-TEST_F(ResolveKnown, ALookupDuringAnAdditionStoresWhatWasTypedAndEndsTheAddition) {
-    data()->BtnAdd->click();
-    data()->rtfPut[0]->setFocus();
-    QTest::keyClicks(data()->rtfPut[0], QStringLiteral("PC03"));
-    addRow(QStringLiteral("PC02"));
+// While the user works in the window it stays as they left it; the rows are
+// filled all the same.
+TEST_F(ResolveKnown, TheWindowIsBroughtToTheLastComputerFoundOnlyWhenNotInUse) {
+    QTreeWidgetItem* row = addRow(QStringLiteral("PC02"));
+    data()->show();
+    data()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == data(); }));
+    data()->setLstPutIndex(data()->findComputerName(QStringLiteral("PC01")));
     window->ResolveUserNames();
-    EXPECT_FALSE(data()->AddingRecord);
-    EXPECT_TRUE(data()->BtnAdd->isEnabled());
-    EXPECT_FALSE(data()->BtnCancelRecAdd->isEnabled());
-    EXPECT_EQ(listed(), QStringList({"PC01", "PC02", "PC03"}));
-    EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC02"));
+    EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC01"));
+    EXPECT_EQ(names(row, 4), QStringList({"Bob", "x2", "bob@example.com"}));
 
-    // An addition with nothing typed is dropped.
-    data()->BtnAdd->click();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window.get(); }));
     window->ResolveUserNames();
-    EXPECT_FALSE(data()->AddingRecord);
-    ASSERT_TRUE(restart());
-    ASSERT_TRUE(reconnect(homeFile("names.mdb")));
+    EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC02"));
+}
+
+// Another administrator adds a record: the next pass finds it.
+TEST_F(ResolveKnown, ARecordStoredByAnotherProgramIsFound) {
+    jet::Recordset other(QFile::encodeName(homeFile("names.mdb")).toStdString(), "T_Main");
+    other.addNew();
+    other.setField("ComputerName", jet::Value::text("PC03"));
+    other.setField("Name", jet::Value::text("Cy"));
+    other.update();
+    QTreeWidgetItem* row = addRow(QStringLiteral("PC03"));
+    window->ResolveUserNames();
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+    EXPECT_EQ(names(row, 4), QStringList({"Cy", "", ""}));
     EXPECT_EQ(listed(), QStringList({"PC01", "PC02", "PC03"}));
 }
 

@@ -171,6 +171,35 @@ TEST_F(PrintExport, APathsReportAfterAUsersReportLeavesNoRemnant) {
                                   QStringLiteral("/srv/b.mdb")}));
 }
 
+// A link in place of the report is replaced, never written through; a report
+// that can't be written is said so, and no editor opens.
+TEST_F(PrintExport, TheReportIsNeverWrittenThroughALinkAndAFailureIsReported) {
+    readMode(1);
+    addRow({"PC1", "ADMIN", "", "", ""});
+    const QString target = home.filePath(QStringLiteral("precious.txt"));
+    writeHomeFile(QStringLiteral("precious.txt"), "mine\n");
+    ASSERT_TRUE(QFile::link(target, reportPath()));
+    printExport();
+    EXPECT_EQ(readHomeFile(QStringLiteral("precious.txt")), QByteArray("mine\n"));
+    EXPECT_FALSE(QFileInfo(reportPath()).isSymLink());
+    EXPECT_EQ(reportLines().size(), 10);
+    ASSERT_EQ(programs.started.size(), 1u);
+
+    ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    {
+        const FileSizeLimit nothingWritable(0);  // permissions don't stop root
+        printExport();
+    }
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.last().title, QStringLiteral("Ravelin"));
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("The report could not be written to '") + reportPath() +
+                                             QStringLiteral("'.\r")))
+        << boxes.last().text.toStdString();
+    EXPECT_EQ(programs.started.size(), 1u);
+    EXPECT_EQ(reportLines().size(), 10);
+}
+
 TEST_F(PrintExport, BannerDateIgnoresTheLocale) {
     const QLocale before;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QProcess>
+#include <QTest>
 #include <QRadioButton>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -100,14 +101,18 @@ TEST_F(Nbtstat, TheTerminalCommandPassesTheNameUntouched) {
     }
 }
 
+// Through the mouse, on the empty list's blank area and on a row.
 TEST_F(Nbtstat, DoubleClickRunsTheLookupWhenChosen) {
     window->settings()->optDBClk[1]->setChecked(true);
-    window->lvUsers_DblClick();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QWidget* area = window->lvUsers->viewport();
+    QTest::mouseDClick(area, Qt::LeftButton, {}, QPoint(10, 10));
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("No Computer Names To Select"));
 
     selectComputer(QStringLiteral("PC7"));
-    emit window->lvUsers->itemDoubleClicked(window->lvUsers->topLevelItem(0), 0);
+    QTest::mouseDClick(area, Qt::LeftButton, {}, window->lvUsers->visualItemRect(window->lvUsers->topLevelItem(0)).center());
     ASSERT_EQ(programs.started.size(), 1u);
     EXPECT_EQ(programs.started[0].arguments.last(), QStringLiteral("PC7"));
 

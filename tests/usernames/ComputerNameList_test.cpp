@@ -1,5 +1,4 @@
-// The list's order and lookup when names arrive in batches, as a long
-// listing delivers them.
+// The list's order and lookup.
 #include "usernames/ComputerNameList.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +8,7 @@
 
 namespace {
 
-TEST(ComputerNameList, BatchesGiveTheOrderOfOneCaseInsensitiveStableSort) {
+TEST(ComputerNameList, NamesAreInTheOrderOfOneCaseInsensitiveStableSort) {
     std::mt19937 random(11);
     QStringList all;
     for (int i = 0; i < 3000; ++i) {
@@ -21,14 +20,8 @@ TEST(ComputerNameList, BatchesGiveTheOrderOfOneCaseInsensitiveStableSort) {
             name[1] = QChar('C');
         all << name;
     }
-    ComputerNameList::SortedNames sorted;
-    for (qsizetype at = 0; at < all.size();) {
-        const qsizetype n = std::min<qsizetype>(1 + random() % 400, all.size() - at);
-        sorted.merge(all.mid(at, n));
-        at += n;
-    }
     ComputerNameList list;
-    list.assign(std::move(sorted));
+    list.assign(ComputerNameList::sorted(all));
 
     QStringList expected = all;
     std::stable_sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
@@ -36,10 +29,12 @@ TEST(ComputerNameList, BatchesGiveTheOrderOfOneCaseInsensitiveStableSort) {
     });
     EXPECT_EQ(list.names(), expected);
 
-    // Lookups: the first of equal names in list order, the whole text only.
+    // Single entries in and out; lookups: the first of equal names in list
+    // order, the whole text only.
     ComputerNameList plain;
-    plain.add({"PC02", "pc01", "PC01", "Pc03"});
-    plain.add({"pc02"});
+    for (const char* name : {"PC02", "pc01", "PC01", "Pc03", "pc02", "PC00"})
+        plain.insert(QString::fromLatin1(name));
+    plain.remove(QStringLiteral("pc00"));
     EXPECT_EQ(plain.names(), QStringList({"pc01", "PC01", "PC02", "pc02", "Pc03"}));
     EXPECT_EQ(plain.findExact(QStringLiteral("Pc01")), 0);
     EXPECT_EQ(plain.findExact(QStringLiteral("PC02")), 2);

@@ -4,9 +4,15 @@
 #include "tests/usernames/Oracles.h"
 #include "tests/usernames/UserDatabaseTesting.h"
 
+#include "jet/Recordset.h"
+#include "jet/lockfile/LockFile.h"
+
+#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QListView>
+#include <QRadioButton>
+#include <QSignalSpy>
 
 #include <sys/stat.h>
 
@@ -26,13 +32,27 @@ protected:
         ASSERT_TRUE(startWith(path));
         ASSERT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
     }
-    // Types into a box as the user does.
+    // Types into a box as the user does, in place of what it held.
     void type(std::size_t box, const QString& text) {
         QLineEdit* e = data()->rtfPut[box];
         e->setFocus();
         e->selectAll();
+        QTest::keyClick(e, Qt::Key_Backspace);
         QTest::keyClicks(e, text);
     }
+    // Auto monitoring, every 20 ms, of a database whose lock file lists PC01.
+    void monitor() {
+        const auto slot = jet::encodeLockSlot("PC01", "Admin");
+        writeHomeFile("shared.ldb", QByteArray(reinterpret_cast<const char*>(slot.data()), qsizetype(slot.size())));
+        writeHomeFile("shared.mdb", "database");
+        window->optMode[1]->click();
+        window->optLDB[0]->click();  // every user the lock file lists
+        window->setSelectedDatabasePath(homeFile("shared.mdb"));
+        window->setMonitorInterval(20, QStringLiteral("20"));
+        window->chkAutoMonitor->setChecked(true);
+    }
+    // Runs the event loop until the timer has ticked and the list been refreshed.
+    bool tick() { return QSignalSpy(window->Timer1, &IntervalTimer::Timer).wait(5000); }
     void select(const QString& name) { data()->setLstPutIndex(data()->findComputerName(name)); }
     QString selected() {
         const int i = data()->lstPutIndex();
@@ -117,20 +137,83 @@ TEST_F(Editing, ADuplicateGivesTheRefreshErrorAndAReloadWithoutIt) {
     EXPECT_EQ(stored().size(), 3);
 }
 
-TEST_F(Editing, AChangeIsStoredBySelectingAnotherEntryAndARenameBySave) {
+TEST_F(Editing, AChangeIsStoredBySelectingAnotherEntryAndARenameByAMoveOrBySave) {
     select("PC01");
     type(3, "ann@example.org");
     select("PC05");
     EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x5", "eve@example.com"}));
     EXPECT_TRUE(stored().contains(QStringLiteral("PC01|Ann|x1|ann@example.org")));
 
-    select("PC05");
     type(0, "PC06");
+    select("PC01");  // the move stores the rename
+    EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01", "PC06"}));
+    select("PC06");
+    type(0, "PC07");
     data()->BtnSav->click();
     EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
-    EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01", "PC06"}));
-    EXPECT_EQ(selected(), QStringLiteral("PC06"));
-    EXPECT_TRUE(stored().contains(QStringLiteral("PC06|Eve|x5|eve@example.com")));
+    EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01", "PC07"}));
+    EXPECT_EQ(selected(), QStringLiteral("PC07"));
+    EXPECT_TRUE(stored().contains(QStringLiteral("PC07|Eve|x5|eve@example.com")));
+}
+
+// Auto monitoring runs while the user works in the window: its ticks never
+// move the record being typed into, asked about or added.
+TEST_F(Editing, TicksBetweenKeystrokesLeaveTheTypingOnItsRecord) {
+    select("PC05");
+    monitor();
+    type(3, "eve@");
+    ASSERT_TRUE(tick());
+    QTest::keyClicks(data()->rtfPut[3], QStringLiteral("example.org"));
+    ASSERT_TRUE(tick());
+    data()->BtnSav->click();
+    EXPECT_EQ(stored(), QStringList({"PC05|Eve|x5|eve@example.org", "PC01|Ann|x1|ann@example.com",
+                                     "O'BRIEN-PC|Pat|~|~"}));
+    ASSERT_TRUE(tick());  // left alone, the window shows the computer found
+    EXPECT_EQ(selected(), QStringLiteral("PC01"));
+}
+
+TEST_F(Editing, ATickDuringTheDeleteConfirmationDeletesTheRecordChosen) {
+    select("PC05");
+    monitor();
+    boxes.whileOpen = [&] { EXPECT_TRUE(tick()); };
+    data()->BtnDel->click();
+    EXPECT_EQ(stored(), QStringList({"PC01|Ann|x1|ann@example.com", "O'BRIEN-PC|Pat|~|~"}));
+}
+
+TEST_F(Editing, DeleteRefusesARecordChangedWhileTheUserWasAsked) {
+    select("PC05");
+    boxes.whileOpen = [&] {
+        boxes.whileOpen = nullptr;
+        jet::Recordset other(QFile::encodeName(path).toStdString(), "T_Main");
+        other.findFirst("ComputerName", jet::Value::text("PC05"));
+        other.setField("Email", jet::Value::text("eve@example.org"));
+        other.update();
+    };
+    data()->BtnDel->click();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.last().title, QStringLiteral("Record Not Deleted"));
+    EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x5", "eve@example.org"}));
+    EXPECT_EQ(stored().size(), 3);
+}
+
+// Whatever the path: a tick during an addition, Save, a click on another entry.
+TEST_F(Editing, NoRecordWithoutAComputerNameIsStored) {
+    monitor();
+    data()->BtnAdd->click();
+    type(1, "Gus");
+    ASSERT_TRUE(tick());
+    EXPECT_TRUE(data()->AddingRecord);
+    EXPECT_EQ(record(), QStringList({"", "Gus", "", ""}));
+    data()->BtnCancelRecAdd->click();
+
+    select("PC01");
+    type(0, "");
+    data()->BtnSav->click();
+    select("PC05");
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.last().title, QStringLiteral("No Data Entered"));
+    EXPECT_EQ(selected(), QStringLiteral("PC01"));
+    EXPECT_EQ(stored().size(), 3);
 }
 
 TEST_F(Editing, DeleteAsksAndLeavesTheLastRecordSelected) {

@@ -1,0 +1,70 @@
+// The user name database window as the user name resolution's lookup: the
+// records of T_Main by computer name, read again when someone else changed
+// the file, and the one selection a pass makes when it can disturb no one.
+#include "usernames/frmData.h"
+
+#include "app/AppError.h"
+#include "usernames/ReleaseInBackground.h"
+
+#include <QApplication>
+#include <QListView>
+#include <QScopeGuard>
+
+bool frmData::inUse() const {
+    return QApplication::activeWindow() == this || AddingRecord || Data1.pending() || boxesOpen_ > 0;
+}
+
+const UserNameMap& frmData::userNames() {
+    if (loading() || !Data1.isOpen())
+        return records_;
+    const FileStamp now = FileStamp::of(Data1.DatabaseName);
+    if (now == stamp_ && !listBehind_)
+        return records_;
+    try {
+        raiseAsAppError([&] {
+            if (!inUse()) {
+                relistKeepingSelection();
+                return;
+            }
+            if (now == stamp_)
+                return;
+            // The window stays as the user left it; its list follows once
+            // it is no longer in use.
+            listing_ = {};
+            listing_.stamp = now;
+            readListing(*Data1.openReader(), -1);
+            releaseInBackground(std::exchange(records_, std::move(listing_.records)));
+            stamp_ = now;
+            listing_ = {};
+            listBehind_ = true;
+        });
+    } catch (const AppError&) {
+        // The file can't be read now: the records read before serve until
+        // it changes again.
+        listing_ = {};
+        stamp_ = now;
+    }
+    return records_;
+}
+
+void frmData::relistKeepingSelection() {
+    const int selected = lstPutIndex();
+    const QString name = selected >= 0 ? names_->at(selected) : QString();
+    relist();
+    if (selected >= 0)
+        setLstPutIndex(names_->findExact(name));
+}
+
+void frmData::showComputer(const QString& name) {
+    if (loading() || inUse())
+        return;
+    const int index = names_->findExact(name);
+    if (index >= 0 && index != lstPutIndex())
+        setLstPutIndex(index);
+}
+
+MsgAnswer frmData::ask(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& title) {
+    ++boxesOpen_;
+    const auto closed = qScopeGuard([this] { --boxesOpen_; });
+    return msgBox(boxOwner(), text, icon, buttons, title);
+}
