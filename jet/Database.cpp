@@ -22,7 +22,7 @@ std::shared_ptr<Database> checkedOpen(std::unique_ptr<PageSource> source, const 
     source->read(0, head);
     const auto header = decodeHeader(head);
     if (!header)
-        throw Error(NotADatabase, "'" + name + "' is not a Jet or ACE database file.");
+        throw Error(NotADatabase, refusedFormatMessage(head, name));
     if (source->size() < header->format.pageSize * std::uint64_t{kCatalogPage + 1})
         throw Error(NotADatabase, "The database '" + name + "' is cut short: it is too small to hold its catalogue.");
     return std::make_shared<Database>(std::move(source), name, *header);

@@ -4,6 +4,7 @@
 
 #include "jet/Error.h"
 #include "jet/LdbUsers.h"
+#include "jet/lockfile/LockFile.h"
 
 #include <gtest/gtest.h>
 
@@ -192,7 +193,7 @@ TEST_F(Jet3Database, TheExclusiveUsePairIsNoUserSlot) {
     EXPECT_EQ(jet::getLdbUsers(db, jet::LdbSuspectUsers), Names{});
 }
 
-TEST(LdbUsersSuspect, Jet4AndAce12KeepTheStateAtTheEndOfTheirHeaderPage) {
+TEST(LdbUsersSuspect, Jet4AndEveryAceVersionKeepTheStateAtTheEndOfTheirHeaderPage) {
     TempDir dir;
     const std::string jet4 = copyTestFile("access/testV2000.mdb", dir / "jet4.mdb");
     writeBytes(dir / "jet4.ldb", lockFileOf(names(0, 3)));
@@ -200,45 +201,46 @@ TEST(LdbUsersSuspect, Jet4AndAce12KeepTheStateAtTheEndOfTheirHeaderPage) {
     pokeU16(jet4, 0x602 + 2 * 2, 0x0000);  // the Jet 3 place means nothing in a 4 KB page
     EXPECT_EQ(jet::getLdbUsers(jet4, jet::LdbSuspectUsers), Names{"PC1"});
 
-    const std::string ace = copyTestFile("access/testV2007.accdb", dir / "ace.accdb");
-    writeBytes(dir / "ace.laccdb", lockFileOf(names(0, 3)));
-    pokeU16(ace, kJet4Commit + 2 * 2, 0x0000);
-    EXPECT_EQ(jet::getLdbUsers(ace, jet::LdbSuspectUsers), Names{"PC2"});
-    LockHolder holder(dir / "ace.laccdb", {userLock(2)});
-    ASSERT_TRUE(holder.ok());
-    EXPECT_EQ(jet::getLdbUsers(ace, jet::LdbSuspectUsers), Names{});
+    // Access 2007, 2010 and 2019 files.
+    for (const std::string file : {"access/testV2007.accdb", "access-more/test2V2010.accdb",
+                                   "access-more/extDateTestV2019.accdb"}) {
+        const std::string ace = copyTestFile(file, dir / "ace.accdb");
+        writeBytes(dir / "ace.laccdb", lockFileOf(names(0, 3)));
+        pokeU16(ace, kJet4Commit + 2 * 2, 0x0000);
+        pokeU16(ace, kJet4Commit + 2 * 0, 0x0001);
+        EXPECT_EQ(jet::getLdbUsers(ace, jet::LdbSuspectUsers), (Names{"PC0", "PC2"})) << file;
+        LockHolder holder(dir / "ace.laccdb", {userLock(2)});
+        ASSERT_TRUE(holder.ok());
+        EXPECT_EQ(jet::getLdbUsers(ace, jet::LdbSuspectUsers), Names{"PC0"}) << file;
+    }
 }
 
-TEST(LdbUsersSuspect, NoneReportedWhereTheStateIsNotEstablished) {
-    TempDir dir;
-    const std::string ace14 = copyTestFile("access/testV2007.accdb", dir / "ace14.accdb");
-    Bytes b = readBytes(ace14);
-    b[0x14] = 3;  // the version byte of an Access 2010 file
-    writeBytes(ace14, b);
-    writeBytes(dir / "ace14.laccdb", lockFileOf(names(0, 3)));
-    pokeU16(ace14, kJet4Commit + 2 * 0, 0x0000);
-    pokeU16(ace14, kJet4Commit + 2 * 1, 0x0001);
-    EXPECT_EQ(jet::getLdbUsers(ace14, jet::LdbSuspectUsers), Names{});
-    EXPECT_EQ(jet::getLdbUsers(ace14, jet::LdbAllUsers), names(0, 3));
-}
-
-TEST(LdbUsersSuspect, EveryHealthyTestFileHasNoSuspectUser) {
-    // All of them were closed normally; with every slot named and no lock
-    // held, a wrong rule would report users.
+TEST(LdbUsersSuspect, EveryTestFileMonitoredThroughItsLockFile) {
+    // All of them were closed normally: with every slot named and no lock
+    // held, a wrong rule would report users. Then simulated Jet clients use a
+    // copy: one stays connected, one crashes.
     const Names all = names(0, 255);
-    for (const auto& entry : fs::directory_iterator(kData + "/access")) {
+    std::vector<std::string> files = {"workgroup/system.mdw"};
+    for (const std::string folder : {"access", "access-more"})
+        for (const auto& entry : fs::directory_iterator(kData + "/" + folder))
+            files.push_back(folder + "/" + entry.path().filename().string());
+    for (const auto& file : files) {
         TempDir dir;
-        const std::string file = entry.path().filename().string();
-        const std::string db = copyTestFile("access/" + file, dir / file);
-        const bool ace = file.ends_with(".accdb");
-        writeBytes(dir / (file.substr(0, file.rfind('.')) + (ace ? ".laccdb" : ".ldb")), lockFileOf(all));
+        const std::string db = copyTestFile(file, dir / fs::path(file).filename().string());
+        const std::string ldb = jet::lockFilePathFor(db);
+        writeBytes(ldb, lockFileOf(all));
         EXPECT_EQ(jet::getLdbUsers(db, jet::LdbSuspectUsers), Names{}) << file;
         EXPECT_EQ(jet::getLdbUsers(db, jet::LdbAllUsers).size(), 255u) << file;
+        fs::remove(ldb);
+
+        Client present({"--computer", "PC-IN", db});
+        ASSERT_EQ(connectClient(present), 0) << file;
+        Client crashed({"--computer", "PC-GONE", "--crash", db});
+        ASSERT_EQ(connectClient(crashed), 1) << file;
+        crashed.wait();
+        EXPECT_EQ(jet::getLdbUsers(db, jet::LdbConnectedUsers), Names{"PC-IN"}) << file;
+        EXPECT_EQ(jet::getLdbUsers(db, jet::LdbSuspectUsers), Names{"PC-GONE"}) << file;
     }
-    TempDir dir;
-    const std::string mdw = copyTestFile("workgroup/system.mdw", dir / "system.mdw");
-    writeBytes(dir / "system.ldb", lockFileOf(all));
-    EXPECT_EQ(jet::getLdbUsers(mdw, jet::LdbSuspectUsers), Names{});
 }
 
 TEST_F(Jet3Database, MonitoringLeavesTheFilesUntouched) {
