@@ -68,6 +68,30 @@ std::size_t jet3VarOffset(const std::span<const std::uint8_t> row, std::size_t v
     return offset;
 }
 
+// A Date/Time Extended value, stored as ASCII: 19 digits of days since
+// 0001-01-01, ':', 19 digits of 100-nanosecond ticks of the day, ':', the
+// column's precision (one digit), NUL. As ticks since 0001-01-01, or nothing
+// when the bytes are not of that form or out of the years 1 to 9999.
+std::optional<std::int64_t> extendedDateTicks(std::span<const std::uint8_t> bytes) {
+    constexpr std::size_t kDigits = 19;
+    constexpr std::int64_t kTicksPerDay = 864'000'000'000, kDaysTo10000 = 3'652'059;
+    const auto number = [&](std::size_t at) -> std::optional<std::int64_t> {
+        std::int64_t n = 0;
+        for (std::size_t i = at; i < at + kDigits; ++i) {
+            if (bytes[i] < '0' || bytes[i] > '9' || n > (INT64_MAX - 9) / 10)
+                return std::nullopt;
+            n = n * 10 + (bytes[i] - '0');
+        }
+        return n;
+    };
+    if (bytes.size() < 2 * kDigits + 2 || bytes[kDigits] != ':' || bytes[2 * kDigits + 1] != ':')
+        return std::nullopt;
+    const auto days = number(0), ofDay = number(kDigits + 1);
+    if (!days || !ofDay || *days >= kDaysTo10000 || *ofDay >= kTicksPerDay)
+        return std::nullopt;
+    return *days * kTicksPerDay + *ofDay;
+}
+
 }  // namespace
 
 void RowDecoder::decodeText(std::span<const std::uint8_t> bytes, Value& value) {
@@ -113,12 +137,54 @@ void RowDecoder::decodeField(const Layout& l, const ColumnDef& c, Value& value) 
         return;
     }
     const auto stored = storedBytes(l, c);
-    if (!stored) {
+    if (!stored)
+        value.setNull();
+    else if (c.calculated)
+        decodeCalculated(*stored, c, value);
+    else
+        decodeAs(type, *stored, c, value);
+}
+
+// A calculated value: 16 bytes Access keeps to itself, the result's length
+// (32 bits; 0 when the result is Null), then the result in its own type. A
+// memo result is a long value that holds the same.
+void RowDecoder::decodeCalculated(std::span<const std::uint8_t> bytes, const ColumnDef& c, Value& value) {
+    constexpr std::size_t kHeader = 20;
+    const auto type = static_cast<ColumnType>(c.valueType());
+    const bool longValue = type == ColumnType::Memo || type == ColumnType::Ole;
+    if (longValue) {
+        scratch_.clear();
+        readLongValue(pager_, jet3_, bytes, scratch_);
+        bytes = {reinterpret_cast<const std::uint8_t*>(scratch_.data()), scratch_.size()};
+    }
+    if (bytes.size() < kHeader || readU32(&bytes[16]) > bytes.size() - kHeader)
+        damaged("has a calculated value that does not fit its " + std::to_string(bytes.size()) + " bytes");
+    bytes = bytes.subspan(kHeader, readU32(&bytes[16]));
+    if (bytes.empty()) {
         value.setNull();
         return;
     }
-    const std::span<const std::uint8_t> bytes = *stored;
+    switch (type) {
+    case ColumnType::Boolean: value.setBoolean(bytes[0] != 0); return;
+    case ColumnType::Memo: decodeText(bytes, value); return;
+    case ColumnType::Ole: value.setBinary().assign(reinterpret_cast<const char*>(bytes.data()), bytes.size()); return;
+    case ColumnType::Numeric: {
+        // As a VARIANT's DECIMAL: 2 bytes unused, scale, sign (0x80 negative), the high
+        // 32 bits of the 96-bit magnitude, then its low 64 bits, little endian.
+        if (bytes.size() < 16)
+            damaged("has a calculated Decimal value of " + std::to_string(bytes.size()) + " bytes");
+        Decimal d;
+        d.scale = bytes[2];
+        d.negative = (bytes[3] & 0x80) != 0;
+        d.magnitude = {0, readU32(&bytes[4]), readU32(&bytes[12]), readU32(&bytes[8])};
+        value.setDecimal(d);
+        return;
+    }
+    default: decodeAs(type, bytes, c, value); return;
+    }
+}
 
+void RowDecoder::decodeAs(ColumnType type, std::span<const std::uint8_t> bytes, const ColumnDef& c, Value& value) {
     const auto need = [&](std::size_t n) {
         if (bytes.size() < n)
             damaged("has a " + typeName(c.type) + " value of " + std::to_string(bytes.size()) + " bytes");
@@ -136,6 +202,13 @@ void RowDecoder::decodeField(const Layout& l, const ColumnDef& c, Value& value) 
     case ColumnType::Single: need(4); value.setSingle(readFloat(bytes.data())); return;
     case ColumnType::Double: need(8); value.setDouble(readDouble(bytes.data())); return;
     case ColumnType::DateTime: need(8); value.setDateTime(readDouble(bytes.data())); return;
+    case ColumnType::DateTimeExtended: {
+        const auto ticks = extendedDateTicks(bytes);
+        if (!ticks)
+            damaged("has a Date/Time Extended value that is not one");
+        value.setDateTimeExtended(*ticks);
+        return;
+    }
     case ColumnType::Guid: {
         need(16);
         GuidBytes g;

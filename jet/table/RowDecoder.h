@@ -5,6 +5,7 @@
 // than 256 bytes) and a null mask (one bit per column, 1 = not Null; booleans
 // are the bit itself).
 #include "jet/page/Pager.h"
+#include "jet/table/ColumnType.h"
 #include "jet/table/TableDef.h"
 #include "jet/text/Text.h"
 #include "jet/Value.h"
@@ -52,6 +53,8 @@ private:
     Layout crack(std::span<const std::uint8_t> row) const;
     std::optional<std::span<const std::uint8_t>> storedBytes(const Layout& layout, const ColumnDef& column) const;
     void decodeField(const Layout& layout, const ColumnDef& column, Value& value);
+    void decodeCalculated(std::span<const std::uint8_t> bytes, const ColumnDef& column, Value& value);
+    void decodeAs(ColumnType type, std::span<const std::uint8_t> bytes, const ColumnDef& column, Value& value);
     void decodeText(std::span<const std::uint8_t> bytes, Value& value);
     [[noreturn]] void damaged(const std::string& what) const;
 
