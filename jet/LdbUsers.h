@@ -6,7 +6,6 @@
 #include "jet/lockfile/LockFile.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 

@@ -17,6 +17,7 @@
 namespace jettest {
 
 inline std::string access(const std::string& file) { return std::string(RAVELIN_TESTDATA) + "/access/" + file; }
+inline std::string more(const std::string& file) { return std::string(RAVELIN_TESTDATA) + "/access-more/" + file; }
 inline std::string workgroup() { return std::string(RAVELIN_TESTDATA) + "/workgroup/system.mdw"; }
 
 // Every Access file of the test data (access/ and access-more/), by path, in
