@@ -2,15 +2,14 @@
 // the two the file's bytes support, and why. Our engine is compared with the
 // trusted reader only.
 //
-// An entry names a file, table and column (each a name, a list of names, or a
-// pattern; ANY for a disagreement in every file that has such a value), the
-// rows it covers ("every row where the readers differ", or a list of 1-based
-// rows in stored order), and a `kind` that says what the disagreement must
-// look like: a cell where the readers differ in any other way still fails.
-// `engineAs` maps our engine's meaning before it is compared, where neither
-// reader keeps what the bytes hold. Where neither reader reads a column at
-// all, `expected` gives our engine's fields, row by row, for `columns`.
-// `evidence` holds bytes of the file (of `file` when the entry covers several),
+// An entry names a file, table and column (each a name, a list, or a pattern:
+// ANY for every file with such a value), the rows it covers ("every row
+// where the readers differ", or a list of 1-based rows in stored order), and a
+// `kind` that says what the disagreement must look like: a cell where the
+// readers differ in any other way still fails. `engineAs` maps our engine's
+// meaning first where neither reader keeps what the bytes hold; where neither
+// reads a column at all, `expected` gives our engine's fields for `columns`,
+// row by row. `evidence` holds bytes of the file (of `evidenceFile` for ANY),
 // one example row per entry, located with the documented row layout: the
 // test re-reads them every run, so an entry cannot outlive its proof. Bytes on
 // enciphered pages (a Jet 3 workgroup file) are given deciphered (pages.mjs).
@@ -47,71 +46,69 @@ export const kinds = {
 };
 
 const BINARY_CUT = "mdb-export cuts binary at the first zero byte";
-const ANY = /./;  // the same disagreement in every file that has such a value
+const ANY = /./;
 const c1AsReplacement = (e) =>
     typeof e.value === "string" ? { ...e, value: e.value.replace(/[\u0081\u008D\u008F\u0090\u009D]/g, "\uFFFD") } : e;
+const SID_REASON =
+    "MSysACEs.SID is a variable-length binary column; the row's offsets give it 102 bytes, " +
+    "which hold zero bytes; mdb-reader returns all 102, mdb-export stops at the first zero";
 
 export const knownDisagreements = [
     {
-        file: ANY, table: "MSysACEs", column: "SID", rows: "every row where the readers differ",
-        kind: BINARY_CUT, trust: "mdb-reader",
-        reason: "MSysACEs.SID is a variable-length binary column; the row's offsets give it 102 bytes, " +
-            "which hold zero bytes; mdb-reader returns all 102, mdb-export stops at the first zero",
+        file: ANY, evidenceFile: "bigIndexTestV2000.mdb", table: "MSysACEs", column: "SID", rows: "every row where the readers differ",
+        kind: BINARY_CUT, trust: "mdb-reader", reason: SID_REASON,
         evidence: [
-            // bigIndexTestV2000.mdb row 2 (page 21): eod 0x70, SID from offset 0x0a, 1 variable column, null mask 0f
-            { file: "bigIndexTestV2000.mdb", offset: 0x15fe6, bytes: "7000 0a00 0100 0f" },
+            // row 2 (page 21): eod 0x70, SID from offset 0x0a, 1 variable column, null mask 0f
+            { offset: 0x15fe6, bytes: "7000 0a00 0100 0f" },
             // its SID: starts a4f74667..., and byte 44 (file 0x15fac) is the zero mdb-export stops at
-            { file: "bigIndexTestV2000.mdb", offset: 0x15f80, bytes: "a4f74667e17167ee" },
-            { file: "bigIndexTestV2000.mdb", offset: 0x15faa, bytes: "9019 00 94" },
+            { offset: 0x15f80, bytes: "a4f74667e17167ee" },
+            { offset: 0x15faa, bytes: "9019 00 94" },
         ],
     },
     {
-        file: ANY, table: "MSysAccessObjects", column: "Data", rows: "every row where the readers differ",
+        file: ANY, evidenceFile: "indexTestV1997.mdb", table: "MSysAccessObjects", column: "Data", rows: "every row where the readers differ",
         kind: BINARY_CUT, trust: "mdb-reader",
         reason: "in Jet 3, MSysAccessObjects.Data is a fixed-length binary column of 241 bytes; every row " +
             "holds all 241 (null mask bit set), most with zero bytes; mdb-export stops at the first zero, " +
             "and prints rows that start with a zero byte as empty",
         evidence: [
-            // indexTestV1997.mdb row 1 (page 25, 250 bytes): 2 columns, Data = the 241 bytes after the column count
-            { file: "indexTestV1997.mdb", offset: 0xcf06, bytes: "02 05 00 00" },
+            // row 1 (page 25, 250 bytes): 2 columns, Data = the 241 bytes after the column count
+            { offset: 0xcf06, bytes: "02 05 00 00" },
             // end of the row: eod 0xf6, ID at 0xf2, 1 variable column, null mask 03 (neither Null)
-            { file: "indexTestV1997.mdb", offset: 0xcffc, bytes: "f6 f2 01 03" },
+            { offset: 0xcffc, bytes: "f6 f2 01 03" },
         ],
     },
     {
-        file: ANY, table: "MSysQueries", column: "Order", rows: "every row where the readers differ",
+        file: ANY, evidenceFile: "system.mdw", table: "MSysQueries", column: "Order", rows: "every row where the readers differ",
         kind: BINARY_CUT, trust: "mdb-reader",
         reason: "MSysQueries.Order is a variable-length binary column; in row 1 the null mask says it is " +
             "not Null and its offsets give 4 bytes, 00 00 00 01; mdb-export prints an empty field (as Null) " +
             "because the value starts with a zero byte",
         evidence: [
-            // system.mdw row 1 (page 30), whole: 7 columns, ObjectId 80000000, Attribute 0, Flag 0, Order = 00000001,
+            // row 1 (page 30), whole: 7 columns, ObjectId 80000000, Attribute 0, Flag 0, Order = 00000001,
             // eod 0x0c, offsets 0x0c 0x0c 0x0c 0x08 (Order from 0x08), 4 variable columns, null mask 07
-            { file: "system.mdw", offset: 0xf7ed, bytes: "07 00000080 00 0000 00000001 0c 0c0c0c08 04 07" },
+            { offset: 0xf7ed, bytes: "07 00000080 00 0000 00000001 0c 0c0c0c08 04 07" },
         ],
     },
     {
-        file: ANY, table: "MSysObjects", column: ["Owner", "RmtInfoShort"], rows: "every row where the readers differ",
-        kind: BINARY_CUT, trust: "mdb-reader",
-        reason: "MSysObjects.Owner and RmtInfoShort are variable-length binary columns; in linkeeTest.accdb " +
-            "row 4 (MSysDb) Owner's offsets give it 2 bytes, 00 43, and its null-mask bit is set; mdb-export " +
-            "prints them as Null",
+        file: ANY, evidenceFile: "indexTestV2000.mdb", table: ["MSysNameMap", "MSysQueries"], column: ["Name", "Expression"],
+        rows: "every row where the readers differ",
+        kind: "mdb-export cuts text at a NUL character", trust: "mdb-reader",
+        reason: "the row's Name is 14 bytes of uncompressed UCS-2, \"Table1\" and a NUL character, all " +
+            "stored; mdb-reader keeps the NUL, mdb-export ends the text there",
         evidence: [
-            // row 4 (page 17): Name "MSysDb" (UCS-2, from row offset 0x20), then Owner 00 43 (0x2c to 0x2e)
-            { file: "linkeeTest.accdb", offset: 0x11ed4, bytes: "4d00530079007300440062000043" },
-        ],
-    },
-    {
-        file: ANY, table: ["MSysNameMap", "MSysQueries"], column: ["Name", "Expression"],
-        rows: "every row where the readers differ", kind: "mdb-export cuts text at a NUL character", trust: "mdb-reader",
-        reason: "MSysNameMap.Name of row 1 is 14 bytes of uncompressed UCS-2, \"Table1\" and a NUL character, " +
-            "all stored (as are some MSysQueries.Expression texts); mdb-reader keeps the NUL, mdb-export ends the text there",
-        evidence: [
-            // indexTestV2000.mdb row 1 (page 66): Name = variable column 1, bytes 0x06..0x14 of the row
-            { file: "indexTestV2000.mdb", offset: 0x42fc3, bytes: "5400 6100 6200 6c00 6500 3100 0000" },
+            // row 1 (page 66): Name = variable column 1, bytes 0x06..0x14 of the row
+            { offset: 0x42fc3, bytes: "5400 6100 6200 6c00 6500 3100 0000" },
             // eod 0x34, offsets 0x28 0x18 0x14 0x06 0x02, 5 variable columns, null mask 1f
-            { file: "indexTestV2000.mdb", offset: 0x42ff1, bytes: "3400 2800 1800 1400 0600 0200 0500 1f" },
+            { offset: 0x42ff1, bytes: "3400 2800 1800 1400 0600 0200 0500 1f" },
         ],
+    },
+    {
+        file: ANY, evidenceFile: "linkeeTest.accdb", table: "MSysObjects", column: ["Owner", "RmtInfoShort"], rows: "every row where the readers differ",
+        kind: BINARY_CUT, trust: "mdb-reader",
+        reason: "variable-length binary columns; row 4 (MSysDb) holds Owner 00 43, its null-mask bit set",
+        // row 4 (page 17): Name "MSysDb" (UCS-2, from row offset 0x20), then Owner 00 43 (0x2c to 0x2e)
+        evidence: [{ offset: 0x11ed4, bytes: "4d00530079007300440062000043" }],
     },
     {
         file: "testEmoticonsV2010.accdb", table: "data", column: "data", rows: "every row where the readers differ",
@@ -123,10 +120,8 @@ export const knownDisagreements = [
         file: "binIdxTestV2010.accdb", table: "Test", column: ["BinAsc", "BinDsc"], rows: [102],
         kind: "mdb-export writes a zero-length binary value as Null", trust: "mdb-reader",
         reason: "row 102 holds both binary columns with zero bytes and their null-mask bits set",
-        evidence: [
-            // 3 columns, ID 201, eod 6, both offsets 6 (zero-length values), 2 variable columns, null mask 07
-            { offset: 0x59143, bytes: "0300 c9000000 0600 0600 0600 0200 07" },
-        ],
+        // 3 columns, ID 201, eod 6, both offsets 6 (zero-length values), 2 variable columns, null mask 07
+        evidence: [{ offset: 0x59143, bytes: "0300 c9000000 0600 0600 0600 0200 07" }],
     },
     {
         file: "testIndexCodesV1997.mdb", table: /^Table(1|6|14)(_desc)?$/, column: "data", rows: "every row where the readers differ",
@@ -172,24 +167,24 @@ export function disagreementFor(file, table, column, row) {
         matches(k.columns ?? k.column, column) && (Array.isArray(k.rows) ? k.rows.includes(row) : true));
 }
 
-// The entries that must occur in `file`: those made for it alone.
 export function disagreementsFor(file) {
     return knownDisagreements.filter((k) => k.file === file);
 }
 
-// The evidence in `file` of every entry, re-read from `path`: a list of problems.
+// The evidence of every entry for `file`, re-read from `path`: a list of problems.
 export function checkEvidence(file, path) {
-    const evidence = knownDisagreements.flatMap((k) => k.evidence.filter((e) => (e.file ?? k.file) === file)
-        .map((e) => ({ ...e, k })));
-    if (evidence.length === 0) return [];
+    const entries = knownDisagreements.filter((k) => (k.evidenceFile ?? k.file) === file);
+    if (entries.length === 0) return [];
     const pages = openPages(path);
     const problems = [];
-    for (const { k, offset, bytes } of evidence) {
-        const expected = Buffer.from(bytes.replace(/\s+/g, ""), "hex");
-        const actual = pages.bytesAt(offset, expected.length);
-        if (!actual.equals(expected)) {
-            problems.push(`known disagreement ${k.table}.${k.columns ?? k.column}: the bytes at 0x${offset.toString(16)} ` +
-                `are ${actual.toString("hex")}, not ${expected.toString("hex")}`);
+    for (const k of entries) {
+        for (const e of k.evidence) {
+            const expected = Buffer.from(e.bytes.replace(/\s+/g, ""), "hex");
+            const actual = pages.bytesAt(e.offset, expected.length);
+            if (!actual.equals(expected)) {
+                problems.push(`known disagreement ${k.table}.${k.columns ?? k.column}: the bytes at 0x${e.offset.toString(16)} ` +
+                    `are ${actual.toString("hex")}, not ${expected.toString("hex")}`);
+            }
         }
     }
     return problems;
