@@ -48,7 +48,7 @@ void spaceUsedAgain(const fs::path& db) {
         jet::runStore(db.string(), [&](jet::PageStore& pages) {
             jet::TableWriter writer(pages, "T_Main");
             for (int n = 0; n < kBatch; ++n)
-                writer.insert(rowFor(n, bytes));
+                writer.insert(bench::nameRow(n, bytes));
         });
     };
     insertAll();
