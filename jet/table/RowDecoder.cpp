@@ -2,6 +2,7 @@
 
 #include "jet/page/ByteOrder.h"
 #include "jet/table/ColumnType.h"
+#include "jet/table/ExtendedDate.h"
 #include "jet/table/LongValue.h"
 
 #include <cstring>
@@ -66,30 +67,6 @@ std::size_t jet3VarOffset(const std::span<const std::uint8_t> row, std::size_t v
         if (row[jumpTable + j] != 0xFF && row[jumpTable + j] <= k)
             offset += 256;
     return offset;
-}
-
-// A Date/Time Extended value, stored as ASCII: 19 digits of days since
-// 0001-01-01, ':', 19 digits of 100-nanosecond ticks of the day, ':', the
-// column's precision (one digit), NUL. As ticks since 0001-01-01, or nothing
-// when the bytes are not of that form or out of the years 1 to 9999.
-std::optional<std::int64_t> extendedDateTicks(std::span<const std::uint8_t> bytes) {
-    constexpr std::size_t kDigits = 19;
-    constexpr std::int64_t kTicksPerDay = 864'000'000'000, kDaysTo10000 = 3'652'059;
-    const auto number = [&](std::size_t at) -> std::optional<std::int64_t> {
-        std::int64_t n = 0;
-        for (std::size_t i = at; i < at + kDigits; ++i) {
-            if (bytes[i] < '0' || bytes[i] > '9' || n > (INT64_MAX - 9) / 10)
-                return std::nullopt;
-            n = n * 10 + (bytes[i] - '0');
-        }
-        return n;
-    };
-    if (bytes.size() < 2 * kDigits + 2 || bytes[kDigits] != ':' || bytes[2 * kDigits + 1] != ':')
-        return std::nullopt;
-    const auto days = number(0), ofDay = number(kDigits + 1);
-    if (!days || !ofDay || *days >= kDaysTo10000 || *ofDay >= kTicksPerDay)
-        return std::nullopt;
-    return *days * kTicksPerDay + *ofDay;
 }
 
 }  // namespace
@@ -203,7 +180,7 @@ void RowDecoder::decodeAs(ColumnType type, std::span<const std::uint8_t> bytes, 
     case ColumnType::Double: need(8); value.setDouble(readDouble(bytes.data())); return;
     case ColumnType::DateTime: need(8); value.setDateTime(readDouble(bytes.data())); return;
     case ColumnType::DateTimeExtended: {
-        const auto ticks = extendedDateTicks(bytes);
+        const auto ticks = readExtendedDate(bytes);
         if (!ticks)
             damaged("has a Date/Time Extended value that is not one");
         value.setDateTimeExtended(*ticks);

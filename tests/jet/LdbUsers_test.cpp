@@ -1,5 +1,6 @@
 // The lock-file operation: all, connected and suspect users of a database,
 // with the user locks held by other processes, and its failures.
+#include "JetTesting.h"
 #include "LockFileTesting.h"
 
 #include "jet/Error.h"
@@ -214,13 +215,11 @@ TEST(LdbUsersSuspect, EveryTestFileMonitoredThroughItsLockFile) {
     // All closed normally: with every slot named and no lock held, a wrong rule
     // would report users. Then on a copy one simulated client stays, one crashes.
     const Names all = names(0, 255);
-    std::vector<std::string> files = {"workgroup/system.mdw"};
-    for (const std::string folder : {"access", "access-more"})
-        for (const auto& entry : fs::directory_iterator(kData + "/" + folder))
-            files.push_back(folder + "/" + entry.path().filename().string());
+    std::vector<std::string> files = jettest::accessFiles();
+    files.push_back(jettest::workgroup());
     for (const auto& file : files) {
         TempDir dir;
-        const std::string db = copyTestFile(file, dir / fs::path(file).filename().string());
+        const std::string db = copyTestFile(file.substr(kData.size() + 1), dir / fs::path(file).filename().string());
         const std::string ldb = jet::lockFilePathFor(db);
         writeBytes(ldb, lockFileOf(all));
         EXPECT_EQ(jet::getLdbUsers(db, jet::LdbSuspectUsers), Names{}) << file;
