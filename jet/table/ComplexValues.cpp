@@ -97,19 +97,21 @@ ComplexValues ComplexValues::read(const std::shared_ptr<const Database>& db, con
     if (!key)
         cannot("its table of values has no column naming the row a value belongs to");
 
+    // Only the columns that make items are read: an attachment's data may be large.
     ComplexValues values;
     TableCursor cursor(db, flat);
+    Value owner, v;
     for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
-        const auto& row = cursor.values();
-        const Value& owner = row[indexOf(*flat, *key)];
+        cursor.readValue(indexOf(*flat, *key), owner);
         if (owner.kind() != Value::Kind::Integer)
             continue;
         std::string item;
         for (const std::size_t part : parts) {
+            cursor.readValue(part, v);
             if (!item.empty())
                 item += ' ';
-            if (!row[part].isNull())
-                item += row[part].toText();
+            if (!v.isNull())
+                item += v.toText();
         }
         values.items_[owner.asInteger()].push_back(std::move(item));
     }

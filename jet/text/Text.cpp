@@ -90,6 +90,8 @@ public:
             if (pendingHigh_)
                 p_ = putUtf8(p_, kReplacement);
             pendingHigh_ = 0;
+            if (u == '"' && doubleQuotes_)
+                *p_++ = '"';
             p_ = putUtf8(p_, u);
         }
     }

@@ -110,8 +110,8 @@ TEST(Text, Ucs2AndItsCompressedForm) {
     // Inside a CSV field every '"' is doubled, in either form.
     std::string csv;
     jet::appendUcs2CsvText(std::vector<std::uint8_t>{0xFF, 0xFE, 's', 'a', 'y', ' ', '"', 'h', 'i', '"', ' ', 'o', 'k'}, csv);
-    jet::appendUcs2CsvText(std::vector<std::uint8_t>{'"', 0, 0xE9, 0}, csv);
-    EXPECT_EQ(csv, "say \"\"hi\"\" ok\"\"\xC3\xA9");
+    jet::appendUcs2CsvText(std::vector<std::uint8_t>{'"', 0, 0xE9, 0, 0x00, 0xD8, '"', 0}, csv);  // a lone surrogate too
+    EXPECT_EQ(csv, "say \"\"hi\"\" ok\"\"\xC3\xA9\xEF\xBF\xBD\"\"");
 }
 
 TEST(Text, CodePages) {
