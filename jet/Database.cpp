@@ -105,7 +105,7 @@ void Database::readCatalogue() {
     for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
         const std::int64_t kind = integer(type);
         if (kind == kOdbcLink || kind == kAccessLink) {
-            links_.push_back({text(def->findColumn("Name")), text(foreignName), text(database), text(connect)});
+            links_.push_back({text(&def->columns[name]), text(foreignName), text(database), text(connect)});
             continue;
         }
         if (kind != kLocalTable)
