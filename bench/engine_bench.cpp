@@ -1,8 +1,10 @@
 // Engine benchmark: how fast and in how much memory our engine reads every
 // row of a table, against mdbtools' mdb-export reading the same table.
 //
-// Two measurements, on a small table, the largest real test table, and a
-// large table made from it (bench/engine_grow.h; written to a temporary file):
+// Two measurements, on a small table, the largest real test table, a large
+// table made from it (bench/engine_grow.h; written to a temporary file), and
+// tables of 100,000 and 400,000 rows of four text columns written with the
+// engine's table writer (bench/NameRows.h), the shape of a user list:
 //   1. process against process: `ravelin-jet export FILE TABLE` and
 //      `mdb-export -b hex -D ... -T ... FILE TABLE`, both writing CSV of the
 //      whole table to /dev/null; median wall time over repeated runs, and each
@@ -16,6 +18,7 @@
 // Run by hand: build/ravelin-bench-engine [COPIES]. It prints figures and
 // asserts nothing; it exits 1 only when it cannot run at all. With
 // RAVELIN_BENCH_KEEP set it keeps its temporary folder and says where.
+#include "bench/NameRows.h"
 #include "bench/engine_grow.h"
 #include "jet/Database.h"
 #include "jet/table/TableCursor.h"
@@ -303,6 +306,12 @@ int main(int argc, char** argv) {
                 .write(reinterpret_cast<const char*>(grown.bytes.data()), static_cast<std::streamsize>(grown.bytes.size()));
             subjects.push_back({"grown: its data pages repeated, " + std::to_string(grown.dataPages) + " pages",
                                 grownPath.string(), "Table1", grown.rows, 11});
+        }
+        for (const int rows : {100000, 400000}) {
+            const fs::path written = scratch / ("written-" + std::to_string(rows) + ".mdb");
+            bench::writeNameTable(written.string(), rows, 10000);
+            subjects.push_back({"written: T_Main, four text columns", written.string(), "T_Main",
+                                static_cast<std::size_t>(rows), 11});
         }
 
         std::printf("Engine benchmark: every row of a table read by ravelin-jet and by mdb-export (%s)\n\n",

@@ -9,11 +9,9 @@
 //     store each) in a new database, and the file's size after each.
 // Prints times and sizes; asserts nothing. The folder decides the cost of
 // fsync: run it on the kind of disk (or share) that matters.
+#include "bench/NameRows.h"
 #include "jet/Recordset.h"
-#include "jet/create/CreateDatabase.h"
 #include "jet/table/TableCursor.h"
-#include "jet/write/Store.h"
-#include "jet/write/TableWriter.h"
 
 #include <algorithm>
 #include <chrono>
@@ -35,16 +33,6 @@ using Clock = std::chrono::steady_clock;
 
 double seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
-std::vector<jet::Value> rowFor(int n, std::size_t& bytes) {
-    const std::string name = "PC-" + std::to_string(1000000 + n);
-    std::vector<jet::Value> row{jet::Value::text(name), jet::Value::text("User Name " + std::to_string(n)),
-                                jet::Value::text("Department " + std::to_string(n % 97)),
-                                jet::Value::text("user" + std::to_string(n) + "@example.com")};
-    for (const auto& v : row)
-        bytes += v.text().size();
-    return row;
-}
-
 void latency(const char* what, std::vector<double>& us) {
     std::sort(us.begin(), us.end());
     std::printf("%-44s median %8.0f us  p99 %8.0f us\n", what, us[us.size() / 2], us[us.size() * 99 / 100]);
@@ -60,7 +48,7 @@ void spaceUsedAgain(const fs::path& db) {
         jet::runStore(db.string(), [&](jet::PageStore& pages) {
             jet::TableWriter writer(pages, "T_Main");
             for (int n = 0; n < kBatch; ++n)
-                writer.insert(rowFor(n, bytes));
+                writer.insert(bench::nameRow(n, bytes));
         });
     };
     insertAll();
@@ -93,7 +81,7 @@ int main(int argc, char** argv) {
         jet::runStore(db.string(), [&](jet::PageStore& pages) {
             jet::TableWriter writer(pages, "T_Main");
             for (int n = first; n < std::min(rows, first + kBatch); ++n)
-                writer.insert(rowFor(n, valueBytes));
+                writer.insert(bench::nameRow(n, valueBytes));
         });
     }
     const double insertSeconds = seconds(start);
@@ -118,7 +106,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kSingles; ++i) {
         auto t = Clock::now();
         jet::runStore(db.string(), [&](jet::PageStore& pages) {
-            jet::TableWriter(pages, "T_Main").insert(rowFor(rows + i, valueBytes));
+            jet::TableWriter(pages, "T_Main").insert(bench::nameRow(rows + i, valueBytes));
         });
         us.push_back(seconds(t) * 1e6);
         t = Clock::now();

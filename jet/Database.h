@@ -29,6 +29,18 @@ struct CatalogEntry {
     std::uint32_t definitionPage() const { return id & 0x00FFFFFFu; }
 };
 
+// A table of another database that this one links to.
+struct LinkedTable {
+    std::string name;         // as this database knows it
+    std::string foreignName;  // its name where it lives
+    std::string database;     // the Access file it lives in (an Access link)
+    std::string connect;      // the connection string (an ODBC or other link)
+
+    // "link to table 'X' in FILE", or "link to 'X' through CONNECTION" with
+    // any password in the connection string left out.
+    std::string describe() const;
+};
+
 class Database : public std::enable_shared_from_this<Database> {
 public:
     // Throws Error: FileNotFound (3024) for a missing file, NotADatabase (3343)
@@ -55,8 +67,15 @@ public:
     std::vector<std::string> tableNames(bool includeSystem = false) const;
     // The table with this name, letter case ignored; nullptr when none.
     const CatalogEntry* findTable(std::string_view name) const;
-    // The definition of a table; Error TableNotFound (3078) when there is none.
+    // Linked tables in catalogue order, and the one with this name.
+    const std::vector<LinkedTable>& links() const { return links_; }
+    const LinkedTable* findLink(std::string_view name) const;
+    // The definition of a table; Error TableNotFound (3078) when there is none,
+    // NotCapable (3251) naming the linked table when it is a link.
+    // A calculated column comes with the result type from the table's properties.
     std::shared_ptr<const TableDef> tableDef(std::string_view name) const;
+    // The table's property blob: the LvProp field of its catalogue row (empty when none).
+    std::vector<std::uint8_t> properties(const CatalogEntry& table) const;
 
     Database(std::unique_ptr<PageSource> source, std::string name, const DatabaseHeader& header);
 
@@ -67,6 +86,7 @@ private:
     Pager pager_;
     CodePageDecoder text_;
     std::vector<CatalogEntry> tables_;
+    std::vector<LinkedTable> links_;
     std::string path_;
 };
 

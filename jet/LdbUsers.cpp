@@ -31,11 +31,8 @@ std::vector<LdbUser> usersOf(const ReadOnlyFile& lockFile, const std::string& lo
         if (slot.computerName.empty())
             continue;
         const auto i = static_cast<std::size_t>(slot.index);
-        LdbUser user{std::move(slot), after.test(i), false, {}};
-        if (commits) {
-            user.commitValue = (*commits)[i];
-            user.suspect = leftSuspect(*user.commitValue, before.test(i) || after.test(i));
-        }
+        LdbUser user{std::move(slot), after.test(i), false, commits[i]};
+        user.suspect = leftSuspect(user.commitValue, before.test(i) || after.test(i));
         users.push_back(std::move(user));
     }
     return users;

@@ -6,7 +6,6 @@
 #include "jet/lockfile/LockFile.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,12 +33,10 @@ std::vector<std::string> getLdbUsers(const std::string& databasePath, int option
 struct LdbUser {
     LockSlot slot;
     bool connected = false;  // the user lock is held now
-    bool suspect = false;    // left the database suspect; never, for a format
-                             // whose rule is not established
-    // The slot's commit value in the header page; nothing where the format's
-    // commit state is not established. Lets a caller that learns more about
-    // the connection (another view of the locks) judge suspect again.
-    std::optional<std::uint16_t> commitValue;
+    bool suspect = false;    // left the database suspect
+    // The slot's commit value in the header page. Lets a caller that learns
+    // more about the connection (another view of the locks) judge suspect again.
+    std::uint16_t commitValue = 0;
 };
 
 // Every slot that holds a computer name, in slot order, with the state that

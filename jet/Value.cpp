@@ -127,6 +127,28 @@ std::string formatGuid(const GuidBytes& g) {
     return s + "}";
 }
 
+std::string formatDateTimeExtended(std::int64_t ticks) {
+    constexpr std::int64_t kTicksPerSecond = 10'000'000;
+    constexpr std::int64_t kTicksPerDay = kTicksPerSecond * 86400;
+    constexpr std::int64_t kDay1970 = 719162;  // 1970-01-01 counted from 0001-01-01
+    using namespace std::chrono;
+    const year_month_day ymd{sys_days{days{ticks / kTicksPerDay - kDay1970}}};
+    const std::int64_t ofDay = ticks % kTicksPerDay;
+    CalendarDateTime dt;
+    dt.year = static_cast<int>(ymd.year());
+    dt.month = static_cast<int>(static_cast<unsigned>(ymd.month()));
+    dt.day = static_cast<int>(static_cast<unsigned>(ymd.day()));
+    dt.hour = static_cast<int>(ofDay / (3600 * kTicksPerSecond));
+    dt.minute = static_cast<int>(ofDay / (60 * kTicksPerSecond) % 60);
+    dt.second = static_cast<int>(ofDay / kTicksPerSecond % 60);
+    std::string s = formatDateTime(dt);
+    if (const std::int64_t fraction = ofDay % kTicksPerSecond) {
+        std::string digits = std::to_string(fraction + kTicksPerSecond).substr(1);  // 7 digits
+        s += '.' + digits.substr(0, digits.find_last_not_of('0') + 1);
+    }
+    return s;
+}
+
 Value Value::boolean(bool b) { Value v; v.setBoolean(b); return v; }
 Value Value::integer(std::int64_t i) { Value v; v.setInteger(i); return v; }
 Value Value::single(float f) { Value v; v.setSingle(f); return v; }
@@ -141,6 +163,7 @@ Value Value::binary(std::span<const std::uint8_t> bytes) {
 }
 Value Value::guid(const GuidBytes& g) { Value v; v.setGuid(g); return v; }
 Value Value::decimal(const Decimal& d) { Value v; v.setDecimal(d); return v; }
+Value Value::dateTimeExtended(std::int64_t ticks) { Value v; v.setDateTimeExtended(ticks); return v; }
 
 void Value::setBoolean(bool b) { kind_ = Kind::Boolean; integer_ = b ? 1 : 0; }
 void Value::setInteger(std::int64_t i) { kind_ = Kind::Integer; integer_ = i; }
@@ -155,6 +178,7 @@ void Value::setGuid(const GuidBytes& g) {
     buffer_.assign(reinterpret_cast<const char*>(g.data()), g.size());
 }
 void Value::setDecimal(const Decimal& d) { kind_ = Kind::Decimal; decimal_ = d; }
+void Value::setDateTimeExtended(std::int64_t ticks) { kind_ = Kind::DateTimeExtended; integer_ = ticks; }
 
 void Value::require(Kind k) const {
     if (kind_ != k)
@@ -179,6 +203,7 @@ GuidBytes Value::guidValue() const {
     return g;
 }
 const Decimal& Value::decimalValue() const { require(Kind::Decimal); return decimal_; }
+std::int64_t Value::dateTimeExtendedTicks() const { require(Kind::DateTimeExtended); return integer_; }
 
 std::string Value::toText() const {
     switch (kind_) {
@@ -204,6 +229,7 @@ std::string Value::toText() const {
     }
     case Kind::Guid: return formatGuid(guidValue());
     case Kind::Decimal: return decimal_.toString();
+    case Kind::DateTimeExtended: return formatDateTimeExtended(integer_);
     }
     return {};
 }
@@ -238,6 +264,8 @@ bool jetEquals(const Value& stored, const Value& sought) {
         return stored.asInteger() == sought.asInteger();
     if (stored.kind() == K::Currency && sought.kind() == K::Currency)
         return stored.currencyScaled() == sought.currencyScaled();
+    if (stored.kind() == K::DateTimeExtended && sought.kind() == K::DateTimeExtended)
+        return stored.dateTimeExtendedTicks() == sought.dateTimeExtendedTicks();
     if (stored.kind() == K::Decimal && sought.kind() == K::Decimal) {
         const Decimal& a = stored.decimalValue();
         const Decimal& b = sought.decimalValue();

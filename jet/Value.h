@@ -2,7 +2,9 @@
 // A field value read from a Jet table. Null is its own kind, distinct from
 // empty text. Integers of every width (byte, integer, long, autonumber,
 // complex ids) are held as int64; currency as an int64 scaled by 10000;
-// date/time as Jet's stored double (days since 1899-12-30).
+// date/time as Jet's stored double (days since 1899-12-30); Date/Time
+// Extended (Access 2019 and later) exactly, as 100-nanosecond ticks since
+// 0001-01-01 00:00:00.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -42,10 +44,14 @@ std::string formatDateTime(const CalendarDateTime& dt);
 std::string formatCurrency(std::int64_t scaled);
 // {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}, upper case.
 std::string formatGuid(const GuidBytes& guid);
+// "YYYY-MM-DD HH:MM:SS", then "." and the fraction of the second without
+// trailing zeros when it is not zero (up to 7 digits).
+std::string formatDateTimeExtended(std::int64_t ticks);
 
 class Value {
 public:
-    enum class Kind { Null, Boolean, Integer, Single, Double, Currency, DateTime, Text, Binary, Guid, Decimal };
+    enum class Kind { Null, Boolean, Integer, Single, Double, Currency, DateTime, Text, Binary, Guid, Decimal,
+                      DateTimeExtended };
 
     Value() = default;
     static Value boolean(bool b);
@@ -58,6 +64,7 @@ public:
     static Value binary(std::span<const std::uint8_t> bytes);
     static Value guid(const GuidBytes& g);
     static Value decimal(const Decimal& d);
+    static Value dateTimeExtended(std::int64_t ticks);
 
     Kind kind() const { return kind_; }
     bool isNull() const { return kind_ == Kind::Null; }
@@ -74,6 +81,7 @@ public:
     std::span<const std::uint8_t> bytes() const;    // Binary
     GuidBytes guidValue() const;
     const Decimal& decimalValue() const;
+    std::int64_t dateTimeExtendedTicks() const;
 
     // The value as text, the way a bound text box shows it; Null raises
     // Error 94 ("Invalid use of Null").
@@ -92,6 +100,7 @@ public:
     std::string& setBinary();  // cleared buffer to fill with bytes
     void setGuid(const GuidBytes& g);
     void setDecimal(const Decimal& d);
+    void setDateTimeExtended(std::int64_t ticks);
 
 private:
     void require(Kind k) const;

@@ -1,6 +1,7 @@
 #include "jet/index/IndexKey.h"
 
 #include "jet/table/ColumnType.h"
+#include "jet/table/ExtendedDate.h"
 #include "jet/text/Text.h"
 
 #include <algorithm>
@@ -211,6 +212,14 @@ bool KeyEncoder::append(std::vector<std::uint8_t>& key, const KeyColumn& kc, con
             return wrongKind();
         appendSegments(key, value.bytes(), kc.ascending);
         return true;
+    case ColumnType::DateTimeExtended: {
+        // Keyed as binary of its stored text, which sorts in time order.
+        if (value.kind() != Value::Kind::DateTimeExtended)
+            return wrongKind();
+        const std::string stored = extendedDateBytes(value.dateTimeExtendedTicks(), c.scale);
+        appendSegments(key, std::span(reinterpret_cast<const std::uint8_t*>(stored.data()), stored.size()), kc.ascending);
+        return true;
+    }
     case ColumnType::Text:
     case ColumnType::Memo: {
         if (value.kind() != Value::Kind::Text)

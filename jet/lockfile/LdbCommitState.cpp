@@ -10,14 +10,10 @@ namespace {
 
 constexpr std::size_t kCommitAreaSize = 512;
 
-bool established(Version v) {
-    return v == Version::Jet3 || v == Version::Jet4 || v == Version::Ace12;
-}
-
 }  // namespace
 
 std::optional<std::size_t> commitValueOffset(const FileFormat& format, int slot) {
-    if (!established(format.version) || slot < 0 || slot >= kMaxLockSlots)
+    if (slot < 0 || slot >= kMaxLockSlots)
         return std::nullopt;
     return format.pageSize - kCommitAreaSize + 2 + 2 * static_cast<std::size_t>(slot);
 }
@@ -26,10 +22,8 @@ bool leftSuspect(std::uint16_t value, bool userLockHeld) {
     return value == kCommitCorruptPageSeen || (value == kCommitWriteInProgress && !userLockHeld);
 }
 
-std::optional<CommitValues> readCommitValues(const std::string& path) {
+CommitValues readCommitValues(const std::string& path) {
     const FileFormat format = readFileFormat(path);
-    if (!commitValueOffset(format, 0))
-        return std::nullopt;
     const std::vector<std::uint8_t> page = ReadOnlyFile(path).readUpTo(format.pageSize);
     if (page.size() < format.pageSize)
         throw Error(NotADatabase, "The header page of '" + path + "' is incomplete.");

@@ -8,9 +8,9 @@
 // suspect when its value is 0 and its user lock is not held, or when it is 1.
 //
 // Established for Jet 3 (documented at 0x600 of the 2 KB page, and so in the
-// files) and for Jet 4 and ACE 12, whose files hold the same array at 0xE00
-// of the 4 KB page. For later ACE versions it is not established and no user
-// is reported suspect (docs/locking.md).
+// files) and for Jet 4 and every ACE version, whose files (ACE 12, 14 and 17
+// among the real ones) hold the same array, with the same counter values, at
+// 0xE00 of the 4 KB page (docs/locking.md).
 #include "jet/page/FileFormat.h"
 #include "jet/lockfile/LockFile.h"
 
@@ -27,8 +27,7 @@ inline constexpr std::uint16_t kCommitCounterStart = 0x0100;
 
 using CommitValues = std::array<std::uint16_t, kMaxLockSlots>;
 
-// File offset of slot `slot`'s commit value, or nothing for a format whose
-// commit state is not established.
+// File offset of slot `slot`'s commit value; nothing for a slot outside 0-254.
 std::optional<std::size_t> commitValueOffset(const FileFormat& format, int slot);
 
 // The value a user stores once a write is done: its write count one higher,
@@ -40,10 +39,9 @@ inline std::uint16_t nextCommitValue(std::uint16_t value) {
 // Whether a user whose commit value is `value` left the database suspect.
 bool leftSuspect(std::uint16_t value, bool userLockHeld);
 
-// The slots' commit values from the header page of the database at `path`,
-// or nothing when its format's commit state is not established. Reads only.
-// Throws Error naming the file: FileNotFound, DiskIo, or NotADatabase (also
-// for a header page cut short).
-std::optional<CommitValues> readCommitValues(const std::string& path);
+// The slots' commit values from the header page of the database at `path`.
+// Reads only. Throws Error naming the file: FileNotFound, DiskIo, or
+// NotADatabase (also for a header page cut short).
+CommitValues readCommitValues(const std::string& path);
 
 }  // namespace jet

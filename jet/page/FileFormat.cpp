@@ -3,6 +3,7 @@
 #include "jet/Error.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,32 +13,35 @@ namespace {
 
 constexpr std::uint8_t kMagic[4] = {0x00, 0x01, 0x00, 0x00};
 
+constexpr std::size_t kVersionByte = 0x14;
+
 bool hasText(std::span<const std::uint8_t> head, const char* text) {
     const std::size_t n = std::strlen(text);
     return head.size() >= 4 + n && std::memcmp(head.data() + 4, text, n) == 0;
 }
 
+// The head carries a Jet or ACE signature (whatever its version byte says).
+bool hasSignature(std::span<const std::uint8_t> head) {
+    return head.size() >= kFormatProbeSize && std::memcmp(head.data(), kMagic, 4) == 0 &&
+           (hasText(head, "Jet System DB") || hasText(head, "Standard Jet DB") || hasText(head, "Standard ACE DB"));
+}
+
 }  // namespace
 
 std::optional<FileFormat> detectFormat(std::span<const std::uint8_t> head) {
-    if (head.size() < kFormatProbeSize || std::memcmp(head.data(), kMagic, 4) != 0)
+    if (!hasSignature(head) || head[kVersionByte] > static_cast<std::uint8_t>(Version::Ace17))
         return std::nullopt;
-    bool workgroup = false;
-    if (hasText(head, "Jet System DB"))
-        workgroup = true;
-    else if (!hasText(head, "Standard Jet DB") && !hasText(head, "Standard ACE DB"))
-        return std::nullopt;
-    Version v;
-    switch (head[0x14]) {
-    case 0: v = Version::Jet3; break;
-    case 1: v = Version::Jet4; break;
-    case 2: v = Version::Ace12; break;
-    case 3: v = Version::Ace14; break;
-    case 4: v = Version::Ace15; break;
-    case 5: v = Version::Ace16; break;
-    default: return std::nullopt;
-    }
-    return FileFormat{v, workgroup, v == Version::Jet3 ? std::size_t{2048} : std::size_t{4096}};
+    const auto v = static_cast<Version>(head[kVersionByte]);
+    return FileFormat{v, hasText(head, "Jet System DB"), v == Version::Jet3 ? std::size_t{2048} : std::size_t{4096}};
+}
+
+std::string refusedFormatMessage(std::span<const std::uint8_t> head, const std::string& name) {
+    if (!hasSignature(head) || head[kVersionByte] <= static_cast<std::uint8_t>(Version::Ace17))
+        return "'" + name + "' is not a Jet or ACE database file.";
+    char byte[8];
+    std::snprintf(byte, sizeof byte, "0x%02X", head[kVersionByte]);
+    return "'" + name + "' was made by a version of Access newer than Ravelin knows (format byte " + byte +
+           " at offset 0x14; the newest known is 0x06, Access 2019 and Microsoft 365).";
 }
 
 FileFormat readFileFormat(const std::string& path) {
@@ -58,9 +62,10 @@ FileFormat readFileFormat(const std::string& path) {
         got += static_cast<std::size_t>(n);
     }
     ::close(fd);
-    const auto format = detectFormat(std::span<const std::uint8_t>(head, got));
+    const std::span<const std::uint8_t> read(head, got);
+    const auto format = detectFormat(read);
     if (!format)
-        throw Error(NotADatabase, "'" + path + "' is not a Jet or ACE database file.");
+        throw Error(NotADatabase, refusedFormatMessage(read, path));
     return *format;
 }
 
@@ -72,6 +77,7 @@ std::string versionName(Version v) {
     case Version::Ace14: return "ACE 14";
     case Version::Ace15: return "ACE 15";
     case Version::Ace16: return "ACE 16";
+    case Version::Ace17: return "ACE 17";
     }
     return "unknown";
 }

@@ -12,6 +12,7 @@ namespace {
 constexpr std::uint16_t kNamesBlock = 0x80;
 constexpr std::uint16_t kColumnBlock = 0x01;
 constexpr std::uint8_t kBooleanProperty = 0x01;
+constexpr std::uint8_t kByteProperty = 0x02;
 
 std::string ucs2(std::span<const std::uint8_t> bytes) {
     std::string out;
@@ -63,9 +64,13 @@ void applyColumnProperties(TableDef& table, std::span<const std::uint8_t> blob) 
             const std::uint8_t valueType = block[p + 3];
             const std::size_t nameIndex = readU16(&block[p + 4]);
             const std::size_t valueLength = readU16(&block[p + 6]);
-            if (valueType == kBooleanProperty && nameIndex < names.size() && valueLength >= 1 &&
-                8 + valueLength <= entry && equalsIgnoreCase(names[nameIndex], "Required"))
-                column->required = block[p + 8] != 0;
+            if (nameIndex < names.size() && valueLength >= 1 && 8 + valueLength <= entry) {
+                const std::string& name = names[nameIndex];
+                if (valueType == kBooleanProperty && equalsIgnoreCase(name, "Required"))
+                    column->required = block[p + 8] != 0;
+                else if (valueType == kByteProperty && equalsIgnoreCase(name, "ResultType"))
+                    column->resultType = block[p + 8];
+            }
             p += entry;
         }
     }

@@ -3,7 +3,8 @@
 // definition: the LvProp field of the table's catalogue row, a block of
 // property names followed by a block per object (the table, each column),
 // each listing (property name, type, value) entries. Only what the engine
-// enforces is taken from it: a column's Required property.
+// needs is taken from it: a column's Required property, which it enforces,
+// and a calculated column's ResultType, the type its values are stored in.
 #include "jet/table/TableDef.h"
 
 #include <cstdint>
@@ -11,9 +12,9 @@
 
 namespace jet {
 
-// Marks the columns of `table` whose Required property is True in the
-// property blob `blob` (Jet 4 "MR2" form). Blobs in another form, or cut
-// short, mark nothing: Access itself then has no Required column to enforce.
+// Applies Required and ResultType from the property blob `blob` (Jet 4 "MR2"
+// form) to the columns of `table`. Blobs in another form, or cut short,
+// change nothing: Access itself then has no Required column to enforce.
 void applyColumnProperties(TableDef& table, std::span<const std::uint8_t> blob);
 
 }  // namespace jet

@@ -16,12 +16,17 @@ std::size_t fixedSize(std::uint8_t type) {
     case ColumnType::Numeric: return 17;
     case ColumnType::Complex: return 4;
     case ColumnType::BigInt: return 8;
+    case ColumnType::DateTimeExtended: return 42;
     default: return 0;
     }
 }
 
 bool isLongValue(std::uint8_t type) {
     return type == static_cast<std::uint8_t>(ColumnType::Memo) || type == static_cast<std::uint8_t>(ColumnType::Ole);
+}
+
+bool knownType(std::uint8_t type) {
+    return (type >= 0x01 && type <= 0x0C) || type == 0x0F || type == 0x10 || (type >= 0x12 && type <= 0x14);
 }
 
 std::string typeName(std::uint8_t type) {
@@ -42,6 +47,7 @@ std::string typeName(std::uint8_t type) {
     case ColumnType::Numeric: return "Decimal";
     case ColumnType::Complex: return "Complex";
     case ColumnType::BigInt: return "BigInt";
+    case ColumnType::DateTimeExtended: return "DateTimeExtended";
     }
     return "type " + std::to_string(type);
 }

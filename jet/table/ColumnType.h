@@ -21,13 +21,17 @@ enum class ColumnType : std::uint8_t {
     Guid = 0x0F,
     Numeric = 0x10,
     Complex = 0x12,  // .accdb multi-valued/attachment column: the id of its values
-    BigInt = 0x13,
+    BigInt = 0x13,            // Large Number: a 64-bit integer
+    DateTimeExtended = 0x14,  // 42 ASCII bytes: days since 0001-01-01, 100-ns ticks of the day, precision
 };
 
 // Bytes a fixed-width value of the type takes in a row; 0 for variable-width
 // types and types we do not know.
 std::size_t fixedSize(std::uint8_t type);
 bool isLongValue(std::uint8_t type);  // memo and OLE: stored through a long-value header
+// Whether values of the type are read as what they are (any other type's
+// values are only the bytes stored).
+bool knownType(std::uint8_t type);
 std::string typeName(std::uint8_t type);
 
 }  // namespace jet

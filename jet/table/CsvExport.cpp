@@ -1,28 +1,116 @@
 #include "jet/table/CsvExport.h"
 
+#include "jet/Error.h"
 #include "jet/table/ColumnType.h"
+#include "jet/table/ComplexValues.h"
 #include "jet/table/TableCursor.h"
 
 #include <charconv>
+#include <cstdio>
+#include <optional>
 
 namespace jet {
 namespace {
 
 void appendQuoted(std::string& out, std::string_view text) {
-    out += '"';
-    for (char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
+    if (text.find('"') == std::string_view::npos) {  // the common case, in one step
+        const std::size_t at = out.size();
+        out.resize(at + text.size() + 2);
+        char* p = out.data() + at;
+        *p = '"';
+        text.copy(p + 1, text.size());
+        p[text.size() + 1] = '"';
+        return;
     }
+    out += '"';
+    for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos; text.remove_prefix(quote + 1)) {
+        out.append(text.data(), quote + 1);
+        out += '"';
+    }
+    out.append(text);
     out += '"';
 }
 
+// Rows are gathered and written this many bytes at a time.
+constexpr std::size_t kWriteChunk = 1 << 16;
+
+// The shortest text that reads back as `v`, with the fewest significant
+// digits: where plain notation would print a large whole number exactly
+// (309840992 for the float 3.0984099e+08), its shortest digits are padded
+// with zeros instead (309840990).
 template <class T>
 void appendShortest(std::string& out, T v) {
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, r.ptr);
+    char plain[64], sci[64];
+    const char* plainEnd = std::to_chars(plain, plain + sizeof plain, v).ptr;
+    const std::string_view p(plain, plainEnd);
+    if (p.find_first_of(".e") != std::string_view::npos || p.find_first_of("123456789") == std::string_view::npos) {
+        out.append(p);
+        return;
+    }
+    const std::string_view s(sci, std::to_chars(sci, sci + sizeof sci, v, std::chars_format::scientific).ptr);
+    std::string digits(s.substr(0, s.find('e')));
+    std::erase(digits, '.');
+    const std::size_t sign = digits.front() == '-' ? 1 : 0;
+    const int exponent = std::stoi(std::string(s.substr(s.find('e') + 1)));
+    digits.append(static_cast<std::size_t>(exponent) + 1 + sign - digits.size(), '0');
+    out.append(digits);
+}
+
+// A hyperlink is stored as display text#address#sub-address#screen tip;
+// Access shows the display text, or without one the address (or sub-address).
+std::string_view shownHyperlink(std::string_view stored) {
+    std::string_view part = stored;
+    for (int n = 0; n < 3; ++n) {
+        const std::size_t hash = stored.find('#');
+        part = stored.substr(0, hash);
+        if (!part.empty() || hash == std::string_view::npos)
+            return part;
+        stored.remove_prefix(hash + 1);
+    }
+    return part;
+}
+
+// How the values of one column are written.
+struct ColumnOut {
+    enum class Way { Value, StoredText, Complex, Marker } way = Way::Value;
+    std::optional<ComplexValues> complex;
+    std::string marker;
+};
+
+std::vector<ColumnOut> planColumns(const std::shared_ptr<const Database>& db, const CatalogEntry& table,
+                                   const TableDef& def, std::ostream& notes) {
+    std::vector<ColumnOut> plan(def.columns.size());
+    const auto notRead = [&](ColumnOut& out, const ColumnDef& c, const std::string& marker, const std::string& why) {
+        out.way = ColumnOut::Way::Marker;
+        out.marker = "<not read: " + marker + ">";
+        notes << "column '" << c.name << "' of table '" << table.name << "': " << why << "; its values are written as "
+              << out.marker << ".\n";
+    };
+    for (std::size_t n = 0; n < def.columns.size(); ++n) {
+        const ColumnDef& c = def.columns[n];
+        if (!knownType(c.valueType())) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "0x%02X", c.valueType());
+            notRead(plan[n], c, std::string("type ") + hex, std::string("its type (") + hex + ") is not one Ravelin knows");
+        } else if (c.type == static_cast<std::uint8_t>(ColumnType::Complex)) {
+            try {
+                plan[n].complex = ComplexValues::read(db, c);
+                plan[n].way = ColumnOut::Way::Complex;
+            } catch (const Error& e) {
+                notRead(plan[n], c, "complex value", "its items cannot be read: " + e.description());
+            }
+        } else if (!db->jet3() && !c.calculated && c.type == static_cast<std::uint8_t>(ColumnType::Text)) {
+            plan[n].way = ColumnOut::Way::StoredText;  // from its stored bytes straight into the line
+        }
+    }
+    return plan;
+}
+
+void appendItems(std::string& out, const std::vector<std::string>& items) {
+    std::string joined;
+    for (const std::string& item : items)
+        joined += (joined.empty() ? "" : "; ") + item;
+    appendQuoted(out, joined);
 }
 
 }  // namespace
@@ -49,9 +137,15 @@ void appendCsvField(std::string& out, const Value& value, const ColumnDef& colum
             appendShortest(out, value.dateTimeSerial());  // no calendar date: the stored number
         return;
     }
-    case K::Text: appendQuoted(out, value.text()); return;
+    case K::Text:
+        appendQuoted(out, column.hyperlink() && column.type == static_cast<std::uint8_t>(ColumnType::Memo)
+                              ? shownHyperlink(value.text())
+                              : std::string_view(value.text()));
+        return;
     case K::Binary: {
         static constexpr char kHex[] = "0123456789abcdef";
+        if (value.bytes().empty())
+            out += "\"\"";  // as empty text: an empty unquoted field is Null
         for (std::uint8_t b : value.bytes()) {
             out += kHex[b >> 4];
             out += kHex[b & 15];
@@ -59,18 +153,24 @@ void appendCsvField(std::string& out, const Value& value, const ColumnDef& colum
         return;
     }
     case K::Guid: out += formatGuid(value.guidValue()); return;
+    case K::DateTimeExtended: out += formatDateTimeExtended(value.dateTimeExtendedTicks()); return;
     case K::Decimal: {
         Decimal d = value.decimalValue();
-        d.scale = column.scale;
+        if (!column.calculated)  // a calculated value carries its own scale
+            d.scale = column.scale;
         out += d.toString();
         return;
     }
     }
 }
 
-std::size_t exportCsv(const std::shared_ptr<const Database>& db, std::string_view table, std::ostream& out) {
+std::size_t exportCsv(const std::shared_ptr<const Database>& db, std::string_view table, std::ostream& out,
+                      std::ostream& notes) {
     const auto def = db->tableDef(table);
+    const std::vector<ColumnOut> plan = planColumns(db, *db->findTable(table), *def, notes);
     TableCursor cursor(db, def);
+    RowDecoder decoder(db->pager(), db->jet3(), *def, db->textDecoder());
+    Value value;
     std::string line;
     for (std::size_t n = 0; n < def->columns.size(); ++n) {
         if (n)
@@ -82,20 +182,38 @@ std::size_t exportCsv(const std::shared_ptr<const Database>& db, std::string_vie
             line += name;
     }
     line += "\r\n";
-    out << line;
     std::size_t rows = 0;
     for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
-        line.clear();
-        const auto& values = cursor.values();
-        for (std::size_t n = 0; n < values.size(); ++n) {
+        decoder.select(cursor.rowBytes());
+        for (std::size_t n = 0; n < def->columns.size(); ++n) {
             if (n)
                 line += ',';
-            appendCsvField(line, values[n], def->columns[n]);
+            if (plan[n].way == ColumnOut::Way::StoredText) {
+                if (const auto bytes = decoder.storedText(n)) {
+                    line += '"';
+                    appendUcs2CsvText(*bytes, line);
+                    line += '"';
+                }
+                continue;
+            }
+            decoder.field(n, value);
+            if (value.isNull())
+                continue;
+            if (plan[n].way == ColumnOut::Way::Marker)
+                line += plan[n].marker;
+            else if (plan[n].way == ColumnOut::Way::Complex && value.kind() == Value::Kind::Integer)
+                appendItems(line, plan[n].complex->items(value.asInteger()));
+            else
+                appendCsvField(line, value, def->columns[n]);
         }
         line += "\r\n";
-        out << line;
         ++rows;
+        if (line.size() >= kWriteChunk) {
+            out.write(line.data(), static_cast<std::streamsize>(line.size()));
+            line.clear();
+        }
     }
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
     return rows;
 }
 

@@ -1,7 +1,12 @@
 #pragma once
 // A table written as CSV (RFC 4180): UTF-8, CR LF line ends, a header line of
 // the column names, then one line per row in stored order. Null is an empty
-// unquoted field; text is always quoted, so empty text reads "".
+// unquoted field; text is always quoted, so empty text reads "", and so does
+// a zero-length binary value. A hyperlink is the text Access shows; a complex
+// column the text of its items (attachments' file names, values, version
+// history entries) joined by "; ". A value that cannot be read as what it is
+// (a column type Ravelin does not know, a complex column whose items cannot
+// be found) is written as a marker, "<not read: ...>", never as its bytes.
 #include "jet/Database.h"
 #include "jet/Value.h"
 
@@ -13,7 +18,9 @@ namespace jet {
 // Appends one field in the export's format. `column` supplies the Decimal scale.
 void appendCsvField(std::string& out, const Value& value, const ColumnDef& column);
 
-// Writes the whole table; returns the number of rows written.
-std::size_t exportCsv(const std::shared_ptr<const Database>& db, std::string_view table, std::ostream& out);
+// Writes the whole table; returns the number of rows written. Says on `notes`,
+// once a column, why a column's values are written as a marker.
+std::size_t exportCsv(const std::shared_ptr<const Database>& db, std::string_view table, std::ostream& out,
+                      std::ostream& notes);
 
 }  // namespace jet

@@ -2,27 +2,12 @@
 
 #include "jet/page/ByteOrder.h"
 #include "jet/table/ColumnType.h"
+#include "jet/table/ExtendedDate.h"
 #include "jet/table/LongValue.h"
 
 #include <cstring>
 
 namespace jet {
-
-struct RowDecoder::Layout {
-    std::span<const std::uint8_t> row;
-    std::size_t columnCount = 0;     // columns stored in this row
-    std::size_t fixedStart = 0;
-    std::size_t nullMask = 0;        // offset of the null mask
-    std::size_t varCount = 0;        // entries in the offset table
-    std::size_t varTable = 0;        // Jet 4: offset of entry 0; Jet 3: of entry 0's low byte
-    std::size_t jumpTable = 0;       // Jet 3
-    std::size_t jumpCount = 0;       // Jet 3
-    std::size_t dataEnd = 0;         // first byte after the values
-
-    bool present(std::size_t bit) const {
-        return bit < columnCount && ((row[nullMask + bit / 8] >> (bit % 8)) & 1);
-    }
-};
 
 RowDecoder::RowDecoder(const Pager& pager, bool jet3, const TableDef& table, const CodePageDecoder& text)
     : pager_(pager), jet3_(jet3), table_(table), text_(text) {}
@@ -73,11 +58,9 @@ RowDecoder::Layout RowDecoder::crack(std::span<const std::uint8_t> row) const {
 
 namespace {
 
-// Offset of variable-length entry `k` (k == varCount: the end of the data).
-std::size_t varOffset(const std::span<const std::uint8_t> row, bool jet3, std::size_t varTable, std::size_t jumpTable,
-                      std::size_t jumpCount, std::size_t k) {
-    if (!jet3)
-        return readU16(&row[varTable - 2 * k]);
+// Offset of Jet 3 variable-length entry `k` (k == varCount: the end of the data).
+std::size_t jet3VarOffset(const std::span<const std::uint8_t> row, std::size_t varTable, std::size_t jumpTable,
+                          std::size_t jumpCount, std::size_t k) {
     std::size_t offset = row[varTable - k];
     // Each jump entry names the first entry at or past the next 256-byte boundary.
     for (std::size_t j = 0; j < jumpCount; ++j)
@@ -96,6 +79,31 @@ void RowDecoder::decodeText(std::span<const std::uint8_t> bytes, Value& value) {
         appendUcs2Text(bytes, out);
 }
 
+std::optional<std::span<const std::uint8_t>> RowDecoder::storedBytes(const Layout& l, const ColumnDef& c) const {
+    if (!l.present(c.number))
+        return std::nullopt;
+    if (c.fixedLength()) {
+        std::size_t size = fixedSize(c.type);
+        if (size == 0)
+            size = c.length;
+        const std::size_t start = l.fixedStart + c.fixedOffset;
+        if (start + size > l.dataEnd)
+            damaged("holds a fixed-length value beyond its end");
+        return l.row.subspan(start, size);
+    }
+    if (c.varIndex >= l.varCount)
+        return std::nullopt;
+    const auto offset = [&](std::size_t k) {
+        return jet3_ ? jet3VarOffset(l.row, l.varTable, l.jumpTable, l.jumpCount, k)
+                     : std::size_t{readU16(&l.row[l.varTable - 2 * k])};
+    };
+    const std::size_t start = offset(c.varIndex);
+    const std::size_t end = offset(c.varIndex + 1u);
+    if (start < l.fixedStart || start > end || end > l.dataEnd)
+        damaged("has a variable-length value outside the row");
+    return l.row.subspan(start, end - start);
+}
+
 void RowDecoder::decodeField(const Layout& l, const ColumnDef& c, Value& value) {
     const auto type = static_cast<ColumnType>(c.type);
     if (type == ColumnType::Boolean) {
@@ -105,32 +113,55 @@ void RowDecoder::decodeField(const Layout& l, const ColumnDef& c, Value& value) 
             value.setBoolean(l.present(c.number));
         return;
     }
-    if (!l.present(c.number)) {
+    const auto stored = storedBytes(l, c);
+    if (!stored)
+        value.setNull();
+    else if (c.calculated)
+        decodeCalculated(*stored, c, value);
+    else
+        decodeAs(type, *stored, c, value);
+}
+
+// A calculated value: 16 bytes Access keeps to itself, the result's length
+// (32 bits; 0 when the result is Null), then the result in its own type. A
+// memo result is a long value that holds the same.
+void RowDecoder::decodeCalculated(std::span<const std::uint8_t> bytes, const ColumnDef& c, Value& value) {
+    constexpr std::size_t kHeader = 20;
+    const auto type = static_cast<ColumnType>(c.valueType());
+    const bool longValue = type == ColumnType::Memo || type == ColumnType::Ole;
+    if (longValue) {
+        scratch_.clear();
+        readLongValue(pager_, jet3_, bytes, scratch_);
+        bytes = {reinterpret_cast<const std::uint8_t*>(scratch_.data()), scratch_.size()};
+    }
+    if (bytes.size() < kHeader || readU32(&bytes[16]) > bytes.size() - kHeader)
+        damaged("has a calculated value that does not fit its " + std::to_string(bytes.size()) + " bytes");
+    bytes = bytes.subspan(kHeader, readU32(&bytes[16]));
+    if (bytes.empty()) {
         value.setNull();
         return;
     }
-
-    std::span<const std::uint8_t> bytes;
-    if (c.fixedLength()) {
-        std::size_t size = fixedSize(c.type);
-        if (size == 0)
-            size = c.length;
-        const std::size_t start = l.fixedStart + c.fixedOffset;
-        if (start + size > l.dataEnd)
-            damaged("holds a fixed-length value beyond its end");
-        bytes = l.row.subspan(start, size);
-    } else {
-        if (c.varIndex >= l.varCount) {
-            value.setNull();
-            return;
-        }
-        const std::size_t start = varOffset(l.row, jet3_, l.varTable, l.jumpTable, l.jumpCount, c.varIndex);
-        const std::size_t end = varOffset(l.row, jet3_, l.varTable, l.jumpTable, l.jumpCount, c.varIndex + 1u);
-        if (start < l.fixedStart || start > end || end > l.dataEnd)
-            damaged("has a variable-length value outside the row");
-        bytes = l.row.subspan(start, end - start);
+    switch (type) {
+    case ColumnType::Boolean: value.setBoolean(bytes[0] != 0); return;
+    case ColumnType::Memo: decodeText(bytes, value); return;
+    case ColumnType::Ole: value.setBinary().assign(reinterpret_cast<const char*>(bytes.data()), bytes.size()); return;
+    case ColumnType::Numeric: {
+        // As a VARIANT's DECIMAL: 2 bytes unused, scale, sign (0x80 negative), the high
+        // 32 bits of the 96-bit magnitude, then its low 64 bits, little endian.
+        if (bytes.size() < 16)
+            damaged("has a calculated Decimal value of " + std::to_string(bytes.size()) + " bytes");
+        Decimal d;
+        d.scale = bytes[2];
+        d.negative = (bytes[3] & 0x80) != 0;
+        d.magnitude = {0, readU32(&bytes[4]), readU32(&bytes[12]), readU32(&bytes[8])};
+        value.setDecimal(d);
+        return;
     }
+    default: decodeAs(type, bytes, c, value); return;
+    }
+}
 
+void RowDecoder::decodeAs(ColumnType type, std::span<const std::uint8_t> bytes, const ColumnDef& c, Value& value) {
     const auto need = [&](std::size_t n) {
         if (bytes.size() < n)
             damaged("has a " + typeName(c.type) + " value of " + std::to_string(bytes.size()) + " bytes");
@@ -148,6 +179,13 @@ void RowDecoder::decodeField(const Layout& l, const ColumnDef& c, Value& value) 
     case ColumnType::Single: need(4); value.setSingle(readFloat(bytes.data())); return;
     case ColumnType::Double: need(8); value.setDouble(readDouble(bytes.data())); return;
     case ColumnType::DateTime: need(8); value.setDateTime(readDouble(bytes.data())); return;
+    case ColumnType::DateTimeExtended: {
+        const auto ticks = readExtendedDate(bytes);
+        if (!ticks)
+            damaged("has a Date/Time Extended value that is not one");
+        value.setDateTimeExtended(*ticks);
+        return;
+    }
     case ColumnType::Guid: {
         need(16);
         GuidBytes g;
@@ -190,6 +228,14 @@ void RowDecoder::decode(std::span<const std::uint8_t> row, std::vector<Value>& v
 
 void RowDecoder::decodeColumn(std::span<const std::uint8_t> row, std::size_t index, Value& value) {
     decodeField(crack(row), table_.columns.at(index), value);
+}
+
+void RowDecoder::select(std::span<const std::uint8_t> row) { selected_ = crack(row); }
+
+void RowDecoder::field(std::size_t index, Value& value) { decodeField(selected_, table_.columns.at(index), value); }
+
+std::optional<std::span<const std::uint8_t>> RowDecoder::storedText(std::size_t index) const {
+    return storedBytes(selected_, table_.columns.at(index));
 }
 
 }  // namespace jet

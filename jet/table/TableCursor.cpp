@@ -78,6 +78,18 @@ bool TableCursor::moveLast() { return scanBackward(UINT32_MAX, -1); }
 bool TableCursor::moveNext() {
     if (!hasRow_)
         return moveFirst();
+    // The rest of the page in hand first: the map led here, and asking it
+    // again for every row would cost more than the row.
+    if (view_ && page_->number == location_.page) {
+        for (std::uint32_t r = location_.row + 1u; r < view_->rowCount(); ++r)
+            if (take(static_cast<std::uint16_t>(r)))
+                return true;
+        if (location_.page == UINT32_MAX) {
+            hasRow_ = false;
+            return false;
+        }
+        return scanForward(location_.page + 1, 0);
+    }
     return scanForward(location_.page, location_.row + 1u);
 }
 

@@ -22,6 +22,9 @@ struct Layout {
 constexpr Layout kJet3{12, 16, 20, 21, 23, 25, 27, 31, 35, 39, 43, 8, 18, 39, 20, 0, 1};
 constexpr Layout kJet4{16, 20, 40, 41, 43, 45, 47, 51, 55, 59, 63, 12, 25, 52, 28, 4, 2};
 
+// Bits of a Jet 4 column's second flag byte that mark a calculated column.
+constexpr std::uint8_t kCalculatedFlags = 0xC0;
+
 // The definition may continue on further pages, each with an 8-byte header.
 std::vector<std::uint8_t> gatherPages(const Pager& pager, std::uint32_t first) {
     std::vector<std::uint8_t> bytes;
@@ -128,6 +131,7 @@ TableDef readTableDef(const Pager& pager, bool jet3, std::uint32_t page, const C
             c.complexId = b.u32(at + 11);
             c.flags = b.u8(at + 15);
             c.compressedUnicode = b.u8(at + 16) & 0x01;
+            c.calculated = (b.u8(at + 16) & kCalculatedFlags) == kCalculatedFlags;
             c.fixedOffset = b.u16(at + 21);
             c.length = b.u16(at + 23);
         }

@@ -27,11 +27,15 @@ struct ColumnDef {
     bool compressedUnicode = false; // Jet 4 text may be stored compressed
     std::uint32_t complexId = 0;    // .accdb complex columns
     bool required = false;          // the Required property (kept in the table's properties)
+    bool calculated = false;        // ACE 14 and later: a value Access computes from an expression
+    std::uint8_t resultType = 0;    // a calculated column's ResultType property: the type of its values
 
     bool fixedLength() const { return flags & 0x01; }
     bool autoNumber() const { return flags & 0x04; }
     bool autoGuid() const { return flags & 0x40; }
     bool hyperlink() const { return flags & 0x80; }
+    // The type its values are stored in: a calculated column's result type, else its own.
+    std::uint8_t valueType() const { return calculated && resultType != 0 ? resultType : type; }
 };
 
 struct IndexColumn {

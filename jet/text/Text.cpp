@@ -3,6 +3,7 @@
 #include "jet/page/ByteOrder.h"
 #include "jet/text/Windows1252.h"
 
+#include <cstring>
 #include <iconv.h>
 #include <string>
 
@@ -43,77 +44,153 @@ void appendUtf16(std::string_view utf8, std::u16string& out) {
     }
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
+namespace {
+
+// Writes the UTF-8 of `cp` at `p` (room for 4 bytes); returns the end.
+char* putUtf8(char* p, char32_t cp) {
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
         cp = kReplacement;
     if (cp < 0x80) {
-        out += static_cast<char>(cp);
+        *p++ = static_cast<char>(cp);
     } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *p++ = static_cast<char>(0xC0 | (cp >> 6));
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *p++ = static_cast<char>(0xE0 | (cp >> 12));
+        *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *p++ = static_cast<char>(0xF0 | (cp >> 18));
+        *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    return p;
 }
 
-void appendUcs2Text(std::span<const std::uint8_t> bytes, std::string& out) {
-    char16_t pendingHigh = 0;
-    const auto emit = [&](char16_t unit) {
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
-            if (pendingHigh)
-                appendUtf8(out, kReplacement);
-            pendingHigh = unit;
-            return;
+// UTF-16 code units to UTF-8, pairing surrogates; an unpaired one becomes
+// U+FFFD. With `doubleQuotes`, every '"' is written twice.
+class Utf16ToUtf8 {
+public:
+    Utf16ToUtf8(char* p, bool doubleQuotes) : p_(p), doubleQuotes_(doubleQuotes) {}
+    void unit(char16_t u) {
+        if (u < 0x80 && !pendingHigh_) {
+            if (u == '"' && doubleQuotes_)
+                *p_++ = '"';
+            *p_++ = static_cast<char>(u);
+        } else if (u >= 0xD800 && u <= 0xDBFF) {
+            if (pendingHigh_)
+                p_ = putUtf8(p_, kReplacement);
+            pendingHigh_ = u;
+        } else if (u >= 0xDC00 && u <= 0xDFFF) {
+            p_ = putUtf8(p_, pendingHigh_ ? 0x10000 + ((char32_t{pendingHigh_} - 0xD800) << 10) + (u - 0xDC00)
+                                          : kReplacement);
+            pendingHigh_ = 0;
+        } else {
+            if (pendingHigh_)
+                p_ = putUtf8(p_, kReplacement);
+            pendingHigh_ = 0;
+            if (u == '"' && doubleQuotes_)
+                *p_++ = '"';
+            p_ = putUtf8(p_, u);
         }
-        if (unit >= 0xDC00 && unit <= 0xDFFF) {
-            if (pendingHigh) {
-                appendUtf8(out, 0x10000 + ((static_cast<char32_t>(pendingHigh) - 0xD800) << 10) + (unit - 0xDC00));
-                pendingHigh = 0;
-            } else {
-                appendUtf8(out, kReplacement);
-            }
-            return;
-        }
-        if (pendingHigh) {
-            appendUtf8(out, kReplacement);
-            pendingHigh = 0;
-        }
-        appendUtf8(out, unit);
-    };
+    }
+    // Characters below 0x80 other than '"', copied as they are.
+    void ascii(const std::uint8_t* from, std::size_t count) {
+        if (pendingHigh_)
+            p_ = putUtf8(p_, kReplacement);
+        pendingHigh_ = 0;
+        std::memcpy(p_, from, count);
+        p_ += count;
+    }
+    char* finish() {
+        if (pendingHigh_)
+            p_ = putUtf8(p_, kReplacement);
+        return p_;
+    }
 
+private:
+    char* p_;
+    bool doubleQuotes_;
+    char16_t pendingHigh_ = 0;
+};
+
+// The end of the run of bytes from `i` that are neither zero nor above 0x7F
+// (nor '"', with `stopAtQuote`), tested eight at a time; the last eight
+// bytes are tested as one word too, overlapping those already tested.
+std::size_t asciiRunEnd(const std::uint8_t* b, std::size_t i, std::size_t n, bool stopAtQuote) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    const std::uint64_t quotes = stopAtQuote ? 0x2222222222222222u : 0;
+    // Once no byte has its high bit set, subtracting one from each sets a
+    // high bit only by passing through a zero byte (of w, or of w ^ quotes).
+    const auto plain = [&](std::size_t at) {
+        std::uint64_t w;
+        std::memcpy(&w, b + at, 8);
+        return ((w | (w - kOnes) | ((w ^ quotes) - kOnes)) & kHighs) == 0;
+    };
+    const std::size_t from = i;
+    while (i + 8 <= n && plain(i))
+        i += 8;
+    if (i + 8 > n && n - from >= 8 && plain(n - 8))
+        return n;
+    while (i < n && b[i] != 0 && b[i] < 0x80 && !(stopAtQuote && b[i] == '"'))
+        ++i;
+    return i;
+}
+
+void appendUcs2(std::span<const std::uint8_t> bytes, std::string& out, bool doubleQuotes) {
+    // Written in place: no input byte makes more than two bytes of UTF-8 (one
+    // of compressed text at most two, a UCS-2 unit of two at most three, a '"'
+    // doubled two), and an unpaired surrogate at the end three more.
     const std::size_t n = bytes.size();
-    if (n >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+    const std::uint8_t* b = bytes.data();
+    const bool compressedForm = n >= 2 && b[0] == 0xFF && b[1] == 0xFE;
+    if (compressedForm && asciiRunEnd(b, 2, n, doubleQuotes) == n) {  // the common case: plain ASCII
+        out.append(reinterpret_cast<const char*>(b + 2), n - 2);
+        return;
+    }
+    const std::size_t start = out.size();
+    out.resize(start + 2 * n + 3);
+    Utf16ToUtf8 utf8(out.data() + start, doubleQuotes);
+    if (compressedForm) {
         bool compressed = true;
         std::size_t i = 2;
         while (i < n) {
-            if (bytes[i] == 0) {
+            if (b[i] == 0) {
                 compressed = !compressed;
                 ++i;
             } else if (compressed) {
-                emit(bytes[i]);
-                ++i;
+                const std::size_t end = asciiRunEnd(b, i, n, doubleQuotes);
+                if (end > i) {
+                    utf8.ascii(b + i, end - i);
+                    i = end;
+                } else {
+                    utf8.unit(b[i++]);
+                }
             } else if (i + 1 < n) {
-                emit(readU16(&bytes[i]));
+                utf8.unit(readU16(&b[i]));
                 i += 2;
             } else {
                 break;
             }
         }
     } else {
-        out.reserve(out.size() + n / 2);
         for (std::size_t i = 0; i + 1 < n; i += 2)
-            emit(readU16(&bytes[i]));
+            utf8.unit(readU16(&b[i]));
     }
-    if (pendingHigh)
-        appendUtf8(out, kReplacement);
+    out.resize(static_cast<std::size_t>(utf8.finish() - out.data()));
 }
+
+}  // namespace
+
+void appendUtf8(std::string& out, char32_t cp) {
+    char bytes[4];
+    out.append(bytes, putUtf8(bytes, cp));
+}
+
+void appendUcs2Text(std::span<const std::uint8_t> bytes, std::string& out) { appendUcs2(bytes, out, false); }
+
+void appendUcs2CsvText(std::span<const std::uint8_t> bytes, std::string& out) { appendUcs2(bytes, out, true); }
 
 CodePageDecoder::CodePageDecoder(std::uint16_t codePage)
     : codePage_(codePage), builtin_(codePage == 1252 || codePage == 0) {

@@ -17,6 +17,8 @@ void appendUtf8(std::string& out, char32_t cp);
 // switching between one- and two-byte characters). An odd trailing byte is
 // dropped; unpaired surrogates become U+FFFD.
 void appendUcs2Text(std::span<const std::uint8_t> bytes, std::string& out);
+// The same with every '"' written twice, as inside a quoted CSV field.
+void appendUcs2CsvText(std::span<const std::uint8_t> bytes, std::string& out);
 
 // Appends the UTF-16 code units of UTF-8 text (malformed bytes become U+FFFD).
 void appendUtf16(std::string_view utf8, std::u16string& out);

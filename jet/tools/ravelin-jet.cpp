@@ -1,5 +1,6 @@
 // ravelin-jet: reads Access databases without Access.
-//   ravelin-jet tables [--system] FILE   table names, one per line, catalogue order
+//   ravelin-jet tables [--system] FILE   table names, one per line, catalogue order; then
+//                                        linked tables: name, a tab, what it links to
 //   ravelin-jet export FILE TABLE        the table as CSV on stdout
 //   ravelin-jet info FILE                format, page size, code page, sort order, password
 //   ravelin-jet check FILE               every inconsistency found, one per line; exit 1 when any
@@ -15,6 +16,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,8 @@ int tables(const std::vector<std::string>& args) {
     const auto db = jet::Database::open(files[0]);
     for (const auto& name : db->tableNames(system))
         std::cout << name << '\n';
+    for (const auto& link : db->links())
+        std::cout << link.name << '\t' << link.describe() << '\n';
     return 0;
 }
 
@@ -56,7 +60,11 @@ int exportTable(const std::vector<std::string>& args) {
     if (args.size() != 2)
         return usage();
     const auto db = jet::Database::open(args[0]);
-    jet::exportCsv(db, args[1], std::cout);
+    std::ostringstream notes;
+    jet::exportCsv(db, args[1], std::cout, notes);
+    std::istringstream lines(notes.str());
+    for (std::string note; std::getline(lines, note);)
+        std::cerr << "ravelin-jet: " << note << '\n';
     std::cout.flush();
     if (!std::cout)
         throw jet::Error(jet::DiskIo, "Could not write the export of table '" + args[1] + "'.");

@@ -120,11 +120,9 @@ jet::HeldSlots othersBeforeConnecting(const std::string& lockPath) {
     return held;
 }
 
-std::optional<int> suspectSlot(const std::optional<jet::CommitValues>& commits, const jet::HeldSlots& held) {
-    if (!commits)
-        return std::nullopt;
+std::optional<int> suspectSlot(const jet::CommitValues& commits, const jet::HeldSlots& held) {
     for (int slot = 0; slot < jet::kMaxLockSlots; ++slot)
-        if (jet::leftSuspect((*commits)[static_cast<std::size_t>(slot)], held.test(static_cast<std::size_t>(slot))))
+        if (jet::leftSuspect(commits[static_cast<std::size_t>(slot)], held.test(static_cast<std::size_t>(slot))))
             return slot;
     return std::nullopt;
 }
@@ -193,28 +191,21 @@ void writeCommitValue(int dbFd, std::size_t at, std::uint16_t value, const std::
 }
 
 // Marks a write in progress in this user's commit value; unless `crash`,
-// finishes it by storing the next write count. Does nothing for a format
-// whose commit state is not established.
+// finishes it by storing the next write count.
 void recordWrite(const Options& o, const jet::FileFormat& format, int slot) {
-    const auto at = jet::commitValueOffset(format, slot);
-    if (!at) {
-        if (o.crash)
-            std::fprintf(stderr, "ravelin-jetclient: %s keeps no established commit state; "
-                                 "only the lock is released.\n", jet::versionName(format.version).c_str());
-        return;
-    }
+    const std::size_t at = *jet::commitValueOffset(format, slot);  // a slot the lock file holds
     const int fd = ::open(o.database.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
         throw std::runtime_error(systemError("Could not open", o.database));
     std::uint8_t old[2] = {};
-    const bool readOk = ::pread(fd, old, sizeof old, static_cast<off_t>(*at)) == 2;
+    const bool readOk = ::pread(fd, old, sizeof old, static_cast<off_t>(at)) == 2;
     try {
         if (!readOk)
             throw std::runtime_error(systemError("Could not read", o.database));
-        writeCommitValue(fd, *at, jet::kCommitWriteInProgress, o.database);
+        writeCommitValue(fd, at, jet::kCommitWriteInProgress, o.database);
         if (!o.crash) {
             const auto count = static_cast<std::uint16_t>(old[0] | (old[1] << 8));
-            writeCommitValue(fd, *at, jet::nextCommitValue(count), o.database);
+            writeCommitValue(fd, at, jet::nextCommitValue(count), o.database);
         }
     } catch (...) {
         ::close(fd);

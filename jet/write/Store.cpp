@@ -187,7 +187,7 @@ FileFormat writableFormat(int fd, const std::string& path) {
         throw Error(NotADatabase, "'" + path + "' is not a Jet or ACE database file.");
     const auto header = decodeHeader(head);
     if (!header)
-        throw Error(NotADatabase, "'" + path + "' is not a Jet or ACE database file.");
+        throw Error(NotADatabase, refusedFormatMessage(head, path));
     if (header->format.version == Version::Jet3 || header->databaseKey != 0 || header->passwordSet)
         throw Error(ReadOnlyDatabase, kReadOnly);
     return header->format;

@@ -97,37 +97,12 @@ struct TableWriter::Slot {
     std::vector<std::uint8_t> bytes;    // the row's own bytes, wherever they are
 };
 
-namespace {
-
-// The table's property blob: the LvProp field of its catalogue row.
-std::vector<std::uint8_t> propertiesOf(const std::shared_ptr<const Database>& db, const CatalogEntry& table) {
-    const auto catalogue = db->tableDef("MSysObjects");
-    const ColumnDef* id = catalogue->findColumn("Id");
-    const ColumnDef* props = catalogue->findColumn("LvProp");
-    if (!id || !props)
-        return {};
-    TableCursor cursor(db, catalogue);
-    Value v;
-    for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
-        cursor.readValue(static_cast<std::size_t>(id - catalogue->columns.data()), v);
-        if (v.kind() != Value::Kind::Integer || static_cast<std::uint32_t>(v.asInteger()) != table.id)
-            continue;
-        cursor.readValue(static_cast<std::size_t>(props - catalogue->columns.data()), v);
-        if (v.kind() != Value::Kind::Binary)
-            return {};
-        return {v.bytes().begin(), v.bytes().end()};
-    }
-    return {};
-}
-
-}  // namespace
-
 TableWriter::TableWriter(PageStore& store, std::string_view table)
     : store_(store), db_(openStoreDatabase(store)), longValues_(store) {
     requireWritable(db_->header(), store.name());
     auto def = std::make_shared<TableDef>(*db_->tableDef(table));
     const CatalogEntry& entry = *db_->findTable(table);
-    applyColumnProperties(*def, propertiesOf(db_, entry));
+    applyColumnProperties(*def, db_->properties(entry));
     def_ = def;
     name_ = entry.name;
     lastAutoNumber_ = def_->nextAutoNumber;

@@ -4,6 +4,7 @@
 #include "JetTesting.h"
 #include "WriteTesting.h"
 
+#include "jet/table/ColumnType.h"
 #include "jet/table/CsvExport.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,12 @@ TEST(JetTool, ListsTables) {
     EXPECT_EQ(s.exitCode, 0);
     EXPECT_EQ(s.out, "MSysObjects\nMSysACEs\nMSysQueries\nMSysRelationships\nMSysAccounts\nMSysGroups\n");
     EXPECT_EQ(run("tables " + jettest::access("emptyJet4.mdb")).out, "");
+    // Linked tables follow, marked as links; a password in a connection string is left out.
+    EXPECT_EQ(run("tables " + jettest::more("linkerTestV2007.accdb")).out,
+              "Table1\nTable2\tlink to table 'Table1' in Z:\\jackcess_test\\linkeeTest.accdb\n");
+    EXPECT_NE(run("tables " + jettest::more("odbcLinkerTestV2007.accdb")).out.find("\tlink to 'dbo.Ordrar' through "
+                                                                                   "DSN=Magnapinna;Description=Safexit;UID=safexit;PWD=***;"),
+              std::string::npos);
 }
 
 TEST(JetTool, ExportsCsvWithCrLfAndTheDocumentedFormats) {
@@ -70,6 +77,21 @@ TEST(JetTool, ExportsCsvWithCrLfAndTheDocumentedFormats) {
     const auto m = run("export " + jettest::access("indexTestV2000.mdb") + " MSysNameMap");
     EXPECT_NE(m.out.find(",{8F096CA0-FC16-4288-801E-119F26C0B6FC},"), std::string::npos) << m.out;
     EXPECT_NE(m.out.find(",05000000"), std::string::npos) << m.out;  // NameMap bytes, lower-case hex
+    // Complex columns as their items: version history entries, multi-valued fields' values, attachments' names.
+    EXPECT_EQ(run("export " + jettest::more("complexDataTestV2010.accdb") + " Table1").out,
+              "id,VersionHistory_F5F8918F-0A3F-4DA9-AE71-184EE5012880,memo-data,append-memo-data,multi-value-data,"
+              "attach-data\r\n\"row1\",\"\",,,\"\",\"\"\r\n"
+              "\"row2\",\"2011-09-12 21:21:02.334 row2-memo\",\"row2-memo\",\"row2-memo\",\"value1; value4\","
+              "\"test_data.txt; test_data2.txt\"\r\n"
+              "\"row3\",\"2011-09-12 21:21:19.126 row3-memo; 2011-09-12 21:22:33.077 row3-memo-revised; 2011-09-12 "
+              "21:22:45.382 row3-memo-again\",\"row3-memo\",\"row3-memo-again\",\"value1; value2; value3; value4\",\"\"\r\n"
+              "\"row4\",\"2011-09-12 21:22:25.758 row4-memo\",\"row4-memo\",\"row4-memo\",\"\",\"test_data2.txt\"\r\n");
+    // Types no reader knows: a marker, and a note on stderr once per column.
+    const auto u = run("export " + jettest::more("unsupportedFieldsTestV2007.accdb") + " Test");
+    EXPECT_EQ(u.out.substr(u.out.find("\r\n") + 2, 73),
+              "1,<not read: type 0x46>,<not read: type 0x47>,<not read: complex value>\r\n");
+    EXPECT_NE(u.err.find("column 'UnknownFix' of table 'Test': its type (0x47) is not one Ravelin knows"),
+              std::string::npos) << u.err;
 }
 
 TEST(JetTool, FieldFormats) {
@@ -93,6 +115,14 @@ TEST(JetTool, FieldFormats) {
     EXPECT_EQ(field(jet::Value::dateTime(0.5 + 250.0 / 86400000.0)), "1899-12-30 12:00:00.250");
     const std::vector<std::uint8_t> bytes = {0x00, 0xAB, 0x0F};
     EXPECT_EQ(field(jet::Value::binary(bytes)), "00ab0f");
+    EXPECT_EQ(field(jet::Value::binary({})), "\"\"");  // not Null
+    jet::ColumnDef hyperlink;
+    hyperlink.type = static_cast<std::uint8_t>(jet::ColumnType::Memo);
+    hyperlink.flags = 0x80;
+    std::string shown;
+    for (const char* stored : {"Our site#https://example.org/#", "#https://example.org/#", "##Sheet1!A1"})
+        jet::appendCsvField(shown, jet::Value::text(stored), hyperlink);
+    EXPECT_EQ(shown, "\"Our site\"\"https://example.org/\"\"Sheet1!A1\"");
     jet::Decimal d;
     d.magnitude = {0, 0, 0, 5};
     d.negative = true;
@@ -119,6 +149,10 @@ TEST(JetTool, ErrorsAndUsage) {
     EXPECT_EQ(table.exitCode, 1);
     EXPECT_NE(table.err.find("NoTable"), std::string::npos) << table.err;
     EXPECT_EQ(table.out, "");
+    const auto linked = run("export " + jettest::more("linkerTestV2007.accdb") + " Table2");
+    EXPECT_EQ(linked.exitCode, 1);
+    EXPECT_NE(linked.err.find("is a link to table 'Table1' in Z:\\jackcess_test\\linkeeTest.accdb"), std::string::npos)
+        << linked.err;
     EXPECT_EQ(run("").exitCode, 2);
     EXPECT_EQ(run("frobnicate x").exitCode, 2);
     EXPECT_EQ(run("export " + jettest::access("testV2000.mdb")).exitCode, 2);

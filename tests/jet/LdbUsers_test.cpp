@@ -1,9 +1,11 @@
 // The lock-file operation: all, connected and suspect users of a database,
 // with the user locks held by other processes, and its failures.
+#include "JetTesting.h"
 #include "LockFileTesting.h"
 
 #include "jet/Error.h"
 #include "jet/LdbUsers.h"
+#include "jet/lockfile/LockFile.h"
 
 #include <gtest/gtest.h>
 
@@ -209,36 +211,29 @@ TEST(LdbUsersSuspect, Jet4AndAce12KeepTheStateAtTheEndOfTheirHeaderPage) {
     EXPECT_EQ(jet::getLdbUsers(ace, jet::LdbSuspectUsers), Names{});
 }
 
-TEST(LdbUsersSuspect, NoneReportedWhereTheStateIsNotEstablished) {
-    TempDir dir;
-    const std::string ace14 = copyTestFile("access/testV2007.accdb", dir / "ace14.accdb");
-    Bytes b = readBytes(ace14);
-    b[0x14] = 3;  // the version byte of an Access 2010 file
-    writeBytes(ace14, b);
-    writeBytes(dir / "ace14.laccdb", lockFileOf(names(0, 3)));
-    pokeU16(ace14, kJet4Commit + 2 * 0, 0x0000);
-    pokeU16(ace14, kJet4Commit + 2 * 1, 0x0001);
-    EXPECT_EQ(jet::getLdbUsers(ace14, jet::LdbSuspectUsers), Names{});
-    EXPECT_EQ(jet::getLdbUsers(ace14, jet::LdbAllUsers), names(0, 3));
-}
-
-TEST(LdbUsersSuspect, EveryHealthyTestFileHasNoSuspectUser) {
-    // All of them were closed normally; with every slot named and no lock
-    // held, a wrong rule would report users.
+TEST(LdbUsersSuspect, EveryTestFileMonitoredThroughItsLockFile) {
+    // All closed normally: with every slot named and no lock held, a wrong rule
+    // would report users. Then on a copy one simulated client stays, one crashes.
     const Names all = names(0, 255);
-    for (const auto& entry : fs::directory_iterator(kData + "/access")) {
+    std::vector<std::string> files = jettest::accessFiles();
+    files.push_back(jettest::workgroup());
+    for (const auto& file : files) {
         TempDir dir;
-        const std::string file = entry.path().filename().string();
-        const std::string db = copyTestFile("access/" + file, dir / file);
-        const bool ace = file.ends_with(".accdb");
-        writeBytes(dir / (file.substr(0, file.rfind('.')) + (ace ? ".laccdb" : ".ldb")), lockFileOf(all));
+        const std::string db = copyTestFile(file.substr(kData.size() + 1), dir / fs::path(file).filename().string());
+        const std::string ldb = jet::lockFilePathFor(db);
+        writeBytes(ldb, lockFileOf(all));
         EXPECT_EQ(jet::getLdbUsers(db, jet::LdbSuspectUsers), Names{}) << file;
         EXPECT_EQ(jet::getLdbUsers(db, jet::LdbAllUsers).size(), 255u) << file;
+        fs::remove(ldb);
+
+        Client present({"--computer", "PC-IN", db});
+        ASSERT_EQ(connectClient(present), 0) << file;
+        Client crashed({"--computer", "PC-GONE", "--crash", db});
+        ASSERT_EQ(connectClient(crashed), 1) << file;
+        crashed.wait();
+        EXPECT_EQ(jet::getLdbUsers(db, jet::LdbConnectedUsers), Names{"PC-IN"}) << file;
+        EXPECT_EQ(jet::getLdbUsers(db, jet::LdbSuspectUsers), Names{"PC-GONE"}) << file;
     }
-    TempDir dir;
-    const std::string mdw = copyTestFile("workgroup/system.mdw", dir / "system.mdw");
-    writeBytes(dir / "system.ldb", lockFileOf(all));
-    EXPECT_EQ(jet::getLdbUsers(mdw, jet::LdbSuspectUsers), Names{});
 }
 
 TEST_F(Jet3Database, MonitoringLeavesTheFilesUntouched) {

@@ -187,19 +187,4 @@ TEST(ClientOtherFormats, Jet4AndAceCrashesAreSuspect) {
     EXPECT_EQ(jet::getLdbUsers(ace, jet::LdbConnectedUsers), Names{"PC-ACE"});
 }
 
-TEST(ClientOtherFormats, WithoutAnEstablishedRuleACrashOnlyDropsTheLock) {
-    TempDir dir;
-    const std::string ace14 = copyTestFile("access/testV2007.accdb", dir / "ace14.accdb");
-    Bytes b = readBytes(ace14);
-    b[0x14] = 3;
-    writeBytes(ace14, b);
-    Client a({"--computer", "PC-14", "--crash", ace14});
-    ASSERT_EQ(connectClient(a), 0);
-    ASSERT_EQ(a.wait(), 0);
-    EXPECT_EQ(readBytes(ace14), b);
-    EXPECT_EQ(jet::getLdbUsers(ace14, jet::LdbAllUsers), Names{"PC-14"});
-    EXPECT_EQ(jet::getLdbUsers(ace14, jet::LdbConnectedUsers), Names{});
-    EXPECT_EQ(jet::getLdbUsers(ace14, jet::LdbSuspectUsers), Names{});
-}
-
 }  // namespace

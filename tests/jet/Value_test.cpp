@@ -105,6 +105,13 @@ TEST(Text, Ucs2AndItsCompressedForm) {
     EXPECT_EQ(ucs2({0x3D, 0xD8, 0x00, 0xDE}), "\xF0\x9F\x98\x80");
     EXPECT_EQ(ucs2({0x00, 0xD8, 'a', 0}), "\xEF\xBF\xBD" "a");
     EXPECT_EQ(ucs2({'a', 0, 'b'}), "a");
+    // Runs of ASCII are taken eight bytes at a time: a character past them still counts.
+    EXPECT_EQ(ucs2({0xFF, 0xFE, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 0xE9}), "abcdefghi\xC3\xA9");
+    // Inside a CSV field every '"' is doubled, in either form.
+    std::string csv;
+    jet::appendUcs2CsvText(std::vector<std::uint8_t>{0xFF, 0xFE, 's', 'a', 'y', ' ', '"', 'h', 'i', '"', ' ', 'o', 'k'}, csv);
+    jet::appendUcs2CsvText(std::vector<std::uint8_t>{'"', 0, 0xE9, 0, 0x00, 0xD8, '"', 0}, csv);  // a lone surrogate too
+    EXPECT_EQ(csv, "say \"\"hi\"\" ok\"\"\xC3\xA9\xEF\xBF\xBD\"\"");
 }
 
 TEST(Text, CodePages) {

@@ -21,7 +21,8 @@ add_test(NAME jet_differential_rules
 set_tests_properties(jet_differential_rules PROPERTIES LABELS differential)
 
 if(TARGET ravelin-jet)
-  file(GLOB ravelin_differential_files ${RAVELIN_TESTDATA}/access/*.mdb ${RAVELIN_TESTDATA}/access/*.accdb)
+  file(GLOB ravelin_differential_files ${RAVELIN_TESTDATA}/access/*.mdb ${RAVELIN_TESTDATA}/access/*.accdb
+    ${RAVELIN_TESTDATA}/access-more/*.mdb ${RAVELIN_TESTDATA}/access-more/*.accdb)
   list(SORT ravelin_differential_files)
   list(APPEND ravelin_differential_files ${RAVELIN_TESTDATA}/workgroup/system.mdw)
   foreach(file ${ravelin_differential_files})

@@ -54,7 +54,8 @@ const schemaTypes = [
     [/^Long Integer/, "long"], [/^Currency/, "currency"], [/^Single/, "float"],
     [/^Double/, "double"], [/^DateTime/, "datetime"], [/^Binary/, "binary"],
     [/^Text/, "text"], [/^OLE/, "ole"], [/^Memo/, "memo"],
-    [/^Replication ID/, "repid"], [/^Numeric/, "numeric"],
+    [/^Replication ID/, "repid"], [/^Numeric/, "numeric"], [/^Unknown_0012/, "complex"],
+    [/^Unknown_0013/, "bigint"], [/^Unknown_0014/, "datetimextended"],
 ];
 
 export function mdbtoolsColumnTypes(file, table) {

@@ -11,11 +11,16 @@
 // A meaning is { value, tolerance?, text } where `text` is how it is shown in
 // failure messages. Null is the meaning NULL for every type: our engine and
 // mdb-export write it as an empty unquoted field, mdb-reader returns null.
+// Our engine writes an unquoted "<not read: ...>" marker (MARKER) for a
+// value it cannot read as what it is; that is right only where neither
+// reader reads the value either. A rule whose mdbtools is null is a type
+// mdb-export does not read at all (it prints nothing, or a key).
 
 export class FormatError extends Error {}
 
 export const NULL = Object.freeze({ value: null, text: "Null" });
 export const NOT_EXPOSED = Object.freeze({ value: undefined, text: "(not exposed)" });
+export const MARKER = Object.freeze({ value: undefined, text: "(a <not read: ...> marker)" });
 // mdb-export writes a zero-length text exactly as it writes Null (an empty
 // unquoted field), so for text and memo that field means either; mdb-reader
 // and our engine still tell the two apart.
@@ -24,6 +29,7 @@ export const NULL_OR_EMPTY = Object.freeze({ value: null, text: "Null or \"\"", 
 const MS_PER_DAY = 86400000;
 
 const isNull = (field) => !field.quoted && field.text === "";
+const isMarker = (field) => !field.quoted && /^<not read: [^<>]+>$/.test(field.text);
 const bad = (field, what) => {
     throw new FormatError(`${JSON.stringify(field.text)}${field.quoted ? " (quoted)" : ""} is not ${what}`);
 };
@@ -129,7 +135,9 @@ function floatingRule(narrow) {
         same(a, b) {
             if (Number.isNaN(a.value) || Number.isNaN(b.value)) return Number.isNaN(a.value) && Number.isNaN(b.value);
             if (a.tolerance === 0 && b.tolerance === 0) return Object.is(a.value, b.value);
-            return Math.abs(a.value - b.value) <= (a.tolerance + b.tolerance) * (1 + 1e-12);
+            // The printed text itself reads back with a rounding error: allow a unit of it.
+            const slack = Number.EPSILON * Math.max(Math.abs(a.value), Math.abs(b.value));
+            return Math.abs(a.value - b.value) <= (a.tolerance + b.tolerance) * (1 + 1e-12) + slack;
         },
     };
 }
@@ -229,6 +237,7 @@ const dateRule = {
         return dateMeaning(ms, 0);
     },
     mdbtools(field) {
+        if (field.text === "1900-01-00 00:00:00") return NOT_EXPOSED;  // what it prints for a date before 1900
         const ms = parseDateText(field.text, false);
         if (ms === undefined) throw new FormatError(`mdb-export date ${JSON.stringify(field.text)} not understood`);
         return dateMeaning(ms, 500);
@@ -303,20 +312,45 @@ const guidRule = {
     same: (a, b) => a.value === b.value,
 };
 
-// ---- complex (attachment, multi-value) columns ------------------------------
-// The row holds an integer id into the column's hidden flat table. Our engine
-// and mdb-export print that id; mdb-reader follows it and returns the decoded
-// attachments instead, so it cannot be compared with the id.
-const complexRule = { ...integerRule, mdbReader: () => NOT_EXPOSED };
+// ---- Date/Time Extended -----------------------------------------------------
+// Our engine: YYYY-MM-DD HH:MM:SS, then "." and the fraction of the second
+// (up to 7 digits, no trailing zeros) when it is not zero. mdb-reader:
+// YYYY.MM.DD HH:MM:SS.nnnnnnnnn. Compared as date, time and nanoseconds.
+const extendedMeaning = (date, nanoseconds) => ({ value: `${date}.${nanoseconds}`, text: `${date}.${nanoseconds}` });
+const extendedRule = {
+    engine(field) {
+        const m = !field.quoted && /^([0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2})(?:\.([0-9]{0,6}[1-9]))?$/.exec(field.text);
+        if (!m) bad(field, "an unquoted YYYY-MM-DD HH:MM:SS[.fffffff] date");
+        return extendedMeaning(m[1], (m[2] ?? "").padEnd(9, "0"));
+    },
+    mdbtools: null,
+    mdbReader(value) {
+        const m = /^([0-9]{4})\.([0-9]{2})\.([0-9]{2}) ([0-9]{2}:[0-9]{2}:[0-9]{2})\.([0-9]{9})$/.exec(value);
+        if (!m) throw new FormatError(`mdb-reader Date/Time Extended ${JSON.stringify(value)} not understood`);
+        return extendedMeaning(`${m[1]}-${m[2]}-${m[3]} ${m[4]}`, m[5]);
+    },
+    same: (a, b) => a.value === b.value,
+};
+
+// ---- complex (attachment, multi-value, version history) columns -------------
+// The row holds a key into the column's hidden flat table, which mdb-export
+// prints. Our engine writes the items' text joined by "; ", quoted; mdb-reader
+// returns attachments, compared by their file names.
+const complexRule = {
+    engine: textRule.engine,
+    mdbtools: null,
+    mdbReader: (value) => (Array.isArray(value) ? textMeaning(value.map((a) => a.name).join("; ")) : NOT_EXPOSED),
+    same: (a, b) => a.value === b.value,
+};
 
 // ---- types no oracle decodes ------------------------------------------------
 // Such as the 0x11 column of Jet 4 MSysAccessObjects: mdb-export prints
-// nothing for it and mdb-reader refuses the table. Our engine's field is only
-// required to be well-formed CSV.
+// nothing for it and mdb-reader refuses the table. Our engine must write its
+// marker for them, never the bytes.
 const unknownRule = {
     opaque: true,
-    engine: (field) => ({ value: field.text, text: field.text.slice(0, 40) }),
-    mdbtools: () => NOT_EXPOSED,
+    engine: (field) => bad(field, "a <not read: ...> marker"),
+    mdbtools: null,
     mdbReader: () => NOT_EXPOSED,
     same: () => true,
 };
@@ -328,6 +362,7 @@ const rules = {
     long: integerRule,
     bigint: integerRule,
     complex: complexRule,
+    datetimextended: extendedRule,
     float: floatingRule(toFloat32),
     double: floatingRule(identity),
     currency: decimalRule(() => 4),
@@ -347,11 +382,12 @@ export function ruleFor(type) {
 
 // The meaning of one field or value from each source, Null handled here once.
 export function readEngine(field, column) {
+    if (isMarker(field)) return MARKER;
     return isNull(field) ? NULL : ruleFor(column.type).engine(field, column);
 }
 export function readMdbtools(field, column) {
     const rule = ruleFor(column.type);
-    if (rule.opaque) return NOT_EXPOSED;
+    if (rule.opaque || !rule.mdbtools) return NOT_EXPOSED;
     if (isNull(field)) return rule === textRule ? NULL_OR_EMPTY : NULL;
     return rule.mdbtools(field, column);
 }

@@ -3,6 +3,7 @@
 //
 // openWithMdbReader(path) returns
 //   tableNames(includeSystem) -> [name]           in the reader's catalogue order
+//   linkedTableNames() -> [name]                   the tables linked from other databases (catalogue types 4, 6)
 //   table(name) -> { columns: [{name, type, scale, precision}], rows: [[value]] }
 // Values stay as mdb-reader gives them (null, string, number, boolean, bigint,
 // Date, Buffer, attachment arrays); the comparison rules decide what they mean.
@@ -19,6 +20,11 @@ export function openWithMdbReader(path) {
                 systemTables: includeSystem,
                 linkedTables: false,
             });
+        },
+        // From the catalogue itself: its getTableNames leaves ODBC links (type 4) out.
+        linkedTableNames() {
+            return reader.getTable("MSysObjects").getData()
+                .filter((o) => o.Type === 4 || o.Type === 6).map((o) => o.Name);
         },
         table(name) {
             const table = reader.getTable(name);

@@ -45,6 +45,7 @@ const faults = [
     ["binary-upper-case", "testV2000.mdb", "MSysObjects", "is not lower-case hex"],
     ["text-cut-at-nul", "indexTestV2000.mdb", "MSysNameMap", "MSysNameMap.Name row 1 (text): engine \"Table1\", mdb-reader \"Table1\\u0000\""],
     ["binary-cut-at-zero", "indexTestV2000.mdb", "MSysACEs", "MSysACEs.SID row 12 (binary): engine ac39, mdb-reader ac3900"],
+    ["complex-as-number", "indexTestV2007.accdb", "MSysResources", "MSysResources.Data row 1: engine wrote \"1\" is not quoted text"],
     ["guid-lower-case", "indexTestV2000.mdb", "MSysNameMap", "is not an upper-case {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"],
     ["rows-in-reader-order", "overflowTestV2000.mdb", "Table1", "Table1.data1 row 3 (text): engine \"row4col1\", mdb-export Null"],
     ["user-tables-by-flags", "delTestV2007.accdb", "Table", "user tables: engine lists [Table,MSysCompactError]"],
