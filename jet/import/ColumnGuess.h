@@ -1,0 +1,20 @@
+#pragma once
+// The column a new table gets for one column of a CSV file. A column whose
+// fields are all unquoted (Null aside) gets the first type of Long, Double,
+// Currency, Date/Time, GUID and Binary that holds every one of them such
+// that the export writes the very same field again: "42" is a Long, "3.5000"
+// Currency, "1974-09-21 00:00:00" a date, but "007", "1.0" and "2024-01-05"
+// stay text, so no import changes a value. Every other column is Text(255),
+// or Memo when a value is longer than 255 characters.
+#include "jet/create/TableCreator.h"
+#include "jet/import/CsvReader.h"
+
+#include <string>
+#include <vector>
+
+namespace jet {
+
+// The column named `name` for field `column` of every record in `rows`.
+NewColumn guessColumn(const std::string& name, const std::vector<CsvRecord>& rows, std::size_t column);
+
+}  // namespace jet
