@@ -51,14 +51,6 @@ std::vector<std::string> headerNames(const std::vector<CsvRecord>& records) {
     return names;
 }
 
-NewTable guessTable(const std::string& name, const std::vector<std::string>& columns,
-                    const std::vector<CsvRecord>& rows) {
-    NewTable t{name, {}, {}};
-    for (std::size_t n = 0; n < columns.size(); ++n)
-        t.columns.push_back(guessColumn(columns[n], rows, n));
-    return t;
-}
-
 }  // namespace
 
 ImportResult importCsv(const std::string& path, const std::string& table, std::string_view csv,

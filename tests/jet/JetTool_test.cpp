@@ -239,6 +239,14 @@ TEST(JetTool, ImportReadsCsvAsTheExportAndOtherProgramsWriteIt) {
               "\"O'Brien, \"\"Pat\"\"\",\"007\",\"two\r\nlines\",1899-12-30 12:00:00.250\r\n"
               "\"\",,\"lf\nonly\",\r\n"
               "\"Zoë\",\"12\",,2024-01-05 10:00:00\r\n");
+
+    // Rows too wide for a page of Text(255) columns: some become Memo.
+    std::string wide = "a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r\r\n";
+    for (int n = 0; n < 18; ++n)
+        wide += "\"" + std::string(250, 'x') + (n < 17 ? "\"," : "\"\r\n");
+    std::ofstream(csv, std::ios::binary | std::ios::trunc) << wide;
+    EXPECT_EQ(run("import '" + copy.path() + "' Wide '" + csv + "'").exitCode, 0);
+    EXPECT_EQ(run("export '" + copy.path() + "' Wide").out, wide);
 }
 
 // One bad row refuses the whole import: the message names its line (lines
