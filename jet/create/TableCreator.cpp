@@ -136,14 +136,14 @@ void createTable(PageStore& store, const NewTable& table) {
     create::TableSpec spec;
     spec.columns = layOut(table);
     spec.textSortVersion = newTextSortVersion(db->format().version);
-    std::vector<std::uint16_t> firstIndexColumn;
     for (const NewIndex& index : table.indexes) {
         checkName(index.name, "index");
         create::IndexSpec s;
         s.name = index.name;
         for (const std::string& name : index.columns) {
-            const auto c = std::find_if(spec.columns.begin(), spec.columns.end(),
-                                        [&](const create::ColumnSpec& col) { return equalsIgnoreCase(col.name, name); });
+            const auto c = std::find_if(spec.columns.begin(), spec.columns.end(), [&](const create::ColumnSpec& col) {
+                return equalsIgnoreCase(col.name, name);
+            });
             if (c == spec.columns.end())
                 throw Error(InvalidArgument, "Index '" + index.name + "' names field '" + name +
                                                  "', which table '" + table.name + "' does not have.");
@@ -151,7 +151,8 @@ void createTable(PageStore& store, const NewTable& table) {
         }
         if (s.columns.empty() || s.columns.size() > 10)
             throw Error(InvalidArgument, "Index '" + index.name + "' needs 1 to 10 fields.");
-        s.flags = static_cast<std::uint8_t>((index.unique ? kUniqueIndex : 0) | (index.ignoreNulls ? kIgnoreNullsIndex : 0));
+        s.flags = static_cast<std::uint8_t>((index.unique ? kUniqueIndex : 0) |
+                                            (index.ignoreNulls ? kIgnoreNullsIndex : 0));
         s.logicalNumber = s.realIndex = static_cast<std::uint32_t>(spec.realIndexes.size());
         spec.realIndexes.push_back(std::move(s));
     }

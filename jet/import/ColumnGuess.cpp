@@ -6,6 +6,7 @@
 #include "jet/write/FieldValue.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace jet {
 namespace {
@@ -44,15 +45,16 @@ bool holdsExactly(ColumnType type, const std::vector<CsvRecord>& rows, std::size
 }
 
 NewColumn guessColumn(const std::string& name, const std::vector<CsvRecord>& rows, std::size_t column) {
-    const bool quoted = std::any_of(rows.begin(), rows.end(), [&](const CsvRecord& r) { return r.fields[column].quoted; });
-    const bool any = std::any_of(rows.begin(), rows.end(), [&](const CsvRecord& r) { return !r.fields[column].text.empty(); });
-    if (!quoted && any)
+    const auto anyField = [&](const std::function<bool(const CsvField&)>& test) {
+        return std::any_of(rows.begin(), rows.end(), [&](const CsvRecord& r) { return test(r.fields[column]); });
+    };
+    if (!anyField([](const CsvField& f) { return f.quoted; }) && anyField([](const CsvField& f) { return !f.text.empty(); }))
         for (const ColumnType type : {ColumnType::Long, ColumnType::Double, ColumnType::Currency, ColumnType::DateTime,
                                       ColumnType::Guid, ColumnType::Binary})
             if (holdsExactly(type, rows, column))
-                return {name, type, type == ColumnType::Binary ? static_cast<std::uint16_t>(kMaxTextLength) : std::uint16_t{0}};
-    const bool longer = std::any_of(rows.begin(), rows.end(), [&](const CsvRecord& r) {
-        return r.fields[column].text.size() > kMaxTextLength && textLength(r.fields[column].text) > kMaxTextLength;
+                return {name, type, static_cast<std::uint16_t>(type == ColumnType::Binary ? kMaxTextLength : 0)};
+    const bool longer = anyField([](const CsvField& f) {
+        return f.text.size() > kMaxTextLength && textLength(f.text) > kMaxTextLength;
     });
     return longer ? NewColumn{name, ColumnType::Memo, 0} : NewColumn{name, ColumnType::Text, kMaxTextLength};
 }

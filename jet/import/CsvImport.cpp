@@ -46,8 +46,10 @@ std::vector<std::string> headerNames(const std::vector<CsvRecord>& records) {
     for (std::size_t n = 1; n < records.size(); ++n)
         if (records[n].fields.size() != names.size())
             throw Error(InvalidArgument, "Line " + std::to_string(records[n].line) + " of the CSV has " +
-                                             std::to_string(records[n].fields.size()) + " fields where line 1 names " +
-                                             std::to_string(names.size()) + " columns. Nothing was imported.");
+                                             std::to_string(records[n].fields.size()) +
+                                             (records[n].fields.size() == 1 ? " field" : " fields") +
+                                             " where line 1 names " + std::to_string(names.size()) +
+                                             " columns. Nothing was imported.");
     return names;
 }
 
@@ -63,7 +65,6 @@ ImportResult importCsv(const std::string& path, const std::string& table, std::s
     runStore(
         path,
         [&](PageStore& pages) {
-            result = {};
             if (!openStoreDatabase(pages)->findTable(table)) {
                 result.created = guessTable(table, names, records);
                 createTable(pages, *result.created);
