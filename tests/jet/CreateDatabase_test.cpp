@@ -217,12 +217,12 @@ TEST(CreateDatabase, ATableAccessWouldRefuseIsRefusedAndNothingIsWritten) {
         {{"T", {{"A", T::Numeric}}, {}}, jet::InvalidArgument},
         {{"T", {{"A", T::Long}}, {{"ByB", {"B"}, false, false}}}, jet::InvalidArgument},
     };
-    for (const auto& [table, error] : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(jettest::errorOf([&] {
-                      jet::runStore(copy.path(), [&](jet::PageStore& pages) { jet::createTable(pages, table); });
+                      jet::runStore(copy.path(), [&](jet::PageStore& pages) { jet::createTable(pages, c.first); });
                   }),
-                  error)
-            << table.name;
+                  c.second)
+            << c.first.name;
     EXPECT_EQ(jettest::fileBytes(copy.path()), before);
 }
 
