@@ -8,27 +8,29 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
+#include <sstream>
 #include <unistd.h>
 
 namespace ravelin {
 namespace {
 
+// The whole CSV: from the file `csv`, or standard input for "-".
 std::string readAll(const std::string& csv) {
-    if (csv == "-") {
-        std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-        if (std::cin.bad())
-            throw jet::Error(jet::DiskIo, "Could not read the CSV from standard input.");
-        return text;
+    std::ifstream file;
+    if (csv != "-") {
+        file.open(csv, std::ios::binary);
+        if (!file)
+            throw jet::Error(errno == ENOENT ? jet::FileNotFound : jet::DiskIo,
+                             "Could not read the CSV '" + csv + "': " + std::strerror(errno) + ".");
     }
-    std::ifstream in(csv, std::ios::binary);
-    if (!in)
-        throw jet::Error(errno == ENOENT ? jet::FileNotFound : jet::DiskIo,
-                         "Could not read the CSV '" + csv + "': " + std::strerror(errno) + ".");
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad())
-        throw jet::Error(jet::DiskIo, "Could not read the CSV '" + csv + "'.");
-    return text;
+    std::istream& in = csv == "-" ? std::cin : file;
+    std::ostringstream text;
+    if (in.peek() != std::char_traits<char>::eof())
+        text << in.rdbuf();
+    if (in.bad() || text.bad())
+        throw jet::Error(jet::DiskIo,
+                         "Could not read the CSV " + (csv == "-" ? "from standard input" : "'" + csv + "'") + ".");
+    return std::move(text).str();
 }
 
 }  // namespace
