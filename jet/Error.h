@@ -40,6 +40,11 @@ enum ErrorNumber : int {
     RequiredNull = 3314,
     NumericOverflow = 3349,
     ConversionError = 3421,
+    // Refusals of a new table.
+    TableExists = 3010,
+    InvalidName = 3125,
+    TooManyFields = 3190,
+    FieldDefinedTwice = 3191,
 };
 
 // Jet's own texts for the refusals above where callers and users meet them word for word.

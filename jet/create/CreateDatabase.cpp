@@ -1,12 +1,16 @@
 #include "jet/create/CreateDatabase.h"
 
 #include "jet/Error.h"
-#include "jet/create/UserNameCatalog.h"
+#include "jet/create/NewFormat.h"
+#include "jet/create/OleNow.h"
+#include "jet/create/SystemCatalog.h"
+#include "jet/create/TableCreator.h"
+#include "jet/page/DatabaseHeader.h"
+#include "jet/write/MemoryPageStore.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,16 +19,6 @@ namespace jet {
 namespace {
 
 constexpr int kDatabaseExists = 3204;  // Jet's "Database already exists."
-
-// The current local time as an OLE date: days since 1899-12-30.
-double oleNow() {
-    const std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
-    const std::time_t asUtc = timegm(&local);  // local wall-clock time read as UTC
-    constexpr double kEpochOffsetDays = 25569.0;  // 1899-12-30 to 1970-01-01
-    return kEpochOffsetDays + static_cast<double>(asUtc) / 86400.0;
-}
 
 [[noreturn]] void fail(const std::string& path, const std::string& what) {
     throw Error(DiskIo, "Could not create the database '" + path + "': " + what + ".");
@@ -62,14 +56,19 @@ int placeWithoutReplacing(const std::string& from, const std::string& to) {
     return errno;
 }
 
-}  // namespace
+std::vector<std::uint8_t> joined(const std::vector<create::Bytes>& pages) {
+    std::vector<std::uint8_t> bytes;
+    for (const auto& page : pages)
+        bytes.insert(bytes.end(), page.begin(), page.end());
+    return bytes;
+}
 
-void createDatabase(const std::string& path) {
+// Writes `bytes` as the new file at `path`.
+void writeNewFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0)
         throw Error(kDatabaseExists, "The database '" + path + "' already exists.");
 
-    const auto pages = create::userNameDatabasePages(oleNow());
     std::string temp = path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
@@ -79,8 +78,7 @@ void createDatabase(const std::string& path) {
         ::umask(mask);
         if (::fchmod(fd, 0666 & ~mask) != 0)
             fail(path, std::strerror(errno));
-        for (const auto& page : pages)
-            writeAll(fd, page.data(), page.size(), path);
+        writeAll(fd, bytes.data(), bytes.size(), path);
         if (::fsync(fd) != 0)
             fail(path, std::strerror(errno));
         if (::close(fd) != 0) {
@@ -105,6 +103,26 @@ void createDatabase(const std::string& path) {
         ::fsync(dir);
         ::close(dir);
     }
+}
+
+}  // namespace
+
+void createEmptyDatabase(const std::string& path) {
+    newDatabaseVersion(path);
+    writeNewFile(path, joined(create::emptyDatabasePages(oleNow())));
+}
+
+void createDatabase(const std::string& path) {
+    const std::vector<create::Bytes> pages = create::emptyDatabasePages(oleNow());
+    MemoryPageStore store(joined(pages), decodeHeader(pages[0])->format, path);
+    // Unique, and Null allowed (more than once), as the user name window expects.
+    createTable(store, {"T_Main",
+                        {{"ComputerName", ColumnType::Text, 50},
+                         {"Name", ColumnType::Text, 60},
+                         {"Contact", ColumnType::Text, 60},
+                         {"Email", ColumnType::Text, 60}},
+                        {{"ComputerName", {"ComputerName"}, true, false}}});
+    writeNewFile(path, store.bytes());
 }
 
 }  // namespace jet

@@ -1,15 +1,21 @@
 #pragma once
-// Writes a new, empty user name database: a Jet 4 (Access 2000-2003) file
-// holding the system catalogue Jet needs and the table T_Main (ComputerName,
-// Name, Contact, Email, all text, a unique index on ComputerName).
+// Writes new databases: an empty one (the system catalogue Jet creates with
+// every database, no user table), and the empty user name database, which
+// adds the table T_Main (ComputerName, Name, Contact, Email, all text, a
+// unique index on ComputerName).
 #include <string>
 
 namespace jet {
 
-// Creates the file at `path`. The file appears whole or not at all (it is
+// Creates an empty database at `path` in the format its name asks for
+// (NewFormat.h: Jet 4 for .mdb). The file appears whole or not at all (it is
 // written beside its final name and then moved there), and an existing file
 // is never replaced. Throws Error: 3204 when `path` exists, DiskIo (3043)
-// when the file cannot be written.
+// when the file cannot be written, and the refusals of newDatabaseVersion.
+void createEmptyDatabase(const std::string& path);
+
+// The same with T_Main added: a new user name database, always Jet 4
+// whatever the name (the program's own database keeps its format).
 void createDatabase(const std::string& path);
 
 }  // namespace jet

@@ -85,7 +85,7 @@ void writeColumn(Writer& w, const TableSpec& table, const ColumnSpec& c, std::ui
     w.u16(table.system ? 0 : position);  // user tables number their columns here
     w.u16(kGeneralSortOrder);
     w.u8(0);
-    w.u8(0);  // sort order version: the original General
+    w.u8(table.textSortVersion);
     w.u8(static_cast<std::uint8_t>((fixed(c) ? kFixedColumn : 0) | kUpdatableColumn |
                                    (table.system ? kSystemColumn : 0) | (c.holdsSids ? kSidColumn : 0)));
     w.u8(c.compressedText ? kCompressedUnicode : 0);
@@ -125,15 +125,15 @@ void writeLogicalIndex(Writer& w, const IndexSpec& index) {
     w.u32(0);
 }
 
-}  // namespace
-
-Bytes tableDefinitionPage(const TableSpec& table) {
+// The definition as one run of bytes: the first page's header and the
+// definition, not yet split into pages.
+Bytes tableDefinition(const TableSpec& table) {
     Bytes b;
     Writer w(b);
     w.u8(kTableDefPage);
     w.u8(0x01);
-    w.u16(0);  // free space, set below
-    w.u32(0);  // next definition page: none
+    w.u16(0);  // free space, set per page
+    w.u32(0);  // next definition page, set per page
     w.u32(0);  // length of the definition, set below
     w.u32(kDefinitionTag);
     w.u32(table.rowCount);
@@ -178,12 +178,47 @@ Bytes tableDefinitionPage(const TableSpec& table) {
         w.u32(table.longValueMaps.at(2 * rank + 1));
     }
     w.u16(0xFFFF);
+    // The length counts the first page's header, not those of continuation pages.
+    put32(b, 8, static_cast<std::uint32_t>(b.size()));
+    return b;
+}
+
+// A definition page's free space as Jet 4 counts it (8 bytes less than the
+// room left), and none on a full page.
+std::uint16_t definitionFreeSpace(std::size_t used) {
+    return static_cast<std::uint16_t>(used + 8 < kPageSize ? kPageSize - used - 8 : 0);
+}
+
+}  // namespace
+
+Bytes tableDefinitionPage(const TableSpec& table) {
+    Bytes b = tableDefinition(table);
     if (b.size() > kPageSize)
         throw std::logic_error("a table definition does not fit one page");
-    put32(b, 8, static_cast<std::uint32_t>(b.size()));
-    put16(b, 2, static_cast<std::uint16_t>(kPageSize - b.size() - 8));
+    put16(b, 2, definitionFreeSpace(b.size()));
     b.resize(kPageSize);
     return b;
+}
+
+std::vector<Bytes> tableDefinitionPages(const TableSpec& table, const std::function<std::uint32_t()>& nextPage) {
+    constexpr std::size_t kHeader = 8;  // type, 0x01, free space, next page
+    const Bytes all = tableDefinition(table);
+    std::vector<Bytes> pages;
+    std::size_t at = 0;
+    while (at < all.size()) {
+        Bytes page(kPageSize, 0);
+        const std::size_t start = pages.empty() ? 0 : kHeader;
+        const std::size_t n = std::min(kPageSize - start, all.size() - at);
+        std::copy_n(all.begin() + static_cast<std::ptrdiff_t>(at), n, page.begin() + static_cast<std::ptrdiff_t>(start));
+        page[0] = kTableDefPage;
+        page[1] = 0x01;
+        put16(page, 2, definitionFreeSpace(start + n));
+        if (!pages.empty())
+            put32(pages.back(), 4, nextPage());
+        pages.push_back(std::move(page));
+        at += n;
+    }
+    return pages;
 }
 
 Bytes encodeRow(const TableSpec& table, const RowValues& values) {

@@ -3,6 +3,7 @@
 // data rows, data pages, usage-map rows and index leaf pages, laid out as
 // Jet 4 lays them out. Used to write a new database from scratch.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@ struct IndexSpec {
 struct TableSpec {
     bool system = false;
     std::uint32_t rowCount = 0;
+    std::uint8_t textSortVersion = 0;    // text columns' General sort order: 0 the original, 1 the 2010 one
     std::vector<ColumnSpec> columns;     // in the order the definition lists them
     std::vector<IndexSpec> realIndexes;  // real index n at position n
     std::vector<IndexSpec> indexes;      // logical indexes, in listed order
@@ -52,6 +54,10 @@ inline std::uint32_t rowPointer(std::uint32_t page, std::uint8_t row) { return p
 
 // The table definition page for `table`; it must fit one page.
 Bytes tableDefinitionPage(const TableSpec& table);
+// The definition of `table` on as many pages as it takes: the first page,
+// then continuation pages, each numbered by a call of `nextPage` (made only
+// when the definition needs that page).
+std::vector<Bytes> tableDefinitionPages(const TableSpec& table, const std::function<std::uint32_t()>& nextPage);
 
 // A row's values by column number; nothing for Null. Booleans are one byte.
 using RowValues = std::vector<std::optional<Bytes>>;

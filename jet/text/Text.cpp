@@ -32,6 +32,44 @@ char32_t nextUtf8(std::string_view s, std::size_t& pos) {
 
 }  // namespace
 
+std::size_t utf8SequenceAt(std::string_view s, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char b = byte(at);
+    if (b < 0x80)
+        return 1;
+    std::size_t n = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+    if (b >= 0xC2 && b <= 0xDF) {
+        n = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        n = 3;
+        low = b == 0xE0 ? 0xA0 : 0x80;
+        high = b == 0xED ? 0x9F : 0xBF;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        n = 4;
+        low = b == 0xF0 ? 0x90 : 0x80;
+        high = b == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (at + n > s.size() || byte(at + 1) < low || byte(at + 1) > high)
+        return 0;
+    for (std::size_t i = 2; i < n; ++i)
+        if (byte(at + i) < 0x80 || byte(at + i) > 0xBF)
+            return 0;
+    return n;
+}
+
+std::size_t firstInvalidUtf8(std::string_view s) {
+    for (std::size_t at = 0; at < s.size();) {
+        const std::size_t n = utf8SequenceAt(s, at);
+        if (n == 0)
+            return at;
+        at += n;
+    }
+    return std::string_view::npos;
+}
+
 void appendUtf16(std::string_view utf8, std::u16string& out) {
     for (std::size_t pos = 0; pos < utf8.size();) {
         const char32_t cp = nextUtf8(utf8, pos);

@@ -12,6 +12,13 @@ namespace jet {
 
 void appendUtf8(std::string& out, char32_t cp);
 
+// The length of the valid UTF-8 sequence that starts at `at`, or 0 when the
+// byte there starts none (overlong forms, surrogates and code points above
+// U+10FFFF included).
+std::size_t utf8SequenceAt(std::string_view s, std::size_t at);
+// Where the first byte that is not part of valid UTF-8 is; npos when none is.
+std::size_t firstInvalidUtf8(std::string_view s);
+
 // Appends the UTF-8 of Jet 4 text: UCS-2 little endian, or the compressed form
 // that starts with the bytes FF FE (one byte per character, a zero byte
 // switching between one- and two-byte characters). An odd trailing byte is

@@ -5,13 +5,17 @@
 //   ravelin-jet info FILE                format, page size, code page, sort order, password
 //   ravelin-jet check FILE               every inconsistency found, one per line; exit 1 when any
 //   ravelin-jet insert|update|delete ... change a table (see commands/EditCommands.h)
+//   ravelin-jet create FILE              a new, empty database (.mdb: Jet 4)
+//   ravelin-jet import FILE TABLE [CSV]  CSV into a table, new or not (see commands/ImportCommand.h)
 // Errors go to stderr with exit code 1; usage errors exit with 2. Warnings
 // (a journal kept aside, not applied) go to stderr too, the command going on.
 #include "jet/table/CsvExport.h"
 #include "jet/Database.h"
 #include "jet/Error.h"
+#include "jet/create/CreateDatabase.h"
 #include "jet/tools/commands/CheckCommand.h"
 #include "jet/tools/commands/EditCommands.h"
+#include "jet/tools/commands/ImportCommand.h"
 #include "jet/tools/ToolVersion.h"
 
 #include <cstdio>
@@ -30,8 +34,11 @@ int usage() {
                  "       ravelin-jet insert FILE TABLE COLUMN=VALUE ...\n"
                  "       ravelin-jet update FILE TABLE KEYCOLUMN=KEYVALUE COLUMN=VALUE ...\n"
                  "       ravelin-jet delete FILE TABLE KEYCOLUMN=KEYVALUE\n"
+                 "       ravelin-jet create FILE\n"
+                 "       ravelin-jet import FILE TABLE [CSV]\n"
                  "  COLUMN= is zero-length text, COLUMN=\\N is Null (\\\\N: the text \\N); update and\n"
-                 "  delete change the first row whose KEYCOLUMN equals KEYVALUE.\n";
+                 "  delete change the first row whose KEYCOLUMN equals KEYVALUE. import reads CSV as\n"
+                 "  export writes it (from standard input without CSV) and makes TABLE if it is new.\n";
     return 2;
 }
 
@@ -104,9 +111,16 @@ int main(int argc, char** argv) {
             return info(args);
         if (command == "check")
             return args.size() == 1 ? checkFile(args[0]) : usage();
-        if (command == "insert" || command == "update" || command == "delete") {
+        if (command == "create") {
+            if (args.size() != 1)
+                return usage();
+            jet::createEmptyDatabase(args[0]);
+            return 0;
+        }
+        if (command == "insert" || command == "update" || command == "delete" || command == "import") {
             const int status = command == "insert"   ? ravelin::insertCommand(args)
                                : command == "update" ? ravelin::updateCommand(args)
+                               : command == "import" ? ravelin::importCommand(args)
                                                      : ravelin::deleteCommand(args);
             return status == 2 ? usage() : status;
         }

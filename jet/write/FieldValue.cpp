@@ -53,14 +53,22 @@ std::optional<bool> parseFlag(std::string_view s) {
     return std::nullopt;
 }
 
-// "YYYY-MM-DD", optionally followed by " HH:MM" or " HH:MM:SS".
+// "YYYY-MM-DD", optionally followed by " HH:MM", " HH:MM:SS" or
+// " HH:MM:SS.mmm" (the export's form of a time with milliseconds).
 std::optional<double> parseDate(std::string_view s) {
     s = trimmed(s);
     CalendarDateTime dt;
     char extra = 0;
+    int seconds = 0;  // where the seconds end
     const std::string text(s);
-    const int n = std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &dt.year, &dt.month, &dt.day, &dt.hour,
-                              &dt.minute, &dt.second, &extra);
+    int n = std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n%c", &dt.year, &dt.month, &dt.day, &dt.hour,
+                        &dt.minute, &dt.second, &seconds, &extra);
+    const std::string_view fraction = s.substr(n == 7 ? static_cast<std::size_t>(seconds) : s.size());
+    if (n == 7 && fraction.size() == 4 && fraction[0] == '.' &&
+        std::all_of(fraction.begin() + 1, fraction.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        dt.millisecond = std::stoi(std::string(fraction.substr(1)));
+        n = 6;
+    }
     if (n != 3 && n != 5 && n != 6)
         return std::nullopt;
     return toSerial(dt);

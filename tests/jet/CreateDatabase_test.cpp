@@ -1,11 +1,14 @@
-// A new user name database written from scratch: both independent readers
-// (mdbtools and mdb-reader) and our own read it alike, T_Main has its four
-// text columns and its unique index, and an existing file is never replaced.
+// New databases and tables written from scratch: the user name database and
+// an empty one, and tables made in a store in Access's own files. Both
+// independent readers (mdbtools and mdb-reader) and our own read them alike,
+// the checker finds nothing wrong, and an existing file is never replaced.
 #include "JetTesting.h"
 #include "LockFileTesting.h"
+#include "WriteTesting.h"
 
 #include "jet/Error.h"
 #include "jet/create/CreateDatabase.h"
+#include "jet/create/TableCreator.h"
 #include "jet/index/Index.h"
 #include "jet/table/ColumnType.h"
 
@@ -116,6 +119,111 @@ TEST(CreateDatabase, NeverReplacesAFileAndLeavesNoTemporaryFile) {
         ++files;
     EXPECT_EQ(files, 2u);  // the two databases, no leftover temporary file
     EXPECT_THROW(jet::createDatabase(dir / "missing-folder/compnamedb.mdb"), jet::Error);
+}
+
+TEST(CreateDatabase, AnEmptyDatabaseIsReadAlikeAndChecksCleanAndAccdbIsRefused) {
+    TempDir dir;
+    const std::string path = dir / "new.mdb";
+    const auto created = run(std::string(RAVELIN_BINARY_DIR) + "/ravelin-jet create " + path);
+    ASSERT_EQ(created.exitCode, 0) << created.text;
+    const auto compared = run("node " + kDifferential + " --tool " + RAVELIN_BINARY_DIR + "/ravelin-jet --file " + path);
+    EXPECT_EQ(compared.exitCode, 0) << compared.text;
+    EXPECT_EQ(jettest::checkerFindings(path), "");
+    EXPECT_EQ(jet::Database::open(path)->tableNames(), std::vector<std::string>{});
+
+    const auto accdb = run(std::string(RAVELIN_BINARY_DIR) + "/ravelin-jet create " + (dir / "new.accdb"));
+    EXPECT_EQ(accdb.exitCode, 1);
+    EXPECT_NE(accdb.text.find("does not create .accdb databases yet"), std::string::npos) << accdb.text;
+    EXPECT_FALSE(std::filesystem::exists(dir / "new.accdb"));
+}
+
+// The catalogue row and permissions of table `name`: owner, parent, type and
+// flags, then each (SID, ACM, inheritable) in stored order.
+std::vector<std::string> catalogueOf(const std::string& path, const std::string& name) {
+    const auto db = jet::Database::open(path);
+    const auto id = static_cast<std::int64_t>(db->findTable(name)->id);
+    std::vector<std::string> found;
+    for (const auto& row : jettest::allRows(db, "MSysObjects"))
+        if (row[0].asInteger() == id)
+            found.push_back(row[1].toText() + " " + row[3].toText() + " " + row[6].toText() + " " + row[7].toText());
+    for (const auto& row : jettest::allRows(db, "MSysACEs"))
+        if (row[0].asInteger() == id)
+            found.push_back(row[1].toText() + " " + row[2].toText() + " " + row[3].toText());
+    return found;
+}
+
+// Every type we create, an index on two columns, rows through the table
+// writer; in Access's own Jet 4 and ACE 12 files, beside Table1 that Access
+// made, whose catalogue row and permissions the new table's equal.
+TEST(CreateDatabase, TablesMadeInAStoreTakeRowsAndAreCataloguedAsAccessCataloguesThem) {
+    using T = jet::ColumnType;
+    const jet::NewTable made{"Made here",
+                             {{"Text", T::Text, 20}, {"Memo", T::Memo}, {"Flag", T::Boolean}, {"Byte", T::Byte},
+                              {"Int", T::Integer}, {"Long", T::Long}, {"Money", T::Currency}, {"Single", T::Single},
+                              {"Double", T::Double}, {"When", T::DateTime}, {"Bytes", T::Binary, 16}, {"Ole", T::Ole},
+                              {"Id", T::Guid}},
+                             {{"TextLong", {"Text", "Long"}, true, false}}};
+    jet::NewTable wide{"Wide", {}, {}};  // a definition on two pages
+    for (int n = 0; n < 255; ++n)
+        wide.columns.push_back({"A field with a name as long as it gets in Access " + std::to_string(n), T::Text, 10});
+    for (const char* file : {"testV2000.mdb", "testV2007.accdb"}) {
+        jettest::WritableCopy copy(file);
+        jet::runStore(copy.path(), [&](jet::PageStore& pages) {
+            jet::createTable(pages, made);
+            jet::createTable(pages, wide);
+            jet::TableWriter writer(pages, made.name);
+            const std::vector<std::uint8_t> bytes{1, 2, 3};
+            writer.insert({jet::Value::text("José"), jet::Value::text(std::string(5000, 'm')), jet::Value::boolean(true),
+                           jet::Value::integer(255), jet::Value::integer(-2), jet::Value::integer(7),
+                           jet::Value::currency(35000), jet::Value::single(0.5f), jet::Value::real(0.1),
+                           jet::Value::dateTime(2.5), jet::Value::binary(bytes), jet::Value::binary(bytes),
+                           jet::Value::text("{8F096CA0-FC16-4288-801E-119F26C0B6FC}")});
+            writer.insert(std::vector<jet::Value>(made.columns.size()));
+        });
+        jet::runStore(copy.path(), [&](jet::PageStore& pages) {  // a later store adds to it
+            jet::TableWriter(pages, made.name).insert(jettest::row(*jet::Database::open(copy.path())->tableDef(made.name),
+                                                                   {{"Text", jet::Value::text("Zoë")}}));
+        });
+        const auto compared = run("node " + kDifferential + " --tool " + RAVELIN_BINARY_DIR + "/ravelin-jet --file " +
+                                  copy.path());
+        EXPECT_EQ(compared.exitCode, 0) << compared.text;
+        EXPECT_EQ(jettest::checkerFindings(copy.path()), "") << file;
+        std::string why;
+        EXPECT_TRUE(jettest::indexesMatchRows(copy.path(), made.name, why)) << why;
+        EXPECT_EQ(jettest::allRows(jet::Database::open(copy.path()), made.name).size(), 3u);
+        const auto access = catalogueOf(copy.path(), "Table1");
+        EXPECT_EQ(access.size(), 4u);  // the row, and the owner's, the Admins' and the Users' permissions
+        EXPECT_EQ(catalogueOf(copy.path(), made.name), access) << file;
+    }
+}
+
+TEST(CreateDatabase, ATableAccessWouldRefuseIsRefusedAndNothingIsWritten) {
+    using T = jet::ColumnType;
+    jettest::WritableCopy copy("emptyJet4.mdb");
+    const auto before = jettest::fileBytes(copy.path());
+    jet::NewTable tooWide{"Wide", {}, {}};
+    for (int n = 0; n < 256; ++n)
+        tooWide.columns.push_back({"F" + std::to_string(n), T::Long});
+    const std::vector<std::pair<jet::NewTable, int>> cases = {
+        {{"msysobjects", {{"A", T::Long}}, {}}, jet::TableExists},
+        {{"Bad.Name", {{"A", T::Long}}, {}}, jet::InvalidName},
+        {{" Leading space", {{"A", T::Long}}, {}}, jet::InvalidName},
+        {{std::string(65, 'x'), {{"A", T::Long}}, {}}, jet::InvalidName},
+        {{"T", {{"A[1]", T::Long}}, {}}, jet::InvalidName},
+        {{"T", {{"A", T::Long}, {"a", T::Text}}, {}}, jet::FieldDefinedTwice},
+        {tooWide, jet::TooManyFields},
+        {{"T", {}, {}}, jet::InvalidArgument},
+        {{"T", {{"A", T::Text, 256}}, {}}, jet::InvalidArgument},
+        {{"T", {{"A", T::Numeric}}, {}}, jet::InvalidArgument},
+        {{"T", {{"A", T::Long}}, {{"ByB", {"B"}, false, false}}}, jet::InvalidArgument},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(jettest::errorOf([&] {
+                      jet::runStore(copy.path(), [&](jet::PageStore& pages) { jet::createTable(pages, c.first); });
+                  }),
+                  c.second)
+            << c.first.name;
+    EXPECT_EQ(jettest::fileBytes(copy.path()), before);
 }
 
 }  // namespace

@@ -1,56 +1,9 @@
 #pragma once
-// A page store over a copy of a database file's bytes in memory: what the
-// index and row writers change, without a file.
-#include "jet/Error.h"
-#include "jet/write/PageStore.h"
-
-#include <algorithm>
-#include <string>
-#include <vector>
+// The engine's in-memory page store, under the name the tests use.
+#include "jet/write/MemoryPageStore.h"
 
 namespace jettest {
 
-class MemoryStore : public jet::PageStore {
-public:
-    MemoryStore(std::vector<std::uint8_t> bytes, jet::FileFormat format, std::string name = "(memory)")
-        : bytes_(std::move(bytes)), format_(format), name_(std::move(name)) {}
-
-    const jet::FileFormat& format() const override { return format_; }
-    const std::string& name() const override { return name_; }
-    std::uint32_t pageCount() const override { return static_cast<std::uint32_t>(bytes_.size() / pageSize()); }
-
-    std::vector<std::uint8_t> read(std::uint32_t number) const override {
-        if (number >= pageCount())
-            throw jet::Error(jet::NotADatabase, "no page " + std::to_string(number));
-        const auto from = bytes_.begin() + static_cast<std::ptrdiff_t>(number * pageSize());
-        return {from, from + static_cast<std::ptrdiff_t>(pageSize())};
-    }
-    void write(std::uint32_t number, std::span<const std::uint8_t> bytes) override {
-        if (number >= pageCount() || bytes.size() != pageSize())
-            throw jet::Error(jet::InvalidArgument, "bad write of page " + std::to_string(number));
-        std::copy(bytes.begin(), bytes.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(number * pageSize()));
-    }
-    std::uint32_t append() override {
-        bytes_.resize(bytes_.size() + pageSize(), 0);
-        return pageCount() - 1;
-    }
-
-    void undoable(const std::function<void()>& change) override {
-        const auto before = bytes_;
-        try {
-            change();
-        } catch (...) {
-            bytes_ = before;
-            throw;
-        }
-    }
-
-    const std::vector<std::uint8_t>& bytes() const { return bytes_; }
-
-private:
-    std::vector<std::uint8_t> bytes_;
-    jet::FileFormat format_;
-    std::string name_;
-};
+using MemoryStore = jet::MemoryPageStore;
 
 }  // namespace jettest

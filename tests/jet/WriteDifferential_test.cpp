@@ -10,6 +10,7 @@
 
 #include "jet/Error.h"
 #include "jet/create/CreateDatabase.h"
+#include "jet/create/TableCreator.h"
 #include "jet/write/FieldValue.h"
 
 #include <algorithm>
@@ -39,6 +40,7 @@ struct Case {
         std::string column, table, key;
     };
     std::vector<Reference> references = {};
+    std::optional<jet::NewTable> make = {};  // a table made in the file first
 };
 
 // Currency as given, and as stored (empty: refused as too large).
@@ -264,6 +266,8 @@ TEST_P(WriteDifferential, OraclesAndReaderListTheModelsRows) {
         return;
     }
     WritableCopy copy(c.file);
+    if (c.make)
+        jet::runStore(copy.path(), [&](jet::PageStore& pages) { jet::createTable(pages, *c.make); });
     Sequence(c, 11).go(copy.path());
 }
 
@@ -277,7 +281,12 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"testV2000.mdb", "Table1", {"A", "B"}, 60, "A", "", true, "H", "I", {}},
                       // Its global usage map is of the page-referenced kind, with unused slots.
                       Case{"../access-more/testRefGlobalV2000.mdb", "Table1", {"A", "B"}, 50, "A", "", true, "H", "I", {}},
-                      Case{"", "T_Main", {"ComputerName", "Name", "Contact", "Email"}, 60, "ComputerName", ""}),
+                      Case{"", "T_Main", {"ComputerName", "Name", "Contact", "Email"}, 60, "ComputerName", ""},
+                      Case{"emptyJet4.mdb", "Made", {"Name", "Note"}, 5000, "Name", "Number", false, "", "", {},
+                           jet::NewTable{"Made",
+                                         {{"Name", jet::ColumnType::Text, 30}, {"Note", jet::ColumnType::Memo},
+                                          {"Number", jet::ColumnType::Long}},
+                                         {{"Name", {"Name"}, true, false}, {"Number", {"Number"}, true, true}}}}),
     [](const ::testing::TestParamInfo<Case>& param) {
         std::string name = param.param.file.empty() ? "NewUserNameDatabase" : param.param.file;
         for (auto& ch : name)

@@ -1,4 +1,4 @@
-#include "jet/create/UserNameCatalog.h"
+#include "jet/create/SystemCatalog.h"
 
 #include "jet/create/Jet4Header.h"
 #include "jet/index/IndexKey.h"
@@ -29,9 +29,7 @@ enum PageNumber : std::uint32_t {
     kRelationshipsByReferenced = 13,
     kObjectsData = 14,
     kAcesData = 15,
-    kMainDef = 16,         // T_Main
-    kMainByComputerName = 17,
-    kPageCount = 18,
+    kPageCount = 16,
 };
 
 // The rows of the usage map page, in order; each table and index names its
@@ -44,7 +42,6 @@ enum MapRow : std::uint8_t {
     kQueriesUsed, kQueriesFree, kQueriesExpressionUsed, kQueriesExpressionFree, kQueriesByObjectMap,
     kRelationshipsUsed, kRelationshipsFree,
     kRelationshipsByNameMap, kRelationshipsByObjectMap, kRelationshipsByReferencedMap,
-    kMainUsed, kMainFree, kMainByComputerNameMap,
     kMapRows,
 };
 
@@ -176,22 +173,6 @@ TableSpec relationshipsTable() {
     return t;
 }
 
-// T_Main: four text columns stored as compressed Unicode (Access's default
-// for text), lengths in bytes (two per character), a unique index on
-// ComputerName that allows Null, as the user name window expects.
-TableSpec mainTable() {
-    TableSpec t;
-    t.columns = {varColumn("ComputerName", ColumnType::Text, 0, 0, 2 * 50), varColumn("Name", ColumnType::Text, 1, 1, 2 * 60),
-                 varColumn("Contact", ColumnType::Text, 2, 2, 2 * 60), varColumn("Email", ColumnType::Text, 3, 3, 2 * 60)};
-    for (auto& c : t.columns)
-        c.compressedText = true;
-    t.realIndexes = {index("ComputerName", {0}, kUnique, 0, 0, kMainByComputerNameMap, kMainByComputerName)};
-    t.indexes = t.realIndexes;
-    t.usedPages = map(kMainUsed);
-    t.freePages = map(kMainFree);
-    return t;
-}
-
 // Catalogue object ids: the containers, the database object, and tables by
 // the page of their definition.
 constexpr std::uint32_t kRootContainer = 0x0F000000;
@@ -278,10 +259,9 @@ std::vector<std::uint8_t> key(const KeyEncoder& encoder, ColumnType type, const 
 
 }  // namespace
 
-std::vector<Bytes> userNameDatabasePages(double now) {
+std::vector<Bytes> emptyDatabasePages(double now) {
     const TableSpec objects = objectsTable(), aces = acesTable(), queries = queriesTable(),
                     relationships = relationshipsTable();
-    TableSpec main = mainTable();
 
     const std::vector<CatalogueObject> catalogue = {
         {kTablesContainer, kRootContainer, "Tables", kContainerType, &kEngineSid, kSystemObjectFlags},
@@ -292,10 +272,8 @@ std::vector<Bytes> userNameDatabasePages(double now) {
         {kAcesDef, kTablesContainer, "MSysACEs", kTableObject, &kEngineSid, kSystemObjectFlags},
         {kQueriesDef, kTablesContainer, "MSysQueries", kTableObject, &kEngineSid, kSystemObjectFlags},
         {kRelationshipsDef, kTablesContainer, "MSysRelationships", kTableObject, &kEngineSid, kSystemObjectFlags},
-        {kMainDef, kTablesContainer, "T_Main", kTableObject, &kAdminUserSid, 0},
     };
-    // The permissions Jet grants on a new database, then those of T_Main: full
-    // access for its creator and for the Users group, as tables created later get.
+    // The permissions Jet grants on a new database.
     const std::vector<Ace> permissions = {
         {kObjectsDef, &kAdminUserSid, 0x00060000, false},
         {kAcesDef, &kAdminUserSid, 0x00060000, false},
@@ -313,8 +291,6 @@ std::vector<Bytes> userNameDatabasePages(double now) {
         {kObjectsDef, &kUsersSid, 0x00000014, false},
         {kTablesContainer, &kUsersSid, kFullAccess, true},
         {kRelationshipsContainer, &kUsersSid, 0x000FFFFF, true},
-        {kMainDef, &kAdminUserSid, kFullAccess, false},
-        {kMainDef, &kUsersSid, kFullAccess, false},
     };
 
     const KeyEncoder encoder(Version::Jet4);
@@ -365,7 +341,6 @@ std::vector<Bytes> userNameDatabasePages(double now) {
     maps[kRelationshipsByNameMap] = usageMapRow({kRelationshipsByName});
     maps[kRelationshipsByObjectMap] = usageMapRow({kRelationshipsByObject});
     maps[kRelationshipsByReferencedMap] = usageMapRow({kRelationshipsByReferenced});
-    maps[kMainByComputerNameMap] = usageMapRow({kMainByComputerName});
 
     std::vector<Bytes> pages(kPageCount);
     pages[kHeader] = headerPage({std::bit_cast<double>(kCreationDateBits), kSecurityTag});
@@ -385,8 +360,6 @@ std::vector<Bytes> userNameDatabasePages(double now) {
     pages[kRelationshipsByReferenced] = leafPage(kRelationshipsDef, {});
     pages[kObjectsData] = dataPage(kObjectsDef, objectRows);
     pages[kAcesData] = dataPage(kAcesDef, aceRows);
-    pages[kMainDef] = tableDefinitionPage(main);
-    pages[kMainByComputerName] = leafPage(kMainDef, {});
     return pages;
 }
 

@@ -1,0 +1,33 @@
+#include "jet/create/NewFormat.h"
+
+#include "jet/Error.h"
+
+#include <cctype>
+
+namespace jet {
+namespace {
+
+bool endsWithIgnoringCase(const std::string& s, const std::string& tail) {
+    if (s.size() < tail.size())
+        return false;
+    for (std::size_t n = 0; n < tail.size(); ++n)
+        if (std::tolower(static_cast<unsigned char>(s[s.size() - tail.size() + n])) != tail[n])
+            return false;
+    return true;
+}
+
+}  // namespace
+
+Version newDatabaseVersion(const std::string& path) {
+    if (endsWithIgnoringCase(path, ".mdb"))
+        return Version::Jet4;
+    if (endsWithIgnoringCase(path, ".accdb"))
+        throw Error(ReadOnlyDatabase, "Cannot create '" + path +
+                                          "': Ravelin does not create .accdb databases yet; name the file .mdb for an "
+                                          "Access 2000-2003 database, which every Access version opens.");
+    throw Error(InvalidArgument, "Cannot create '" + path + "': a database file name ends in .mdb.");
+}
+
+std::uint8_t newTextSortVersion(Version v) { return v == Version::Jet4 || v == Version::Ace12 ? 0 : 1; }
+
+}  // namespace jet

@@ -1,0 +1,20 @@
+#pragma once
+// What new files and new tables are written as: the one place that says
+// which formats Ravelin creates and how a format's text columns sort.
+#include "jet/page/FileFormat.h"
+
+#include <cstdint>
+#include <string>
+
+namespace jet {
+
+// The format of a new database at `path`, chosen by its extension: Jet 4 for
+// .mdb. Error 3027 naming the file for a format Ravelin does not create yet
+// (.accdb) and InvalidArgument (3001) for any other extension.
+Version newDatabaseVersion(const std::string& path);
+
+// The General sort order version new text columns get in a file of version
+// `v`: 0 (the original General) up to ACE 12, 1 (General 2010) after.
+std::uint8_t newTextSortVersion(Version v);
+
+}  // namespace jet

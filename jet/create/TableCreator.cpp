@@ -1,0 +1,185 @@
+#include "jet/create/TableCreator.h"
+
+#include "jet/Error.h"
+#include "jet/create/CatalogRows.h"
+#include "jet/create/Jet4Pages.h"
+#include "jet/create/NewFormat.h"
+#include "jet/text/Text.h"
+#include "jet/write/DataPageWriter.h"
+#include "jet/write/FieldValue.h"
+#include "jet/write/PageAllocator.h"
+#include "jet/write/StoreSource.h"
+#include "jet/write/TableWriter.h"
+
+namespace jet {
+namespace {
+
+constexpr std::size_t kMaxFields = 255;
+constexpr std::size_t kMaxNameLength = 64;
+constexpr std::uint16_t kMaxTextSize = 255;
+
+constexpr std::uint8_t kUniqueIndex = 0x01;
+constexpr std::uint8_t kIgnoreNullsIndex = 0x02;
+
+// Names Access allows for tables, fields and indexes: 1 to 64 characters, no
+// leading space, no control character and none of . ! ` [ ].
+void checkName(const std::string& name, const char* what) {
+    bool valid = !name.empty() && name.front() != ' ' && textLength(name) <= kMaxNameLength &&
+                 firstInvalidUtf8(name) == std::string::npos;
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || std::string_view(".!`[]").find(c) != std::string_view::npos)
+            valid = false;
+    if (!valid)
+        throw Error(InvalidName, "'" + name + "' is not a valid " + what +
+                                     " name. Make sure that it does not include invalid characters or punctuation "
+                                     "and that it is not too long.");
+}
+
+bool variable(ColumnType t) {
+    return t == ColumnType::Text || t == ColumnType::Binary || t == ColumnType::Memo || t == ColumnType::Ole;
+}
+
+bool creatable(ColumnType t) {
+    switch (t) {
+    case ColumnType::Boolean: case ColumnType::Byte: case ColumnType::Integer: case ColumnType::Long:
+    case ColumnType::Currency: case ColumnType::Single: case ColumnType::Double: case ColumnType::DateTime:
+    case ColumnType::Binary: case ColumnType::Text: case ColumnType::Ole: case ColumnType::Memo:
+    case ColumnType::Guid:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The columns laid out: numbers in the given order, fixed values one after
+// another (booleans take no room: they are their null-mask bit), variable
+// ones numbered in order.
+std::vector<create::ColumnSpec> layOut(const NewTable& table) {
+    if (table.columns.empty())
+        throw Error(InvalidArgument, "Table '" + table.name + "' needs at least one field.");
+    if (table.columns.size() > kMaxFields)
+        throw Error(TooManyFields, "Too many fields defined: table '" + table.name + "' would have " +
+                                       std::to_string(table.columns.size()) + ", Access allows 255.");
+    std::vector<create::ColumnSpec> specs;
+    std::uint16_t offset = 0, varIndex = 0;
+    for (const NewColumn& c : table.columns) {
+        checkName(c.name, "field");
+        for (const auto& earlier : specs)
+            if (equalsIgnoreCase(earlier.name, c.name))
+                throw Error(FieldDefinedTwice, "Cannot define field '" + c.name + "' more than once.");
+        if (!creatable(c.type))
+            throw Error(InvalidArgument, "Ravelin does not create " + typeName(static_cast<std::uint8_t>(c.type)) +
+                                             " fields (field '" + c.name + "').");
+        const bool sized = c.type == ColumnType::Text || c.type == ColumnType::Binary;
+        if (sized && (c.size == 0 || c.size > kMaxTextSize))
+            throw Error(InvalidArgument, "Field '" + c.name + "' may hold 1 to 255 characters, not " +
+                                             std::to_string(c.size) + ".");
+        create::ColumnSpec s;
+        s.name = c.name;
+        s.type = static_cast<std::uint8_t>(c.type);
+        s.number = static_cast<std::uint16_t>(specs.size());
+        s.compressedText = c.type == ColumnType::Text || c.type == ColumnType::Memo;
+        if (variable(c.type)) {
+            s.varIndex = varIndex++;
+            s.length = c.type == ColumnType::Text ? static_cast<std::uint16_t>(2 * c.size)
+                       : c.type == ColumnType::Binary ? c.size
+                                                      : 0;
+        } else {
+            s.fixedOffset = offset;
+            s.length = c.type == ColumnType::Boolean ? 1 : static_cast<std::uint16_t>(fixedSize(s.type));
+            offset = static_cast<std::uint16_t>(offset + fixedSize(s.type));
+        }
+        specs.push_back(std::move(s));
+    }
+    return specs;
+}
+
+// Usage-map rows put on new data pages of their own (owned by no table, as
+// Access keeps them), a new page whenever one is full.
+class MapRows {
+public:
+    explicit MapRows(PageStore& store) : store_(store), page_(store.pageSize(), 0) {}
+
+    std::uint32_t add() {
+        const create::Bytes row = create::usageMapRow({});
+        if (number_ == 0 || !page_.canAdd(row.size())) {
+            number_ = newPage(store_);
+            page_ = DataPageWriter(store_.pageSize(), 0);
+        }
+        const std::uint16_t n = page_.add(row);
+        store_.write(number_, page_.bytes());
+        return create::rowPointer(number_, static_cast<std::uint8_t>(n));
+    }
+
+private:
+    PageStore& store_;
+    DataPageWriter page_;
+    std::uint32_t number_ = 0;
+};
+
+}  // namespace
+
+std::string describe(const NewColumn& column) {
+    const std::string name = typeName(static_cast<std::uint8_t>(column.type));
+    const bool sized = column.type == ColumnType::Text || column.type == ColumnType::Binary;
+    return sized ? name + "(" + std::to_string(column.size) + ")" : name;
+}
+
+void createTable(PageStore& store, const NewTable& table) {
+    const auto db = openStoreDatabase(store);
+    requireWritable(db->header(), store.name());
+    requireWholeGlobalMap(store);
+    checkName(table.name, "table");
+    if (const CatalogEntry* existing = db->findTable(table.name))
+        throw Error(TableExists, "Table '" + existing->name + "' already exists.");
+
+    create::TableSpec spec;
+    spec.columns = layOut(table);
+    spec.textSortVersion = newTextSortVersion(db->format().version);
+    for (const NewIndex& index : table.indexes) {
+        checkName(index.name, "index");
+        create::IndexSpec s;
+        s.name = index.name;
+        for (const std::string& name : index.columns) {
+            const auto c = std::find_if(spec.columns.begin(), spec.columns.end(), [&](const create::ColumnSpec& col) {
+                return equalsIgnoreCase(col.name, name);
+            });
+            if (c == spec.columns.end())
+                throw Error(InvalidArgument, "Index '" + index.name + "' names field '" + name +
+                                                 "', which table '" + table.name + "' does not have.");
+            s.columns.push_back(c->number);
+        }
+        if (s.columns.empty() || s.columns.size() > 10)
+            throw Error(InvalidArgument, "Index '" + index.name + "' needs 1 to 10 fields.");
+        s.flags = static_cast<std::uint8_t>((index.unique ? kUniqueIndex : 0) |
+                                            (index.ignoreNulls ? kIgnoreNullsIndex : 0));
+        s.logicalNumber = s.realIndex = static_cast<std::uint32_t>(spec.realIndexes.size());
+        spec.realIndexes.push_back(std::move(s));
+    }
+
+    // Pages in Access's order: the definition, its usage maps, the indexes' leaves.
+    const std::uint32_t definition = newPage(store);
+    MapRows maps(store);
+    spec.usedPages = maps.add();
+    spec.freePages = maps.add();
+    for (auto& index : spec.realIndexes)
+        index.usageMap = maps.add();
+    for (const auto& c : spec.columns)
+        if (isLongValue(c.type)) {
+            spec.longValueMaps.push_back(maps.add());
+            spec.longValueMaps.push_back(maps.add());
+        }
+    for (auto& index : spec.realIndexes) {
+        index.firstPage = allocatePage(store, index.usageMap);
+        store.write(index.firstPage, create::leafPage(definition, {}));
+    }
+    spec.indexes = spec.realIndexes;
+
+    std::vector<std::uint32_t> numbers{definition};
+    const auto pages = create::tableDefinitionPages(spec, [&] { return numbers.emplace_back(newPage(store)); });
+    for (std::size_t n = 0; n < pages.size(); ++n)
+        store.write(numbers[n], pages[n]);
+    addCatalogRows(store, table.name, definition);
+}
+
+}  // namespace jet

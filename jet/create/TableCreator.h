@@ -1,0 +1,51 @@
+#pragma once
+// Creates a new, empty table inside a store, laid out as Access lays out a
+// table it creates: the table definition (on as many pages as it takes), a
+// page of usage maps right after it (the table's used and free-space pages,
+// one map per index, two per memo or OLE column), an empty leaf page per
+// index, the table's catalogue row and the permissions it inherits (see
+// CatalogRows.h). Rows are then added with the table writer in the same or
+// a later store.
+#include "jet/table/ColumnType.h"
+#include "jet/write/PageStore.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace jet {
+
+struct NewColumn {
+    std::string name;
+    ColumnType type = ColumnType::Text;
+    // Text: the most characters (1 to 255); Binary: the most bytes (1 to 255);
+    // other types have their fixed size.
+    std::uint16_t size = 255;
+};
+
+struct NewIndex {
+    std::string name;
+    std::vector<std::string> columns;  // ascending, in this order
+    bool unique = false;
+    bool ignoreNulls = false;
+};
+
+struct NewTable {
+    std::string name;
+    std::vector<NewColumn> columns;
+    std::vector<NewIndex> indexes;
+};
+
+// How a column is described to the user: "Text(255)", "Memo", "Long".
+std::string describe(const NewColumn& column);
+
+// Creates `table` in the database the store writes. Errors, raised before
+// anything is written: 3027 for a format Ravelin does not write (see
+// requireWritable); 3010 when a table of that name exists (letter case
+// ignored); 3125 for a table, field or index name Access does not allow;
+// 3191 for a field named twice; 3190 for more than 255 fields; 3001 for a
+// table without fields, a size out of range, a type Ravelin does not create
+// (Decimal, complex and later types) or an index on a field the table lacks.
+void createTable(PageStore& store, const NewTable& table);
+
+}  // namespace jet
