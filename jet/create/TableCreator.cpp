@@ -39,13 +39,18 @@ bool variable(ColumnType t) {
     return t == ColumnType::Text || t == ColumnType::Binary || t == ColumnType::Memo || t == ColumnType::Ole;
 }
 
-bool creatable(ColumnType t) {
+// Large Number came with Access 2016 (ACE 16), Date/Time Extended with the
+// ACE 17 format; Access marks a file ACE 17 when it first holds such a column,
+// which Ravelin leaves to Access.
+bool creatable(ColumnType t, Version v) {
     switch (t) {
     case ColumnType::Boolean: case ColumnType::Byte: case ColumnType::Integer: case ColumnType::Long:
     case ColumnType::Currency: case ColumnType::Single: case ColumnType::Double: case ColumnType::DateTime:
     case ColumnType::Binary: case ColumnType::Text: case ColumnType::Ole: case ColumnType::Memo:
     case ColumnType::Guid:
         return true;
+    case ColumnType::BigInt: return v >= Version::Ace16;
+    case ColumnType::DateTimeExtended: return v >= Version::Ace17;
     default:
         return false;
     }
@@ -54,7 +59,7 @@ bool creatable(ColumnType t) {
 // The columns laid out: numbers in the given order, fixed values one after
 // another (booleans take no room: they are their null-mask bit), variable
 // ones numbered in order.
-std::vector<create::ColumnSpec> layOut(const NewTable& table) {
+std::vector<create::ColumnSpec> layOut(const NewTable& table, Version version) {
     if (table.columns.empty())
         throw Error(InvalidArgument, "Table '" + table.name + "' needs at least one field.");
     if (table.columns.size() > kMaxFields)
@@ -67,9 +72,9 @@ std::vector<create::ColumnSpec> layOut(const NewTable& table) {
         for (const auto& earlier : specs)
             if (equalsIgnoreCase(earlier.name, c.name))
                 throw Error(FieldDefinedTwice, "Cannot define field '" + c.name + "' more than once.");
-        if (!creatable(c.type))
+        if (!creatable(c.type, version))
             throw Error(InvalidArgument, "Ravelin does not create " + typeName(static_cast<std::uint8_t>(c.type)) +
-                                             " fields (field '" + c.name + "').");
+                                             " fields in this database (field '" + c.name + "').");
         const bool sized = c.type == ColumnType::Text || c.type == ColumnType::Binary;
         if (sized && (c.size == 0 || c.size > kMaxTextSize))
             throw Error(InvalidArgument, "Field '" + c.name + "' may hold 1 to 255 characters, not " +
@@ -134,7 +139,7 @@ void createTable(PageStore& store, const NewTable& table) {
         throw Error(TableExists, "Table '" + existing->name + "' already exists.");
 
     create::TableSpec spec;
-    spec.columns = layOut(table);
+    spec.columns = layOut(table, db->format().version);
     spec.textSortVersion = newTextSortVersion(db->format().version);
     for (const NewIndex& index : table.indexes) {
         checkName(index.name, "index");
