@@ -54,6 +54,9 @@ const integerRule = {
     },
     same: (a, b) => a.value === b.value,
 };
+// mdbtools 1.0.0 knows no Large Number (its schema says Unknown_0013) and
+// exports every such value as empty: mdb-reader alone reads them.
+const largeNumberRule = { ...integerRule, mdbtools: undefined };
 
 // ---- boolean ----------------------------------------------------------------
 // Jet keeps a Yes/No value in the row's null mask, so it is never Null.
@@ -360,7 +363,7 @@ const rules = {
     byte: integerRule,
     integer: integerRule,
     long: integerRule,
-    bigint: integerRule,
+    bigint: largeNumberRule,
     complex: complexRule,
     datetimextended: extendedRule,
     float: floatingRule(toFloat32),
