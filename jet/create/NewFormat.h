@@ -14,8 +14,9 @@ namespace jet {
 // column). InvalidArgument (3001) for any other extension.
 Version newDatabaseVersion(const std::string& path);
 
-// The General sort order version new text columns get in a file of version
-// `v`: 0 (the original General) up to ACE 12, 1 (General 2010) after.
+// The General sort order version of a new database of version `v` (its
+// header and text columns; tables made later follow the header): 0 (the
+// original General) up to ACE 12, 1 (General 2010) after.
 std::uint8_t newTextSortVersion(Version v);
 
 }  // namespace jet

@@ -3,7 +3,6 @@
 #include "jet/Error.h"
 #include "jet/create/CatalogRows.h"
 #include "jet/create/Jet4Pages.h"
-#include "jet/create/NewFormat.h"
 #include "jet/text/Text.h"
 #include "jet/write/DataPageWriter.h"
 #include "jet/write/FieldValue.h"
@@ -140,7 +139,9 @@ void createTable(PageStore& store, const NewTable& table) {
 
     create::TableSpec spec;
     spec.columns = layOut(table, db->format().version);
-    spec.textSortVersion = newTextSortVersion(db->format().version);
+    // New text columns sort as the database does (Access keeps the order a
+    // database was made with: General legacy in some Access 2019 files).
+    spec.textSortVersion = db->header().sortOrderVersion;
     for (const NewIndex& index : table.indexes) {
         checkName(index.name, "index");
         create::IndexSpec s;

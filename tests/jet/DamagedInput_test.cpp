@@ -114,23 +114,18 @@ TEST(DamagedInput, CutAtAPageBoundaryNeverLosesRowsSilently) {
 // used, is refused before anything is written: a page it added would belong
 // to two tables.
 TEST(DamagedInput, AStoreIntoACopyCutShortIsRefusedAndWritesNothing) {
-    for (const auto& [file, table, column, pages] :  // of 743 and 120 pages
-         {std::tuple{"testV2000.mdb", "Table1", "A", 700u},
-          {"../access-more/testIndexPropertiesV2010.accdb", "TableUnique1_temp", "row", 110u}}) {
-        jettest::WritableCopy copy(file);
-        std::filesystem::resize_file(copy.path(), pages * 4096);
-        const Bytes before = jettest::fileBytes(copy.path());
-        const std::string name = column;
-        try {
-            jettest::store(copy.path(), table, [&](jet::TableWriter& w) {
-                w.insert(jettest::row(w.definition(), {{name, jet::Value::text("new")}}));
-            });
-            ADD_FAILURE() << "stored";
-        } catch (const jet::Error& e) {
-            EXPECT_EQ(e.number(), jet::NotADatabase) << e.description();
-        }
-        EXPECT_EQ(jettest::fileBytes(copy.path()), before);
+    jettest::WritableCopy copy("testV2000.mdb");  // 743 pages
+    std::filesystem::resize_file(copy.path(), 700 * 4096);
+    const Bytes before = jettest::fileBytes(copy.path());
+    try {
+        jettest::store(copy.path(), "Table1", [](jet::TableWriter& w) {
+            w.insert(jettest::row(w.definition(), {{"A", jet::Value::text("new")}}));
+        });
+        ADD_FAILURE() << "stored";
+    } catch (const jet::Error& e) {
+        EXPECT_EQ(e.number(), jet::NotADatabase) << e.description();
     }
+    EXPECT_EQ(jettest::fileBytes(copy.path()), before);
 }
 
 TEST(DamagedInput, TableDefinitionChainsThatRunInACircle) {
