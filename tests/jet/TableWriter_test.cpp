@@ -95,22 +95,14 @@ TEST(TableWriter, RefusedStoresLeaveTheFileByteIdentical) {
     }
     // Tables with a column the writer cannot keep as Access does: calculated
     // (a deleted row takes its result along), complex, of an unknown type.
-    for (const auto& [file, table, column, first, erasable] :
-         {std::tuple{"../access-more/calcFieldTestV2010.accdb", "Table1", "LastFirst", "1", true},
-          {"../access-more/complexDataTestV2007.accdb", "Table1", "VersionHistory_F5F8918F", "row1", false},
-          {"../access-more/unsupportedFieldsTestV2007.accdb", "Test", "UnknownVar", "1", false}}) {
+    for (const auto& [file, table, first, erasable] :
+         {std::tuple{"../access-more/calcFieldTestV2010.accdb", "Table1", "1", true},
+          {"../access-more/complexDataTestV2007.accdb", "Table1", "row1", false},
+          {"../access-more/unsupportedFieldsTestV2007.accdb", "Test", "1", false}}) {
         WritableCopy copy(file);
         const auto before = fileBytes(copy.path());
-        std::string refused;
-        try {
-            store(copy.path(), table, [](jet::TableWriter& w) { w.insert(row(w.definition(), {})); });
-        } catch (const jet::Error& e) {
-            refused = std::to_string(e.number()) + " " + e.description();
-        }
-        EXPECT_EQ(refused.find("3164 Field cannot be updated. (Table '" + std::string(table) + "' cannot be written: "
-                               "field '" + column),
-                  0u)
-            << refused;
+        EXPECT_EQ(refusal(copy.path(), table, [](jet::TableWriter& w) { w.insert(row(w.definition(), {})); }),
+                  jet::FieldNotUpdatable);
         EXPECT_EQ(fileBytes(copy.path()), before);
         const Value key = Value::text(first);
         EXPECT_EQ(refusal(copy.path(), table, [&](jet::TableWriter& w) { w.erase(*w.find(0, key)); }),

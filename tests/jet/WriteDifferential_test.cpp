@@ -295,15 +295,11 @@ INSTANTIATE_TEST_SUITE_P(
                                           {"Number", jet::ColumnType::Long}},
                                          {{"Name", {"Name"}, true, false}, {"Number", {"Number"}, true, true}}}},
                       // Access 2010: General 2010 text keys in its primary key.
-                      Case{"../access-more/testIndexPropertiesV2010.accdb", "TableUnique1_temp", {"row"}, 50, "row", "",
-                           true},
-                      Case{"../access-more/extDateTestV2019.accdb", "Made", {"Name"}, 30, "Name", "Big", false, "", "",
-                           {},
-                           jet::NewTable{"Made",
-                                         {{"Name", jet::ColumnType::Text, 30}, {"Big", jet::ColumnType::BigInt},
-                                          {"When", jet::ColumnType::DateTimeExtended}},
-                                         {{"Name", {"Name"}, true, false}, {"Big", {"Big"}, true, true},
-                                          {"When", {"When"}, false, false}}},
+                      Case{"../access-more/testIndexPropertiesV2010.accdb", "TableUnique1_temp", {"row"}, 50, "row", "", true},
+                      Case{"../access-more/extDateTestV2019.accdb", "Made", {"Name"}, 30, "", "Big", false, "", "", {},
+                           jet::NewTable{"Made", {{"Name", jet::ColumnType::Text, 30}, {"Big", jet::ColumnType::BigInt},
+                                                  {"When", jet::ColumnType::DateTimeExtended}},
+                                         {{"Big", {"Big"}, true, true}, {"When", {"When"}, false, false}}},
                            "When"}),
     [](const ::testing::TestParamInfo<Case>& param) {
         std::string name = param.param.file.empty() ? "NewUserNameDatabase" : param.param.file;

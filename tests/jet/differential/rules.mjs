@@ -54,8 +54,7 @@ const integerRule = {
     },
     same: (a, b) => a.value === b.value,
 };
-// mdbtools 1.0.0 knows no Large Number (its schema says Unknown_0013) and
-// exports every such value as empty: mdb-reader alone reads them.
+// mdbtools 1.0.0 exports Large Number (Unknown_0013) empty: mdb-reader alone reads it.
 const largeNumberRule = { ...integerRule, mdbtools: undefined };
 
 // ---- boolean ----------------------------------------------------------------
