@@ -315,9 +315,8 @@ std::vector<Bytes> emptyDatabasePages(double now, Version version) {
         const auto row = static_cast<std::uint8_t>(objectRows.size());
         objectRows.push_back(encodeRow(objects, v));
         const auto id = Value::integer(static_cast<std::int32_t>(o.id));
-        byParentName.push_back({key(encoder, sortVersion, ColumnType::Long, {Value::integer(static_cast<std::int32_t>(o.parent)),
-                                                                Value::text(o.name)}),
-                                kObjectsData, row});
+        const auto parent = Value::integer(static_cast<std::int32_t>(o.parent));
+        byParentName.push_back({key(encoder, sortVersion, ColumnType::Long, {parent, Value::text(o.name)}), kObjectsData, row});
         byId.push_back({key(encoder, sortVersion, ColumnType::Long, {id}), kObjectsData, row});
     }
     for (const auto& a : permissions) {
@@ -328,8 +327,8 @@ std::vector<Bytes> emptyDatabasePages(double now, Version version) {
         v[kInheritable] = Bytes{static_cast<std::uint8_t>(a.inheritable)};
         const auto row = static_cast<std::uint8_t>(aceRows.size());
         aceRows.push_back(encodeRow(aces, v));
-        byObject.push_back({key(encoder, sortVersion, ColumnType::Long, {Value::integer(static_cast<std::int32_t>(a.object))}),
-                            kAcesData, row});
+        const auto object = Value::integer(static_cast<std::int32_t>(a.object));
+        byObject.push_back({key(encoder, sortVersion, ColumnType::Long, {object}), kAcesData, row});
     }
 
     TableSpec objectsCounted = objects, acesCounted = aces;

@@ -38,9 +38,11 @@ bool variable(ColumnType t) {
     return t == ColumnType::Text || t == ColumnType::Binary || t == ColumnType::Memo || t == ColumnType::Ole;
 }
 
-// Large Number came with Access 2016 (ACE 16), Date/Time Extended with the
-// ACE 17 format; Access marks a file ACE 17 when it first holds such a column,
-// which Ravelin leaves to Access.
+// A database that holds a Large Number or Date/Time Extended column is no
+// longer one earlier Access versions open, and Access marks it so. The only
+// mark the test files show is the ACE 17 format byte (a file with a Date/Time
+// Extended column), so such columns are made in ACE 17 files only; marking a
+// file is left to Access.
 bool creatable(ColumnType t, Version v) {
     switch (t) {
     case ColumnType::Boolean: case ColumnType::Byte: case ColumnType::Integer: case ColumnType::Long:
@@ -48,7 +50,7 @@ bool creatable(ColumnType t, Version v) {
     case ColumnType::Binary: case ColumnType::Text: case ColumnType::Ole: case ColumnType::Memo:
     case ColumnType::Guid:
         return true;
-    case ColumnType::BigInt: return v >= Version::Ace16;
+    case ColumnType::BigInt:
     case ColumnType::DateTimeExtended: return v >= Version::Ace17;
     default:
         return false;
