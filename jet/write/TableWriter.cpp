@@ -60,11 +60,6 @@ std::vector<std::span<const std::uint8_t>> longFields(const TableDef& t, std::sp
     return fields;
 }
 
-std::string hexByte(std::uint8_t b) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    return {kDigits[b >> 4], kDigits[b & 0x0F]};
-}
-
 GuidBytes randomGuid() {
     static std::random_device device;
     std::mt19937_64 gen(device());
@@ -104,7 +99,7 @@ void requireWritableColumns(const TableDef& table, const std::string& name, bool
     for (const ColumnDef& c : table.columns) {
         std::string why;
         if (!knownType(c.type))
-            why = "is of a type Ravelin does not know (0x" + hexByte(c.type) + ")";
+            why = "is of a type Ravelin does not know (" + typeCode(c.type) + ")";
         else if (c.type == static_cast<std::uint8_t>(ColumnType::Complex))
             why = "is an attachment, multi-valued or version history field, whose values Access keeps in a table of "
                   "their own";
