@@ -108,12 +108,11 @@ void writeNewFile(const std::string& path, const std::vector<std::uint8_t>& byte
 }  // namespace
 
 void createEmptyDatabase(const std::string& path) {
-    newDatabaseVersion(path);
-    writeNewFile(path, joined(create::emptyDatabasePages(oleNow())));
+    writeNewFile(path, joined(create::emptyDatabasePages(oleNow(), newDatabaseVersion(path))));
 }
 
 void createDatabase(const std::string& path) {
-    const std::vector<create::Bytes> pages = create::emptyDatabasePages(oleNow());
+    const std::vector<create::Bytes> pages = create::emptyDatabasePages(oleNow(), Version::Jet4);
     MemoryPageStore store(joined(pages), decodeHeader(pages[0])->format, path);
     // Unique, and Null allowed (more than once), as the user name window expects.
     createTable(store, {"T_Main",

@@ -12,7 +12,6 @@ namespace {
 constexpr std::array<std::uint8_t, 4> kMagic = {0x00, 0x01, 0x00, 0x00};
 constexpr char kFormatName[] = "Standard Jet DB";  // stored with its NUL
 constexpr std::size_t kVersionAt = 0x14;
-constexpr std::uint32_t kJet4Version = 1;
 
 // From 0x18, 128 bytes are enciphered with RC4 under a fixed key.
 constexpr std::size_t kCipheredStart = 0x18;
@@ -33,10 +32,11 @@ constexpr std::size_t kPasswordLength = 40;
 constexpr std::size_t kSecurityTagAt = 0x6A;
 constexpr std::size_t kSortOrderAt = 0x6E;
 constexpr std::uint16_t kGeneralSortOrder = 0x0409;
+constexpr std::size_t kSortVersionAt = 0x71;
 constexpr std::size_t kCreationDateAt = 0x72;
 
 // After the enciphered area: a value Jet 4 writes there and the engine
-// version text "4.0".
+// version text "4.0" (ACE files up to Access 2019 hold the same).
 constexpr std::size_t kEngineTagAt = 0x98;
 constexpr std::uint32_t kEngineTag = 0x0654;
 constexpr std::size_t kEngineVersionAt = 0x9C;
@@ -59,7 +59,7 @@ Bytes headerPage(const HeaderFields& fields) {
     Bytes b(kPageSize, 0);
     std::memcpy(b.data(), kMagic.data(), kMagic.size());
     std::memcpy(b.data() + 4, kFormatName, sizeof kFormatName);
-    put(b, kVersionAt, kJet4Version, 4);
+    put(b, kVersionAt, fields.version, 4);
 
     for (std::size_t n = 0; n < kCatalogue.size(); ++n)
         put(b, kCatalogueAt + 4 * n, kCatalogue[n], 4);
@@ -69,6 +69,7 @@ Bytes headerPage(const HeaderFields& fields) {
         put(b, kPasswordAt + n, days, 4);  // an empty password, masked
     put(b, kSecurityTagAt, fields.securityTag, 4);
     put(b, kSortOrderAt, kGeneralSortOrder, 2);
+    b[kSortVersionAt] = fields.sortVersion;
     const auto date = std::bit_cast<std::uint64_t>(fields.creationDate);
     put(b, kCreationDateAt, static_cast<std::uint32_t>(date), 4);
     put(b, kCreationDateAt + 4, static_cast<std::uint32_t>(date >> 32), 4);

@@ -28,6 +28,8 @@ constexpr std::uint8_t kSystemColumn = 0x10;
 constexpr std::uint8_t kSidColumn = 0x20;
 constexpr std::uint8_t kCompressedUnicode = 0x01;
 constexpr std::uint16_t kGeneralSortOrder = 0x0409;
+constexpr std::uint8_t kExtendedDatePrecision = 9;
+constexpr std::uint8_t kExtendedDateScale = 7;
 
 // Every Jet 4 index carries this flag beside unique, ignore-nulls and required.
 constexpr std::uint8_t kIndexFlagAlways = 0x80;
@@ -83,9 +85,16 @@ void writeColumn(Writer& w, const TableSpec& table, const ColumnSpec& c, std::ui
         table.columns.begin(), table.columns.end(), [&](const ColumnSpec& o) { return !fixed(o) && o.number < c.number; }));
     w.u16(fixed(c) ? variableBefore : c.varIndex);
     w.u16(table.system ? 0 : position);  // user tables number their columns here
-    w.u16(kGeneralSortOrder);
-    w.u8(0);
-    w.u8(table.textSortVersion);
+    if (c.type == static_cast<std::uint8_t>(ColumnType::DateTimeExtended)) {
+        // Precision and scale: Access keeps seven digits of the second.
+        w.u8(kExtendedDatePrecision);
+        w.u8(kExtendedDateScale);
+        w.u16(0);
+    } else {
+        w.u16(kGeneralSortOrder);
+        w.u8(0);
+        w.u8(table.textSortVersion);
+    }
     w.u8(static_cast<std::uint8_t>((fixed(c) ? kFixedColumn : 0) | kUpdatableColumn |
                                    (table.system ? kSystemColumn : 0) | (c.holdsSids ? kSidColumn : 0)));
     w.u8(c.compressedText ? kCompressedUnicode : 0);

@@ -22,10 +22,8 @@ Version newDatabaseVersion(const std::string& path) {
     if (endsWithIgnoringCase(path, ".mdb"))
         return Version::Jet4;
     if (endsWithIgnoringCase(path, ".accdb"))
-        throw Error(ReadOnlyDatabase, "Cannot create '" + path +
-                                          "': Ravelin does not create .accdb databases yet; name the file .mdb for an "
-                                          "Access 2000-2003 database, which every Access version opens.");
-    throw Error(InvalidArgument, "Cannot create '" + path + "': a database file name ends in .mdb.");
+        return Version::Ace16;
+    throw Error(InvalidArgument, "Cannot create '" + path + "': a database file name ends in .mdb or .accdb.");
 }
 
 std::uint8_t newTextSortVersion(Version v) { return v == Version::Jet4 || v == Version::Ace12 ? 0 : 1; }

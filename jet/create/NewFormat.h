@@ -9,12 +9,14 @@
 namespace jet {
 
 // The format of a new database at `path`, chosen by its extension: Jet 4 for
-// .mdb. Error 3027 naming the file for a format Ravelin does not create yet
-// (.accdb) and InvalidArgument (3001) for any other extension.
+// .mdb; for .accdb ACE 16, what Access 2016 and later write for a new
+// database (they mark a file ACE 17 only once it holds a Date/Time Extended
+// column). InvalidArgument (3001) for any other extension.
 Version newDatabaseVersion(const std::string& path);
 
-// The General sort order version new text columns get in a file of version
-// `v`: 0 (the original General) up to ACE 12, 1 (General 2010) after.
+// The General sort order version of a new database of version `v` (its
+// header and text columns; tables made later follow the header): 0 (the
+// original General) up to ACE 12, 1 (General 2010) after.
 std::uint8_t newTextSortVersion(Version v);
 
 }  // namespace jet

@@ -1,6 +1,7 @@
 #include "jet/create/SystemCatalog.h"
 
 #include "jet/create/Jet4Header.h"
+#include "jet/create/NewFormat.h"
 #include "jet/index/IndexKey.h"
 #include "jet/table/ColumnType.h"
 
@@ -244,13 +245,15 @@ struct CatalogueObject {
     std::uint32_t flags;
 };
 
-std::vector<std::uint8_t> key(const KeyEncoder& encoder, ColumnType type, const std::vector<Value>& values) {
+std::vector<std::uint8_t> key(const KeyEncoder& encoder, std::uint8_t sortVersion, ColumnType type,
+                              const std::vector<Value>& values) {
     std::vector<std::uint8_t> k;
     std::string why;
     for (const Value& v : values) {
         ColumnDef def;
         def.type = T(v.kind() == Value::Kind::Text ? ColumnType::Text : type);
         def.sortOrder = 1033;
+        def.sortOrderVersion = sortVersion;
         if (!encoder.append(k, KeyColumn{&def, true}, v, why))
             throw std::logic_error("a catalogue key cannot be encoded: " + why);
     }
@@ -259,9 +262,11 @@ std::vector<std::uint8_t> key(const KeyEncoder& encoder, ColumnType type, const 
 
 }  // namespace
 
-std::vector<Bytes> emptyDatabasePages(double now) {
-    const TableSpec objects = objectsTable(), aces = acesTable(), queries = queriesTable(),
-                    relationships = relationshipsTable();
+std::vector<Bytes> emptyDatabasePages(double now, Version version) {
+    const std::uint8_t sortVersion = newTextSortVersion(version);
+    TableSpec objects = objectsTable(), aces = acesTable(), queries = queriesTable(), relationships = relationshipsTable();
+    for (TableSpec* t : {&objects, &aces, &queries, &relationships})
+        t->textSortVersion = sortVersion;
 
     const std::vector<CatalogueObject> catalogue = {
         {kTablesContainer, kRootContainer, "Tables", kContainerType, &kEngineSid, kSystemObjectFlags},
@@ -293,7 +298,7 @@ std::vector<Bytes> emptyDatabasePages(double now) {
         {kRelationshipsContainer, &kUsersSid, 0x000FFFFF, true},
     };
 
-    const KeyEncoder encoder(Version::Jet4);
+    const KeyEncoder encoder(version);
     std::vector<Bytes> objectRows, aceRows;
     std::vector<LeafEntry> byParentName, byId, byObject;
     const Bytes date = le(std::bit_cast<std::uint64_t>(now), 8);
@@ -310,10 +315,9 @@ std::vector<Bytes> emptyDatabasePages(double now) {
         const auto row = static_cast<std::uint8_t>(objectRows.size());
         objectRows.push_back(encodeRow(objects, v));
         const auto id = Value::integer(static_cast<std::int32_t>(o.id));
-        byParentName.push_back({key(encoder, ColumnType::Long, {Value::integer(static_cast<std::int32_t>(o.parent)),
-                                                                Value::text(o.name)}),
-                                kObjectsData, row});
-        byId.push_back({key(encoder, ColumnType::Long, {id}), kObjectsData, row});
+        const auto parent = Value::integer(static_cast<std::int32_t>(o.parent));
+        byParentName.push_back({key(encoder, sortVersion, ColumnType::Long, {parent, Value::text(o.name)}), kObjectsData, row});
+        byId.push_back({key(encoder, sortVersion, ColumnType::Long, {id}), kObjectsData, row});
     }
     for (const auto& a : permissions) {
         RowValues v(kAceColumns);
@@ -323,8 +327,8 @@ std::vector<Bytes> emptyDatabasePages(double now) {
         v[kInheritable] = Bytes{static_cast<std::uint8_t>(a.inheritable)};
         const auto row = static_cast<std::uint8_t>(aceRows.size());
         aceRows.push_back(encodeRow(aces, v));
-        byObject.push_back({key(encoder, ColumnType::Long, {Value::integer(static_cast<std::int32_t>(a.object))}),
-                            kAcesData, row});
+        const auto object = Value::integer(static_cast<std::int32_t>(a.object));
+        byObject.push_back({key(encoder, sortVersion, ColumnType::Long, {object}), kAcesData, row});
     }
 
     TableSpec objectsCounted = objects, acesCounted = aces;
@@ -343,7 +347,8 @@ std::vector<Bytes> emptyDatabasePages(double now) {
     maps[kRelationshipsByReferencedMap] = usageMapRow({kRelationshipsByReferenced});
 
     std::vector<Bytes> pages(kPageCount);
-    pages[kHeader] = headerPage({std::bit_cast<double>(kCreationDateBits), kSecurityTag});
+    pages[kHeader] = headerPage(
+        {std::bit_cast<double>(kCreationDateBits), kSecurityTag, static_cast<std::uint8_t>(version), sortVersion});
     // The global map: set bits are pages free for use, which are all past the end.
     pages[kGlobalMaps] = dataPage(kGlobalMaps, {usageMapRowFrom(kPageCount), usageMapRow({})});
     pages[kObjectsDef] = tableDefinitionPage(objectsCounted);

@@ -3,7 +3,6 @@
 #include "jet/Error.h"
 #include "jet/create/CatalogRows.h"
 #include "jet/create/Jet4Pages.h"
-#include "jet/create/NewFormat.h"
 #include "jet/text/Text.h"
 #include "jet/write/DataPageWriter.h"
 #include "jet/write/FieldValue.h"
@@ -39,13 +38,20 @@ bool variable(ColumnType t) {
     return t == ColumnType::Text || t == ColumnType::Binary || t == ColumnType::Memo || t == ColumnType::Ole;
 }
 
-bool creatable(ColumnType t) {
+// A database that holds a Large Number or Date/Time Extended column is no
+// longer one earlier Access versions open, and Access marks it so. The only
+// mark the test files show is the ACE 17 format byte (a file with a Date/Time
+// Extended column), so such columns are made in ACE 17 files only; marking a
+// file is left to Access.
+bool creatable(ColumnType t, Version v) {
     switch (t) {
     case ColumnType::Boolean: case ColumnType::Byte: case ColumnType::Integer: case ColumnType::Long:
     case ColumnType::Currency: case ColumnType::Single: case ColumnType::Double: case ColumnType::DateTime:
     case ColumnType::Binary: case ColumnType::Text: case ColumnType::Ole: case ColumnType::Memo:
     case ColumnType::Guid:
         return true;
+    case ColumnType::BigInt:
+    case ColumnType::DateTimeExtended: return v >= Version::Ace17;
     default:
         return false;
     }
@@ -54,7 +60,7 @@ bool creatable(ColumnType t) {
 // The columns laid out: numbers in the given order, fixed values one after
 // another (booleans take no room: they are their null-mask bit), variable
 // ones numbered in order.
-std::vector<create::ColumnSpec> layOut(const NewTable& table) {
+std::vector<create::ColumnSpec> layOut(const NewTable& table, Version version) {
     if (table.columns.empty())
         throw Error(InvalidArgument, "Table '" + table.name + "' needs at least one field.");
     if (table.columns.size() > kMaxFields)
@@ -67,9 +73,9 @@ std::vector<create::ColumnSpec> layOut(const NewTable& table) {
         for (const auto& earlier : specs)
             if (equalsIgnoreCase(earlier.name, c.name))
                 throw Error(FieldDefinedTwice, "Cannot define field '" + c.name + "' more than once.");
-        if (!creatable(c.type))
+        if (!creatable(c.type, version))
             throw Error(InvalidArgument, "Ravelin does not create " + typeName(static_cast<std::uint8_t>(c.type)) +
-                                             " fields (field '" + c.name + "').");
+                                             " fields in this database (field '" + c.name + "').");
         const bool sized = c.type == ColumnType::Text || c.type == ColumnType::Binary;
         if (sized && (c.size == 0 || c.size > kMaxTextSize))
             throw Error(InvalidArgument, "Field '" + c.name + "' may hold 1 to 255 characters, not " +
@@ -134,8 +140,10 @@ void createTable(PageStore& store, const NewTable& table) {
         throw Error(TableExists, "Table '" + existing->name + "' already exists.");
 
     create::TableSpec spec;
-    spec.columns = layOut(table);
-    spec.textSortVersion = newTextSortVersion(db->format().version);
+    spec.columns = layOut(table, db->format().version);
+    // New text columns sort as the database does (Access keeps the order a
+    // database was made with: General legacy in some Access 2019 files).
+    spec.textSortVersion = db->header().sortOrderVersion;
     for (const NewIndex& index : table.indexes) {
         checkName(index.name, "index");
         create::IndexSpec s;

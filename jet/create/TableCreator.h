@@ -45,7 +45,8 @@ std::string describe(const NewColumn& column);
 // ignored); 3125 for a table, field or index name Access does not allow;
 // 3191 for a field named twice; 3190 for more than 255 fields; 3001 for a
 // table without fields, a size out of range, a type Ravelin does not create
-// (Decimal, complex and later types) or an index on a field the table lacks.
+// (Decimal and complex types; Large Number and Date/Time Extended before
+// ACE 17) or an index on a field the table lacks.
 void createTable(PageStore& store, const NewTable& table);
 
 }  // namespace jet

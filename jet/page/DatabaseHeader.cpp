@@ -28,6 +28,7 @@ std::optional<DatabaseHeader> decodeHeader(std::span<const std::uint8_t> page0) 
     h.codePage = readU16(&plain[0x3C]);
     h.databaseKey = readU32(&plain[0x3E]);
     h.sortOrder = jet3 ? readU16(&plain[0x3A]) : readU16(&plain[0x6E]);
+    h.sortOrderVersion = jet3 ? 0 : plain[0x71];
 
     // The password bytes (20 in Jet 3, 40 in Jet 4) are all zero when no password
     // is set; Jet 4 masks them with the whole days of the creation date.
@@ -44,9 +45,9 @@ std::optional<DatabaseHeader> decodeHeader(std::span<const std::uint8_t> page0) 
     return h;
 }
 
-std::string sortOrderName(std::uint16_t sortOrder) {
+std::string sortOrderName(std::uint16_t sortOrder, std::uint8_t version) {
     switch (sortOrder) {
-    case 0x0409: return "General";
+    case 0x0409: return version == 1 ? "General 2010" : "General";
     default: return "locale " + std::to_string(sortOrder);
     }
 }

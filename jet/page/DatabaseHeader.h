@@ -15,6 +15,7 @@ struct DatabaseHeader {
     FileFormat format;
     std::uint16_t codePage = 0;    // Windows code page of 8-bit text (Jet 3)
     std::uint16_t sortOrder = 0;   // locale id of the default collating order
+    std::uint8_t sortOrderVersion = 0;  // Jet 4 and later: 1 for General 2010, which new text columns take
     std::uint32_t databaseKey = 0; // nonzero: every page after the header is enciphered
     bool passwordSet = false;      // a database password is set
     double creationDate = 0;       // Jet 4 and later only
@@ -27,7 +28,8 @@ inline constexpr std::size_t kHeaderProbeSize = 0x18 + 128;
 // database (or is too short to hold the enciphered fields).
 std::optional<DatabaseHeader> decodeHeader(std::span<const std::uint8_t> page0);
 
-// A readable name for a collating order locale id ("General" for 1033).
-std::string sortOrderName(std::uint16_t sortOrder);
+// A readable name for a collating order locale id and version ("General" for
+// 1033, "General 2010" for its version 1).
+std::string sortOrderName(std::uint16_t sortOrder, std::uint8_t version);
 
 }  // namespace jet

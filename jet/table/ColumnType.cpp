@@ -29,6 +29,11 @@ bool knownType(std::uint8_t type) {
     return (type >= 0x01 && type <= 0x0C) || type == 0x0F || type == 0x10 || (type >= 0x12 && type <= 0x14);
 }
 
+std::string typeCode(std::uint8_t type) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    return {'0', 'x', kDigits[type >> 4], kDigits[type & 0x0F]};
+}
+
 std::string typeName(std::uint8_t type) {
     switch (static_cast<ColumnType>(type)) {
     case ColumnType::Boolean: return "Boolean";

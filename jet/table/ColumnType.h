@@ -33,5 +33,7 @@ bool isLongValue(std::uint8_t type);  // memo and OLE: stored through a long-val
 // values are only the bytes stored).
 bool knownType(std::uint8_t type);
 std::string typeName(std::uint8_t type);
+// The type byte as messages name an unknown type: "0x46".
+std::string typeCode(std::uint8_t type);
 
 }  // namespace jet

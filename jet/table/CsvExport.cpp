@@ -6,7 +6,6 @@
 #include "jet/table/TableCursor.h"
 
 #include <charconv>
-#include <cstdio>
 #include <optional>
 
 namespace jet {
@@ -89,9 +88,8 @@ std::vector<ColumnOut> planColumns(const std::shared_ptr<const Database>& db, co
     for (std::size_t n = 0; n < def.columns.size(); ++n) {
         const ColumnDef& c = def.columns[n];
         if (!knownType(c.valueType())) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "0x%02X", c.valueType());
-            notRead(plan[n], c, std::string("type ") + hex, std::string("its type (") + hex + ") is not one Ravelin knows");
+            const std::string hex = typeCode(c.valueType());
+            notRead(plan[n], c, "type " + hex, "its type (" + hex + ") is not one Ravelin knows");
         } else if (c.type == static_cast<std::uint8_t>(ColumnType::Complex)) {
             try {
                 plan[n].complex = ComplexValues::read(db, c);

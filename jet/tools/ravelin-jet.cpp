@@ -86,7 +86,7 @@ int info(const std::vector<std::string>& args) {
     std::cout << "format: " << jet::versionName(h.format.version) << (h.format.workgroup ? " workgroup" : "") << '\n'
               << "page size: " << h.format.pageSize << '\n'
               << "code page: " << h.codePage << '\n'
-              << "sort order: " << h.sortOrder << " (" << jet::sortOrderName(h.sortOrder) << ")\n"
+              << "sort order: " << h.sortOrder << " (" << jet::sortOrderName(h.sortOrder, h.sortOrderVersion) << ")\n"
               << "password: " << (h.passwordSet ? "yes" : "no") << '\n';
     return 0;
 }

@@ -125,14 +125,32 @@ double number(const ColumnDef& c, const Value& v) {
 }
 
 std::int64_t wholeNumber(const ColumnDef& c, const Value& v, std::int64_t low, std::int64_t high) {
-    if (v.kind() == Value::Kind::Integer) {
-        if (v.asInteger() < low || v.asInteger() > high)
-            overflow(c);
-        return v.asInteger();
+    std::optional<std::int64_t> exact;
+    if (v.kind() == Value::Kind::Integer)
+        exact = v.asInteger();
+    if (v.kind() == Value::Kind::Text) {
+        // Digits alone are taken exactly: a Large Number's 19 digits do not survive a double.
+        std::string_view s = trimmed(v.text());
+        if (!s.empty() && s.front() == '+')
+            s.remove_prefix(1);
+        std::int64_t n = 0;
+        const auto r = std::from_chars(s.data(), s.data() + s.size(), n);
+        if (!s.empty() && r.ptr == s.data() + s.size()) {
+            if (r.ec == std::errc::result_out_of_range)
+                overflow(c);
+            if (r.ec == std::errc())
+                exact = n;
+        }
     }
-    // Jet rounds a fraction to the nearest whole number, halves to even.
+    if (exact) {
+        if (*exact < low || *exact > high)
+            overflow(c);
+        return *exact;
+    }
+    // Jet rounds a fraction to the nearest whole number, halves to even. The
+    // bound above is one past `high`, which a double holds even for 2^63 - 1.
     const double d = std::nearbyint(number(c, v));
-    if (d < static_cast<double>(low) || d > static_cast<double>(high))
+    if (!(d >= static_cast<double>(low) && d < static_cast<double>(high) + 1.0))
         overflow(c);
     return static_cast<std::int64_t>(d);
 }
@@ -240,25 +258,85 @@ Value decimalOf(const ColumnDef& c, const Value& v) {
     return Value::decimal(d);
 }
 
-}  // namespace
-
-std::optional<double> toSerial(const CalendarDateTime& dt) {
-    if (dt.year < 100 || dt.year > 9999 || dt.month < 1 || dt.month > 12 || dt.day < 1 || dt.day > 31 ||
+// Days from 1970-01-01 of a date of years `low` to 9999 (proleptic
+// Gregorian) and a time of day; nothing when it is no such date.
+std::optional<std::int64_t> civilDays(const CalendarDateTime& dt, int low) {
+    if (dt.year < low || dt.year > 9999 || dt.month < 1 || dt.month > 12 || dt.day < 1 || dt.day > 31 ||
         dt.hour < 0 || dt.hour > 23 || dt.minute < 0 || dt.minute > 59 || dt.second < 0 || dt.second > 59)
         return std::nullopt;
-    // Days from the civil date (proleptic Gregorian), counted from 1970-01-01.
     const int y = dt.year - (dt.month <= 2 ? 1 : 0);
     const int era = (y >= 0 ? y : y - 399) / 400;
     const int yoe = y - era * 400;
     const int mp = (dt.month + 9) % 12;
     const int doy = (153 * mp + 2) / 5 + dt.day - 1;
     const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const std::int64_t days = std::int64_t{era} * 146097 + doe - 719468;
     static constexpr int kDaysIn[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (dt.year % 4 == 0 && dt.year % 100 != 0) || dt.year % 400 == 0;
     if (dt.day > kDaysIn[dt.month - 1] || (dt.month == 2 && dt.day == 29 && !leap))
         return std::nullopt;
-    const double whole = static_cast<double>(days + 25569);
+    return std::int64_t{era} * 146097 + doe - 719468;
+}
+
+// Date/Time Extended: ticks of 100 ns since 0001-01-01.
+constexpr std::int64_t kTicksPerSecond = 10'000'000;
+constexpr std::int64_t kDaysTo1970 = 719'162;  // 1970-01-01 counted from 0001-01-01
+
+std::optional<std::int64_t> ticksOf(const CalendarDateTime& dt, std::int64_t fractionTicks) {
+    const auto days = civilDays(dt, 1);
+    if (!days)
+        return std::nullopt;
+    const std::int64_t seconds = (*days + kDaysTo1970) * 86400 + dt.hour * 3600 + dt.minute * 60 + dt.second;
+    return seconds * kTicksPerSecond + fractionTicks;
+}
+
+// "YYYY-MM-DD", optionally followed by " HH:MM", " HH:MM:SS" or
+// " HH:MM:SS.fffffff" (1 to 7 digits of the second, as the export writes them).
+std::optional<std::int64_t> parseExtendedDate(std::string_view s) {
+    const std::string text(trimmed(s));
+    CalendarDateTime dt;
+    int dateEnd = -1, minutesEnd = -1, secondsEnd = -1;
+    std::sscanf(text.c_str(), "%4d-%2d-%2d%n %2d:%2d%n:%2d%n", &dt.year, &dt.month, &dt.day, &dateEnd, &dt.hour,
+                &dt.minute, &minutesEnd, &dt.second, &secondsEnd);
+    const int end = std::max({dateEnd, minutesEnd, secondsEnd});
+    if (dateEnd < 0 || (end > dateEnd && text[static_cast<std::size_t>(dateEnd)] != ' '))
+        return std::nullopt;
+    const std::string_view fraction = std::string_view(text).substr(static_cast<std::size_t>(end));
+    std::int64_t fractionTicks = 0;
+    if (!fraction.empty()) {
+        // Only after the seconds: 1 to 7 digits.
+        if (end != secondsEnd || fraction.size() < 2 || fraction.size() > 8 || fraction[0] != '.')
+            return std::nullopt;
+        for (std::size_t i = 1; i <= 7; ++i) {
+            const char d = i < fraction.size() ? fraction[i] : '0';
+            if (d < '0' || d > '9')
+                return std::nullopt;
+            fractionTicks = fractionTicks * 10 + (d - '0');
+        }
+    }
+    return ticksOf(dt, fractionTicks);
+}
+
+Value extendedDateOf(const ColumnDef& c, const Value& v) {
+    std::optional<std::int64_t> ticks;
+    if (v.kind() == Value::Kind::DateTimeExtended)
+        return v;
+    if (v.kind() == Value::Kind::Text)
+        ticks = parseExtendedDate(v.text());
+    else if (v.kind() == Value::Kind::DateTime || isNumericKind(v.kind()))
+        if (const auto dt = toCalendar(v.kind() == Value::Kind::DateTime ? v.dateTimeSerial() : number(c, v)))
+            ticks = ticksOf(*dt, std::int64_t{dt->millisecond} * 10'000);
+    if (!ticks)
+        cannotConvert(c);
+    return Value::dateTimeExtended(*ticks);
+}
+
+}  // namespace
+
+std::optional<double> toSerial(const CalendarDateTime& dt) {
+    const auto days = civilDays(dt, 100);
+    if (!days)
+        return std::nullopt;
+    const double whole = static_cast<double>(*days + 25569);
     const double fraction = (dt.hour * 3600.0 + dt.minute * 60.0 + dt.second + dt.millisecond / 1000.0) / 86400.0;
     // Before 1899-12-30 the time of day still counts forwards from midnight.
     return whole >= 0 ? whole + fraction : whole - fraction;
@@ -323,7 +401,7 @@ Value toColumnValue(const ColumnDef& c, const Value& v) {
     case ColumnType::Long: return Value::integer(wholeNumber(c, v, INT32_MIN, INT32_MAX));
     case ColumnType::BigInt:
         return Value::integer(
-            wholeNumber(c, v, std::numeric_limits<std::int64_t>::min() / 2, std::numeric_limits<std::int64_t>::max() / 2));
+            wholeNumber(c, v, std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max()));
     case ColumnType::Single: {
         const double d = number(c, v);
         if (std::fabs(d) > std::numeric_limits<float>::max())
@@ -349,6 +427,7 @@ Value toColumnValue(const ColumnDef& c, const Value& v) {
         }
         cannotConvert(c);
     case ColumnType::Numeric: return decimalOf(c, v);
+    case ColumnType::DateTimeExtended: return extendedDateOf(c, v);
     case ColumnType::Binary:
     case ColumnType::Ole:
         if (kind == Value::Kind::Binary)

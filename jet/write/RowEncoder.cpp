@@ -2,6 +2,7 @@
 
 #include "jet/page/ByteOrder.h"
 #include "jet/table/ColumnType.h"
+#include "jet/table/ExtendedDate.h"
 #include "jet/write/FieldValue.h"
 
 #include <algorithm>
@@ -34,6 +35,12 @@ void putFixed(std::uint8_t* at, const ColumnDef& c, const Value& v) {
     case ColumnType::Guid: {
         const GuidBytes g = v.guidValue();
         std::memcpy(at, g.data(), g.size());
+        return;
+    }
+    case ColumnType::DateTimeExtended: {
+        // The column's scale is the precision the value records.
+        const std::string text = extendedDateBytes(v.dateTimeExtendedTicks(), c.scale);
+        std::memcpy(at, text.data(), text.size());
         return;
     }
     case ColumnType::Numeric: {

@@ -76,8 +76,8 @@ GuidBytes randomGuid() {
 void requireWritable(const DatabaseHeader& header, const std::string& name) {
     const Version v = header.format.version;
     const char* why = nullptr;
-    if (v != Version::Jet4 && v != Version::Ace12)
-        why = v == Version::Jet3 ? "it is an Access 97 (Jet 3) file" : "Ravelin writes ACE files up to Access 2007 only";
+    if (v == Version::Jet3)
+        why = "it is an Access 97 (Jet 3) file";
     else if (header.format.workgroup)
         why = "it is a workgroup information file";
     else if (header.databaseKey != 0)
@@ -86,6 +86,29 @@ void requireWritable(const DatabaseHeader& header, const std::string& name) {
         why = "it is protected by a database password";
     if (why)
         throw Error(ReadOnlyDatabase, "Cannot update. Database or object is read-only. ('" + name + "': " + why + ".)");
+}
+
+// Error 3164 unless every column of `table` can be written as Access would
+// write it. A calculated column's stored result would go stale (a deleted
+// row takes its result with it, so `erasing` allows them); a complex
+// column's values live in a table of their own that the writer does not keep;
+// a column of a type Ravelin does not know cannot even be carried over. A
+// row is refused even when it leaves such a column Null: Access would store
+// a result, or values elsewhere, that the writer cannot make.
+void requireWritableColumns(const TableDef& table, const std::string& name, bool erasing) {
+    for (const ColumnDef& c : table.columns) {
+        std::string why;
+        if (!knownType(c.type))
+            why = "is of a type Ravelin does not know (" + typeCode(c.type) + ")";
+        else if (c.type == static_cast<std::uint8_t>(ColumnType::Complex))
+            why = "is an attachment, multi-valued or version history field, whose values Access keeps in a table of "
+                  "their own";
+        else if (c.calculated && !erasing)
+            why = "is calculated: Access stores the result of its expression, which Ravelin does not compute";
+        if (!why.empty())
+            throw Error(FieldNotUpdatable, "Field cannot be updated. (Table '" + name + "' cannot be written: field '" +
+                                               c.name + "' " + why + ".)");
+    }
 }
 
 struct TableWriter::Slot {
@@ -393,6 +416,7 @@ void TableWriter::saveDefinition(int rowDelta, const Keys* before, const Keys* a
 }
 
 RowLocation TableWriter::insert(const std::vector<Value>& row) {
+    requireWritableColumns(*def_, name_, false);
     const std::uint32_t autoBefore = lastAutoNumber_;
     try {
         const std::vector<Value> values = prepare(row, nullptr);
@@ -414,6 +438,7 @@ RowLocation TableWriter::insert(const std::vector<Value>& row) {
 }
 
 void TableWriter::update(RowLocation at, const std::vector<Value>& row) {
+    requireWritableColumns(*def_, name_, false);
     Slot s = locate(at);
     const std::vector<Value> old = decode(s.bytes);
     const std::vector<Value> values = prepare(row, &old);
@@ -458,6 +483,7 @@ void TableWriter::update(RowLocation at, const std::vector<Value>& row) {
 }
 
 void TableWriter::erase(RowLocation at) {
+    requireWritableColumns(*def_, name_, true);
     Slot s = locate(at);
     const std::vector<Value> old = decode(s.bytes);
     const Keys keys = keysOf(old);

@@ -9,8 +9,10 @@
 // abandons everything when an operation throws: a refused operation writes
 // nothing (one that cascades to related rows is undone whole when a rule
 // refuses on the way). Refusals, with Jet's numbers: 3027 for a format
-// Ravelin does not write (Jet 3, encoded or password-protected files, ACE
-// after 12), 3163 for text longer than its field, 3314 for a Null in a
+// Ravelin does not write (Jet 3, encoded or password-protected files), 3164
+// for a table with a column the writer cannot keep as Access keeps it
+// (calculated, complex or of an unknown type; a calculated one only on
+// insert and update), 3163 for text longer than its field, 3314 for a Null in a
 // required field, 3162 for Null assigned to a Yes/No field (an update's; an
 // insert's Null means "not given", which is No), 3058 for a Null in a
 // primary key or required index, 3022 for a duplicate in a unique index,

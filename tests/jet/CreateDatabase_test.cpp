@@ -121,7 +121,7 @@ TEST(CreateDatabase, NeverReplacesAFileAndLeavesNoTemporaryFile) {
     EXPECT_THROW(jet::createDatabase(dir / "missing-folder/compnamedb.mdb"), jet::Error);
 }
 
-TEST(CreateDatabase, AnEmptyDatabaseIsReadAlikeAndChecksCleanAndAccdbIsRefused) {
+TEST(CreateDatabase, AnEmptyDatabaseIsReadAlikeAndChecksCleanAsMdbAndAccdb) {
     TempDir dir;
     const std::string path = dir / "new.mdb";
     const auto created = run(std::string(RAVELIN_BINARY_DIR) + "/ravelin-jet create " + path);
@@ -131,10 +131,11 @@ TEST(CreateDatabase, AnEmptyDatabaseIsReadAlikeAndChecksCleanAndAccdbIsRefused) 
     EXPECT_EQ(jettest::checkerFindings(path), "");
     EXPECT_EQ(jet::Database::open(path)->tableNames(), std::vector<std::string>{});
 
-    const auto accdb = run(std::string(RAVELIN_BINARY_DIR) + "/ravelin-jet create " + (dir / "new.accdb"));
-    EXPECT_EQ(accdb.exitCode, 1);
-    EXPECT_NE(accdb.text.find("does not create .accdb databases yet"), std::string::npos) << accdb.text;
-    EXPECT_FALSE(std::filesystem::exists(dir / "new.accdb"));
+    const std::string accdb = dir / "new.accdb";
+    ASSERT_EQ(run(std::string(RAVELIN_BINARY_DIR) + "/ravelin-jet create " + accdb).exitCode, 0);
+    EXPECT_EQ(jet::Database::open(accdb)->format().version, jet::Version::Ace16);
+    EXPECT_EQ(run("node " + kDifferential + " --tool " + RAVELIN_BINARY_DIR + "/ravelin-jet --file " + accdb).exitCode, 0);
+    EXPECT_EQ(jettest::checkerFindings(accdb), "");
 }
 
 // The catalogue row and permissions of table `name`: owner, parent, type and
@@ -153,8 +154,8 @@ std::vector<std::string> catalogueOf(const std::string& path, const std::string&
 }
 
 // Every type we create, an index on two columns, rows through the table
-// writer; in Access's own Jet 4 and ACE 12 files, beside Table1 that Access
-// made, whose catalogue row and permissions the new table's equal.
+// writer; in Access's own Jet 4 and ACE files, beside Table1 that Access made,
+// whose catalogue row, permissions and text sort order the new table's equal.
 TEST(CreateDatabase, TablesMadeInAStoreTakeRowsAndAreCataloguedAsAccessCataloguesThem) {
     using T = jet::ColumnType;
     const jet::NewTable made{"Made here",
@@ -166,7 +167,8 @@ TEST(CreateDatabase, TablesMadeInAStoreTakeRowsAndAreCataloguedAsAccessCatalogue
     jet::NewTable wide{"Wide", {}, {}};  // a definition on two pages
     for (int n = 0; n < 255; ++n)
         wide.columns.push_back({"A field with a name as long as it gets in Access " + std::to_string(n), T::Text, 10});
-    for (const char* file : {"testV2000.mdb", "testV2007.accdb"}) {
+    for (const char* file : {"testV2000.mdb", "testV2007.accdb", "../access-more/delColTestV2010.accdb",
+                             "../access-more/extDateTestV2019.accdb"}) {
         jettest::WritableCopy copy(file);
         jet::runStore(copy.path(), [&](jet::PageStore& pages) {
             jet::createTable(pages, made);
@@ -194,6 +196,11 @@ TEST(CreateDatabase, TablesMadeInAStoreTakeRowsAndAreCataloguedAsAccessCatalogue
         const auto access = catalogueOf(copy.path(), "Table1");
         EXPECT_EQ(access.size(), 4u);  // the row, and the owner's, the Admins' and the Users' permissions
         EXPECT_EQ(catalogueOf(copy.path(), made.name), access) << file;
+        const auto sortVersion = [&](const std::string& table) {  // of its first text column
+            const auto columns = jet::Database::open(copy.path())->tableDef(table)->columns;
+            return std::find_if(columns.begin(), columns.end(), [](const auto& c) { return c.type == 0x0A; })->sortOrderVersion;
+        };
+        EXPECT_EQ(sortVersion(made.name), sortVersion("Table1")) << file;
     }
 }
 

@@ -126,6 +126,13 @@ TEST(DamagedInput, AStoreIntoACopyCutShortIsRefusedAndWritesNothing) {
         EXPECT_EQ(e.number(), jet::NotADatabase) << e.description();
     }
     EXPECT_EQ(jettest::fileBytes(copy.path()), before);
+
+    jettest::WritableCopy ace("../access-more/testIndexPropertiesV2010.accdb");  // 120 pages
+    std::filesystem::resize_file(ace.path(), 110 * 4096);
+    const Bytes aceBefore = jettest::fileBytes(ace.path());
+    EXPECT_EQ(jettest::errorOf([&] { jettest::store(ace.path(), "TableUnique1_temp", [](jet::TableWriter&) {}); }),
+              jet::NotADatabase);
+    EXPECT_EQ(jettest::fileBytes(ace.path()), aceBefore);
 }
 
 TEST(DamagedInput, TableDefinitionChainsThatRunInACircle) {

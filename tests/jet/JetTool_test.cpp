@@ -4,6 +4,7 @@
 #include "JetTesting.h"
 #include "WriteTesting.h"
 
+#include "jet/create/TableCreator.h"
 #include "jet/table/ColumnType.h"
 #include "jet/table/CsvExport.h"
 
@@ -189,15 +190,26 @@ TEST(JetTool, EditsATable) {
     const auto nullFlag = run("insert '" + flags.path() + "' Table1 A=new 'I=\\N'");
     EXPECT_EQ(nullFlag.exitCode, 1);
     EXPECT_NE(nullFlag.err.find("(error 3162)"), std::string::npos) << nullFlag.err;
+    // Large Number and Date/Time Extended given as the export writes them, to the last digit.
+    jettest::WritableCopy ace("../access-more/extDateTestV2019.accdb");
+    jet::runStore(ace.path(), [](jet::PageStore& pages) {
+        jet::createTable(pages, {"T", {{"Big", jet::ColumnType::BigInt}, {"When", jet::ColumnType::DateTimeExtended}}, {}});
+    });
+    const std::string t = "'" + ace.path() + "' T ";
+    EXPECT_EQ(run("insert " + t + "Big=-9223372036854775808 'When=0001-01-01'").exitCode, 0);
+    EXPECT_EQ(run("insert " + t + "Big=9223372036854775807 'When=9999-12-31 23:59:59.9999999'").exitCode, 0);
+    EXPECT_EQ(run("insert " + t + "Big=9223372036854775808").exitCode, 1);
+    EXPECT_EQ(run("export " + t).out, "Big,When\r\n-9223372036854775808,0001-01-01 00:00:00\r\n"
+                                      "9223372036854775807,9999-12-31 23:59:59.9999999\r\n");
 }
 
 // import: export, import into a new table, export again gives the same
 // bytes for every table of Access's own files (numbers, dates, currency and
-// memo text among them); the new database is read alike by both oracles and
+// memo text among them); the new .accdb is read alike by both oracles and
 // checks clean.
 TEST(JetTool, ImportIntoNewTablesGivesBackTheExportByteForByte) {
     jettest::WritableCopy dir("emptyJet4.mdb");
-    const std::string db = dir.path() + ".new.mdb";
+    const std::string db = dir.path() + ".new.accdb";
     ASSERT_EQ(run("create '" + db + "'").exitCode, 0);
     const std::string csv = dir.path() + ".csv";
     int tables = 0;

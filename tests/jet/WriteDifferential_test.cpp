@@ -41,6 +41,7 @@ struct Case {
     };
     std::vector<Reference> references = {};
     std::optional<jet::NewTable> make = {};  // a table made in the file first
+    std::string extDate = {};                // a Date/Time Extended column, if any
 };
 
 // Currency as given, and as stored (empty: refused as too large).
@@ -119,8 +120,14 @@ private:
         std::vector<Value> row = start;
         for (const auto& name : case_.texts)
             row[column(name)] = randomText();
-        if (!case_.uniqueNumber.empty())
-            row[column(case_.uniqueNumber)] = Value::integer(pick(0, 150));
+        if (!case_.uniqueNumber.empty())  // a Large Number up to its very top
+            row[column(case_.uniqueNumber)] = Value::integer(
+                pick(0, 150) * (def_->columns[column(case_.uniqueNumber)].type == 0x13 ? 61489146912365172 : 1));
+        if (!case_.extDate.empty())  // 0001-01-01 to 9999-12-31 23:59:59.9999999
+            row[column(case_.extDate)] =
+                pick(0, 4) ? Value::dateTimeExtended(std::uniform_int_distribution<std::int64_t>(
+                                 0, 3'155'378'975'999'999'999)(random_))
+                           : Value();
         if (!case_.uniqueText.empty() && row[column(case_.uniqueText)].isNull())
             row[column(case_.uniqueText)] = Value::text("PC-" + std::to_string(pick(0, 150)));
         if (case_.primaryKey && pick(0, 15) == 0)
@@ -286,7 +293,14 @@ INSTANTIATE_TEST_SUITE_P(
                            jet::NewTable{"Made",
                                          {{"Name", jet::ColumnType::Text, 30}, {"Note", jet::ColumnType::Memo},
                                           {"Number", jet::ColumnType::Long}},
-                                         {{"Name", {"Name"}, true, false}, {"Number", {"Number"}, true, true}}}}),
+                                         {{"Name", {"Name"}, true, false}, {"Number", {"Number"}, true, true}}}},
+                      // Access 2010: General 2010 text keys in its primary key.
+                      Case{"../access-more/testIndexPropertiesV2010.accdb", "TableUnique1_temp", {"row"}, 50, "row", "", true},
+                      Case{"../access-more/extDateTestV2019.accdb", "Made", {"Name"}, 30, "", "Big", false, "", "", {},
+                           jet::NewTable{"Made", {{"Name", jet::ColumnType::Text, 30}, {"Big", jet::ColumnType::BigInt},
+                                                  {"When", jet::ColumnType::DateTimeExtended}},
+                                         {{"Big", {"Big"}, true, true}, {"When", {"When"}, false, false}}},
+                           "When"}),
     [](const ::testing::TestParamInfo<Case>& param) {
         std::string name = param.param.file.empty() ? "NewUserNameDatabase" : param.param.file;
         for (auto& ch : name)

@@ -54,6 +54,8 @@ const integerRule = {
     },
     same: (a, b) => a.value === b.value,
 };
+// mdbtools 1.0.0 exports Large Number (Unknown_0013) empty: mdb-reader alone reads it.
+const largeNumberRule = { ...integerRule, mdbtools: undefined };
 
 // ---- boolean ----------------------------------------------------------------
 // Jet keeps a Yes/No value in the row's null mask, so it is never Null.
@@ -360,7 +362,7 @@ const rules = {
     byte: integerRule,
     integer: integerRule,
     long: integerRule,
-    bigint: integerRule,
+    bigint: largeNumberRule,
     complex: complexRule,
     datetimextended: extendedRule,
     float: floatingRule(toFloat32),
