@@ -111,16 +111,19 @@ void createEmptyDatabase(const std::string& path) {
     writeNewFile(path, joined(create::emptyDatabasePages(oleNow(), newDatabaseVersion(path))));
 }
 
+NewTable userNameTable() {
+    return {"T_Main",
+            {{"ComputerName", ColumnType::Text, 50},
+             {"Name", ColumnType::Text, 60},
+             {"Contact", ColumnType::Text, 60},
+             {"Email", ColumnType::Text, 60}},
+            {{"ComputerName", {"ComputerName"}, true, false}}};
+}
+
 void createDatabase(const std::string& path) {
     const std::vector<create::Bytes> pages = create::emptyDatabasePages(oleNow(), Version::Jet4);
     MemoryPageStore store(joined(pages), decodeHeader(pages[0])->format, path);
-    // Unique, and Null allowed (more than once), as the user name window expects.
-    createTable(store, {"T_Main",
-                        {{"ComputerName", ColumnType::Text, 50},
-                         {"Name", ColumnType::Text, 60},
-                         {"Contact", ColumnType::Text, 60},
-                         {"Email", ColumnType::Text, 60}},
-                        {{"ComputerName", {"ComputerName"}, true, false}}});
+    createTable(store, userNameTable());
     writeNewFile(path, store.bytes());
 }
 

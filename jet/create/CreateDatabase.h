@@ -3,6 +3,8 @@
 // every database, no user table), and the empty user name database, which
 // adds the table T_Main (ComputerName, Name, Contact, Email, all text, a
 // unique index on ComputerName).
+#include "jet/create/TableCreator.h"
+
 #include <string>
 
 namespace jet {
@@ -13,6 +15,10 @@ namespace jet {
 // is never replaced. Throws Error: 3204 when `path` exists, DiskIo (3043)
 // when the file cannot be written, and the refusals of newDatabaseVersion.
 void createEmptyDatabase(const std::string& path);
+
+// T_Main as the program expects it: ComputerName, Name, Contact, Email, all
+// text, ComputerName unique and Null allowed (more than once).
+NewTable userNameTable();
 
 // The same with T_Main added: a new user name database, always Jet 4
 // whatever the name (the program's own database keeps its format).

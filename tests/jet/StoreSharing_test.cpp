@@ -21,8 +21,11 @@ constexpr std::uint32_t kCounterPage = 12;
 
 class StoreSharing : public ::testing::Test {
 protected:
-    std::string copy(const std::string& file = "emptyJet4.mdb") {
-        return locktest::copyTestFile("access/" + file, dir_ / file);
+    // `file` under the test data, "access/" when it names no folder.
+    std::string copy(std::string file = "emptyJet4.mdb") {
+        if (file.find('/') == std::string::npos)
+            file = "access/" + file;
+        return locktest::copyTestFile(file, dir_ / std::filesystem::path(file).filename());
     }
     locktest::TempDir dir_;
 };
@@ -72,27 +75,31 @@ TEST_F(StoreSharing, TwoProcessesStoringAtOnceLoseNoStore) {
     EXPECT_FALSE(fs::exists(jet::lockFilePathFor(path)));
 }
 
+// In a Jet 4 file and in an Access 2010 one, whose lock file is a .laccdb.
 TEST_F(StoreSharing, AConnectedJetUserRefusesTheStoreAndNothingIsWritten) {
-    const std::string path = copy();
-    const std::string lockPath = jet::lockFilePathFor(path);
-    {
-        locktest::Client access({"--computer", "PC-ACCESS", "--user", "maria", path});
-        ASSERT_GE(locktest::connectClient(access), 0);
-        const Bytes database = readBytes(path), lockFile = readBytes(lockPath);
-        try {
-            store(path, {1, {10}});
-            ADD_FAILURE() << "the store was not refused";
-        } catch (const jet::Error& e) {
-            EXPECT_EQ(e.number(), 3260);
-            EXPECT_STREQ(e.what(), "Couldn't update; currently locked by user 'maria' on machine 'PC-ACCESS'.");
+    for (const char* file : {"emptyJet4.mdb", "access-more/delColTestV2010.accdb"}) {
+        SCOPED_TRACE(file);
+        const std::string path = copy(file);
+        const std::string lockPath = jet::lockFilePathFor(path);
+        {
+            locktest::Client access({"--computer", "PC-ACCESS", "--user", "maria", path});
+            ASSERT_GE(locktest::connectClient(access), 0);
+            const Bytes database = readBytes(path), lockFile = readBytes(lockPath);
+            try {
+                store(path, {1, {10}});
+                ADD_FAILURE() << "the store was not refused";
+            } catch (const jet::Error& e) {
+                EXPECT_EQ(e.number(), 3260);
+                EXPECT_STREQ(e.what(), "Couldn't update; currently locked by user 'maria' on machine 'PC-ACCESS'.");
+            }
+            EXPECT_EQ(readBytes(path), database);
+            EXPECT_EQ(readBytes(lockPath), lockFile);
+            EXPECT_FALSE(fs::exists(jet::journalPathFor(path)));
+            EXPECT_EQ(access.stop(), 0);
         }
-        EXPECT_EQ(readBytes(path), database);
-        EXPECT_EQ(readBytes(lockPath), lockFile);
-        EXPECT_FALSE(fs::exists(jet::journalPathFor(path)));
-        EXPECT_EQ(access.stop(), 0);
+        store(path, {1, {10}});  // once the user has left
+        EXPECT_EQ(readBytes(path)[10 * kPageSize], 'S');
     }
-    store(path, {1, {10}});  // once the user has left
-    EXPECT_EQ(readBytes(path)[10 * kPageSize], 'S');
 }
 
 TEST_F(StoreSharing, TheStoreIsAUserOnlyWhileItRunsAndRemovesAnUnusedLockFile) {
