@@ -4,6 +4,7 @@
 #include "settings/frmSettings.h"
 #include "tests/readers/SambaTesting.h"
 #include "tests/support/MainWindowHarness.h"
+#include "tests/support/MustRun.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -41,7 +42,7 @@ protected:
 
     void SetUp() override {
         if (const std::string why = unavailableReason(); !why.empty())
-            GTEST_SKIP() << "Samba test skipped: " << why;
+            SKIP_UNLESS_CI() << "Samba test: " << why;
         ASSERT_TRUE(start());
         qputenv("RAVELIN_SMB_CONF", QByteArray::fromStdString(server->configFile()));
         workgroup = locktest::copyTestFile("workgroup/system.mdw", homeFile("system.mdw").toStdString());
