@@ -18,7 +18,8 @@ void frmMain::mPrint_Click() {
     try {
         frmPrint::showModal(this);
     } catch (...) {
-        // Showing the window is best effort.
+        // Showing the window is best effort: nothing was written yet, and
+        // the command has no error message of its own to give.
     }
 }
 

@@ -31,9 +31,6 @@
 namespace readers {
 namespace {
 
-constexpr int kErrOverflow = 6;
-constexpr int kErrPathFileAccess = 75;
-
 LdbLibrary& library() {
     static LdbLibrary lib;
     return lib;
@@ -58,9 +55,8 @@ public:
         if (fd_ < 0 && errno == ENOENT)
             throw jet::Error(jet::FileNotFound, "Could not find file '" + name_ + "'.");
         if (fd_ < 0)
-            throw AppError(kErrPathFileAccess, QStringLiteral("Ravelin"),
-                           QStringLiteral("Could not open the lock file '%1': %2.")
-                               .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+            throw AppError::ours(kErrPathFileAccess, QStringLiteral("Could not open the lock file '%1': %2.")
+                                                         .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
         lines_.emplace([fd = fd_](void* p, std::size_t n) { return ::read(fd, p, n); });
     }
     ~LockFileReader() { ::close(fd_); }
@@ -175,7 +171,7 @@ void ShowLDBUsers(frmMain& w) {
             const auto waiting = unused.find(computerName);
             if (waiting != unused.end() && !waiting->isEmpty()) {
                 if (rows == SHRT_MAX)
-                    throw AppError(kErrOverflow, QStringLiteral("Ravelin"), QStringLiteral("Overflow"));
+                    throw AppError::ours(kErrOverflow, QStringLiteral("Overflow"));
                 ++rows;
                 QTreeWidgetItem* row =
                     newUserRow(QStringLiteral("Key_") + QString::number(rows), {computerName, securityName});
@@ -194,6 +190,8 @@ void ShowLDBUsers(frmMain& w) {
     try {
         w.ResolveUserNames();
     } catch (...) {
+        // The list is complete and stands without the user names: a failure
+        // while resolving them is no failure of the command.
     }
 }
 

@@ -20,9 +20,6 @@
 namespace readers {
 namespace {
 
-constexpr int kErrOverflow = 6;
-constexpr int kErrSubscriptOutOfRange = 9;
-
 RosterSource& source() {
     static RosterSource s;
     return s;
@@ -76,7 +73,7 @@ void ShowRosterUsers(frmMain& w) {
     short rows = 0;
     while (!roster->eof()) {
         if (rows == SHRT_MAX)
-            throw AppError(kErrOverflow, QStringLiteral("Ravelin"), QStringLiteral("Overflow"));
+            throw AppError::ours(kErrOverflow, QStringLiteral("Overflow"));
         ++rows;
         const std::size_t count = roster->fieldCount();
         for (std::size_t k = 0; k < count; ++k) {
@@ -84,8 +81,7 @@ void ShowRosterUsers(frmMain& w) {
             if (!text.isEmpty())
                 text = TrimNulls(text);
             if (k >= rowBuffer.size())
-                throw AppError(kErrSubscriptOutOfRange, QStringLiteral("Ravelin"),
-                               QStringLiteral("Subscript out of range"));
+                throw AppError::ours(kErrSubscriptOutOfRange, QStringLiteral("Subscript out of range"));
             rowBuffer[k] = ansiUpperCase(text);
         }
         QTreeWidgetItem* row = addUserRow(w.lvUsers, QStringLiteral("Key_") + QString::number(rows), rowBuffer[0]);
@@ -95,20 +91,25 @@ void ShowRosterUsers(frmMain& w) {
         roster->moveNext();
     }
 
-    // The list is complete; failures while closing and resolving are ignored.
+    // The list is complete: closing is clean-up, and a failure in it changes
+    // nothing the user could act on, so it is ignored.
     try {
         roster->close();
     } catch (...) {
+        // Ignored: see above.
     }
     try {
         if (conn)
             conn->close();
     } catch (...) {
+        // Ignored: see above; the connection's end releases it regardless.
     }
     addSambaTooltips(w, w.selectedDatabasePath());
     try {
         w.ResolveUserNames();
     } catch (...) {
+        // The list is complete and stands without the user names: a failure
+        // while resolving them is no failure of the command.
     }
 }
 
