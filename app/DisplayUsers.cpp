@@ -5,9 +5,6 @@
 #include "app/IntervalTimer.h"
 #include "app/MessageBoxes.h"
 #include "app/Twips.h"
-#include "readers/ResolveUserNames.h"
-#include "readers/ShowLDBUsers.h"
-#include "readers/ShowRosterUsers.h"
 #include "settings/frmSettings.h"
 
 #include <QCheckBox>
@@ -150,8 +147,3 @@ void frmMain::Timer1_Timer() {
     mnuDisplayUsers_Click();
 }
 
-void frmMain::ShowLDBUsers() { readers::ShowLDBUsers(*this); }
-
-void frmMain::ShowRosterUsers() { readers::ShowRosterUsers(*this); }
-
-void frmMain::ResolveUserNames() { readers::ResolveUserNames(*this); }

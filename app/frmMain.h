@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include <array>
+#include <optional>
 
 class IntervalTimer;
 class InstanceGuard;
@@ -25,15 +26,16 @@ class QTreeWidget;
 class frmData;
 class frmSettings;
 class frmTip;
+struct Notice;
+namespace readers {
+struct UserRows;
+}
 
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     frmMain();
     ~frmMain() override;
-
-    // The program's one main window, while it exists.
-    static frmMain* instance();
 
     // Start-up. Returns false when another instance is running: the user was
     // told, nothing was read or written, and this instance must end.
@@ -195,6 +197,15 @@ private:
     void SetColumns();
     void ShowLDBUsers();
     void ShowRosterUsers();
+    // Draws what a reader read into the emptied user list.
+    void showUserRows(const readers::UserRows& read);
+    // Tells the user of `notice`: in the tip window while auto monitoring
+    // is on, else in a message box.
+    void tell(const Notice& notice);
+    // Shows `hint` at the right of the status line, or hides it.
+    void showLockHint(const std::optional<QString>& hint);
+    // Points the user name database window at the settings' path (Module1).
+    void ConnectUserDB();
 
     QPointer<frmSettings> settings_;
     QPointer<frmData> data_;

@@ -1,6 +1,5 @@
 #include "readers/LockHint.h"
 
-#include "app/frmMain.h"
 #include "jet/lockfile/LockFile.h"
 #include "jet/lockfile/LockFileProbe.h"
 
@@ -8,8 +7,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
-#include <QStatusBar>
 
 #include <algorithm>
 #include <cmath>
@@ -99,6 +96,8 @@ std::optional<QString> hiddenLocksHint(const QString& lockPath) {
         named = std::ranges::any_of(lockSlots, [](const jet::LockSlot& s) { return !s.computerName.empty(); });
         anyHeld = jet::heldUserLocks(fd, path).any();
     } catch (...) {
+        // The hint is a guess about what can't be seen; a lock file that
+        // can't be read or probed here gives none, and the list stands.
     }
     ::close(fd);
     if (!named || anyHeld || !sambaServes(lockPath))
@@ -107,22 +106,6 @@ std::optional<QString> hiddenLocksHint(const QString& lockPath) {
         "No user of this lock file holds a lock that this computer can see, though the file changed in the "
         "last minutes and Samba serves it. A Samba share with \"posix locking = no\" hides its users' locks: "
         "they show as not connected.");
-}
-
-void updateLockHint(frmMain& w, const QString& lockPath, bool locksSeen) {
-    const std::optional<QString> hint = locksSeen ? std::nullopt : hiddenLocksHint(lockPath);
-    auto* label = w.StatusBar1->findChild<QLabel*>(QStringLiteral("lblLockHint"));
-    if (!label && !hint)
-        return;
-    if (!label) {
-        label = new QLabel(w.StatusBar1);
-        label->setObjectName(QStringLiteral("lblLockHint"));
-        label->setWordWrap(true);
-        w.StatusBar1->addPermanentWidget(label, 2);
-    }
-    label->setText(hint.value_or(QString()));
-    label->setToolTip(label->text());
-    label->setVisible(hint.has_value());
 }
 
 }  // namespace readers

@@ -6,15 +6,11 @@
 #include "app/AppError.h"
 #include "app/IntervalTimer.h"
 #include "app/MessageBoxes.h"
-#include "app/frmMain.h"
 #include "jet/Error.h"
-#include "settings/Module1.h"
-#include "settings/frmSettings.h"
 #include "usernames/ComputerNameList.h"
 #include "usernames/ReleaseInBackground.h"
 
 #include <QElapsedTimer>
-#include <QLineEdit>
 #include <QToolButton>
 
 #include <chrono>
@@ -25,16 +21,11 @@ namespace {
 // window handle input again; a large table is read over several ticks.
 constexpr qint64 kReadSliceMs = 10;
 
-QString userDatabasePath() {
-    frmMain* main = frmMain::instance();
-    return main ? main->settings()->txtDB->text() : QString();
-}
-
 }  // namespace
 
 void frmData::loadTimer_Timer() {
     loadTimer->setEnabled(false);
-    Module1::ConnectUserDB();
+    emit connectionRequested();
 }
 
 void frmData::startLoading() {
@@ -66,7 +57,6 @@ void frmData::Timer1_Timer() {
 void frmData::beginLoading() {
     names_->clear();
     clearRecordFields();  // a reset of the display only: no record changes
-    Data1.DatabaseName = userDatabasePath();
     listing_ = {};
     listing_.stamp = FileStamp::of(Data1.DatabaseName);
     trapErrors(
@@ -179,7 +169,7 @@ void frmData::setRecordButtons(bool enabled) {
 void frmData::BtnRefreshImg_Click() {
     BtnRefreshImg->setEnabled(false);
     setRecordButtons(true);
-    Module1::ConnectUserDB();
+    emit connectionRequested();
 }
 
 // An empty table is seeded. Should the file refuse the new record (a

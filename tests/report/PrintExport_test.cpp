@@ -62,7 +62,8 @@ protected:
     // Presses "Show Print Preview" in a freshly shown window, `paths` choosing
     // the paths report.
     void printExport(bool paths = false) {
-        frmPrint w(window.get());
+        frmPrint w(window.get(), {window->lvUsers, window->List1, window->selectedDatabasePath(),
+                                  window->optMode[0]->isChecked()});
         w.Opt[paths ? 1 : 0]->setChecked(true);
         w.Command1->click();
     }
