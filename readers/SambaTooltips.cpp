@@ -28,9 +28,15 @@ const jet::who::SmbStatusRun& recentSmbstatus() {
 }  // namespace
 
 QString sambaTooltip(const jet::who::SmbSession& smb) {
+    QString account = QString::fromStdString(smb.account);
+    if (smb.ambiguous()) {
+        QStringList candidates;
+        for (const std::string& c : smb.candidates)
+            candidates << QString::fromStdString(c);
+        account = QStringLiteral("ambiguous: ") + candidates.join(QStringLiteral(", "));
+    }
     return QStringLiteral("SMB account: %1\nClient machine: %2\nAddress: %3")
-        .arg(QString::fromStdString(smb.account), QString::fromStdString(smb.machine),
-             QString::fromStdString(smb.address));
+        .arg(account, QString::fromStdString(smb.machine), QString::fromStdString(smb.address));
 }
 
 QStringList sambaTooltips(const QString& databasePath, const QStringList& computers) {

@@ -17,7 +17,9 @@ namespace readers {
 // configuration smbstatus reads, when it is not the system's.
 QStringList sambaTooltips(const QString& databasePath, const QStringList& computers);
 
-// The tooltip of a row whose slot `smb` holds.
+// The tooltip of a row whose slot `smb` holds. Where the slot may be held by
+// any of several accounts (one client machine, one smbd, several sessions),
+// it names them all as ambiguous rather than guess.
 QString sambaTooltip(const jet::who::SmbSession& smb);
 
 }  // namespace readers
