@@ -217,8 +217,6 @@ TEST_F(PrintExport, TheCommandShowsAFreshModalWindowEachTime) {
         auto* w = qobject_cast<frmPrint*>(QApplication::activeModalWidget());
         ASSERT_NE(w, nullptr);
         ++shown;
-        EXPECT_EQ(w->windowTitle(), QStringLiteral(" Print - Export Options"));
-        EXPECT_EQ(w->Frame1->title(), QStringLiteral(" Choose What To Print "));
         // Every showing starts on the users report, whatever the last one chose.
         EXPECT_TRUE(w->Opt[0]->isChecked());
         w->Opt[1]->setChecked(true);
