@@ -5,9 +5,6 @@
 #include "app/IntervalTimer.h"
 #include "app/MessageBoxes.h"
 #include "app/Twips.h"
-#include "readers/ResolveUserNames.h"
-#include "readers/ShowLDBUsers.h"
-#include "readers/ShowRosterUsers.h"
 #include "settings/frmSettings.h"
 
 #include <QCheckBox>
@@ -51,24 +48,21 @@ void frmMain::btnLDBUsers_Click() { mnuDisplayUsers_Click(); }
 
 void frmMain::mnuDisplayUsers_Click() {
     const RefreshScope running(refreshRunning_);
-    try {
-        raiseAsAppError([this] {
-            if (!CheckDBSelection()) {
-                lvUsers->clear();
-                return;
-            }
-            setCursor(Qt::WaitCursor);
+    const bool ran = runCommand(this, [this] {
+        if (!CheckDBSelection()) {
             lvUsers->clear();
-            if (optMode[0]->isChecked())
-                ShowRosterUsers();
-            else if (optMode[1]->isChecked())
-                ShowLDBUsers();
-            setCursor(Qt::ArrowCursor);
-        });
-    } catch (const AppError& e) {
-        msgBox(this, e.description(), MsgIcon::Critical);
+            return;
+        }
+        setCursor(Qt::WaitCursor);
+        lvUsers->clear();
+        if (optMode[0]->isChecked())
+            ShowRosterUsers();
+        else if (optMode[1]->isChecked())
+            ShowLDBUsers();
         setCursor(Qt::ArrowCursor);
-    }
+    });
+    if (!ran)
+        setCursor(Qt::ArrowCursor);
 }
 
 bool frmMain::CheckDBSelection() {
@@ -128,16 +122,12 @@ void frmMain::EnDisRoster() { enableReadMode(false); }
 void frmMain::EnDisMSDLL() { enableReadMode(true); }
 
 void frmMain::optMode_Click(int index) {
-    try {
-        raiseAsAppError([&] {
-            if (index == 0)
-                EnDisRoster();
-            else if (index == 1)
-                EnDisMSDLL();
-        });
-    } catch (const AppError& e) {
-        msgBox(this, e.description(), MsgIcon::Critical);
-    }
+    runCommand(this, [&] {
+        if (index == 0)
+            EnDisRoster();
+        else if (index == 1)
+            EnDisMSDLL();
+    });
 }
 
 void frmMain::optLDB_Click(int index) {
@@ -157,8 +147,3 @@ void frmMain::Timer1_Timer() {
     mnuDisplayUsers_Click();
 }
 
-void frmMain::ShowLDBUsers() { readers::ShowLDBUsers(*this); }
-
-void frmMain::ShowRosterUsers() { readers::ShowRosterUsers(*this); }
-
-void frmMain::ResolveUserNames() { readers::ResolveUserNames(*this); }

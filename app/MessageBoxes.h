@@ -16,6 +16,16 @@ struct MessageBoxRequest {
     MsgButtons buttons = MsgButtons::Ok;
 };
 
+// An expected condition the user is told of, as data: the message box's text,
+// title and icon, and the text the tip window shows instead while auto
+// monitoring is on.
+struct Notice {
+    QString text;
+    QString title;
+    MsgIcon icon = MsgIcon::Information;
+    QString tipText;
+};
+
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;

@@ -9,9 +9,9 @@ namespace basCDL {
 
 QString ChooseOpenFile(QWidget* owner, const QString& filter, const QString& title,
                        const QString& initialDir) {
-    try {
-        QString result;
-        raiseAsAppError([&] {
+    QString result;
+    const bool chosen = trapErrors(
+        [&] {
             QString nulFilter = filter;
             if (!nulFilter.endsWith(QChar('|')))
                 nulFilter += QChar('|');
@@ -25,13 +25,12 @@ QString ChooseOpenFile(QWidget* owner, const QString& filter, const QString& tit
             result = trimBlanks(*buffer);
             if (result.endsWith(QChar(0)))
                 result.chop(1);
+        },
+        [&](const AppError& e) {
+            msgBox(owner, e.description() + QStringLiteral(" [") + QString::number(e.number()) + QChar(']'),
+                   MsgIcon::Critical);
         });
-        return result;
-    } catch (const AppError& e) {
-        msgBox(owner, e.description() + QStringLiteral(" [") + QString::number(e.number()) + QChar(']'),
-               MsgIcon::Critical);
-        return {};
-    }
+    return chosen ? result : QString();
 }
 
 }  // namespace basCDL

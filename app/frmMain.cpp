@@ -5,6 +5,7 @@
 #include "app/MenuShortcutsFirst.h"
 #include "app/Named.h"
 #include "app/Twips.h"
+#include "settings/Module1.h"
 #include "settings/frmSettings.h"
 #include "usernames/frmData.h"
 
@@ -30,8 +31,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-frmMain* theMainWindow = nullptr;
 
 // The program's icon: a ravelin seen from above, an arrow-head bastion.
 QIcon programIcon() {
@@ -63,7 +62,6 @@ QLabel* headingBar(const QString& text, const QString& name, QWidget* parent) {
 }  // namespace
 
 frmMain::frmMain() {
-    theMainWindow = this;
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Ravelin"));
     setWindowIcon(programIcon());
@@ -95,12 +93,7 @@ frmMain::frmMain() {
     new MenuShortcutsFirst(this, menuBar());
 }
 
-frmMain::~frmMain() {
-    if (theMainWindow == this)
-        theMainWindow = nullptr;
-}
-
-frmMain* frmMain::instance() { return theMainWindow; }
+frmMain::~frmMain() = default;
 
 void frmMain::buildToolbar() {
     pToolbar = named(new QWidget, QStringLiteral("pToolbar"));
@@ -328,16 +321,24 @@ void frmMain::buildMenus() {
 }
 
 frmSettings* frmMain::settings() {
-    if (!settings_)
+    if (!settings_) {
         settings_ = new frmSettings(this);
+        connect(settings_, &frmSettings::monitorIntervalChosen, this,
+                [this](int ms, const QString& text) { setMonitorInterval(ms, text); });
+        connect(settings_, &frmSettings::userDatabaseChosen, this, &frmMain::ConnectUserDB);
+    }
     return settings_;
 }
 
 frmData* frmMain::data() {
-    if (!data_)
+    if (!data_) {
         data_ = new frmData(this);
+        connect(data_, &frmData::connectionRequested, this, &frmMain::ConnectUserDB);
+    }
     return data_;
 }
+
+void frmMain::ConnectUserDB() { Module1::ConnectUserDB(*settings(), *data()); }
 
 QString frmMain::selectedDatabasePath() const { return StatusBar1Panel1->text(); }
 

@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include <array>
+#include <optional>
 
 class IntervalTimer;
 class InstanceGuard;
@@ -25,6 +26,10 @@ class QTreeWidget;
 class frmData;
 class frmSettings;
 class frmTip;
+struct Notice;
+namespace readers {
+struct UserRows;
+}
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -32,35 +37,25 @@ public:
     frmMain();
     ~frmMain() override;
 
-    // The program's one main window, while it exists.
-    static frmMain* instance();
-
     // Start-up. Returns false when another instance is running: the user was
     // told, nothing was read or written, and this instance must end.
     bool Form_Load(InstanceGuard& guard);
     // Shut-down; runs once, when the window closes.
     void Form_Unload();
 
+    // Controls reached from outside the window; those only the window
+    // itself uses are private.
     // Toolbar.
-    QScrollArea* pToolbarArea;
-    QWidget* pToolbar;
-    QToolButton* BtnAddDB;
-    QToolButton* BtnDelDB;
     QToolButton* BtnPrint;
-    QToolButton* BtnSettg;
-    QToolButton* BtnSpellChk;
     QToolButton* BtnCmdPrompt;
     QToolButton* BtnHelp;
 
     // Database path list.
-    QSplitter* panels;
     QWidget* pLeft;
-    QLabel* pLfTopTop;
     QListWidget* List1;
 
     // User list.
     QWidget* pRtTop;
-    QLabel* pRtTopTop;
     QTreeWidget* lvUsers;
 
     // Options.
@@ -68,13 +63,10 @@ public:
     QWidget* pRtBottom;
     QCheckBox* chkAutoMonitor;
     QPushButton* btnLDBUsers;
-    QGroupBox* fMode;
     std::array<QRadioButton*, 2> optMode;
     QGroupBox* fLDB;
     std::array<QRadioButton*, 3> optLDB;
     QCheckBox* chkAllPossible;
-    QGroupBox* Frame1;
-    std::array<QLabel*, 2> lblSecurity;
     QLineEdit* txtUserName;
     QLineEdit* txtPassword;
 
@@ -83,25 +75,15 @@ public:
     QLabel* StatusBar1Panel1;
 
     // Menus.
-    QMenu* mnuFile;
     QAction* mAddDB;
     QAction* mDelDB;
-    QAction* mnuSep;
     QAction* mPrint;
-    QAction* mnuSep1;
-    QAction* mnuExit;
-    QMenu* mnuOptions;
-    QAction* mnuUserDB;
-    QAction* mnuSep6;
     QAction* mSettings;
-    QAction* mnuSep3;
     QAction* mnuDisplayUsers;
     QAction* mCmdPrompt;
     QMenu* mnuHelp;
     QAction* mHelp;
-    QAction* mnuSep4;
     QAction* mWebSite;
-    QAction* mnuSep5;
     QAction* mAbout;
 
     // The lock-file option passed to the lock-file library: 1, 2 or 4.
@@ -182,6 +164,30 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Controls only the window itself uses.
+    QScrollArea* pToolbarArea;
+    QWidget* pToolbar;
+    QToolButton* BtnAddDB;
+    QToolButton* BtnDelDB;
+    QToolButton* BtnSettg;
+    QToolButton* BtnSpellChk;
+    QSplitter* panels;
+    QLabel* pLfTopTop;
+    QLabel* pRtTopTop;
+    QGroupBox* fMode;
+    QGroupBox* Frame1;
+    std::array<QLabel*, 2> lblSecurity;
+    QMenu* mnuFile;
+    QAction* mnuSep;
+    QAction* mnuSep1;
+    QAction* mnuExit;
+    QMenu* mnuOptions;
+    QAction* mnuUserDB;
+    QAction* mnuSep6;
+    QAction* mnuSep3;
+    QAction* mnuSep4;
+    QAction* mnuSep5;
+
     void buildToolbar();
     void buildMenus();
     void buildPanels();
@@ -195,6 +201,15 @@ private:
     void SetColumns();
     void ShowLDBUsers();
     void ShowRosterUsers();
+    // Draws what a reader read into the emptied user list.
+    void showUserRows(const readers::UserRows& read);
+    // Tells the user of `notice`: in the tip window while auto monitoring
+    // is on, else in a message box.
+    void tell(const Notice& notice);
+    // Shows `hint` at the right of the status line, or hides it.
+    void showLockHint(const std::optional<QString>& hint);
+    // Points the user name database window at the settings' path (Module1).
+    void ConnectUserDB();
 
     QPointer<frmSettings> settings_;
     QPointer<frmData> data_;

@@ -147,34 +147,26 @@ void frmMain::List1_Click() {
 void frmMain::List1_DblClick() { btnLDBUsers_Click(); }
 
 void frmMain::mAddDB_Click() {
-    try {
-        raiseAsAppError([this] {
-            const QString chosen = basCDL::ChooseOpenFile(
-                this, QStringLiteral("Microsoft Database Files (*.mdb;*.mde)|*.mdb;*.mde"),
-                QStringLiteral("Choose Database File Path"), QString());
-            if (chosen.isEmpty())
-                return;
-            // The list file holds one path a line: a path with a line break
-            // would come back as pieces.
-            if (chosen.contains(QChar('\n')) || chosen.contains(QChar('\r'))) {
-                msgBox(this, QStringLiteral("The path contains a line break, which the list of database paths "
-                                            "can't hold. Rename the file or its folder, then add it again."),
-                       MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Database Path Not Added"));
-                return;
-            }
-            addDatabasePath(chosen);
-        });
-    } catch (const AppError& e) {
-        msgBox(this, e.description(), MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Ravelin"));
-    }
+    runCommand(this, [this] {
+        const QString chosen = basCDL::ChooseOpenFile(
+            this, QStringLiteral("Microsoft Database Files (*.mdb;*.mde)|*.mdb;*.mde"),
+            QStringLiteral("Choose Database File Path"), QString());
+        if (chosen.isEmpty())
+            return;
+        // The list file holds one path a line: a path with a line break
+        // would come back as pieces.
+        if (chosen.contains(QChar('\n')) || chosen.contains(QChar('\r'))) {
+            msgBox(this, QStringLiteral("The path contains a line break, which the list of database paths "
+                                        "can't hold. Rename the file or its folder, then add it again."),
+                   MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Database Path Not Added"));
+            return;
+        }
+        addDatabasePath(chosen);
+    });
 }
 
 void frmMain::mDelDB_Click() {
-    try {
-        raiseAsAppError([this] { deleteSelectedPath(); });
-    } catch (const AppError& e) {
-        msgBox(this, e.description(), MsgIcon::Critical);
-    }
+    runCommand(this, [this] { deleteSelectedPath(); });
 }
 
 void frmMain::deleteSelectedPath() {
@@ -206,7 +198,9 @@ void frmMain::mSettings_Click() {
     try {
         settings()->showModal();
     } catch (...) {
-        // Showing the window is best effort.
+        // Showing the window is best effort: the settings stay in its
+        // controls whether or not it showed, and the command has no error
+        // message of its own to give.
     }
 }
 

@@ -11,14 +11,16 @@
 #include "shell/Nbtstat.h"
 #include "shell/WebSite.h"
 
+#include <QListWidget>
 #include <QRadioButton>
 #include <QTreeWidget>
 
 void frmMain::mPrint_Click() {
     try {
-        frmPrint::showModal(this);
+        frmPrint::showModal(this, {lvUsers, List1, selectedDatabasePath(), optMode[0]->isChecked()});
     } catch (...) {
-        // Showing the window is best effort.
+        // Showing the window is best effort: nothing was written yet, and
+        // the command has no error message of its own to give.
     }
 }
 

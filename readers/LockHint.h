@@ -9,8 +9,6 @@
 
 #include <optional>
 
-class frmMain;
-
 namespace readers {
 
 // How recently a lock file must have changed to count as in use.
@@ -29,9 +27,5 @@ bool sambaServes(const QString& path);
 // The hint for the lock file at `lockPath`, or nothing when it does not apply.
 // Never fails: whatever cannot be checked gives no hint.
 std::optional<QString> hiddenLocksHint(const QString& lockPath);
-
-// Shows the hint for `lockPath` in the main window's status line, or hides
-// it. `locksSeen`: the caller saw a user's lock, so there is no hint to look for.
-void updateLockHint(frmMain& w, const QString& lockPath, bool locksSeen = false);
 
 }  // namespace readers

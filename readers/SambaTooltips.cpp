@@ -1,13 +1,11 @@
 #include "readers/SambaTooltips.h"
 
-#include "app/frmMain.h"
 #include "jet/lockfile/LockFile.h"
 #include "jet/who/SambaView.h"
 #include "readers/LockHint.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTreeWidget>
 
 namespace readers {
 namespace {
@@ -29,42 +27,51 @@ const jet::who::SmbStatusRun& recentSmbstatus() {
 
 }  // namespace
 
-void addSambaTooltips(frmMain& w, const QString& databasePath) {
+QString sambaTooltip(const jet::who::SmbSession& smb) {
+    QString account = QString::fromStdString(smb.account);
+    if (smb.ambiguous()) {
+        QStringList candidates;
+        for (const std::string& c : smb.candidates)
+            candidates << QString::fromStdString(c);
+        account = QStringLiteral("ambiguous: ") + candidates.join(QStringLiteral(", "));
+    }
+    return QStringLiteral("SMB account: %1\nClient machine: %2\nAddress: %3")
+        .arg(account, QString::fromStdString(smb.machine), QString::fromStdString(smb.address));
+}
+
+QStringList sambaTooltips(const QString& databasePath, const QStringList& computers) {
+    QStringList tips(computers.size());
     try {
-        if (w.lvUsers->topLevelItemCount() == 0)
-            return;
+        if (computers.isEmpty())
+            return tips;
         const std::string database = QFile::encodeName(databasePath).toStdString();
         if (!sambaServes(QFile::decodeName(jet::lockFilePathFor(database).c_str())))
-            return;
+            return tips;
         const jet::who::SmbStatusRun& run = recentSmbstatus();
         if (!run.reason.empty())
-            return;
+            return tips;
         std::vector<jet::who::DatabaseUsers> listed{jet::who::listUsers(database, nullptr)};
         if (!jet::who::joinSambaView(run.json, listed).empty())
-            return;
+            return tips;
         std::vector<const jet::who::User*> held;
         for (const jet::who::User& u : listed.front().users)
             if (u.smb)
                 held.push_back(&u);
-        for (int i = 0; i < w.lvUsers->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* row = w.lvUsers->topLevelItem(i);
+        for (qsizetype i = 0; i < computers.size(); ++i) {
             for (auto it = held.begin(); it != held.end(); ++it) {
                 const QString computer = QString::fromStdString((*it)->computer).trimmed();
-                if (computer.compare(row->text(0), Qt::CaseInsensitive) != 0)
+                if (computer.compare(computers[i], Qt::CaseInsensitive) != 0)
                     continue;
-                const jet::who::SmbSession& smb = *(*it)->smb;
-                const QString tip = QStringLiteral("SMB account: %1\nClient machine: %2\nAddress: %3")
-                                        .arg(QString::fromStdString(smb.account), QString::fromStdString(smb.machine),
-                                             QString::fromStdString(smb.address));
-                for (int c = 0; c < w.lvUsers->columnCount(); ++c)
-                    row->setToolTip(c, tip);
+                tips[i] = sambaTooltip(*(*it)->smb);
                 held.erase(it);  // a second row of the same computer takes the next slot
                 break;
             }
         }
     } catch (...) {
-        // The tooltips are extra; the list stands without them.
+        // The tooltips are extra: where Samba's view can't be had, the list
+        // stands without them, as it does without Samba.
     }
+    return tips;
 }
 
 }  // namespace readers

@@ -1,24 +1,16 @@
 #include "readers/ShowLDBUsers.h"
 
-#include "app/AppError.h"
-#include "app/MessageBoxes.h"
 #include "app/Strings.h"
-#include "app/UserList.h"
-#include "app/frmMain.h"
 #include "jet/Error.h"
 #include "jet/LdbUsers.h"
 #include "jet/lockfile/LockFile.h"
 #include "jet/lockfile/LockFileLines.h"
 #include "jet/text/Windows1252.h"
 #include "readers/LockHint.h"
-#include "readers/SambaTooltips.h"
 
-#include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QScopeGuard>
-#include <QTreeWidget>
 
 #include <algorithm>
 #include <cerrno>
@@ -30,9 +22,6 @@
 
 namespace readers {
 namespace {
-
-constexpr int kErrOverflow = 6;
-constexpr int kErrPathFileAccess = 75;
 
 LdbLibrary& library() {
     static LdbLibrary lib;
@@ -58,9 +47,8 @@ public:
         if (fd_ < 0 && errno == ENOENT)
             throw jet::Error(jet::FileNotFound, "Could not find file '" + name_ + "'.");
         if (fd_ < 0)
-            throw AppError(kErrPathFileAccess, QStringLiteral("Ravelin"),
-                           QStringLiteral("Could not open the lock file '%1': %2.")
-                               .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+            throw AppError::ours(kErrPathFileAccess, QStringLiteral("Could not open the lock file '%1': %2.")
+                                                         .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
         lines_.emplace([fd = fd_](void* p, std::size_t n) { return ::read(fd, p, n); });
     }
     ~LockFileReader() { ::close(fd_); }
@@ -110,19 +98,19 @@ QString ansiUpperCase(const QString& text) {
     return out;
 }
 
-void ShowLDBUsers(frmMain& w) {
-    w.lvUsers->clear();
-    const QString databasePath = w.selectedDatabasePath();
-    const QString ldbPath = lockFilePath(databasePath);
-    const QByteArray libraryPath = QFile::encodeName(databasePath) + QByteArray(2, '\0');
+namespace {
+
+// The body of readLockFileUsers: fills `read`, raising what fails.
+void readInto(UserRows& read, const LockFileRequest& request) {
+    const QString ldbPath = lockFilePath(request.databasePath);
+    const QByteArray libraryPath = QFile::encodeName(request.databasePath) + QByteArray(2, '\0');
 
     const auto reportMissing = [&] {
-        updateLockHint(w, ldbPath);
-        if (w.chkAutoMonitor->isChecked())
-            w.showTip(QStringLiteral("Could not locate LDB file '") + ldbPath + QChar('.'));
-        else
-            msgBox(&w, QStringLiteral("Could not locate LDB file '") + ldbPath + QChar('\''),
-                   MsgIcon::Information, MsgButtons::Ok, QStringLiteral("LDB File Not Found"));
+        read.hintChecked = true;
+        read.hint = hiddenLocksHint(ldbPath);
+        read.notice = Notice{QStringLiteral("Could not locate LDB file '") + ldbPath + QChar('\''),
+                             QStringLiteral("LDB File Not Found"), MsgIcon::Information,
+                             QStringLiteral("Could not locate LDB file '") + ldbPath + QChar('.')};
     };
     const QFileInfo ldb(ldbPath);
     if (!ldb.isFile() || ldb.isHidden()) {
@@ -135,7 +123,7 @@ void ShowLDBUsers(frmMain& w) {
     QStringList names;
     std::optional<LockFileReader> opened;
     try {
-        names = GetLDBUserList(libraryPath, w.LDBOption);
+        names = GetLDBUserList(libraryPath, request.option);
         opened.emplace(ldbPath);
     } catch (const jet::Error& e) {
         if (e.number() != jet::FileNotFound || QFileInfo(ldbPath).isFile())
@@ -144,57 +132,51 @@ void ShowLDBUsers(frmMain& w) {
         return;
     }
     // Users listed as connected hold locks that are seen here: no hint.
-    updateLockHint(w, ldbPath, w.LDBOption == jet::LdbConnectedUsers && !names.isEmpty());
-    {
-        // Each returned name, by the slots it stands for in order; a slot is
-        // used up by the row it gives, unless all possible users are shown.
-        QHash<QString, QList<qsizetype>> unused;
-        for (qsizetype i = 0; i < names.size(); ++i)
-            unused[names[i]].append(i);
-        const bool reuse = w.chkAllPossible->isChecked();
-        // Rows join the list together, also when reading fails part way.
-        QList<QTreeWidgetItem*> added;
-        const auto addRows = qScopeGuard([&] { w.lvUsers->addTopLevelItems(added); });
-        LockFileReader& lockFile = *opened;
-        QString computerName;
-        QString securityName;
-        bool computerNameTaken = false;
-        short rows = 0;
-        while (const auto raw = lockFile.next()) {
-            const QString line = ansiUpperCase(trimBlanks(*raw));
-            if (line.isEmpty())
-                continue;
-            if (!computerNameTaken) {
-                computerName = line;
-                computerNameTaken = true;
-            } else {
-                securityName = line;
-            }
-            if (computerName.isEmpty() || securityName.isEmpty())
-                continue;
-            const auto waiting = unused.find(computerName);
-            if (waiting != unused.end() && !waiting->isEmpty()) {
-                if (rows == SHRT_MAX)
-                    throw AppError(kErrOverflow, QStringLiteral("Ravelin"), QStringLiteral("Overflow"));
-                ++rows;
-                QTreeWidgetItem* row =
-                    newUserRow(QStringLiteral("Key_") + QString::number(rows), {computerName, securityName});
-                added << row;
-                if (!reuse)
-                    waiting->removeFirst();
-            }
-            computerName.clear();
-            securityName.clear();
-            computerNameTaken = false;
+    read.hintChecked = true;
+    if (request.option != jet::LdbConnectedUsers || names.isEmpty())
+        read.hint = hiddenLocksHint(ldbPath);
+
+    // Each returned name, by the slots it stands for in order; a slot is
+    // used up by the row it gives, unless all possible users are shown.
+    QHash<QString, QList<qsizetype>> unused;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        unused[names[i]].append(i);
+    QString computerName;
+    QString securityName;
+    bool computerNameTaken = false;
+    while (const auto raw = opened->next()) {
+        const QString line = ansiUpperCase(trimBlanks(*raw));
+        if (line.isEmpty())
+            continue;
+        if (!computerNameTaken) {
+            computerName = line;
+            computerNameTaken = true;
+        } else {
+            securityName = line;
         }
+        if (computerName.isEmpty() || securityName.isEmpty())
+            continue;
+        const auto waiting = unused.find(computerName);
+        if (waiting != unused.end() && !waiting->isEmpty()) {
+            if (read.rows.size() == SHRT_MAX)
+                throw AppError::ours(kErrOverflow, QStringLiteral("Overflow"));
+            read.rows.append({computerName, securityName});
+            if (!request.allPossible)
+                waiting->removeFirst();
+        }
+        computerName.clear();
+        securityName.clear();
+        computerNameTaken = false;
     }
-    opened.reset();
-    // The list is complete; a failure while resolving the names is ignored.
-    addSambaTooltips(w, w.selectedDatabasePath());
-    try {
-        w.ResolveUserNames();
-    } catch (...) {
-    }
+}
+
+}  // namespace
+
+UserRows readLockFileUsers(const LockFileRequest& request) {
+    UserRows read;
+    // Rows read before a failure are kept: they join the list all the same.
+    trapErrors([&] { readInto(read, request); }, [&](const AppError& e) { read.failure = e; });
+    return read;
 }
 
 }  // namespace readers

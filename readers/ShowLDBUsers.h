@@ -1,17 +1,26 @@
 #pragma once
 // The lock-file library reader: the computer names that the lock-file
-// library returns for the selected database, paired with security names read
-// from the lock file itself, fill the user list.
+// library returns for a database, paired with security names read from the
+// lock file itself, make the rows of the user list.
+#include "readers/UserRows.h"
+
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 
-class frmMain;
-
 namespace readers {
 
-void ShowLDBUsers(frmMain& w);
+struct LockFileRequest {
+    QString databasePath;
+    short option = 2;          // the lock-file option passed to the library: 1, 2 or 4
+    bool allPossible = false;  // a returned name may stand for any number of rows
+};
+
+// Reads the users of `request.databasePath`; rows are (computer, security).
+// A lock file that is not there is a notice; failures come back in the rows.
+UserRows readLockFileUsers(const LockFileRequest& request);
 
 // The lock-file library's operation: the computer names for a database path
 // (ending in NULs) and an option 1, 2 or 4. Tests may put another in place.

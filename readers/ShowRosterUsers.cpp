@@ -1,17 +1,10 @@
 #include "readers/ShowRosterUsers.h"
 
-#include "app/AppError.h"
 #include "app/Strings.h"
-#include "app/UserList.h"
-#include "app/frmMain.h"
 #include "readers/LockHint.h"
-#include "readers/SambaTooltips.h"
 #include "readers/ShowLDBUsers.h"
-#include "settings/frmSettings.h"
 
 #include <QFile>
-#include <QLineEdit>
-#include <QTreeWidget>
 
 #include <array>
 #include <climits>
@@ -20,9 +13,6 @@
 namespace readers {
 namespace {
 
-constexpr int kErrOverflow = 6;
-constexpr int kErrSubscriptOutOfRange = 9;
-
 RosterSource& source() {
     static RosterSource s;
     return s;
@@ -30,16 +20,62 @@ RosterSource& source() {
 
 std::string pathArgument(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-// A connection to the selected database, logged on as the main window's
-// account through the settings' workgroup file; its failures pass on.
-jet::RosterConnection OpenRosterConn(frmMain& w) {
+// A connection to the database, logged on as the request's account through
+// its workgroup file; its failures pass on.
+jet::RosterConnection OpenRosterConn(const RosterRequest& request) {
     jet::RosterConnection conn;
     conn.setProvider(jet::kJetOleDbProvider);
     conn.setCursorLocation(jet::kUseClientCursor);
-    conn.setProperty("Data Source", pathArgument(w.selectedDatabasePath()));
-    conn.setProperty("Jet OLEDB:System database", pathArgument(w.settings()->txtWorkgroup->text()));
-    conn.open(w.txtUserName->text().toStdString(), w.txtPassword->text().toStdString());
+    conn.setProperty("Data Source", pathArgument(request.databasePath));
+    conn.setProperty("Jet OLEDB:System database", pathArgument(request.workgroup));
+    conn.open(request.userName.toStdString(), request.password.toStdString());
     return conn;
+}
+
+// The body of readRosterUsers: fills `read`, raising what fails.
+void readInto(UserRows& read, const RosterRequest& request) {
+    read.hintChecked = true;
+    read.hint = hiddenLocksHint(lockFilePath(request.databasePath));
+
+    std::optional<jet::RosterConnection> conn;
+    std::optional<jet::RosterRecords> roster;
+    if (source()) {
+        roster = source()();
+    } else {
+        conn = OpenRosterConn(request);
+        roster = conn->openSchema(jet::kSchemaProviderSpecific, jet::kUserRosterSchema);
+    }
+
+    while (!roster->eof()) {
+        if (read.rows.size() == SHRT_MAX)
+            throw AppError::ours(kErrOverflow, QStringLiteral("Overflow"));
+        std::array<QString, 4> row;
+        const std::size_t count = roster->fieldCount();
+        for (std::size_t k = 0; k < count; ++k) {
+            QString text = trimBlanks(FieldText(roster->value(k)));
+            if (!text.isEmpty())
+                text = TrimNulls(text);
+            if (k >= row.size())
+                throw AppError::ours(kErrSubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+            row[k] = ansiUpperCase(text);
+        }
+        read.rows.append(QStringList(row.begin(), row.end()));
+        roster->moveNext();
+    }
+
+    // The list is complete: closing is clean-up, and a failure in it changes
+    // nothing the user could act on, so it is ignored.
+    try {
+        roster->close();
+    } catch (...) {
+        // Ignored: see above.
+    }
+    try {
+        if (conn)
+            conn->close();
+    } catch (...) {
+        // Ignored: see above; the connection's end releases it regardless.
+    }
 }
 
 }  // namespace
@@ -59,57 +95,11 @@ QString FieldText(const jet::Value& value) {
     }
 }
 
-void ShowRosterUsers(frmMain& w) {
-    w.lvUsers->clear();
-    updateLockHint(w, lockFilePath(w.selectedDatabasePath()));
-
-    std::optional<jet::RosterConnection> conn;
-    std::optional<jet::RosterRecords> roster;
-    if (source()) {
-        roster = source()();
-    } else {
-        conn = OpenRosterConn(w);
-        roster = conn->openSchema(jet::kSchemaProviderSpecific, jet::kUserRosterSchema);
-    }
-
-    std::array<QString, 4> rowBuffer;
-    short rows = 0;
-    while (!roster->eof()) {
-        if (rows == SHRT_MAX)
-            throw AppError(kErrOverflow, QStringLiteral("Ravelin"), QStringLiteral("Overflow"));
-        ++rows;
-        const std::size_t count = roster->fieldCount();
-        for (std::size_t k = 0; k < count; ++k) {
-            QString text = trimBlanks(FieldText(roster->value(k)));
-            if (!text.isEmpty())
-                text = TrimNulls(text);
-            if (k >= rowBuffer.size())
-                throw AppError(kErrSubscriptOutOfRange, QStringLiteral("Ravelin"),
-                               QStringLiteral("Subscript out of range"));
-            rowBuffer[k] = ansiUpperCase(text);
-        }
-        QTreeWidgetItem* row = addUserRow(w.lvUsers, QStringLiteral("Key_") + QString::number(rows), rowBuffer[0]);
-        for (int i = 1; i < 4; ++i)
-            setSubItem(row, i, rowBuffer[static_cast<std::size_t>(i)]);
-        rowBuffer.fill(QString());
-        roster->moveNext();
-    }
-
-    // The list is complete; failures while closing and resolving are ignored.
-    try {
-        roster->close();
-    } catch (...) {
-    }
-    try {
-        if (conn)
-            conn->close();
-    } catch (...) {
-    }
-    addSambaTooltips(w, w.selectedDatabasePath());
-    try {
-        w.ResolveUserNames();
-    } catch (...) {
-    }
+UserRows readRosterUsers(const RosterRequest& request) {
+    UserRows read;
+    // Rows read before a failure are kept: they join the list all the same.
+    trapErrors([&] { readInto(read, request); }, [&](const AppError& e) { read.failure = e; });
+    return read;
 }
 
 }  // namespace readers

@@ -1,18 +1,26 @@
 #pragma once
-// The roster schema reader: fills the user list from the Jet user roster,
-// through a roster connection opened as the account given in the main window
-// and the workgroup file given in the settings window.
+// The roster schema reader: the Jet user roster of a database, read through a
+// roster connection logged on with the given account and workgroup file,
+// makes the rows of the user list.
 #include "jet/roster/RosterConnection.h"
+#include "readers/UserRows.h"
 
 #include <QString>
 
 #include <functional>
 
-class frmMain;
-
 namespace readers {
 
-void ShowRosterUsers(frmMain& w);
+struct RosterRequest {
+    QString databasePath;
+    QString workgroup;  // the workgroup information file
+    QString userName;
+    QString password;
+};
+
+// Reads the roster of `request.databasePath`; rows are (computer, security,
+// connected, suspect). Failures come back in the rows.
+UserRows readRosterUsers(const RosterRequest& request);
 
 // Where a run's roster comes from. Tests may put another in place of the
 // roster connection; empty: the real one.

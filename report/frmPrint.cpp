@@ -4,7 +4,6 @@
 #include "app/Named.h"
 #include "app/ProgramFolder.h"
 #include "app/TextFile.h"
-#include "app/frmMain.h"
 #include "report/PrintExport.h"
 #include "shell/TextEditor.h"
 
@@ -18,9 +17,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-frmPrint::frmPrint(frmMain* main)
-    : QDialog(main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      main_(main) {
+frmPrint::frmPrint(QWidget* owner, Source source)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      source_(std::move(source)) {
     setObjectName(QStringLiteral("frmPrint"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral(" Print - Export Options"));
@@ -38,7 +37,7 @@ frmPrint::frmPrint(frmMain* main)
     C1Elastic1->setFrameShape(QFrame::Panel);
     C1Elastic1->setFrameShadow(QFrame::Sunken);
     Image1 = named(new QLabel(C1Elastic1), "Image1");
-    Image1->setPixmap(main->windowIcon().pixmap(48, 48));
+    Image1->setPixmap(owner->windowIcon().pixmap(48, 48));
     auto* picture = new QVBoxLayout(C1Elastic1);
     picture->addWidget(Image1, 0, Qt::AlignCenter);
 
@@ -68,8 +67,8 @@ frmPrint::frmPrint(frmMain* main)
     connect(Command2, &QPushButton::clicked, this, &frmPrint::Command2_Click);
 }
 
-void frmPrint::showModal(frmMain* main) {
-    auto* window = new frmPrint(main);
+void frmPrint::showModal(QWidget* owner, const Source& source) {
+    auto* window = new frmPrint(owner, source);
     window->adjustSize();
     if (const QScreen* s = window->screen())
         window->move(s->availableGeometry().center() - window->rect().center());
@@ -86,9 +85,8 @@ void frmPrint::Command1_Click() {
     const QDate today = QDate::currentDate();
     const bool users = Opt[0]->isChecked();
     const std::optional<QStringList> lines =
-        users ? report::usersReport(*main_->lvUsers, main_->selectedDatabasePath(), main_->optMode[0]->isChecked(),
-                                    today)
-              : report::pathsReport(*main_->List1, today);
+        users ? report::usersReport(*source_.users, source_.databasePath, source_.rosterMode, today)
+              : report::pathsReport(*source_.paths, today);
     if (!lines) {
         (void)failureReplacingWith(path, {});  // no older report stays behind
         if (users)

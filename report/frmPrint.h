@@ -10,16 +10,27 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QListWidget;
 class QRadioButton;
-class frmMain;
+class QTreeWidget;
 
 class frmPrint : public QDialog {
     Q_OBJECT
 public:
-    explicit frmPrint(frmMain* main);
+    // What the reports are made of: the main window's user list and database
+    // path list, its selected database path and read mode. The lists are
+    // read when a report is written.
+    struct Source {
+        const QTreeWidget* users = nullptr;
+        const QListWidget* paths = nullptr;
+        QString databasePath;
+        bool rosterMode = false;
+    };
 
-    // Loads a fresh window over `main` and shows it modally until closed.
-    static void showModal(frmMain* main);
+    frmPrint(QWidget* owner, Source source);
+
+    // Loads a fresh window over `owner` and shows it modally until closed.
+    static void showModal(QWidget* owner, const Source& source);
     static QString reportPath();
 
     QGroupBox* Frame1;
@@ -35,5 +46,5 @@ public slots:
     void Command2_Click();
 
 private:
-    frmMain* main_;
+    Source source_;
 };

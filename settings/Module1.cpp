@@ -1,6 +1,5 @@
 #include "settings/Module1.h"
 
-#include "app/frmMain.h"
 #include "settings/frmSettings.h"
 #include "usernames/frmData.h"
 
@@ -8,13 +7,9 @@
 
 namespace Module1 {
 
-void ConnectUserDB() {
-    frmMain* main = frmMain::instance();
-    if (!main)
-        return;
-    frmData* data = main->data();
-    data->Data1.DatabaseName = main->settings()->txtDB->text();
-    data->startLoading();
+void ConnectUserDB(const frmSettings& settings, frmData& data) {
+    data.Data1.DatabaseName = settings.txtDB->text();
+    data.startLoading();
 }
 
 }  // namespace Module1

@@ -6,8 +6,6 @@
 #include "app/ProgramFolder.h"
 #include "app/Twips.h"
 #include "app/basCDL.h"
-#include "app/frmMain.h"
-#include "settings/Module1.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -20,7 +18,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-frmSettings::frmSettings(frmMain* main) : QDialog(main), main_(main) {
+frmSettings::frmSettings(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral(" Settings"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -135,7 +133,7 @@ void frmSettings::Command1_Click() {
     if (answer != MsgAnswer::Yes)
         return;
     txtDB->setText(chosen);
-    Module1::ConnectUserDB();
+    emit userDatabaseChosen();
 }
 
 void frmSettings::btnClose_Click() {
@@ -145,7 +143,7 @@ void frmSettings::btnClose_Click() {
                MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Invalid Number"));
         return;
     }
-    main_->setMonitorInterval(static_cast<int>(roundToWhole(*value)), txtTSpeed->text());
+    emit monitorIntervalChosen(static_cast<int>(roundToWhole(*value)), txtTSpeed->text());
     hide();
 }
 

@@ -12,14 +12,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class frmMain;
 
 class frmSettings : public QDialog {
     Q_OBJECT
 public:
-    // Loads the window (hidden); its load makes the program's folder the
-    // current directory and sets the default user name database path.
-    explicit frmSettings(frmMain* main);
+    // Loads the window (hidden) over `owner`; its load makes the program's
+    // folder the current directory and sets the default user name database path.
+    explicit frmSettings(QWidget* owner);
 
     static QString defaultWorkgroup() { return QStringLiteral("C:\\Windows\\System32\\System.mdw"); }
 
@@ -46,6 +45,12 @@ public:
     // Unloads the window at shut-down, without validating anything.
     void unload();
 
+signals:
+    // "&Close" accepted the monitoring interval `ms`, typed as `text`.
+    void monitorIntervalChosen(int ms, const QString& text);
+    // txtDB names another user name database: it is to be connected.
+    void userDatabaseChosen();
+
 public slots:
     void cmdSelectWorkGroup_Click();
     void Command1_Click();
@@ -58,6 +63,5 @@ protected:
 private:
     void Form_Load();
 
-    frmMain* main_;
     bool unloading_ = false;
 };

@@ -1,14 +1,9 @@
 #include "usernames/DataControl.h"
 
+#include "app/AppError.h"
 #include "jet/Error.h"
 
 #include <QFile>
-
-namespace {
-
-constexpr int kObjectNotSet = 91;
-
-}  // namespace
 
 std::string DataControl::path() const { return QFile::encodeName(DatabaseName).toStdString(); }
 
@@ -19,13 +14,13 @@ void DataControl::Refresh() {
 
 jet::Recordset& DataControl::Recordset() {
     if (!recordset_)
-        throw jet::Error(kObjectNotSet, "The user name database is not open.");
+        throw jet::Error(kErrObjectNotSet, "The user name database is not open.");
     return *recordset_;
 }
 
 std::unique_ptr<jet::Recordset> DataControl::openReader() const {
     if (!recordset_)
-        throw jet::Error(kObjectNotSet, "The user name database is not open.");
+        throw jet::Error(kErrObjectNotSet, "The user name database is not open.");
     return std::make_unique<jet::Recordset>(path(), RecordSource.toStdString());
 }
 

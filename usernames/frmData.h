@@ -89,6 +89,11 @@ public:
     // Unloads the window: writes its placement and closes it.
     void unload();
 
+signals:
+    // The window asks to be pointed at the user name database path and
+    // reloaded: at start-up (loadTimer) and by "Refresh DB Connection".
+    void connectionRequested();
+
 public slots:
     void loadTimer_Timer();
     void Timer1_Timer();

@@ -18,7 +18,6 @@ namespace {
 
 const QString kBrowsing = QStringLiteral("Select Record");
 const QString kAdding = QStringLiteral("Enter In Data or Cancel New Record");
-constexpr int kDuplicate = 3022;
 
 jet::Value boundValue(const QString& text) {
     return text.isEmpty() ? jet::Value() : jet::Value::text(text.toStdString());
@@ -38,13 +37,11 @@ void frmData::setBrowsing() {
 // What the user types goes into the current (or the new) record; the next
 // move stores it.
 void frmData::rtfPut_Change(int index, const QString& text) {
-    try {
-        raiseAsAppError([&] {
-            Data1.setField(static_cast<std::size_t>(index), boundValue(text));
-        });
-    } catch (const AppError&) {
-        // No record to change: the text stays in the box only.
-    }
+    trapErrors([&] { Data1.setField(static_cast<std::size_t>(index), boundValue(text)); },
+               [](const AppError&) {
+                   // No record to change: the text stays in the box only,
+                   // which is all the user asked for.
+               });
 }
 
 // Makes the selected computer's record current. A move stores what was
@@ -66,8 +63,8 @@ void frmData::lstPut_Click() {
     const QString changed = shown_[0];  // the stored record an edit changes
     const FileStamp before = FileStamp::of(Data1.DatabaseName);
     bool stored = false;
-    try {
-        raiseAsAppError([&] {
+    trapErrors(
+        [&] {
             try {
                 Data1.findComputerName(name);
                 stored = storing.has_value();
@@ -80,15 +77,15 @@ void frmData::lstPut_Click() {
                 Data1.findComputerName(name);
             }
             showCurrentRecord();
+        },
+        [&](const AppError& e) {
+            // A refused change stays typed, on its own record; a failed
+            // search leaves the current record as it was, and says nothing.
+            if (Data1.pending() && !adding) {
+                selectQuietly(names_->findExact(changed));
+                refusedStore(e);
+            }
         });
-    } catch (const AppError& e) {
-        // A refused change stays typed, on its own record; a failed search
-        // leaves the current record as it was.
-        if (Data1.pending() && !adding) {
-            selectQuietly(names_->findExact(changed));
-            refusedStore(e);
-        }
-    }
     // Should someone else have written the file, the next lookup reads it.
     if (stored)
         (void)keepInStep(storing, adding ? std::nullopt : std::optional<QString>(changed), before);
@@ -148,12 +145,8 @@ bool frmData::keepInStep(const std::optional<RecordTexts>& stored, const std::op
 void frmData::BtnAdd_Click() {
     if (!finishListing())
         return;
-    try {
-        raiseAsAppError([this] { Data1.addNew(); });
-    } catch (const AppError& e) {
-        ask(e.description(), MsgIcon::Critical);
+    if (!trapErrors([this] { Data1.addNew(); }, [this](const AppError& e) { ask(e.description(), MsgIcon::Critical); }))
         return;
-    }
     clearRecordFields();  // the new record is empty
     rtfPut[0]->setFocus();
     BtnCancelRecAdd->setEnabled(true);
@@ -165,14 +158,12 @@ void frmData::BtnAdd_Click() {
 }
 
 void frmData::BtnCancelRecAdd_Click() {
-    try {
-        raiseAsAppError([this] {
+    trapErrors(
+        [this] {
             Data1.cancelUpdate();
             showCurrentRecord();  // the record current before the addition
-        });
-    } catch (const AppError& e) {
-        ask(e.description(), MsgIcon::Critical);
-    }
+        },
+        [this](const AppError& e) { ask(e.description(), MsgIcon::Critical); });
     setBrowsing();
 }
 
@@ -191,22 +182,23 @@ void frmData::BtnSav_Click() {
         Data1.pending() ? std::optional<RecordTexts>(Data1.boundTexts()) : std::nullopt;
     const std::optional<QString> replaced = AddingRecord ? std::nullopt : std::optional<QString>(shown_[0]);
     const FileStamp before = FileStamp::of(Data1.DatabaseName);
-    try {
-        raiseAsAppError([&] {
+    const bool saved = trapErrors(
+        [&] {
             Data1.moveFirst();  // stores the pending record
             lstPut->setEnabled(true);
             if (keepInStep(storing, storing ? replaced : std::nullopt, before))
                 showCurrentRecord();
             else
                 relist();
+        },
+        [&](const AppError& e) {
+            refusedStore(e);
+            setBrowsing();
+            clearRecordFields();
+            startLoading();
         });
-    } catch (const AppError& e) {
-        refusedStore(e);
-        setBrowsing();
-        clearRecordFields();
-        startLoading();
+    if (!saved)
         return;
-    }
     setLstPutIndex(names_->findExact(lblInfoTag));
     AddingRecord = false;
     setBrowsing();
@@ -217,7 +209,7 @@ void frmData::BtnSav_Click() {
 void frmData::refusedStore(const AppError& e) {
     QString text = QStringLiteral("An error has taken place when refreshing the database.") + QChar('\r') +
                    QStringLiteral("Be sure you have not entered in a duplicate record.");
-    if (e.number() != kDuplicate)
+    if (e.number() != jet::DuplicateKey)
         text += QChar('\r') + e.description();
     ask(text, MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Database Refresh Error"));
 }
@@ -228,8 +220,8 @@ void frmData::refusedStore(const AppError& e) {
 void frmData::BtnDel_Click() {
     if (!finishListing())
         return;
-    try {
-        raiseAsAppError([this] {
+    trapErrors(
+        [this] {
             if (Data1.tableEmpty())
                 return;
             if (lstPutIndex() < 0) {
@@ -268,10 +260,12 @@ void frmData::BtnDel_Click() {
             showCurrentRecord();
             BtnSav_Click();
             lblInfo->setText(kBrowsing);
+        },
+        [this](const AppError&) {
+            // The delete ends without a message, as the command always has:
+            // the record stays listed, which shows that it was not deleted.
+            lblInfo->setText(kBrowsing);
         });
-    } catch (const AppError&) {
-        lblInfo->setText(kBrowsing);
-    }
 }
 
 // The record named `name` as the file holds it now; nothing when it has none.

@@ -6,15 +6,11 @@
 #include "app/AppError.h"
 #include "app/IntervalTimer.h"
 #include "app/MessageBoxes.h"
-#include "app/frmMain.h"
 #include "jet/Error.h"
-#include "settings/Module1.h"
-#include "settings/frmSettings.h"
 #include "usernames/ComputerNameList.h"
 #include "usernames/ReleaseInBackground.h"
 
 #include <QElapsedTimer>
-#include <QLineEdit>
 #include <QToolButton>
 
 #include <chrono>
@@ -25,16 +21,11 @@ namespace {
 // window handle input again; a large table is read over several ticks.
 constexpr qint64 kReadSliceMs = 10;
 
-QString userDatabasePath() {
-    frmMain* main = frmMain::instance();
-    return main ? main->settings()->txtDB->text() : QString();
-}
-
 }  // namespace
 
 void frmData::loadTimer_Timer() {
     loadTimer->setEnabled(false);
-    Module1::ConnectUserDB();
+    emit connectionRequested();
 }
 
 void frmData::startLoading() {
@@ -66,19 +57,15 @@ void frmData::Timer1_Timer() {
 void frmData::beginLoading() {
     names_->clear();
     clearRecordFields();  // a reset of the display only: no record changes
-    Data1.DatabaseName = userDatabasePath();
     listing_ = {};
     listing_.stamp = FileStamp::of(Data1.DatabaseName);
-    try {
-        raiseAsAppError([this] {
+    trapErrors(
+        [this] {
             Data1.Refresh();
             reader_ = Data1.openReader();
             reader_->moveFirst();
-        });
-    } catch (const AppError& e) {
-        loadingFailed(e.number());
-        return;
-    }
+        },
+        [this](const AppError& e) { loadingFailed(e.number()); });
     // Timer1 stays enabled: the reading starts with the next tick.
 }
 
@@ -86,8 +73,8 @@ void frmData::beginLoading() {
 // in order on a worker thread (100,000 take tens of milliseconds), and the
 // ticks that follow only look whether that is done.
 void frmData::continueLoading() {
-    try {
-        raiseAsAppError([&] {
+    trapErrors(
+        [&] {
             if (sorting_.valid()) {
                 if (sorting_.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
                     finishLoading();
@@ -99,10 +86,8 @@ void frmData::continueLoading() {
             reader_.reset();
             sorting_ = std::async(std::launch::async, ComputerNameList::sorted, std::move(listing_.names),
                                   std::move(listing_.folded));
-        });
-    } catch (const AppError& e) {
-        loadingFailed(e.number());
-    }
+        },
+        [this](const AppError& e) { loadingFailed(e.number()); });
 }
 
 // Reads records from `reader` into the listing, in table order, until its
@@ -184,19 +169,20 @@ void frmData::setRecordButtons(bool enabled) {
 void frmData::BtnRefreshImg_Click() {
     BtnRefreshImg->setEnabled(false);
     setRecordButtons(true);
-    Module1::ConnectUserDB();
+    emit connectionRequested();
 }
 
 // An empty table is seeded. Should the file refuse the new record (a
 // read-only file), the record is dropped and the list stays empty.
 void frmData::seedEmptyTable() {
-    try {
-        raiseAsAppError([this] { AddRec(); });
-    } catch (const AppError&) {
-        try {
-            Data1.cancelUpdate();
-        } catch (...) {
-        }
-        clearRecordFields();
-    }
+    trapErrors([this] { AddRec(); },
+               [this](const AppError&) {
+                   try {
+                       Data1.cancelUpdate();
+                   } catch (...) {
+                       // Nothing was pending to drop: the refused record is
+                       // gone either way, and an empty list is all there is.
+                   }
+                   clearRecordFields();
+               });
 }

@@ -20,8 +20,8 @@ const UserNameMap& frmData::userNames() {
     const FileStamp now = FileStamp::of(Data1.DatabaseName);
     if (now == stamp_ && !listBehind_)
         return records_;
-    try {
-        raiseAsAppError([&] {
+    trapErrors(
+        [&] {
             if (!inUse()) {
                 relistKeepingSelection();
                 return;
@@ -37,13 +37,13 @@ const UserNameMap& frmData::userNames() {
             stamp_ = now;
             listing_ = {};
             listBehind_ = true;
+        },
+        [&](const AppError&) {
+            // The file can't be read now: the records read before serve
+            // until it changes again; the pass asking for them goes on.
+            listing_ = {};
+            stamp_ = now;
         });
-    } catch (const AppError&) {
-        // The file can't be read now: the records read before serve until
-        // it changes again.
-        listing_ = {};
-        stamp_ = now;
-    }
     return records_;
 }
 

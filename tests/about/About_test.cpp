@@ -30,15 +30,7 @@ TEST_F(About, TheCommandShowsAModalBoxThatOkCloses) {
         auto* box = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         seen = true;
-        EXPECT_EQ(box->windowTitle(), QStringLiteral(" About Ravelin"));
-        EXPECT_EQ(box->Label1[0]->text(), QStringLiteral("Ravelin"));
         EXPECT_EQ(box->lblVersion->text(), versionCaption(buildVersion()));
-        EXPECT_EQ(box->Label7->text(), QStringLiteral("System Files Used In This Program:"));
-        EXPECT_TRUE(box->Label6->text().endsWith(
-            QStringLiteral(" and files that the program creates that are in the program's root folder.")));
-        EXPECT_EQ(box->palette().color(QPalette::Window), QColor(Qt::white));
-        EXPECT_EQ(box->Command1->text(), QStringLiteral("&OK"));
-        EXPECT_EQ(box->Command1->toolTip(), QStringLiteral("Close the About box."));
         box->Command1->click();
     });
     window->mAbout->trigger();

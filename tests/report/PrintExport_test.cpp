@@ -62,7 +62,8 @@ protected:
     // Presses "Show Print Preview" in a freshly shown window, `paths` choosing
     // the paths report.
     void printExport(bool paths = false) {
-        frmPrint w(window.get());
+        frmPrint w(window.get(), {window->lvUsers, window->List1, window->selectedDatabasePath(),
+                                  window->optMode[0]->isChecked()});
         w.Opt[paths ? 1 : 0]->setChecked(true);
         w.Command1->click();
     }
@@ -216,8 +217,6 @@ TEST_F(PrintExport, TheCommandShowsAFreshModalWindowEachTime) {
         auto* w = qobject_cast<frmPrint*>(QApplication::activeModalWidget());
         ASSERT_NE(w, nullptr);
         ++shown;
-        EXPECT_EQ(w->windowTitle(), QStringLiteral(" Print - Export Options"));
-        EXPECT_EQ(w->Frame1->title(), QStringLiteral(" Choose What To Print "));
         // Every showing starts on the users report, whatever the last one chose.
         EXPECT_TRUE(w->Opt[0]->isChecked());
         w->Opt[1]->setChecked(true);

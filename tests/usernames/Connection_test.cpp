@@ -43,31 +43,18 @@ TEST_F(Connection, TheWindowHasItsDesignStateAndItsToolbarInOrder) {
     ASSERT_TRUE(start());
     frmData* d = data();
     EXPECT_FALSE(d->isVisible());
-    EXPECT_EQ(d->windowTitle(), QStringLiteral(" User Database"));
     EXPECT_EQ(d->parentWidget(), window.get());
     EXPECT_TRUE(d->windowFlags() & Qt::Tool);
     EXPECT_FALSE(d->windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_EQ(d->lblInfo->text(), QStringLiteral("Select Record"));
     const QList<QWidget*> order{d->BtnSav, d->BtnRefreshImg, d->TopBarSep[1], d->BtnAdd, d->BtnCancelRecAdd,
                                 d->TopBarSep[0], d->BtnDel, d->TopBarSep[2], d->cmdExit};
-    const QStringList tips{"Save Record", "Refresh DB Connection", "", "Add Record", "Cancel Add Record", "",
-                           "Delete Record", "", ""};
     QLayout* bar = d->C1Elastic1->layout();
-    for (int i = 0; i < order.size(); ++i) {
-        EXPECT_EQ(order[i]->toolTip(), tips[i]) << i;
-        if (i > 0) {
-            EXPECT_LT(bar->indexOf(order[i - 1]), bar->indexOf(order[i])) << i;
-        }
-    }
-    EXPECT_EQ(d->cmdExit->text(), QStringLiteral("&Close"));
+    for (int i = 1; i < order.size(); ++i)
+        EXPECT_LT(bar->indexOf(order[i - 1]), bar->indexOf(order[i])) << i;
     EXPECT_FALSE(d->BtnCancelRecAdd->isEnabled());
-    const QStringList captions{"Computer Name:", "User Name:", "Contact:", "Email:"};
     const int limits[] = {50, 60, 60, 60};
-    for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(d->lblPut[i]->text(), captions[static_cast<int>(i)]);
-        EXPECT_EQ(d->rtfPut[i]->toolTip(), captions[static_cast<int>(i)]);
+    for (std::size_t i = 0; i < 4; ++i)
         EXPECT_EQ(d->rtfPut[i]->maxLength(), limits[i]);
-    }
     EXPECT_EQ(d->loadTimer->interval(), 10);
     EXPECT_EQ(d->Timer1->interval(), 1);
 

@@ -65,7 +65,7 @@ public:
     // Reconnects, as the settings window does after a new path, and waits.
     bool reconnect(const QString& path) {
         window->settings()->txtDB->setText(path);
-        Module1::ConnectUserDB();
+        Module1::ConnectUserDB(*window->settings(), *data());
         return waitLoaded();
     }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "tests/readers/SambaTesting.h"
+#include "tests/support/MustRun.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +51,7 @@ std::string smbOf(const std::string& account) {
 
 TEST(SambaView, ShowsTheAccountAndAddressHoldingEachSlot) {
     if (const std::string why = smbtest::unavailableReason(); !why.empty())
-        GTEST_SKIP() << why;
+        SKIP_UNLESS_CI() << why;
     const std::string ann = "rvw" + std::to_string(::getpid()) + "ann";
     const std::string bob = "rvw" + std::to_string(::getpid()) + "bob";
     UnixUsers users({ann, bob});
@@ -100,7 +101,7 @@ TEST(SambaView, ShowsTheAccountAndAddressHoldingEachSlot) {
         fs::permissions(db, fs::perms::others_read, fs::perm_options::add);
         const auto blind = whotest::asNobody({whotest::kWho, "--check", "--smb-conf", server.configFile(), db}, db);
         if (!blind)
-            GTEST_SKIP() << "nobody can't run " << whotest::kWho << " or read " << db;
+            SKIP_UNLESS_CI() << "nobody can't run " << whotest::kWho << " or read " << db;
         const auto check = whotest::runProgram(*blind);
         EXPECT_TRUE(check.out.starts_with(share == "jet" ? "RAVELIN-WHO OK - 2 users connected, 0 suspect |"
                                                          : "RAVELIN-WHO WARNING - 0 users connected, 0 suspect; " + db +
