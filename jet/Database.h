@@ -3,7 +3,7 @@
 // (Access 2000-2003), ACE (.accdb) and workgroup files. Opening reads the
 // header page and the catalogue (MSysObjects) after waiting out a store in
 // progress; it rolls back a store that was cut short (see
-// jet/write/ConsistentOpen.h) but otherwise never writes to the file, and
+// jet/store/ConsistentOpen.h) but otherwise never writes to the file, and
 // never creates a lock file.
 #include "jet/page/DatabaseHeader.h"
 #include "jet/page/Pager.h"

@@ -2,7 +2,7 @@
 // A page store over a copy of a database file's bytes in memory: what the
 // index and row writers change, without a file.
 #include "jet/Error.h"
-#include "jet/write/PageStore.h"
+#include "jet/store/PageStore.h"
 
 #include <algorithm>
 #include <string>

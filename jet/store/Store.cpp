@@ -1,13 +1,13 @@
-#include "jet/write/Store.h"
+#include "jet/store/Store.h"
 
 #include "jet/Error.h"
 #include "jet/lockfile/LdbCommitState.h"
 #include "jet/lockfile/LockFileUser.h"
 #include "jet/page/ByteOrder.h"
 #include "jet/page/DatabaseHeader.h"
-#include "jet/write/ConsistentOpen.h"
-#include "jet/write/Journal.h"
-#include "jet/write/StoreIo.h"
+#include "jet/store/ConsistentOpen.h"
+#include "jet/store/Journal.h"
+#include "jet/store/StoreIo.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "jet/write/Journal.h"
+#include "jet/store/Journal.h"
 
 #include "jet/Error.h"
-#include "jet/write/StoreIo.h"
+#include "jet/store/StoreIo.h"
 
 #include <bit>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "jet/write/WriterLock.h"
+#include "jet/store/WriterLock.h"
 
 #include "jet/Error.h"
 

@@ -1,8 +1,8 @@
-#include "jet/write/ConsistentOpen.h"
+#include "jet/store/ConsistentOpen.h"
 
 #include "jet/Error.h"
 #include "jet/lockfile/LockFileUser.h"
-#include "jet/write/Journal.h"
+#include "jet/store/Journal.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "jet/write/StoreIo.h"
+#include "jet/store/StoreIo.h"
 
 #include "jet/Error.h"
 

@@ -8,7 +8,7 @@
 // the file as it was before that store (when the journal still fits the
 // file; else the file as it is).
 #include "jet/page/PageSource.h"
-#include "jet/write/WriterLock.h"
+#include "jet/store/WriterLock.h"
 
 #include <memory>
 #include <string>
@@ -38,7 +38,7 @@ private:
 
 // Rolls back an interrupted store of the database open for writing on `fd`,
 // the caller holding the writer lock exclusively; drops a journal that was
-// cut short. A journal that does not fit the file (jet/write/Journal.h) is
+// cut short. A journal that does not fit the file (jet/store/Journal.h) is
 // kept aside, the file left alone, and a notice says so (jet/Error.h).
 // Whether the file was rolled back.
 bool recoverInterruptedStore(int fd, const std::string& path);
