@@ -6,7 +6,7 @@
 
 #include "jet/lockfile/LdbCommitState.h"
 #include "jet/store/Store.h"
-#include "jet/store/StoreIo.h"
+#include "support/StoreFaults.h"
 
 #include <functional>
 #include <string>
