@@ -7,7 +7,6 @@
 // never creates a lock file.
 #include "jet/page/DatabaseHeader.h"
 #include "jet/page/Pager.h"
-#include "jet/table/TableDef.h"
 #include "jet/text/Text.h"
 
 #include <cstdint>
@@ -17,6 +16,10 @@
 #include <vector>
 
 namespace jet {
+
+// A table's definition (jet/table/TableDef.h): the table layer reads it, and
+// reads rows through a Database, so this header names it without including it.
+struct TableDef;
 
 // One table of the catalogue.
 struct CatalogEntry {
