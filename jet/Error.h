@@ -40,6 +40,10 @@ enum ErrorNumber : int {
     RequiredNull = 3314,
     NumericOverflow = 3349,
     ConversionError = 3421,
+    CouldNotUpdateLocked = 3218,  // another store holds the file and does not end in time
+    DatabaseExists = 3204,        // creating a database where a file already is
+    // Visual Basic's run-time error for Null used as a value.
+    InvalidUseOfNull = 94,
 };
 
 // Jet's own texts for the refusals above where callers and users meet them word for word.
@@ -73,5 +77,10 @@ public:
 private:
     int number_;
 };
+
+// The one error for a file whose structure is broken, NotADatabase (3343):
+// "The database 'FILE' is damaged or not in a format Ravelin can read (WHAT)."
+// `what` says what is wrong and where ("index page 12 holds entries out of order").
+Error databaseDamaged(const std::string& file, const std::string& what);
 
 }  // namespace jet

@@ -18,7 +18,6 @@ namespace {
 
 const QString kBrowsing = QStringLiteral("Select Record");
 const QString kAdding = QStringLiteral("Enter In Data or Cancel New Record");
-constexpr int kDuplicate = 3022;
 
 jet::Value boundValue(const QString& text) {
     return text.isEmpty() ? jet::Value() : jet::Value::text(text.toStdString());
@@ -217,7 +216,7 @@ void frmData::BtnSav_Click() {
 void frmData::refusedStore(const AppError& e) {
     QString text = QStringLiteral("An error has taken place when refreshing the database.") + QChar('\r') +
                    QStringLiteral("Be sure you have not entered in a duplicate record.");
-    if (e.number() != kDuplicate)
+    if (e.number() != jet::DuplicateKey)
         text += QChar('\r') + e.description();
     ask(text, MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Database Refresh Error"));
 }

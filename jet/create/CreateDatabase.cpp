@@ -14,8 +14,6 @@
 namespace jet {
 namespace {
 
-constexpr int kDatabaseExists = 3204;  // Jet's "Database already exists."
-
 // The current local time as an OLE date: days since 1899-12-30.
 double oleNow() {
     const std::time_t t = std::time(nullptr);
@@ -67,7 +65,7 @@ int placeWithoutReplacing(const std::string& from, const std::string& to) {
 void createDatabase(const std::string& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0)
-        throw Error(kDatabaseExists, "The database '" + path + "' already exists.");
+        throw Error(DatabaseExists, "The database '" + path + "' already exists.");
 
     const auto pages = create::userNameDatabasePages(oleNow());
     std::string temp = path + ".XXXXXX";
@@ -96,7 +94,7 @@ void createDatabase(const std::string& path) {
     if (const int err = placeWithoutReplacing(temp, path); err != 0) {
         ::unlink(temp.c_str());
         if (err == EEXIST)
-            throw Error(kDatabaseExists, "The database '" + path + "' already exists.");
+            throw Error(DatabaseExists, "The database '" + path + "' already exists.");
         fail(path, std::strerror(err));
     }
     // Make the new name itself durable.

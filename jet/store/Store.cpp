@@ -245,7 +245,7 @@ void runStore(const std::string& path, const std::function<void(PageStore&)>& ch
     if (::fstat(fd, &st) != 0)
         throw Error(DiskIo, "Could not read '" + path + "': " + std::strerror(errno) + ".");
     if (st.st_size % format.pageSize != 0)
-        throw Error(NotADatabase, "The database '" + path + "' is damaged (it ends inside a page).");
+        throw databaseDamaged(path, "it ends inside a page");
     BufferedStore store(fd, path, format, static_cast<std::uint64_t>(st.st_size));
     store.requireNotSuspect();
     ActiveStore active{st.st_dev, st.st_ino, &store};

@@ -19,8 +19,7 @@ constexpr Layout kJet4{12, 16, 20, 24, 0x1A, 0x1B, 0x1E0};
 const Layout& layoutOf(const FileFormat& format) { return format.version == Version::Jet3 ? kJet3 : kJet4; }
 
 [[noreturn]] void damaged(const PageStore& store, std::uint32_t page, const std::string& what) {
-    throw Error(NotADatabase, "The database '" + store.name() + "' is damaged or not in a format Ravelin can read (index page " +
-                                  std::to_string(page) + " " + what + ").");
+    throw databaseDamaged(store.name(), "index page " + std::to_string(page) + " " + what);
 }
 
 std::uint32_t bigEndian32(const std::uint8_t* p) {

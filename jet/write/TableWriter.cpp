@@ -30,7 +30,7 @@ constexpr std::size_t kIndexEntrySize = 12;
 constexpr std::size_t kListedLooked = 8;
 
 [[noreturn]] void damaged(const std::string& name, const std::string& what) {
-    throw Error(NotADatabase, "The database '" + name + "' is damaged (" + what + ").");
+    throw databaseDamaged(name, what);
 }
 
 void setU32(std::vector<std::uint8_t>& page, std::size_t at, std::uint32_t v) { writeU32(&page[at], v); }
