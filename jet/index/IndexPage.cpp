@@ -1,6 +1,6 @@
 #include "jet/index/IndexPage.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 
 #include <bit>
 #include <string>

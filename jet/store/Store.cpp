@@ -3,7 +3,7 @@
 #include "jet/Error.h"
 #include "jet/lockfile/LdbCommitState.h"
 #include "jet/lockfile/LockFileUser.h"
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/page/DatabaseHeader.h"
 #include "jet/store/ConsistentOpen.h"
 #include "jet/store/Journal.h"

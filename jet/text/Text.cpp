@@ -1,6 +1,6 @@
 #include "jet/text/Text.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/text/Windows1252.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "jet/write/DataPageWriter.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,7 +1,7 @@
 #include "jet/write/IndexNode.h"
 
 #include "jet/Error.h"
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 
 #include <algorithm>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "jet/Error.h"
 #include "jet/index/IndexPage.h"
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/DataPage.h"
 #include "jet/table/TableDef.h"
 #include "jet/write/DataPageWriter.h"

@@ -1,6 +1,6 @@
 #include "jet/write/RowEncoder.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/ColumnType.h"
 #include "jet/write/FieldValue.h"
 

@@ -1,7 +1,7 @@
 #include "jet/write/TableWriter.h"
 
 #include "jet/Error.h"
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/ColumnProperties.h"
 #include "jet/table/ColumnType.h"
 #include "jet/table/RowDecoder.h"

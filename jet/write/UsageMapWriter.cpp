@@ -1,7 +1,7 @@
 #include "jet/write/UsageMapWriter.h"
 
 #include "jet/Error.h"
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/DataPage.h"
 #include "jet/table/UsageMap.h"
 #include "jet/write/DataPageWriter.h"

@@ -4,7 +4,7 @@
 #include "JetTesting.h"
 #include "WriteTesting.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/DataPage.h"
 #include "jet/Error.h"
 
