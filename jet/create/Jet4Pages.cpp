@@ -1,5 +1,6 @@
 #include "jet/create/Jet4Pages.h"
 
+#include "jet/page/Coding.h"
 #include "jet/table/ColumnType.h"
 
 #include <algorithm>
@@ -14,9 +15,6 @@ namespace {
 constexpr std::uint32_t kDefinitionTag = 0x0659;
 constexpr std::uint32_t kRealIndexTag = 0x0783;
 
-constexpr std::uint8_t kDataPage = 0x01;
-constexpr std::uint8_t kTableDefPage = 0x02;
-constexpr std::uint8_t kLeafPage = 0x04;
 constexpr std::uint8_t kUserTable = 0x4E;
 constexpr std::uint8_t kSystemTable = 0x53;
 
@@ -46,8 +44,8 @@ class Writer {
 public:
     explicit Writer(Bytes& out) : out_(out) {}
     void u8(std::uint8_t v) { out_.push_back(v); }
-    void u16(std::uint16_t v) { u8(static_cast<std::uint8_t>(v)), u8(static_cast<std::uint8_t>(v >> 8)); }
-    void u32(std::uint32_t v) { u16(static_cast<std::uint16_t>(v)), u16(static_cast<std::uint16_t>(v >> 16)); }
+    void u16(std::uint16_t v) { appendU16(out_, v); }
+    void u32(std::uint32_t v) { appendU32(out_, v); }
     void zeros(std::size_t n) { out_.insert(out_.end(), n, 0); }
     // A name: its length in bytes, then UCS-2 (names here are plain ASCII).
     void name(const std::string& s) {
@@ -59,16 +57,6 @@ public:
 private:
     Bytes& out_;
 };
-
-void put16(Bytes& b, std::size_t at, std::uint16_t v) {
-    b[at] = static_cast<std::uint8_t>(v);
-    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    put16(b, at, static_cast<std::uint16_t>(v));
-    put16(b, at + 2, static_cast<std::uint16_t>(v >> 16));
-}
 
 bool isBoolean(const ColumnSpec& c) { return c.type == static_cast<std::uint8_t>(ColumnType::Boolean); }
 // Booleans count as fixed columns though their value is the null-mask bit.
@@ -130,7 +118,7 @@ void writeLogicalIndex(Writer& w, const IndexSpec& index) {
 Bytes tableDefinitionPage(const TableSpec& table) {
     Bytes b;
     Writer w(b);
-    w.u8(kTableDefPage);
+    w.u8(kTableDefPageType);
     w.u8(0x01);
     w.u16(0);  // free space, set below
     w.u32(0);  // next definition page: none
@@ -180,8 +168,8 @@ Bytes tableDefinitionPage(const TableSpec& table) {
     w.u16(0xFFFF);
     if (b.size() > kPageSize)
         throw std::logic_error("a table definition does not fit one page");
-    put32(b, 8, static_cast<std::uint32_t>(b.size()));
-    put16(b, 2, static_cast<std::uint16_t>(kPageSize - b.size() - 8));
+    writeU32(&b[8], static_cast<std::uint32_t>(b.size()));
+    writeU16(&b[2], static_cast<std::uint16_t>(kPageSize - b.size() - 8));
     b.resize(kPageSize);
     return b;
 }
@@ -204,7 +192,7 @@ Bytes encodeRow(const TableSpec& table, const RowValues& values) {
               [](const ColumnSpec* x, const ColumnSpec* y) { return x->varIndex < y->varIndex; });
 
     Bytes row(2 + fixedEnd, 0);
-    put16(row, 0, static_cast<std::uint16_t>(byNumber.size()));
+    writeU16(&row[0], static_cast<std::uint16_t>(byNumber.size()));
     Bytes nullMask((byNumber.size() + 7) / 8, 0);
     const auto present = [&](const ColumnSpec& c) {
         const auto& v = values.at(c.number);
@@ -238,10 +226,10 @@ Bytes encodeRow(const TableSpec& table, const RowValues& values) {
 
 Bytes dataPage(std::uint32_t owner, const std::vector<Bytes>& rows) {
     Bytes b(kPageSize, 0);
-    b[0] = kDataPage;
+    b[0] = kDataPageType;
     b[1] = 0x01;
-    put32(b, 4, owner);
-    put16(b, 12, static_cast<std::uint16_t>(rows.size()));
+    writeU32(&b[4], owner);
+    writeU16(&b[12], static_cast<std::uint16_t>(rows.size()));
     // Rows fill the page from its end; the offset table grows from the header.
     std::size_t end = kPageSize;
     for (std::size_t n = 0; n < rows.size(); ++n) {
@@ -249,10 +237,10 @@ Bytes dataPage(std::uint32_t owner, const std::vector<Bytes>& rows) {
         if (start < kDataHeaderSize + 2 * rows.size())
             throw std::logic_error("rows do not fit one data page");
         std::copy(rows[n].begin(), rows[n].end(), b.begin() + static_cast<std::ptrdiff_t>(start));
-        put16(b, kDataHeaderSize + 2 * n, static_cast<std::uint16_t>(start));
+        writeU16(&b[kDataHeaderSize + 2 * n], static_cast<std::uint16_t>(start));
         end = start;
     }
-    put16(b, 2, static_cast<std::uint16_t>(end - kDataHeaderSize - 2 * rows.size()));
+    writeU16(&b[2], static_cast<std::uint16_t>(end - kDataHeaderSize - 2 * rows.size()));
     return b;
 }
 
@@ -273,16 +261,13 @@ Bytes usageMapRowFrom(std::uint32_t first) {
 Bytes leafPage(std::uint32_t owner, std::vector<LeafEntry> entries) {
     Bytes stored;
     for (auto& e : entries) {
-        e.key.push_back(static_cast<std::uint8_t>(e.page >> 16));  // the row location, big-endian
-        e.key.push_back(static_cast<std::uint8_t>(e.page >> 8));
-        e.key.push_back(static_cast<std::uint8_t>(e.page));
-        e.key.push_back(e.row);
+        appendIndexRow(e.key, {e.page, e.row});
     }
     std::sort(entries.begin(), entries.end(), [](const LeafEntry& x, const LeafEntry& y) { return x.key < y.key; });
     Bytes b(kPageSize, 0);
-    b[0] = kLeafPage;
+    b[0] = kIndexLeafPageType;
     b[1] = 0x01;
-    put32(b, 4, owner);
+    writeU32(&b[4], owner);
     // No previous, next or tail page, and no shared prefix: entries are stored whole.
     std::size_t at = 0;
     for (const auto& e : entries) {
@@ -292,7 +277,7 @@ Bytes leafPage(std::uint32_t owner, std::vector<LeafEntry> entries) {
         at += e.key.size();
         b[kLeafBitmap + at / 8] |= static_cast<std::uint8_t>(1u << (at % 8));
     }
-    put16(b, 2, static_cast<std::uint16_t>(kPageSize - kLeafEntries - at));
+    writeU16(&b[2], static_cast<std::uint16_t>(kPageSize - kLeafEntries - at));
     return b;
 }
 

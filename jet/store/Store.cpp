@@ -75,8 +75,8 @@ public:
                 header.original = readOriginal(0);
             done = changed_.count(0) ? changed_.at(0) : header.original;
             writing = done;
-            putCommitValue(writing, *markAt, kCommitWriteInProgress);
-            putCommitValue(done, *markAt, nextCommitValue(readU16(&header.original[*markAt])));
+            writeU16(&writing[*markAt], kCommitWriteInProgress);
+            writeU16(&done[*markAt], nextCommitValue(readU16(&header.original[*markAt])));
             header.written = sectorSums(done);
             header.written[*markAt / kJournalSector] = 0;  // the commit value: in progress or done
         }
@@ -135,10 +135,6 @@ public:
     }
 
 private:
-    static void putCommitValue(std::vector<std::uint8_t>& header, std::size_t at, std::uint16_t value) {
-        header[at] = static_cast<std::uint8_t>(value);
-        header[at + 1] = static_cast<std::uint8_t>(value >> 8);
-    }
 
     void writePage(std::uint32_t number, const std::vector<std::uint8_t>& bytes) {
         storeio::writeAt(fd_, bytes.data(), bytes.size(), number * std::uint64_t{pageSize()}, path_);

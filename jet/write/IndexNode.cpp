@@ -22,11 +22,6 @@ const Layout& layoutOf(const FileFormat& format) { return format.version == Vers
     throw databaseDamaged(store.name(), "index page " + std::to_string(page) + " " + what);
 }
 
-std::uint32_t bigEndian32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
-           static_cast<std::uint32_t>(p[2]) << 8 | p[3];
-}
-
 // The bytes all entries share at their start: those the first and the last
 // share, as entries are in ascending order. Every entry after the first is
 // longer than that (no entry is a beginning of one below it), so each still
@@ -81,10 +76,9 @@ IndexNode decodeIndexNode(const PageStore& store, std::uint32_t number, std::uin
             e.bytes.insert(e.bytes.end(), stored, stored + (end - start - trailer));
             if (first && prefix > e.bytes.size())
                 damaged(store, number, "shares a prefix longer than its first entry");
-            const std::uint8_t* r = &e.bytes[e.bytes.size() - 4];
-            e.row = {static_cast<std::uint32_t>(r[0] << 16 | r[1] << 8 | r[2]), r[3]};
+            e.row = readIndexRow(&e.bytes[e.bytes.size() - 4]);
             if (!node.leaf)
-                e.child = bigEndian32(&p[L.firstEntry + end - 4]);
+                e.child = readU32BigEndian(&p[L.firstEntry + end - 4]);
             if (!first && !std::lexicographical_compare(node.entries.back().bytes.begin(), node.entries.back().bytes.end(),
                                                         e.bytes.begin(), e.bytes.end()))
                 damaged(store, number, "holds entries out of order");
@@ -137,8 +131,7 @@ std::vector<std::uint8_t> encodeIndexNode(const PageStore& store, const IndexNod
                   p.begin() + static_cast<std::ptrdiff_t>(L.firstEntry + at));
         at += e.bytes.size() - skip;
         if (!node.leaf) {
-            for (int i = 0; i < 4; ++i)
-                p[L.firstEntry + at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(e.child >> (24 - 8 * i));
+            writeU32BigEndian(&p[L.firstEntry + at], e.child);
             at += 4;
         }
         p[L.bitmap + at / 8] |= static_cast<std::uint8_t>(1u << (at % 8));

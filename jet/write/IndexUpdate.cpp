@@ -14,14 +14,6 @@ namespace {
 // Trees deeper than this are damaged files (a loop through the pages).
 constexpr std::size_t kMaxDepth = 24;
 
-// A row location as the index stores it: page big-endian in 3 bytes, then the row.
-void appendRow(std::vector<std::uint8_t>& bytes, RowLocation row) {
-    bytes.push_back(static_cast<std::uint8_t>(row.page >> 16));
-    bytes.push_back(static_cast<std::uint8_t>(row.page >> 8));
-    bytes.push_back(static_cast<std::uint8_t>(row.page));
-    bytes.push_back(static_cast<std::uint8_t>(row.row));
-}
-
 bool lessBytes(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
 }
@@ -35,9 +27,8 @@ std::size_t lowerBound(const std::vector<IndexEntry>& entries, const std::vector
 }
 
 IndexEntry makeEntry(std::vector<std::uint8_t> bytes, std::uint32_t child) {
-    const std::uint8_t* r = &bytes[bytes.size() - 4];
     IndexEntry e;
-    e.row = {static_cast<std::uint32_t>(r[0] << 16 | r[1] << 8 | r[2]), r[3]};
+    e.row = readIndexRow(&bytes[bytes.size() - 4]);
     e.bytes = std::move(bytes);
     e.child = child;
     return e;
@@ -237,7 +228,7 @@ bool IndexUpdate::holdsKey(const std::vector<std::uint8_t>& key) const {
 
 IndexUpdate::LeafPlace IndexUpdate::placeOf(const std::vector<std::uint8_t>& key, RowLocation row) const {
     std::vector<std::uint8_t> entry = key;
-    appendRow(entry, row);
+    appendIndexRow(entry, row);
     std::vector<Step> path = pathTo(entry);
     const std::size_t at = lowerBound(path.back().node->entries, entry);
     return {std::move(entry), std::move(path), at};

@@ -39,10 +39,7 @@ Outcome readAll(Bytes bytes, const std::string& label) {
 }
 
 void put32(Bytes& b, std::size_t at, std::uint32_t v) { jet::writeU32(&b[at], v); }
-void put16(Bytes& b, std::size_t at, std::uint16_t v) {
-    b[at] = static_cast<std::uint8_t>(v);
-    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
+void put16(Bytes& b, std::size_t at, std::uint16_t v) { jet::writeU16(&b[at], v); }
 
 struct Located {
     Bytes bytes;
