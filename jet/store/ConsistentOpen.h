@@ -7,6 +7,7 @@
 // in the lock file); otherwise the reader reads through the journal, seeing
 // the file as it was before that store (when the journal still fits the
 // file; else the file as it is).
+#include "jet/page/File.h"
 #include "jet/page/PageSource.h"
 #include "jet/store/WriterLock.h"
 
@@ -31,7 +32,7 @@ private:
     void openUnderLock(const std::string& path, int waitMs);
     bool rollBackAsWriter(const std::string& path, int waitMs);
 
-    int fd_ = -1;
+    UniqueFd fd_;
     std::unique_ptr<WriterLock> lock_;
     std::unique_ptr<PageSource> source_;
 };

@@ -1,6 +1,7 @@
 #include "jet/store/Store.h"
 
 #include "jet/Error.h"
+#include "jet/page/File.h"
 #include "jet/lockfile/LdbCommitState.h"
 #include "jet/lockfile/LockFileUser.h"
 #include "jet/page/Coding.h"
@@ -209,17 +210,6 @@ private:
     ActiveStore* previous_;
 };
 
-class FileCloser {
-public:
-    explicit FileCloser(int fd) : fd_(fd) {}
-    ~FileCloser() { ::close(fd_); }
-    FileCloser(const FileCloser&) = delete;
-    FileCloser& operator=(const FileCloser&) = delete;
-
-private:
-    int fd_;
-};
-
 }  // namespace
 
 void runStore(const std::string& path, const std::function<void(PageStore&)>& change, const StoreOptions& options) {
@@ -228,8 +218,8 @@ void runStore(const std::string& path, const std::function<void(PageStore&)>& ch
         activeStore->store->undoable([&] { change(*activeStore->store); });
         return;
     }
-    const int fd = openForWriting(path);
-    const FileCloser closer(fd);
+    const UniqueFd file(openForWriting(path));
+    const int fd = file.get();
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         throw Error(NotADatabase, "'" + path + "' is not a database file.");

@@ -1,6 +1,7 @@
 #include "jet/store/StoreIo.h"
 
 #include "jet/Error.h"
+#include "jet/page/File.h"
 
 #include <cerrno>
 #include <cstring>
@@ -52,11 +53,10 @@ void sync(int fd, const std::string& path) {
 void syncFolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid())
         fail(errno, "open the folder of", path);
-    const int error = errorOf(plainFault(), [&] { return ::fsync(fd); });
-    ::close(fd);
+    const int error = errorOf(plainFault(), [&] { return ::fsync(fd.get()); });
     // Some file systems (network mounts among them) cannot sync a folder.
     if (error != 0 && error != EINVAL && error != EROFS)
         fail(error, "flush the folder of", path);
@@ -68,20 +68,7 @@ void truncate(int fd, std::uint64_t length, const std::string& path) {
 }
 
 bool readAt(int fd, void* data, std::size_t size, std::uint64_t offset, const std::string& path) {
-    auto* p = static_cast<std::uint8_t*>(data);
-    while (size > 0) {
-        const ssize_t n = ::pread(fd, p, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw Error(DiskIo, "Could not read '" + path + "': " + std::strerror(errno) + ".");
-        if (n == 0)
-            return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
-    return true;
+    return readFully(fd, data, size, offset, path) == size;
 }
 
 }  // namespace jet::storeio

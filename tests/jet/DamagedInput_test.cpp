@@ -14,6 +14,8 @@
 #include <cstring>
 #include <typeinfo>
 
+#include <sys/stat.h>
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -110,6 +112,22 @@ TEST(DamagedInput, CutAtAPageBoundaryNeverLosesRowsSilently) {
 // A store into a copy cut short, whose maps still count the lost pages as
 // used, is refused before anything is written: a page it added would belong
 // to two tables.
+// A FIFO named like a database is refused without blocking, and without
+// leaving a descriptor open for every attempt (the monitor retries each tick).
+TEST(DamagedInput, AFifoIsRefusedAndLeavesNoDescriptorOpen) {
+    const jettest::WritableCopy copy("testV2000.mdb");
+    const std::string fifo = copy.path() + ".fifo.mdb";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto descriptors = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    };
+    const auto before = descriptors();
+    for (int attempt = 0; attempt < 3; ++attempt)
+        EXPECT_THROW(Database::open(fifo), jet::Error);
+    EXPECT_EQ(descriptors(), before);
+    std::filesystem::remove(fifo);
+}
+
 TEST(DamagedInput, AStoreIntoACopyCutShortIsRefusedAndWritesNothing) {
     jettest::WritableCopy copy("testV2000.mdb");  // 743 pages
     std::filesystem::resize_file(copy.path(), 700 * 4096);
