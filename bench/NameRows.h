@@ -4,7 +4,7 @@
 // engine's table writer.
 #include "jet/Value.h"
 #include "jet/create/CreateDatabase.h"
-#include "jet/write/Store.h"
+#include "jet/store/Store.h"
 #include "jet/write/TableWriter.h"
 
 #include <algorithm>

@@ -13,7 +13,7 @@
 #include "bench/UserLockHolder.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/lockfile/LockFile.h"
-#include "jet/write/Store.h"
+#include "jet/store/Store.h"
 #include "jet/write/TableWriter.h"
 #include "settings/frmSettings.h"
 #include "usernames/frmData.h"

@@ -6,7 +6,7 @@
 //     taken in turns with one-page stores so that both meet the disk alike.
 // Prints the time per store; asserts nothing. The folder decides the cost of
 // fsync: run it on the kind of disk (or share) that matters.
-#include "jet/write/Store.h"
+#include "jet/store/Store.h"
 
 #include <algorithm>
 #include <chrono>

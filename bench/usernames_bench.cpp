@@ -10,7 +10,7 @@
 #include "app/frmMain.h"
 #include "bench/SilentBoxes.h"
 #include "jet/create/CreateDatabase.h"
-#include "jet/write/Store.h"
+#include "jet/store/Store.h"
 #include "jet/write/TableWriter.h"
 #include "settings/frmSettings.h"
 #include "usernames/ComputerNameList.h"

@@ -3,7 +3,7 @@
 #include "jet/Error.h"
 #include "jet/table/ColumnProperties.h"
 #include "jet/table/TableCursor.h"
-#include "jet/write/ConsistentOpen.h"
+#include "jet/store/ConsistentOpen.h"
 
 #include <algorithm>
 

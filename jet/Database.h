@@ -3,11 +3,10 @@
 // (Access 2000-2003), ACE (.accdb) and workgroup files. Opening reads the
 // header page and the catalogue (MSysObjects) after waiting out a store in
 // progress; it rolls back a store that was cut short (see
-// jet/write/ConsistentOpen.h) but otherwise never writes to the file, and
+// jet/store/ConsistentOpen.h) but otherwise never writes to the file, and
 // never creates a lock file.
 #include "jet/page/DatabaseHeader.h"
 #include "jet/page/Pager.h"
-#include "jet/table/TableDef.h"
 #include "jet/text/Text.h"
 
 #include <cstdint>
@@ -17,6 +16,10 @@
 #include <vector>
 
 namespace jet {
+
+// A table's definition (jet/table/TableDef.h): the table layer reads it, and
+// reads rows through a Database, so this header names it without including it.
+struct TableDef;
 
 // One table of the catalogue.
 struct CatalogEntry {

@@ -16,4 +16,8 @@ NoticeHandler setNoticeHandler(NoticeHandler h) { return handler.exchange(h ? h 
 
 void notice(const std::string& text) { handler.load()(text); }
 
+Error databaseDamaged(const std::string& file, const std::string& what) {
+    return Error(NotADatabase, "The database '" + file + "' is damaged or not in a format Ravelin can read (" + what + ").");
+}
+
 }  // namespace jet

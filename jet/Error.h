@@ -45,6 +45,10 @@ enum ErrorNumber : int {
     InvalidName = 3125,
     TooManyFields = 3190,
     FieldDefinedTwice = 3191,
+    CouldNotUpdateLocked = 3218,  // another store holds the file and does not end in time
+    DatabaseExists = 3204,        // creating a database where a file already is
+    // Visual Basic's run-time error for Null used as a value.
+    InvalidUseOfNull = 94,
 };
 
 // Jet's own texts for the refusals above where callers and users meet them word for word.
@@ -78,5 +82,10 @@ public:
 private:
     int number_;
 };
+
+// The one error for a file whose structure is broken, NotADatabase (3343):
+// "The database 'FILE' is damaged or not in a format Ravelin can read (WHAT)."
+// `what` says what is wrong and where ("index page 12 holds entries out of order").
+Error databaseDamaged(const std::string& file, const std::string& what);
 
 }  // namespace jet

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
-#include <stdexcept>
 
 namespace jet {
 namespace {
@@ -182,7 +181,7 @@ void Value::setDateTimeExtended(std::int64_t ticks) { kind_ = Kind::DateTimeExte
 
 void Value::require(Kind k) const {
     if (kind_ != k)
-        throw std::logic_error("jet::Value accessed as the wrong kind");
+        throw Error(ConversionError, "A value of one data type was read as another.");
 }
 
 bool Value::asBool() const { require(Kind::Boolean); return integer_ != 0; }
@@ -207,7 +206,7 @@ std::int64_t Value::dateTimeExtendedTicks() const { require(Kind::DateTimeExtend
 
 std::string Value::toText() const {
     switch (kind_) {
-    case Kind::Null: throw Error(94, "Invalid use of Null.");
+    case Kind::Null: throw Error(InvalidUseOfNull, "Invalid use of Null.");
     case Kind::Boolean: return integer_ ? "True" : "False";
     case Kind::Integer: return std::to_string(integer_);
     case Kind::Single: return shortest(single_);

@@ -69,7 +69,7 @@ public:
     Kind kind() const { return kind_; }
     bool isNull() const { return kind_ == Kind::Null; }
 
-    // Typed access; each requires the matching kind (std::logic_error otherwise).
+    // Typed access; each requires the matching kind (Error ConversionError, 3421, otherwise).
     bool asBool() const;
     std::int64_t asInteger() const;
     float asSingle() const;

@@ -5,7 +5,7 @@
 #include "jet/check/MapCheck.h"
 #include "jet/check/TableCheck.h"
 #include "jet/index/IndexPage.h"
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/DataPage.h"
 
 #include <functional>

@@ -2,6 +2,7 @@
 // One inconsistency the checker found in a database file: the table it
 // concerns, the page where it shows, and what is wrong.
 #include "jet/Database.h"
+#include "jet/table/TableDef.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "jet/check/MapCheck.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/DataPage.h"
 #include "jet/table/UsageMap.h"
 

@@ -1,6 +1,6 @@
 #include "jet/check/TableCheck.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/TableCursor.h"
 
 #include <algorithm>

@@ -8,7 +8,7 @@
 // inheritable entries. The container's entry for the Creator account (the
 // engine's SID with its last byte XOR 7, masked alike) goes to the owner,
 // as Jet gives a new object's creator what that entry grants.
-#include "jet/write/PageStore.h"
+#include "jet/store/PageStore.h"
 
 #include <cstdint>
 #include <string>

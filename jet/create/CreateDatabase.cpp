@@ -18,8 +18,6 @@
 namespace jet {
 namespace {
 
-constexpr int kDatabaseExists = 3204;  // Jet's "Database already exists."
-
 [[noreturn]] void fail(const std::string& path, const std::string& what) {
     throw Error(DiskIo, "Could not create the database '" + path + "': " + what + ".");
 }
@@ -67,7 +65,7 @@ std::vector<std::uint8_t> joined(const std::vector<create::Bytes>& pages) {
 void writeNewFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0)
-        throw Error(kDatabaseExists, "The database '" + path + "' already exists.");
+        throw Error(DatabaseExists, "The database '" + path + "' already exists.");
 
     std::string temp = path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
@@ -94,7 +92,7 @@ void writeNewFile(const std::string& path, const std::vector<std::uint8_t>& byte
     if (const int err = placeWithoutReplacing(temp, path); err != 0) {
         ::unlink(temp.c_str());
         if (err == EEXIST)
-            throw Error(kDatabaseExists, "The database '" + path + "' already exists.");
+            throw Error(DatabaseExists, "The database '" + path + "' already exists.");
         fail(path, std::strerror(err));
     }
     // Make the new name itself durable.

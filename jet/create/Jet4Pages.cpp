@@ -1,5 +1,6 @@
 #include "jet/create/Jet4Pages.h"
 
+#include "jet/page/Coding.h"
 #include "jet/table/ColumnType.h"
 
 #include <algorithm>
@@ -14,9 +15,6 @@ namespace {
 constexpr std::uint32_t kDefinitionTag = 0x0659;
 constexpr std::uint32_t kRealIndexTag = 0x0783;
 
-constexpr std::uint8_t kDataPage = 0x01;
-constexpr std::uint8_t kTableDefPage = 0x02;
-constexpr std::uint8_t kLeafPage = 0x04;
 constexpr std::uint8_t kUserTable = 0x4E;
 constexpr std::uint8_t kSystemTable = 0x53;
 
@@ -48,8 +46,8 @@ class Writer {
 public:
     explicit Writer(Bytes& out) : out_(out) {}
     void u8(std::uint8_t v) { out_.push_back(v); }
-    void u16(std::uint16_t v) { u8(static_cast<std::uint8_t>(v)), u8(static_cast<std::uint8_t>(v >> 8)); }
-    void u32(std::uint32_t v) { u16(static_cast<std::uint16_t>(v)), u16(static_cast<std::uint16_t>(v >> 16)); }
+    void u16(std::uint16_t v) { appendU16(out_, v); }
+    void u32(std::uint32_t v) { appendU32(out_, v); }
     void zeros(std::size_t n) { out_.insert(out_.end(), n, 0); }
     // A name: its length in bytes, then UCS-2 (names here are plain ASCII).
     void name(const std::string& s) {
@@ -61,16 +59,6 @@ public:
 private:
     Bytes& out_;
 };
-
-void put16(Bytes& b, std::size_t at, std::uint16_t v) {
-    b[at] = static_cast<std::uint8_t>(v);
-    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    put16(b, at, static_cast<std::uint16_t>(v));
-    put16(b, at + 2, static_cast<std::uint16_t>(v >> 16));
-}
 
 bool isBoolean(const ColumnSpec& c) { return c.type == static_cast<std::uint8_t>(ColumnType::Boolean); }
 // Booleans count as fixed columns though their value is the null-mask bit.
@@ -139,7 +127,7 @@ void writeLogicalIndex(Writer& w, const IndexSpec& index) {
 Bytes tableDefinition(const TableSpec& table) {
     Bytes b;
     Writer w(b);
-    w.u8(kTableDefPage);
+    w.u8(kTableDefPageType);
     w.u8(0x01);
     w.u16(0);  // free space, set per page
     w.u32(0);  // next definition page, set per page
@@ -188,7 +176,7 @@ Bytes tableDefinition(const TableSpec& table) {
     }
     w.u16(0xFFFF);
     // The length counts the first page's header, not those of continuation pages.
-    put32(b, 8, static_cast<std::uint32_t>(b.size()));
+    writeU32(&b[8], static_cast<std::uint32_t>(b.size()));
     return b;
 }
 
@@ -204,7 +192,7 @@ Bytes tableDefinitionPage(const TableSpec& table) {
     Bytes b = tableDefinition(table);
     if (b.size() > kPageSize)
         throw std::logic_error("a table definition does not fit one page");
-    put16(b, 2, definitionFreeSpace(b.size()));
+    writeU16(&b[2], definitionFreeSpace(b.size()));
     b.resize(kPageSize);
     return b;
 }
@@ -219,11 +207,11 @@ std::vector<Bytes> tableDefinitionPages(const TableSpec& table, const std::funct
         const std::size_t start = pages.empty() ? 0 : kHeader;
         const std::size_t n = std::min(kPageSize - start, all.size() - at);
         std::copy_n(all.begin() + static_cast<std::ptrdiff_t>(at), n, page.begin() + static_cast<std::ptrdiff_t>(start));
-        page[0] = kTableDefPage;
+        page[0] = kTableDefPageType;
         page[1] = 0x01;
-        put16(page, 2, definitionFreeSpace(start + n));
+        writeU16(&page[2], definitionFreeSpace(start + n));
         if (!pages.empty())
-            put32(pages.back(), 4, nextPage());
+            writeU32(&pages.back()[4], nextPage());
         pages.push_back(std::move(page));
         at += n;
     }
@@ -248,7 +236,7 @@ Bytes encodeRow(const TableSpec& table, const RowValues& values) {
               [](const ColumnSpec* x, const ColumnSpec* y) { return x->varIndex < y->varIndex; });
 
     Bytes row(2 + fixedEnd, 0);
-    put16(row, 0, static_cast<std::uint16_t>(byNumber.size()));
+    writeU16(&row[0], static_cast<std::uint16_t>(byNumber.size()));
     Bytes nullMask((byNumber.size() + 7) / 8, 0);
     const auto present = [&](const ColumnSpec& c) {
         const auto& v = values.at(c.number);
@@ -282,10 +270,10 @@ Bytes encodeRow(const TableSpec& table, const RowValues& values) {
 
 Bytes dataPage(std::uint32_t owner, const std::vector<Bytes>& rows) {
     Bytes b(kPageSize, 0);
-    b[0] = kDataPage;
+    b[0] = kDataPageType;
     b[1] = 0x01;
-    put32(b, 4, owner);
-    put16(b, 12, static_cast<std::uint16_t>(rows.size()));
+    writeU32(&b[4], owner);
+    writeU16(&b[12], static_cast<std::uint16_t>(rows.size()));
     // Rows fill the page from its end; the offset table grows from the header.
     std::size_t end = kPageSize;
     for (std::size_t n = 0; n < rows.size(); ++n) {
@@ -293,10 +281,10 @@ Bytes dataPage(std::uint32_t owner, const std::vector<Bytes>& rows) {
         if (start < kDataHeaderSize + 2 * rows.size())
             throw std::logic_error("rows do not fit one data page");
         std::copy(rows[n].begin(), rows[n].end(), b.begin() + static_cast<std::ptrdiff_t>(start));
-        put16(b, kDataHeaderSize + 2 * n, static_cast<std::uint16_t>(start));
+        writeU16(&b[kDataHeaderSize + 2 * n], static_cast<std::uint16_t>(start));
         end = start;
     }
-    put16(b, 2, static_cast<std::uint16_t>(end - kDataHeaderSize - 2 * rows.size()));
+    writeU16(&b[2], static_cast<std::uint16_t>(end - kDataHeaderSize - 2 * rows.size()));
     return b;
 }
 
@@ -317,16 +305,13 @@ Bytes usageMapRowFrom(std::uint32_t first) {
 Bytes leafPage(std::uint32_t owner, std::vector<LeafEntry> entries) {
     Bytes stored;
     for (auto& e : entries) {
-        e.key.push_back(static_cast<std::uint8_t>(e.page >> 16));  // the row location, big-endian
-        e.key.push_back(static_cast<std::uint8_t>(e.page >> 8));
-        e.key.push_back(static_cast<std::uint8_t>(e.page));
-        e.key.push_back(e.row);
+        appendIndexRow(e.key, {e.page, e.row});
     }
     std::sort(entries.begin(), entries.end(), [](const LeafEntry& x, const LeafEntry& y) { return x.key < y.key; });
     Bytes b(kPageSize, 0);
-    b[0] = kLeafPage;
+    b[0] = kIndexLeafPageType;
     b[1] = 0x01;
-    put32(b, 4, owner);
+    writeU32(&b[4], owner);
     // No previous, next or tail page, and no shared prefix: entries are stored whole.
     std::size_t at = 0;
     for (const auto& e : entries) {
@@ -336,7 +321,7 @@ Bytes leafPage(std::uint32_t owner, std::vector<LeafEntry> entries) {
         at += e.key.size();
         b[kLeafBitmap + at / 8] |= static_cast<std::uint8_t>(1u << (at % 8));
     }
-    put16(b, 2, static_cast<std::uint16_t>(kPageSize - kLeafEntries - at));
+    writeU16(&b[2], static_cast<std::uint16_t>(kPageSize - kLeafEntries - at));
     return b;
 }
 

@@ -2,6 +2,8 @@
 // Builds the pages of a Jet 4 file from a description: table definitions,
 // data rows, data pages, usage-map rows and index leaf pages, laid out as
 // Jet 4 lays them out. Used to write a new database from scratch.
+#include "jet/page/Coding.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -48,9 +50,6 @@ struct TableSpec {
     // Memo and OLE columns: their own pair of usage maps, in column number order.
     std::vector<std::uint32_t> longValueMaps;
 };
-
-// A row pointer: page number above, row number in the low byte.
-inline std::uint32_t rowPointer(std::uint32_t page, std::uint8_t row) { return page << 8 | row; }
 
 // The table definition page for `table`; it must fit one page.
 Bytes tableDefinitionPage(const TableSpec& table);

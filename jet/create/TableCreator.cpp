@@ -114,7 +114,7 @@ public:
         }
         const std::uint16_t n = page_.add(row);
         store_.write(number_, page_.bytes());
-        return create::rowPointer(number_, static_cast<std::uint8_t>(n));
+        return rowPointer(number_, static_cast<std::uint8_t>(n));
     }
 
 private:

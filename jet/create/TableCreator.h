@@ -7,7 +7,7 @@
 // CatalogRows.h). Rows are then added with the table writer in the same or
 // a later store.
 #include "jet/table/ColumnType.h"
-#include "jet/write/PageStore.h"
+#include "jet/store/PageStore.h"
 
 #include <cstdint>
 #include <string>

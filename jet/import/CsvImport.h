@@ -9,7 +9,7 @@
 // whole import, naming its line and the reason, and leaves the database as it
 // was.
 #include "jet/create/TableCreator.h"
-#include "jet/write/Store.h"
+#include "jet/store/Store.h"
 
 #include <cstddef>
 #include <functional>

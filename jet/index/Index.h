@@ -4,6 +4,7 @@
 // table. The pages are checked as they are read; a tree that loops, runs too
 // deep or does not fit its pages gives jet::Error 3343 (damaged), never a hang.
 #include "jet/Database.h"
+#include "jet/table/TableDef.h"
 #include "jet/index/IndexKey.h"
 #include "jet/index/IndexPage.h"
 

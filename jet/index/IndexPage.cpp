@@ -1,6 +1,6 @@
 #include "jet/index/IndexPage.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 
 #include <bit>
 #include <string>
@@ -99,13 +99,15 @@ int IndexPage::compare(std::size_t n, std::span<const std::uint8_t> prefix) cons
 std::size_t IndexPage::keySize(std::size_t n) const { return length(n) - 4; }
 
 RowLocation IndexPage::row(std::size_t n) const {
+    // Through at(): the row location may lie in the prefix shared with the
+    // first entry, and an intermediate entry's child page follows it.
     const std::size_t r = length(n) - 4;
-    return {static_cast<std::uint32_t>(at(n, r) << 16 | at(n, r + 1) << 8 | at(n, r + 2)), at(n, r + 3)};
+    const std::uint8_t bytes[4] = {at(n, r), at(n, r + 1), at(n, r + 2), at(n, r + 3)};
+    return readIndexRow(bytes);
 }
 
 std::uint32_t IndexPage::child(std::size_t n) const {
-    const std::uint8_t* p = page_->bytes.data() + firstEntry_ + ends_[n] - 4;
-    return static_cast<std::uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+    return readU32BigEndian(page_->bytes.data() + firstEntry_ + ends_[n] - 4);
 }
 
 IndexEntry IndexPage::entry(std::size_t n) const {

@@ -20,9 +20,6 @@
 
 namespace jet {
 
-inline constexpr std::uint8_t kIndexNodePageType = 0x03;
-inline constexpr std::uint8_t kIndexLeafPageType = 0x04;
-
 struct IndexEntry {
     std::vector<std::uint8_t> bytes;  // key and row location: the bytes the tree is ordered by
     RowLocation row;

@@ -7,6 +7,7 @@
 // several texts do no harm; what matters is that no equal row is left out,
 // and where that cannot be promised no candidates are given at all.
 #include "jet/Database.h"
+#include "jet/table/TableDef.h"
 #include "jet/table/DataPage.h"
 #include "jet/Value.h"
 

@@ -14,24 +14,6 @@
 namespace jet {
 namespace {
 
-class Closer {
-public:
-    explicit Closer(int& fd) : fd_(fd) {}
-    ~Closer() {
-        if (armed_ && fd_ >= 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-    void release() { armed_ = false; }
-    Closer(const Closer&) = delete;
-    Closer& operator=(const Closer&) = delete;
-
-private:
-    int& fd_;
-    bool armed_ = true;
-};
-
 // Opens the lock file, creating it when there is none; `created` says whether it did.
 int openLockFile(const std::string& path, bool& created) {
     for (;;) {
@@ -126,38 +108,36 @@ LockFileUser::LockFileUser(const std::string& databasePath, const std::string& c
     // noticed by its inode and opened afresh.
     for (int attempt = 0; attempt < 100 && slot_ < 0; ++attempt) {
         bool created = false;
-        fd_ = openLockFile(path_, created);
-        if (fd_ < 0)
+        fd_.reset(openLockFile(path_, created));
+        if (!fd_.valid())
             throw Error(errno == EACCES || errno == EROFS || errno == EPERM ? ReadOnlyDatabase : DiskIo,
                         "Could not open or create the lock file '" + path_ + "': " + std::strerror(errno) + ".");
-        Closer closer(fd_);
-        if (const HeldSlots others = heldUserLocks(fd_, path_); others.any())
-            refuseInUse(fd_, others);
+        if (const HeldSlots others = heldUserLocks(fd_.get(), path_); others.any())
+            refuseInUse(fd_.get(), others);
         int slot = 0;
-        while (slot < kMaxLockSlots && (lockCommand_ = tryUserLock(fd_, slot)) == 0)
+        while (slot < kMaxLockSlots && (lockCommand_ = tryUserLock(fd_.get(), slot)) == 0)
             ++slot;
         if (slot == kMaxLockSlots)
             throw Error(CurrentlyLocked, "Could not use '" + path_ + "': all 255 user slots are in use.");
-        if (!sameFile(fd_, path_))
-            continue;  // the closer drops the lock with the descriptor
+        if (!sameFile(fd_.get(), path_))
+            continue;  // the next open closes this descriptor, dropping its lock
         // Someone may have connected between the test and our lock; our own
         // lock is not seen through our own descriptor, the same process's
         // record locks only with the test that skips this process.
         const HeldSlots others = heldUserLocks(
-            fd_, path_, lockCommand_ == F_OFD_SETLK ? LockOwners::Anyone : LockOwners::OtherProcesses);
+            fd_.get(), path_, lockCommand_ == F_OFD_SETLK ? LockOwners::Anyone : LockOwners::OtherProcesses);
         if (others.any())
-            refuseInUse(fd_, others);
+            refuseInUse(fd_.get(), others);
         try {
-            writeSlot(fd_, slot, encodeLockSlot(computerName, userName), path_);
+            writeSlot(fd_.get(), slot, encodeLockSlot(computerName, userName), path_);
         } catch (const Error&) {
             // A lock file made here and used by no one goes again: a full
             // disk leaves no empty lock file behind.
-            if (created && others.none() && sameFile(fd_, path_))
+            if (created && others.none() && sameFile(fd_.get(), path_))
                 ::unlink(path_.c_str());
             throw;
         }
         slot_ = slot;
-        closer.release();
     }
     if (slot_ < 0)
         throw Error(DiskIo, "The lock file '" + path_ + "' keeps disappearing.");
@@ -166,14 +146,13 @@ LockFileUser::LockFileUser(const std::string& databasePath, const std::string& c
 LockFileUser::~LockFileUser() {
     try {
         const std::vector<std::uint8_t> empty(kLockSlotSize, 0);
-        (void)!::pwrite(fd_, empty.data(), empty.size(), static_cast<off_t>(slot_ * kLockSlotSize));
+        (void)!::pwrite(fd_.get(), empty.data(), empty.size(), static_cast<off_t>(slot_ * kLockSlotSize));
         const HeldSlots others = heldUserLocks(
-            fd_, path_, lockCommand_ == F_OFD_SETLK ? LockOwners::Anyone : LockOwners::OtherProcesses);
-        if (others.none() && sameFile(fd_, path_) && !openElsewhere(fd_))
+            fd_.get(), path_, lockCommand_ == F_OFD_SETLK ? LockOwners::Anyone : LockOwners::OtherProcesses);
+        if (others.none() && sameFile(fd_.get(), path_) && !openElsewhere(fd_.get()))
             ::unlink(path_.c_str());
     } catch (const Error&) {  // in doubt the lock file stays, as Jet leaves it
     }
-    ::close(fd_);
 }
 
 }  // namespace jet

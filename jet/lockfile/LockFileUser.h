@@ -3,6 +3,8 @@
 // a slot in the lock file beside the database, its user lock held. Other Jet
 // clients see it as they see any user; Access cannot open the database
 // exclusively meanwhile.
+#include "jet/page/File.h"
+
 #include <string>
 
 namespace jet {
@@ -29,7 +31,7 @@ public:
 
 private:
     std::string path_;
-    int fd_ = -1;
+    UniqueFd fd_;
     int slot_ = -1;
     int lockCommand_ = 0;
 };

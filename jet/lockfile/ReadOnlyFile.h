@@ -3,6 +3,8 @@
 // FIFO or device named like a database or lock file does not hang the
 // reader) and refused unless it is a regular file. Reads are bounded by the
 // size asked for.
+#include "jet/page/File.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,12 +20,9 @@ public:
     // `ifMissing` is Empty), DiskIo when it can't be opened or is not a
     // regular file.
     explicit ReadOnlyFile(const std::string& path, IfMissing ifMissing = IfMissing::Throw);
-    ~ReadOnlyFile();
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-    int fd() const { return fd_; }
-    bool missing() const { return fd_ < 0; }
+    int fd() const { return fd_.get(); }
+    bool missing() const { return !fd_.valid(); }
 
     // Up to `limit` bytes from the start; fewer only at the file's end.
     // Throws Error (DiskIo) naming the file.
@@ -31,7 +30,7 @@ public:
 
 private:
     std::string path_;
-    int fd_ = -1;
+    UniqueFd fd_;
 };
 
 }  // namespace jet

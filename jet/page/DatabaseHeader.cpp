@@ -1,6 +1,6 @@
 #include "jet/page/DatabaseHeader.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/page/Rc4.h"
 
 #include <array>

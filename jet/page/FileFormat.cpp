@@ -1,6 +1,7 @@
 #include "jet/page/FileFormat.h"
 
 #include "jet/Error.h"
+#include "jet/page/File.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -45,23 +46,23 @@ std::string refusedFormatMessage(std::span<const std::uint8_t> head, const std::
 }
 
 FileFormat readFileFormat(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // never blocks on a FIFO
-    if (fd < 0) {
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));  // never blocks on a FIFO
+    if (!fd.valid()) {
         if (errno == ENOENT)
             throw Error(FileNotFound, "Could not find file '" + path + "'.");
         throw Error(DiskIo, "Could not open file '" + path + "': " + std::strerror(errno) + ".");
     }
+    // read(), not pread(): a FIFO or device is refused as no database, not as unreadable.
     std::uint8_t head[kFormatProbeSize];
     std::size_t got = 0;
     while (got < sizeof head) {
-        const ssize_t n = ::read(fd, head + got, sizeof head - got);
+        const ssize_t n = ::read(fd.get(), head + got, sizeof head - got);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
         got += static_cast<std::size_t>(n);
     }
-    ::close(fd);
     const std::span<const std::uint8_t> read(head, got);
     const auto format = detectFormat(read);
     if (!format)

@@ -1,6 +1,7 @@
 #include "jet/page/PageSource.h"
 
 #include "jet/Error.h"
+#include "jet/page/File.h"
 
 #include <cerrno>
 #include <cstring>
@@ -13,29 +14,18 @@ namespace {
 
 class FileSource final : public PageSource {
 public:
-    FileSource(int fd, std::string path, std::uint64_t size) : fd_(fd), path_(std::move(path)), size_(size) {}
-    ~FileSource() override { ::close(fd_); }
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
+    FileSource(UniqueFd fd, std::string path, std::uint64_t size)
+        : fd_(std::move(fd)), path_(std::move(path)), size_(size) {}
 
     std::uint64_t size() const override { return size_; }
 
     void read(std::uint64_t offset, std::span<std::uint8_t> out) const override {
-        std::size_t got = 0;
-        while (got < out.size()) {
-            const ssize_t n = ::pread(fd_, out.data() + got, out.size() - got, static_cast<off_t>(offset + got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                throw Error(DiskIo, "Could not read file '" + path_ + "': " + std::strerror(errno) + ".");
-            if (n == 0)
-                throw Error(DiskIo, "File '" + path_ + "' became shorter while it was read.");
-            got += static_cast<std::size_t>(n);
-        }
+        if (readFully(fd_.get(), out.data(), out.size(), offset, path_) < out.size())
+            throw Error(DiskIo, "File '" + path_ + "' became shorter while it was read.");
     }
 
 private:
-    int fd_;
+    UniqueFd fd_;
     std::string path_;
     std::uint64_t size_;
 };
@@ -58,18 +48,16 @@ private:
 }  // namespace
 
 std::unique_ptr<PageSource> openFileSource(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // never blocks on a FIFO
-    if (fd < 0) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));  // never blocks on a FIFO
+    if (!fd.valid()) {
         if (errno == ENOENT || errno == ENOTDIR)
             throw Error(FileNotFound, "Could not find file '" + path + "'.");
         throw Error(DiskIo, "Could not open file '" + path + "': " + std::strerror(errno) + ".");
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         throw Error(NotADatabase, "'" + path + "' is not a database file.");
-    }
-    return std::make_unique<FileSource>(fd, path, static_cast<std::uint64_t>(st.st_size));
+    return std::make_unique<FileSource>(std::move(fd), path, static_cast<std::uint64_t>(st.st_size));
 }
 
 std::unique_ptr<PageSource> memorySource(std::vector<std::uint8_t> bytes) {

@@ -1,6 +1,6 @@
 #include "jet/page/Pager.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/Error.h"
 #include "jet/page/Rc4.h"
 
@@ -26,8 +26,7 @@ Pager::Pager(std::unique_ptr<PageSource> source, std::string name, const Databas
 }
 
 void Pager::damaged(const std::string& what) const {
-    throw Error(NotADatabase, "The database '" + name_ + "' is damaged or not in a format Ravelin can read (" +
-                                  what + ").");
+    throw databaseDamaged(name_, what);
 }
 
 void Pager::load(Page& page, std::uint32_t number) const {

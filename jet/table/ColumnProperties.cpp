@@ -1,6 +1,6 @@
 #include "jet/table/ColumnProperties.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/text/Text.h"
 
 #include <string>

@@ -8,6 +8,7 @@
 // belongs to the key held in its foreign-key column: the Long column that is
 // neither its AutoNumber nor a column of the type's table.
 #include "jet/Database.h"
+#include "jet/table/TableDef.h"
 
 #include <cstdint>
 #include <memory>

@@ -8,6 +8,7 @@
 // (a column type Ravelin does not know, a complex column whose items cannot
 // be found) is written as a marker, "<not read: ...>", never as its bytes.
 #include "jet/Database.h"
+#include "jet/table/TableDef.h"
 #include "jet/Value.h"
 
 #include <ostream>

@@ -1,6 +1,6 @@
 #include "jet/table/DataPage.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 
 #include <string>
 

@@ -4,28 +4,13 @@
 // Rows run from their offset to the start of the row before them (or the end of
 // the page); the top bits of an offset mark deleted rows and rows that were
 // moved to another page (the slot then holds a pointer to the row's new place).
+#include "jet/page/Coding.h"
 #include "jet/page/Pager.h"
 
 #include <cstdint>
 #include <span>
 
 namespace jet {
-
-inline constexpr std::uint8_t kDataPageType = 0x01;
-inline constexpr std::uint8_t kTableDefPageType = 0x02;
-inline constexpr std::uint8_t kUsageMapPageType = 0x05;
-
-// Where a row is: the data page number and the row's number on that page.
-struct RowLocation {
-    std::uint32_t page = 0;
-    std::uint16_t row = 0;
-    bool operator==(const RowLocation&) const = default;
-};
-
-// Jet's 4-byte row pointer: row number in the low byte, page number above it.
-inline RowLocation rowPointer(std::uint32_t raw) {
-    return {raw >> 8, static_cast<std::uint16_t>(raw & 0xFF)};
-}
 
 struct RowSlot {
     std::span<const std::uint8_t> bytes;

@@ -1,6 +1,6 @@
 #include "jet/table/LongValue.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/DataPage.h"
 
 #include <algorithm>

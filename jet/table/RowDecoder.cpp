@@ -1,6 +1,6 @@
 #include "jet/table/RowDecoder.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/ColumnType.h"
 #include "jet/table/ExtendedDate.h"
 #include "jet/table/LongValue.h"

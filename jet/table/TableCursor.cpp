@@ -1,6 +1,6 @@
 #include "jet/table/TableCursor.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 
 namespace jet {
 

@@ -1,6 +1,6 @@
 #include "jet/table/TableDef.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/ColumnType.h"
 #include "jet/table/DataPage.h"
 
@@ -10,17 +10,6 @@
 
 namespace jet {
 namespace {
-
-// Offsets inside the definition block, which differ between Jet 3 and Jet 4.
-struct Layout {
-    std::size_t rowCount, autoNumber, tableType, maxColumns, varColumns, columnCount, indexCount, realIndexCount,
-        usedPages, freePages, realIndexEntries;
-    std::size_t realIndexEntrySize, columnSize, realIndexSize, logicalIndexSize, logicalIndexStart;
-    std::size_t nameLengthSize;
-};
-
-constexpr Layout kJet3{12, 16, 20, 21, 23, 25, 27, 31, 35, 39, 43, 8, 18, 39, 20, 0, 1};
-constexpr Layout kJet4{16, 20, 40, 41, 43, 45, 47, 51, 55, 59, 63, 12, 25, 52, 28, 4, 2};
 
 // Bits of a Jet 4 column's second flag byte that mark a calculated column.
 constexpr std::uint8_t kCalculatedFlags = 0xC0;
@@ -83,7 +72,7 @@ const ColumnDef* TableDef::findColumn(std::string_view name) const {
 TableDef readTableDef(const Pager& pager, bool jet3, std::uint32_t page, const CodePageDecoder& names) {
     const std::vector<std::uint8_t> buffer = gatherPages(pager, page);
     const CheckedBytes b(buffer, pager, "the table definition", page);
-    const Layout& L = jet3 ? kJet3 : kJet4;
+    const TableDefLayout& L = jet3 ? kJet3TableDef : kJet4TableDef;
     const NameReader nameReader(b, jet3, names);
 
     TableDef t;

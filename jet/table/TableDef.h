@@ -72,6 +72,18 @@ struct LogicalIndex {
     bool foreignKey() const { return kind == 2; }
 };
 
+// Offsets inside a table definition, counted from the start of its first page
+// (later pages each add an 8-byte header), and the sizes of its repeated
+// parts; they differ between Jet 3 and Jet 4 (ACE shares Jet 4's).
+struct TableDefLayout {
+    std::size_t rowCount, autoNumber, tableType, maxColumns, varColumns, columnCount, indexCount, realIndexCount,
+        usedPages, freePages, realIndexEntries;
+    std::size_t realIndexEntrySize, columnSize, realIndexSize, logicalIndexSize, logicalIndexStart;
+    std::size_t nameLengthSize;
+};
+inline constexpr TableDefLayout kJet3TableDef{12, 16, 20, 21, 23, 25, 27, 31, 35, 39, 43, 8, 18, 39, 20, 0, 1};
+inline constexpr TableDefLayout kJet4TableDef{16, 20, 40, 41, 43, 45, 47, 51, 55, 59, 63, 12, 25, 52, 28, 4, 2};
+
 struct TableDef {
     std::uint32_t page = 0;  // first definition page
     std::uint32_t storedRowCount = 0;

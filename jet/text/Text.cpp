@@ -1,6 +1,6 @@
 #include "jet/text/Text.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/text/Windows1252.h"
 
 #include <cstring>
@@ -11,24 +11,6 @@ namespace jet {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
-
-// Reads one character of UTF-8 at `pos`, advancing it; malformed bytes read as U+FFFD.
-char32_t nextUtf8(std::string_view s, std::size_t& pos) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = byte(pos++);
-    if (lead < 0x80)
-        return lead;
-    int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
-    if (extra < 0)
-        return kReplacement;
-    char32_t cp = lead & (0x3F >> extra);
-    for (int n = 0; n < extra; ++n) {
-        if (pos >= s.size() || (byte(pos) & 0xC0) != 0x80)
-            return kReplacement;
-        cp = (cp << 6) | (byte(pos++) & 0x3F);
-    }
-    return cp;
-}
 
 }  // namespace
 
@@ -59,6 +41,28 @@ std::size_t utf8SequenceAt(std::string_view s, std::size_t at) {
             return 0;
     return n;
 }
+
+char32_t utf8CodePoint(std::string_view s, std::size_t at, std::size_t length) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    if (length == 1)
+        return byte(at);
+    char32_t cp = byte(at) & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i)
+        cp = (cp << 6) | (byte(at + i) & 0x3F);
+    return cp;
+}
+
+namespace {
+
+// Reads one character of UTF-8 at `pos`, advancing it; a malformed byte reads
+// as U+FFFD and decoding goes on at the next byte.
+char32_t nextUtf8(std::string_view s, std::size_t& pos) {
+    const std::size_t n = utf8SequenceAt(s, pos);
+    pos += n == 0 ? 1 : n;
+    return n == 0 ? kReplacement : utf8CodePoint(s, pos - n, n);
+}
+
+}  // namespace
 
 std::size_t firstInvalidUtf8(std::string_view s) {
     for (std::size_t at = 0; at < s.size();) {

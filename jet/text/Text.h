@@ -12,10 +12,17 @@ namespace jet {
 
 void appendUtf8(std::string& out, char32_t cp);
 
-// The length of the valid UTF-8 sequence that starts at `at`, or 0 when the
-// byte there starts none (overlong forms, surrogates and code points above
-// U+10FFFF included).
+// UTF-8 is decoded strictly (RFC 3629: no overlong forms, no surrogates,
+// nothing above U+10FFFF), here only. What a malformed byte becomes depends on
+// where the text goes, and each use says so: U+FFFD in Unicode text
+// (appendUtf16), '?' in Windows-1252 as Windows' own conversion writes
+// (utf8ToWindows1252), an escape where text is shown (jet/who/Text.h). Either
+// way one malformed byte is one replacement, and decoding goes on after it.
+//
+// The length of the valid UTF-8 sequence that starts at `at`, 0 when none does.
 std::size_t utf8SequenceAt(std::string_view s, std::size_t at);
+// The code point of the valid sequence of `length` bytes at `at`.
+char32_t utf8CodePoint(std::string_view s, std::size_t at, std::size_t length);
 // Where the first byte that is not part of valid UTF-8 is; npos when none is.
 std::size_t firstInvalidUtf8(std::string_view s);
 
@@ -27,7 +34,7 @@ void appendUcs2Text(std::span<const std::uint8_t> bytes, std::string& out);
 // The same with every '"' written twice, as inside a quoted CSV field.
 void appendUcs2CsvText(std::span<const std::uint8_t> bytes, std::string& out);
 
-// Appends the UTF-16 code units of UTF-8 text (malformed bytes become U+FFFD).
+// Appends the UTF-16 code units of UTF-8 text (each malformed byte becomes U+FFFD).
 void appendUtf16(std::string_view utf8, std::u16string& out);
 
 // Converts 8-bit text of a Windows code page. Code page 1252 (and 0, which Jet

@@ -1,5 +1,7 @@
 #include "jet/text/Windows1252.h"
 
+#include "jet/text/Text.h"
+
 #include <array>
 #include <cstdint>
 
@@ -12,19 +14,6 @@ constexpr std::array<char16_t, 32> kHigh = {
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 char encodeOne(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
@@ -50,24 +39,10 @@ std::string windows1252ToUtf8(std::string_view bytes) {
 std::string utf8ToWindows1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const auto b = static_cast<std::uint8_t>(utf8[i]);
-        std::size_t len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-        if (len == 0 || i + len > utf8.size()) {
-            out += '?';
-            ++i;
-            continue;
-        }
-        char32_t cp = len == 1 ? b : b & (0x7F >> len);
-        bool ok = true;
-        for (std::size_t k = 1; k < len; ++k) {
-            const auto c = static_cast<std::uint8_t>(utf8[i + k]);
-            ok = ok && (c & 0xC0) == 0x80;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        out += ok ? encodeOne(cp) : '?';
-        i += ok ? len : 1;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t n = utf8SequenceAt(utf8, i);
+        out += n == 0 ? '?' : encodeOne(utf8CodePoint(utf8, i, n));
+        i += n == 0 ? 1 : n;
     }
     return out;
 }

@@ -10,7 +10,8 @@ namespace jet {
 
 std::string windows1252ToUtf8(std::string_view bytes);
 
-// Characters with no Windows-1252 byte become '?'; malformed UTF-8 likewise.
+// Characters with no Windows-1252 byte become '?'; each malformed byte of
+// UTF-8 likewise (jet/text/Text.h).
 std::string utf8ToWindows1252(std::string_view utf8);
 
 }  // namespace jet

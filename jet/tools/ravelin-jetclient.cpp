@@ -22,6 +22,8 @@
 // descriptor of a file drops this process's POSIX locks on it, so while the
 // user lock is held the lock file is never opened a second time.
 #include "jet/Error.h"
+#include "jet/page/Coding.h"
+#include "jet/page/File.h"
 #include "jet/page/FileFormat.h"
 #include "jet/lockfile/LdbCommitState.h"
 #include "jet/lockfile/LockFile.h"
@@ -103,21 +105,13 @@ Options parseOptions(int argc, char** argv) {
 // The user locks other processes hold now, tested from a read-only
 // descriptor; used only before this process takes its own lock.
 jet::HeldSlots othersBeforeConnecting(const std::string& lockPath) {
-    const int fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const jet::UniqueFd fd(::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) {
         if (errno == ENOENT)
             return {};
         throw std::runtime_error(systemError("Could not open", lockPath));
     }
-    jet::HeldSlots held;
-    try {
-        held = jet::heldUserLocks(fd, lockPath);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
-    return held;
+    return jet::heldUserLocks(fd.get(), lockPath);
 }
 
 std::optional<int> suspectSlot(const jet::CommitValues& commits, const jet::HeldSlots& held) {
@@ -184,7 +178,8 @@ void writeAll(int fd, const void* data, std::size_t size, off_t at, const std::s
 }
 
 void writeCommitValue(int dbFd, std::size_t at, std::uint16_t value, const std::string& path) {
-    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value & 0xFF), static_cast<std::uint8_t>(value >> 8)};
+    std::uint8_t bytes[2];
+    jet::writeU16(bytes, value);
     writeAll(dbFd, bytes, sizeof bytes, static_cast<off_t>(at), path);
     if (::fdatasync(dbFd) != 0)
         throw std::runtime_error(systemError("Could not flush", path));
@@ -194,24 +189,15 @@ void writeCommitValue(int dbFd, std::size_t at, std::uint16_t value, const std::
 // finishes it by storing the next write count.
 void recordWrite(const Options& o, const jet::FileFormat& format, int slot) {
     const std::size_t at = *jet::commitValueOffset(format, slot);  // a slot the lock file holds
-    const int fd = ::open(o.database.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
+    const jet::UniqueFd fd(::open(o.database.c_str(), O_RDWR | O_CLOEXEC));
+    if (!fd.valid())
         throw std::runtime_error(systemError("Could not open", o.database));
     std::uint8_t old[2] = {};
-    const bool readOk = ::pread(fd, old, sizeof old, static_cast<off_t>(at)) == 2;
-    try {
-        if (!readOk)
-            throw std::runtime_error(systemError("Could not read", o.database));
-        writeCommitValue(fd, at, jet::kCommitWriteInProgress, o.database);
-        if (!o.crash) {
-            const auto count = static_cast<std::uint16_t>(old[0] | (old[1] << 8));
-            writeCommitValue(fd, at, jet::nextCommitValue(count), o.database);
-        }
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
+    if (::pread(fd.get(), old, sizeof old, static_cast<off_t>(at)) != 2)
+        throw std::runtime_error(systemError("Could not read", o.database));
+    writeCommitValue(fd.get(), at, jet::kCommitWriteInProgress, o.database);
+    if (!o.crash)
+        writeCommitValue(fd.get(), at, jet::nextCommitValue(jet::readU16(old)), o.database);
 }
 
 void waitForStop(const sigset_t& stopSignals) {

@@ -287,7 +287,7 @@ int watch(const Options& o, Lister& lister) {
             // A full disk now and then must not end the log.
             try {
                 replaceFile(o.prometheus, prometheusText(seen));
-            } catch (const std::runtime_error& e) {
+            } catch (const jet::Error& e) {
                 noteOnce(e.what());
             }
         }

@@ -1,11 +1,11 @@
 #include "jet/who/Prometheus.h"
 
+#include "jet/Error.h"
 #include "jet/who/Text.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <stdexcept>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -63,7 +63,7 @@ void replaceFile(const std::string& path, const std::string& text) {
     const auto fail = [&](const char* what) {
         const std::string reason = std::strerror(errno);
         ::unlink(temp.c_str());
-        throw std::runtime_error(path + ": " + what + ": " + reason);
+        throw Error(DiskIo, path + ": " + what + ": " + reason);
     };
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0)

@@ -15,7 +15,7 @@ namespace jet::who {
 std::string prometheusText(const Sighting& sighting);
 
 // Replaces `path` with `text` atomically: written beside it, synced, renamed
-// over it, so the collector never reads half a file. Throws std::runtime_error
+// over it, so the collector never reads half a file. Throws Error DiskIo (3043)
 // naming the file and the reason.
 void replaceFile(const std::string& path, const std::string& text);
 

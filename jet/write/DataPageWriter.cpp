@@ -1,6 +1,6 @@
 #include "jet/write/DataPageWriter.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -11,11 +11,6 @@ namespace {
 constexpr std::size_t kRowCountAt = 12;
 constexpr std::size_t kOffsetsAt = 14;
 constexpr std::uint16_t kOffsetMask = 0x1FFF;
-
-void putU16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
 
 }  // namespace
 
@@ -94,14 +89,14 @@ bool DataPageWriter::holdsNothing() const {
 std::vector<std::uint8_t> DataPageWriter::bytes() const {
     std::vector<std::uint8_t> page(pageSize_, 0);
     std::copy(header_.begin(), header_.end(), page.begin());
-    putU16(&page[2], static_cast<std::uint16_t>(freeSpace()));
-    putU16(&page[kRowCountAt], static_cast<std::uint16_t>(rows_.size()));
+    writeU16(&page[2], static_cast<std::uint16_t>(freeSpace()));
+    writeU16(&page[kRowCountAt], static_cast<std::uint16_t>(rows_.size()));
     std::size_t end = pageSize_;
     for (std::size_t n = 0; n < rows_.size(); ++n) {
         const auto& r = rows_[n];
         const std::size_t start = end - r.bytes.size();
         std::copy(r.bytes.begin(), r.bytes.end(), page.begin() + static_cast<std::ptrdiff_t>(start));
-        putU16(&page[kOffsetsAt + 2 * n], static_cast<std::uint16_t>(start | r.flags));
+        writeU16(&page[kOffsetsAt + 2 * n], static_cast<std::uint16_t>(start | r.flags));
         end = start;
     }
     return page;

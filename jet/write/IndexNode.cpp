@@ -1,7 +1,7 @@
 #include "jet/write/IndexNode.h"
 
 #include "jet/Error.h"
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 
 #include <algorithm>
 #include <string>
@@ -19,13 +19,7 @@ constexpr Layout kJet4{12, 16, 20, 24, 0x1A, 0x1B, 0x1E0};
 const Layout& layoutOf(const FileFormat& format) { return format.version == Version::Jet3 ? kJet3 : kJet4; }
 
 [[noreturn]] void damaged(const PageStore& store, std::uint32_t page, const std::string& what) {
-    throw Error(NotADatabase, "The database '" + store.name() + "' is damaged or not in a format Ravelin can read (index page " +
-                                  std::to_string(page) + " " + what + ").");
-}
-
-std::uint32_t bigEndian32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
-           static_cast<std::uint32_t>(p[2]) << 8 | p[3];
+    throw databaseDamaged(store.name(), "index page " + std::to_string(page) + " " + what);
 }
 
 // The bytes all entries share at their start: those the first and the last
@@ -82,10 +76,9 @@ IndexNode decodeIndexNode(const PageStore& store, std::uint32_t number, std::uin
             e.bytes.insert(e.bytes.end(), stored, stored + (end - start - trailer));
             if (first && prefix > e.bytes.size())
                 damaged(store, number, "shares a prefix longer than its first entry");
-            const std::uint8_t* r = &e.bytes[e.bytes.size() - 4];
-            e.row = {static_cast<std::uint32_t>(r[0] << 16 | r[1] << 8 | r[2]), r[3]};
+            e.row = readIndexRow(&e.bytes[e.bytes.size() - 4]);
             if (!node.leaf)
-                e.child = bigEndian32(&p[L.firstEntry + end - 4]);
+                e.child = readU32BigEndian(&p[L.firstEntry + end - 4]);
             if (!first && !std::lexicographical_compare(node.entries.back().bytes.begin(), node.entries.back().bytes.end(),
                                                         e.bytes.begin(), e.bytes.end()))
                 damaged(store, number, "holds entries out of order");
@@ -138,8 +131,7 @@ std::vector<std::uint8_t> encodeIndexNode(const PageStore& store, const IndexNod
                   p.begin() + static_cast<std::ptrdiff_t>(L.firstEntry + at));
         at += e.bytes.size() - skip;
         if (!node.leaf) {
-            for (int i = 0; i < 4; ++i)
-                p[L.firstEntry + at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(e.child >> (24 - 8 * i));
+            writeU32BigEndian(&p[L.firstEntry + at], e.child);
             at += 4;
         }
         p[L.bitmap + at / 8] |= static_cast<std::uint8_t>(1u << (at % 8));

@@ -4,7 +4,7 @@
 // shared prefix, entry bitmap and free space recomputed. The page layout is
 // the one IndexPage reads; only Jet 4 / ACE pages are written.
 #include "jet/index/IndexPage.h"
-#include "jet/write/PageStore.h"
+#include "jet/store/PageStore.h"
 
 #include <cstdint>
 #include <span>

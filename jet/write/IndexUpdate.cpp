@@ -14,14 +14,6 @@ namespace {
 // Trees deeper than this are damaged files (a loop through the pages).
 constexpr std::size_t kMaxDepth = 24;
 
-// A row location as the index stores it: page big-endian in 3 bytes, then the row.
-void appendRow(std::vector<std::uint8_t>& bytes, RowLocation row) {
-    bytes.push_back(static_cast<std::uint8_t>(row.page >> 16));
-    bytes.push_back(static_cast<std::uint8_t>(row.page >> 8));
-    bytes.push_back(static_cast<std::uint8_t>(row.page));
-    bytes.push_back(static_cast<std::uint8_t>(row.row));
-}
-
 bool lessBytes(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
 }
@@ -35,9 +27,8 @@ std::size_t lowerBound(const std::vector<IndexEntry>& entries, const std::vector
 }
 
 IndexEntry makeEntry(std::vector<std::uint8_t> bytes, std::uint32_t child) {
-    const std::uint8_t* r = &bytes[bytes.size() - 4];
     IndexEntry e;
-    e.row = {static_cast<std::uint32_t>(r[0] << 16 | r[1] << 8 | r[2]), r[3]};
+    e.row = readIndexRow(&bytes[bytes.size() - 4]);
     e.bytes = std::move(bytes);
     e.child = child;
     return e;
@@ -57,9 +48,9 @@ IndexUpdate::IndexUpdate(PageStore& store, const TableDef& table, std::size_t re
         const auto c = std::find_if(table.columns.begin(), table.columns.end(),
                                     [&](const ColumnDef& d) { return d.number == ic.columnNumber; });
         if (c == table.columns.end())
-            throw Error(NotADatabase, "The database '" + store.name() + "' is damaged (an index of the table at page " +
-                                          std::to_string(table.page) + " names column " +
-                                          std::to_string(ic.columnNumber) + ", which it does not have).");
+            throw databaseDamaged(store.name(), "an index of the table at page " + std::to_string(table.page) +
+                                                    " names column " + std::to_string(ic.columnNumber) +
+                                                    ", which it does not have");
         columns_.push_back({&*c, ic.ascending});
     }
 }
@@ -190,18 +181,16 @@ std::vector<IndexUpdate::Step> IndexUpdate::pathTo(const std::vector<std::uint8_
     for (;;) {
         for (const Step& s : path)
             if (s.node->page == page)
-                throw Error(NotADatabase, "The database '" + store_.name() + "' is damaged (an index leads back to page " +
-                                              std::to_string(page) + ").");
+                throw databaseDamaged(store_.name(), "an index leads back to page " + std::to_string(page));
         if (path.size() >= kMaxDepth)
-            throw Error(NotADatabase, "The database '" + store_.name() + "' is damaged (an index is too deep).");
+            throw databaseDamaged(store_.name(), "an index is too deep");
         IndexNode& n = node(page);
         if (n.leaf) {
             path.push_back({&n, 0});
             return path;
         }
         if (n.childCount() == 0)
-            throw Error(NotADatabase, "The database '" + store_.name() + "' is damaged (index page " +
-                                          std::to_string(page) + " has no children).");
+            throw databaseDamaged(store_.name(), "index page " + std::to_string(page) + " has no children");
         // Each entry holds the last entry below its child; what sorts above
         // them all is under the tail.
         const std::size_t child = std::min(lowerBound(n.entries, entry), n.childCount() - 1);
@@ -239,7 +228,7 @@ bool IndexUpdate::holdsKey(const std::vector<std::uint8_t>& key) const {
 
 IndexUpdate::LeafPlace IndexUpdate::placeOf(const std::vector<std::uint8_t>& key, RowLocation row) const {
     std::vector<std::uint8_t> entry = key;
-    appendRow(entry, row);
+    appendIndexRow(entry, row);
     std::vector<Step> path = pathTo(entry);
     const std::size_t at = lowerBound(path.back().node->entries, entry);
     return {std::move(entry), std::move(path), at};
@@ -279,8 +268,8 @@ void IndexUpdate::erase(const std::vector<std::uint8_t>& key, RowLocation row) {
         const std::size_t at = place.at;
         IndexNode& leaf = *path.back().node;
         if (!place.found())
-            throw Error(NotADatabase, "The database '" + store_.name() + "' is damaged (an index has no entry for row " +
-                                          std::to_string(row.row) + " of page " + std::to_string(row.page) + ").");
+            throw databaseDamaged(store_.name(), "an index has no entry for row " + std::to_string(row.row) +
+                                                     " of page " + std::to_string(row.page));
         leaf.entries.erase(leaf.entries.begin() + static_cast<std::ptrdiff_t>(at));
         if (leaf.entries.empty() && path.size() > 1) {
             remove(path, path.size() - 1);
@@ -302,8 +291,7 @@ std::vector<std::uint8_t> IndexUpdate::greatestBelow(std::uint32_t page) const {
         }
         page = n.tail;
     }
-    throw Error(NotADatabase, "The database '" + store_.name() + "' is damaged (index page " + std::to_string(page) +
-                                  " ends a branch without entries).");
+    throw databaseDamaged(store_.name(), "index page " + std::to_string(page) + " ends a branch without entries");
 }
 
 void IndexUpdate::settleTail(IndexNode& n) const {

@@ -20,7 +20,7 @@
 #include "jet/table/DataPage.h"
 #include "jet/table/TableDef.h"
 #include "jet/write/IndexNode.h"
-#include "jet/write/PageStore.h"
+#include "jet/store/PageStore.h"
 
 #include <cstdint>
 #include <map>

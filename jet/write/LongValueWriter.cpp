@@ -1,7 +1,7 @@
 #include "jet/write/LongValueWriter.h"
 
 #include "jet/Error.h"
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/write/DataPageWriter.h"
 #include "jet/write/PageAllocator.h"
 

@@ -6,7 +6,7 @@
 // "LVAL" and belong to no usage map (as in files Access wrote). A page whose
 // rows are all freed goes back to the file; space freed on others is used
 // again by the same writer before it takes a new page.
-#include "jet/write/PageStore.h"
+#include "jet/store/PageStore.h"
 
 #include <cstdint>
 #include <span>

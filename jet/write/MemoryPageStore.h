@@ -2,7 +2,7 @@
 // A page store over a database's bytes in memory: what the writers change
 // when the file does not exist yet (a database being built) or in tests.
 #include "jet/Error.h"
-#include "jet/write/PageStore.h"
+#include "jet/store/PageStore.h"
 
 #include <algorithm>
 #include <functional>

@@ -2,7 +2,7 @@
 
 #include "jet/Error.h"
 #include "jet/index/IndexPage.h"
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/DataPage.h"
 #include "jet/table/TableDef.h"
 #include "jet/write/DataPageWriter.h"
@@ -19,7 +19,7 @@ constexpr std::uint32_t kGlobalMap = 1u << 8;  // row 0 of page 1
 constexpr std::uint32_t kFirstFreeable = 2;    // the header and the global map's page are never free
 
 [[noreturn]] void damaged(const PageStore& store, const std::string& what) {
-    throw Error(NotADatabase, "The database '" + store.name() + "' is damaged (" + what + ").");
+    throw databaseDamaged(store.name(), what);
 }
 
 bool hasGlobalMap(PageStore& store) {

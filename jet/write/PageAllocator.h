@@ -9,7 +9,7 @@
 // when the map offers one, before the file grows; a page given back is
 // marked free there and taken out of its owner's maps.
 
-#include "jet/write/PageStore.h"
+#include "jet/store/PageStore.h"
 
 #include <cstdint>
 #include <initializer_list>

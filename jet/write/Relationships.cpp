@@ -19,7 +19,7 @@ constexpr int kMaxCascadeDepth = 1000;
 thread_local int cascadeDepth = 0;
 
 [[noreturn]] void damaged(const std::string& file, const std::string& what) {
-    throw Error(NotADatabase, "The database '" + file + "' is damaged (" + what + ").");
+    throw databaseDamaged(file, what);
 }
 
 std::string textOf(const Value& v) { return v.kind() == Value::Kind::Text ? v.text() : std::string(); }

@@ -16,7 +16,7 @@
 #include "jet/Database.h"
 #include "jet/Value.h"
 #include "jet/table/DataPage.h"
-#include "jet/write/PageStore.h"
+#include "jet/store/PageStore.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "jet/write/RowEncoder.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/ColumnType.h"
 #include "jet/table/ExtendedDate.h"
 #include "jet/write/FieldValue.h"
@@ -10,11 +10,6 @@
 
 namespace jet {
 namespace {
-
-void putU16(std::vector<std::uint8_t>& out, std::size_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
 
 template <class T>
 void putRaw(std::uint8_t* at, T v) {
@@ -86,7 +81,7 @@ std::vector<std::uint8_t> encodeRow(const TableDef& table, const std::vector<Val
     }
 
     std::vector<std::uint8_t> row;
-    putU16(row, columnCount);
+    appendU16(row, static_cast<std::uint16_t>(columnCount));
     row.resize(2 + fixedArea, 0);
     std::vector<std::uint8_t> mask((columnCount + 7) / 8, 0);
     const auto present = [&](const ColumnDef& c) { mask[c.number / 8] |= static_cast<std::uint8_t>(1u << (c.number % 8)); };
@@ -126,10 +121,10 @@ std::vector<std::uint8_t> encodeRow(const TableDef& table, const std::vector<Val
             offsets.push_back(row.size());
             row.insert(row.end(), f.begin(), f.end());
         }
-        putU16(row, row.size());  // end of the data
+        appendU16(row, static_cast<std::uint16_t>(row.size()));  // end of the data
         for (auto it = offsets.rbegin(); it != offsets.rend(); ++it)
-            putU16(row, *it);
-        putU16(row, varCount);
+            appendU16(row, static_cast<std::uint16_t>(*it));
+        appendU16(row, static_cast<std::uint16_t>(varCount));
     }
     row.insert(row.end(), mask.begin(), mask.end());
     return row;

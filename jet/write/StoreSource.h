@@ -2,7 +2,7 @@
 // The pages of a running store seen through the reading engine: a Database
 // over the store reads the store's own writes and the pages it appended.
 #include "jet/Database.h"
-#include "jet/write/PageStore.h"
+#include "jet/store/PageStore.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 #include "jet/write/TableWriter.h"
 
 #include "jet/Error.h"
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/ColumnProperties.h"
 #include "jet/table/ColumnType.h"
 #include "jet/table/RowDecoder.h"
@@ -21,16 +21,11 @@
 namespace jet {
 namespace {
 
-// Offsets in a Jet 4 table definition's first page.
-constexpr std::size_t kRowCountAt = 16;
-constexpr std::size_t kAutoNumberAt = 20;
-constexpr std::size_t kIndexEntriesAt = 63;
-constexpr std::size_t kIndexEntrySize = 12;
 // Pages of the free-space map looked at for a row before a new page is taken.
 constexpr std::size_t kListedLooked = 8;
 
 [[noreturn]] void damaged(const std::string& name, const std::string& what) {
-    throw Error(NotADatabase, "The database '" + name + "' is damaged (" + what + ").");
+    throw databaseDamaged(name, what);
 }
 
 void setU32(std::vector<std::uint8_t>& page, std::size_t at, std::uint32_t v) { writeU32(&page[at], v); }
@@ -401,11 +396,12 @@ void TableWriter::cascading(bool follows, const std::function<void()>& change) {
 // the rows before (`before`) and after (`after`) the change.
 void TableWriter::saveDefinition(int rowDelta, const Keys* before, const Keys* after) {
     std::vector<std::uint8_t> page = store_.read(def_->page);
-    const std::uint32_t rows = readU32(&page[kRowCountAt]);
-    setU32(page, kRowCountAt, static_cast<std::uint32_t>(static_cast<std::int64_t>(rows) + rowDelta));
-    setU32(page, kAutoNumberAt, lastAutoNumber_);
+    const TableDefLayout& L = kJet4TableDef;
+    const std::uint32_t rows = readU32(&page[L.rowCount]);
+    setU32(page, L.rowCount, static_cast<std::uint32_t>(static_cast<std::int64_t>(rows) + rowDelta));
+    setU32(page, L.autoNumber, lastAutoNumber_);
     for (std::size_t i = 0; i < def_->realIndexes.size(); ++i) {
-        const std::size_t at = kIndexEntriesAt + kIndexEntrySize * i + 4;
+        const std::size_t at = L.realIndexEntries + L.realIndexEntrySize * i + 4;
         if (at + 4 > page.size())
             break;
         const int delta = (after && (*after)[i] ? 1 : 0) - (before && (*before)[i] ? 1 : 0);

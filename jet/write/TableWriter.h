@@ -32,7 +32,7 @@
 #include "jet/table/DataPage.h"
 #include "jet/write/DataPageWriter.h"
 #include "jet/write/LongValueWriter.h"
-#include "jet/write/PageStore.h"
+#include "jet/store/PageStore.h"
 
 #include <cstdint>
 #include <functional>

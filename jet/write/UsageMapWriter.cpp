@@ -1,7 +1,7 @@
 #include "jet/write/UsageMapWriter.h"
 
 #include "jet/Error.h"
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/DataPage.h"
 #include "jet/table/UsageMap.h"
 #include "jet/write/DataPageWriter.h"
@@ -19,8 +19,7 @@ constexpr std::size_t kInlineBitsAt = 5;
 constexpr std::size_t kMapPageBitsAt = 4;
 
 [[noreturn]] void damaged(const PageStore& store, std::uint32_t pointer, const std::string& what) {
-    throw Error(NotADatabase, "The database '" + store.name() + "' is damaged: the usage map at page " +
-                                  std::to_string(pointer >> 8) + " " + what + ".");
+    throw databaseDamaged(store.name(), "the usage map at page " + std::to_string(pointer >> 8) + " " + what);
 }
 
 // The map's row and the page holding it, taken apart.

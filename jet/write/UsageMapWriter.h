@@ -4,7 +4,7 @@
 // to a range that covers all its pages, or, when none can, turned into a map
 // that refers to usage map pages, as Access does with a growing table. The
 // map's row keeps its size.
-#include "jet/write/PageStore.h"
+#include "jet/store/PageStore.h"
 
 #include <cstdint>
 #include <functional>

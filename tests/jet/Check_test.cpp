@@ -6,7 +6,7 @@
 #include "jet/check/CheckDatabase.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/index/IndexPage.h"
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/DataPage.h"
 
 #include <gtest/gtest.h>

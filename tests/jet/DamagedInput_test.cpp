@@ -4,7 +4,7 @@
 #include "JetTesting.h"
 #include "WriteTesting.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/table/DataPage.h"
 #include "jet/Error.h"
 
@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cstring>
 #include <typeinfo>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -39,10 +41,7 @@ Outcome readAll(Bytes bytes, const std::string& label) {
 }
 
 void put32(Bytes& b, std::size_t at, std::uint32_t v) { jet::writeU32(&b[at], v); }
-void put16(Bytes& b, std::size_t at, std::uint16_t v) {
-    b[at] = static_cast<std::uint8_t>(v);
-    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
+void put16(Bytes& b, std::size_t at, std::uint16_t v) { jet::writeU16(&b[at], v); }
 
 struct Located {
     Bytes bytes;
@@ -113,6 +112,22 @@ TEST(DamagedInput, CutAtAPageBoundaryNeverLosesRowsSilently) {
 // A store into a copy cut short, whose maps still count the lost pages as
 // used, is refused before anything is written: a page it added would belong
 // to two tables.
+// A FIFO named like a database is refused without blocking, and without
+// leaving a descriptor open for every attempt (the monitor retries each tick).
+TEST(DamagedInput, AFifoIsRefusedAndLeavesNoDescriptorOpen) {
+    const jettest::WritableCopy copy("testV2000.mdb");
+    const std::string fifo = copy.path() + ".fifo.mdb";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto descriptors = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    };
+    const auto before = descriptors();
+    for (int attempt = 0; attempt < 3; ++attempt)
+        EXPECT_THROW(Database::open(fifo), jet::Error);
+    EXPECT_EQ(descriptors(), before);
+    std::filesystem::remove(fifo);
+}
+
 TEST(DamagedInput, AStoreIntoACopyCutShortIsRefusedAndWritesNothing) {
     jettest::WritableCopy copy("testV2000.mdb");  // 743 pages
     std::filesystem::resize_file(copy.path(), 700 * 4096);

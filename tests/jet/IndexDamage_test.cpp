@@ -8,7 +8,7 @@
 // leaves 32 -> 33.
 #include "JetTesting.h"
 
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/Error.h"
 #include "jet/index/Index.h"
 #include "jet/Recordset.h"

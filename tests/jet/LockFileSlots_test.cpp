@@ -37,49 +37,31 @@ TEST(LockFileSlots, EncodingCutsNamesSoTheirNulFits) {
     EXPECT_EQ(parsed[0].computerName, std::string(31, 'X'));
 }
 
-TEST(LockFileSlots, PaddingWithBlanksOrNulsGivesTheSameNames) {
-    Bytes file = slotBytes("PC01", "ADMIN", ' ');
-    const Bytes nuls = slotBytes("PC02", "ADMIN", 0);
-    file.insert(file.end(), nuls.begin(), nuls.end());
-    const auto slots = jet::parseLockSlots(view(file));
-    ASSERT_EQ(slots.size(), 2u);
-    EXPECT_EQ(slots[0].computerName, "PC01");
-    EXPECT_EQ(slots[0].securityName, "ADMIN");
-    EXPECT_EQ(slots[1].computerName, "PC02");
-    EXPECT_EQ(slots[1].securityName, "ADMIN");
-}
-
-TEST(LockFileSlots, BlanksAroundANameAreTrimmedOnly) {
-    Bytes file = slotBytes("  PC 01  ", "  A B ");
-    const auto slots = jet::parseLockSlots(view(file));
-    ASSERT_EQ(slots.size(), 1u);
-    EXPECT_EQ(slots[0].computerName, "PC 01");
-    EXPECT_EQ(slots[0].securityName, "A B");
-}
-
-TEST(LockFileSlots, KeepsCaseAsWritten) {
-    const auto slots = jet::parseLockSlots(view(slotBytes("laptop-7", "jsmith")));
-    ASSERT_EQ(slots.size(), 1u);
-    EXPECT_EQ(slots[0].computerName, "laptop-7");
-    EXPECT_EQ(slots[0].securityName, "jsmith");
-}
-
-TEST(LockFileSlots, DecodesWindows1252Names) {
-    // 0xC9 is É, 0xD6 is Ö, 0x80 is the euro sign, 0x9A is š in Windows-1252.
-    const auto slots = jet::parseLockSlots(view(slotBytes("REN\xC9-\x80", "J\xD6RG\x9A")));
-    ASSERT_EQ(slots.size(), 1u);
-    EXPECT_EQ(slots[0].computerName, "REN\u00C9-\u20AC");
-    EXPECT_EQ(slots[0].securityName, "J\u00D6RG\u0161");
-}
-
-TEST(LockFileSlots, AFieldWithoutNulIsTakenWhole) {
-    Bytes file(64, 'A');
-    file[32] = 'B';
-    file[33] = 0;
-    const auto slots = jet::parseLockSlots(view(file));
-    ASSERT_EQ(slots.size(), 1u);
-    EXPECT_EQ(slots[0].computerName, std::string(32, 'A'));
-    EXPECT_EQ(slots[0].securityName, "B");
+// One slot as a client wrote it, and the names read from it.
+TEST(LockFileSlots, NamesAsWritten) {
+    Bytes withoutNul(64, 'A');  // the computer name fills its whole field
+    withoutNul[32] = 'B';
+    withoutNul[33] = 0;
+    struct Case {
+        const char* what;
+        Bytes slot;
+        std::string computer, security;
+    };
+    const Case cases[] = {
+        {"padded with blanks", slotBytes("PC01", "ADMIN", ' '), "PC01", "ADMIN"},
+        {"padded with NULs", slotBytes("PC02", "ADMIN", 0), "PC02", "ADMIN"},
+        {"blanks around a name, trimmed only", slotBytes("  PC 01  ", "  A B "), "PC 01", "A B"},
+        {"case kept as written", slotBytes("laptop-7", "jsmith"), "laptop-7", "jsmith"},
+        // 0xC9 is É, 0xD6 is Ö, 0x80 is the euro sign, 0x9A is š in Windows-1252.
+        {"Windows-1252", slotBytes("REN\xC9-\x80", "J\xD6RG\x9A"), "REN\u00C9-\u20AC", "J\u00D6RG\u0161"},
+        {"a field without NUL, taken whole", withoutNul, std::string(32, 'A'), "B"},
+    };
+    for (const Case& c : cases) {
+        const auto slots = jet::parseLockSlots(view(c.slot));
+        ASSERT_EQ(slots.size(), 1u) << c.what;
+        EXPECT_EQ(slots[0].computerName, c.computer) << c.what;
+        EXPECT_EQ(slots[0].securityName, c.security) << c.what;
+    }
 }
 
 TEST(LockFileSlots, EmptySlotsKeepTheirPlace) {

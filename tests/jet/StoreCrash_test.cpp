@@ -7,7 +7,7 @@
 #include "jet/Database.h"
 #include "jet/Error.h"
 #include "jet/LdbUsers.h"
-#include "jet/write/Journal.h"
+#include "jet/store/Journal.h"
 
 #include <gtest/gtest.h>
 #include <fstream>

@@ -5,8 +5,8 @@
 #include "LockFileTesting.h"
 
 #include "jet/lockfile/LdbCommitState.h"
-#include "jet/write/Store.h"
-#include "jet/write/StoreIo.h"
+#include "jet/store/Store.h"
+#include "support/StoreFaults.h"
 
 #include <functional>
 #include <string>

@@ -6,7 +6,7 @@
 #include "jet/Error.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/index/IndexSeek.h"
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 
 using namespace jettest;
 using jet::Value;

@@ -23,6 +23,9 @@ TEST(Windows1252, UnmappableAndMalformedTextBecomesQuestionMarks) {
     EXPECT_EQ(jet::utf8ToWindows1252("\u4E2D"), "?");
     EXPECT_EQ(jet::utf8ToWindows1252("a\xC3"), "a?");
     EXPECT_EQ(jet::utf8ToWindows1252("\xE2\x82"), "??");
+    // Decoded strictly: an overlong 'A' and an encoded surrogate are no characters.
+    EXPECT_EQ(jet::utf8ToWindows1252("\xC1\x81"), "??");
+    EXPECT_EQ(jet::utf8ToWindows1252("\xED\xA0\x80"), "???");
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "JetTesting.h"
 #include "jet/check/CheckDatabase.h"
 #include "jet/index/Index.h"
-#include "jet/write/Store.h"
+#include "jet/store/Store.h"
 #include "jet/write/TableWriter.h"
 
 #include <gtest/gtest.h>

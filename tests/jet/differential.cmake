@@ -14,7 +14,8 @@ set(ravelin_differential_dir ${CMAKE_CURRENT_SOURCE_DIR}/differential)
 # engine's tool exists too.
 add_test(NAME jet_differential_harness
   COMMAND ${RAVELIN_NODE} ${ravelin_differential_dir}/harness/check-harness.mjs --testdata ${RAVELIN_TESTDATA})
-set_tests_properties(jet_differential_harness PROPERTIES LABELS differential TIMEOUT 600)
+# Slow (half the suite's time): run in CI, left out of ./dev test elsewhere.
+set_tests_properties(jet_differential_harness PROPERTIES LABELS "differential;slow" TIMEOUT 600)
 # Its parts (CSV reader, comparison rules) on cases the test files do not hold.
 add_test(NAME jet_differential_rules
   COMMAND ${RAVELIN_NODE} --test ${ravelin_differential_dir}/harness/rules.test.mjs)

@@ -3,7 +3,7 @@
 # SMB2 clients of a private Samba server.
 file(GLOB who_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/who/*_test.cpp)
 add_executable(who_tests ${who_test_sources})
-target_link_libraries(who_tests PRIVATE jet GTest::gtest_main)
+target_link_libraries(who_tests PRIVATE jet_who jet_lockfile GTest::gtest_main)
 target_compile_definitions(who_tests PRIVATE
   RAVELIN_TESTDATA="${RAVELIN_TESTDATA}"
   RAVELIN_BINARY_DIR="${PROJECT_BINARY_DIR}"

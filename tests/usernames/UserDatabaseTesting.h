@@ -4,7 +4,7 @@
 // list and record boxes.
 #include "app/IntervalTimer.h"
 #include "jet/create/CreateDatabase.h"
-#include "jet/write/Store.h"
+#include "jet/store/Store.h"
 #include "jet/write/TableWriter.h"
 #include "settings/Module1.h"
 #include "settings/frmSettings.h"

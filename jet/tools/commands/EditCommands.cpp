@@ -2,7 +2,7 @@
 
 #include "jet/Error.h"
 #include "jet/write/FieldValue.h"
-#include "jet/write/Store.h"
+#include "jet/store/Store.h"
 #include "jet/write/TableWriter.h"
 
 #include <iostream>

@@ -1,4 +1,4 @@
-#include "jet/write/WriterLock.h"
+#include "jet/store/WriterLock.h"
 
 #include "jet/Error.h"
 
@@ -14,8 +14,6 @@
 
 namespace jet {
 namespace {
-
-constexpr int kCouldNotUpdateLocked = 3218;
 
 // The files whose exclusive lock this thread holds (device, inode).
 thread_local std::vector<std::pair<std::uint64_t, std::uint64_t>> heldHere;
@@ -60,7 +58,7 @@ WriterLock::WriterLock(int fd, const std::string& path, Mode mode, int waitMs)
         if (errno != EACCES && errno != EAGAIN)
             throw Error(DiskIo, "Could not lock '" + path + "': " + std::strerror(errno) + ".");
         if (std::chrono::steady_clock::now() >= deadline)
-            throw Error(kCouldNotUpdateLocked,
+            throw Error(CouldNotUpdateLocked,
                         "Could not update; currently locked: another store into '" + path + "' does not end.");
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::milliseconds(20));

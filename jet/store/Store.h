@@ -2,15 +2,15 @@
 // One store: a change of a database file made as one atomic step, by a writer
 // that does not hold the file open between stores.
 //
-// A store takes the writer lock (jet/write/WriterLock.h), registers as a Jet
+// A store takes the writer lock (jet/store/WriterLock.h), registers as a Jet
 // user in the lock file (refused with 3260 while anyone else is connected),
 // rolls back an interrupted earlier store, runs the change on pages read from
 // disk, and writes what it changed under a rollback journal
-// (jet/write/Journal.h). Afterwards its lock file slot is cleared and the lock
+// (jet/store/Journal.h). Afterwards its lock file slot is cleared and the lock
 // file removed when no one else uses it.
 
-#include "jet/write/PageStore.h"
-#include "jet/write/WriterLock.h"
+#include "jet/store/PageStore.h"
+#include "jet/store/WriterLock.h"
 
 #include <functional>
 #include <string>

@@ -1,8 +1,9 @@
-#include "jet/write/ConsistentOpen.h"
+#include "jet/store/ConsistentOpen.h"
 
 #include "jet/Error.h"
+#include "jet/page/File.h"
 #include "jet/lockfile/LockFileUser.h"
-#include "jet/write/Journal.h"
+#include "jet/store/Journal.h"
 
 #include <algorithm>
 #include <cstring>
@@ -67,28 +68,22 @@ bool recoverInterruptedStore(int fd, const std::string& path) {
     return image.has_value();
 }
 
-ConsistentOpen::ConsistentOpen(const std::string& path, int waitMs) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // never blocks on a FIFO
+ConsistentOpen::ConsistentOpen(const std::string& path, int waitMs)
+    : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {  // never blocks on a FIFO
     struct stat st {};
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (!fd_.valid() || ::fstat(fd_.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         source_ = openFileSource(path);  // raises the error that fits
         return;
     }
-    try {
-        openUnderLock(path, waitMs);
-    } catch (...) {
-        lock_.reset();
-        ::close(fd_);
-        throw;
-    }
+    openUnderLock(path, waitMs);
 }
 
 void ConsistentOpen::openUnderLock(const std::string& path, int waitMs) {
-    lock_ = std::make_unique<WriterLock>(fd_, path, WriterLock::Mode::Shared, waitMs);
+    lock_ = std::make_unique<WriterLock>(fd_.get(), path, WriterLock::Mode::Shared, waitMs);
     const std::string journal = journalPathFor(path);
     if (journalPending(journal) && !rollBackAsWriter(path, waitMs)) {
         // A journal that no longer fits the file is not read through either.
-        if (auto image = readJournal(journal); image && journalFits(fd_, path, *image)) {
+        if (auto image = readJournal(journal); image && journalFits(fd_.get(), path, *image)) {
             source_ = std::make_unique<JournalOverlay>(openFileSource(path), std::move(*image));
             return;
         }
@@ -100,9 +95,10 @@ void ConsistentOpen::openUnderLock(const std::string& path, int waitMs) {
 // user. False when the file cannot be written or someone else is connected
 // (the reader then reads through the journal).
 bool ConsistentOpen::rollBackAsWriter(const std::string& path, int waitMs) {
-    const int rw = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (rw < 0)
+    const UniqueFd file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    if (!file.valid())
         return false;
+    const int rw = file.get();
     lock_.reset();
     bool done = false;
     try {
@@ -111,23 +107,14 @@ bool ConsistentOpen::rollBackAsWriter(const std::string& path, int waitMs) {
         recoverInterruptedStore(rw, path);
         done = true;
     } catch (const Error& e) {
-        if (e.number() != CurrentlyLocked && e.number() != ReadOnlyDatabase) {
-            ::close(rw);
+        if (e.number() != CurrentlyLocked && e.number() != ReadOnlyDatabase)
             throw;
-        }
-    } catch (...) {
-        ::close(rw);
-        throw;
     }
-    ::close(rw);
-    lock_ = std::make_unique<WriterLock>(fd_, path, WriterLock::Mode::Shared, waitMs);
+    lock_ = std::make_unique<WriterLock>(fd_.get(), path, WriterLock::Mode::Shared, waitMs);
     return done;
 }
 
-ConsistentOpen::~ConsistentOpen() {
-    lock_.reset();
-    if (fd_ >= 0)
-        ::close(fd_);
-}
+// The lock goes before the descriptor it was taken on (members go in reverse order).
+ConsistentOpen::~ConsistentOpen() = default;
 
 }  // namespace jet

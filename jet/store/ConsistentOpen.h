@@ -7,8 +7,9 @@
 // in the lock file); otherwise the reader reads through the journal, seeing
 // the file as it was before that store (when the journal still fits the
 // file; else the file as it is).
+#include "jet/page/File.h"
 #include "jet/page/PageSource.h"
-#include "jet/write/WriterLock.h"
+#include "jet/store/WriterLock.h"
 
 #include <memory>
 #include <string>
@@ -31,14 +32,14 @@ private:
     void openUnderLock(const std::string& path, int waitMs);
     bool rollBackAsWriter(const std::string& path, int waitMs);
 
-    int fd_ = -1;
+    UniqueFd fd_;
     std::unique_ptr<WriterLock> lock_;
     std::unique_ptr<PageSource> source_;
 };
 
 // Rolls back an interrupted store of the database open for writing on `fd`,
 // the caller holding the writer lock exclusively; drops a journal that was
-// cut short. A journal that does not fit the file (jet/write/Journal.h) is
+// cut short. A journal that does not fit the file (jet/store/Journal.h) is
 // kept aside, the file left alone, and a notice says so (jet/Error.h).
 // Whether the file was rolled back.
 bool recoverInterruptedStore(int fd, const std::string& path);

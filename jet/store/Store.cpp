@@ -1,13 +1,14 @@
-#include "jet/write/Store.h"
+#include "jet/store/Store.h"
 
 #include "jet/Error.h"
+#include "jet/page/File.h"
 #include "jet/lockfile/LdbCommitState.h"
 #include "jet/lockfile/LockFileUser.h"
-#include "jet/page/ByteOrder.h"
+#include "jet/page/Coding.h"
 #include "jet/page/DatabaseHeader.h"
-#include "jet/write/ConsistentOpen.h"
-#include "jet/write/Journal.h"
-#include "jet/write/StoreIo.h"
+#include "jet/store/ConsistentOpen.h"
+#include "jet/store/Journal.h"
+#include "jet/store/StoreIo.h"
 
 #include <cerrno>
 #include <cstring>
@@ -75,8 +76,8 @@ public:
                 header.original = readOriginal(0);
             done = changed_.count(0) ? changed_.at(0) : header.original;
             writing = done;
-            putCommitValue(writing, *markAt, kCommitWriteInProgress);
-            putCommitValue(done, *markAt, nextCommitValue(readU16(&header.original[*markAt])));
+            writeU16(&writing[*markAt], kCommitWriteInProgress);
+            writeU16(&done[*markAt], nextCommitValue(readU16(&header.original[*markAt])));
             header.written = sectorSums(done);
             header.written[*markAt / kJournalSector] = 0;  // the commit value: in progress or done
         }
@@ -135,10 +136,6 @@ public:
     }
 
 private:
-    static void putCommitValue(std::vector<std::uint8_t>& header, std::size_t at, std::uint16_t value) {
-        header[at] = static_cast<std::uint8_t>(value);
-        header[at + 1] = static_cast<std::uint8_t>(value >> 8);
-    }
 
     void writePage(std::uint32_t number, const std::vector<std::uint8_t>& bytes) {
         storeio::writeAt(fd_, bytes.data(), bytes.size(), number * std::uint64_t{pageSize()}, path_);
@@ -213,17 +210,6 @@ private:
     ActiveStore* previous_;
 };
 
-class FileCloser {
-public:
-    explicit FileCloser(int fd) : fd_(fd) {}
-    ~FileCloser() { ::close(fd_); }
-    FileCloser(const FileCloser&) = delete;
-    FileCloser& operator=(const FileCloser&) = delete;
-
-private:
-    int fd_;
-};
-
 }  // namespace
 
 void runStore(const std::string& path, const std::function<void(PageStore&)>& change, const StoreOptions& options) {
@@ -232,8 +218,8 @@ void runStore(const std::string& path, const std::function<void(PageStore&)>& ch
         activeStore->store->undoable([&] { change(*activeStore->store); });
         return;
     }
-    const int fd = openForWriting(path);
-    const FileCloser closer(fd);
+    const UniqueFd file(openForWriting(path));
+    const int fd = file.get();
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         throw Error(NotADatabase, "'" + path + "' is not a database file.");
@@ -245,7 +231,7 @@ void runStore(const std::string& path, const std::function<void(PageStore&)>& ch
     if (::fstat(fd, &st) != 0)
         throw Error(DiskIo, "Could not read '" + path + "': " + std::strerror(errno) + ".");
     if (st.st_size % format.pageSize != 0)
-        throw Error(NotADatabase, "The database '" + path + "' is damaged (it ends inside a page).");
+        throw databaseDamaged(path, "it ends inside a page");
     BufferedStore store(fd, path, format, static_cast<std::uint64_t>(st.st_size));
     store.requireNotSuspect();
     ActiveStore active{st.st_dev, st.st_ino, &store};

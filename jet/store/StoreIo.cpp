@@ -1,6 +1,7 @@
-#include "jet/write/StoreIo.h"
+#include "jet/store/StoreIo.h"
 
 #include "jet/Error.h"
+#include "jet/page/File.h"
 
 #include <cerrno>
 #include <cstring>
@@ -10,28 +11,14 @@
 namespace jet::storeio {
 namespace {
 
-Fault fault;
-long operations = 0;
-
 [[noreturn]] void fail(int error, const std::string& what, const std::string& path) {
     if (error == ENOSPC || error == EDQUOT || error == EFBIG)
         throw Error(DiskFull, "Not enough space on disk to " + what + " '" + path + "'.");
     throw Error(DiskIo, "Could not " + what + " '" + path + "': " + std::strerror(error) + ".");
 }
 
-// Counts one operation; applies the test fault when its turn has come and
-// returns the error it injects (0: none). A stopping write first writes half
-// its bytes, as a write torn by a crash.
-int step(int fd = -1, const void* data = nullptr, std::size_t size = 0, std::uint64_t offset = 0) {
-    ++operations;
-    if (fault.kind == Fault::Kind::None || operations != fault.at)
-        return 0;
-    if (fault.kind == Fault::Kind::Fail)
-        return fault.error;
-    if (fd >= 0 && size > 1)
-        (void)!::pwrite(fd, data, size / 2, static_cast<off_t>(offset));
-    ::_exit(77);
-}
+// The fault injected into an operation that writes no bytes.
+int plainFault() { return injectedFault(-1, nullptr, 0, 0); }
 
 // The injected error, else the error of `call` (0 when it succeeded).
 int errorOf(int injected, auto&& call) {
@@ -42,15 +29,8 @@ int errorOf(int injected, auto&& call) {
 
 }  // namespace
 
-void setFault(const Fault& f) {
-    fault = f;
-    operations = 0;
-}
-
-long operationCount() { return operations; }
-
 void writeAt(int fd, const void* data, std::size_t size, std::uint64_t offset, const std::string& path) {
-    if (const int injected = step(fd, data, size, offset))
+    if (const int injected = injectedFault(fd, data, size, offset))
         fail(injected, "write", path);
     const auto* p = static_cast<const std::uint8_t*>(data);
     while (size > 0) {
@@ -66,43 +46,29 @@ void writeAt(int fd, const void* data, std::size_t size, std::uint64_t offset, c
 }
 
 void sync(int fd, const std::string& path) {
-    if (const int error = errorOf(step(), [&] { return ::fdatasync(fd); }))
+    if (const int error = errorOf(plainFault(), [&] { return ::fdatasync(fd); }))
         fail(error, "flush", path);
 }
 
 void syncFolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid())
         fail(errno, "open the folder of", path);
-    const int error = errorOf(step(), [&] { return ::fsync(fd); });
-    ::close(fd);
+    const int error = errorOf(plainFault(), [&] { return ::fsync(fd.get()); });
     // Some file systems (network mounts among them) cannot sync a folder.
     if (error != 0 && error != EINVAL && error != EROFS)
         fail(error, "flush the folder of", path);
 }
 
 void truncate(int fd, std::uint64_t length, const std::string& path) {
-    if (const int error = errorOf(step(), [&] { return ::ftruncate(fd, static_cast<off_t>(length)); }))
+    if (const int error = errorOf(plainFault(), [&] { return ::ftruncate(fd, static_cast<off_t>(length)); }))
         fail(error, "shorten", path);
 }
 
 bool readAt(int fd, void* data, std::size_t size, std::uint64_t offset, const std::string& path) {
-    auto* p = static_cast<std::uint8_t*>(data);
-    while (size > 0) {
-        const ssize_t n = ::pread(fd, p, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw Error(DiskIo, "Could not read '" + path + "': " + std::strerror(errno) + ".");
-        if (n == 0)
-            return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
-    return true;
+    return readFully(fd, data, size, offset, path) == size;
 }
 
 }  // namespace jet::storeio

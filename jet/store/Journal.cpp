@@ -1,7 +1,8 @@
-#include "jet/write/Journal.h"
+#include "jet/store/Journal.h"
 
 #include "jet/Error.h"
-#include "jet/write/StoreIo.h"
+#include "jet/page/File.h"
+#include "jet/store/StoreIo.h"
 
 #include <bit>
 #include <cerrno>
@@ -58,21 +59,6 @@ std::uint64_t getLe(const std::uint8_t* p, int bytes) {
     return v;
 }
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 }  // namespace
 
 std::string journalPathFor(const std::string& databasePath) {
@@ -100,7 +86,7 @@ void writeJournal(const std::string& journalPath, const JournalImage& image) {
         raw = ::open(journalPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         created = raw >= 0;
     }
-    const Fd fd(raw);
+    const UniqueFd fd(raw);
     if (fd.get() < 0)
         throw Error(errno == EROFS || errno == EACCES ? ReadOnlyDatabase : DiskIo,
                     "Could not create the journal '" + journalPath + "': " + std::strerror(errno) + ".");
@@ -127,14 +113,14 @@ void writeJournal(const std::string& journalPath, const JournalImage& image) {
 }
 
 bool journalPending(const std::string& journalPath) {
-    const Fd fd(::open(journalPath.c_str(), O_RDONLY | O_CLOEXEC));
+    const UniqueFd fd(::open(journalPath.c_str(), O_RDONLY | O_CLOEXEC));
     char magic[8] = {};
     return fd.get() >= 0 && ::pread(fd.get(), magic, sizeof magic, 0) == sizeof magic &&
            std::memcmp(magic, kMagic, sizeof magic) == 0;
 }
 
 void voidJournal(const std::string& journalPath) {
-    const Fd fd(::open(journalPath.c_str(), O_WRONLY | O_CLOEXEC));
+    const UniqueFd fd(::open(journalPath.c_str(), O_WRONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT)
             return;
@@ -148,7 +134,7 @@ void voidJournal(const std::string& journalPath) {
 }
 
 std::optional<JournalImage> readJournal(const std::string& journalPath) {
-    const Fd fd(::open(journalPath.c_str(), O_RDONLY | O_CLOEXEC));
+    const UniqueFd fd(::open(journalPath.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT)
             return std::nullopt;

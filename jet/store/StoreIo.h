@@ -1,7 +1,7 @@
 #pragma once
 // The file operations a store makes on the database and its journal, in the
 // order they happen. Every write, sync and truncation passes through here, so
-// that tests can stop or fail a store at any one of them.
+// that tests can stop or fail a store at any one of them (injectedFault).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,18 +20,11 @@ void truncate(int fd, std::uint64_t length, const std::string& path);
 // Reads exactly `size` bytes at `offset`; false at the end of the file.
 bool readAt(int fd, void* data, std::size_t size, std::uint64_t offset, const std::string& path);
 
-// Test hook: what happens at the `at`-th operation (1-based) counted from the
-// moment it is set. Stop: the process ends there at once (`_exit`), a write
-// having reached the file only in part. Fail: the operation fails with
-// `error` (EIO, ENOSPC, ...). The count runs on after the fault.
-struct Fault {
-    enum class Kind { None, Stop, Fail };
-    Kind kind = Kind::None;
-    long at = 0;
-    int error = 0;
-};
-void setFault(const Fault& fault);
-// Operations done since the last setFault.
-long operationCount();
+// The seam of fault injection: called once before each operation above but
+// reads, with what a write is about to write (nothing for the others); the
+// error the operation is to fail with instead, 0 to go on. The engine's own
+// definition (NoFaults.cpp) always answers 0; a test program defines its own,
+// which the linker takes in its place.
+int injectedFault(int fd, const void* data, std::size_t size, std::uint64_t offset);
 
 }  // namespace jet::storeio
