@@ -5,6 +5,7 @@
 #include "jet/LdbUsers.h"
 #include "jet/lockfile/LockFile.h"
 #include "jet/lockfile/LockFileLines.h"
+#include "jet/page/File.h"
 #include "jet/text/Windows1252.h"
 #include "readers/LockHint.h"
 
@@ -18,6 +19,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace readers {
@@ -42,18 +44,21 @@ QStringList GetLDBUserList(const QByteArray& libraryPath, short option) {
 // The lock file, open for reading only, closed on every way out.
 class LockFileReader {
 public:
+    // Opened without blocking: a FIFO put where the lock file was checked
+    // would otherwise hang the refresh; anything but a regular file is refused.
     explicit LockFileReader(const QString& path) : path_(path), name_(QFile::encodeName(path).toStdString()) {
-        fd_ = ::open(name_.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0 && errno == ENOENT)
+        fd_ = jet::UniqueFd(::open(name_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        if (!fd_.valid() && errno == ENOENT)
             throw jet::Error(jet::FileNotFound, "Could not find file '" + name_ + "'.");
-        if (fd_ < 0)
+        struct stat st {};
+        const char* why = !fd_.valid() || ::fstat(fd_.get(), &st) != 0 ? std::strerror(errno)
+                          : !S_ISREG(st.st_mode)                      ? "not a regular file"
+                                                                      : nullptr;
+        if (why)
             throw AppError::ours(kErrPathFileAccess, QStringLiteral("Could not open the lock file '%1': %2.")
-                                                         .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
-        lines_.emplace([fd = fd_](void* p, std::size_t n) { return ::read(fd, p, n); });
+                                                         .arg(path, QString::fromLocal8Bit(why)));
+        lines_.emplace([fd = fd_.get()](void* p, std::size_t n) { return ::read(fd, p, n); });
     }
-    ~LockFileReader() { ::close(fd_); }
-    LockFileReader(const LockFileReader&) = delete;
-    LockFileReader& operator=(const LockFileReader&) = delete;
 
     // The next line that is not empty, decoded from the ANSI code page;
     // nothing at the end. Most lines are empty: each NUL of a slot's padding
@@ -74,7 +79,7 @@ public:
 private:
     QString path_;
     std::string name_;
-    int fd_ = -1;
+    jet::UniqueFd fd_;
     std::optional<jet::LockFileLines> lines_;
 };
 
