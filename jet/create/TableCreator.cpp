@@ -139,20 +139,20 @@ void createTable(PageStore& store, const NewTable& table) {
     if (const CatalogEntry* existing = db->findTable(table.name))
         throw Error(TableExists, "Table '" + existing->name + "' already exists.");
 
-    create::TableSpec spec;
-    spec.columns = layOut(table, db->format().version);
+    create::TableSpec layout;
+    layout.columns = layOut(table, db->format().version);
     // New text columns sort as the database does (Access keeps the order a
     // database was made with: General legacy in some Access 2019 files).
-    spec.textSortVersion = db->header().sortOrderVersion;
+    layout.textSortVersion = db->header().sortOrderVersion;
     for (const NewIndex& index : table.indexes) {
         checkName(index.name, "index");
         create::IndexSpec s;
         s.name = index.name;
         for (const std::string& name : index.columns) {
-            const auto c = std::find_if(spec.columns.begin(), spec.columns.end(), [&](const create::ColumnSpec& col) {
+            const auto c = std::find_if(layout.columns.begin(), layout.columns.end(), [&](const create::ColumnSpec& col) {
                 return equalsIgnoreCase(col.name, name);
             });
-            if (c == spec.columns.end())
+            if (c == layout.columns.end())
                 throw Error(InvalidArgument, "Index '" + index.name + "' names field '" + name +
                                                  "', which table '" + table.name + "' does not have.");
             s.columns.push_back(c->number);
@@ -161,30 +161,30 @@ void createTable(PageStore& store, const NewTable& table) {
             throw Error(InvalidArgument, "Index '" + index.name + "' needs 1 to 10 fields.");
         s.flags = static_cast<std::uint8_t>((index.unique ? kUniqueIndex : 0) |
                                             (index.ignoreNulls ? kIgnoreNullsIndex : 0));
-        s.logicalNumber = s.realIndex = static_cast<std::uint32_t>(spec.realIndexes.size());
-        spec.realIndexes.push_back(std::move(s));
+        s.logicalNumber = s.realIndex = static_cast<std::uint32_t>(layout.realIndexes.size());
+        layout.realIndexes.push_back(std::move(s));
     }
 
     // Pages in Access's order: the definition, its usage maps, the indexes' leaves.
     const std::uint32_t definition = newPage(store);
     MapRows maps(store);
-    spec.usedPages = maps.add();
-    spec.freePages = maps.add();
-    for (auto& index : spec.realIndexes)
+    layout.usedPages = maps.add();
+    layout.freePages = maps.add();
+    for (auto& index : layout.realIndexes)
         index.usageMap = maps.add();
-    for (const auto& c : spec.columns)
+    for (const auto& c : layout.columns)
         if (isLongValue(c.type)) {
-            spec.longValueMaps.push_back(maps.add());
-            spec.longValueMaps.push_back(maps.add());
+            layout.longValueMaps.push_back(maps.add());
+            layout.longValueMaps.push_back(maps.add());
         }
-    for (auto& index : spec.realIndexes) {
+    for (auto& index : layout.realIndexes) {
         index.firstPage = allocatePage(store, index.usageMap);
         store.write(index.firstPage, create::leafPage(definition, {}));
     }
-    spec.indexes = spec.realIndexes;
+    layout.indexes = layout.realIndexes;
 
     std::vector<std::uint32_t> numbers{definition};
-    const auto pages = create::tableDefinitionPages(spec, [&] { return numbers.emplace_back(newPage(store)); });
+    const auto pages = create::tableDefinitionPages(layout, [&] { return numbers.emplace_back(newPage(store)); });
     for (std::size_t n = 0; n < pages.size(); ++n)
         store.write(numbers[n], pages[n]);
     addCatalogRows(store, table.name, definition);
