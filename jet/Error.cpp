@@ -20,4 +20,8 @@ Error databaseDamaged(const std::string& file, const std::string& what) {
     return Error(NotADatabase, "The database '" + file + "' is damaged or not in a format Ravelin can read (" + what + ").");
 }
 
+Error internalFault(const std::string& what) {
+    return Error(ReservedError, "Internal error in the database engine (" + what + ").");
+}
+
 }  // namespace jet

@@ -49,6 +49,9 @@ enum ErrorNumber : int {
     DatabaseExists = 3204,        // creating a database where a file already is
     // Visual Basic's run-time error for Null used as a value.
     InvalidUseOfNull = 94,
+    // Jet's number for a fault it has no message for: here, a broken
+    // invariant of the engine itself, never the caller's input.
+    ReservedError = 3000,
 };
 
 // Jet's own texts for the refusals above where callers and users meet them word for word.
@@ -87,5 +90,10 @@ private:
 // "The database 'FILE' is damaged or not in a format Ravelin can read (WHAT)."
 // `what` says what is wrong and where ("index page 12 holds entries out of order").
 Error databaseDamaged(const std::string& file, const std::string& what);
+
+// The one error for a broken invariant of the engine (ReservedError), for a
+// guard that callers' own checks keep from ever firing: "Internal error in
+// the database engine (WHAT)."
+Error internalFault(const std::string& what);
 
 }  // namespace jet

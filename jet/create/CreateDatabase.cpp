@@ -6,6 +6,7 @@
 #include "jet/create/SystemCatalog.h"
 #include "jet/create/TableCreator.h"
 #include "jet/page/DatabaseHeader.h"
+#include "jet/page/File.h"
 #include "jet/write/MemoryPageStore.h"
 
 #include <cerrno>
@@ -68,24 +69,20 @@ void writeNewFile(const std::string& path, const std::vector<std::uint8_t>& byte
         throw Error(DatabaseExists, "The database '" + path + "' already exists.");
 
     std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
+    UniqueFd fd(::mkstemp(temp.data()));
+    if (!fd.valid())
         fail(path, std::strerror(errno));
     try {
         const mode_t mask = ::umask(0);
         ::umask(mask);
-        if (::fchmod(fd, 0666 & ~mask) != 0)
+        if (::fchmod(fd.get(), 0666 & ~mask) != 0)
             fail(path, std::strerror(errno));
-        writeAll(fd, bytes.data(), bytes.size(), path);
-        if (::fsync(fd) != 0)
+        writeAll(fd.get(), bytes.data(), bytes.size(), path);
+        if (::fsync(fd.get()) != 0)
             fail(path, std::strerror(errno));
-        if (::close(fd) != 0) {
-            const int err = errno;
-            ::unlink(temp.c_str());
+        if (const int err = fd.close(); err != 0)
             fail(path, std::strerror(err));
-        }
     } catch (...) {
-        ::close(fd);
         ::unlink(temp.c_str());
         throw;
     }
@@ -96,11 +93,8 @@ void writeNewFile(const std::string& path, const std::vector<std::uint8_t>& byte
         fail(path, std::strerror(err));
     }
     // Make the new name itself durable.
-    const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    if (const UniqueFd dir(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir.valid())
+        ::fsync(dir.get());
 }
 
 }  // namespace

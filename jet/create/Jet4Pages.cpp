@@ -1,10 +1,10 @@
 #include "jet/create/Jet4Pages.h"
 
+#include "jet/Error.h"
 #include "jet/page/Coding.h"
 #include "jet/table/ColumnType.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace jet::create {
 namespace {
@@ -191,7 +191,7 @@ std::uint16_t definitionFreeSpace(std::size_t used) {
 Bytes tableDefinitionPage(const TableSpec& table) {
     Bytes b = tableDefinition(table);
     if (b.size() > kPageSize)
-        throw std::logic_error("a table definition does not fit one page");
+        throw internalFault("a table definition does not fit one page");
     writeU16(&b[2], definitionFreeSpace(b.size()));
     b.resize(kPageSize);
     return b;
@@ -279,7 +279,7 @@ Bytes dataPage(std::uint32_t owner, const std::vector<Bytes>& rows) {
     for (std::size_t n = 0; n < rows.size(); ++n) {
         const std::size_t start = end - rows[n].size();
         if (start < kDataHeaderSize + 2 * rows.size())
-            throw std::logic_error("rows do not fit one data page");
+            throw internalFault("rows do not fit one data page");
         std::copy(rows[n].begin(), rows[n].end(), b.begin() + static_cast<std::ptrdiff_t>(start));
         writeU16(&b[kDataHeaderSize + 2 * n], static_cast<std::uint16_t>(start));
         end = start;
@@ -316,7 +316,7 @@ Bytes leafPage(std::uint32_t owner, std::vector<LeafEntry> entries) {
     std::size_t at = 0;
     for (const auto& e : entries) {
         if (kLeafEntries + at + e.key.size() > kPageSize)
-            throw std::logic_error("index entries do not fit one leaf page");
+            throw internalFault("index entries do not fit one leaf page");
         std::copy(e.key.begin(), e.key.end(), b.begin() + static_cast<std::ptrdiff_t>(kLeafEntries + at));
         at += e.key.size();
         b[kLeafBitmap + at / 8] |= static_cast<std::uint8_t>(1u << (at % 8));

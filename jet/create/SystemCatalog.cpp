@@ -1,5 +1,6 @@
 #include "jet/create/SystemCatalog.h"
 
+#include "jet/Error.h"
 #include "jet/create/Jet4Header.h"
 #include "jet/create/NewFormat.h"
 #include "jet/index/IndexKey.h"
@@ -7,7 +8,6 @@
 
 #include <array>
 #include <bit>
-#include <stdexcept>
 
 namespace jet::create {
 namespace {
@@ -255,7 +255,7 @@ std::vector<std::uint8_t> key(const KeyEncoder& encoder, std::uint8_t sortVersio
         def.sortOrder = 1033;
         def.sortOrderVersion = sortVersion;
         if (!encoder.append(k, KeyColumn{&def, true}, v, why))
-            throw std::logic_error("a catalogue key cannot be encoded: " + why);
+            throw internalFault("a catalogue key cannot be encoded: " + why);
     }
     return k;
 }

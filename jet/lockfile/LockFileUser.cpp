@@ -6,9 +6,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace jet {
@@ -78,13 +80,51 @@ bool sameFile(int fd, const std::string& path) {
            held.st_ino == named.st_ino;
 }
 
-// Whether another descriptor has the file open: a write lease is granted only
-// when none has. Where leases are not available, no one is assumed.
+// Whether a process other than this one has the file `fd` names open. A
+// client (smbd serving a Windows user, say) may have opened the lock file and
+// not yet taken its lock; removing the file then would leave that client
+// locking a file no one else can see. Every process whose open files this
+// one may look at is checked; in doubt the file counts as open.
+bool openInAnotherProcess(int fd) {
+    struct stat mine {};
+    if (::fstat(fd, &mine) != 0)
+        return true;
+    const std::string self = std::to_string(::getpid());
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return true;
+    bool found = false;
+    while (const dirent* p = ::readdir(proc)) {
+        const std::string pid = p->d_name;
+        if (found || pid == self || pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const std::string fdDir = "/proc/" + pid + "/fd";
+        DIR* fds = ::opendir(fdDir.c_str());
+        if (!fds)
+            continue;  // a process out of this one's reach
+        while (const dirent* f = ::readdir(fds)) {
+            struct stat open {};
+            if (f->d_name[0] != '.' && ::stat((fdDir + "/" + f->d_name).c_str(), &open) == 0 &&
+                open.st_dev == mine.st_dev && open.st_ino == mine.st_ino) {
+                found = true;
+                break;
+            }
+        }
+        ::closedir(fds);
+    }
+    ::closedir(proc);
+    return found;
+}
+
+// Whether another descriptor has the file open. A write lease is granted only
+// when none has, whoever holds it; where no lease can be had (a file another
+// account owns, a file system without leases) the processes are searched.
 bool openElsewhere(int fd) {
-    if (::fcntl(fd, F_SETLEASE, F_WRLCK) != 0)
-        return errno == EAGAIN || errno == EBUSY;
-    ::fcntl(fd, F_SETLEASE, F_UNLCK);
-    return false;
+    if (::fcntl(fd, F_SETLEASE, F_WRLCK) == 0) {
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        return false;
+    }
+    return errno == EAGAIN || errno == EBUSY || openInAnotherProcess(fd);
 }
 
 }  // namespace
@@ -102,8 +142,8 @@ std::string thisComputerName() {
 }
 
 LockFileUser::LockFileUser(const std::string& databasePath, const std::string& computerName,
-                           const std::string& userName)
-    : path_(lockFilePathFor(databasePath)) {
+                           const std::string& userName, LockFileUserOptions options)
+    : path_(lockFilePathFor(databasePath)), options_(std::move(options)) {
     // A lock file deleted by a leaving user between our open and our lock is
     // noticed by its inode and opened afresh.
     for (int attempt = 0; attempt < 100 && slot_ < 0; ++attempt) {
@@ -112,7 +152,7 @@ LockFileUser::LockFileUser(const std::string& databasePath, const std::string& c
         if (!fd_.valid())
             throw Error(errno == EACCES || errno == EROFS || errno == EPERM ? ReadOnlyDatabase : DiskIo,
                         "Could not open or create the lock file '" + path_ + "': " + std::strerror(errno) + ".");
-        if (const HeldSlots others = heldUserLocks(fd_.get(), path_); others.any())
+        if (const HeldSlots others = heldUserLocks(fd_.get(), path_); others.any() && !options_.shareWithOthers)
             refuseInUse(fd_.get(), others);
         int slot = 0;
         while (slot < kMaxLockSlots && (lockCommand_ = tryUserLock(fd_.get(), slot)) == 0)
@@ -121,12 +161,9 @@ LockFileUser::LockFileUser(const std::string& databasePath, const std::string& c
             throw Error(CurrentlyLocked, "Could not use '" + path_ + "': all 255 user slots are in use.");
         if (!sameFile(fd_.get(), path_))
             continue;  // the next open closes this descriptor, dropping its lock
-        // Someone may have connected between the test and our lock; our own
-        // lock is not seen through our own descriptor, the same process's
-        // record locks only with the test that skips this process.
-        const HeldSlots others = heldUserLocks(
-            fd_.get(), path_, lockCommand_ == F_OFD_SETLK ? LockOwners::Anyone : LockOwners::OtherProcesses);
-        if (others.any())
+        // Someone may have connected between the test and our lock.
+        const HeldSlots others = othersHoldingLocks();
+        if (others.any() && !options_.shareWithOthers)
             refuseInUse(fd_.get(), others);
         try {
             writeSlot(fd_.get(), slot, encodeLockSlot(computerName, userName), path_);
@@ -143,15 +180,24 @@ LockFileUser::LockFileUser(const std::string& databasePath, const std::string& c
         throw Error(DiskIo, "The lock file '" + path_ + "' keeps disappearing.");
 }
 
+// Our own lock is not seen through our own descriptor; the same process's
+// record locks only with the test that skips this process.
+HeldSlots LockFileUser::othersHoldingLocks() const {
+    return heldUserLocks(fd_.get(), path_,
+                         lockCommand_ == F_OFD_SETLK ? LockOwners::Anyone : LockOwners::OtherProcesses);
+}
+
 LockFileUser::~LockFileUser() {
     try {
-        const std::vector<std::uint8_t> empty(kLockSlotSize, 0);
-        (void)!::pwrite(fd_.get(), empty.data(), empty.size(), static_cast<off_t>(slot_ * kLockSlotSize));
-        const HeldSlots others = heldUserLocks(
-            fd_.get(), path_, lockCommand_ == F_OFD_SETLK ? LockOwners::Anyone : LockOwners::OtherProcesses);
-        if (others.none() && sameFile(fd_.get(), path_) && !openElsewhere(fd_.get()))
+        if (!options_.keepNamesOnLeaving) {
+            const std::vector<std::uint8_t> empty(kLockSlotSize, 0);
+            (void)!::pwrite(fd_.get(), empty.data(), empty.size(), static_cast<off_t>(slot_ * kLockSlotSize));
+        }
+        const HeldSlots others = othersHoldingLocks();
+        if (others.none() && sameFile(fd_.get(), path_) && !openElsewhere(fd_.get()) &&
+            (!options_.mayRemoveLockFile || options_.mayRemoveLockFile(others)))
             ::unlink(path_.c_str());
-    } catch (const Error&) {  // in doubt the lock file stays, as Jet leaves it
+    } catch (...) {  // in doubt the lock file stays, as Jet leaves it; a destructor throws nothing
     }
 }
 

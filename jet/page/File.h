@@ -1,6 +1,7 @@
 #pragma once
 // The engine's file handling: one owner of file descriptors, and one way of
 // reading a file's bytes.
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -32,6 +33,13 @@ public:
     bool valid() const { return fd_ >= 0; }
     // Gives the descriptor up without closing it.
     int release() { return std::exchange(fd_, -1); }
+    // Closes the descriptor now, for a caller that must know whether the
+    // close itself failed (a file just written); 0, or the errno. The
+    // descriptor is given up either way.
+    int close() {
+        const int fd = release();
+        return fd < 0 || ::close(fd) == 0 ? 0 : errno;
+    }
     // Closes the descriptor held, if any, and holds `fd` instead.
     void reset(int fd = -1) {
         if (fd_ >= 0)

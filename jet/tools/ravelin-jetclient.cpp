@@ -17,10 +17,10 @@
 // progress in the header page, prints "slot N" and exits at once, so the
 // kernel releases its lock and the database is left suspect.
 //
-// Locks are POSIX fcntl record locks on the lock file, which is what Samba
-// holds on the server for a Windows client's byte-range locks. Closing any
-// descriptor of a file drops this process's POSIX locks on it, so while the
-// user lock is held the lock file is never opened a second time.
+// Locks are fcntl record locks on the lock file, which is what Samba holds on
+// the server for a Windows client's byte-range locks. The lock file is used as
+// the engine's own writer uses it (jet::LockFileUser), sharing the database
+// with the other users and leaving its names in the slot, as Jet does.
 #include "jet/Error.h"
 #include "jet/page/Coding.h"
 #include "jet/page/File.h"
@@ -37,12 +37,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <optional>
-#include <stdexcept>
 #include <string>
-#include <sys/stat.h>
+#include <utility>
 #include <unistd.h>
 
 namespace {
@@ -59,8 +57,10 @@ struct Options {
     bool keepLockFile = false;
 };
 
-struct Refused : std::runtime_error {
-    using std::runtime_error::runtime_error;
+// A database a Jet client would refuse to open (exit 3, as for all slots in
+// use), as against a failure (exit 1).
+struct Refused : jet::Error {
+    explicit Refused(const std::string& why) : jet::Error(jet::NotADatabase, why) {}
 };
 
 [[noreturn]] void usage(const char* why) {
@@ -109,7 +109,7 @@ jet::HeldSlots othersBeforeConnecting(const std::string& lockPath) {
     if (!fd.valid()) {
         if (errno == ENOENT)
             return {};
-        throw std::runtime_error(systemError("Could not open", lockPath));
+        throw jet::Error(jet::DiskIo, systemError("Could not open", lockPath));
     }
     return jet::heldUserLocks(fd.get(), lockPath);
 }
@@ -121,68 +121,13 @@ std::optional<int> suspectSlot(const jet::CommitValues& commits, const jet::Held
     return std::nullopt;
 }
 
-bool trySetLock(int fd, int slot) {
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = static_cast<off_t>(jet::kUserLockBase + slot);
-    fl.l_len = 1;
-    if (::fcntl(fd, F_SETLK, &fl) == 0)
-        return true;
-    if (errno == EACCES || errno == EAGAIN)
-        return false;
-    throw std::runtime_error(std::string("Could not take a user lock: ") + std::strerror(errno) + ".");
-}
-
-struct Connection {
-    int fd;
-    int slot;
-};
-
-// Opens (or creates) the lock file and takes the first free user lock. A lock
-// file deleted by a leaving user between our open and our lock is detected by
-// its inode and opened afresh.
-Connection connect(const std::string& lockPath) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (fd < 0)
-            throw std::runtime_error(systemError("Could not open or create", lockPath));
-        int slot = 0;
-        while (slot < jet::kMaxLockSlots && !trySetLock(fd, slot))
-            ++slot;
-        if (slot == jet::kMaxLockSlots) {
-            ::close(fd);
-            throw Refused("Could not use '" + lockPath + "': all 255 user slots are in use.");
-        }
-        struct stat held {}, named {};
-        if (::fstat(fd, &held) == 0 && ::stat(lockPath.c_str(), &named) == 0 &&
-            held.st_dev == named.st_dev && held.st_ino == named.st_ino)
-            return {fd, slot};
-        ::close(fd);  // drops the lock on the deleted file
-    }
-    throw std::runtime_error("The lock file '" + lockPath + "' keeps disappearing.");
-}
-
-void writeAll(int fd, const void* data, std::size_t size, off_t at, const std::string& path) {
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, p, size, at);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw std::runtime_error(systemError("Could not write", path));
-        p += n;
-        size -= static_cast<std::size_t>(n);
-        at += n;
-    }
-}
-
 void writeCommitValue(int dbFd, std::size_t at, std::uint16_t value, const std::string& path) {
     std::uint8_t bytes[2];
     jet::writeU16(bytes, value);
-    writeAll(dbFd, bytes, sizeof bytes, static_cast<off_t>(at), path);
+    if (::pwrite(dbFd, bytes, sizeof bytes, static_cast<off_t>(at)) != sizeof bytes)
+        throw jet::Error(jet::DiskIo, systemError("Could not write", path));
     if (::fdatasync(dbFd) != 0)
-        throw std::runtime_error(systemError("Could not flush", path));
+        throw jet::Error(jet::DiskIo, systemError("Could not flush", path));
 }
 
 // Marks a write in progress in this user's commit value; unless `crash`,
@@ -191,10 +136,10 @@ void recordWrite(const Options& o, const jet::FileFormat& format, int slot) {
     const std::size_t at = *jet::commitValueOffset(format, slot);  // a slot the lock file holds
     const jet::UniqueFd fd(::open(o.database.c_str(), O_RDWR | O_CLOEXEC));
     if (!fd.valid())
-        throw std::runtime_error(systemError("Could not open", o.database));
+        throw jet::Error(jet::DiskIo, systemError("Could not open", o.database));
     std::uint8_t old[2] = {};
     if (::pread(fd.get(), old, sizeof old, static_cast<off_t>(at)) != 2)
-        throw std::runtime_error(systemError("Could not read", o.database));
+        throw jet::Error(jet::DiskIo, systemError("Could not read", o.database));
     writeCommitValue(fd.get(), at, jet::kCommitWriteInProgress, o.database);
     if (!o.crash)
         writeCommitValue(fd.get(), at, jet::nextCommitValue(jet::readU16(old)), o.database);
@@ -206,57 +151,6 @@ void waitForStop(const sigset_t& stopSignals) {
     }
 }
 
-// True when a process other than this one has the file `fd` names open. A
-// client (smbd serving a Windows user, say) may have opened the lock file and
-// not yet taken its lock; deleting the file then would leave that client
-// locking a file nobody else can see. Every process whose open files this
-// one may look at is checked; those it may not are out of reach.
-bool openElsewhere(int fd) {
-    struct stat mine {};
-    if (::fstat(fd, &mine) != 0)
-        return true;  // in doubt the file stays
-    const std::string self = std::to_string(::getpid());
-    DIR* proc = ::opendir("/proc");
-    if (!proc)
-        return true;
-    bool found = false;
-    while (const dirent* p = ::readdir(proc)) {
-        const std::string pid = p->d_name;
-        if (found || pid == self || pid.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        const std::string fdDir = "/proc/" + pid + "/fd";
-        DIR* fds = ::opendir(fdDir.c_str());
-        if (!fds)
-            continue;
-        while (const dirent* f = ::readdir(fds)) {
-            struct stat open {};
-            if (f->d_name[0] != '.' && ::stat((fdDir + "/" + f->d_name).c_str(), &open) == 0 &&
-                open.st_dev == mine.st_dev && open.st_ino == mine.st_ino) {
-                found = true;
-                break;
-            }
-        }
-        ::closedir(fds);
-    }
-    ::closedir(proc);
-    return found;
-}
-
-// Leaves as Jet does: the last user of a healthy database deletes the lock
-// file, unless another process still has it open.
-void leave(const Options& o, const std::string& lockPath, const Connection& c) {
-    if (!o.keepLockFile) {
-        try {
-            const jet::HeldSlots others = jet::heldUserLocks(c.fd, lockPath, jet::LockOwners::OtherProcesses);
-            if (others.none() && !suspectSlot(jet::readCommitValues(o.database), others) && !openElsewhere(c.fd))
-                ::unlink(lockPath.c_str());
-        } catch (const std::exception& e) {  // in doubt the lock file stays, as Jet leaves it
-            std::fprintf(stderr, "ravelin-jetclient: lock file kept: %s\n", e.what());
-        }
-    }
-    ::close(c.fd);
-}
-
 int run(const Options& o, const sigset_t& stopSignals) {
     const jet::FileFormat format = jet::readFileFormat(o.database);
     const std::string lockPath = jet::lockFilePathFor(o.database);
@@ -264,17 +158,20 @@ int run(const Options& o, const sigset_t& stopSignals) {
         throw Refused("The database '" + o.database + "' was left in a suspect state (user slot " +
                       std::to_string(*slot) + ") and needs repair.");
 
-    const Connection c = connect(lockPath);
-    const auto slotBytes = jet::encodeLockSlot(o.computer, o.user);
-    writeAll(c.fd, slotBytes.data(), slotBytes.size(), static_cast<off_t>(c.slot * jet::kLockSlotSize), lockPath);
-    recordWrite(o, format, c.slot);
-    std::printf("slot %d\n", c.slot);
+    // Leaving, the last user of a healthy database removes the lock file,
+    // unless it may not (--keep-lockfile).
+    jet::LockFileUserOptions sharing{true, true, [&o](const jet::HeldSlots& others) {
+                                         return !o.keepLockFile &&
+                                                !suspectSlot(jet::readCommitValues(o.database), others);
+                                     }};
+    const jet::LockFileUser user(o.database, o.computer, o.user, std::move(sharing));
+    recordWrite(o, format, user.slot());
+    std::printf("slot %d\n", user.slot());
     std::fflush(stdout);
     if (o.crash)
         std::_Exit(0);  // no clean-up: the kernel drops the lock, the header keeps the write in progress
 
     waitForStop(stopSignals);
-    leave(o, lockPath, c);
     return 0;
 }
 
@@ -295,13 +192,10 @@ int main(int argc, char** argv) {
     try {
         return run(options, stopSignals);
     } catch (const Refused& e) {
-        std::fprintf(stderr, "ravelin-jetclient: %s\n", e.what());
+        std::fprintf(stderr, "ravelin-jetclient: %s\n", e.description().c_str());
         return kExitRefused;
     } catch (const jet::Error& e) {
         std::fprintf(stderr, "ravelin-jetclient: %s\n", e.description().c_str());
-        return kExitError;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "ravelin-jetclient: %s\n", e.what());
-        return kExitError;
+        return e.number() == jet::CurrentlyLocked ? kExitRefused : kExitError;
     }
 }

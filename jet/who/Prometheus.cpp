@@ -1,6 +1,7 @@
 #include "jet/who/Prometheus.h"
 
 #include "jet/Error.h"
+#include "jet/page/File.h"
 #include "jet/who/Text.h"
 
 #include <cerrno>
@@ -65,24 +66,22 @@ void replaceFile(const std::string& path, const std::string& text) {
         ::unlink(temp.c_str());
         throw Error(DiskIo, path + ": " + what + ": " + reason);
     };
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0)
+    UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644));
+    if (!fd.valid())
         fail("cannot write");
     std::size_t done = 0;
     while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            ::close(fd);
+        const ssize_t n = ::write(fd.get(), text.data() + done, text.size() - done);
+        if (n < 0)
             fail("cannot write");
-        }
         done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) {
-        ::close(fd);
+    if (::fsync(fd.get()) != 0)
+        fail("cannot write");
+    if (const int err = fd.close(); err != 0) {
+        errno = err;
         fail("cannot write");
     }
-    if (::close(fd) != 0)
-        fail("cannot write");
     if (::rename(temp.c_str(), path.c_str()) != 0)
         fail("cannot replace");
 }

@@ -1,6 +1,7 @@
 #include "jet/who/SambaView.h"
 
 #include "jet/lockfile/LockFile.h"
+#include "jet/page/File.h"
 #include "jet/who/Text.h"
 
 #include <nlohmann/json.hpp>
@@ -165,26 +166,26 @@ SmbStatusRun runSmbstatus(const std::string& configFile, std::chrono::millisecon
     int out[2], err[2];
     if (::pipe2(out, O_CLOEXEC) != 0)
         return {{}, std::string("cannot run smbstatus: ") + std::strerror(errno)};
-    if (::pipe2(err, O_CLOEXEC) != 0) {
-        ::close(out[0]);
-        ::close(out[1]);
+    UniqueFd outRead(out[0]), outWrite(out[1]);
+    if (::pipe2(err, O_CLOEXEC) != 0)
         return {{}, std::string("cannot run smbstatus: ") + std::strerror(errno)};
-    }
+    UniqueFd errRead(err[0]), errWrite(err[1]);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, outWrite.get(), STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errWrite.get(), STDERR_FILENO);
     pid_t pid = -1;
     const int rc = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    ::close(err[1]);
+    // Only the child writes now: its end of the pipes reads as closed when it ends.
+    outWrite.reset();
+    errWrite.reset();
     SmbStatusRun run;
     std::string errText;
-    const bool finished = rc != 0 || drain(out[0], err[0], run.json, errText, Clock::now() + limit);
-    ::close(out[0]);
-    ::close(err[0]);
+    const bool finished = rc != 0 || drain(outRead.get(), errRead.get(), run.json, errText, Clock::now() + limit);
+    outRead.reset();
+    errRead.reset();
     if (rc != 0) {
         run.json.clear();
         run.reason = rc == ENOENT ? "smbstatus is not installed (Debian package samba)"

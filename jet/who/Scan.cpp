@@ -1,6 +1,7 @@
 #include "jet/who/Scan.h"
 
 #include "jet/lockfile/LockFile.h"
+#include "jet/page/File.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -35,13 +36,13 @@ struct DirCloser {
 // Walks one folder opened as `fd` (taken over); openat with O_NOFOLLOW keeps
 // a link to a folder from being entered even if it was swapped in since the
 // entry was read.
-void walk(int fd, const std::string& path, ScanResult& result) {
-    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
+void walk(UniqueFd fd, const std::string& path, ScanResult& result) {
+    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd.get()));
     if (!dir) {
         result.unreadable.push_back(path + ": " + std::strerror(errno));
-        ::close(fd);
         return;
     }
+    fd.release();  // the DIR owns it now
     std::unordered_set<std::string> files;
     std::vector<std::string> folders;
     while (const dirent* e = ::readdir(dir.get())) {
@@ -76,7 +77,7 @@ void walk(int fd, const std::string& path, ScanResult& result) {
                 result.unreadable.push_back(prefix + name + ": " + std::strerror(errno));
             continue;
         }
-        walk(sub, prefix + name, result);
+        walk(UniqueFd(sub), prefix + name, result);
     }
 }
 
@@ -89,7 +90,7 @@ ScanResult findDatabasesInUse(const std::string& root) {
         result.rootError = root + ": " + std::strerror(errno);
         return result;
     }
-    walk(fd, root, result);
+    walk(UniqueFd(fd), root, result);
     std::ranges::sort(result.databases);
     return result;
 }

@@ -1,9 +1,9 @@
 #include "jet/write/DataPageWriter.h"
 
+#include "jet/Error.h"
 #include "jet/page/Coding.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace jet {
 namespace {
@@ -65,7 +65,7 @@ bool DataPageWriter::canAdd(std::size_t size) const {
 
 std::uint16_t DataPageWriter::add(std::vector<std::uint8_t> bytes, std::uint16_t flags) {
     if (!canAdd(bytes.size()))
-        throw std::logic_error("row does not fit on the page");
+        throw internalFault("row does not fit on the page");
     rows_.push_back({flags, std::move(bytes)});
     return static_cast<std::uint16_t>(rows_.size() - 1);
 }
@@ -76,7 +76,7 @@ bool DataPageWriter::canReplace(std::size_t n, std::size_t size) const {
 
 void DataPageWriter::replace(std::size_t n, std::vector<std::uint8_t> bytes, std::uint16_t flags) {
     if (!canReplace(n, bytes.size()))
-        throw std::logic_error("row does not fit on the page");
+        throw internalFault("row does not fit on the page");
     rows_[n] = {flags, std::move(bytes)};
 }
 
