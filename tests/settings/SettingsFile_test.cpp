@@ -125,9 +125,10 @@ TEST_F(SettingsFile, EachLineIsAppliedOrStopsTheReading) {
     const QString design = QStringLiteral("(design)");  // the value the window starts with
     struct Case {
         const char* name;
-        std::optional<SettingsLines> file;  // nothing: a folder stands in its place
+        std::optional<SettingsLines> file;  // nothing: there is none
         QByteArray paths;                   // ravelin.set
         Applied applied;
+        bool folder = false;  // a folder stands in the file's place
     };
 // Each case names only what differs from the defaults above.
 #pragma GCC diagnostic push
@@ -152,7 +153,9 @@ TEST_F(SettingsFile, EachLineIsAppliedOrStopsTheReading) {
          {.interval = "20000", .timerInterval = 20000, .userDatabase = design}},
         {"a bad position", SettingsLines().set(1, "left").set(10, "1"), {},
          {.workgroup = design, .password = "", .userDatabase = design}},
-        {"no file to read", std::nullopt, {}, {.workgroup = design, .password = "", .userDatabase = design}},
+        {"no file", std::nullopt, {}, {.workgroup = design, .password = "", .userDatabase = design}},
+        {"a folder in its place", std::nullopt, {}, {.workgroup = design, .password = "", .userDatabase = design},
+         true},
     };
 #pragma GCC diagnostic pop
     for (const Case& c : cases) {
@@ -161,8 +164,9 @@ TEST_F(SettingsFile, EachLineIsAppliedOrStopsTheReading) {
         QFile::remove(homeFile("settings.set"));
         if (c.file)
             writeHomeFile("settings.set", c.file->bytes());
-        else
+        if (c.folder) {
             ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("settings.set")));
+        }
         if (!c.paths.isEmpty())
             writeHomeFile("ravelin.set", c.paths);
         ASSERT_TRUE(start());
