@@ -32,19 +32,6 @@ struct XdgDataHome {
     ~XdgDataHome() { qunsetenv("XDG_DATA_HOME"); }
 };
 
-TEST_F(Startup, WithoutFilesTheWindowHasItsDesignState) {
-    ASSERT_TRUE(start());
-    EXPECT_TRUE(window->optMode[0]->isChecked());
-    EXPECT_EQ(window->lvUsers->columnCount(), 7);
-    EXPECT_FALSE(window->optLDB[0]->isEnabled());
-    EXPECT_EQ(window->LDBOption, 2);
-    EXPECT_FALSE(window->Timer1->enabled());
-    EXPECT_EQ(window->Timer1->interval(), 60000);
-    EXPECT_EQ(window->settings()->txtWorkgroup->text(), QStringLiteral("C:\\Windows\\System32\\System.mdw"));
-    EXPECT_EQ(window->settings()->txtDB->text(), home.path() + QStringLiteral("/compnamedb.mdb"));
-    EXPECT_TRUE(boxes.shown.empty());
-}
-
 TEST_F(Startup, StepsRunInTheirOrder) {
     writeHomeFile("ravelin.set", "2\r\n/d/second.mdb\r\n/d/first.mdb\r\n");
     writeHomeFile("settings.set", SettingsLines().set(10, "1").set(12, "1").set(14, "/elsewhere/compnamedb.mdb").bytes());
