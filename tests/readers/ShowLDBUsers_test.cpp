@@ -196,10 +196,12 @@ protected:
 };
 
 // Rows are keyed by the rows added, not the pairs read; the reader runs
-// under the hourglass with the window's option, and the arrow comes back.
+// under the hourglass with the window's option and all-possible choice, and
+// the arrow comes back.
 TEST_F(LockFileUsersWindow, RowsAreDrawnUnderTheHourglass) {
-    writeHomeFile("sales.ldb", "PC01\r\nANN\r\nPC02\r\nBOB\r\nPC03\r\nCY\r\n");
+    writeHomeFile("sales.ldb", "PC01\r\nANN\r\nPC02\r\nBOB\r\nPC03\r\nCY\r\nPC03\r\nDAN\r\n");
     window->optLDB[2]->click();
+    window->chkAllPossible->setChecked(true);
     window->setCursor(Qt::CrossCursor);
     std::optional<Qt::CursorShape> during;
     int option = 0;
@@ -217,7 +219,7 @@ TEST_F(LockFileUsersWindow, RowsAreDrawnUnderTheHourglass) {
         const QTreeWidgetItem* r = window->lvUsers->topLevelItem(i);
         drawn << rowKey(r) + ":" + r->text(0) + "/" + subItem(r, 1);
     }
-    EXPECT_EQ(drawn, QStringList({"Key_1:PC01/ANN", "Key_2:PC03/CY"}));
+    EXPECT_EQ(drawn, QStringList({"Key_1:PC01/ANN", "Key_2:PC03/CY", "Key_3:PC03/DAN"}));
     // The user name resolution that follows reports the computers the (here
     // empty) user name database lacks; nothing else is said.
     EXPECT_TRUE(boxes.textsNotTitled(QStringLiteral("No User Name")).isEmpty());

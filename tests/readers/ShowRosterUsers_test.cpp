@@ -2,6 +2,7 @@
 // held by simulated Jet clients are listed through the roster connection.
 #include "app/UserList.h"
 #include "readers/ShowRosterUsers.h"
+#include "settings/frmSettings.h"
 #include "tests/jet/LockFileTesting.h"
 #include "tests/support/MainWindowHarness.h"
 
@@ -147,6 +148,28 @@ TEST_F(RosterUsersWindow, RowsBeforeAFailureAreDrawnAndTheFailureShown) {
         drawn << QStringList({rowKey(r), r->text(0), subItem(r, 1), subItem(r, 2), subItem(r, 3)}).join('/');
     }
     EXPECT_EQ(drawn, QStringList({"Key_1/PC01/ANN/TRUE/FALSE", "Key_2/PC02///"}));
+}
+
+// The window logs on with its user name and password through the settings'
+// workgroup file.
+TEST_F(RosterUsersWindow, TheWindowLogsOnWithItsAccount) {
+    ASSERT_TRUE(start());
+    window->optMode[0]->click();
+    const std::string db = locktest::copyTestFile("access/testV1997.mdb", homeFile("shared.mdb").toStdString());
+    const std::string wg = locktest::copyTestFile("workgroup/system.mdw", homeFile("system.mdw").toStdString());
+    locktest::Client a({"--computer", "PC-A", db});
+    ASSERT_EQ(locktest::connectClient(a), 0);
+    window->setSelectedDatabasePath(QString::fromStdString(db));
+    window->settings()->txtWorkgroup->setText(QString::fromStdString(wg));
+    window->txtUserName->setText(QStringLiteral("admin"));
+    window->txtPassword->setText(QStringLiteral("wrong"));
+    window->mnuDisplayUsers_Click();
+    EXPECT_EQ(boxes.texts(), QStringList({"Not a valid account name or password."}));
+
+    window->txtPassword->clear();
+    window->mnuDisplayUsers_Click();
+    ASSERT_EQ(window->lvUsers->topLevelItemCount(), 1);
+    EXPECT_EQ(window->lvUsers->topLevelItem(0)->text(0), QStringLiteral("PC-A"));
 }
 
 }  // namespace
