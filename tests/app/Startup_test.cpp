@@ -2,6 +2,7 @@
 #include "app/IntervalTimer.h"
 #include "app/ProgramFolder.h"
 #include "settings/frmSettings.h"
+#include "tests/support/DesktopEnvironment.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/SettingsLines.h"
 #include "usernames/frmData.h"
@@ -24,13 +25,6 @@
 namespace {
 
 class Startup : public ::testing::Test, public MainWindowHarness {};
-
-// Points the installed share folder at a temporary one for a test.
-struct XdgDataHome {
-    QTemporaryDir dir;
-    XdgDataHome() { qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path())); }
-    ~XdgDataHome() { qunsetenv("XDG_DATA_HOME"); }
-};
 
 TEST_F(Startup, StepsRunInTheirOrder) {
     writeHomeFile("ravelin.set", "2\r\n/d/second.mdb\r\n/d/first.mdb\r\n");
@@ -229,10 +223,10 @@ TEST_F(Startup, ProgramFolderComesFromTheEnvironmentFirst) {
 
 TEST_F(Startup, ShippedFilesAreFoundBesideTheProgramFirst) {
     const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/ravelin-shipped-test.txt");
-    XdgDataHome share;
-    const QString installed = share.dir.path() + QStringLiteral("/ravelin/ravelin-shipped-test.txt");
-    ASSERT_TRUE(QDir().mkpath(share.dir.path() + QStringLiteral("/ravelin")));
-    QFile(installed).open(QIODevice::WriteOnly);
+    const DesktopEnvironment desktop;
+    ASSERT_TRUE(QDir(desktop.root.path()).mkpath(QStringLiteral("data/ravelin")));
+    desktop.write(QStringLiteral("data/ravelin/ravelin-shipped-test.txt"), "");
+    const QString installed = desktop.root.filePath(QStringLiteral("data/ravelin/ravelin-shipped-test.txt"));
     EXPECT_EQ(sharedFile(QStringLiteral("ravelin-shipped-test.txt")), installed);
     QFile(beside).open(QIODevice::WriteOnly);
     EXPECT_EQ(sharedFile(QStringLiteral("ravelin-shipped-test.txt")), beside);
