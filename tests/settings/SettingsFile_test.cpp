@@ -85,14 +85,6 @@ TEST_F(SettingsFile, EverySettingSurvivesARestart) {
     EXPECT_EQ(s()->txtDB->text(), QStringLiteral("/srv/names/compnamedb.mdb"));
 }
 
-TEST_F(SettingsFile, AnUnchangedFileIsRewrittenTheSame) {
-    const QByteArray original = SettingsLines().bytes();
-    writeHomeFile("settings.set", original);
-    ASSERT_TRUE(start());
-    stop();
-    EXPECT_EQ(readHomeFile("settings.set"), original);
-}
-
 TEST_F(SettingsFile, GeometryIsReadInTwips) {
     writeHomeFile("settings.set", SettingsLines().set(1, "2880").set(2, "1440").keep(2).bytes());
     ASSERT_TRUE(start());
@@ -260,6 +252,7 @@ TEST_F(SettingsFile, EveryWriteLeavesTheFilePrivateToItsOwner) {
     EXPECT_EQ(st.st_uid, ::getuid());
 }
 
+// An unchanged file is written back as it was, also its eight-bit lines.
 TEST_F(SettingsFile, UnchangedEightBitLinesAreWrittenBackAsTheirBytes) {
     // Lines 7 and 14 written the Windows way (Windows-1252), line 8 in UTF-8.
     QByteArray file;
