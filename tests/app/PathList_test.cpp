@@ -74,27 +74,6 @@ TEST_F(PathList, EightBitPathsRoundTripAsTheirBytes) {
               "3\r\n/d/\xC3\x89t\xC3\xA9.mdb\r\n" + windows + "\r\n" + utf8 + "\r\n");
 }
 
-TEST_F(PathList, AListThatCannotBeReadIsKeptAsideOnce) {
-    const QByteArray unreadable = "two\r\n/d/a.mdb\r\n/d/b.mdb\r\n";
-    writeHomeFile("ravelin.set", unreadable);
-    ASSERT_TRUE(start());
-    EXPECT_EQ(window->List1->count(), 0);
-    files.answers.push_back(QStringLiteral("/d/new.mdb"));
-    window->mAddDB_Click();
-    stop();
-    EXPECT_EQ(readHomeFile("ravelin.set.unreadable"), unreadable);
-    EXPECT_EQ(readHomeFile("ravelin.set"), QByteArray("1\r\n/d/new.mdb\r\n"));
-
-    // A second unreadable file neither replaces the kept copy nor is replaced.
-    const QByteArray second = "-\r\n/d/c.mdb\r\n";
-    writeHomeFile("ravelin.set", second);
-    ASSERT_TRUE(restart());
-    stop();
-    EXPECT_EQ(readHomeFile("ravelin.set.unreadable"), unreadable);
-    EXPECT_EQ(readHomeFile("ravelin.set"), second);
-    EXPECT_TRUE(boxes.shown.empty());
-}
-
 TEST_F(PathList, FailedWriteLeavesThePreviousFile) {
     const QByteArray before = "1\r\n/d/old.mdb\r\n";
     writeHomeFile("ravelin.set", before);

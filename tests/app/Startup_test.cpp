@@ -106,22 +106,43 @@ TEST_F(Startup, ShutDownWritesEveryFileInOrderAndUnloadsTheSettingsWindow) {
     EXPECT_TRUE(settingsWindow.isNull());
 }
 
-// The user name window's placement file follows the same rule as the others:
-// one that could not be read is kept aside, once, before it is replaced.
-TEST_F(Startup, AnUnreadablePlacementFileIsKeptAsideOnce) {
-    const QByteArray unreadable = "120\r\nleft\r\n4305\r\n5250\r\n";
-    writeHomeFile("usernames.set", unreadable);
-    ASSERT_TRUE(start());
-    stop();
-    EXPECT_EQ(readHomeFile("usernames.set.unreadable"), unreadable);
-    EXPECT_EQ(readHomeFile("usernames.set").count("\r\n"), 4);
+// Every file the program keeps: one that could not be read whole is kept
+// aside, once, before it is replaced; a second unreadable one neither replaces
+// the kept copy nor is replaced.
+TEST_F(Startup, AnUnreadableFileIsKeptAsideOnce) {
+    struct Case {
+        QString name;
+        QByteArray unreadable, second;
+        int lines;           // of the file written in its place
+        QByteArray lastLine;  // its last line; empty: not compared
+    };
+    const Case cases[] = {
+        {"ravelin.set", "two\r\n/d/a.mdb\r\n/d/b.mdb\r\n", "-\r\n/d/c.mdb\r\n", 2, "/d/new.mdb"},
+        {"settings.set", SettingsLines().set(11, "fast").set(14, "/kept/compnamedb.mdb").bytes(),
+         SettingsLines().set(1, "left").bytes(), 14, QFile::encodeName(homeFile("compnamedb.mdb"))},
+        {"usernames.set", "120\r\nleft\r\n4305\r\n5250\r\n", "x\r\n", 4, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        writeHomeFile(c.name, c.unreadable);
+        ASSERT_TRUE(start());
+        files.answers.push_back(QStringLiteral("/d/new.mdb"));  // the path list changes
+        window->mAddDB_Click();
+        stop();
+        EXPECT_EQ(readHomeFile(c.name + ".unreadable"), c.unreadable);
+        const QByteArray written = readHomeFile(c.name);
+        EXPECT_EQ(written.count("\r\n"), c.lines);
+        if (!c.lastLine.isEmpty()) {
+            EXPECT_TRUE(written.endsWith("\r\n" + c.lastLine + "\r\n")) << written.toStdString();
+        }
 
-    const QByteArray second = "x\r\n";
-    writeHomeFile("usernames.set", second);
-    ASSERT_TRUE(start());
-    stop();
-    EXPECT_EQ(readHomeFile("usernames.set.unreadable"), unreadable);
-    EXPECT_EQ(readHomeFile("usernames.set"), second);
+        writeHomeFile(c.name, c.second);
+        ASSERT_TRUE(start());
+        stop();
+        EXPECT_EQ(readHomeFile(c.name + ".unreadable"), c.unreadable);
+        EXPECT_EQ(readHomeFile(c.name), c.second);
+    }
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(Startup, ASecondInstanceWarnsAndEndsWithoutTouchingAnyFile) {

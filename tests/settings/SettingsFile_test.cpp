@@ -275,22 +275,6 @@ TEST_F(SettingsFile, UnchangedEightBitLinesAreWrittenBackAsTheirBytes) {
     EXPECT_EQ(readHomeFile("settings.set").split('\n').value(8), QByteArray("g\xC3\xA9heim\r"));
 }
 
-TEST_F(SettingsFile, AFileThatCannotBeReadWholeIsKeptAsideOnce) {
-    const QByteArray unreadable = SettingsLines().set(11, "fast").set(14, "/kept/compnamedb.mdb").bytes();
-    writeHomeFile("settings.set", unreadable);
-    ASSERT_TRUE(start());
-    stop();
-    EXPECT_EQ(readHomeFile("settings.set.unreadable"), unreadable);
-    EXPECT_EQ(savedLines().value(13), defaultDB());
-
-    const QByteArray second = SettingsLines().set(1, "left").bytes();
-    writeHomeFile("settings.set", second);
-    ASSERT_TRUE(start());
-    stop();
-    EXPECT_EQ(readHomeFile("settings.set.unreadable"), unreadable);
-    EXPECT_EQ(readHomeFile("settings.set"), second);
-}
-
 TEST_F(SettingsFile, SizesNoScreenCanShowStopTheReading) {
     for (const auto& [line, text] : std::vector<std::pair<int, QString>>{
              {3, "1e12"}, {4, "-500"}, {3, "0"}, {1, "1e300"}, {5, "-1"}, {6, "9e15"}}) {
