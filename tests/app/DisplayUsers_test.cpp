@@ -32,42 +32,44 @@ protected:
     }
 };
 
-TEST_F(DisplayUsers, NoSelectionIsReportedAndEmptiesTheListWithoutTouchingThePointer) {
-    addRow("OLD");
-    window->setCursor(Qt::CrossCursor);
-    window->mnuDisplayUsers_Click();
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.last().text, QStringLiteral("You must select a database"));
-    EXPECT_EQ(boxes.last().title, QStringLiteral("No Database Selected"));
-    EXPECT_EQ(boxes.last().icon, MsgIcon::Information);
-    EXPECT_EQ(window->lvUsers->topLevelItemCount(), 0);
-    EXPECT_EQ(window->cursor().shape(), Qt::CrossCursor);
-}
-
-TEST_F(DisplayUsers, AMissingFileAFolderOrAHiddenFileIsNotFound) {
+// The command's checks, before any reading: each stops it with a box, empties
+// the list and leaves the pointer alone. A workgroup path is needed in both
+// read modes.
+TEST_F(DisplayUsers, EachCheckStopsTheCommandWithItsBox) {
     writeHomeFile(".hidden.mdb", "a hidden file");
-    for (const QString& path : {home.path() + "/gone.mdb", home.path(), homeFile(".hidden.mdb")}) {
+    const QString notFound = QStringLiteral("Database Not Found");
+    const QString noWorkgroup = QStringLiteral("You must connect via a valid workgroup file.");
+    struct Case {
+        QString path, workgroup;
+        int mode;
+        QString text, title;
+    };
+    const Case cases[] = {
+        {{}, "/wg/a.mdw", 0, "You must select a database", "No Database Selected"},
+        {home.path() + "/gone.mdb", "/wg/a.mdw", 0,
+         "Couldn't find file '" + home.path() + "/gone.mdb', please try again", notFound},
+        {home.path(), "/wg/a.mdw", 0, "Couldn't find file '" + home.path() + "', please try again", notFound},
+        {homeFile(".hidden.mdb"), "/wg/a.mdw", 0,
+         "Couldn't find file '" + homeFile(".hidden.mdb") + "', please try again", notFound},
+        {homeFile("sales.mdb"), {}, 0, noWorkgroup, "Workgroup File Not Found"},
+        {homeFile("sales.mdb"), {}, 1, noWorkgroup, "Workgroup File Not Found"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        boxes.shown.clear();
         addRow("OLD");
-        window->setSelectedDatabasePath(path);
+        window->setSelectedDatabasePath(c.path);
+        window->settings()->txtWorkgroup->setText(c.workgroup);
+        window->optMode[c.mode]->click();
+        window->setCursor(Qt::CrossCursor);
         window->mnuDisplayUsers_Click();
-        EXPECT_EQ(boxes.last().text, QStringLiteral("Couldn't find file '") + path + QStringLiteral("', please try again"));
-        EXPECT_EQ(boxes.last().title, QStringLiteral("Database Not Found"));
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.last().text, c.text);
+        EXPECT_EQ(boxes.last().title, c.title);
         EXPECT_EQ(boxes.last().icon, MsgIcon::Information);
         EXPECT_EQ(window->lvUsers->topLevelItemCount(), 0);
+        EXPECT_EQ(window->cursor().shape(), Qt::CrossCursor);
     }
-}
-
-TEST_F(DisplayUsers, AnEmptyWorkgroupPathStopsTheCommandInBothReadModes) {
-    window->setSelectedDatabasePath(homeFile("sales.mdb"));
-    window->settings()->txtWorkgroup->clear();
-    for (int mode : {0, 1}) {
-        window->optMode[mode]->click();
-        window->mnuDisplayUsers_Click();
-        EXPECT_EQ(boxes.last().text, QStringLiteral("You must connect via a valid workgroup file."));
-        EXPECT_EQ(boxes.last().title, QStringLiteral("Workgroup File Not Found"));
-        EXPECT_EQ(boxes.last().icon, MsgIcon::Information);
-    }
-    EXPECT_EQ(boxes.shown.size(), 2u);
 }
 
 TEST_F(DisplayUsers, AReaderFailureReachesTheErrorTrapAndRestoresTheArrow) {
@@ -108,23 +110,17 @@ TEST_F(DisplayUsers, ColumnsFollowTheReadMode) {
 }
 
 TEST_F(DisplayUsers, ModeSwitchEnablesTheControlsOfTheMode) {
-    window->optMode[1]->click();
-    EXPECT_TRUE(window->optMode[1]->font().bold());
-    EXPECT_FALSE(window->optMode[0]->font().bold());
-    for (QRadioButton* o : window->optLDB)
-        EXPECT_TRUE(o->isEnabled());
-    EXPECT_TRUE(window->chkAllPossible->isEnabled());
-    EXPECT_FALSE(window->txtUserName->isEnabled());
-    EXPECT_FALSE(window->txtPassword->isEnabled());
-
-    window->optMode[0]->click();
-    EXPECT_TRUE(window->optMode[0]->font().bold());
-    EXPECT_FALSE(window->optMode[1]->font().bold());
-    for (QRadioButton* o : window->optLDB)
-        EXPECT_FALSE(o->isEnabled());
-    EXPECT_FALSE(window->chkAllPossible->isEnabled());
-    EXPECT_TRUE(window->txtUserName->isEnabled());
-    EXPECT_TRUE(window->txtPassword->isEnabled());
+    for (const int mode : {1, 0}) {
+        window->optMode[mode]->click();
+        const bool lockFile = mode == 1;
+        EXPECT_TRUE(window->optMode[mode]->font().bold());
+        EXPECT_FALSE(window->optMode[1 - mode]->font().bold());
+        for (QRadioButton* o : window->optLDB)
+            EXPECT_EQ(o->isEnabled(), lockFile);
+        EXPECT_EQ(window->chkAllPossible->isEnabled(), lockFile);
+        EXPECT_EQ(window->txtUserName->isEnabled(), !lockFile);
+        EXPECT_EQ(window->txtPassword->isEnabled(), !lockFile);
+    }
 }
 
 TEST_F(DisplayUsers, LockFileOptionsSetTheirValues) {

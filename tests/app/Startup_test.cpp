@@ -2,6 +2,7 @@
 #include "app/IntervalTimer.h"
 #include "app/ProgramFolder.h"
 #include "settings/frmSettings.h"
+#include "tests/support/DesktopEnvironment.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/SettingsLines.h"
 #include "usernames/frmData.h"
@@ -24,26 +25,6 @@
 namespace {
 
 class Startup : public ::testing::Test, public MainWindowHarness {};
-
-// Points the installed share folder at a temporary one for a test.
-struct XdgDataHome {
-    QTemporaryDir dir;
-    XdgDataHome() { qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path())); }
-    ~XdgDataHome() { qunsetenv("XDG_DATA_HOME"); }
-};
-
-TEST_F(Startup, WithoutFilesTheWindowHasItsDesignState) {
-    ASSERT_TRUE(start());
-    EXPECT_TRUE(window->optMode[0]->isChecked());
-    EXPECT_EQ(window->lvUsers->columnCount(), 7);
-    EXPECT_FALSE(window->optLDB[0]->isEnabled());
-    EXPECT_EQ(window->LDBOption, 2);
-    EXPECT_FALSE(window->Timer1->enabled());
-    EXPECT_EQ(window->Timer1->interval(), 60000);
-    EXPECT_EQ(window->settings()->txtWorkgroup->text(), QStringLiteral("C:\\Windows\\System32\\System.mdw"));
-    EXPECT_EQ(window->settings()->txtDB->text(), home.path() + QStringLiteral("/compnamedb.mdb"));
-    EXPECT_TRUE(boxes.shown.empty());
-}
 
 TEST_F(Startup, StepsRunInTheirOrder) {
     writeHomeFile("ravelin.set", "2\r\n/d/second.mdb\r\n/d/first.mdb\r\n");
@@ -125,22 +106,43 @@ TEST_F(Startup, ShutDownWritesEveryFileInOrderAndUnloadsTheSettingsWindow) {
     EXPECT_TRUE(settingsWindow.isNull());
 }
 
-// The user name window's placement file follows the same rule as the others:
-// one that could not be read is kept aside, once, before it is replaced.
-TEST_F(Startup, AnUnreadablePlacementFileIsKeptAsideOnce) {
-    const QByteArray unreadable = "120\r\nleft\r\n4305\r\n5250\r\n";
-    writeHomeFile("usernames.set", unreadable);
-    ASSERT_TRUE(start());
-    stop();
-    EXPECT_EQ(readHomeFile("usernames.set.unreadable"), unreadable);
-    EXPECT_EQ(readHomeFile("usernames.set").count("\r\n"), 4);
+// Every file the program keeps: one that could not be read whole is kept
+// aside, once, before it is replaced; a second unreadable one neither replaces
+// the kept copy nor is replaced.
+TEST_F(Startup, AnUnreadableFileIsKeptAsideOnce) {
+    struct Case {
+        QString name;
+        QByteArray unreadable, second;
+        int lines;           // of the file written in its place
+        QByteArray lastLine;  // its last line; empty: not compared
+    };
+    const Case cases[] = {
+        {"ravelin.set", "two\r\n/d/a.mdb\r\n/d/b.mdb\r\n", "-\r\n/d/c.mdb\r\n", 2, "/d/new.mdb"},
+        {"settings.set", SettingsLines().set(11, "fast").set(14, "/kept/compnamedb.mdb").bytes(),
+         SettingsLines().set(1, "left").bytes(), 14, QFile::encodeName(homeFile("compnamedb.mdb"))},
+        {"usernames.set", "120\r\nleft\r\n4305\r\n5250\r\n", "x\r\n", 4, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        writeHomeFile(c.name, c.unreadable);
+        ASSERT_TRUE(start());
+        files.answers.push_back(QStringLiteral("/d/new.mdb"));  // the path list changes
+        window->mAddDB_Click();
+        stop();
+        EXPECT_EQ(readHomeFile(c.name + ".unreadable"), c.unreadable);
+        const QByteArray written = readHomeFile(c.name);
+        EXPECT_EQ(written.count("\r\n"), c.lines);
+        if (!c.lastLine.isEmpty()) {
+            EXPECT_TRUE(written.endsWith("\r\n" + c.lastLine + "\r\n")) << written.toStdString();
+        }
 
-    const QByteArray second = "x\r\n";
-    writeHomeFile("usernames.set", second);
-    ASSERT_TRUE(start());
-    stop();
-    EXPECT_EQ(readHomeFile("usernames.set.unreadable"), unreadable);
-    EXPECT_EQ(readHomeFile("usernames.set"), second);
+        writeHomeFile(c.name, c.second);
+        ASSERT_TRUE(start());
+        stop();
+        EXPECT_EQ(readHomeFile(c.name + ".unreadable"), c.unreadable);
+        EXPECT_EQ(readHomeFile(c.name), c.second);
+    }
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(Startup, ASecondInstanceWarnsAndEndsWithoutTouchingAnyFile) {
@@ -242,10 +244,10 @@ TEST_F(Startup, ProgramFolderComesFromTheEnvironmentFirst) {
 
 TEST_F(Startup, ShippedFilesAreFoundBesideTheProgramFirst) {
     const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/ravelin-shipped-test.txt");
-    XdgDataHome share;
-    const QString installed = share.dir.path() + QStringLiteral("/ravelin/ravelin-shipped-test.txt");
-    ASSERT_TRUE(QDir().mkpath(share.dir.path() + QStringLiteral("/ravelin")));
-    QFile(installed).open(QIODevice::WriteOnly);
+    const DesktopEnvironment desktop;
+    ASSERT_TRUE(QDir(desktop.root.path()).mkpath(QStringLiteral("data/ravelin")));
+    desktop.write(QStringLiteral("data/ravelin/ravelin-shipped-test.txt"), "");
+    const QString installed = desktop.root.filePath(QStringLiteral("data/ravelin/ravelin-shipped-test.txt"));
     EXPECT_EQ(sharedFile(QStringLiteral("ravelin-shipped-test.txt")), installed);
     QFile(beside).open(QIODevice::WriteOnly);
     EXPECT_EQ(sharedFile(QStringLiteral("ravelin-shipped-test.txt")), beside);

@@ -2,6 +2,7 @@
 // database window, and the computers it does not know reported.
 #include "app/UserList.h"
 #include "app/frmTip.h"
+#include "readers/ResolveUserNames.h"
 #include "jet/Recordset.h"
 #include "tests/jet/LockFileTesting.h"
 #include "tests/usernames/Oracles.h"
@@ -43,7 +44,6 @@ TEST_F(Resolve, UnknownComputersAreReportedPerRowInTheWordingOfTheReadMode) {
     window->ResolveUserNames();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().text, kNotListed + QStringLiteral("'PC99'"));
-    EXPECT_EQ(boxes.last().title, QStringLiteral("No User Name"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
     EXPECT_EQ(subItem(row, 3), QStringLiteral("old"));
     for (int c = 4; c <= 6; ++c)
@@ -62,18 +62,6 @@ TEST_F(Resolve, UnknownComputersAreReportedPerRowInTheWordingOfTheReadMode) {
         EXPECT_EQ(subItem(row, c), QString()) << c;
 }
 
-TEST_F(Resolve, UnderAutoMonitoringTheTipReportsTheFirstUnknownAndEndsThePass) {
-    window->chkAutoMonitor->setChecked(true);
-    addRow(QStringLiteral("PC-B"));
-    QTreeWidgetItem* later = addRow(QStringLiteral("PC-C"));
-    window->ResolveUserNames();
-    window->chkAutoMonitor->setChecked(false);
-    EXPECT_TRUE(boxes.shown.empty());
-    ASSERT_NE(window->tip(), nullptr);
-    EXPECT_EQ(window->tip()->lbMsg->text(), kNotListed + QStringLiteral("'PC-B'."));
-    EXPECT_EQ(subItem(later, 4), QStringLiteral("old"));
-}
-
 TEST_F(Resolve, AnEmptyUserListDoesNothing) {
     window->ResolveUserNames();
     EXPECT_TRUE(boxes.shown.empty());
@@ -86,6 +74,38 @@ TEST_F(Resolve, GetUserIdIsTheEffectiveUsersLogOnName) {
     const passwd* me = getpwuid(geteuid());
     ASSERT_NE(me, nullptr);
     EXPECT_EQ(frmMain::GetUserID(), QString::fromLocal8Bit(me->pw_name));
+}
+
+// The lookup alone: letter case ignored, the whole name only. An unknown
+// computer's notice quotes its name in the roster mode's wording, and always
+// in the tip's.
+TEST(UserNameLookup, FindsTheRecordOrTellsWhyNot) {
+    UserNameMap known;
+    known.add({"PC02", "Bob", "x2", "bob@example.com"});
+    known.add({"PC01", "Ann", "", "ann@example.com"});
+    struct Case {
+        QString computer;
+        bool roster;
+        QString found;  // the user name found; empty for none
+        QString told;
+    };
+    const Case cases[] = {
+        {"pc02", true, "Bob", {}},
+        {"PC01", false, "Ann", {}},
+        {"PC01 ", true, {}, kNotListed + "'PC01 '"},
+        {"PC0", false, {}, kNotListed + "PC0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.computer.toStdString());
+        const readers::UserNameLookup found = readers::lookUpUserName(known, c.computer, c.roster);
+        EXPECT_EQ(found.record ? (*found.record)[1] : QString(), c.found);
+        if (!found.record) {
+            EXPECT_EQ(found.notice.text, c.told);
+            EXPECT_EQ(found.notice.title, QStringLiteral("No User Name"));
+            EXPECT_EQ(found.notice.icon, MsgIcon::Exclamation);
+            EXPECT_EQ(found.notice.tipText, kNotListed + "'" + c.computer + "'.");
+        }
+    }
 }
 
 // The same with a user name database that knows PC01 and PC02.
@@ -106,21 +126,8 @@ protected:
     }
 };
 
-TEST_F(ResolveKnown, NamesAreFoundIgnoringCaseButWhole) {
-    QTreeWidgetItem* lower = addRow(QStringLiteral("pc02"));
-    QTreeWidgetItem* blank = addRow(QStringLiteral("PC01 "));
-    QTreeWidgetItem* exact = addRow(QStringLiteral("PC01"));
-    window->ResolveUserNames();
-    EXPECT_EQ(names(lower, 4), QStringList({"Bob", "x2", "bob@example.com"}));
-    EXPECT_EQ(names(blank, 4), QStringList({"", "", ""}));
-    EXPECT_EQ(names(exact, 4), QStringList({"Ann", "", "ann@example.com"}));
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.last().text, kNotListed + QStringLiteral("'PC01 '"));
-    // The last computer found is the current record of the window.
-    EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC01"));
-    EXPECT_EQ(record(), QStringList({"PC01", "Ann", "", "ann@example.com"}));
-}
-
+// While monitoring, the tip reports the first unknown computer, no box, and
+// the pass ends there: rows after it keep their columns.
 TEST_F(ResolveKnown, UnderAutoMonitoringRowsAfterTheUnknownOneKeepTheirColumns) {
     window->optMode[1]->click();
     window->lvUsers->clear();
@@ -132,6 +139,7 @@ TEST_F(ResolveKnown, UnderAutoMonitoringRowsAfterTheUnknownOneKeepTheirColumns) 
     window->chkAutoMonitor->setChecked(false);
     EXPECT_EQ(names(a, 2), QStringList({"Ann", "", "ann@example.com"}));
     EXPECT_EQ(names(c, 2), QStringList({"old", "old", "old"}));
+    EXPECT_TRUE(boxes.shown.empty());
     ASSERT_NE(window->tip(), nullptr);
     EXPECT_EQ(window->tip()->lbMsg->text(), kNotListed + QStringLiteral("'PC-B'."));
 }
@@ -139,7 +147,9 @@ TEST_F(ResolveKnown, UnderAutoMonitoringRowsAfterTheUnknownOneKeepTheirColumns) 
 // While the user works in the window it stays as they left it; the rows are
 // filled all the same.
 TEST_F(ResolveKnown, TheWindowIsBroughtToTheLastComputerFoundOnlyWhenNotInUse) {
-    QTreeWidgetItem* row = addRow(QStringLiteral("PC02"));
+    addRow(QStringLiteral("PC01"));
+    QTreeWidgetItem* row = addRow(QStringLiteral("pc02"));
+    addRow(QStringLiteral("PC99"));
     data()->show();
     data()->activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == data(); }));
@@ -153,6 +163,7 @@ TEST_F(ResolveKnown, TheWindowIsBroughtToTheLastComputerFoundOnlyWhenNotInUse) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window.get(); }));
     window->ResolveUserNames();
     EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC02"));
+    EXPECT_EQ(record(), QStringList({"PC02", "Bob", "x2", "bob@example.com"}));
 }
 
 // Another administrator adds a record: the next pass finds it.

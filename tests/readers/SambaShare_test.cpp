@@ -2,13 +2,13 @@
 // that hold their user locks as Access does, seen by Ravelin on the server.
 #include "app/UserList.h"
 #include "readers/SambaTooltips.h"
-#include "settings/frmSettings.h"
+#include "readers/ShowLDBUsers.h"
+#include "readers/ShowRosterUsers.h"
 #include "tests/readers/SambaTesting.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MustRun.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTreeWidget>
@@ -47,8 +47,6 @@ protected:
         ASSERT_TRUE(start());
         qputenv("RAVELIN_SMB_CONF", QByteArray::fromStdString(server->configFile()));
         workgroup = locktest::copyTestFile("workgroup/system.mdw", homeFile("system.mdw").toStdString());
-        window->settings()->txtWorkgroup->setText(QString::fromStdString(workgroup));
-        window->txtUserName->setText(QStringLiteral("admin"));
     }
 
     // A database on `share`, selected in the main window; its lock file's name.
@@ -59,25 +57,28 @@ protected:
         return name + ".ldb";
     }
 
-    // The list after a refresh in roster mode (connected column) or in
-    // lock-file mode showing connected users (no such column).
-    std::vector<Row> roster() { return refresh(0); }
-    std::vector<Row> connectedInLockFileMode() {
-        window->optLDB[1]->click();
-        return refresh(1);
+    // What the readers read: the roster (with its connected column), or the
+    // lock file's connected users (no such column). Neither reports anything.
+    std::vector<Row> roster() {
+        return rowsOf(readers::readRosterUsers({QString::fromStdString(database),
+                                                QString::fromStdString(workgroup), "admin", ""}),
+                      true);
     }
-    std::vector<Row> refresh(int mode) {
-        window->optMode[static_cast<std::size_t>(mode)]->click();
-        window->mnuDisplayUsers_Click();
+    std::vector<Row> connectedInLockFileMode() {
+        return rowsOf(readers::readLockFileUsers({QString::fromStdString(database), 2, false}), false);
+    }
+    std::vector<Row> read(int mode) { return mode == 0 ? roster() : connectedInLockFileMode(); }
+    static std::vector<Row> rowsOf(const readers::UserRows& read, bool roster) {
+        EXPECT_FALSE(read.notice || read.failure) << (read.failure ? read.failure->description().toStdString() : "");
         std::vector<Row> out;
-        for (int i = 0; i < window->lvUsers->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem* r = window->lvUsers->topLevelItem(i);
-            out.push_back({r->text(0), subItem(r, 1), mode == 0 ? subItem(r, 2) : QString()});
-        }
+        for (const QStringList& r : read.rows)
+            out.push_back({r.value(0), r.value(1), roster ? r.value(2) : QString()});
         return out;
     }
-    // The user name resolution's reports of unknown computers aside, nothing is said.
-    void expectNoBoxes() {
+    // The window's list after a refresh in lock-file mode.
+    void refreshWindow() {
+        window->optMode[1]->click();
+        window->mnuDisplayUsers_Click();
         const QStringList said = boxes.textsNotTitled(QStringLiteral("No User Name"));
         EXPECT_TRUE(said.isEmpty()) << said.join('\n').toStdString();
     }
@@ -109,12 +110,17 @@ TEST_F(SambaShare, ClientsAreListedInBothModesAndTheirLocksStayTheirs) {
                                                       {"OFDLCK", "READ", kUserLock + 1, kUserLock + 1}}));
     EXPECT_EQ(roster(), (std::vector<Row>{{"PC-A", "ANN", "TRUE"}, {"PC-B", "BOB", "TRUE"}}));
     EXPECT_EQ(connectedInLockFileMode(), (std::vector<Row>{{"PC-A", "ANN", ""}, {"PC-B", "BOB", ""}}));
-    // Samba's lock table names the session behind each slot, in the row's tooltip.
+    // Samba's lock table names the session behind each slot, in the row's
+    // tooltip, which the window puts on every column of the row.
+    const QStringList tips = readers::sambaTooltips(QString::fromStdString(database), {"PC-A", "PC-B"});
+    ASSERT_EQ(tips.size(), 2);
+    refreshWindow();
+    ASSERT_EQ(window->lvUsers->topLevelItemCount(), 2);
     for (int i = 0; i < 2; ++i) {
-        const QString tip = window->lvUsers->topLevelItem(i)->toolTip(0);
-        EXPECT_TRUE(tip.startsWith(QStringLiteral("SMB account: "))) << tip.toStdString();
-        EXPECT_TRUE(tip.endsWith(QStringLiteral("\nAddress: 127.0.0.1"))) << tip.toStdString();
-        EXPECT_EQ(window->lvUsers->topLevelItem(i)->toolTip(2), tip);
+        EXPECT_TRUE(tips[i].startsWith(QStringLiteral("SMB account: "))) << tips[i].toStdString();
+        EXPECT_TRUE(tips[i].endsWith(QStringLiteral("\nAddress: 127.0.0.1"))) << tips[i].toStdString();
+        EXPECT_EQ(window->lvUsers->topLevelItem(i)->toolTip(0), tips[i]);
+        EXPECT_EQ(window->lvUsers->topLevelItem(i)->toolTip(2), tips[i]);
     }
 
     const auto dbBefore = locktest::stampOf(database);
@@ -125,7 +131,7 @@ TEST_F(SambaShare, ClientsAreListedInBothModesAndTheirLocksStayTheirs) {
     std::string churned;
     int refreshes = 0;
     for (; churned.empty() && refreshes < 2000; ++refreshes) {
-        refresh(refreshes % 2);
+        read(refreshes % 2);
         churned = a.reply(0);
     }
     if (churned.empty())
@@ -135,7 +141,6 @@ TEST_F(SambaShare, ClientsAreListedInBothModesAndTheirLocksStayTheirs) {
     EXPECT_EQ(roster(), (std::vector<Row>{{"PC-A", "ANN", "TRUE"}, {"PC-B", "BOB", "TRUE"}}));
     EXPECT_TRUE(locktest::stampOf(database) == dbBefore);
     EXPECT_TRUE(locktest::stampOf(lockFile) == ldbBefore);
-    expectNoBoxes();
     EXPECT_EQ(a.quit(), 0) << a.errorText();
     EXPECT_EQ(b.quit(), 0) << b.errorText();
 }
@@ -148,7 +153,6 @@ TEST_F(SambaShare, AdjacentLocksOfOneHandleMergeYetEachSlotCounts) {
     ASSERT_EQ(SmbClient::slotIn(a.reply()), 1) << a.errorText();
     EXPECT_EQ(serverLocks(), (std::vector<ServerLock>{{"OFDLCK", "WRITE", kUserLock, kUserLock + 1}}));
     EXPECT_EQ(roster(), (std::vector<Row>{{"PC-A", "ANN", "TRUE"}, {"PC-A2", "ANN", "TRUE"}}));
-    expectNoBoxes();
 }
 
 TEST_F(SambaShare, ClientsThatLeaveOrAreKilledAreDroppedByTheNextRefresh) {
@@ -165,11 +169,15 @@ TEST_F(SambaShare, ClientsThatLeaveOrAreKilledAreDroppedByTheNextRefresh) {
     b.kill();
     EXPECT_TRUE(waitFor([&] { return connectedInLockFileMode().empty(); }, kRefreshInterval));
     EXPECT_EQ(roster(), (std::vector<Row>{{"PC-A", "ANN", "FALSE"}, {"PC-B", "BOB", "FALSE"}}));
-    expectNoBoxes();
 }
 
 TEST_F(SambaShare, WithoutPosixLockingConnectedUsersAreHiddenAndTheWindowSaysSo) {
-    const auto hint = [&]() -> QString {
+    const auto hints = [&] {
+        const QString db = QString::fromStdString(database);
+        return std::pair{readers::readRosterUsers({db, QString::fromStdString(workgroup), "admin", ""}).hint,
+                         readers::readLockFileUsers({db, 2, false}).hint};
+    };
+    const auto hintLine = [&]() -> QString {
         const auto* label = window->StatusBar1->findChild<QLabel*>(QStringLiteral("lblLockHint"));
         return label && !label->isHidden() ? label->text() : QString();
     };
@@ -178,16 +186,22 @@ TEST_F(SambaShare, WithoutPosixLockingConnectedUsersAreHiddenAndTheWindowSaysSo)
     ASSERT_EQ(a.slot(), 0) << a.errorText();
     EXPECT_TRUE(serverLocks().empty());
     EXPECT_EQ(roster(), (std::vector<Row>{{"PC-A", "ANN", "FALSE"}}));
-    EXPECT_TRUE(hint().contains(QStringLiteral("\"posix locking = no\""))) << hint().toStdString();
     EXPECT_TRUE(connectedInLockFileMode().empty());
-    EXPECT_FALSE(hint().isEmpty());
+    const auto [rosterHint, lockFileHint] = hints();
+    ASSERT_TRUE(rosterHint && lockFileHint);
+    EXPECT_TRUE(rosterHint->contains(QStringLiteral("\"posix locking = no\""))) << rosterHint->toStdString();
+    refreshWindow();
+    EXPECT_EQ(hintLine(), *lockFileHint);
 
-    // The same on a share with posix locking: the user is seen, no hint.
+    // The same on a share with posix locking: the user is seen, no hint, and
+    // the window's hint line goes.
     const std::string shown = useDatabase("jet", "shown");
     SmbClient b(*server, "jet", shown, "PC-B", "bob");
     ASSERT_EQ(b.slot(), 0) << b.errorText();
     EXPECT_EQ(roster(), (std::vector<Row>{{"PC-B", "BOB", "TRUE"}}));
-    EXPECT_TRUE(hint().isEmpty()) << hint().toStdString();
+    EXPECT_EQ(hints(), (std::pair<std::optional<QString>, std::optional<QString>>()));
+    refreshWindow();
+    EXPECT_TRUE(hintLine().isEmpty()) << hintLine().toStdString();
 }
 
 }  // namespace

@@ -79,22 +79,14 @@ TEST_F(PrintExport, UsersReportInRosterSchemaMode) {
     printExport();
 
     const QStringList lines = reportLines();
-    ASSERT_EQ(lines.size(), 11);
-    EXPECT_EQ(lines[0], QString());
-    EXPECT_EQ(lines[1], report::bannerLine(QDate::currentDate()));
-    EXPECT_EQ(lines[2], kSeparator);
-    EXPECT_EQ(lines[3], QStringLiteral("/srv/data/sales.mdb"));
-    EXPECT_EQ(lines[4], kSeparator);
-    EXPECT_EQ(lines[5], QStringLiteral("TIP: COMMAS IN DATA CORRESPOND TO COLUMN HEADINGS BELOW"));
-    EXPECT_EQ(lines[6], kSeparator);
-    EXPECT_EQ(lines[7], QStringLiteral("COMPUTER NAME | SECURITY NAME | CONNECTED | SUSPECT | USER NAME | "
-                                       "CONTACT | EMAIL"));
-    EXPECT_EQ(lines[7].size(), 81);
-    EXPECT_EQ(lines[7].indexOf(QStringLiteral("SUSPECT")), 44);  // column 45
-    EXPECT_EQ(lines[8], kSeparator);
     // A comma inside a value is not marked; an empty value leaves its separators.
-    EXPECT_EQ(lines[9], QStringLiteral("PC1, Admin, True, False, Ann Smith, Room 4, 2nd floor, ann@example.com"));
-    EXPECT_EQ(lines[10], QStringLiteral("PC2, , True, False, Bob, x, "));
+    EXPECT_EQ(lines, QStringList({QString(), report::bannerLine(QDate::currentDate()), kSeparator,
+                                  "/srv/data/sales.mdb", kSeparator,
+                                  "TIP: COMMAS IN DATA CORRESPOND TO COLUMN HEADINGS BELOW", kSeparator,
+                                  "COMPUTER NAME | SECURITY NAME | CONNECTED | SUSPECT | USER NAME | CONTACT | EMAIL",
+                                  kSeparator,
+                                  "PC1, Admin, True, False, Ann Smith, Room 4, 2nd floor, ann@example.com",
+                                  "PC2, , True, False, Bob, x, "}));
 
     // The editor is the desktop's default for text/plain, given the path as
     // one argument; the window stays open.
@@ -111,8 +103,6 @@ TEST_F(PrintExport, UsersReportInLockFileModeAndRowsTheListHasNoColumnsFor) {
     QStringList lines = reportLines();
     ASSERT_EQ(lines.size(), 11);
     EXPECT_EQ(lines[7], QStringLiteral("COMPUTER NAME | SECURITY NAME | USER NAME | CONTACT | EMAIL"));
-    EXPECT_EQ(lines[7].size(), 59);
-    EXPECT_EQ(lines[7].indexOf(QStringLiteral("USER NAME")), 32);  // column 33
     EXPECT_EQ(lines[9], QStringLiteral("PC1, ADMIN, Ann, , ann@example.com"));
     EXPECT_EQ(lines[10], QStringLiteral("PC2, BOB, , , "));
 

@@ -85,14 +85,6 @@ TEST_F(SettingsFile, EverySettingSurvivesARestart) {
     EXPECT_EQ(s()->txtDB->text(), QStringLiteral("/srv/names/compnamedb.mdb"));
 }
 
-TEST_F(SettingsFile, AnUnchangedFileIsRewrittenTheSame) {
-    const QByteArray original = SettingsLines().bytes();
-    writeHomeFile("settings.set", original);
-    ASSERT_TRUE(start());
-    stop();
-    EXPECT_EQ(readHomeFile("settings.set"), original);
-}
-
 TEST_F(SettingsFile, GeometryIsReadInTwips) {
     writeHomeFile("settings.set", SettingsLines().set(1, "2880").set(2, "1440").keep(2).bytes());
     ASSERT_TRUE(start());
@@ -100,48 +92,97 @@ TEST_F(SettingsFile, GeometryIsReadInTwips) {
     EXPECT_EQ(window->y(), twipsToPixelsY(window.get(), 1440));
 }
 
-TEST_F(SettingsFile, ReadModeLineMustBeExactlyZeroForTheRoster) {
-    const std::pair<const char*, int> cases[] = {{"0", 0}, {"1", 1}, {"2", 1}, {"", 1}, {" 0", 1}, {"0 ", 1}};
-    for (const auto& [line, mode] : cases) {
-        writeHomeFile("settings.set", SettingsLines().set(10, QString::fromLatin1(line)).bytes());
+// What start-up applied from the file: where a line cannot be applied the
+// reading stops, and what came before it stays applied.
+struct Applied {
+    int mode = 0;
+    QString interval = "60000";  // the interval box's text
+    int timerInterval = 60000;
+    bool monitoring = false;
+    int dbClick = 0;
+    QString workgroup = "/wg/System.mdw";
+    QString password = "secret";
+    QString userDatabase = "/data/compnamedb.mdb";
+    QString selected;
+    bool operator==(const Applied&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Applied& a) {
+    return os << a.mode << " " << a.interval.toStdString() << " " << a.timerInterval << " " << a.monitoring << " "
+              << a.dbClick << " " << a.workgroup.toStdString() << " " << a.password.toStdString() << " "
+              << a.userDatabase.toStdString() << " '" << a.selected.toStdString() << "'";
+}
+
+TEST_F(SettingsFile, EachLineIsAppliedOrStopsTheReading) {
+    const QString design = QStringLiteral("(design)");  // the value the window starts with
+    struct Case {
+        const char* name;
+        std::optional<SettingsLines> file;  // nothing: there is none
+        QByteArray paths;                   // ravelin.set
+        Applied applied;
+        bool folder = false;  // a folder stands in the file's place
+    };
+// Each case names only what differs from the defaults above.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+    const Case cases[] = {
+        {"defaults", SettingsLines(), {}, {}},
+        // The read-mode line must be exactly "0" for the roster.
+        {"mode 1", SettingsLines().set(10, "1"), {}, {.mode = 1}},
+        {"mode 2", SettingsLines().set(10, "2"), {}, {.mode = 1}},
+        {"mode empty", SettingsLines().set(10, ""), {}, {.mode = 1}},
+        {"mode blank before", SettingsLines().set(10, " 0"), {}, {.mode = 1}},
+        {"mode blank after", SettingsLines().set(10, "0 "), {}, {.mode = 1}},
+        {"interval", SettingsLines().set(11, "15000"), {}, {.interval = "15000", .timerInterval = 15000}},
+        {"letters for the interval", SettingsLines().set(11, "fast").set(12, "1").set(13, "1"),
+         "1\r\n/d/a.mdb\r\n", {.interval = "fast", .userDatabase = design}},
+        {"an interval the timer refuses", SettingsLines().set(11, "70000").set(13, "1"), {},
+         {.interval = "70000", .userDatabase = design}},
+        {"start-up flag, no paths", SettingsLines().set(12, "1"), {}, {.monitoring = true}},
+        // Flag lines compare exactly too.
+        {"flags with blanks", SettingsLines().set(12, " 1").set(13, " 0"), {}, {.dbClick = 1}},
+        {"twelve lines", SettingsLines().set(11, "20000").keep(12), {},
+         {.interval = "20000", .timerInterval = 20000, .userDatabase = design}},
+        {"a bad position", SettingsLines().set(1, "left").set(10, "1"), {},
+         {.workgroup = design, .password = "", .userDatabase = design}},
+        {"no file", std::nullopt, {}, {.workgroup = design, .password = "", .userDatabase = design}},
+        {"a folder in its place", std::nullopt, {}, {.workgroup = design, .password = "", .userDatabase = design},
+         true},
+    };
+#pragma GCC diagnostic pop
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(homeFile("ravelin.set"));
+        QFile::remove(homeFile("settings.set"));
+        if (c.file)
+            writeHomeFile("settings.set", c.file->bytes());
+        if (c.folder) {
+            ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("settings.set")));
+        }
+        if (!c.paths.isEmpty())
+            writeHomeFile("ravelin.set", c.paths);
         ASSERT_TRUE(start());
-        EXPECT_TRUE(window->optMode[mode]->isChecked()) << "line 10 '" << line << "'";
-        EXPECT_EQ(window->lvUsers->columnCount(), mode == 0 ? 7 : 5) << "line 10 '" << line << "'";
-        EXPECT_EQ(window->optLDB[0]->isEnabled(), mode == 1);
+        const auto orDesign = [&](const QString& text, const QString& atDesign) {
+            return text == atDesign ? design : text;
+        };
+        const Applied applied{
+            window->optMode[0]->isChecked() ? 0 : 1, s()->txtTSpeed->text(), window->Timer1->interval(),
+            s()->chkAutoMon->isChecked(), s()->optDBClk[0]->isChecked() ? 0 : 1,
+            orDesign(s()->txtWorkgroup->text(), frmSettings::defaultWorkgroup()), window->txtPassword->text(),
+            orDesign(s()->txtDB->text(), defaultDB()), window->selectedDatabasePath()};
+        EXPECT_EQ(applied, c.applied);
+        // The rest follows: the caption the interval, the columns and the
+        // lock-file options the read mode, the timer the monitoring box.
+        EXPECT_EQ(window->chkAutoMonitor->text(),
+                  QStringLiteral("Auto Monitoring (Every ") + applied.interval + " miliseconds)");
+        EXPECT_EQ(window->lvUsers->columnCount(), applied.mode == 0 ? 7 : 5);
+        EXPECT_EQ(window->optLDB[0]->isEnabled(), applied.mode == 1);
+        EXPECT_EQ(window->chkAutoMonitor->isChecked(), applied.monitoring);
+        EXPECT_EQ(window->Timer1->enabled(), applied.monitoring);
+        EXPECT_TRUE(boxes.shown.empty());
         stop();
+        QDir(home.path()).rmdir(QStringLiteral("settings.set"));
     }
-}
-
-TEST_F(SettingsFile, IntervalLineSetsTimerAndCaption) {
-    writeHomeFile("settings.set", SettingsLines().set(11, "15000").bytes());
-    ASSERT_TRUE(start());
-    EXPECT_EQ(window->Timer1->interval(), 15000);
-    EXPECT_EQ(window->chkAutoMonitor->text(), QStringLiteral("Auto Monitoring (Every 15000 miliseconds)"));
-    EXPECT_EQ(s()->txtTSpeed->text(), QStringLiteral("15000"));
-}
-
-TEST_F(SettingsFile, LettersOnTheIntervalLineStopTheReadingAfterTheCaption) {
-    writeHomeFile("ravelin.set", "1\r\n/d/a.mdb\r\n");
-    writeHomeFile("settings.set", SettingsLines().set(11, "fast").set(12, "1").set(13, "1").bytes());
-    ASSERT_TRUE(start());
-    EXPECT_EQ(s()->txtTSpeed->text(), QStringLiteral("fast"));
-    EXPECT_EQ(window->chkAutoMonitor->text(), QStringLiteral("Auto Monitoring (Every fast miliseconds)"));
-    EXPECT_EQ(window->Timer1->interval(), 60000);
-    EXPECT_FALSE(window->chkAutoMonitor->isChecked());
-    EXPECT_FALSE(window->Timer1->enabled());
-    EXPECT_FALSE(s()->chkAutoMon->isChecked());
-    EXPECT_TRUE(s()->optDBClk[0]->isChecked());
-    EXPECT_EQ(s()->txtDB->text(), defaultDB());
-    // What came before the failing line stays applied.
-    EXPECT_EQ(window->txtPassword->text(), QStringLiteral("secret"));
-}
-
-TEST_F(SettingsFile, AnIntervalTheTimerRefusesStopsTheReading) {
-    writeHomeFile("settings.set", SettingsLines().set(11, "70000").set(13, "1").bytes());
-    ASSERT_TRUE(start());
-    EXPECT_EQ(window->chkAutoMonitor->text(), QStringLiteral("Auto Monitoring (Every 70000 miliseconds)"));
-    EXPECT_EQ(window->Timer1->interval(), 60000);
-    EXPECT_TRUE(s()->optDBClk[0]->isChecked());
 }
 
 TEST_F(SettingsFile, StartUpFlagTurnsMonitoringOnAndSelectsTheFirstPath) {
@@ -153,51 +194,6 @@ TEST_F(SettingsFile, StartUpFlagTurnsMonitoringOnAndSelectsTheFirstPath) {
     EXPECT_TRUE(window->Timer1->isRunning());
     EXPECT_EQ(window->List1Index(), 0);
     EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/a.mdb"));
-}
-
-TEST_F(SettingsFile, StartUpFlagWithAnEmptyListSelectsNothing) {
-    writeHomeFile("settings.set", SettingsLines().set(12, "1").bytes());
-    ASSERT_TRUE(start());
-    EXPECT_TRUE(window->Timer1->enabled());
-    EXPECT_TRUE(window->selectedDatabasePath().isEmpty());
-    EXPECT_TRUE(boxes.shown.empty());
-}
-
-TEST_F(SettingsFile, FlagLinesCompareExactly) {
-    writeHomeFile("settings.set", SettingsLines().set(12, " 1").set(13, " 0").bytes());
-    ASSERT_TRUE(start());
-    EXPECT_FALSE(window->Timer1->enabled());
-    EXPECT_FALSE(s()->chkAutoMon->isChecked());
-    EXPECT_TRUE(s()->optDBClk[1]->isChecked());
-    stop();
-    writeHomeFile("settings.set", SettingsLines().set(13, "0").bytes());
-    ASSERT_TRUE(start());
-    EXPECT_TRUE(s()->optDBClk[0]->isChecked());
-}
-
-TEST_F(SettingsFile, ATwelveLineFileLeavesTheLastTwoAtTheirDefaults) {
-    writeHomeFile("settings.set", SettingsLines().set(11, "20000").keep(12).bytes());
-    ASSERT_TRUE(start());
-    EXPECT_EQ(window->Timer1->interval(), 20000);
-    EXPECT_TRUE(s()->optDBClk[0]->isChecked());
-    EXPECT_EQ(s()->txtDB->text(), defaultDB());
-}
-
-TEST_F(SettingsFile, MissingOrUnreadableFileLeavesTheDesign) {
-    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("settings.set")));
-    ASSERT_TRUE(start());
-    EXPECT_TRUE(window->optMode[0]->isChecked());
-    EXPECT_FALSE(window->optLDB[0]->isEnabled());
-    EXPECT_EQ(window->Timer1->interval(), 60000);
-    EXPECT_EQ(s()->txtDB->text(), defaultDB());
-    EXPECT_TRUE(boxes.shown.empty());
-}
-
-TEST_F(SettingsFile, ABadPositionStopsBeforeAnythingElse) {
-    writeHomeFile("settings.set", SettingsLines().set(1, "left").set(10, "1").bytes());
-    ASSERT_TRUE(start());
-    EXPECT_TRUE(window->optMode[0]->isChecked());
-    EXPECT_EQ(s()->txtWorkgroup->text(), frmSettings::defaultWorkgroup());
 }
 
 TEST_F(SettingsFile, UserNameAndIntervalAreTrimmedButTheWorkgroupPathIsNot) {
@@ -256,6 +252,7 @@ TEST_F(SettingsFile, EveryWriteLeavesTheFilePrivateToItsOwner) {
     EXPECT_EQ(st.st_uid, ::getuid());
 }
 
+// An unchanged file is written back as it was, also its eight-bit lines.
 TEST_F(SettingsFile, UnchangedEightBitLinesAreWrittenBackAsTheirBytes) {
     // Lines 7 and 14 written the Windows way (Windows-1252), line 8 in UTF-8.
     QByteArray file;
@@ -276,22 +273,6 @@ TEST_F(SettingsFile, UnchangedEightBitLinesAreWrittenBackAsTheirBytes) {
     window->txtPassword->setText(QString::fromUtf8("g\u00E9heim"));
     stop();
     EXPECT_EQ(readHomeFile("settings.set").split('\n').value(8), QByteArray("g\xC3\xA9heim\r"));
-}
-
-TEST_F(SettingsFile, AFileThatCannotBeReadWholeIsKeptAsideOnce) {
-    const QByteArray unreadable = SettingsLines().set(11, "fast").set(14, "/kept/compnamedb.mdb").bytes();
-    writeHomeFile("settings.set", unreadable);
-    ASSERT_TRUE(start());
-    stop();
-    EXPECT_EQ(readHomeFile("settings.set.unreadable"), unreadable);
-    EXPECT_EQ(savedLines().value(13), defaultDB());
-
-    const QByteArray second = SettingsLines().set(1, "left").bytes();
-    writeHomeFile("settings.set", second);
-    ASSERT_TRUE(start());
-    stop();
-    EXPECT_EQ(readHomeFile("settings.set.unreadable"), unreadable);
-    EXPECT_EQ(readHomeFile("settings.set"), second);
 }
 
 TEST_F(SettingsFile, SizesNoScreenCanShowStopTheReading) {

@@ -55,8 +55,6 @@ TEST_F(Connection, TheWindowHasItsDesignStateAndItsToolbarInOrder) {
     const int limits[] = {50, 60, 60, 60};
     for (std::size_t i = 0; i < 4; ++i)
         EXPECT_EQ(d->rtfPut[i]->maxLength(), limits[i]);
-    EXPECT_EQ(d->loadTimer->interval(), 10);
-    EXPECT_EQ(d->Timer1->interval(), 1);
 
     window->mnuUserDB_Click();
     EXPECT_TRUE(d->isVisible());
