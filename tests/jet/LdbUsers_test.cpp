@@ -53,21 +53,18 @@ TEST(LdbUsersPath, APathEndedWithNulsAsTheOriginalLibraryTookIt) {
     EXPECT_EQ(jet::getLdbUsers(db + std::string(2, '\0'), jet::LdbSuspectUsers), Names{});
 }
 
-TEST_F(Jet3Database, MissingLockFileIsReportedAndNotCreated) {
-    for (const int option : {1, 2, 4}) {
-        const jet::Error e = errorOf(db, option);
-        EXPECT_EQ(e.number(), jet::FileNotFound);
-        EXPECT_NE(e.description().find(ldb), std::string::npos) << e.description();
-    }
-    EXPECT_FALSE(fs::exists(ldb));
-}
-
-TEST_F(Jet3Database, UnreadableLockFileIsReported) {
-    fs::create_directory(ldb);  // opens, but cannot be read, even for root
-    for (const int option : {1, 2, 4}) {
-        const jet::Error e = errorOf(db, option);
-        EXPECT_EQ(e.number(), jet::DiskIo);
-        EXPECT_NE(e.description().find(ldb), std::string::npos) << e.description();
+// For every option, naming the lock file: one that is missing (and is not
+// created by asking), and one that opens but cannot be read, even by root.
+TEST_F(Jet3Database, AMissingOrUnreadableLockFileIsReported) {
+    for (const auto& [unreadable, number] : {std::pair{false, jet::FileNotFound}, {true, jet::DiskIo}}) {
+        if (unreadable)
+            fs::create_directory(ldb);
+        for (const int option : {1, 2, 4}) {
+            const jet::Error e = errorOf(db, option);
+            EXPECT_EQ(e.number(), number) << option;
+            EXPECT_NE(e.description().find(ldb), std::string::npos) << e.description();
+        }
+        EXPECT_EQ(fs::exists(ldb), unreadable);
     }
 }
 
