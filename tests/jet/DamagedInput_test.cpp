@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <typeinfo>
 
 #include <sys/stat.h>
@@ -109,9 +110,6 @@ TEST(DamagedInput, CutAtAPageBoundaryNeverLosesRowsSilently) {
     }
 }
 
-// A store into a copy cut short, whose maps still count the lost pages as
-// used, is refused before anything is written: a page it added would belong
-// to two tables.
 // A FIFO named like a database is refused without blocking, and without
 // leaving a descriptor open for every attempt (the monitor retries each tick).
 TEST(DamagedInput, AFifoIsRefusedAndLeavesNoDescriptorOpen) {
@@ -128,18 +126,19 @@ TEST(DamagedInput, AFifoIsRefusedAndLeavesNoDescriptorOpen) {
     std::filesystem::remove(fifo);
 }
 
+// A store into a copy cut short, whose maps still count the lost pages as
+// used, is refused before anything is written: a page it added would belong
+// to two tables.
 TEST(DamagedInput, AStoreIntoACopyCutShortIsRefusedAndWritesNothing) {
     jettest::WritableCopy copy("testV2000.mdb");  // 743 pages
     std::filesystem::resize_file(copy.path(), 700 * 4096);
     const Bytes before = jettest::fileBytes(copy.path());
-    try {
-        jettest::store(copy.path(), "Table1", [](jet::TableWriter& w) {
-            w.insert(jettest::row(w.definition(), {{"A", jet::Value::text("new")}}));
-        });
-        ADD_FAILURE() << "stored";
-    } catch (const jet::Error& e) {
-        EXPECT_EQ(e.number(), jet::NotADatabase) << e.description();
-    }
+    EXPECT_EQ(jettest::errorOf([&] {
+                  jettest::store(copy.path(), "Table1", [](jet::TableWriter& w) {
+                      w.insert(jettest::row(w.definition(), {{"A", jet::Value::text("new")}}));
+                  });
+              }),
+              jet::NotADatabase);
     EXPECT_EQ(jettest::fileBytes(copy.path()), before);
 
     jettest::WritableCopy ace("../access-more/testIndexPropertiesV2010.accdb");  // 120 pages
@@ -150,77 +149,54 @@ TEST(DamagedInput, AStoreIntoACopyCutShortIsRefusedAndWritesNothing) {
     EXPECT_EQ(jettest::fileBytes(ace.path()), aceBefore);
 }
 
-TEST(DamagedInput, TableDefinitionChainsThatRunInACircle) {
-    auto l = testV2000Table1();
-    put32(l.bytes, l.tdefPage * l.pageSize + 4, l.tdefPage);  // next page: itself
-    EXPECT_EQ(readAll(l.bytes, "self loop"), Outcome::Refused);
-
-    // Two definition pages pointing at each other.
-    auto m = testV2000Table1();
-    const auto db = Database::open(jettest::access("testV2000.mdb"));
-    const std::uint32_t other = db->findTable("Table3")->definitionPage();
-    put32(m.bytes, m.tdefPage * m.pageSize + 4, other);
-    put32(m.bytes, other * m.pageSize + 4, m.tdefPage);
-    EXPECT_EQ(readAll(m.bytes, "two-page loop"), Outcome::Refused);
-
-    // A definition chain that leads to a data page.
-    auto n = testV2000Table1();
-    put32(n.bytes, n.tdefPage * n.pageSize + 4, n.dataPage);
-    EXPECT_EQ(readAll(n.bytes, "chain into data"), Outcome::Refused);
-}
-
-TEST(DamagedInput, DataPagesWithBadCountsAndOffsets) {
-    const std::size_t countAt = 12, offsetsAt = 14;  // Jet 4 data page header
-    auto l = testV2000Table1();
-    put16(l.bytes, l.dataPage * l.pageSize + countAt, 0xFFFF);
-    EXPECT_EQ(readAll(l.bytes, "row count"), Outcome::Refused);
-
-    auto m = testV2000Table1();
-    put16(m.bytes, m.dataPage * m.pageSize + offsetsAt, 0x0005);  // a row inside the header
-    EXPECT_EQ(readAll(m.bytes, "offset in header"), Outcome::Refused);
-
-    // Row 1 starting after row 0's start: its end lies before its start.
-    auto n = testV2000Table1();
-    put16(n.bytes, n.dataPage * n.pageSize + offsetsAt + 2, 0x0FF0);
-    EXPECT_EQ(readAll(n.bytes, "offsets out of order"), Outcome::Refused);
-
-    // A moved row whose pointer leads past the end of the file.
-    auto o = testV2000Table1();
-    const std::size_t slot = o.dataPage * o.pageSize + offsetsAt;
-    const std::uint16_t start = jet::readU16(&o.bytes[slot]) & 0x1FFF;
-    put16(o.bytes, slot, static_cast<std::uint16_t>(start | 0x4000));
-    put32(o.bytes, o.dataPage * o.pageSize + start, 0xFFFFFF00u);
-    EXPECT_EQ(readAll(o.bytes, "moved row pointer"), Outcome::Refused);
-}
-
-TEST(DamagedInput, RowsWhoseColumnCountsLie) {
-    auto l = testV2000Table1();
-    const std::size_t slot = l.dataPage * l.pageSize + 14;
-    const std::uint16_t start = jet::readU16(&l.bytes[slot]) & 0x1FFF;
-    // A column count that makes the null mask larger than the row.
-    put16(l.bytes, l.dataPage * l.pageSize + start, 0xFFFF);
-    EXPECT_EQ(readAll(l.bytes, "column count"), Outcome::Refused);
-}
-
-TEST(DamagedInput, UsageMapsThatPointNowhere) {
-    auto l = testV2000Table1();
-    // The used-pages pointer of Table1's definition (Jet 4 offset 55).
-    put32(l.bytes, l.tdefPage * l.pageSize + 55, 0x7FFFFF00u);
-    EXPECT_EQ(readAll(l.bytes, "usage map pointer"), Outcome::Refused);
-}
-
-TEST(DamagedInput, UsageMapsRunningPastTheLastPageNumber) {
-    auto l = testV2000Table1();
-    const std::uint32_t pointer = jet::readU32(&l.bytes[l.tdefPage * l.pageSize + 55]);
-    const std::size_t base = (pointer >> 8) * l.pageSize;
-    const std::size_t at = base + (jet::readU16(&l.bytes[base + 14 + 2 * (pointer & 0xFF)]) & 0x1FFF);
-    ASSERT_EQ(l.bytes[at], 0x00) << "Table1's usage map is stored inline";
-    // The map starts 8 pages below 2^32; its first byte names none of them,
-    // its second names page 2^32, which no file has.
-    put32(l.bytes, at + 1, 0xFFFFFFF8u);
-    l.bytes[at + 5] = 0x00;
-    l.bytes[at + 6] = 0x01;
-    EXPECT_EQ(readAll(l.bytes, "usage map past the last page number"), Outcome::Refused);
+// One damage each to Table1 of testV2000 (Jet 4 offsets), which must be refused.
+TEST(DamagedInput, DefinitionsPagesAndRowsThatLie) {
+    const std::size_t next = 4, countAt = 12, offsetsAt = 14, usedPages = 55;
+    const auto page = [](const Located& l, std::uint32_t p) { return p * l.pageSize; };
+    const auto firstRow = [&](const Located& l) {
+        return page(l, l.dataPage) + (jet::readU16(&l.bytes[page(l, l.dataPage) + offsetsAt]) & 0x1FFF);
+    };
+    const std::pair<const char*, std::function<void(Located&)>> cases[] = {
+        {"definition chain into itself", [&](Located& l) { put32(l.bytes, page(l, l.tdefPage) + next, l.tdefPage); }},
+        {"two definition pages pointing at each other",
+         [&](Located& l) {
+             const std::uint32_t other = Database::open(jettest::access("testV2000.mdb"))->findTable("Table3")->definitionPage();
+             put32(l.bytes, page(l, l.tdefPage) + next, other);
+             put32(l.bytes, page(l, other) + next, l.tdefPage);
+         }},
+        {"definition chain into a data page", [&](Located& l) { put32(l.bytes, page(l, l.tdefPage) + next, l.dataPage); }},
+        {"data page row count", [&](Located& l) { put16(l.bytes, page(l, l.dataPage) + countAt, 0xFFFF); }},
+        {"row offset inside the page header", [&](Located& l) { put16(l.bytes, page(l, l.dataPage) + offsetsAt, 0x0005); }},
+        // Row 1 starting after row 0's start: its end lies before its start.
+        {"row offsets out of order", [&](Located& l) { put16(l.bytes, page(l, l.dataPage) + offsetsAt + 2, 0x0FF0); }},
+        {"moved row pointer past the end of the file",
+         [&](Located& l) {
+             const std::size_t row = firstRow(l);
+             put16(l.bytes, page(l, l.dataPage) + offsetsAt, static_cast<std::uint16_t>((row - page(l, l.dataPage)) | 0x4000));
+             put32(l.bytes, row, 0xFFFFFF00u);
+         }},
+        // A column count that makes the null mask larger than the row.
+        {"row column count", [&](Located& l) { put16(l.bytes, firstRow(l), 0xFFFF); }},
+        {"usage map pointer", [&](Located& l) { put32(l.bytes, page(l, l.tdefPage) + usedPages, 0x7FFFFF00u); }},
+        // An inline map starting 8 pages below 2^32: its first byte names none
+        // of them, its second names page 2^32, which no file has.
+        {"usage map past the last page number",
+         [&](Located& l) {
+             const std::uint32_t pointer = jet::readU32(&l.bytes[page(l, l.tdefPage) + usedPages]);
+             const std::size_t base = page(l, pointer >> 8);
+             const std::size_t at = base + (jet::readU16(&l.bytes[base + offsetsAt + 2 * (pointer & 0xFF)]) & 0x1FFF);
+             ASSERT_EQ(l.bytes[at], 0x00) << "Table1's usage map is stored inline";
+             put32(l.bytes, at + 1, 0xFFFFFFF8u);
+             l.bytes[at + 5] = 0x00;
+             l.bytes[at + 6] = 0x01;
+         }},
+    };
+    for (const auto& [damage, apply] : cases) {
+        SCOPED_TRACE(damage);
+        auto l = testV2000Table1();
+        apply(l);
+        EXPECT_EQ(readAll(l.bytes, damage), Outcome::Refused);
+    }
 }
 
 TEST(DamagedInput, LongValueChainsThatRunInACircle) {

@@ -21,19 +21,10 @@ TEST(FileFormat, RecognisesEachVersionFromTheHeaderPage) {
 }
 
 TEST(FileFormat, RefusesFilesThatAreNotDatabases) {
-    try {
-        jet::readFileFormat(kData + "/lockfiles/system.ldb");
-        FAIL() << "a lock file was taken for a database";
-    } catch (const jet::Error& e) {
-        EXPECT_EQ(e.number(), jet::NotADatabase);
-        EXPECT_NE(e.description().find("system.ldb"), std::string::npos);
-    }
-    try {
-        jet::readFileFormat(kData + "/no-such-file.mdb");
-        FAIL() << "a missing file was read";
-    } catch (const jet::Error& e) {
-        EXPECT_EQ(e.number(), jet::FileNotFound);
-    }
+    const jet::Error lockFile = jettest::caught([] { jet::readFileFormat(kData + "/lockfiles/system.ldb"); });
+    EXPECT_EQ(lockFile.number(), jet::NotADatabase);
+    EXPECT_NE(lockFile.description().find("system.ldb"), std::string::npos);
+    EXPECT_EQ(jettest::errorOf([] { jet::readFileFormat(kData + "/no-such-file.mdb"); }), jet::FileNotFound);
 }
 
 TEST(FileFormat, EveryVersionByteAccessWritesAndNoNewerOne) {

@@ -272,20 +272,11 @@ TEST(IndexTree, NamesAndPrimaryKeys) {
     const auto def = db->tableDef("Table1");
     EXPECT_EQ(jet::Index::primaryKey(db, def).definition().name, "PrimaryKey");
     EXPECT_EQ(jet::Index(db, def, "table2TABLE1").columns().front().column->name, "otherfk1");
-    try {
-        const jet::Index missing(db, def, "NoSuchIndex");
-        FAIL() << "a missing index opened";
-    } catch (const jet::Error& e) {
-        EXPECT_EQ(e.number(), jet::IndexNotFound);
-        EXPECT_NE(e.description().find("NoSuchIndex"), std::string::npos);
-    }
-    const auto noKey = db->tableDef("MSysACEs");
-    try {
-        const auto key = jet::Index::primaryKey(db, noKey);
-        FAIL() << "a table without a primary key gave one";
-    } catch (const jet::Error& e) {
-        EXPECT_EQ(e.number(), jet::IndexNotFound);
-    }
+    const jet::Error missing = jettest::caught([&] { (void)jet::Index(db, def, "NoSuchIndex"); });
+    EXPECT_EQ(missing.number(), jet::IndexNotFound);
+    EXPECT_NE(missing.description().find("NoSuchIndex"), std::string::npos);
+    // A table without a primary key gives none.
+    EXPECT_EQ(jettest::errorOf([&] { (void)jet::Index::primaryKey(db, db->tableDef("MSysACEs")); }), jet::IndexNotFound);
 }
 
 }  // namespace

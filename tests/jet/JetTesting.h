@@ -59,14 +59,17 @@ inline std::size_t readEverything(const std::shared_ptr<jet::Database>& db) {
 
 inline std::string text(const jet::Value& v) { return v.text(); }
 
-// The number of the jet::Error that `f` throws; 0 when it throws none.
-inline int errorOf(const std::function<void()>& f) {
+// The jet::Error that `f` throws; one numbered 0 when it throws none.
+inline jet::Error caught(const std::function<void()>& f) {
     try {
         f();
     } catch (const jet::Error& e) {
-        return e.number();
+        return e;
     }
-    return 0;
+    return jet::Error(0, "");
 }
+
+// The number of the jet::Error that `f` throws; 0 when it throws none.
+inline int errorOf(const std::function<void()>& f) { return caught(f).number(); }
 
 }  // namespace jettest

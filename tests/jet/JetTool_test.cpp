@@ -147,22 +147,20 @@ TEST(JetTool, InfoDescribesTheFile) {
 }
 
 TEST(JetTool, ErrorsAndUsage) {
-    const auto missing = run("export " + jettest::access("missing.mdb") + " Table1");
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.err.find("missing.mdb"), std::string::npos) << missing.err;
-    const auto table = run("export " + jettest::access("testV2000.mdb") + " NoTable");
-    EXPECT_EQ(table.exitCode, 1);
-    EXPECT_NE(table.err.find("NoTable"), std::string::npos) << table.err;
-    EXPECT_EQ(table.out, "");
-    const auto linked = run("export " + jettest::more("linkerTestV2007.accdb") + " Table2");
-    EXPECT_EQ(linked.exitCode, 1);
-    EXPECT_NE(linked.err.find("is a link to table 'Table1' in Z:\\jackcess_test\\linkeeTest.accdb"), std::string::npos)
-        << linked.err;
-    EXPECT_EQ(run("").exitCode, 2);
-    EXPECT_EQ(run("frobnicate x").exitCode, 2);
-    EXPECT_EQ(run("export " + jettest::access("testV2000.mdb")).exitCode, 2);
-    EXPECT_EQ(run("tables --bogus " + jettest::access("testV2000.mdb")).exitCode, 2);
-    EXPECT_EQ(run("tables").exitCode, 2);
+    // Failures exit 1 with nothing on stdout, naming their cause.
+    for (const auto& [args, cause] : std::initializer_list<std::pair<std::string, std::string>>{
+             {jettest::access("missing.mdb") + " Table1", "missing.mdb"},
+             {jettest::access("testV2000.mdb") + " NoTable", "NoTable"},
+             {jettest::more("linkerTestV2007.accdb") + " Table2",
+              "is a link to table 'Table1' in Z:\\jackcess_test\\linkeeTest.accdb"}}) {
+        const auto r = run("export " + args);
+        EXPECT_EQ(r.exitCode, 1) << args;
+        EXPECT_EQ(r.out, "") << args;
+        EXPECT_NE(r.err.find(cause), std::string::npos) << r.err;
+    }
+    for (const std::string& usage : std::vector<std::string>{"", "frobnicate x", "export " + jettest::access("testV2000.mdb"),
+                                                             "tables --bogus " + jettest::access("testV2000.mdb"), "tables"})
+        EXPECT_EQ(run(usage).exitCode, 2) << usage;
 }
 
 // insert, update and delete: one store each; Null and zero-length text
@@ -179,9 +177,7 @@ TEST(JetTool, EditsATable) {
     const auto before = jettest::fileBytes(copy.path());
     const auto tooLong = run("insert " + file + "a=" + std::string(51, 'x'));
     EXPECT_EQ(tooLong.exitCode, 1);
-    EXPECT_NE(tooLong.err.find("The field is too small to accept the amount of data you attempted to add."),
-              std::string::npos);
-    EXPECT_NE(tooLong.err.find("(error 3163)"), std::string::npos);
+    EXPECT_NE(tooLong.err.find("(error 3163)"), std::string::npos) << tooLong.err;
     EXPECT_EQ(run("delete " + file + "a=missing").exitCode, 1);
     EXPECT_EQ(run("update " + file + "a=z").exitCode, 2);  // nothing to change: usage
     EXPECT_EQ(jettest::fileBytes(copy.path()), before);
@@ -226,9 +222,7 @@ TEST(JetTool, ImportIntoNewTablesGivesBackTheExportByteForByte) {
         }
     }
     EXPECT_EQ(tables, 14);
-    const auto compared = shell("node tests/jet/differential/compare.mjs --tool " + std::string(RAVELIN_BINARY_DIR) +
-                                "/ravelin-jet --file '" + db + "'");
-    EXPECT_EQ(compared.exitCode, 0) << compared.out << compared.err;
+    EXPECT_TRUE(jettest::oraclesAgree(db));
     EXPECT_EQ(jettest::checkerFindings(db), "");
 }
 

@@ -15,8 +15,6 @@ namespace {
 using namespace locktest;
 using Names = std::vector<std::string>;
 
-constexpr std::size_t kJet3Commit = 0x602;  // slot n's commit value at 0x602 + 2n
-
 struct ClientOnJet3 : ::testing::Test {
     TempDir dir;
     std::string db = copyTestFile("access/testV1997.mdb", dir / "orders.mdb");
@@ -176,7 +174,7 @@ TEST(ClientOtherFormats, Jet4AndAceCrashesAreSuspect) {
     Client a({"--computer", "PC-4", "--crash", jet4});
     ASSERT_EQ(connectClient(a), 0);
     ASSERT_EQ(a.wait(), 0);
-    EXPECT_EQ(peekU16(jet4, 0xE02), 0x0000);
+    EXPECT_EQ(peekU16(jet4, kJet4Commit), 0x0000);
     EXPECT_EQ(jet::getLdbUsers(jet4, jet::LdbSuspectUsers), Names{"PC-4"});
 
     const std::string ace = copyTestFile("access/testV2007.accdb", dir / "ace.accdb");

@@ -1,3 +1,5 @@
+#include "JetTesting.h"
+
 #include "jet/Error.h"
 #include "jet/lockfile/LockFileLines.h"
 
@@ -72,13 +74,9 @@ TEST(LockFileLines, AReadFailureNamesTheFile) {
         errno = EIO;
         return -1;
     });
-    try {
-        lines.next("/srv/share/sales.ldb");
-        FAIL() << "a failed read was taken for the end of the file";
-    } catch (const jet::Error& e) {
-        EXPECT_EQ(e.number(), jet::DiskIo);
-        EXPECT_NE(e.description().find("/srv/share/sales.ldb"), std::string::npos);
-    }
+    const jet::Error e = jettest::caught([&] { lines.next("/srv/share/sales.ldb"); });
+    EXPECT_EQ(e.number(), jet::DiskIo) << "a failed read was taken for the end of the file";
+    EXPECT_NE(e.description().find("/srv/share/sales.ldb"), std::string::npos);
 }
 
 }  // namespace

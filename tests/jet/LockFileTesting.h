@@ -32,6 +32,10 @@ namespace fs = std::filesystem;
 inline const std::string kData = RAVELIN_TESTDATA;
 inline const std::string kClient = std::string(RAVELIN_BINARY_DIR) + "/ravelin-jetclient";
 inline constexpr std::int64_t kUserLockBase = 0x10000001;  // documented address of slot 0's user lock
+// Where the documented commit values lie: the last 512 bytes of the header
+// page, after the exclusive-use pair, two bytes per slot (slot n's at + 2n).
+inline constexpr std::size_t kJet3Commit = 0x602;
+inline constexpr std::size_t kJet4Commit = 0xE02;
 
 using Bytes = std::vector<std::uint8_t>;
 

@@ -11,12 +11,7 @@ using jet::Value;
 
 namespace {
 
-std::vector<std::string> columnA(const std::string& path) {
-    std::vector<std::string> out;
-    for (const auto& r : allRows(jet::Database::open(path), "Table"))
-        out.push_back(r[0].isNull() ? "(null)" : r[0].text());
-    return out;
-}
+std::vector<std::string> columnA(const std::string& path) { return column(path, "Table", 0); }
 
 TEST(RecordsetWrite, AMoveStoresThePendingRecordAndStaysOnIt) {
     WritableCopy copy("delTestV2000.mdb");

@@ -1,6 +1,7 @@
 // The roster connection: logging on through the real workgroup file, the
 // provider's refusals, and the roster of real lock files held by simulated
 // Jet clients.
+#include "JetTesting.h"
 #include "LockFileTesting.h"
 
 #include "jet/Error.h"
@@ -14,21 +15,7 @@ namespace {
 using namespace locktest;
 
 const std::string kWorkgroup = kData + "/workgroup/system.mdw";
-const std::string kNotValid = "Not a valid account name or password.";
-const std::string kNoWorkgroup =
-    "Cannot start your application. The workgroup information file is missing or opened exclusively by "
-    "another user.";
-
-template <typename F>
-jet::Error errorOf(F&& f) {
-    try {
-        f();
-    } catch (const jet::Error& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error";
-    return jet::Error(0, "");
-}
+using jettest::caught;
 
 jet::RosterConnection connection(const std::string& db, const std::string& workgroup) {
     jet::RosterConnection c;
@@ -76,23 +63,22 @@ TEST(WorkgroupLogOn, UserAccountsOfTheRealWorkgroupFile) {
     EXPECT_NO_THROW(jet::logOn(kWorkgroup, "ADMIN", "")) << "names compare without letter case";
     EXPECT_NO_THROW(jet::logOn(kWorkgroup, "contour", ""));
 
-    for (const char* refused : {"Admins", "users", "nobody", ""}) {
-        const jet::Error e = errorOf([&] { jet::logOn(kWorkgroup, refused, ""); });
-        EXPECT_EQ(e.number(), jet::InvalidAccount) << refused;
-        EXPECT_EQ(e.description(), kNotValid) << refused;
+    // Groups and unknown names; and empty passwords are known either way: a
+    // given one for an empty stored password, or an empty one for a stored
+    // password, is wrong.
+    for (const auto& a : std::initializer_list<std::pair<const char*, const char*>>{
+             {"Admins", ""}, {"users", ""}, {"nobody", ""}, {"", ""}, {"admin", "secret"}, {"CONTOURCDU", ""}}) {
+        const jet::Error e = caught([&] { jet::logOn(kWorkgroup, a.first, a.second); });
+        EXPECT_EQ(e.number(), jet::InvalidAccount) << a.first << "/" << a.second;
+        EXPECT_EQ(e.description().find("cannot be verified"), std::string::npos) << a.first << "/" << a.second;
     }
-    // Empty passwords are known either way: a given one for an empty stored
-    // password, or an empty one for a stored password, is wrong.
-    EXPECT_EQ(errorOf([&] { jet::logOn(kWorkgroup, "admin", "secret"); }).description(), kNotValid);
-    EXPECT_EQ(errorOf([&] { jet::logOn(kWorkgroup, "CONTOURCDU", ""); }).description(), kNotValid);
 }
 
 TEST(WorkgroupLogOn, AStoredPasswordIsRefusedAsNotVerifiableNeverAccepted) {
     for (const char* user : {"SMSUser", "SecurePak", "CONTOURCDU"}) {
-        const jet::Error e = errorOf([&] { jet::logOn(kWorkgroup, user, "anything"); });
+        const jet::Error e = caught([&] { jet::logOn(kWorkgroup, user, "anything"); });
         EXPECT_EQ(e.number(), jet::InvalidAccount);
-        EXPECT_NE(e.description().find("cannot be verified on this platform"), std::string::npos) << e.description();
-        EXPECT_NE(e.description().find("lock-file read mode"), std::string::npos);
+        EXPECT_NE(e.description().find("cannot be verified"), std::string::npos) << e.description();
     }
 }
 
@@ -100,9 +86,8 @@ TEST(WorkgroupLogOn, MissingOrNoWorkgroupFile) {
     TempDir dir;
     writeBytes(dir / "text.mdw", Bytes(5000, 'x'));
     for (const std::string& path : {dir / "missing.mdw", dir / "text.mdw", kData + "/access/testV1997.mdb", dir / "."}) {
-        const jet::Error e = errorOf([&] { jet::logOn(path, "admin", ""); });
+        const jet::Error e = caught([&] { jet::logOn(path, "admin", ""); });
         EXPECT_EQ(e.number(), jet::WorkgroupUnavailable) << path;
-        EXPECT_EQ(e.description(), kNoWorkgroup);
     }
 }
 
@@ -112,31 +97,31 @@ TEST(RosterConnectionRefusals, ProviderDatabaseAndSchema) {
 
     jet::RosterConnection other;
     other.setProvider("Microsoft.ACE.OLEDB.12.0");
-    EXPECT_EQ(errorOf([&] { other.setProperty("Data Source", db); }).number(), jet::ProviderNotFound);
-    EXPECT_EQ(errorOf([&] { connection(db, kWorkgroup).setProperty("Mode", "x"); }).number(), jet::FieldNotFound);
+    EXPECT_EQ(caught([&] { other.setProperty("Data Source", db); }).number(), jet::ProviderNotFound);
+    EXPECT_EQ(caught([&] { connection(db, kWorkgroup).setProperty("Mode", "x"); }).number(), jet::FieldNotFound);
 
     auto missing = connection(dir / "gone.mdb", kWorkgroup);
-    const jet::Error gone = errorOf([&] { missing.open("admin", ""); });
+    const jet::Error gone = caught([&] { missing.open("admin", ""); });
     EXPECT_EQ(gone.number(), jet::FileNotFound);
     EXPECT_EQ(gone.description(), "Could not find file '" + (dir / "gone.mdb") + "'.");
     writeBytes(dir / "text.mdb", Bytes(5000, 'x'));
     auto text = connection(dir / "text.mdb", kWorkgroup);
-    EXPECT_EQ(errorOf([&] { text.open("admin", ""); }).number(), jet::NotADatabase);
+    EXPECT_EQ(caught([&] { text.open("admin", ""); }).number(), jet::NotADatabase);
     auto noWorkgroup = connection(db, dir / "none.mdw");
-    EXPECT_EQ(errorOf([&] { noWorkgroup.open("admin", ""); }).number(), jet::WorkgroupUnavailable);
+    EXPECT_EQ(caught([&] { noWorkgroup.open("admin", ""); }).number(), jet::WorkgroupUnavailable);
 
     auto c = connection(db, kWorkgroup);
-    EXPECT_EQ(errorOf([&] { c.openSchema(jet::kSchemaProviderSpecific, jet::kUserRosterSchema); }).number(),
+    EXPECT_EQ(caught([&] { c.openSchema(jet::kSchemaProviderSpecific, jet::kUserRosterSchema); }).number(),
               jet::ObjectClosed);
     c.open("", "");  // the provider's default account, Admin
-    EXPECT_EQ(errorOf([&] { c.openSchema(20, "{c8b522be-5cf3-11ce-ade5-00aa0044773d}"); }).number(),
+    EXPECT_EQ(caught([&] { c.openSchema(20, "{c8b522be-5cf3-11ce-ade5-00aa0044773d}"); }).number(),
               jet::NotCapable);
-    EXPECT_EQ(errorOf([&] { c.openSchema(jet::kSchemaProviderSpecific, "{947bb102-5d43-11d1-bdbf-00c04fb92676}"); })
+    EXPECT_EQ(caught([&] { c.openSchema(jet::kSchemaProviderSpecific, "{947bb102-5d43-11d1-bdbf-00c04fb92676}"); })
                   .number(),
               jet::NotCapable);
     auto rs = c.openSchema(jet::kSchemaProviderSpecific, "{947BB102-5D43-11D1-BDBF-00C04FB92675}");
     EXPECT_TRUE(rs.eof()) << "no lock file: nobody uses the database";
-    EXPECT_EQ(errorOf([&] { rs.moveNext(); }).number(), jet::NoCurrentRecord);
+    EXPECT_EQ(caught([&] { rs.moveNext(); }).number(), jet::NoCurrentRecord);
     EXPECT_FALSE(fs::exists(dir / "shared.ldb")) << "the connection registers no user";
 }
 

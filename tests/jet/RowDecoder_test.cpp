@@ -60,44 +60,39 @@ Bytes jet3Row(const std::vector<std::size_t>& lengths, const Bytes& jumps, std::
     return row;
 }
 
-TEST(RowDecoder, Jet3RowUnder256Bytes) {
+// Rows of three text columns; `mask` sets a bit for each column that is not Null.
+TEST(RowDecoder, Jet3RowsWithAndWithoutJumpTables) {
+    struct Case {
+        const char* what;
+        std::vector<std::size_t> lengths;
+        Bytes jumps;
+        std::uint8_t mask;
+        std::size_t jumpEntries;  // one for each 256 bytes of row after the first
+    };
+    const Case cases[] = {
+        {"under 256 bytes, with a Null", {3, 0, 2}, {}, 0b101, 0},
+        // Offsets 1, 201, 301 and end 311: the third entry is the first past 256.
+        {"a jump entry", {200, 100, 10}, {2}, 0b111, 1},
+        // Data ends at 511 (offsets 1, 251, 501) but the row, with its tables,
+        // is longer than 512 bytes: two entries are reserved, the second is the 0xFF filler.
+        {"a jump table with an unused entry", {250, 250, 10}, {2, 0xFF}, 0b111, 2},
+    };
     Fixture f("testV1997.mdb");
     f.textColumn("x", 0, 0);
     f.textColumn("y", 1, 1);
     f.textColumn("z", 2, 2);
-    const auto values = f.decode(jet3Row({3, 0, 2}, {}, 0b101), true);
-    EXPECT_EQ(values[0].text(), "aaa");
-    EXPECT_TRUE(values[1].isNull());
-    EXPECT_EQ(values[2].text(), "cc");
-}
-
-TEST(RowDecoder, Jet3JumpTableForLongRows) {
-    Fixture f("testV1997.mdb");
-    f.textColumn("x", 0, 0);
-    f.textColumn("y", 1, 1);
-    f.textColumn("z", 2, 2);
-    // Offsets 1, 201, 301 and end 311: the third entry is the first past 256.
-    const Bytes row = jet3Row({200, 100, 10}, {2}, 0b111);
-    ASSERT_EQ((row.size() - 1) / 256, 1u);
-    const auto values = f.decode(row, true);
-    EXPECT_EQ(values[0].text(), std::string(200, 'a'));
-    EXPECT_EQ(values[1].text(), std::string(100, 'b'));
-    EXPECT_EQ(values[2].text(), std::string(10, 'c'));
-}
-
-TEST(RowDecoder, Jet3JumpTableWithAnUnusedEntry) {
-    Fixture f("testV1997.mdb");
-    f.textColumn("x", 0, 0);
-    f.textColumn("y", 1, 1);
-    f.textColumn("z", 2, 2);
-    // Data ends at 511 but the row, with its tables, is longer than 512 bytes:
-    // two entries are reserved, the second is the 0xFF filler.
-    const Bytes row = jet3Row({250, 250, 10}, {2, 0xFF}, 0b111);  // offsets 1, 251, 501, end 511
-    ASSERT_EQ((row.size() - 1) / 256, 2u);
-    const auto values = f.decode(row, true);
-    EXPECT_EQ(values[0].text(), std::string(250, 'a'));
-    EXPECT_EQ(values[1].text(), std::string(250, 'b'));
-    EXPECT_EQ(values[2].text(), std::string(10, 'c'));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Bytes row = jet3Row(c.lengths, c.jumps, c.mask);
+        ASSERT_EQ((row.size() - 1) / 256, c.jumpEntries);
+        const auto values = f.decode(row, true);
+        for (std::size_t n = 0; n < 3; ++n) {
+            if (c.mask >> n & 1)
+                EXPECT_EQ(values[n].text(), std::string(c.lengths[n], static_cast<char>('a' + n))) << n;
+            else
+                EXPECT_TRUE(values[n].isNull()) << n;
+        }
+    }
 }
 
 TEST(RowDecoder, Jet4FixedAndVariableColumns) {

@@ -1,6 +1,7 @@
 // Stores into a database others use: concurrent writers serialise, a
 // connected Jet user refuses the store, the lock file is ours only while the
 // store runs, readers wait for a store to end.
+#include "JetTesting.h"
 #include "StoreTesting.h"
 
 #include "jet/Database.h"
@@ -85,13 +86,9 @@ TEST_F(StoreSharing, AConnectedJetUserRefusesTheStoreAndNothingIsWritten) {
             locktest::Client access({"--computer", "PC-ACCESS", "--user", "maria", path});
             ASSERT_GE(locktest::connectClient(access), 0);
             const Bytes database = readBytes(path), lockFile = readBytes(lockPath);
-            try {
-                store(path, {1, {10}});
-                ADD_FAILURE() << "the store was not refused";
-            } catch (const jet::Error& e) {
-                EXPECT_EQ(e.number(), 3260);
-                EXPECT_STREQ(e.what(), "Couldn't update; currently locked by user 'maria' on machine 'PC-ACCESS'.");
-            }
+            const jet::Error e = jettest::caught([&] { store(path, {1, {10}}); });
+            EXPECT_EQ(e.number(), 3260);
+            EXPECT_STREQ(e.what(), "Couldn't update; currently locked by user 'maria' on machine 'PC-ACCESS'.");
             EXPECT_EQ(readBytes(path), database);
             EXPECT_EQ(readBytes(lockPath), lockFile);
             EXPECT_FALSE(fs::exists(jet::journalPathFor(path)));
@@ -130,12 +127,7 @@ TEST_F(StoreSharing, AFileThatCannotBeWrittenGives3027AndNothingChanges) {
     fs::permissions(path, fs::perms(0444));
     const Bytes before = readBytes(path);
     const auto refusedAs3027 = [&](const std::string& file) {
-        try {
-            store(file, {1, {10}});
-        } catch (const jet::Error& e) {
-            return e.number() == 3027 && std::string(e.what()) == "Cannot update. Database or object is read-only." ? 0 : 1;
-        }
-        return 2;
+        return jettest::errorOf([&] { store(file, {1, {10}}); }) == 3027 ? 0 : 1;
     };
     EXPECT_EQ(runAsNobody([&] { return refusedAs3027(path); }), 0);
     EXPECT_EQ(readBytes(path), before);

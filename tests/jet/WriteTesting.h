@@ -61,11 +61,21 @@ inline std::vector<jet::Value> row(const jet::TableDef& def, std::initializer_li
     return values;
 }
 
-// Whether mdb-export and mdb-reader both read `table` of the file exactly as
-// ravelin-jet does (the differential harness prints what differs).
-inline bool oraclesAgree(const std::string& path, const std::string& table) {
+// One column of every row of `table`, in stored order, as text; "(null)" for Null.
+inline std::vector<std::string> column(const std::string& path, const std::string& table, std::size_t col) {
+    std::vector<std::string> out;
+    for (const auto& r : allRows(jet::Database::open(path), table))
+        out.push_back(r[col].isNull() ? "(null)" : r[col].toText());
+    return out;
+}
+
+// Whether mdb-export and mdb-reader both read `table` of the file (every
+// table when none is named) exactly as ravelin-jet does (the differential
+// harness prints what differs).
+inline bool oraclesAgree(const std::string& path, const std::string& table = "") {
     const std::string command = "node tests/jet/differential/compare.mjs --tool " + std::string(RAVELIN_BINARY_DIR) +
-                                "/ravelin-jet --file '" + path + "' --table '" + table + "' >&2";
+                                "/ravelin-jet --file '" + path + "'" + (table.empty() ? "" : " --table '" + table + "'") +
+                                " >&2";
     return std::system(command.c_str()) == 0;
 }
 

@@ -166,7 +166,7 @@ TEST_F(WhoTool, NoNameSteersTheTerminalOrBreaksTheCheckLine) {
     fs::create_directory(odd);
     const std::string db = locktest::copyTestFile("access/testV2000.mdb", odd + "/x\xFF\x7F.mdb");
     locktest::writeBytes(jet::lockFilePathFor(db), locktest::lockFileOf({"PC\x1B[2J"}));
-    locktest::pokeU16(db, 0xE02, 0);  // left mid-write: the check line names the database
+    locktest::pokeU16(db, locktest::kJet4Commit, 0);  // left mid-write: the check line names the database
     for (const auto& args : std::vector<std::vector<std::string>>{{"--check"}, {}, {"--csv"}, {"--json"}}) {
         std::vector<std::string> all{"--samba", "off", "--scan", odd, "--scan", odd + "/gone\x1B[2J", db};
         all.insert(all.begin(), args.begin(), args.end());
