@@ -6,7 +6,7 @@
 set -euo pipefail
 build=$(realpath "$1")
 out=$(realpath "$2")
-testdata=$(realpath "$(dirname "$0")/../../shared/testdata")
+testdata=$(realpath "$(dirname "$0")/../tests/data")
 # A fixed folder, so that the pictures show a short, readable path.
 work=/tmp/ravelin-demo
 rm -rf "$work"
