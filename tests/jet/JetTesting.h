@@ -4,6 +4,7 @@
 #include "jet/Database.h"
 #include "jet/Error.h"
 #include "jet/table/TableCursor.h"
+#include "tests/support/TestFiles.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -30,10 +31,7 @@ inline std::vector<std::string> accessFiles() {
     return files;
 }
 
-inline std::vector<std::uint8_t> fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using ravelin_testing::fileBytes;
 
 // Every row of a table as values, in stored order.
 inline std::vector<std::vector<jet::Value>> allRows(const std::shared_ptr<jet::Database>& db, const std::string& table) {

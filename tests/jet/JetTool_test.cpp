@@ -32,17 +32,15 @@ std::string slurp(const std::filesystem::path& p) {
 
 // Runs a shell command line; `run` runs ravelin-jet with `args`.
 Result shell(const std::string& line) {
-    const auto dir = std::filesystem::temp_directory_path();
-    const auto out = dir / ("ravelin-jet-out-" + std::to_string(::getpid()));
-    const auto err = dir / ("ravelin-jet-err-" + std::to_string(::getpid()));
+    const ravelin_testing::TempDir dir("jet-tool");
+    const auto out = dir.path() / "out";
+    const auto err = dir.path() / "err";
     const std::string command = "(" + line + ") >" + out.string() + " 2>" + err.string();
     const int status = std::system(command.c_str());
     Result r;
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.out = slurp(out);
     r.err = slurp(err);
-    std::filesystem::remove(out);
-    std::filesystem::remove(err);
     return r;
 }
 

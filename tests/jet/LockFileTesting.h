@@ -2,6 +2,8 @@
 // Helpers for the lock-file tests: temporary folders, file bytes and stamps,
 // the simulated Jet client in a child process, and a forked child that holds
 // byte-range locks on a lock file the way other users' clients do.
+#include "tests/support/TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -39,31 +41,9 @@ inline constexpr std::size_t kJet4Commit = 0xE02;
 
 using Bytes = std::vector<std::uint8_t>;
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "ravelin-lock-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+using ravelin_testing::TempDir;
 
-private:
-    fs::path path_;
-};
-
-inline Bytes readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
+inline Bytes readBytes(const std::string& path) { return ravelin_testing::fileBytes(path); }
 
 inline void writeBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -323,9 +323,8 @@ TEST(Open, MissingAndForeignFiles) {
 }
 
 TEST(Open, ReadsWithoutWritingOrCreatingALockFile) {
-    const auto dir = std::filesystem::temp_directory_path() / ("ravelin-jet-ro-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const auto copy = dir / "copy.mdb";
+    const ravelin_testing::TempDir dir("jet-ro");
+    const auto copy = dir.path() / "copy.mdb";
     std::filesystem::copy_file(access("testV2000.mdb"), copy, std::filesystem::copy_options::overwrite_existing);
     std::filesystem::permissions(copy, std::filesystem::perms::owner_read);  // a read-only share
     const auto before = jettest::fileBytes(copy.string());
@@ -334,9 +333,7 @@ TEST(Open, ReadsWithoutWritingOrCreatingALockFile) {
         jettest::readEverything(db);
     }
     EXPECT_EQ(jettest::fileBytes(copy.string()), before);
-    EXPECT_FALSE(std::filesystem::exists(dir / "copy.ldb"));
-    std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
-    std::filesystem::remove_all(dir);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "copy.ldb"));
 }
 
 }  // namespace

@@ -20,28 +20,18 @@
 
 namespace jettest {
 
-// A copy of a test file in a directory of its own, removed afterwards.
+// A copy of a test file in a directory of its own, removed afterwards (also
+// when the copy fails).
 class WritableCopy {
 public:
-    explicit WritableCopy(const std::string& file) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ravelin-write-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        dir_ = pattern;
-        path_ = (dir_ / std::filesystem::path(file).filename()).string();
+    explicit WritableCopy(const std::string& file) : path_(dir_ / std::filesystem::path(file).filename().string()) {
         std::filesystem::copy_file(access(file), path_);
         std::filesystem::permissions(path_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     }
-    ~WritableCopy() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-    WritableCopy(const WritableCopy&) = delete;
-    WritableCopy& operator=(const WritableCopy&) = delete;
     const std::string& path() const { return path_; }
 
 private:
-    std::filesystem::path dir_;
+    ravelin_testing::TempDir dir_{"write"};
     std::string path_;
 };
 
