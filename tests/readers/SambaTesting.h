@@ -3,12 +3,14 @@
 // clients (tests/readers/smb_jet_client.py, written with impacket) that use a
 // lock file on its shares as Access does. Every wait is bounded.
 #include "tests/jet/LockFileTesting.h"
+#include "tests/support/PrivateAccounts.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -78,13 +80,24 @@ inline pid_t spawn(std::vector<std::string> args, posix_spawn_file_actions_t* ac
 // smbd with a configuration of its own in a temporary folder, listening on a
 // free loopback port, with two guest shares: "jet" (posix locking = yes, so
 // clients' byte-range locks become locks on the server's files) and
-// "nolocks" (posix locking = no). Given accounts (name, password; each needs
-// a Unix user of that name), clients may also log on as those.
+// "nolocks" (posix locking = no). Given accounts (name, password), clients
+// may also log on as those; their Unix users exist only for this process and
+// its children (PrivateAccounts: root only). Every folder Samba keeps state,
+// locks, sockets or logs in lies in the server's own, so smbd, smbpasswd and
+// smbstatus given configFile() never touch the system's.
 class SambaServer {
 public:
     explicit SambaServer(std::vector<std::pair<std::string, std::string>> accounts = {})
         : accounts_(std::move(accounts)) {
-        for (const char* sub : {"jet", "nolocks", "state", "private", "lock", "pid", "cache", "ncalrpc", "log"})
+        if (!accounts_.empty()) {
+            std::vector<std::string> names;
+            for (const auto& account : accounts_)
+                names.push_back(account.first);
+            unixUsers_.emplace(names);
+        }
+        for (const char* sub : {"jet", "nolocks", "log"})
+            fs::create_directory(dir_ / sub);
+        for (const auto& [setting, sub] : kFolders)
             fs::create_directory(dir_ / sub);
         port_ = freePort();
         std::ofstream(dir_ / "smb.conf") << config();
@@ -127,10 +140,9 @@ private:
           << "server role = standalone server\n"
           << "smb ports = " << port_ << "\n"
           << "interfaces = 127.0.0.1\nbind interfaces only = yes\ndisable netbios = yes\n";
-        for (const char* d : {"state", "lock", "pid", "cache", "ncalrpc"})
-            c << d << (std::string(d) == "ncalrpc" ? " dir" : " directory") << " = " << (dir_ / d) << "\n";
-        c << "private dir = " << (dir_ / "private") << "\n"
-          << "log file = " << (dir_ / "log/log.%m") << "\n"
+        for (const auto& [setting, sub] : kFolders)
+            c << setting << " = " << (dir_ / sub) << "\n";
+        c << "log file = " << (dir_ / "log/log.%m") << "\n"
           << "map to guest = Bad User\nguest account = root\n"
           << "load printers = no\nprinting = bsd\nprintcap name = /dev/null\ndisable spoolss = yes\n"
           << "server min protocol = SMB2_02\n";
@@ -180,7 +192,16 @@ private:
         return ::waitpid(pid_, &status, WNOHANG) == pid_;
     }
 
+    // Samba's folder settings (with Debian's defaults under /run/samba,
+    // /var/lib/samba, /var/cache/samba) and the server's subfolder for each.
+    static constexpr std::pair<const char*, const char*> kFolders[] = {
+        {"lock directory", "lock"},        {"state directory", "state"},   {"cache directory", "cache"},
+        {"pid directory", "pid"},          {"private dir", "private"},     {"ncalrpc dir", "ncalrpc"},
+        {"binddns dir", "binddns"},        {"usershare path", "usershares"},
+        {"winbindd socket directory", "winbindd"}, {"ntp signd socket directory", "ntp_signd"}};
+
     std::vector<std::pair<std::string, std::string>> accounts_;
+    std::optional<ravelin_testing::PrivateAccounts> unixUsers_;
     locktest::TempDir dir_;
     int port_ = 0;
     pid_t pid_ = -1;

@@ -12,39 +12,6 @@
 
 namespace {
 
-// Unix users for the server's accounts, made for the test and removed after.
-class UnixUsers {
-public:
-    explicit UnixUsers(const std::vector<std::string>& names) {
-        for (const std::string& n : names) {
-            if (!run({"/usr/sbin/useradd", "-M", "-N", "-s", "/usr/sbin/nologin", n})) {
-                removeAll();
-                throw std::runtime_error("useradd " + n + " failed");
-            }
-            made_.push_back(n);
-        }
-    }
-    ~UnixUsers() { removeAll(); }
-    UnixUsers(const UnixUsers&) = delete;
-    UnixUsers& operator=(const UnixUsers&) = delete;
-
-private:
-    void removeAll() {
-        for (const std::string& n : made_)
-            run({"/usr/sbin/userdel", n});
-        made_.clear();
-    }
-    static bool run(std::vector<std::string> args) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        const pid_t pid = smbtest::spawn(std::move(args), &actions, false);
-        posix_spawn_file_actions_destroy(&actions);
-        return smbtest::reap(pid, std::chrono::seconds(20)) == 0;
-    }
-    std::vector<std::string> made_;
-};
-
 std::string smbOf(const std::string& account) {
     return "\"smb\": {\"account\": \"" + account + "\", \"machine\": \"127.0.0.1\", \"address\": \"127.0.0.1\", "
            "\"ambiguous\": false, \"candidates\": [\"" + account + "\"]}";
@@ -55,7 +22,6 @@ TEST(SambaView, ShowsTheAccountAndAddressHoldingEachSlot) {
         SKIP_UNLESS_CI() << why;
     const std::string ann = "rvw" + std::to_string(::getpid()) + "ann";
     const std::string bob = "rvw" + std::to_string(::getpid()) + "bob";
-    UnixUsers users({ann, bob});
     smbtest::SambaServer server({{ann, "ann-secret"}, {bob, "bob-secret"}});
 
     {
