@@ -162,11 +162,17 @@ void appendCsvField(std::string& out, const Value& value, const ColumnDef& colum
     }
 }
 
-std::size_t exportCsv(const std::shared_ptr<const Database>& db, std::string_view table, std::ostream& out,
-                      std::ostream& notes) {
+CsvExportResult exportCsv(const std::shared_ptr<const Database>& db, std::string_view table, std::ostream& out,
+                          std::ostream& notes, const CsvExportOptions& options) {
     const auto def = db->tableDef(table);
     const std::vector<ColumnOut> plan = planColumns(db, *db->findTable(table), *def, notes);
     TableCursor cursor(db, def);
+    CsvExportResult result;
+    if (options.skipDamagedPages)
+        cursor.skipDamagedPages([&](std::uint32_t, const std::string& why) {
+            ++result.skippedPages;
+            notes << "skipped: " << why << " (its rows are missing from the export)\n";
+        });
     RowDecoder decoder(db->pager(), db->jet3(), *def, db->textDecoder());
     Value value;
     std::string line;
@@ -180,7 +186,6 @@ std::size_t exportCsv(const std::shared_ptr<const Database>& db, std::string_vie
             line += name;
     }
     line += "\r\n";
-    std::size_t rows = 0;
     for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
         decoder.select(cursor.rowBytes());
         for (std::size_t n = 0; n < def->columns.size(); ++n) {
@@ -205,14 +210,14 @@ std::size_t exportCsv(const std::shared_ptr<const Database>& db, std::string_vie
                 appendCsvField(line, value, def->columns[n]);
         }
         line += "\r\n";
-        ++rows;
+        ++result.rows;
         if (line.size() >= kWriteChunk) {
             out.write(line.data(), static_cast<std::streamsize>(line.size()));
             line.clear();
         }
     }
     out.write(line.data(), static_cast<std::streamsize>(line.size()));
-    return rows;
+    return result;
 }
 
 }  // namespace jet

@@ -19,9 +19,20 @@ namespace jet {
 // Appends one field in the export's format. `column` supplies the Decimal scale.
 void appendCsvField(std::string& out, const Value& value, const ColumnDef& column);
 
-// Writes the whole table; returns the number of rows written. Says on `notes`,
-// once a column, why a column's values are written as a marker.
-std::size_t exportCsv(const std::shared_ptr<const Database>& db, std::string_view table, std::ostream& out,
-                      std::ostream& notes);
+struct CsvExportOptions {
+    // A page the table's usage map names that is not its data page is skipped
+    // with a line on `notes` instead of ending the export as damage.
+    bool skipDamagedPages = false;
+};
+
+struct CsvExportResult {
+    std::size_t rows = 0;
+    std::size_t skippedPages = 0;
+};
+
+// Writes the whole table. Says on `notes`, once a column, why a column's
+// values are written as a marker.
+CsvExportResult exportCsv(const std::shared_ptr<const Database>& db, std::string_view table, std::ostream& out,
+                          std::ostream& notes, const CsvExportOptions& options = {});
 
 }  // namespace jet

@@ -1,7 +1,10 @@
 // ravelin-jet: reads Access databases without Access.
 //   ravelin-jet tables [--system] FILE   table names, one per line, catalogue order; then
 //                                        linked tables: name, a tab, what it links to
-//   ravelin-jet export FILE TABLE        the table as CSV on stdout
+//   ravelin-jet export [--skip-damaged] FILE TABLE
+//                                        the table as CSV on stdout; a damaged data page
+//                                        fails the export, or with --skip-damaged is left
+//                                        out with a warning and exit code 1
 //   ravelin-jet info FILE                format, page size, code page, sort order, password
 //   ravelin-jet check FILE               every inconsistency found, one per line; exit 1 when any
 //   ravelin-jet insert|update|delete ... change a table (see commands/EditCommands.h)
@@ -28,7 +31,7 @@ namespace {
 
 int usage() {
     std::cerr << "usage: ravelin-jet tables [--system] FILE\n"
-                 "       ravelin-jet export FILE TABLE\n"
+                 "       ravelin-jet export [--skip-damaged] FILE TABLE\n"
                  "       ravelin-jet info FILE\n"
                  "       ravelin-jet check FILE\n"
                  "       ravelin-jet insert FILE TABLE COLUMN=VALUE ...\n"
@@ -64,17 +67,32 @@ int tables(const std::vector<std::string>& args) {
 }
 
 int exportTable(const std::vector<std::string>& args) {
-    if (args.size() != 2)
+    jet::CsvExportOptions options;
+    std::vector<std::string> operands;
+    for (const auto& a : args) {
+        if (a == "--skip-damaged")
+            options.skipDamagedPages = true;
+        else if (a.starts_with("--"))
+            return usage();
+        else
+            operands.push_back(a);
+    }
+    if (operands.size() != 2)
         return usage();
-    const auto db = jet::Database::open(args[0]);
+    const auto db = jet::Database::open(operands[0]);
     std::ostringstream notes;
-    jet::exportCsv(db, args[1], std::cout, notes);
+    const auto result = jet::exportCsv(db, operands[1], std::cout, notes, options);
     std::istringstream lines(notes.str());
     for (std::string note; std::getline(lines, note);)
         std::cerr << "ravelin-jet: " << note << '\n';
     std::cout.flush();
     if (!std::cout)
-        throw jet::Error(jet::DiskIo, "Could not write the export of table '" + args[1] + "'.");
+        throw jet::Error(jet::DiskIo, "Could not write the export of table '" + operands[1] + "'.");
+    if (result.skippedPages > 0) {
+        std::cerr << "ravelin-jet: the export of table '" << operands[1] << "' is incomplete: "
+                  << result.skippedPages << " damaged page(s) skipped\n";
+        return 1;
+    }
     return 0;
 }
 
