@@ -10,6 +10,10 @@
 //   ravelin-jet insert|update|delete ... change a table (see commands/EditCommands.h)
 //   ravelin-jet create FILE              a new, empty database (.mdb: Jet 4)
 //   ravelin-jet import FILE TABLE [CSV]  CSV into a table, new or not (see commands/ImportCommand.h)
+// An .accdb encrypted with a password is read with the password held in the
+// file named by --password-file FILE (its first line), or else in the
+// environment variable RAVELIN_JET_PASSWORD; never as an argument, which
+// other users could see.
 // Errors go to stderr with exit code 1; usage errors exit with 2. Warnings
 // (a journal kept aside, not applied) go to stderr too, the command going on.
 #include "jet/table/CsvExport.h"
@@ -22,12 +26,17 @@
 #include "jet/tools/ToolVersion.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
+
+// The password of an encrypted database, for the commands that read one.
+std::string databasePassword;
 
 int usage() {
     std::cerr << "usage: ravelin-jet tables [--system] FILE\n"
@@ -39,6 +48,8 @@ int usage() {
                  "       ravelin-jet delete FILE TABLE KEYCOLUMN=KEYVALUE\n"
                  "       ravelin-jet create FILE\n"
                  "       ravelin-jet import FILE TABLE [CSV]\n"
+                 "  FILE encrypted with a password: --password-file PWFILE before the command, or\n"
+                 "  RAVELIN_JET_PASSWORD in the environment.\n"
                  "  COLUMN= is zero-length text, COLUMN=\\N is Null (\\\\N: the text \\N); update and\n"
                  "  delete change the first row whose KEYCOLUMN equals KEYVALUE. import reads CSV as\n"
                  "  export writes it (from standard input without CSV) and makes TABLE if it is new.\n";
@@ -58,7 +69,7 @@ int tables(const std::vector<std::string>& args) {
     }
     if (files.size() != 1)
         return usage();
-    const auto db = jet::Database::open(files[0]);
+    const auto db = jet::Database::open(files[0], databasePassword);
     for (const auto& name : db->tableNames(system))
         std::cout << name << '\n';
     for (const auto& link : db->links())
@@ -79,7 +90,7 @@ int exportTable(const std::vector<std::string>& args) {
     }
     if (operands.size() != 2)
         return usage();
-    const auto db = jet::Database::open(operands[0]);
+    const auto db = jet::Database::open(operands[0], databasePassword);
     std::ostringstream notes;
     const auto result = jet::exportCsv(db, operands[1], std::cout, notes, options);
     std::istringstream lines(notes.str());
@@ -99,7 +110,7 @@ int exportTable(const std::vector<std::string>& args) {
 int info(const std::vector<std::string>& args) {
     if (args.size() != 1)
         return usage();
-    const auto db = jet::Database::open(args[0]);
+    const auto db = jet::Database::open(args[0], databasePassword);
     const auto& h = db->header();
     std::cout << "format: " << jet::versionName(h.format.version) << (h.format.workgroup ? " workgroup" : "") << '\n'
               << "page size: " << h.format.pageSize << '\n'
@@ -116,11 +127,26 @@ int main(int argc, char** argv) {
     if (argc == 2 && asksVersion(argv[1]))
         return printVersion("ravelin-jet");
     jet::setNoticeHandler([](const std::string& text) { std::cerr << "ravelin-jet: warning: " << text << '\n'; });
-    if (argc < 2)
+    int first = 1;
+    std::string passwordFile;
+    if (argc >= 3 && std::string_view(argv[1]) == "--password-file") {
+        passwordFile = argv[2];
+        first = 3;
+    }
+    if (argc <= first)
         return usage();
-    const std::string command = argv[1];
-    const std::vector<std::string> args(argv + 2, argv + argc);
+    const std::string command = argv[first];
+    const std::vector<std::string> args(argv + first + 1, argv + argc);
     try {
+        if (!passwordFile.empty()) {
+            std::ifstream in(passwordFile, std::ios::binary);
+            if (!in || !std::getline(in, databasePassword))
+                throw jet::Error(jet::FileNotFound, "Could not read the password file '" + passwordFile + "'.");
+            if (!databasePassword.empty() && databasePassword.back() == '\r')
+                databasePassword.pop_back();
+        } else if (const char* fromEnvironment = std::getenv("RAVELIN_JET_PASSWORD")) {
+            databasePassword = fromEnvironment;
+        }
         if (command == "tables")
             return tables(args);
         if (command == "export")
@@ -128,7 +154,7 @@ int main(int argc, char** argv) {
         if (command == "info")
             return info(args);
         if (command == "check")
-            return args.size() == 1 ? checkFile(args[0]) : usage();
+            return args.size() == 1 ? checkFile(args[0], databasePassword) : usage();
         if (command == "create") {
             if (args.size() != 1)
                 return usage();

@@ -3,6 +3,8 @@
 // Expected values were read with mdb-export / mdb-reader or from the files' bytes.
 #include "JetTesting.h"
 
+#include "jet/check/CheckDatabase.h"
+
 #include "jet/table/ColumnType.h"
 #include "jet/Error.h"
 
@@ -320,6 +322,33 @@ TEST(Open, MissingAndForeignFiles) {
         EXPECT_EQ(jettest::errorOf([&] { Database::open(c.first); }), c.second) << c.first;
     EXPECT_NE(jettest::caught([] { Database::open(access("no-such.mdb")); }).description().find("no-such.mdb"),
               std::string::npos);
+}
+
+// Files Access encrypted (standard RC4 and AES, agile AES with SHA-1 and
+// SHA-512) read with their password; without it, or with a wrong one, 3031
+// saying the file is encrypted. The header page, all monitoring reads, stays readable.
+TEST(Open, EncryptedFilesReadWithTheirPasswordOnly) {
+    struct Case {
+        const char *file, *password, *table, *first;
+    };
+    for (const Case& c : {Case{"db2007-oldenc.accdb", "Test123", "Table1", "foo"},
+                          Case{"db2007-enc.accdb", "Test123", "Table1", "foo"},
+                          Case{"db-nonstandard.accdb", "password", "Table_One", "test"},
+                          Case{"db2013-enc.accdb", "1234", "Customers", "Test"}}) {
+        const std::string path = std::string(RAVELIN_TESTDATA) + "/encrypted/" + c.file;
+        SCOPED_TRACE(c.file);
+        for (const std::string wrong : {"", "wrong"}) {
+            const jet::Error e = jettest::caught([&] { Database::open(path, wrong); });
+            EXPECT_EQ(e.number(), jet::InvalidPassword);
+            EXPECT_NE(e.description().find("is encrypted"), std::string::npos) << e.description();
+        }
+        const auto db = Database::open(path, c.password);
+        jet::TableCursor cursor(db, db->tableDef(c.table));
+        ASSERT_TRUE(cursor.moveFirst());
+        EXPECT_EQ(cursor.values().at(1).text(), c.first);
+        EXPECT_EQ(jet::checkDatabase(path, jet::RowCounts::Exact, c.password).size(), 0u);
+        EXPECT_EQ(jet::readFileFormat(path).version, db->format().version);
+    }
 }
 
 TEST(Open, ReadsWithoutWritingOrCreatingALockFile) {
