@@ -157,7 +157,10 @@ const LinkedTable* Database::findLink(std::string_view name) const {
 }
 
 std::string LinkedTable::describe() const {
-    if (!database.empty())
+    // An Access link's connection string is empty or only ";PWD=..."; Excel,
+    // text and other ISAM links name their driver first ("Excel 8.0;...").
+    const bool toAccess = connect.empty() || connect.front() == ';';
+    if (!database.empty() && toAccess)
         return "link to table '" + foreignName + "' in " + database;
     return "link to '" + foreignName + "' through " + withoutPassword(connect);
 }

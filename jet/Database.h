@@ -39,8 +39,9 @@ struct LinkedTable {
     std::string database;     // the Access file it lives in (an Access link)
     std::string connect;      // the connection string (an ODBC or other link)
 
-    // "link to table 'X' in FILE", or "link to 'X' through CONNECTION" with
-    // any password in the connection string left out.
+    // "link to table 'X' in FILE" for a table of another Access file, else
+    // "link to 'X' through CONNECTION" (ODBC, Excel, text and other links)
+    // with any password in the connection string left out.
     std::string describe() const;
 };
 

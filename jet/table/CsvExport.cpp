@@ -113,7 +113,7 @@ void appendItems(std::string& out, const std::vector<std::string>& items) {
 
 }  // namespace
 
-void appendCsvField(std::string& out, const Value& value, const ColumnDef& column) {
+void appendCsvField(std::string& out, const Value& value, const ColumnDef& column, HyperlinkForm hyperlinks) {
     using K = Value::Kind;
     switch (value.kind()) {
     case K::Null: return;
@@ -136,7 +136,8 @@ void appendCsvField(std::string& out, const Value& value, const ColumnDef& colum
         return;
     }
     case K::Text:
-        appendQuoted(out, column.hyperlink() && column.type == static_cast<std::uint8_t>(ColumnType::Memo)
+        appendQuoted(out, hyperlinks == HyperlinkForm::Shown && column.hyperlink() &&
+                                  column.type == static_cast<std::uint8_t>(ColumnType::Memo)
                               ? shownHyperlink(value.text())
                               : std::string_view(value.text()));
         return;
@@ -207,7 +208,7 @@ CsvExportResult exportCsv(const std::shared_ptr<const Database>& db, std::string
             else if (plan[n].way == ColumnOut::Way::Complex && value.kind() == Value::Kind::Integer)
                 appendItems(line, plan[n].complex->items(value.asInteger()));
             else
-                appendCsvField(line, value, def->columns[n]);
+                appendCsvField(line, value, def->columns[n], options.hyperlinks);
         }
         line += "\r\n";
         ++result.rows;

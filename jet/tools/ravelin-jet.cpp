@@ -1,10 +1,11 @@
 // ravelin-jet: reads Access databases without Access.
 //   ravelin-jet tables [--system] FILE   table names, one per line, catalogue order; then
 //                                        linked tables: name, a tab, what it links to
-//   ravelin-jet export [--skip-damaged] FILE TABLE
+//   ravelin-jet export [--skip-damaged] [--hyperlinks full] FILE TABLE
 //                                        the table as CSV on stdout; a damaged data page
 //                                        fails the export, or with --skip-damaged is left
-//                                        out with a warning and exit code 1
+//                                        out with a warning and exit code 1; hyperlinks as
+//                                        Access shows them, or whole with --hyperlinks full
 //   ravelin-jet info FILE                format, page size, code page, sort order, password
 //   ravelin-jet check FILE               every inconsistency found, one per line; exit 1 when any
 //   ravelin-jet insert|update|delete ... change a table (see commands/EditCommands.h)
@@ -40,7 +41,7 @@ std::string databasePassword;
 
 int usage() {
     std::cerr << "usage: ravelin-jet tables [--system] FILE\n"
-                 "       ravelin-jet export [--skip-damaged] FILE TABLE\n"
+                 "       ravelin-jet export [--skip-damaged] [--hyperlinks shown|full] FILE TABLE\n"
                  "       ravelin-jet info FILE\n"
                  "       ravelin-jet check FILE\n"
                  "       ravelin-jet insert FILE TABLE COLUMN=VALUE ...\n"
@@ -80,9 +81,12 @@ int tables(const std::vector<std::string>& args) {
 int exportTable(const std::vector<std::string>& args) {
     jet::CsvExportOptions options;
     std::vector<std::string> operands;
-    for (const auto& a : args) {
+    for (std::size_t n = 0; n < args.size(); ++n) {
+        const std::string& a = args[n];
         if (a == "--skip-damaged")
             options.skipDamagedPages = true;
+        else if (a == "--hyperlinks" && n + 1 < args.size() && (args[n + 1] == "full" || args[n + 1] == "shown"))
+            options.hyperlinks = args[++n] == "full" ? jet::HyperlinkForm::Full : jet::HyperlinkForm::Shown;
         else if (a.starts_with("--"))
             return usage();
         else

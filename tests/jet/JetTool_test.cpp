@@ -128,6 +128,9 @@ TEST(JetTool, FieldFormats) {
     for (const char* stored : {"Our site#https://example.org/#", "#https://example.org/#", "##Sheet1!A1"})
         jet::appendCsvField(shown, jet::Value::text(stored), hyperlink);
     EXPECT_EQ(shown, "\"Our site\"\"https://example.org/\"\"Sheet1!A1\"");
+    std::string full;  // --hyperlinks full: the stored form, which import keeps as the same link
+    jet::appendCsvField(full, jet::Value::text("Our site#https://example.org/#"), hyperlink, jet::HyperlinkForm::Full);
+    EXPECT_EQ(full, "\"Our site#https://example.org/#\"");
     jet::Decimal d;
     d.magnitude = {0, 0, 0, 5};
     d.negative = true;

@@ -54,6 +54,20 @@ TEST(Catalogue, SystemTablesOnlyWhenAskedFor) {
     }
 }
 
+// Excel and text links are no tables of an Access file: their connection
+// string says what they are, any password left out.
+TEST(Catalogue, LinksAreDescribedAsWhatTheyLinkTo) {
+    const std::pair<jet::LinkedTable, std::string> cases[] = {
+        {{"T", "Table1", "Z:\\x.accdb", ";PWD=secret"}, "link to table 'Table1' in Z:\\x.accdb"},
+        {{"Book", "Sheet1$", "C:\\data\\book.xls", "Excel 8.0;HDR=YES;IMEX=2;DATABASE=C:\\data\\book.xls"},
+         "link to 'Sheet1$' through Excel 8.0;HDR=YES;IMEX=2;DATABASE=C:\\data\\book.xls"},
+        {{"List", "list#csv", "C:\\data", "Text;FMT=Delimited;HDR=NO;PWD=secret;DATABASE=C:\\data"},
+         "link to 'list#csv' through Text;FMT=Delimited;HDR=NO;PWD=***;DATABASE=C:\\data"},
+    };
+    for (const auto& [link, described] : cases)
+        EXPECT_EQ(link.describe(), described);
+}
+
 TEST(Catalogue, TableAndFieldNamesIgnoreLetterCase) {
     const auto db = Database::open(access("testV2000.mdb"));
     const auto def = db->tableDef("tAbLe1");
