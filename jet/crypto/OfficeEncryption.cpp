@@ -90,8 +90,13 @@ Bytes spunHash(const EVP_MD* md, std::span<const std::uint8_t> salt, const Bytes
     return h;
 }
 
+// A cipher context, set up for one cipher and key length once and then given
+// only a new key (and IV) for each page: setting up the cipher costs more
+// than deciphering a page.
 struct CipherContext {
     EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
+    const EVP_CIPHER* cipher = nullptr;
+    std::size_t keyLength = 0;
     CipherContext() {
         if (!ctx)
             throw std::bad_alloc();
@@ -102,12 +107,19 @@ struct CipherContext {
 };
 
 // Deciphers `data` in place: `cipher` without padding, the whole of it in one update.
-void decipherWith(EVP_CIPHER_CTX* ctx, const EVP_CIPHER* cipher, std::span<const std::uint8_t> key,
+void decipherWith(CipherContext& c, const EVP_CIPHER* cipher, std::span<const std::uint8_t> key,
                   const std::uint8_t* iv, std::span<std::uint8_t> data) {
+    EVP_CIPHER_CTX* ctx = c.ctx;
+    if (c.cipher != cipher || c.keyLength != key.size()) {
+        c.cipher = nullptr;
+        if (EVP_DecryptInit_ex(ctx, cipher, nullptr, nullptr, nullptr) != 1 ||
+            EVP_CIPHER_CTX_set_key_length(ctx, static_cast<int>(key.size())) != 1)
+            throw Error(ReservedError, "The cipher of the encrypted database could not be set up.");
+        c.cipher = cipher;
+        c.keyLength = key.size();
+    }
     int out = 0;
-    const bool ok = EVP_DecryptInit_ex(ctx, cipher, nullptr, nullptr, nullptr) == 1 &&
-                    EVP_CIPHER_CTX_set_key_length(ctx, static_cast<int>(key.size())) == 1 &&
-                    EVP_DecryptInit_ex(ctx, nullptr, nullptr, key.data(), iv) == 1 &&
+    const bool ok = EVP_DecryptInit_ex(ctx, nullptr, nullptr, key.data(), iv) == 1 &&
                     EVP_CIPHER_CTX_set_padding(ctx, 0) == 1 &&
                     EVP_DecryptUpdate(ctx, data.data(), &out, data.data(), static_cast<int>(data.size())) == 1;
     if (!ok || static_cast<std::size_t>(out) != data.size())
@@ -155,14 +167,14 @@ public:
     }
 
     void decipher(std::uint32_t number, std::span<std::uint8_t> page) const override {
-        decipherWith(ctx_.ctx, rc4Cipher(), key(number ^ databaseKey_), nullptr, page);
+        decipherWith(ctx_, rc4Cipher(), key(number ^ databaseKey_), nullptr, page);
     }
 
 private:
     Bytes base_;
     std::size_t keyBytes_;
     std::uint32_t databaseKey_;
-    CipherContext ctx_;
+    mutable CipherContext ctx_;
 };
 
 // Standard encryption with AES (ECB): each block's key is made from
@@ -184,14 +196,14 @@ public:
     }
 
     void decipher(std::uint32_t number, std::span<std::uint8_t> page) const override {
-        decipherWith(ctx_.ctx, aesCipher(keyBytes_, false), key(number ^ databaseKey_), nullptr, page);
+        decipherWith(ctx_, aesCipher(keyBytes_, false), key(number ^ databaseKey_), nullptr, page);
     }
 
 private:
     Bytes spun_;
     std::size_t keyBytes_;
     std::uint32_t databaseKey_;
-    CipherContext ctx_;
+    mutable CipherContext ctx_;
 };
 
 // Agile encryption: one secret key, each block's IV H(keySalt + block) cut or
@@ -204,7 +216,7 @@ public:
 
     void decipher(std::uint32_t number, std::span<std::uint8_t> page) const override {
         const Bytes iv = fitted(digest(md_, concat(salt_, le32(number ^ databaseKey_))), blockSize_, 0x36);
-        decipherWith(ctx_.ctx, aesCipher(secret_.size(), true), secret_, iv.data(), page);
+        decipherWith(ctx_, aesCipher(secret_.size(), true), secret_, iv.data(), page);
     }
 
 private:
@@ -213,7 +225,7 @@ private:
     const EVP_MD* md_;
     std::size_t blockSize_;
     std::uint32_t databaseKey_;
-    CipherContext ctx_;
+    mutable CipherContext ctx_;
 };
 
 // --- The standard form -------------------------------------------------------
@@ -260,7 +272,7 @@ std::unique_ptr<const PageCipher> standardCipher(std::span<const std::uint8_t> i
         auto cipher = std::make_unique<StandardRc4Cipher>(digest(EVP_sha1(), concat(salt, password)), keyBits / 8,
                                                           databaseKey);
         // The verifier and its hash are one RC4 stream under block 0's key.
-        decipherWith(ctx.ctx, rc4Cipher(), cipher->key(0), nullptr, check);
+        decipherWith(ctx, rc4Cipher(), cipher->key(0), nullptr, check);
         if (!verified(check))
             return nullptr;
         return cipher;
@@ -275,7 +287,7 @@ std::unique_ptr<const PageCipher> standardCipher(std::span<const std::uint8_t> i
         auto cipher = std::make_unique<StandardAesCipher>(spunHash(EVP_sha1(), salt, password, spins), keyBits / 8,
                                                           databaseKey);
         Bytes plain = check;
-        decipherWith(ctx.ctx, aesCipher(keyBits / 8, false), cipher->key(0), nullptr, plain);
+        decipherWith(ctx, aesCipher(keyBits / 8, false), cipher->key(0), nullptr, plain);
         if (verified(plain))
             return cipher;
     }
@@ -385,7 +397,7 @@ std::unique_ptr<const PageCipher> agileCipher(std::span<const std::uint8_t> info
         if (encrypted.empty() || encrypted.size() % key.blockSize != 0)
             unreadable(name, "holds an encrypted value that is not whole blocks");
         const Bytes k = fitted(digest(key.md, concat(spun, block)), key.keyBytes, 0x36);
-        decipherWith(ctx.ctx, aesCipher(key.keyBytes, true), k, iv.data(), encrypted);
+        decipherWith(ctx, aesCipher(key.keyBytes, true), k, iv.data(), encrypted);
         return encrypted;
     };
     const Bytes input = unlock(kVerifierInputBlock, value("encryptedVerifierHashInput"));
