@@ -15,8 +15,9 @@
 //      decoding every value of every row; median time, and the peak heap in
 //      use while the rows are read, above what the open database holds (all
 //      allocations are counted by this program's operator new).
-// Run by hand: build/ravelin-bench-engine [COPIES]. It prints figures and
-// asserts nothing; it exits 1 only when it cannot run at all. With
+// Before them, the tool's start-up: `ravelin-jet --version` against /bin/true.
+// Run by hand: build/ravelin-bench-engine [COPIES]. It prints figures; it
+// exits 1 when it cannot run at all or a table it set up exports no rows. With
 // RAVELIN_BENCH_KEEP set it keeps its temporary folder and says where.
 #include "bench/NameRows.h"
 #include "bench/engine_grow.h"
@@ -316,6 +317,18 @@ int main(int argc, char** argv) {
 
         std::printf("Engine benchmark: every row of a table read by ravelin-jet and by mdb-export (%s)\n\n",
                     mdbExport.c_str());
+        // Start-up alone: what every run of the tool pays before it reads a page.
+        std::vector<double> startTool, startTrue;
+        const fs::path version = scratch / "version.txt";
+        for (int n = 0; n < 201; ++n) {
+            startTool.push_back(runProcess({tool, "--version"}, version.string()).ms);
+            startTrue.push_back(runProcess({"/bin/true"}, "/dev/null").ms);
+        }
+        if (fs::file_size(version) == 0)
+            throw std::runtime_error("ravelin-jet --version wrote nothing");
+        std::printf("0. Start-up: ravelin-jet --version %.2f ms, /bin/true %.2f ms (median of 201 runs each, "
+                    "interleaved): %.2f ms more\n\n",
+                    median(startTool), median(startTrue), median(startTool) - median(startTrue));
         std::printf("1. Processes: each tool exports the whole table as CSV to /dev/null (binary as hex, ISO dates);\n"
                     "   median wall time of N runs; peak RSS (VmHWM) of the process.\n\n");
         std::printf("%-62s %8s %4s %12s %12s %7s %10s %10s\n", "table", "rows", "N", "ravelin-jet", "mdb-export",
@@ -327,6 +340,8 @@ int main(int argc, char** argv) {
                                              "%Y-%m-%d %H:%M:%S", s.path, s.table},
                                             s.runs, sample);
             s.rows = ours.records;
+            if (ours.records == 0)
+                throw std::runtime_error("ravelin-jet exported no rows of " + s.label);
             std::printf("%-62s %8zu %4d %9.2f ms %9.2f ms %6.1fx %7ld KB %7ld KB%s\n", s.label.c_str(), ours.records,
                         s.runs, ours.ms, theirs.ms, theirs.ms / ours.ms, ours.maxRssKb, theirs.maxRssKb,
                         ours.records == theirs.records ? "" : "  (row counts differ!)");

@@ -1,6 +1,7 @@
 #include "jet/Database.h"
 
 #include "jet/Error.h"
+#include "jet/crypto/OfficeEncryption.h"
 #include "jet/table/ColumnProperties.h"
 #include "jet/table/TableCursor.h"
 #include "jet/store/ConsistentOpen.h"
@@ -38,7 +39,8 @@ bool startsWithMSys(std::string_view name) {
     return name.size() >= 4 && equalsIgnoreCase(name.substr(0, 4), "MSys");
 }
 
-std::shared_ptr<Database> checkedOpen(std::unique_ptr<PageSource> source, const std::string& name) {
+std::shared_ptr<Database> checkedOpen(std::unique_ptr<PageSource> source, const std::string& name,
+                                      const std::string& password) {
     std::vector<std::uint8_t> head(std::min<std::uint64_t>(source->size(), 4096));
     source->read(0, head);
     const auto header = decodeHeader(head);
@@ -46,32 +48,41 @@ std::shared_ptr<Database> checkedOpen(std::unique_ptr<PageSource> source, const 
         throw Error(NotADatabase, refusedFormatMessage(head, name));
     if (source->size() < header->format.pageSize * std::uint64_t{kCatalogPage + 1})
         throw Error(NotADatabase, "The database '" + name + "' is cut short: it is too small to hold its catalogue.");
-    return std::make_shared<Database>(std::move(source), name, *header);
+    std::unique_ptr<const PageCipher> cipher;
+    if (hasOfficeEncryption(head, *header))
+        cipher = officePageCipher(head, *header, password, name);
+    return std::make_shared<Database>(std::move(source), name, *header, std::move(cipher));
 }
 
 }  // namespace
 
-Database::Database(std::unique_ptr<PageSource> source, std::string name, const DatabaseHeader& header)
-    : header_(header), pager_(std::move(source), std::move(name), header), text_(header.codePage) {
+Database::Database(std::unique_ptr<PageSource> source, std::string name, const DatabaseHeader& header,
+                   std::unique_ptr<const PageCipher> cipher)
+    : header_(header),
+      pager_(std::move(source), std::move(name), header, std::move(cipher)),
+      text_(header.codePage),
+      encrypted_(pager_.enciphered()) {
     if (jet3() && !text_.supported())
         throw Error(NotADatabase, "The database '" + pager_.name() + "' holds text in code page " +
                                       std::to_string(header.codePage) + ", which Ravelin cannot convert.");
 }
 
-std::shared_ptr<Database> Database::open(const std::string& path) {
+std::shared_ptr<Database> Database::open(const std::string& path, const std::string& password) {
     // The catalogue is read while no store can run.
     ConsistentOpen consistent(path);
-    auto db = openSource(consistent.takeSource(), path);
+    auto db = openSource(consistent.takeSource(), path, password);
     db->path_ = path;
     return db;
 }
 
-std::shared_ptr<Database> Database::openBytes(std::vector<std::uint8_t> bytes, std::string name) {
-    return openSource(memorySource(std::move(bytes)), std::move(name));
+std::shared_ptr<Database> Database::openBytes(std::vector<std::uint8_t> bytes, std::string name,
+                                              const std::string& password) {
+    return openSource(memorySource(std::move(bytes)), std::move(name), password);
 }
 
-std::shared_ptr<Database> Database::openSource(std::unique_ptr<PageSource> source, std::string name) {
-    auto db = checkedOpen(std::move(source), name);
+std::shared_ptr<Database> Database::openSource(std::unique_ptr<PageSource> source, std::string name,
+                                               const std::string& password) {
+    auto db = checkedOpen(std::move(source), name, password);
     db->readCatalogue();
     return db;
 }
@@ -146,7 +157,10 @@ const LinkedTable* Database::findLink(std::string_view name) const {
 }
 
 std::string LinkedTable::describe() const {
-    if (!database.empty())
+    // An Access link's connection string is empty or only ";PWD=..."; Excel,
+    // text and other ISAM links name their driver first ("Excel 8.0;...").
+    const bool toAccess = connect.empty() || connect.front() == ';';
+    if (!database.empty() && toAccess)
         return "link to table '" + foreignName + "' in " + database;
     return "link to '" + foreignName + "' through " + withoutPassword(connect);
 }

@@ -39,8 +39,9 @@ struct LinkedTable {
     std::string database;     // the Access file it lives in (an Access link)
     std::string connect;      // the connection string (an ODBC or other link)
 
-    // "link to table 'X' in FILE", or "link to 'X' through CONNECTION" with
-    // any password in the connection string left out.
+    // "link to table 'X' in FILE" for a table of another Access file, else
+    // "link to 'X' through CONNECTION" (ODBC, Excel, text and other links)
+    // with any password in the connection string left out.
     std::string describe() const;
 };
 
@@ -48,11 +49,16 @@ class Database : public std::enable_shared_from_this<Database> {
 public:
     // Throws Error: FileNotFound (3024) for a missing file, NotADatabase (3343)
     // for a file that is not a database we can read or is damaged, DiskIo (3043).
-    static std::shared_ptr<Database> open(const std::string& path);
+    // An .accdb encrypted with a password (jet/crypto/OfficeEncryption.h) is
+    // read with `password` (UTF-8); InvalidPassword (3031) when it is empty
+    // or wrong. Other files ignore it.
+    static std::shared_ptr<Database> open(const std::string& path, const std::string& password = {});
     // The same for bytes in memory; `name` stands for the file in messages.
-    static std::shared_ptr<Database> openBytes(std::vector<std::uint8_t> bytes, std::string name = "(memory)");
+    static std::shared_ptr<Database> openBytes(std::vector<std::uint8_t> bytes, std::string name = "(memory)",
+                                               const std::string& password = {});
     // The same for any source of pages (a store's pages while it runs).
-    static std::shared_ptr<Database> openSource(std::unique_ptr<PageSource> source, std::string name);
+    static std::shared_ptr<Database> openSource(std::unique_ptr<PageSource> source, std::string name,
+                                                const std::string& password = {});
 
     // The path this database was opened from; empty when it was not opened
     // from a file (stores need a path).
@@ -80,7 +86,11 @@ public:
     // The table's property blob: the LvProp field of its catalogue row (empty when none).
     std::vector<std::uint8_t> properties(const CatalogEntry& table) const;
 
-    Database(std::unique_ptr<PageSource> source, std::string name, const DatabaseHeader& header);
+    Database(std::unique_ptr<PageSource> source, std::string name, const DatabaseHeader& header,
+             std::unique_ptr<const PageCipher> cipher = nullptr);
+
+    // Whether the file is encrypted with a password (Office encryption).
+    bool encrypted() const { return encrypted_; }
 
 private:
     void readCatalogue();
@@ -91,6 +101,7 @@ private:
     std::vector<CatalogEntry> tables_;
     std::vector<LinkedTable> links_;
     std::string path_;
+    bool encrypted_ = false;
 };
 
 }  // namespace jet

@@ -9,6 +9,7 @@ namespace jet {
 
 enum ErrorNumber : int {
     InvalidArgument = 3001,
+    InvalidPassword = 3031,  // an encrypted database opened without its password, or with a wrong one
     NoCurrentRecord = 3021,
     FileNotFound = 3024,
     WorkgroupUnavailable = 3028,

@@ -144,8 +144,8 @@ private:
 
 }  // namespace
 
-std::vector<Finding> checkDatabase(const std::string& path, RowCounts rowCounts) {
-    return Checker(Database::open(path), rowCounts).run();
+std::vector<Finding> checkDatabase(const std::string& path, RowCounts rowCounts, const std::string& password) {
+    return Checker(Database::open(path, password), rowCounts).run();
 }
 
 }  // namespace jet

@@ -18,8 +18,10 @@ namespace jet {
 // own stores keep it exact.
 enum class RowCounts { AsAccessLeavesThem, Exact };
 
-// The findings for the file at `path`, empty for a sound file. Throws Error
-// when the file cannot be opened as a database at all.
-std::vector<Finding> checkDatabase(const std::string& path, RowCounts rowCounts = RowCounts::AsAccessLeavesThem);
+// The findings for the file at `path` (an encrypted one read with
+// `password`), empty for a sound file. Throws Error when the file cannot be
+// opened as a database at all.
+std::vector<Finding> checkDatabase(const std::string& path, RowCounts rowCounts = RowCounts::AsAccessLeavesThem,
+                                   const std::string& password = {});
 
 }  // namespace jet

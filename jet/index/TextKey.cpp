@@ -121,17 +121,23 @@ void appendGeneral(std::vector<std::uint8_t>& key, SortOrder order, std::u16stri
 
 // General 97: accent nibbles, begun by a 0 at the first accented letter, a 2
 // for each letter that can carry an accent since the one before, then the
-// accent; ended by a 0 and packed two to a byte.
-void appendGeneral97(std::vector<std::uint8_t>& key, std::u16string_view units) {
+// accent; ended by a 0 and packed two to a byte. An expansion letter (ß as
+// "ss", æ, œ) counts no position, or (Expansions::PerLetter, as some Access 97
+// builds write it) one for each letter it spells. A NUL is keyed as the other
+// control characters are (0x10), though the table leaves it out.
+void appendGeneral97(std::vector<std::uint8_t>& key, std::u16string_view units, Expansions expansions) {
+    constexpr std::uint8_t kControlCharacter = 0x01;
     std::vector<std::uint8_t> nibbles;
     std::size_t unaccented = 0;
     for (const char16_t unit : units) {
         const auto byte = general97Byte(unit);
         if (!byte)
             continue;
-        const SortCode code = sortCode(SortOrder::General97, *byte);
+        const SortCode code = sortCode(SortOrder::General97, *byte == 0 ? kControlCharacter : *byte);
         key.insert(key.end(), code.primary.begin(), code.primary.end());
-        if (code.kind == CodeKind::Significant) {
+        if (code.kind == CodeKind::Plain && code.primary.size() > 1 && expansions == Expansions::PerLetter) {
+            unaccented += code.primary.size();
+        } else if (code.kind == CodeKind::Significant) {
             ++unaccented;
         } else if (code.kind == CodeKind::Accented) {
             if (nibbles.empty())
@@ -155,7 +161,7 @@ void appendTextKey(std::vector<std::uint8_t>& key, SortOrder order, std::string_
     const std::size_t start = key.size();
     const std::u16string units = keyUnits(utf8);
     if (order == SortOrder::General97)
-        appendGeneral97(key, units);
+        appendGeneral97(key, units, expansions);
     else
         appendGeneral(key, order, units, expansions);
     if (ascending)

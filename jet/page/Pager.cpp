@@ -15,11 +15,13 @@ constexpr std::size_t kCacheSlots = 48;
 
 }  // namespace
 
-Pager::Pager(std::unique_ptr<PageSource> source, std::string name, const DatabaseHeader& header)
+Pager::Pager(std::unique_ptr<PageSource> source, std::string name, const DatabaseHeader& header,
+             std::unique_ptr<const PageCipher> cipher)
     : source_(std::move(source)),
       name_(std::move(name)),
       pageSize_(header.format.pageSize),
-      databaseKey_(header.databaseKey) {
+      databaseKey_(header.databaseKey),
+      cipher_(std::move(cipher)) {
     const std::uint64_t pages = source_->size() / pageSize_;
     pageCount_ = pages > 0xFFFFFFu ? 0xFFFFFFu : static_cast<std::uint32_t>(pages);
     cache_.resize(kCacheSlots);
@@ -33,7 +35,9 @@ void Pager::load(Page& page, std::uint32_t number) const {
     page.number = number;
     page.bytes.resize(pageSize_);
     source_->read(static_cast<std::uint64_t>(number) * pageSize_, page.bytes);
-    if (databaseKey_ != 0 && number != 0) {
+    if (cipher_ && number != 0) {
+        cipher_->decipher(number, page.bytes);
+    } else if (databaseKey_ != 0 && number != 0) {
         std::array<std::uint8_t, 4> key;
         writeU32(key.data(), databaseKey_ ^ number);
         Rc4(key).apply(page.bytes);

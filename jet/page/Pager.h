@@ -4,6 +4,7 @@
 // deciphered as they are read. Every structural check that fails ends in
 // damaged(), which names the file.
 #include "jet/page/DatabaseHeader.h"
+#include "jet/page/PageCipher.h"
 #include "jet/page/PageSource.h"
 
 #include <cstdint>
@@ -22,12 +23,15 @@ using PageRef = std::shared_ptr<const Page>;
 
 class Pager {
 public:
-    // `name` is how errors refer to the file (its path).
-    Pager(std::unique_ptr<PageSource> source, std::string name, const DatabaseHeader& header);
+    // `name` is how errors refer to the file (its path). With `cipher`, pages
+    // after the header page are deciphered by it instead of by Jet's encoding.
+    Pager(std::unique_ptr<PageSource> source, std::string name, const DatabaseHeader& header,
+          std::unique_ptr<const PageCipher> cipher = nullptr);
 
     std::size_t pageSize() const { return pageSize_; }
     std::uint32_t pageCount() const { return pageCount_; }
     const std::string& name() const { return name_; }
+    bool enciphered() const { return cipher_ != nullptr; }
 
     // Page `number`; damaged() when the file has no such page.
     PageRef page(std::uint32_t number) const;
@@ -46,6 +50,7 @@ private:
     std::size_t pageSize_;
     std::uint32_t pageCount_;
     std::uint32_t databaseKey_;
+    std::unique_ptr<const PageCipher> cipher_;
     mutable std::vector<Slot> cache_;
     mutable std::uint64_t clock_ = 0;
 };

@@ -113,7 +113,7 @@ void appendItems(std::string& out, const std::vector<std::string>& items) {
 
 }  // namespace
 
-void appendCsvField(std::string& out, const Value& value, const ColumnDef& column) {
+void appendCsvField(std::string& out, const Value& value, const ColumnDef& column, HyperlinkForm hyperlinks) {
     using K = Value::Kind;
     switch (value.kind()) {
     case K::Null: return;
@@ -136,7 +136,8 @@ void appendCsvField(std::string& out, const Value& value, const ColumnDef& colum
         return;
     }
     case K::Text:
-        appendQuoted(out, column.hyperlink() && column.type == static_cast<std::uint8_t>(ColumnType::Memo)
+        appendQuoted(out, hyperlinks == HyperlinkForm::Shown && column.hyperlink() &&
+                                  column.type == static_cast<std::uint8_t>(ColumnType::Memo)
                               ? shownHyperlink(value.text())
                               : std::string_view(value.text()));
         return;
@@ -162,11 +163,17 @@ void appendCsvField(std::string& out, const Value& value, const ColumnDef& colum
     }
 }
 
-std::size_t exportCsv(const std::shared_ptr<const Database>& db, std::string_view table, std::ostream& out,
-                      std::ostream& notes) {
+CsvExportResult exportCsv(const std::shared_ptr<const Database>& db, std::string_view table, std::ostream& out,
+                          std::ostream& notes, const CsvExportOptions& options) {
     const auto def = db->tableDef(table);
     const std::vector<ColumnOut> plan = planColumns(db, *db->findTable(table), *def, notes);
     TableCursor cursor(db, def);
+    CsvExportResult result;
+    if (options.skipDamagedPages)
+        cursor.skipDamagedPages([&](std::uint32_t, const std::string& why) {
+            ++result.skippedPages;
+            notes << "skipped: " << why << " (its rows are missing from the export)\n";
+        });
     RowDecoder decoder(db->pager(), db->jet3(), *def, db->textDecoder());
     Value value;
     std::string line;
@@ -180,7 +187,6 @@ std::size_t exportCsv(const std::shared_ptr<const Database>& db, std::string_vie
             line += name;
     }
     line += "\r\n";
-    std::size_t rows = 0;
     for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
         decoder.select(cursor.rowBytes());
         for (std::size_t n = 0; n < def->columns.size(); ++n) {
@@ -202,17 +208,17 @@ std::size_t exportCsv(const std::shared_ptr<const Database>& db, std::string_vie
             else if (plan[n].way == ColumnOut::Way::Complex && value.kind() == Value::Kind::Integer)
                 appendItems(line, plan[n].complex->items(value.asInteger()));
             else
-                appendCsvField(line, value, def->columns[n]);
+                appendCsvField(line, value, def->columns[n], options.hyperlinks);
         }
         line += "\r\n";
-        ++rows;
+        ++result.rows;
         if (line.size() >= kWriteChunk) {
             out.write(line.data(), static_cast<std::streamsize>(line.size()));
             line.clear();
         }
     }
     out.write(line.data(), static_cast<std::streamsize>(line.size()));
-    return rows;
+    return result;
 }
 
 }  // namespace jet

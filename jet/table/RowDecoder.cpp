@@ -106,11 +106,10 @@ std::optional<std::span<const std::uint8_t>> RowDecoder::storedBytes(const Layou
 
 void RowDecoder::decodeField(const Layout& l, const ColumnDef& c, Value& value) {
     const auto type = static_cast<ColumnType>(c.type);
+    // A Yes/No is its null-mask bit, never Null: in a row older than the
+    // column (fewer columns stored) it is No, as Access shows it.
     if (type == ColumnType::Boolean) {
-        if (c.number >= l.columnCount)
-            value.setNull();
-        else
-            value.setBoolean(l.present(c.number));
+        value.setBoolean(l.present(c.number));
         return;
     }
     const auto stored = storedBytes(l, c);

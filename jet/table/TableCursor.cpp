@@ -15,13 +15,21 @@ bool TableCursor::loadPage(std::uint32_t number) {
         return true;
     view_.reset();
     page_ = db_->pager().page(number);
-    if (!isDataPage(*page_))
-        return false;
-    DataPageView view(page_, db_->pager(), db_->jet3());
-    if (view.owner() != table_->page)
-        return false;
-    view_.emplace(view);
-    return true;
+    std::string holds = "holds no rows";
+    if (isDataPage(*page_)) {
+        DataPageView view(page_, db_->pager(), db_->jet3());
+        if (view.owner() == table_->page) {
+            view_.emplace(view);
+            return true;
+        }
+        holds = "belongs to the table defined at page " + std::to_string(view.owner());
+    }
+    const std::string why = "the usage map of the table defined at page " + std::to_string(table_->page) +
+                            " names page " + std::to_string(number) + ", which " + holds;
+    if (!skipped_)
+        db_->pager().damaged(why);
+    skipped_(number, why);
+    return false;
 }
 
 bool TableCursor::take(std::uint16_t row) {

@@ -1,12 +1,20 @@
 // ravelin-jet: reads Access databases without Access.
 //   ravelin-jet tables [--system] FILE   table names, one per line, catalogue order; then
 //                                        linked tables: name, a tab, what it links to
-//   ravelin-jet export FILE TABLE        the table as CSV on stdout
+//   ravelin-jet export [--skip-damaged] [--hyperlinks full] FILE TABLE
+//                                        the table as CSV on stdout; a damaged data page
+//                                        fails the export, or with --skip-damaged is left
+//                                        out with a warning and exit code 1; hyperlinks as
+//                                        Access shows them, or whole with --hyperlinks full
 //   ravelin-jet info FILE                format, page size, code page, sort order, password
 //   ravelin-jet check FILE               every inconsistency found, one per line; exit 1 when any
 //   ravelin-jet insert|update|delete ... change a table (see commands/EditCommands.h)
 //   ravelin-jet create FILE              a new, empty database (.mdb: Jet 4)
 //   ravelin-jet import FILE TABLE [CSV]  CSV into a table, new or not (see commands/ImportCommand.h)
+// An .accdb encrypted with a password is read with the password held in the
+// file named by --password-file FILE (its first line), or else in the
+// environment variable RAVELIN_JET_PASSWORD; never as an argument, which
+// other users could see.
 // Errors go to stderr with exit code 1; usage errors exit with 2. Warnings
 // (a journal kept aside, not applied) go to stderr too, the command going on.
 #include "jet/table/CsvExport.h"
@@ -19,6 +27,8 @@
 #include "jet/tools/ToolVersion.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -26,9 +36,12 @@
 
 namespace {
 
+// The password of an encrypted database, for the commands that read one.
+std::string databasePassword;
+
 int usage() {
     std::cerr << "usage: ravelin-jet tables [--system] FILE\n"
-                 "       ravelin-jet export FILE TABLE\n"
+                 "       ravelin-jet export [--skip-damaged] [--hyperlinks shown|full] FILE TABLE\n"
                  "       ravelin-jet info FILE\n"
                  "       ravelin-jet check FILE\n"
                  "       ravelin-jet insert FILE TABLE COLUMN=VALUE ...\n"
@@ -36,6 +49,8 @@ int usage() {
                  "       ravelin-jet delete FILE TABLE KEYCOLUMN=KEYVALUE\n"
                  "       ravelin-jet create FILE\n"
                  "       ravelin-jet import FILE TABLE [CSV]\n"
+                 "  FILE encrypted with a password: --password-file PWFILE before the command, or\n"
+                 "  RAVELIN_JET_PASSWORD in the environment.\n"
                  "  COLUMN= is zero-length text, COLUMN=\\N is Null (\\\\N: the text \\N); update and\n"
                  "  delete change the first row whose KEYCOLUMN equals KEYVALUE. import reads CSV as\n"
                  "  export writes it (from standard input without CSV) and makes TABLE if it is new.\n";
@@ -55,7 +70,7 @@ int tables(const std::vector<std::string>& args) {
     }
     if (files.size() != 1)
         return usage();
-    const auto db = jet::Database::open(files[0]);
+    const auto db = jet::Database::open(files[0], databasePassword);
     for (const auto& name : db->tableNames(system))
         std::cout << name << '\n';
     for (const auto& link : db->links())
@@ -64,24 +79,42 @@ int tables(const std::vector<std::string>& args) {
 }
 
 int exportTable(const std::vector<std::string>& args) {
-    if (args.size() != 2)
+    jet::CsvExportOptions options;
+    std::vector<std::string> operands;
+    for (std::size_t n = 0; n < args.size(); ++n) {
+        const std::string& a = args[n];
+        if (a == "--skip-damaged")
+            options.skipDamagedPages = true;
+        else if (a == "--hyperlinks" && n + 1 < args.size() && (args[n + 1] == "full" || args[n + 1] == "shown"))
+            options.hyperlinks = args[++n] == "full" ? jet::HyperlinkForm::Full : jet::HyperlinkForm::Shown;
+        else if (a.starts_with("--"))
+            return usage();
+        else
+            operands.push_back(a);
+    }
+    if (operands.size() != 2)
         return usage();
-    const auto db = jet::Database::open(args[0]);
+    const auto db = jet::Database::open(operands[0], databasePassword);
     std::ostringstream notes;
-    jet::exportCsv(db, args[1], std::cout, notes);
+    const auto result = jet::exportCsv(db, operands[1], std::cout, notes, options);
     std::istringstream lines(notes.str());
     for (std::string note; std::getline(lines, note);)
         std::cerr << "ravelin-jet: " << note << '\n';
     std::cout.flush();
     if (!std::cout)
-        throw jet::Error(jet::DiskIo, "Could not write the export of table '" + args[1] + "'.");
+        throw jet::Error(jet::DiskIo, "Could not write the export of table '" + operands[1] + "'.");
+    if (result.skippedPages > 0) {
+        std::cerr << "ravelin-jet: the export of table '" << operands[1] << "' is incomplete: "
+                  << result.skippedPages << " damaged page(s) skipped\n";
+        return 1;
+    }
     return 0;
 }
 
 int info(const std::vector<std::string>& args) {
     if (args.size() != 1)
         return usage();
-    const auto db = jet::Database::open(args[0]);
+    const auto db = jet::Database::open(args[0], databasePassword);
     const auto& h = db->header();
     std::cout << "format: " << jet::versionName(h.format.version) << (h.format.workgroup ? " workgroup" : "") << '\n'
               << "page size: " << h.format.pageSize << '\n'
@@ -98,11 +131,26 @@ int main(int argc, char** argv) {
     if (argc == 2 && asksVersion(argv[1]))
         return printVersion("ravelin-jet");
     jet::setNoticeHandler([](const std::string& text) { std::cerr << "ravelin-jet: warning: " << text << '\n'; });
-    if (argc < 2)
+    int first = 1;
+    std::string passwordFile;
+    if (argc >= 3 && std::string_view(argv[1]) == "--password-file") {
+        passwordFile = argv[2];
+        first = 3;
+    }
+    if (argc <= first)
         return usage();
-    const std::string command = argv[1];
-    const std::vector<std::string> args(argv + 2, argv + argc);
+    const std::string command = argv[first];
+    const std::vector<std::string> args(argv + first + 1, argv + argc);
     try {
+        if (!passwordFile.empty()) {
+            std::ifstream in(passwordFile, std::ios::binary);
+            if (!in || !std::getline(in, databasePassword))
+                throw jet::Error(jet::FileNotFound, "Could not read the password file '" + passwordFile + "'.");
+            if (!databasePassword.empty() && databasePassword.back() == '\r')
+                databasePassword.pop_back();
+        } else if (const char* fromEnvironment = std::getenv("RAVELIN_JET_PASSWORD")) {
+            databasePassword = fromEnvironment;
+        }
         if (command == "tables")
             return tables(args);
         if (command == "export")
@@ -110,7 +158,7 @@ int main(int argc, char** argv) {
         if (command == "info")
             return info(args);
         if (command == "check")
-            return args.size() == 1 ? checkFile(args[0]) : usage();
+            return args.size() == 1 ? checkFile(args[0], databasePassword) : usage();
         if (command == "create") {
             if (args.size() != 1)
                 return usage();

@@ -165,6 +165,9 @@ TEST(DamagedInput, DefinitionsPagesAndRowsThatLie) {
              put32(l.bytes, page(l, other) + next, l.tdefPage);
          }},
         {"definition chain into a data page", [&](Located& l) { put32(l.bytes, page(l, l.tdefPage) + next, l.dataPage); }},
+        // A page the usage map names that another table owns, or that is no data page.
+        {"data page owner", [&](Located& l) { l.bytes[page(l, l.dataPage) + 4] ^= 0x01; }},
+        {"data page type bit", [&](Located& l) { l.bytes[page(l, l.dataPage)] ^= 0x04; }},
         {"data page row count", [&](Located& l) { put16(l.bytes, page(l, l.dataPage) + countAt, 0xFFFF); }},
         {"row offset inside the page header", [&](Located& l) { put16(l.bytes, page(l, l.dataPage) + offsetsAt, 0x0005); }},
         // Row 1 starting after row 0's start: its end lies before its start.

@@ -75,7 +75,7 @@ TEST(IndexKey, TextKeysAreTheBytesAccessWrites) {
         jet::SortOrder order;
         jet::Expansions expansions;
         bool ascending;
-        const char* text;
+        std::string_view text;
         const char* key;  // flag byte and value
     };
     // Access wrote the first seven (trailing spaces, unprintables, accents,
@@ -134,6 +134,11 @@ TEST(IndexKey, TextKeysAreTheBytesAccessWrites) {
          "7F 62 69 66 67 11 60 70 77 72 70 18 76 11 68 78 6F 61 72 11 6F 6A 7C 00"},
         {General97, one, true, "Łódź", "7F 72 64 04 00"},  // Ł and ź: not in Windows-1252
         {General97, one, true, "", "7F 00"},
+        // Access 97 counting ß as the two letters it spells; a NUL keyed as 0x10.
+        {General97, perLetter, true, "Plutzer Lebensmittelgroßmärkte AG",
+         "7F 73 6D 78 77 7E 66 75 11 6D 66 61 66 70 76 6F 6A 77 77 66 6D 68 75 72 76 76 6F 60 75 6C 77 66 11 60 68 "
+         "02 22 22 22 22 22 60"},
+        {General97, one, true, std::string_view("a\0b", 3), "7F 60 10 61 00"},
     };
     for (const Case& c : cases) {
         Key key{static_cast<std::uint8_t>(c.ascending ? 0x7F : 0x80)};

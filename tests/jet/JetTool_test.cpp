@@ -126,6 +126,9 @@ TEST(JetTool, FieldFormats) {
     for (const char* stored : {"Our site#https://example.org/#", "#https://example.org/#", "##Sheet1!A1"})
         jet::appendCsvField(shown, jet::Value::text(stored), hyperlink);
     EXPECT_EQ(shown, "\"Our site\"\"https://example.org/\"\"Sheet1!A1\"");
+    std::string full;  // --hyperlinks full: the stored form, which import keeps as the same link
+    jet::appendCsvField(full, jet::Value::text("Our site#https://example.org/#"), hyperlink, jet::HyperlinkForm::Full);
+    EXPECT_EQ(full, "\"Our site#https://example.org/#\"");
     jet::Decimal d;
     d.magnitude = {0, 0, 0, 5};
     d.negative = true;
@@ -159,6 +162,29 @@ TEST(JetTool, ErrorsAndUsage) {
     for (const std::string& usage : std::vector<std::string>{"", "frobnicate x", "export " + jettest::access("testV2000.mdb"),
                                                              "tables --bogus " + jettest::access("testV2000.mdb"), "tables"})
         EXPECT_EQ(run(usage).exitCode, 2) << usage;
+}
+
+// A data page whose owner field was changed: the export fails naming the
+// page, or with --skip-damaged leaves the page out, says so and exits 1.
+TEST(JetTool, ExportNeverDropsADamagedPageInSilence) {
+    const auto db = jet::Database::open(jettest::access("testV2000.mdb"));
+    jet::TableCursor cursor(db, db->tableDef("Table1"));
+    ASSERT_TRUE(cursor.moveFirst());
+    const std::uint32_t page = cursor.location().page;
+    auto bytes = jettest::fileBytes(jettest::access("testV2000.mdb"));
+    bytes[page * db->pager().pageSize() + 4] ^= 0x01;
+    const auto copy = std::filesystem::temp_directory_path() / ("damaged-owner-" + std::to_string(::getpid()) + ".mdb");
+    std::ofstream(copy, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+    const std::string named = "names page " + std::to_string(page) + ", which belongs to";
+    const auto failed = run("export " + copy.string() + " Table1");
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_NE(failed.err.find(named), std::string::npos) << failed.err;
+    EXPECT_NE(failed.err.find("(error 3343)"), std::string::npos) << failed.err;
+    const auto skipped = run("export --skip-damaged " + copy.string() + " Table1");
+    EXPECT_EQ(skipped.exitCode, 1);
+    EXPECT_NE(skipped.err.find(named), std::string::npos) << skipped.err;
+    EXPECT_NE(skipped.err.find("incomplete"), std::string::npos) << skipped.err;
+    std::filesystem::remove(copy);
 }
 
 // insert, update and delete: one store each; Null and zero-length text

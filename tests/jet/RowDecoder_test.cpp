@@ -110,6 +110,10 @@ TEST(RowDecoder, Jet4FixedAndVariableColumns) {
     f.table.columns = {id, flag};
     f.textColumn("name", 2, 0);
     f.textColumn("added", 5, 1);  // added after the row was written
+    jet::ColumnDef late = flag;   // so was this Yes/No: Access shows No
+    late.name = "late";
+    late.number = 6;
+    f.table.columns.push_back(late);
     // count 3 | id = 0x01020304 | "Hi" UCS-2 | end 10 | offset 6 | var count 1 | null mask
     const Bytes row = {3, 0, 4, 3, 2, 1, 'H', 0, 'i', 0, 10, 0, 6, 0, 1, 0, 0b111};
     auto values = f.decode(row, false);
@@ -117,6 +121,8 @@ TEST(RowDecoder, Jet4FixedAndVariableColumns) {
     EXPECT_TRUE(values[1].asBool());
     EXPECT_EQ(values[2].text(), "Hi");
     EXPECT_TRUE(values[3].isNull());
+    ASSERT_EQ(values[4].kind(), jet::Value::Kind::Boolean);
+    EXPECT_FALSE(values[4].asBool());
     // The same row with id Null and flag false.
     Bytes nulls = row;
     nulls.back() = 0b100;

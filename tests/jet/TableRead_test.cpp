@@ -3,6 +3,8 @@
 // Expected values were read with mdb-export / mdb-reader or from the files' bytes.
 #include "JetTesting.h"
 
+#include "jet/check/CheckDatabase.h"
+
 #include "jet/table/ColumnType.h"
 #include "jet/Error.h"
 
@@ -50,6 +52,20 @@ TEST(Catalogue, SystemTablesOnlyWhenAskedFor) {
         // The catalogue lists itself among its rows.
         EXPECT_GT(allRows(db, "MSysObjects").size(), 4u) << file;
     }
+}
+
+// Excel and text links are no tables of an Access file: their connection
+// string says what they are, any password left out.
+TEST(Catalogue, LinksAreDescribedAsWhatTheyLinkTo) {
+    const std::pair<jet::LinkedTable, std::string> cases[] = {
+        {{"T", "Table1", "Z:\\x.accdb", ";PWD=secret"}, "link to table 'Table1' in Z:\\x.accdb"},
+        {{"Book", "Sheet1$", "C:\\data\\book.xls", "Excel 8.0;HDR=YES;IMEX=2;DATABASE=C:\\data\\book.xls"},
+         "link to 'Sheet1$' through Excel 8.0;HDR=YES;IMEX=2;DATABASE=C:\\data\\book.xls"},
+        {{"List", "list#csv", "C:\\data", "Text;FMT=Delimited;HDR=NO;PWD=secret;DATABASE=C:\\data"},
+         "link to 'list#csv' through Text;FMT=Delimited;HDR=NO;PWD=***;DATABASE=C:\\data"},
+    };
+    for (const auto& [link, described] : cases)
+        EXPECT_EQ(link.describe(), described);
 }
 
 TEST(Catalogue, TableAndFieldNamesIgnoreLetterCase) {
@@ -320,6 +336,33 @@ TEST(Open, MissingAndForeignFiles) {
         EXPECT_EQ(jettest::errorOf([&] { Database::open(c.first); }), c.second) << c.first;
     EXPECT_NE(jettest::caught([] { Database::open(access("no-such.mdb")); }).description().find("no-such.mdb"),
               std::string::npos);
+}
+
+// Files Access encrypted (standard RC4 and AES, agile AES with SHA-1 and
+// SHA-512) read with their password; without it, or with a wrong one, 3031
+// saying the file is encrypted. The header page, all monitoring reads, stays readable.
+TEST(Open, EncryptedFilesReadWithTheirPasswordOnly) {
+    struct Case {
+        const char *file, *password, *table, *first;
+    };
+    for (const Case& c : {Case{"db2007-oldenc.accdb", "Test123", "Table1", "foo"},
+                          Case{"db2007-enc.accdb", "Test123", "Table1", "foo"},
+                          Case{"db-nonstandard.accdb", "password", "Table_One", "test"},
+                          Case{"db2013-enc.accdb", "1234", "Customers", "Test"}}) {
+        const std::string path = std::string(RAVELIN_TESTDATA) + "/encrypted/" + c.file;
+        SCOPED_TRACE(c.file);
+        for (const std::string wrong : {"", "wrong"}) {
+            const jet::Error e = jettest::caught([&] { Database::open(path, wrong); });
+            EXPECT_EQ(e.number(), jet::InvalidPassword);
+            EXPECT_NE(e.description().find("is encrypted"), std::string::npos) << e.description();
+        }
+        const auto db = Database::open(path, c.password);
+        jet::TableCursor cursor(db, db->tableDef(c.table));
+        ASSERT_TRUE(cursor.moveFirst());
+        EXPECT_EQ(cursor.values().at(1).text(), c.first);
+        EXPECT_EQ(jet::checkDatabase(path, jet::RowCounts::Exact, c.password).size(), 0u);
+        EXPECT_EQ(jet::readFileFormat(path).version, db->format().version);
+    }
 }
 
 TEST(Open, ReadsWithoutWritingOrCreatingALockFile) {

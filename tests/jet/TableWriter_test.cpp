@@ -51,6 +51,7 @@ TEST(TableWriter, RefusedStoresLeaveTheFileByteIdentical) {
     };
     const Case cases[] = {
         {"a Jet 3 file: read-only", "delTestV1997.mdb", "Table", insertNothing, jet::ReadOnlyDatabase},
+        {"an encrypted file: read-only", "../encrypted/db2007-enc.accdb", "Table1", insertNothing, jet::ReadOnlyDatabase},
         {"50 characters fit; the 51st does not, even after rows were added in the same store", "delTestV2000.mdb", "Table",
          [](jet::TableWriter& w) {
              w.insert(row(w.definition(), {{"a", Value::text(std::string(50, 'x'))}}));

@@ -65,3 +65,10 @@ if(TARGET ravelin-jet)
     set_tests_properties(jet_differential_${name} PROPERTIES LABELS differential TIMEOUT 600)
   endforeach()
 endif()
+
+# The encrypted databases, read with their passwords, against mdb-reader.
+if(TARGET ravelin-jet)
+  add_test(NAME jet_differential_encrypted
+    COMMAND ${RAVELIN_NODE} ${ravelin_differential_dir}/encrypted.mjs --tool $<TARGET_FILE:ravelin-jet> --testdata ${RAVELIN_TESTDATA})
+  set_tests_properties(jet_differential_encrypted PROPERTIES LABELS differential)
+endif()

@@ -4,8 +4,8 @@
 
 #include <iostream>
 
-int checkFile(const std::string& path) {
-    const auto findings = jet::checkDatabase(path);
+int checkFile(const std::string& path, const std::string& password) {
+    const auto findings = jet::checkDatabase(path, jet::RowCounts::AsAccessLeavesThem, password);
     for (const auto& f : findings)
         std::cout << jet::describe(f) << '\n';
     std::cout.flush();

@@ -4,4 +4,5 @@
 // something was found.
 #include <string>
 
-int checkFile(const std::string& path);
+// `password` opens an encrypted file.
+int checkFile(const std::string& path, const std::string& password);

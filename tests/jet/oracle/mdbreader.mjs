@@ -1,7 +1,7 @@
 // The second independent reader of the differential test: the npm package
 // mdb-reader, wrapped so that the comparison sees plain values only.
 //
-// openWithMdbReader(path) returns
+// openWithMdbReader(path[, password]) returns
 //   tableNames(includeSystem) -> [name]           in the reader's catalogue order
 //   linkedTableNames() -> [name]                   the tables linked from other databases (catalogue types 4, 6)
 //   table(name) -> { columns: [{name, type, scale, precision}], rows: [[value]] }
@@ -11,8 +11,8 @@
 import { readFileSync } from "node:fs";
 import MDBReader from "mdb-reader";
 
-export function openWithMdbReader(path) {
-    const reader = new MDBReader(readFileSync(path));
+export function openWithMdbReader(path, password) {
+    const reader = new MDBReader(readFileSync(path), password ? { password } : undefined);
     return {
         tableNames(includeSystem) {
             return reader.getTableNames({
