@@ -243,6 +243,17 @@ public:
 private:
     void addSambaView(Sighting& seen) {
         const std::chrono::seconds limit(o_.smbstatusSeconds);
+        std::optional<SambaFiles> samba;
+        const auto mayServe = [&](const DatabaseUsers& db) {
+            if (!samba)
+                samba = SambaFiles::now();
+            return db.error.empty() && !db.users.empty() && samba->mayServe(db.lockFile);
+        };
+        // smbstatus walks Samba's whole lock table (and holds up its
+        // clients meanwhile): asked only where Samba may serve a lock file
+        // with users, unless asked for outright.
+        if (o_.samba == "auto" && std::ranges::none_of(seen.databases, mayServe))
+            return;
         std::string why = "--samba off: smbstatus not asked";
         if (o_.samba != "off") {
             const SmbStatusRun run = runSmbstatus(o_.smbConf, limit, o_.smbstatusSudo);
@@ -263,14 +274,9 @@ private:
         // needed: say so rather than report them gone. A share with posix
         // locking = yes shows its clients' locks to anyone who can read the
         // lock file, root or not.
-        std::optional<SambaFiles> samba;
         std::optional<SambaShares> shares;
         for (DatabaseUsers& db : seen.databases) {
-            if (!db.error.empty() || db.users.empty() || db.connectedCount() > 0)
-                continue;
-            if (!samba)
-                samba = SambaFiles::now();
-            if (!samba->mayServe(db.lockFile))
+            if (db.connectedCount() > 0 || !mayServe(db))
                 continue;
             if (!shares)
                 shares = SambaShares::read(o_.smbConf, limit);

@@ -82,7 +82,7 @@ void walk(UniqueFd fd, const std::string& path, ScanResult& result) {
     }
     fd.release();  // the DIR owns it now
     const std::string prefix = path.ends_with('/') ? path : path + '/';
-    std::unordered_set<std::string> files, foldedLocks;
+    std::unordered_set<std::string> locks, foldedLocks;
     std::vector<std::string> databases, folders;
     while (const dirent* e = ::readdir(dir.get())) {
         const std::string name = e->d_name;
@@ -99,11 +99,12 @@ void walk(UniqueFd fd, const std::string& path, ScanResult& result) {
         if (type == DT_DIR)
             folders.push_back(name);
         if (type == DT_REG) {
-            files.insert(name);
-            if (database)
+            if (database) {
                 databases.push_back(name);
-            else if (hasLockExtension(name))
+            } else if (hasLockExtension(name)) {
                 foldedLocks.insert(folded(name));
+                locks.insert(name);
+            }
         } else if (const char* kind = kindOf(type); kind && (database || hasLockExtension(name))) {
             result.passedOver.push_back(prefix + name + ": " + kind + " named like " +
                                         (database ? "a database" : "a lock file") + ", passed over");
@@ -112,7 +113,7 @@ void walk(UniqueFd fd, const std::string& path, ScanResult& result) {
     // A lock file whose name differs in case is found as Samba finds it.
     for (const std::string& name : databases) {
         const std::string lockName = lockFilePathFor(name);
-        if (files.contains(lockName) || (!foldedLocks.empty() && foldedLocks.contains(folded(lockName))))
+        if (locks.contains(lockName) || (!foldedLocks.empty() && foldedLocks.contains(folded(lockName))))
             result.databases.push_back(prefix + name);
     }
     std::ranges::sort(folders);

@@ -123,6 +123,42 @@ TEST_F(WhoTool, CheckNamesASuspectDatabaseAmongStrayFilesWithinFourKilobytes) {
     EXPECT_LE(r.out.size(), 4097u);
 }
 
+TEST_F(WhoTool, LockFilesAreFoundAsSambaFindsThemWhateverTheirCase) {
+    namespace fs = std::filesystem;
+    // Left mid-write, its user gone: suspect, though the lock file's name
+    // differs from the database's in case.
+    const std::string crashed = database("Y.MDB");
+    locktest::writeBytes(dir_ / "Y.LDB", locktest::lockFileOf({"PC-ANN"}));
+    locktest::pokeU16(crashed, locktest::kJet4Commit, 0);
+    const auto check = runWho({"--check", "--samba", "off", crashed});
+    EXPECT_EQ(check.exitCode, 2) << check.out;
+    EXPECT_TRUE(check.out.starts_with("RAVELIN-WHO CRITICAL - 0 users connected, 1 suspect on " + crashed)) << check.out;
+
+    // The simulated client joins the lock file there is rather than make one.
+    const std::string joined = database("Z.mdb");
+    locktest::writeBytes(dir_ / "Z.LDB", locktest::lockFileOf({"PC-ANN"}));
+    Client bob({"--computer", "PC-BOB", joined});
+    EXPECT_EQ(locktest::connectClient(bob), 0);  // PC-ANN's slot, free
+    EXPECT_FALSE(fs::exists(jet::lockFilePathFor(joined)));
+    EXPECT_NE(runWho({"--csv", "--samba", "off", joined}).out.find(",0,\"PC-BOB\",\"Admin\",1,0"), std::string::npos);
+
+    // Two names that match without regard to case: both read, and said.
+    const std::string twice = database("a.mdb");
+    for (const char* name : {"A.LDB", "a.LDB"})
+        locktest::writeBytes(dir_ / name, locktest::lockFileOf({name}));
+    const auto both = runWho({"--csv", "--samba", "off", twice});
+    EXPECT_NE(both.out.find("\"A.LDB\""), std::string::npos) << both.out;
+    EXPECT_NE(both.out.find("\"a.LDB\""), std::string::npos) << both.out;
+    EXPECT_NE(both.err.find("2 lock files match its name without regard to case"), std::string::npos) << both.err;
+
+    // What a scan passes over is said.
+    ::mkfifo((dir_ / "pipe.mdb").c_str(), 0600);
+    fs::create_directory(dir_ / "x.ldb");
+    const auto scan = runWho({"--csv", "--samba", "off", "--scan", dir_ / ""});
+    EXPECT_NE(scan.err.find(dir_ / "pipe.mdb: a FIFO named like a database, passed over"), std::string::npos) << scan.err;
+    EXPECT_NE(scan.err.find(dir_ / "x.ldb: a folder named like a lock file, passed over"), std::string::npos) << scan.err;
+}
+
 TEST_F(WhoTool, PrometheusFileIsReplacedWholeAndValidWhateverTheNames) {
     const std::string db = database("sales.mdb");
     const std::string metrics = dir_ / "ravelin.prom";
