@@ -133,6 +133,12 @@ TEST_F(WhoTool, LockFilesAreFoundAsSambaFindsThemWhateverTheirCase) {
     const auto check = runWho({"--check", "--samba", "off", crashed});
     EXPECT_EQ(check.exitCode, 2) << check.out;
     EXPECT_TRUE(check.out.starts_with("RAVELIN-WHO CRITICAL - 0 users connected, 1 suspect on " + crashed)) << check.out;
+    const std::string metrics = dir_ / "ravelin.prom";
+    EXPECT_EQ(runWho({"--check", "--samba", "off", "--prometheus", metrics, crashed}).exitCode, 2);
+    const auto text = locktest::readBytes(metrics);
+    EXPECT_NE(std::string(text.begin(), text.end()).find("ravelin_users{database=\"" + crashed + "\",lock_file=\"" +
+                                                         (dir_ / "Y.LDB") + "\",state=\"suspect\"} 1\n"),
+              std::string::npos);
 
     // The simulated client joins the lock file there is rather than make one.
     const std::string joined = database("Z.mdb");
