@@ -86,7 +86,9 @@ DatabaseUsers listUsers(const std::string& databasePath, NameBook* names, const 
     if (::lstat(lockPath.c_str(), &lock) == 0)
         result.lockFile = lockPath;
     try {
-        readFileFormat(databasePath);
+        // Reading a lock file's users checks the header page too.
+        if (result.lockFile.empty())
+            readFileFormat(databasePath);
         for (const LdbUser& u : readLdbUsers(databasePath, lockPath)) {
             User user{u.slot.index, u.slot.computerName, u.slot.securityName, u.connected, u.suspect,
                       {}, {}, {}, {}, u.commitValue};
