@@ -1,14 +1,15 @@
 // Times what ravelin-who does for an administrator:
 //   - --scan of a tree of 100,000 files in 1,000 folders, 1,000 of them
-//     databases with a lock file beside them (one user slot each): finding
-//     them, and finding plus listing their users (each file once, its header
-//     checked, lock file and header page read); and, in the same run, the
-//     whole ravelin-who --scan against find -name '*.ldb' -o -name '*.laccdb'
-//     over the same tree, each a process of its own;
+//     databases, 300 with a lock file beside them (one user slot each):
+//     finding them, and finding plus listing their users (each lock file
+//     once, the header checked, lock file and header page read); and, in the
+//     same run, the whole ravelin-who --scan (--samba off and auto) against
+//     find ROOT -name '*.ldb' over the same tree, each a process of its own;
 //   - one --json listing of a 255-slot lock file, all users connected, each
 //     its own lock owner as 255 Samba client processes would be.
 // The tree is built in a temporary folder (databases are copies of one
-// header page) and timed warm, as a file server's cache holds it. Asserts nothing.
+// header page) and timed warm, as a file server's cache holds it. Exits 1
+// when the scan does not find the databases in use it set up.
 #include "jet/lockfile/LockFile.h"
 #include "jet/who/Formats.h"
 #include "jet/who/Listing.h"
@@ -37,7 +38,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kFolders = 1000;
-constexpr int kFilesPerFolder = 100;  // a database, its lock file and 98 others
+constexpr int kFilesPerFolder = 100;  // a database, its lock file (or not) and others
+constexpr int kInUse = 300;           // databases with a lock file
 
 void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
@@ -45,7 +47,7 @@ void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
 }
 
 template <typename F>
-void timeRuns(const char* what, int runs, F&& f) {
+std::size_t timeRuns(const char* what, int runs, F&& f) {
     std::vector<double> ms;
     std::size_t n = 0;
     for (int i = 0; i < runs; ++i) {
@@ -55,6 +57,7 @@ void timeRuns(const char* what, int runs, F&& f) {
     }
     std::sort(ms.begin(), ms.end());
     std::printf("%-52s %5zu found  median %8.2f ms  best %8.2f ms\n", what, n, ms[ms.size() / 2], ms.front());
+    return n;
 }
 
 // Runs `args` with its output thrown away and waits for it.
@@ -91,24 +94,37 @@ int main() {
         fs::create_directories(folder);
         const fs::path db = folder / "orders.mdb";
         writeFile(db, header);
-        writeFile(jet::lockFilePathFor(db.string()), oneSlot);
-        for (int i = 2; i < kFilesPerFolder; ++i)
+        // Every third folder's database in use, up to kInUse.
+        const bool inUse = f % 3 == 0 && f / 3 < kInUse;
+        if (inUse)
+            writeFile(jet::lockFilePathFor(db.string()), oneSlot);
+        for (int i = inUse ? 2 : 1; i < kFilesPerFolder; ++i)
             writeFile(folder / ("report" + std::to_string(i) + ".xlsx"), {});
     }
-    std::printf("tree: %d folders, %d files, %d databases in use\n", kFolders, kFolders * kFilesPerFolder, kFolders);
+    std::printf("tree: %d folders, %d files, %d databases, %d in use\n", kFolders, kFolders * kFilesPerFolder, kFolders,
+                kInUse);
     jet::who::findDatabasesInUse(tree.string());  // warm the cache
-    timeRuns("--scan: find the databases", 10, [&] { return jet::who::findDatabasesInUse(tree.string()).databases.size(); });
-    timeRuns("--scan: find them and list their users", 10, [&] {
+    const std::size_t found = timeRuns("--scan: find the databases in use", 10, [&] {
+        return jet::who::findDatabasesInUse(tree.string()).databases.size();
+    });
+    const std::size_t listed = timeRuns("--scan: find them and list their users", 10, [&] {
         std::size_t users = 0;
         for (const auto& db : jet::who::listDatabases(jet::who::findDatabasesInUse(tree.string()).databases, nullptr))
             users += db.users.size();
         return users;
     });
     const std::string who = std::string(RAVELIN_BINARY_DIR) + "/ravelin-who";
-    timeRuns("find ROOT -name '*.ldb' -o -name '*.laccdb' (exit code)", 10,
-             [&] { return runQuietly({"/usr/bin/find", tree.string(), "-name", "*.ldb", "-o", "-name", "*.laccdb"}); });
-    timeRuns("ravelin-who --samba off --csv --scan ROOT (exit code)", 10,
-             [&] { return runQuietly({who, "--samba", "off", "--csv", "--scan", tree.string()}); });
+    timeRuns("find ROOT -name '*.ldb' (exit code)", 10,
+             [&] { return runQuietly({"/usr/bin/find", tree.string(), "-name", "*.ldb"}); });
+    for (const char* samba : {"off", "auto"})
+        timeRuns(samba == std::string("off") ? "ravelin-who --samba off --csv --scan ROOT (exit code)"
+                                             : "ravelin-who --samba auto --csv --scan ROOT (exit code)",
+                 10, [&] { return runQuietly({who, "--samba", samba, "--csv", "--scan", tree.string()}); });
+    if (found != kInUse || listed != kInUse) {
+        std::fprintf(stderr, "expected %d databases in use with one user each\n", kInUse);
+        fs::remove_all(dir);
+        return 1;
+    }
 
     const fs::path full = dir / "full.mdb";
     fs::copy_file(original, full);

@@ -3,6 +3,7 @@
 #include "jet/Error.h"
 #include "jet/lockfile/LdbCommitState.h"
 #include "jet/lockfile/LockFile.h"
+#include "jet/lockfile/LockFileFinder.h"
 #include "jet/lockfile/LockFileProbe.h"
 #include "jet/lockfile/ReadOnlyFile.h"
 
@@ -41,7 +42,10 @@ std::vector<LdbUser> usersOf(const ReadOnlyFile& lockFile, const std::string& lo
 }  // namespace
 
 std::vector<LdbUser> readLdbUsers(const std::string& databasePath) {
-    const std::string lockPath = lockFilePathFor(databasePath);
+    return readLdbUsers(databasePath, lockFileFor(databasePath));
+}
+
+std::vector<LdbUser> readLdbUsers(const std::string& databasePath, const std::string& lockPath) {
     const ReadOnlyFile lockFile(lockPath, ReadOnlyFile::IfMissing::Empty);
     if (lockFile.missing())
         return {};
@@ -54,7 +58,7 @@ std::vector<std::string> getLdbUsers(const std::string& path, int option) {
     if (option != LdbAllUsers && option != LdbConnectedUsers && option != LdbSuspectUsers)
         throw Error(InvalidArgument, "Invalid lock file option " + std::to_string(option) +
                                          " for '" + databasePath + "': use 1, 2 or 4.");
-    const std::string lockPath = lockFilePathFor(databasePath);
+    const std::string lockPath = lockFileFor(databasePath);
     const ReadOnlyFile lockFile(lockPath);
 
     switch (option) {

@@ -19,7 +19,7 @@ enum LdbOption : int {
 
 // The computer names (UTF-8, as written, blanks around them removed) of the
 // lock file slots that `option` selects, in slot order; a name appears once
-// per slot that holds it. The lock file is found with lockFilePathFor; the
+// per slot that holds it. The lock file is found with lockFileFor; the
 // path ends at its first NUL, if any.
 // Throws Error naming the file concerned: FileNotFound or DiskIo for the lock
 // file; for option 4 also FileNotFound, DiskIo or NotADatabase for the
@@ -40,11 +40,14 @@ struct LdbUser {
 };
 
 // Every slot that holds a computer name, in slot order, with the state that
-// options 2 and 4 select by. A missing lock file gives no users (nobody has
-// the database open). Reads only, like getLdbUsers, and never blocks: a lock
-// file or database that is not a regular file (a FIFO, a device) is refused.
+// options 2 and 4 select by, from the lock file lockFileFor finds. A missing
+// lock file gives no users (nobody has the database open). Reads only, like
+// getLdbUsers, and never blocks: a lock file or database that is not a
+// regular file (a FIFO, a device) is refused.
 // Throws Error naming the file: DiskIo for the lock file, FileNotFound,
 // DiskIo or NotADatabase for the database. The same POSIX rule applies.
 std::vector<LdbUser> readLdbUsers(const std::string& databasePath);
+// The same from the lock file at `lockPath` (one of findLockFiles).
+std::vector<LdbUser> readLdbUsers(const std::string& databasePath, const std::string& lockPath);
 
 }  // namespace jet

@@ -1,6 +1,6 @@
 #include "readers/SambaTooltips.h"
 
-#include "jet/lockfile/LockFile.h"
+#include "jet/lockfile/LockFileFinder.h"
 #include "jet/who/SambaView.h"
 #include "readers/LockHint.h"
 
@@ -45,7 +45,7 @@ QStringList sambaTooltips(const QString& databasePath, const QStringList& comput
         if (computers.isEmpty())
             return tips;
         const std::string database = QFile::encodeName(databasePath).toStdString();
-        if (!sambaServes(QFile::decodeName(jet::lockFilePathFor(database).c_str())))
+        if (!sambaServes(QFile::decodeName(jet::lockFileFor(database).c_str())))
             return tips;
         const jet::who::SmbStatusRun& run = recentSmbstatus();
         if (!run.reason.empty())

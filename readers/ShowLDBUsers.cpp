@@ -4,6 +4,7 @@
 #include "jet/Error.h"
 #include "jet/LdbUsers.h"
 #include "jet/lockfile/LockFile.h"
+#include "jet/lockfile/LockFileFinder.h"
 #include "jet/lockfile/LockFileLines.h"
 #include "jet/page/File.h"
 #include "jet/text/Windows1252.h"
@@ -88,7 +89,7 @@ private:
 void setLdbLibrary(LdbLibrary lib) { library() = std::move(lib); }
 
 QString lockFilePath(const QString& databasePath) {
-    return QString::fromStdString(jet::lockFilePathFor(databasePath.toStdString()));
+    return QString::fromStdString(jet::lockFileFor(databasePath.toStdString()));
 }
 
 QString ansiUpperCase(const QString& text) {

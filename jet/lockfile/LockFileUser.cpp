@@ -2,6 +2,7 @@
 
 #include "jet/Error.h"
 #include "jet/lockfile/LockFile.h"
+#include "jet/lockfile/LockFileFinder.h"
 #include "jet/lockfile/LockFileProbe.h"
 
 #include <cerrno>
@@ -143,7 +144,7 @@ std::string thisComputerName() {
 
 LockFileUser::LockFileUser(const std::string& databasePath, const std::string& computerName,
                            const std::string& userName, LockFileUserOptions options)
-    : path_(lockFilePathFor(databasePath)), options_(std::move(options)) {
+    : path_(lockFileFor(databasePath)), options_(std::move(options)) {
     // A lock file deleted by a leaving user between our open and our lock is
     // noticed by its inode and opened afresh.
     for (int attempt = 0; attempt < 100 && slot_ < 0; ++attempt) {

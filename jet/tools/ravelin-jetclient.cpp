@@ -27,6 +27,7 @@
 #include "jet/page/FileFormat.h"
 #include "jet/lockfile/LdbCommitState.h"
 #include "jet/lockfile/LockFile.h"
+#include "jet/lockfile/LockFileFinder.h"
 #include "jet/lockfile/LockFileProbe.h"
 #include "jet/lockfile/LockFileUser.h"
 #include "jet/text/Windows1252.h"
@@ -153,7 +154,7 @@ void waitForStop(const sigset_t& stopSignals) {
 
 int run(const Options& o, const sigset_t& stopSignals) {
     const jet::FileFormat format = jet::readFileFormat(o.database);
-    const std::string lockPath = jet::lockFilePathFor(o.database);
+    const std::string lockPath = jet::lockFileFor(o.database);
     if (const auto slot = suspectSlot(jet::readCommitValues(o.database), othersBeforeConnecting(lockPath)))
         throw Refused("The database '" + o.database + "' was left in a suspect state (user slot " +
                       std::to_string(*slot) + ") and needs repair.");

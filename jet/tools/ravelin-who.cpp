@@ -4,15 +4,17 @@
 #include "jet/who/CheckVerdict.h"
 #include "jet/who/Formats.h"
 #include "jet/who/Listing.h"
+#include "jet/who/Mounts.h"
 #include "jet/who/Prometheus.h"
+#include "jet/who/SambaShares.h"
 #include "jet/who/SambaView.h"
 #include "jet/who/Scan.h"
 #include "jet/who/Text.h"
 #include "jet/who/WatchDiff.h"
-#include "jet/lockfile/LockFile.h"
 #include "jet/tools/ToolVersion.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -35,6 +37,7 @@ using namespace jet::who;
 constexpr int kExitOk = 0;
 constexpr int kExitUnreadable = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitMetricsNotWritten = 4;
 
 const char* const kHelp =
     "Usage: ravelin-who [OPTION]... [DATABASE]...\n"
@@ -48,17 +51,24 @@ const char* const kHelp =
     "  --watch SECONDS       log a line whenever a user arrives, leaves or turns\n"
     "                        suspect, until interrupted\n"
     "  --check               monitoring-plugin status line and exit code\n"
-    "  --warn-users N        with --check: WARNING from N connected users\n"
-    "  --crit-users N        with --check: CRITICAL from N connected users\n"
+    "  --warn-users RANGE    with --check: WARNING when one database's connected users\n"
+    "                        are in the alert RANGE: 10 above 10, 10: below 10,\n"
+    "                        @10:20 from 10 to 20\n"
+    "  --crit-users RANGE    with --check: CRITICAL likewise\n"
+    "  --require-mount DIR   UNKNOWN (exit 1) when DIR is not a mount point\n"
     "  --prometheus FILE     write node exporter textfile metrics to FILE\n"
     "  --samba auto|on|off   add the SMB account, machine and address holding each\n"
     "                        slot, from smbstatus (default auto)\n"
-    "  --smb-conf FILE       the Samba configuration smbstatus reads\n"
+    "  --smb-conf FILE       the Samba configuration smbstatus and testparm read\n"
+    "  --smbstatus-timeout S give smbstatus and testparm S seconds (default 30)\n"
+    "  --smbstatus-sudo      run smbstatus through sudo --non-interactive (a\n"
+    "                        monitoring user allowed it by the sudoers drop-in)\n"
     "  --help                show this help\n"
     "  --version             show the version\n"
     "\n"
     "Exit codes: 0 every database and folder was read and who is connected seen;\n"
-    "1 something could not be (each said on stderr); 2 usage error.\n"
+    "1 something could not be (each said on stderr); 2 usage error;\n"
+    "4 the --prometheus file could not be written.\n"
     "With --check: 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN.\n"
     "Bytes of names that are not UTF-8 or are control characters are shown as \\xHH,\n"
     "a backslash as \\\\.\n";
@@ -66,6 +76,7 @@ const char* const kHelp =
 struct Options {
     std::vector<std::string> databases;
     std::vector<std::string> scanRoots;
+    std::vector<std::string> mounts;
     std::string names;
     bool csv = false, json = false, check = false;
     int watchSeconds = 0;
@@ -73,6 +84,8 @@ struct Options {
     std::string prometheus;
     std::string samba = "auto";
     std::string smbConf;
+    int smbstatusSeconds = 30;
+    bool smbstatusSudo = false;
 };
 
 struct UsageError {
@@ -86,6 +99,14 @@ int number(const std::string& option, const std::string& text, int least) {
     if (text.empty() || *end != '\0' || errno != 0 || n < least || n > INT_MAX)
         throw UsageError{option + " needs a whole number of at least " + std::to_string(least) + ", not '" + text + "'"};
     return static_cast<int>(n);
+}
+
+ThresholdRange range(const std::string& option, const std::string& text) {
+    try {
+        return ThresholdRange::parse(text);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError{option + ": " + e.what()};
+    }
 }
 
 Options parse(int argc, char** argv) {
@@ -103,8 +124,11 @@ Options parse(int argc, char** argv) {
         else if (a == "--scan") o.scanRoots.push_back(value());
         else if (a == "--names") o.names = value();
         else if (a == "--watch") o.watchSeconds = number(a, value(), 1);
-        else if (a == "--warn-users") o.limits.warnUsers = number(a, value(), 0);
-        else if (a == "--crit-users") o.limits.critUsers = number(a, value(), 0);
+        else if (a == "--warn-users") o.limits.warnUsers = range(a, value());
+        else if (a == "--crit-users") o.limits.critUsers = range(a, value());
+        else if (a == "--require-mount") o.mounts.push_back(value());
+        else if (a == "--smbstatus-timeout") o.smbstatusSeconds = number(a, value(), 1);
+        else if (a == "--smbstatus-sudo") o.smbstatusSudo = true;
         else if (a == "--prometheus") o.prometheus = value();
         else if (a == "--samba") o.samba = value();
         else if (a == "--smb-conf") o.smbConf = value();
@@ -118,17 +142,12 @@ Options parse(int argc, char** argv) {
         throw UsageError{"choose one of --csv, --json and --check"};
     if (o.check && o.watchSeconds)
         throw UsageError{"--check gives one verdict; it does not go with --watch"};
-    if (o.check && !o.prometheus.empty())
-        throw UsageError{"--check gives one verdict; write --prometheus metrics in a run of their own"};
     if (o.watchSeconds && (o.csv || o.json))
         throw UsageError{"--watch logs a line per change; it does not go with --csv or --json"};
-    if (!o.check && (o.limits.warnUsers >= 0 || o.limits.critUsers >= 0))
+    if (!o.check && (o.limits.warnUsers.set() || o.limits.critUsers.set()))
         throw UsageError{"--warn-users and --crit-users go with --check"};
-    if (o.limits.warnUsers >= 0 && o.limits.critUsers >= 0 && o.limits.warnUsers > o.limits.critUsers)
-        throw UsageError{"--warn-users " + std::to_string(o.limits.warnUsers) + " is above --crit-users " +
-                         std::to_string(o.limits.critUsers)};
-    if (o.samba == "off" && !o.smbConf.empty())
-        throw UsageError{"--smb-conf is for smbstatus, which --samba off does not ask"};
+    if (o.samba == "off" && o.smbstatusSudo)
+        throw UsageError{"--smbstatus-sudo is for smbstatus, which --samba off does not ask"};
     if (o.databases.empty() && o.scanRoots.empty())
         throw UsageError{"name a database or a folder to --scan"};
     return o;
@@ -197,44 +216,71 @@ public:
                 noteOnce("cannot scan " + scan.rootError);
             for (const std::string& folder : scan.unreadable)
                 noteOnce(folder);
+            for (const std::string& entry : scan.passedOver)
+                noteOnce(entry);
             paths.insert(paths.end(), scan.databases.begin(), scan.databases.end());
             scan.databases.clear();
             seen.scans.push_back(std::move(scan));
         }
+        for (const std::string& folder : o_.mounts)
+            if (!isMountPoint(folder)) {
+                seen.unmounted.push_back(folder);
+                noteOnce(folder + " is not mounted");
+            }
         seen.databases = listDatabases(paths, names_.get());
         addSambaView(seen);
-        for (const DatabaseUsers& db : seen.databases)
+        for (const DatabaseUsers& db : seen.databases) {
             if (!db.warning.empty())
                 noteOnce(db.path + ": " + db.warning);
+            if (!db.note.empty())
+                noteOnce(db.path + ": " + db.note);
+        }
+        for (const std::string& split : splitDatabases(seen.databases))
+            noteOnce(split);
         return seen;
     }
 
 private:
     void addSambaView(Sighting& seen) {
-        if (o_.samba == "off")
-            return;
-        const SmbStatusRun run = runSmbstatus(o_.smbConf);
-        std::string why = run.reason;
-        if (why.empty()) {
-            samba_ = true;
-            why = joinSambaView(run.json, seen.databases);
-        }
-        if (why.empty())
-            return;
-        if (o_.samba == "on") {
-            seen.sambaMissing = why;
-            noteOnce("no Samba details: " + why);
-        }
-        // Where Samba keeps the locks of a lock file none of whose users
-        // shows connected, its view was needed: say so rather than report
-        // them gone.
+        const std::chrono::seconds limit(o_.smbstatusSeconds);
         std::optional<SambaFiles> samba;
-        for (DatabaseUsers& db : seen.databases) {
-            if (!db.error.empty() || db.users.empty() || db.connectedCount() > 0)
-                continue;
+        const auto mayServe = [&](const DatabaseUsers& db) {
             if (!samba)
                 samba = SambaFiles::now();
-            if (samba->mayServe(jet::lockFilePathFor(db.path)))
+            return db.error.empty() && !db.users.empty() && samba->mayServe(db.lockFile);
+        };
+        // smbstatus walks Samba's whole lock table (and holds up its
+        // clients meanwhile): asked only where Samba may serve a lock file
+        // with users, unless asked for outright.
+        if (o_.samba == "auto" && std::ranges::none_of(seen.databases, mayServe))
+            return;
+        std::string why = "--samba off: smbstatus not asked";
+        if (o_.samba != "off") {
+            const SmbStatusRun run = runSmbstatus(o_.smbConf, limit, o_.smbstatusSudo);
+            why = run.reason;
+            if (why.empty()) {
+                samba_ = true;
+                why = joinSambaView(run.json, seen.databases);
+            }
+            if (why.empty())
+                return;
+            if (o_.samba == "on") {
+                seen.sambaMissing = why;
+                noteOnce("no Samba details: " + why);
+            }
+        }
+        // Where Samba keeps the locks of a lock file none of whose users
+        // shows connected (a share with posix locking = no), its view was
+        // needed: say so rather than report them gone. A share with posix
+        // locking = yes shows its clients' locks to anyone who can read the
+        // lock file, root or not.
+        std::optional<SambaShares> shares;
+        for (DatabaseUsers& db : seen.databases) {
+            if (db.connectedCount() > 0 || !mayServe(db))
+                continue;
+            if (!shares)
+                shares = SambaShares::read(o_.smbConf, limit);
+            if (!shares->locksVisible(db.lockFile))
                 markUnseen(db, "who is connected can't be seen (Samba keeps its clients' locks; " + why + ")");
         }
     }
@@ -327,15 +373,28 @@ int main(int argc, char** argv) {
         Lister lister(o);
         if (o.watchSeconds)
             return watch(o, lister);
-        const Sighting seen = lister.list();
+        Sighting seen = lister.list();
+        std::string metricsError;
+        if (!o.prometheus.empty()) {
+            try {
+                replaceFile(o.prometheus, prometheusText(seen));
+            } catch (const jet::Error& e) {
+                metricsError = e.what();
+            }
+        }
         if (o.check) {
+            seen.metricsError = metricsError;
             const CheckVerdict v = checkVerdict(seen, o.limits);
             std::cout << v.line << '\n';
             return v.status;
         }
-        if (!o.prometheus.empty())
-            replaceFile(o.prometheus, prometheusText(seen));
         print(o, seen.databases, lister.samba());
+        // A service that keeps the metrics up to date must fail when it
+        // can't, or the metrics go stale (or never exist) unnoticed.
+        if (!metricsError.empty()) {
+            std::cerr << "ravelin-who: " << printable(metricsError) << '\n';
+            return kExitMetricsNotWritten;
+        }
         return seen.complete() ? kExitOk : kExitUnreadable;
     } catch (const std::exception& e) {
         std::cout.flush();

@@ -1,5 +1,6 @@
 #include "jet/who/Formats.h"
 
+#include "jet/lockfile/LockFile.h"
 #include "jet/who/Text.h"
 
 #include <algorithm>
@@ -58,7 +59,10 @@ void writeTable(std::ostream& out, const std::vector<DatabaseUsers>& databases, 
         if (!first)
             out << '\n';
         first = false;
-        out << printable(db.path) << ":";
+        out << printable(db.path);
+        if (!db.lockFile.empty() && db.lockFile != lockFilePathFor(db.path))
+            out << " (lock file " << printable(db.lockFile) << ")";
+        out << ":";
         if (!db.error.empty()) {
             out << " cannot be read: " << printable(db.error) << '\n';
             continue;
@@ -136,7 +140,8 @@ void writeJson(std::ostream& out, const std::vector<DatabaseUsers>& databases, b
     for (std::size_t d = 0; d < databases.size(); ++d) {
         const DatabaseUsers& db = databases[d];
         out << (d ? ",\n " : "\n ") << "{\"database\": " << quotedPrintable(db.path)
-            << ", \"error\": " << jsonText(db.error) << ", \"warning\": " << jsonText(db.warning) << ", \"users\": [";
+            << ", \"lock_file\": " << jsonText(db.lockFile) << ", \"error\": " << jsonText(db.error)
+            << ", \"warning\": " << jsonText(db.warning) << ", \"users\": [";
         for (std::size_t i = 0; i < db.users.size(); ++i) {
             const User& u = db.users[i];
             out << (i ? ",\n  " : "\n  ") << "{\"slot\": " << u.slot

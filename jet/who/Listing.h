@@ -54,17 +54,25 @@ struct DatabaseUsers {
     // and could not be asked), or empty. Suspect is then only what does not
     // depend on the connection.
     std::string warning;
+    std::string lockFile{};  // the lock file read (jet/lockfile/LockFileFinder.h); empty when there is none
+    // Why more than one lock file was read for this path (names that differ
+    // only in case), or empty.
+    std::string note{};
+    std::pair<std::uint64_t, std::uint64_t> file{};  // the database's device and inode
 
     int connectedCount() const;
     int suspectCount() const;
 };
 
-// Everything one run saw: the databases, the folders scanned for more, and
-// whether Samba's view, where it was asked for outright, could be had.
+// Everything one run saw: the databases (one entry per lock file), the
+// folders scanned for more, and whether Samba's view, where it was asked for
+// outright, could be had.
 struct Sighting {
     std::vector<DatabaseUsers> databases;
     std::vector<ScanResult> scans;
     std::string sambaMissing;  // why smbstatus could not be asked (--samba on), or empty
+    std::vector<std::string> unmounted;  // --require-mount folders that are not mount points
+    std::string metricsError;  // why --prometheus metrics could not be written (--check), or empty
 
     // Whether every database and folder could be read and who is connected seen.
     bool complete() const;
@@ -83,17 +91,27 @@ private:
     std::unique_ptr<Recordset> names_;
 };
 
-// The users of one database; a database that can't be read gives `error`
-// naming the file and the reason, never an exception: a missing path, one
-// that is not a regular file or not a Jet or ACE database (told by its
-// header, whether or not a lock file is beside it). Never blocks on a FIFO
-// or device. `names` may be null.
+// The users of one database from the lock file `lockPath` (none there: no
+// users); a database that can't be read gives `error` naming the file and
+// the reason, never an exception: a missing path, one that is not a regular
+// file or not a Jet or ACE database (told by its header, whether or not a
+// lock file is beside it). Never blocks on a FIFO or device. `names` may be
+// null. Without `lockPath`, the lock file jet::lockFileFor finds.
+DatabaseUsers listUsers(const std::string& databasePath, NameBook* names, const std::string& lockPath);
 DatabaseUsers listUsers(const std::string& databasePath, NameBook* names);
 
-// The users of each database in `paths`, in order, each file once: a path
-// that leads to a file listed before (same device and inode: a link, a
-// second --scan root over the same tree) is left out.
+// The users of each database in `paths`, in order, one entry per distinct
+// lock file (jet::findLockFiles): a path whose lock file was listed before
+// (same device and inode: a second --scan root over the same tree) is left
+// out, but each name of one database (hard or symbolic links) that has a
+// lock file of its own is listed. A database without a lock file is listed
+// once.
 std::vector<DatabaseUsers> listDatabases(const std::vector<std::string>& paths, NameBook* names);
+
+// For each database reached through more than one lock file whose users are
+// (or may be) connected, a text saying so: Jet's users coordinate through
+// the lock file, so these are groups of users who can't see each other.
+std::vector<std::string> splitDatabases(const std::vector<DatabaseUsers>& databases);
 
 // Sets `warning` to `why` and withholds the suspect verdicts that depend on
 // whether the user is connected, which can't be seen.

@@ -1,6 +1,7 @@
 #include "jet/who/Prometheus.h"
 
 #include "jet/Error.h"
+#include "jet/lockfile/LockFile.h"
 #include "jet/page/File.h"
 #include "jet/who/Text.h"
 
@@ -41,8 +42,13 @@ std::string prometheusText(const Sighting& sighting) {
                 "Whether who is connected could be seen (0: Samba keeps the locks and smbstatus could not be asked).");
     Family scanned("ravelin_scan_readable", "Whether a folder given to --scan could be read.");
     Family skipped("ravelin_scan_unreadable_folders", "Folders under a --scan folder that could not be read.");
+    Family mounted("ravelin_mounted", "Whether a folder given to --require-mount is a mount point.");
     for (const DatabaseUsers& db : sighting.databases) {
-        const std::string d = "database=" + quotedPrintable(db.path);
+        // A lock file named otherwise than the database's own name (letter
+        // case) is named, so that each lock file's series stays apart.
+        std::string d = "database=" + quotedPrintable(db.path);
+        if (!db.lockFile.empty() && db.lockFile != lockFilePathFor(db.path))
+            d += ",lock_file=" + quotedPrintable(db.lockFile);
         readable.add(d, db.error.empty());
         if (!db.error.empty())
             continue;
@@ -56,7 +62,10 @@ std::string prometheusText(const Sighting& sighting) {
         scanned.add(r, scan.rootError.empty());
         skipped.add(r, static_cast<long long>(scan.unreadable.size()));
     }
-    return users.text() + slots.text() + readable.text() + seen.text() + scanned.text() + skipped.text();
+    for (const std::string& folder : sighting.unmounted)
+        mounted.add("folder=" + quotedPrintable(folder), 0);
+    return users.text() + slots.text() + readable.text() + seen.text() + scanned.text() + skipped.text() +
+           mounted.text();
 }
 
 void replaceFile(const std::string& path, const std::string& text) {

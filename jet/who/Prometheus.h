@@ -10,7 +10,9 @@ namespace jet::who {
 // ravelin_readable (0 when the database or its lock file can't be read) and
 // ravelin_connections_seen (0 when who is connected can't be seen) per
 // database; ravelin_scan_readable and ravelin_scan_unreadable_folders per
-// --scan folder. Label values are names as shown (jet/who/Text.h): always
+// --scan folder; ravelin_mounted 0 per --require-mount folder that is not
+// mounted. A database read through a lock file whose name differs from its
+// own in letter case has a lock_file label too. Label values are names as shown (jet/who/Text.h): always
 // valid UTF-8, and each database and folder once.
 std::string prometheusText(const Sighting& sighting);
 

@@ -1,14 +1,13 @@
 #include "jet/who/SambaView.h"
 
 #include "jet/lockfile/LockFile.h"
-#include "jet/page/File.h"
+#include "jet/who/Command.h"
 #include "jet/who/Text.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -16,52 +15,14 @@
 #include <set>
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace jet::who {
 
 namespace {
 
 using Json = nlohmann::json;
-using Clock = std::chrono::steady_clock;
-
-// Reads both pipes to their end (smbstatus's output can outgrow a pipe);
-// false when `deadline` came first.
-bool drain(int out, int err, std::string& outText, std::string& errText, Clock::time_point deadline) {
-    pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
-    std::string* texts[2] = {&outText, &errText};
-    int open = 2;
-    char buf[65536];
-    while (open > 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0)
-            return false;
-        if (::poll(fds, 2, static_cast<int>(std::min<long long>(left, 60'000))) < 0) {
-            if (errno == EINTR)
-                continue;
-            return true;
-        }
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
-                continue;
-            const ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
-            if (n > 0) {
-                texts[i]->append(buf, static_cast<std::size_t>(n));
-            } else if (n == 0 || errno != EINTR) {
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
-    return true;
-}
 
 std::string firstLine(const std::string& text) {
     std::string line = text.substr(0, text.find('\n'));
@@ -154,57 +115,20 @@ std::optional<SmbSession> sessionOf(const std::vector<const Json*>& sessions, co
 
 }  // namespace
 
-SmbStatusRun runSmbstatus(const std::string& configFile, std::chrono::milliseconds limit) {
+SmbStatusRun runSmbstatus(const std::string& configFile, std::chrono::milliseconds limit, bool viaSudo) {
     std::vector<std::string> args{"smbstatus", "--json", "--byterange"};
     if (!configFile.empty())
         args.push_back("--configfile=" + configFile);
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    int out[2], err[2];
-    if (::pipe2(out, O_CLOEXEC) != 0)
-        return {{}, std::string("cannot run smbstatus: ") + std::strerror(errno)};
-    UniqueFd outRead(out[0]), outWrite(out[1]);
-    if (::pipe2(err, O_CLOEXEC) != 0)
-        return {{}, std::string("cannot run smbstatus: ") + std::strerror(errno)};
-    UniqueFd errRead(err[0]), errWrite(err[1]);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, outWrite.get(), STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, errWrite.get(), STDERR_FILENO);
-    pid_t pid = -1;
-    const int rc = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    // Only the child writes now: its end of the pipes reads as closed when it ends.
-    outWrite.reset();
-    errWrite.reset();
-    SmbStatusRun run;
-    std::string errText;
-    const bool finished = rc != 0 || drain(outRead.get(), errRead.get(), run.json, errText, Clock::now() + limit);
-    outRead.reset();
-    errRead.reset();
-    if (rc != 0) {
-        run.json.clear();
-        run.reason = rc == ENOENT ? "smbstatus is not installed (Debian package samba)"
-                                  : std::string("cannot run smbstatus: ") + std::strerror(rc);
-        return run;
-    }
-    if (!finished)
-        ::kill(pid, SIGKILL);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!finished) {
-        run.json.clear();
-        run.reason = "smbstatus did not answer within " + std::to_string(limit.count() / 1000) + " s";
-    } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        run.json.clear();
-        run.reason = "smbstatus failed: " + firstLine(errText);
-    }
-    return run;
+    if (viaSudo)
+        args.insert(args.begin(), {"sudo", "--non-interactive"});
+    CommandRun run = runCommand(std::move(args), limit);
+    if (run.reason.empty() && run.exitCode != 0)
+        run.reason = "smbstatus failed: " + firstLine(run.err);
+    else if (run.reason == "smbstatus is not installed")
+        run.reason += " (Debian package samba)";
+    if (!run.reason.empty())
+        run.out.clear();
+    return {std::move(run.out), std::move(run.reason)};
 }
 
 std::string joinSambaView(const std::string& smbstatusJson, std::vector<DatabaseUsers>& databases) {
@@ -223,7 +147,8 @@ std::string joinSambaView(const std::string& smbstatusJson, std::vector<Database
 
     for (DatabaseUsers& db : databases) {
         struct stat lock {};
-        if (!db.error.empty() || ::stat(lockFilePathFor(db.path).c_str(), &lock) != 0)
+        const std::string lockPath = db.lockFile.empty() ? lockFilePathFor(db.path) : db.lockFile;
+        if (!db.error.empty() || ::stat(lockPath.c_str(), &lock) != 0)
             continue;
         // Samba names a file by device and inode, the same whatever path
         // leads to it on this machine.

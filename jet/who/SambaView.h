@@ -23,10 +23,12 @@ struct SmbStatusRun {
 };
 
 // Runs `smbstatus --json --byterange` (with --configfile=`configFile` when
-// given) from an argument vector, no shell, found along PATH. One that has
-// not finished within `limit` is ended and reported.
+// given; through `sudo --non-interactive` when `viaSudo`, for a monitoring
+// user the sudoers drop-in allows exactly that command) from an argument
+// vector, no shell, found along PATH. One that has not finished within
+// `limit` is ended and reported.
 SmbStatusRun runSmbstatus(const std::string& configFile,
-                          std::chrono::milliseconds limit = std::chrono::seconds(30));
+                          std::chrono::milliseconds limit = std::chrono::seconds(30), bool viaSudo = false);
 
 // Fills `smb` of each user whose user lock an SMB session holds, and marks
 // that user connected (judging suspect again). A lock is put to a session by

@@ -2,6 +2,7 @@
 
 #include "jet/lockfile/LockFile.h"
 #include "jet/page/File.h"
+#include "jet/text/Text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,15 +19,52 @@ namespace jet::who {
 
 namespace {
 
-bool hasDatabaseExtension(const std::string& name) {
-    const auto dot = name.rfind('.');
-    if (dot == std::string::npos || dot == 0)
-        return false;
-    std::string ext = name.substr(dot + 1);
-    for (char& c : ext)
+std::string lowerAscii(std::string s) {
+    for (char& c : s)
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return s;
+}
+
+std::string extensionOf(const std::string& name) {
+    const auto dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? std::string() : lowerAscii(name.substr(dot + 1));
+}
+
+bool hasDatabaseExtension(const std::string& name) {
     static const std::unordered_set<std::string> kinds{"mdb", "mde", "mda", "accdb", "accde", "accdr", "accdt"};
-    return kinds.contains(ext);
+    return kinds.contains(extensionOf(name));
+}
+
+bool hasLockExtension(const std::string& name) {
+    const std::string ext = extensionOf(name);
+    return ext == "ldb" || ext == "laccdb";
+}
+
+// `name` with letter case folded as jet::equalsIgnoreCase compares it, so
+// that names Samba takes for one compare equal.
+std::string folded(std::string_view name) {
+    std::string out;
+    for (std::size_t i = 0; i < name.size();) {
+        const std::size_t n = utf8SequenceAt(name, i);
+        if (n == 0) {
+            out += name[i++];
+            continue;
+        }
+        appendUtf8(out, foldCase(utf8CodePoint(name, i, n)));
+        i += n;
+    }
+    return out;
+}
+
+const char* kindOf(unsigned char type) {
+    switch (type) {
+    case DT_DIR: return "a folder";
+    case DT_FIFO: return "a FIFO";
+    case DT_SOCK: return "a socket";
+    case DT_CHR:
+    case DT_BLK: return "a device";
+    default: return nullptr;
+    }
 }
 
 struct DirCloser {
@@ -43,8 +81,9 @@ void walk(UniqueFd fd, const std::string& path, ScanResult& result) {
         return;
     }
     fd.release();  // the DIR owns it now
-    std::unordered_set<std::string> files;
-    std::vector<std::string> folders;
+    const std::string prefix = path.ends_with('/') ? path : path + '/';
+    std::unordered_set<std::string> locks, foldedLocks;
+    std::vector<std::string> databases, folders;
     while (const dirent* e = ::readdir(dir.get())) {
         const std::string name = e->d_name;
         if (name == "." || name == "..")
@@ -54,19 +93,27 @@ void walk(UniqueFd fd, const std::string& path, ScanResult& result) {
             struct stat st {};
             if (::fstatat(::dirfd(dir.get()), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_LNK;
+            type = static_cast<unsigned char>(IFTODT(st.st_mode));
         }
+        const bool database = hasDatabaseExtension(name);
         if (type == DT_DIR)
             folders.push_back(name);
-        else if (type == DT_REG)
-            files.insert(name);
+        if (type == DT_REG) {
+            if (database) {
+                databases.push_back(name);
+            } else if (hasLockExtension(name)) {
+                foldedLocks.insert(folded(name));
+                locks.insert(name);
+            }
+        } else if (const char* kind = kindOf(type); kind && (database || hasLockExtension(name))) {
+            result.passedOver.push_back(prefix + name + ": " + kind + " named like " +
+                                        (database ? "a database" : "a lock file") + ", passed over");
+        }
     }
-    const std::string prefix = path.ends_with('/') ? path : path + '/';
-    for (const std::string& name : files) {
-        if (!hasDatabaseExtension(name))
-            continue;
+    // A lock file whose name differs in case is found as Samba finds it.
+    for (const std::string& name : databases) {
         const std::string lockName = lockFilePathFor(name);
-        if (files.contains(lockName))
+        if (locks.contains(lockName) || (!foldedLocks.empty() && foldedLocks.contains(folded(lockName))))
             result.databases.push_back(prefix + name);
     }
     std::ranges::sort(folders);
@@ -84,7 +131,7 @@ void walk(UniqueFd fd, const std::string& path, ScanResult& result) {
 }  // namespace
 
 ScanResult findDatabasesInUse(const std::string& root) {
-    ScanResult result{root, {}, {}, {}};
+    ScanResult result{root, {}, {}, {}, {}};
     const int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         result.rootError = root + ": " + std::strerror(errno);
@@ -92,6 +139,7 @@ ScanResult findDatabasesInUse(const std::string& root) {
     }
     walk(UniqueFd(fd), root, result);
     std::ranges::sort(result.databases);
+    std::ranges::sort(result.passedOver);
     return result;
 }
 

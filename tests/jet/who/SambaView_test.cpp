@@ -74,7 +74,9 @@ TEST(SambaView, ShowsTheAccountAndAddressHoldingEachSlot) {
         EXPECT_EQ(check.exitCode, share == "jet" ? 0 : 1);
         auto on = *blind;
         on.insert(on.end() - 1, {"--samba", "on"});
-        EXPECT_EQ(whotest::runProgram(on).exitCode, 3);
+        const auto asked = whotest::runProgram(on);
+        EXPECT_EQ(asked.exitCode, share == "jet" ? 3 : 1);
+        EXPECT_NE(asked.out.find("; no Samba view: smbstatus failed: "), std::string::npos) << asked.out;
 
         // Once the first client has logged off, its slot has no SMB session.
         EXPECT_EQ(first.quit(), 0);
@@ -95,6 +97,14 @@ TEST(SambaViewWithoutSamba, SaysOnceWhySambaCanNotBeAskedAndListsAnyway) {
     EXPECT_NE(r.out.find("\"PC-ANN\",\"Admin\",1,0"), std::string::npos) << r.out;
     EXPECT_TRUE(r.err.starts_with("ravelin-who: no Samba details: ")) << r.err;
     EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "said once: " << r.err;
+
+    // A hung smbstatus is ended when --smbstatus-timeout says.
+    std::ofstream(dir / "smbstatus") << "#!/bin/sh\nexec sleep 60\n";
+    std::filesystem::permissions(dir / "smbstatus", std::filesystem::perms::owner_all);
+    const auto hung = whotest::runProgram({"/usr/bin/env", "PATH=" + (dir / "") + ":/usr/bin:/bin", whotest::kWho,
+                                           "--check", "--samba", "on", "--smbstatus-timeout", "1", db});
+    EXPECT_EQ(hung.exitCode, 3) << hung.out;
+    EXPECT_NE(hung.out.find("no Samba view: smbstatus did not answer within 1 s"), std::string::npos) << hung.out;
 }
 
 }  // namespace

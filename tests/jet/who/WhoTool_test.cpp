@@ -48,7 +48,7 @@ TEST_F(WhoTool, ListsTheDemoUsersInEveryFormat) {
     const auto json = runWho({"--json", "--samba", "off", "--names", names, db});
     EXPECT_EQ(json.exitCode, 0) << json.err;
     EXPECT_EQ(json.out,
-              "[\n {\"database\": \"" + db + "\", \"error\": null, \"warning\": null, \"users\": [\n"
+              "[\n {\"database\": \"" + db + "\", \"lock_file\": \"" + jet::lockFilePathFor(db) + "\", \"error\": null, \"warning\": null, \"users\": [\n"
               "  {\"slot\": 0, \"computer\": \"PC-ANN\", \"security\": \"ann\", \"connected\": true, "
               "\"suspect\": false, \"person\": \"Ann Lee\", \"contact\": \"x 2041\", \"email\": \"ann@example.org\"},\n"
               "  {\"slot\": 1, \"computer\": \"PC-BOB\", \"security\": \"bob\", \"connected\": true, "
@@ -73,30 +73,96 @@ TEST_F(WhoTool, ListsTheDemoUsersInEveryFormat) {
 
 TEST_F(WhoTool, CheckFollowsTheMonitoringPluginConvention) {
     const std::string db = database("sales.mdb");
+    const std::string perDb = " 'users_" + db + "'=";
     const auto ok = runWho({"--check", "--samba", "off", db});
     EXPECT_EQ(ok.exitCode, 0);
-    EXPECT_EQ(ok.out, "RAVELIN-WHO OK - 0 users connected, 0 suspect | users=0;;;0;255 suspect=0\n");
+    EXPECT_EQ(ok.out, "RAVELIN-WHO OK - 0 users connected, 0 suspect | users=0;;;0 suspect=0" + perDb + "0;;;0;255\n");
 
     Client ann({"--computer", "PC-ANN", "--user", "ann", db});
     locktest::connectClient(ann);
-    const auto warning = runWho({"--check", "--samba", "off", "--warn-users", "1", "--crit-users", "5", db});
-    EXPECT_EQ(warning.exitCode, 1);
-    EXPECT_EQ(warning.out, "RAVELIN-WHO WARNING - 1 user connected, 0 suspect | users=1;1;5;0;255 suspect=0\n");
-    EXPECT_EQ(runWho({"--check", "--samba", "off", "--crit-users", "1", db}).exitCode, 2);
+    const auto warning = runWho({"--check", "--samba", "off", "--warn-users", "0", "--crit-users", "5", db});
+    EXPECT_EQ(warning.out, "RAVELIN-WHO WARNING - 1 user connected, 0 suspect; " + db +
+                               ": 1 user connected (warning range 0) | users=1;;;0 suspect=0" + perDb + "1;0;5;0;255\n");
+    // Ranges as monitoring plugins read them, over one connected user.
+    const struct {
+        const char* option;
+        const char* range;
+        int exitCode;
+    } ranges[] = {{"--warn-users", "1", 0}, {"--crit-users", "0", 2}, {"--warn-users", "2:", 1},
+                  {"--warn-users", "~:0", 1}, {"--warn-users", "@1:3", 1}, {"--crit-users", "@2:3", 0},
+                  {"--warn-users", "3:2", 3}, {"--warn-users", "lots", 3}};
+    for (const auto& r : ranges)
+        EXPECT_EQ(runWho({"--check", "--samba", "off", r.option, r.range, db}).exitCode, r.exitCode) << r.range;
 
     Client crashed({"--crash", "--computer", "PC-BOB", db});
     locktest::connectClient(crashed);
     crashed.wait();
-    const auto critical = runWho({"--check", "--samba", "off", db});
+    // The worst state wins, and every problem is named.
+    const auto critical = runWho({"--check", "--samba", "off", db, dir_ / "missing.mdb"});
     EXPECT_EQ(critical.exitCode, 2);
-    EXPECT_EQ(critical.out, "RAVELIN-WHO CRITICAL - 1 user connected, 1 suspect on " + db +
-                                " | users=1;;;0;255 suspect=1\n");
+    EXPECT_EQ(critical.out, "RAVELIN-WHO CRITICAL - 1 user connected, 1 suspect on " + db + "; " + (dir_ / "missing.mdb") +
+                                ": No such file or directory | users=1;;;0 suspect=1" + perDb + "1;;;0;255\n");
+}
 
-    const auto unknown = runWho({"--check", "--samba", "off", db, dir_ / "missing.mdb"});
-    EXPECT_EQ(unknown.exitCode, 3);
-    EXPECT_EQ(unknown.out, "RAVELIN-WHO UNKNOWN - " + (dir_ / "missing.mdb") +
-                               ": No such file or directory | users=1;;;0;255 suspect=1\n");
-    EXPECT_EQ(runWho({"--check", "--warn-users", "lots", db}).exitCode, 3);
+TEST_F(WhoTool, CheckNamesASuspectDatabaseAmongStrayFilesWithinFourKilobytes) {
+    namespace fs = std::filesystem;
+    const std::string tree = dir_ / "share";
+    fs::create_directory(tree);
+    const std::string db = locktest::copyTestFile("access/testV2000.mdb", tree + "/sales.mdb");
+    Client crashed({"--crash", "--computer", "PC-BOB", db});
+    locktest::connectClient(crashed);
+    crashed.wait();
+    for (int i = 0; i < 200; ++i) {
+        locktest::writeBytes(tree + "/backup" + std::to_string(i) + ".mdb", {});
+        locktest::writeBytes(tree + "/backup" + std::to_string(i) + ".ldb", {});
+    }
+    const auto r = runWho({"--check", "--samba", "off", "--scan", tree});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.out.starts_with("RAVELIN-WHO CRITICAL - 0 users connected, 1 suspect on " + db + "; ")) << r.out;
+    EXPECT_TRUE(r.out.ends_with(" more | users=0;;;0 suspect=1 'users_" + db + "'=0;;;0;255\n")) << r.out;
+    EXPECT_LE(r.out.size(), 4097u);
+}
+
+TEST_F(WhoTool, LockFilesAreFoundAsSambaFindsThemWhateverTheirCase) {
+    namespace fs = std::filesystem;
+    // Left mid-write, its user gone: suspect, though the lock file's name
+    // differs from the database's in case.
+    const std::string crashed = database("Y.MDB");
+    locktest::writeBytes(dir_ / "Y.LDB", locktest::lockFileOf({"PC-ANN"}));
+    locktest::pokeU16(crashed, locktest::kJet4Commit, 0);
+    const auto check = runWho({"--check", "--samba", "off", crashed});
+    EXPECT_EQ(check.exitCode, 2) << check.out;
+    EXPECT_TRUE(check.out.starts_with("RAVELIN-WHO CRITICAL - 0 users connected, 1 suspect on " + crashed)) << check.out;
+    const std::string metrics = dir_ / "ravelin.prom";
+    EXPECT_EQ(runWho({"--check", "--samba", "off", "--prometheus", metrics, crashed}).exitCode, 2);
+    const auto text = locktest::readBytes(metrics);
+    EXPECT_NE(std::string(text.begin(), text.end()).find("ravelin_users{database=\"" + crashed + "\",lock_file=\"" +
+                                                         (dir_ / "Y.LDB") + "\",state=\"suspect\"} 1\n"),
+              std::string::npos);
+
+    // The simulated client joins the lock file there is rather than make one.
+    const std::string joined = database("Z.mdb");
+    locktest::writeBytes(dir_ / "Z.LDB", locktest::lockFileOf({"PC-ANN"}));
+    Client bob({"--computer", "PC-BOB", joined});
+    EXPECT_EQ(locktest::connectClient(bob), 0);  // PC-ANN's slot, free
+    EXPECT_FALSE(fs::exists(jet::lockFilePathFor(joined)));
+    EXPECT_NE(runWho({"--csv", "--samba", "off", joined}).out.find(",0,\"PC-BOB\",\"Admin\",1,0"), std::string::npos);
+
+    // Two names that match without regard to case: both read, and said.
+    const std::string twice = database("a.mdb");
+    for (const char* name : {"A.LDB", "a.LDB"})
+        locktest::writeBytes(dir_ / name, locktest::lockFileOf({name}));
+    const auto both = runWho({"--csv", "--samba", "off", twice});
+    EXPECT_NE(both.out.find("\"A.LDB\""), std::string::npos) << both.out;
+    EXPECT_NE(both.out.find("\"a.LDB\""), std::string::npos) << both.out;
+    EXPECT_NE(both.err.find("2 lock files match its name without regard to case"), std::string::npos) << both.err;
+
+    // What a scan passes over is said.
+    ::mkfifo((dir_ / "pipe.mdb").c_str(), 0600);
+    fs::create_directory(dir_ / "x.ldb");
+    const auto scan = runWho({"--csv", "--samba", "off", "--scan", dir_ / ""});
+    EXPECT_NE(scan.err.find(dir_ / "pipe.mdb: a FIFO named like a database, passed over"), std::string::npos) << scan.err;
+    EXPECT_NE(scan.err.find(dir_ / "x.ldb: a folder named like a lock file, passed over"), std::string::npos) << scan.err;
 }
 
 TEST_F(WhoTool, PrometheusFileIsReplacedWholeAndValidWhateverTheNames) {
@@ -137,7 +203,7 @@ TEST_F(WhoTool, NeverOkWhenBlindNeverHungAndContradictionsRefused) {
     const struct {
         std::vector<std::string> args;
         std::string says;
-        int plainExit;  // without --check: 1 blind, 2 usage error, 0 fine
+        int plainExit;  // without --check: 1 blind, 2 usage error, 4 metrics not written
     } cases[] = {
         {{"--scan", dir_ / "nonesuch"}, "cannot scan " + (dir_ / "nonesuch") + ": No such file or directory", 1},
         {{"/etc/hostname"}, "'/etc/hostname' is not a Jet or ACE database file.", 1},
@@ -145,8 +211,8 @@ TEST_F(WhoTool, NeverOkWhenBlindNeverHungAndContradictionsRefused) {
         {{dir_ / ""}, dir_ / ": not a regular file", 1},
         {{dir_ / "pipe.mdb"}, dir_ / "pipe.mdb: not a regular file", 1},
         {{piped}, "'" + jet::lockFilePathFor(piped) + "': it is not a regular file.", 1},
-        {{"--prometheus", dir_ / "m.prom", db}, "--check gives one verdict", 0},
-        {{"--warn-users", "5", "--crit-users", "2", db}, "--warn-users 5 is above --crit-users 2", 2},
+        {{"--require-mount", dir_ / "", db}, dir_ / " is not mounted", 1},
+        {{"--prometheus", dir_ / "no/m.prom", db}, "metrics not written: " + (dir_ / "no/m.prom"), 4},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args{"--check", "--samba", "off"};
@@ -242,7 +308,7 @@ TEST_F(WhoTool, ScanNotesAFolderItCanNotReadAndGoesOn) {
     const auto check = whotest::runProgram(args);
     EXPECT_EQ(check.exitCode, 1);
     EXPECT_EQ(check.out, "RAVELIN-WHO WARNING - 0 users connected, 0 suspect; 1 folder could not be read"
-                         " | users=0;;;0;255 suspect=0\n");
+                         " | users=0;;;0 suspect=0 'users_" + tree + "/open/a.mdb'=0;;;0;255\n");
 }
 
 TEST_F(WhoTool, WatchLogsArrivalsAndDeparturesUntilTerminated) {
