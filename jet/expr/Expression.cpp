@@ -249,49 +249,33 @@ private:
         }
     }
 
-    std::unique_ptr<Node> parseConcat() {
-        auto left = parseAdditive();
-        while (acceptSymbol("&"))
-            left = make(Op::Concat, std::move(left), parseAdditive());
-        return left;
-    }
-
-    std::unique_ptr<Node> parseAdditive() {
-        auto left = parseMod();
-        for (;;) {
-            if (acceptSymbol("+"))
-                left = make(Op::Add, std::move(left), parseMod());
-            else if (acceptSymbol("-"))
-                left = make(Op::Subtract, std::move(left), parseMod());
-            else
-                return left;
+    // &, then + -, Mod, \, * /: each level binds tighter than the one before.
+    std::unique_ptr<Node> parseConcat(int level = 0) {
+        struct Infix {
+            const char* token;
+            Op op;
+        };
+        static const std::vector<std::vector<Infix>> kLevels = {
+            {{"&", Op::Concat}},
+            {{"+", Op::Add}, {"-", Op::Subtract}},
+            {{"Mod", Op::Mod}},
+            {{"\\", Op::IntDivide}},
+            {{"*", Op::Multiply}, {"/", Op::Divide}},
+        };
+        if (level == static_cast<int>(kLevels.size()))
+            return parseUnary();
+        auto left = parseConcat(level + 1);
+        for (bool more = true; more;) {
+            more = false;
+            for (const Infix& infix : kLevels[static_cast<std::size_t>(level)])
+                if (std::isalpha(static_cast<unsigned char>(infix.token[0])) ? acceptWord(infix.token)
+                                                                             : acceptSymbol(infix.token)) {
+                    left = make(infix.op, std::move(left), parseConcat(level + 1));
+                    more = true;
+                    break;
+                }
         }
-    }
-
-    std::unique_ptr<Node> parseMod() {
-        auto left = parseIntDivide();
-        while (acceptWord("Mod"))
-            left = make(Op::Mod, std::move(left), parseIntDivide());
         return left;
-    }
-
-    std::unique_ptr<Node> parseIntDivide() {
-        auto left = parseMultiplicative();
-        while (acceptSymbol("\\"))
-            left = make(Op::IntDivide, std::move(left), parseMultiplicative());
-        return left;
-    }
-
-    std::unique_ptr<Node> parseMultiplicative() {
-        auto left = parseUnary();
-        for (;;) {
-            if (acceptSymbol("*"))
-                left = make(Op::Multiply, std::move(left), parseUnary());
-            else if (acceptSymbol("/"))
-                left = make(Op::Divide, std::move(left), parseUnary());
-            else
-                return left;
-        }
     }
 
     // Unary minus binds looser than ^: -2^2 is -4.
