@@ -6,10 +6,12 @@
 #include "WriteTesting.h"
 
 #include "jet/Error.h"
+#include "jet/Recordset.h"
 #include "jet/check/CheckDatabase.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/create/TableCreator.h"
 #include "jet/create/TableProperties.h"
+#include "jet/import/CsvImport.h"
 #include "jet/table/ColumnProperties.h"
 #include "jet/write/FieldValue.h"
 #include "jet/write/TableRules.h"
@@ -156,6 +158,16 @@ TEST_F(Northwind, RulesRefuseAndDefaultsFillAsAccess) {
     const auto rows = jettest::allRows(jet::Database::open(path_), "Products");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(show(rows[0][2]) + " " + show(rows[0][3]) + " " + show(rows[0][4]), "0 0 X2024");
+    // So does an import that leaves fields out; its rows meet the rules.
+    jet::importCsv(path_, "Products", "ProductName\r\nTea\r\n");
+    EXPECT_EQ(show(jettest::allRows(jet::Database::open(path_), "Products").back()[2]), "0");
+    EXPECT_EQ(jettest::errorOf([&] { jet::importCsv(path_, "Products", "ProductName,UnitPrice\r\nCake,-1\r\n"); }), 3317);
+    // The record source the user name window uses starts a new record from the defaults too.
+    {
+        jet::Recordset products(path_, "Products");
+        products.addNew();
+        EXPECT_EQ(show(products.field("UnitsInStock")) + " " + show(products.field("Code")), "0 X2024");
+    }
     // An update that leaves a field as it was is not refused by that field's rule.
     setProperties({{"UnitPrice", "ValidationRule", ">=100"}});
     jettest::store(path_, "Products", [](jet::TableWriter& w) {
