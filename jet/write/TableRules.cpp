@@ -111,7 +111,8 @@ Value TableRules::evaluate(const Property& p, const std::string& owner, std::spa
 std::vector<Value> TableRules::newRow() const {
     std::vector<Value> row(table_.columns.size());
     for (std::size_t n = 0; n < row.size(); ++n)
-        if (const auto& d = fields_[n].defaultValue) {
+        if (const auto& d = fields_[n].defaultValue; d && d->expression) {
+            // One that cannot be parsed is left Null here: a row that keeps it Null is refused by check().
             const std::string owner = "field '" + name_ + "." + table_.columns[n].name + "'";
             const Value v = evaluate(*d, owner, {});
             try {
@@ -187,6 +188,9 @@ void TableRules::check(const std::vector<Value>& row, const std::vector<Value>* 
     for (std::size_t n = 0; n < row.size(); ++n) {
         const Field& f = fields_[n];
         const ColumnDef& c = table_.columns[n];
+        // A new row that needs a default value Ravelin cannot evaluate.
+        if (!old && row[n].isNull() && f.defaultValue && !f.defaultValue->expression)
+            evaluate(*f.defaultValue, "field '" + name_ + "." + c.name + "'", row);
         const bool edited = !old || (*old)[n].isNull() != row[n].isNull() ||
                             (!row[n].isNull() && !jetEquals((*old)[n], row[n])) ||
                             (row[n].kind() == Value::Kind::Text && (*old)[n].kind() == Value::Kind::Text &&

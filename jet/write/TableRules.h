@@ -8,9 +8,10 @@
 //
 // Every expression is parsed when the table is opened for writing; one that
 // cannot be parsed is only raised when a store needs it, naming the property
-// and the expression, so a table whose unused property Ravelin cannot
-// evaluate is not refused for nothing. Nothing is guessed: an expression that
-// cannot be evaluated refuses the store.
+// and the expression (a default only for a new row that leaves its field
+// Null), so a table whose unused property Ravelin cannot evaluate is not
+// refused for nothing. Nothing is guessed: an expression that cannot be
+// evaluated refuses the store.
 #include "jet/Value.h"
 #include "jet/expr/Expression.h"
 #include "jet/table/TableDef.h"

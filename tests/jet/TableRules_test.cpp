@@ -182,6 +182,10 @@ TEST_F(Northwind, RulesRefuseAndDefaultsFillAsAccess) {
     EXPECT_NE(unknown.description().find("The ValidationRule of field 'Products.UnitPrice' is the expression "
                                          "'DLookUp(\"x\", \"y\") > 0'"),
               std::string::npos) << unknown.description();
+    // A default Ravelin cannot evaluate refuses only the row that needs it.
+    setProperties({{"Discount", "DefaultValue", "DLookUp(\"x\", \"y\")"}});
+    EXPECT_EQ(jettest::errorOf([&] { insert(path_, {{"ProductName", "Jam"}}); }), 3085);
+    insert(path_, {{"ProductName", "Jam"}, {"Discount", "0.5"}});
 }
 
 }  // namespace
