@@ -4,6 +4,7 @@
 #include "jet/index/IndexSeek.h"
 #include "jet/store/Store.h"
 #include "jet/write/FieldValue.h"
+#include "jet/write/TableRules.h"
 #include "jet/write/TableWriter.h"
 
 namespace jet {
@@ -143,7 +144,10 @@ void Recordset::addNew() {
     storePending();
     pending_ = Pending::New;
     touched_ = false;
-    values_.assign(table_->columns.size(), Value());
+    // As Access starts a new record: each field's default value, shown before anything is typed.
+    const CatalogEntry* entry = db_->findTable(name_);
+    values_ = entry ? TableRules(*table_, name_, db_->properties(*entry)).newRow()
+                    : std::vector<Value>(table_->columns.size());
 }
 
 void Recordset::cancelUpdate() {

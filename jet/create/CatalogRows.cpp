@@ -49,7 +49,7 @@ Bytes bytesOf(const Value& v) {
 bool integerIs(const Value& v, std::int64_t n) { return v.kind() == Value::Kind::Integer && v.asInteger() == n; }
 
 void insert(PageStore& store, const std::string& table, const std::vector<std::pair<const char*, Value>>& fields) {
-    TableWriter writer(store, table);
+    TableWriter writer(store, table, SystemTables::Written);
     std::vector<Value> row(writer.definition().columns.size());
     for (const auto& [name, value] : fields)
         if (const ColumnDef* c = writer.definition().findColumn(name))

@@ -23,7 +23,7 @@ constexpr std::size_t kMemoInRow = 12 + 64;
 bool holdsExactly(ColumnType type, const std::vector<CsvRecord>& rows, std::size_t column) {
     ColumnDef def;
     def.type = static_cast<std::uint8_t>(type);
-    def.length = type == ColumnType::Binary ? kMaxTextLength : static_cast<std::uint16_t>(fixedSize(def.type));
+    def.length = static_cast<std::uint16_t>(fixedSize(def.type));
     std::string written;
     for (const CsvRecord& r : rows) {
         const CsvField& f = r.fields[column];
@@ -31,8 +31,6 @@ bool holdsExactly(ColumnType type, const std::vector<CsvRecord>& rows, std::size
             const Value v = csvValue(def, f);
             if (v.isNull())
                 continue;
-            if (type == ColumnType::Binary && v.bytes().size() > kMaxTextLength)
-                return false;
             written.clear();
             appendCsvField(written, v, def);
         } catch (const Error&) {
@@ -44,15 +42,27 @@ bool holdsExactly(ColumnType type, const std::vector<CsvRecord>& rows, std::size
     return true;
 }
 
+// A code rather than a number: digits only, with a leading zero ("0012") or
+// more of them than a Long holds (an article or account number). Such a
+// column stays Text, as the digits are the value.
+bool digitCode(const CsvField& f) {
+    const std::string& t = f.text;
+    if (t.empty() || t.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    return (t.size() > 1 && t[0] == '0') || t.size() > 10 || (t.size() == 10 && t > "2147483647");
+}
+
+// Text for codes; Binary is never guessed: hex-looking text ("0012", "CAFE") is text.
 NewColumn guessColumn(const std::string& name, const std::vector<CsvRecord>& rows, std::size_t column) {
     const auto anyField = [&](const std::function<bool(const CsvField&)>& test) {
         return std::any_of(rows.begin(), rows.end(), [&](const CsvRecord& r) { return test(r.fields[column]); });
     };
-    if (!anyField([](const CsvField& f) { return f.quoted; }) && anyField([](const CsvField& f) { return !f.text.empty(); }))
+    if (!anyField([](const CsvField& f) { return f.quoted; }) && anyField([](const CsvField& f) { return !f.text.empty(); }) &&
+        !anyField(digitCode))
         for (const ColumnType type : {ColumnType::Long, ColumnType::Double, ColumnType::Currency, ColumnType::DateTime,
-                                      ColumnType::Guid, ColumnType::Binary})
+                                      ColumnType::Guid})
             if (holdsExactly(type, rows, column))
-                return {name, type, static_cast<std::uint16_t>(type == ColumnType::Binary ? kMaxTextLength : 0)};
+                return {name, type, 0};
     const bool longer = anyField([](const CsvField& f) {
         return f.text.size() > kMaxTextLength && textLength(f.text) > kMaxTextLength;
     });

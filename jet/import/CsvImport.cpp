@@ -79,8 +79,13 @@ ImportResult importCsv(const std::string& path, const std::string& table, std::s
                                                    writer.tableName() + "' does not have.");
                 target.push_back(static_cast<std::size_t>(c - def.columns.data()));
             }
-            std::vector<Value> row(def.columns.size());
+            // Fields the CSV does not name get their default values.
+            // (made again for each row when one varies: Now(), GenGUID()).
+            std::vector<Value> row = writer.newRow();
+            const bool varying = writer.defaultsVary();
             for (const CsvRecord& r : records) {
+                if (varying && &r != &records.front())
+                    row = writer.newRow();
                 for (std::size_t n = 0; n < target.size(); ++n) {
                     try {
                         row[target[n]] = csvValue(def.columns[target[n]], r.fields[n]);

@@ -21,10 +21,11 @@ namespace {
 int openLockFile(const std::string& path, bool& created) {
     for (;;) {
         created = false;
-        int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        // Never through a symbolic link: it could lead the slot's bytes anywhere.
+        int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
         if (fd >= 0 || errno != ENOENT)
             return fd;
-        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         created = fd >= 0;
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -150,6 +151,9 @@ LockFileUser::LockFileUser(const std::string& databasePath, const std::string& c
     for (int attempt = 0; attempt < 100 && slot_ < 0; ++attempt) {
         bool created = false;
         fd_.reset(openLockFile(path_, created));
+        if (!fd_.valid() && errno == ELOOP)
+            throw Error(ReadOnlyDatabase, "Cannot update. The lock file '" + path_ +
+                                              "' is a symbolic link; Ravelin never writes through a link. Remove it.");
         if (!fd_.valid())
             throw Error(errno == EACCES || errno == EROFS || errno == EPERM ? ReadOnlyDatabase : DiskIo,
                         "Could not open or create the lock file '" + path_ + "': " + std::strerror(errno) + ".");

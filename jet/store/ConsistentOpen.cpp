@@ -68,20 +68,21 @@ bool recoverInterruptedStore(int fd, const std::string& path) {
     return image.has_value();
 }
 
-ConsistentOpen::ConsistentOpen(const std::string& path, int waitMs)
+ConsistentOpen::ConsistentOpen(const std::string& path, int waitMs, PendingJournal pending)
     : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {  // never blocks on a FIFO
     struct stat st {};
     if (!fd_.valid() || ::fstat(fd_.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         source_ = openFileSource(path);  // raises the error that fits
         return;
     }
-    openUnderLock(path, waitMs);
+    openUnderLock(path, waitMs, pending);
 }
 
-void ConsistentOpen::openUnderLock(const std::string& path, int waitMs) {
+void ConsistentOpen::openUnderLock(const std::string& path, int waitMs, PendingJournal pending) {
     lock_ = std::make_unique<WriterLock>(fd_.get(), path, WriterLock::Mode::Shared, waitMs);
     const std::string journal = journalPathFor(path);
-    if (journalPending(journal) && !rollBackAsWriter(path, waitMs)) {
+    if (journalPending(journal) && (pending == PendingJournal::ReadThrough || !rollBackAsWriter(path, waitMs))) {
+        leftPending_ = true;
         // A journal that no longer fits the file is not read through either.
         if (auto image = readJournal(journal); image && journalFits(fd_.get(), path, *image)) {
             source_ = std::make_unique<JournalOverlay>(openFileSource(path), std::move(*image));

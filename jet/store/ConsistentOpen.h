@@ -16,25 +16,33 @@
 
 namespace jet {
 
+// What an open does with the journal of an interrupted store: roll it back
+// when it can, or only read through it (a reader that must write nothing).
+enum class PendingJournal { RollBack, ReadThrough };
+
 class ConsistentOpen {
 public:
     // Errors as openFileSource, 3218 when a store does not end in time, 3043
     // when rolling back fails.
-    explicit ConsistentOpen(const std::string& path, int waitMs = kDefaultLockWaitMs);
+    explicit ConsistentOpen(const std::string& path, int waitMs = kDefaultLockWaitMs,
+                            PendingJournal pending = PendingJournal::RollBack);
     ~ConsistentOpen();
     ConsistentOpen(const ConsistentOpen&) = delete;
     ConsistentOpen& operator=(const ConsistentOpen&) = delete;
 
     // The file's pages as they are while the object lives; taken once.
     std::unique_ptr<PageSource> takeSource() { return std::move(source_); }
+    // Whether a journal of an interrupted store was found and left pending.
+    bool journalLeftPending() const { return leftPending_; }
 
 private:
-    void openUnderLock(const std::string& path, int waitMs);
+    void openUnderLock(const std::string& path, int waitMs, PendingJournal pending);
     bool rollBackAsWriter(const std::string& path, int waitMs);
 
     UniqueFd fd_;
     std::unique_ptr<WriterLock> lock_;
     std::unique_ptr<PageSource> source_;
+    bool leftPending_ = false;
 };
 
 // Rolls back an interrupted store of the database open for writing on `fd`,

@@ -59,6 +59,16 @@ std::uint64_t getLe(const std::uint8_t* p, int bytes) {
     return v;
 }
 
+// Error for a journal that could not be opened; a symbolic link in its place
+// (which anyone who can write the folder may plant) is named as such.
+[[noreturn]] void cannotOpen(const std::string& journalPath, int error, const char* what) {
+    if (error == ELOOP)
+        throw Error(ReadOnlyDatabase, "Cannot update. The journal '" + journalPath +
+                                          "' is a symbolic link; Ravelin never writes through a link. Remove it.");
+    throw Error(error == EROFS || error == EACCES ? ReadOnlyDatabase : DiskIo,
+                std::string("Could not ") + what + " the journal '" + journalPath + "': " + std::strerror(error) + ".");
+}
+
 }  // namespace
 
 std::string journalPathFor(const std::string& databasePath) {
@@ -81,15 +91,14 @@ std::vector<std::uint64_t> sectorSums(std::span<const std::uint8_t> bytes) {
 
 void writeJournal(const std::string& journalPath, const JournalImage& image) {
     bool created = false;
-    int raw = ::open(journalPath.c_str(), O_WRONLY | O_CLOEXEC);
+    int raw = ::open(journalPath.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
     if (raw < 0 && errno == ENOENT) {
-        raw = ::open(journalPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        raw = ::open(journalPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         created = raw >= 0;
     }
     const UniqueFd fd(raw);
     if (fd.get() < 0)
-        throw Error(errno == EROFS || errno == EACCES ? ReadOnlyDatabase : DiskIo,
-                    "Could not create the journal '" + journalPath + "': " + std::strerror(errno) + ".");
+        cannotOpen(journalPath, errno, "create");
     // Written in one piece over what the file held (a journal is the pages of one store).
     std::vector<std::uint8_t> bytes(kMagic, kMagic + 8);
     putLe(bytes, image.pageSize, 4);
@@ -113,18 +122,19 @@ void writeJournal(const std::string& journalPath, const JournalImage& image) {
 }
 
 bool journalPending(const std::string& journalPath) {
-    const UniqueFd fd(::open(journalPath.c_str(), O_RDONLY | O_CLOEXEC));
+    // A link is no journal of ours: a store refuses it when it writes the journal.
+    const UniqueFd fd(::open(journalPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     char magic[8] = {};
     return fd.get() >= 0 && ::pread(fd.get(), magic, sizeof magic, 0) == sizeof magic &&
            std::memcmp(magic, kMagic, sizeof magic) == 0;
 }
 
 void voidJournal(const std::string& journalPath) {
-    const UniqueFd fd(::open(journalPath.c_str(), O_WRONLY | O_CLOEXEC));
+    const UniqueFd fd(::open(journalPath.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
     if (fd.get() < 0) {
         if (errno == ENOENT)
             return;
-        throw Error(DiskIo, "Could not open the journal '" + journalPath + "': " + std::strerror(errno) + ".");
+        cannotOpen(journalPath, errno, "open");
     }
     const std::uint8_t none[8] = {};
     storeio::writeAt(fd.get(), none, sizeof none, 0, journalPath);
@@ -134,11 +144,11 @@ void voidJournal(const std::string& journalPath) {
 }
 
 std::optional<JournalImage> readJournal(const std::string& journalPath) {
-    const UniqueFd fd(::open(journalPath.c_str(), O_RDONLY | O_CLOEXEC));
+    const UniqueFd fd(::open(journalPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (fd.get() < 0) {
         if (errno == ENOENT)
             return std::nullopt;
-        throw Error(DiskIo, "Could not open the journal '" + journalPath + "': " + std::strerror(errno) + ".");
+        cannotOpen(journalPath, errno, "open");
     }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || st.st_size < static_cast<off_t>(kHeaderSize + kTrailerSize))

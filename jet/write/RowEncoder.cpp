@@ -62,6 +62,39 @@ void putFixed(std::uint8_t* at, const ColumnDef& c, const Value& v) {
     }
 }
 
+// A calculated value as Access stores it: 16 bytes of zeros, the result's
+// length (32 bits), then the result in its own type: Yes/No as FF or 00,
+// text as the column stores text (a memo result as UCS-2 in a long value),
+// Decimal as a VARIANT's DECIMAL (type 14, scale, sign, high 32 bits, low 64).
+std::vector<std::uint8_t> calculatedField(const ColumnDef& c, const Value& v) {
+    std::vector<std::uint8_t> out(16, 0);
+    std::vector<std::uint8_t> result;
+    ColumnDef as = c;
+    as.type = c.valueType();
+    switch (static_cast<ColumnType>(as.type)) {
+    case ColumnType::Boolean: result.push_back(v.asBool() ? 0xFF : 0x00); break;
+    case ColumnType::Text: result = encodeJet4Text(v.text(), c.compressedUnicode); break;
+    case ColumnType::Memo: result = encodeJet4Text(v.text(), false); break;
+    case ColumnType::Numeric: {
+        const Decimal& d = v.decimalValue();
+        result.assign(16, 0);
+        result[0] = 14;
+        result[2] = d.scale;
+        result[3] = d.negative ? 0x80 : 0x00;
+        writeU32(&result[4], d.magnitude[1]);
+        writeU32(&result[8], d.magnitude[3]);
+        writeU32(&result[12], d.magnitude[2]);
+        break;
+    }
+    default:
+        result.assign(fixedSize(as.type), 0);
+        putFixed(result.data(), as, v);
+    }
+    appendU32(out, static_cast<std::uint32_t>(result.size()));
+    out.insert(out.end(), result.begin(), result.end());
+    return out;
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> encodeRow(const TableDef& table, const std::vector<Value>& values,
@@ -91,6 +124,14 @@ std::vector<std::uint8_t> encodeRow(const TableDef& table, const std::vector<Val
     for (std::size_t n = 0; n < table.columns.size(); ++n) {
         const ColumnDef& c = table.columns[n];
         const Value& v = values[n];
+        if (c.calculated) {
+            if (v.isNull())
+                continue;
+            present(c);
+            auto field = calculatedField(c, v);
+            varFields[c.varIndex] = isLongValue(c.valueType()) ? longField(n, Value::binary(field)) : std::move(field);
+            continue;
+        }
         if (c.type == static_cast<std::uint8_t>(ColumnType::Boolean)) {
             if (!v.isNull() && v.asBool())
                 present(c);

@@ -13,6 +13,7 @@
 #include "jet/write/Relationships.h"
 #include "jet/write/RowEncoder.h"
 #include "jet/write/StoreSource.h"
+#include "jet/write/TableRules.h"
 #include "jet/write/UsageMapWriter.h"
 
 #include <algorithm>
@@ -84,22 +85,23 @@ void requireWritable(const DatabaseHeader& header, const std::string& name) {
 }
 
 // Error 3164 unless every column of `table` can be written as Access would
-// write it. A calculated column's stored result would go stale (a deleted
-// row takes its result with it, so `erasing` allows them); a complex
+// write it. A calculated column needs its expression (a deleted row takes
+// its result with it, so `erasing` allows one without); a complex
 // column's values live in a table of their own that the writer does not keep;
 // a column of a type Ravelin does not know cannot even be carried over. A
 // row is refused even when it leaves such a column Null: Access would store
 // a result, or values elsewhere, that the writer cannot make.
-void requireWritableColumns(const TableDef& table, const std::string& name, bool erasing) {
-    for (const ColumnDef& c : table.columns) {
+void requireWritableColumns(const TableDef& table, const std::string& name, bool erasing, const TableRules& rules) {
+    for (std::size_t n = 0; n < table.columns.size(); ++n) {
+        const ColumnDef& c = table.columns[n];
         std::string why;
         if (!knownType(c.type))
             why = "is of a type Ravelin does not know (" + typeCode(c.type) + ")";
         else if (c.type == static_cast<std::uint8_t>(ColumnType::Complex))
             why = "is an attachment, multi-valued or version history field, whose values Access keeps in a table of "
                   "their own";
-        else if (c.calculated && !erasing)
-            why = "is calculated: Access stores the result of its expression, which Ravelin does not compute";
+        else if (c.calculated && !erasing && !rules.computes(n))
+            why = "is calculated, and its table's properties hold no expression for it";
         if (!why.empty())
             throw Error(FieldNotUpdatable, "Field cannot be updated. (Table '" + name + "' cannot be written: field '" +
                                                c.name + "' " + why + ".)");
@@ -115,14 +117,21 @@ struct TableWriter::Slot {
     std::vector<std::uint8_t> bytes;    // the row's own bytes, wherever they are
 };
 
-TableWriter::TableWriter(PageStore& store, std::string_view table)
+TableWriter::TableWriter(PageStore& store, std::string_view table, SystemTables system)
     : store_(store), db_(openStoreDatabase(store)), longValues_(store) {
     requireWritable(db_->header(), store.name());
     auto def = std::make_shared<TableDef>(*db_->tableDef(table));
     const CatalogEntry& entry = *db_->findTable(table);
-    applyColumnProperties(*def, db_->properties(entry));
+    // The catalogue and Jet's other tables keep the database whole: a row
+    // written there by hand can hide a table or point beyond the file.
+    if (entry.system && system == SystemTables::Refused)
+        throw Error(ReadOnlyDatabase, "Cannot update. Database or object is read-only. ('" + entry.name +
+                                          "' is a system table, which only the database engine writes.)");
+    const auto properties = db_->properties(entry);
+    applyColumnProperties(*def, properties);
     def_ = def;
     name_ = entry.name;
+    fieldRules_ = std::make_unique<TableRules>(*def_, name_, properties);
     lastAutoNumber_ = def_->nextAutoNumber;
     for (std::size_t i = 0; i < def_->realIndexes.size(); ++i)
         indexes_.push_back(std::make_unique<IndexUpdate>(store_, *def_, i));
@@ -152,6 +161,9 @@ RelationshipRules& TableWriter::rules() {
 
 TableWriter::~TableWriter() = default;
 
+std::vector<Value> TableWriter::newRow() const { return fieldRules_->newRow(); }
+bool TableWriter::defaultsVary() const { return fieldRules_->defaultsVary(); }
+
 std::shared_ptr<const Database> TableWriter::database() {
     if (stale_) {
         db_ = openStoreDatabase(store_);
@@ -162,7 +174,25 @@ std::shared_ptr<const Database> TableWriter::database() {
 
 void TableWriter::writePage(std::uint32_t number, const std::vector<std::uint8_t>& bytes) {
     store_.write(number, bytes);
+    soundPages_.insert(number);
     stale_ = true;
+}
+
+void TableWriter::requireSoundRows(std::uint32_t number, const DataPageWriter& page) {
+    if (soundPages_.count(number))
+        return;
+    for (std::size_t n = 0; n < page.rowCount(); ++n) {
+        const RowImage& r = page.row(n);
+        if ((r.flags & kRowMoved) || r.bytes.empty())
+            continue;  // a pointer to a row elsewhere (checked where it points), or a deleted row
+        try {
+            decode(r.bytes);
+        } catch (const Error&) {
+            damaged(store_.name(), "row " + std::to_string(n) + " of data page " + std::to_string(number) +
+                                       " of table '" + name_ + "' cannot be read");
+        }
+    }
+    soundPages_.insert(number);
 }
 
 std::vector<Value> TableWriter::decode(std::span<const std::uint8_t> rowBytes) {
@@ -183,6 +213,7 @@ TableWriter::Slot TableWriter::locate(RowLocation at) {
     auto page = DataPageWriter::parse(store_.read(at.page));
     if (!page || page->owner() != def_->page || at.row >= page->rowCount())
         gone();
+    requireSoundRows(at.page, *page);
     Slot s{at.page, at.row, std::move(*page), {}, {}, {}};
     const RowImage& r = s.page.row(at.row);
     if (r.flags & kRowDeleted)
@@ -201,6 +232,7 @@ TableWriter::Slot TableWriter::locate(RowLocation at) {
     s.targetPage = DataPageWriter::parse(store_.read(s.target->page));
     if (!s.targetPage || s.target->row >= s.targetPage->rowCount())
         damaged(store_.name(), "a moved row points to a row that is not there");
+    requireSoundRows(s.target->page, *s.targetPage);
     s.bytes = s.targetPage->row(s.target->row).bytes;
     return s;
 }
@@ -228,6 +260,14 @@ std::vector<Value> TableWriter::prepare(const std::vector<Value>& row, const std
     std::vector<Value> values;
     for (std::size_t n = 0; n < row.size(); ++n) {
         const ColumnDef& c = def_->columns[n];
+        if (c.calculated) {
+            // Computed from the other fields; the value read from the row may come back unchanged.
+            if (!row[n].isNull() && (!old || !jetEquals(row[n], (*old)[n])))
+                throw Error(FieldNotUpdatable, "Field '" + name_ + "." + c.name +
+                                                   "' cannot be updated: it is calculated from an expression.");
+            values.emplace_back();
+            continue;
+        }
         if (old)
             requireAssignable(c, row[n]);
         Value v = toColumnValue(c, row[n]);
@@ -326,6 +366,7 @@ DataPageWriter TableWriter::ownPage(std::uint32_t number) {
     if (!page || page->owner() != def_->page)
         damaged(store_.name(), "the maps of table '" + name_ + "' name page " + std::to_string(number) +
                                    ", which is not one of its data pages");
+    requireSoundRows(number, *page);
     return std::move(*page);
 }
 
@@ -412,10 +453,12 @@ void TableWriter::saveDefinition(int rowDelta, const Keys* before, const Keys* a
 }
 
 RowLocation TableWriter::insert(const std::vector<Value>& row) {
-    requireWritableColumns(*def_, name_, false);
+    requireWritableColumns(*def_, name_, false, *fieldRules_);
     const std::uint32_t autoBefore = lastAutoNumber_;
     try {
-        const std::vector<Value> values = prepare(row, nullptr);
+        std::vector<Value> values = prepare(row, nullptr);
+        fieldRules_->compute(values);
+        fieldRules_->check(values, nullptr);
         const auto keys = checkedKeys(values, nullptr);
         rules().requireReferenced(values, nullptr);
         const std::uint32_t pointer = placeRow(encode(values), 0, 0);
@@ -434,10 +477,12 @@ RowLocation TableWriter::insert(const std::vector<Value>& row) {
 }
 
 void TableWriter::update(RowLocation at, const std::vector<Value>& row) {
-    requireWritableColumns(*def_, name_, false);
+    requireWritableColumns(*def_, name_, false, *fieldRules_);
     Slot s = locate(at);
     const std::vector<Value> old = decode(s.bytes);
-    const std::vector<Value> values = prepare(row, &old);
+    std::vector<Value> values = prepare(row, &old);
+    fieldRules_->compute(values);
+    fieldRules_->check(values, &old);
     const Keys oldKeys = keysOf(old);
     const Keys keys = checkedKeys(values, &oldKeys);
     rules().requireReferenced(values, &old);
@@ -479,7 +524,7 @@ void TableWriter::update(RowLocation at, const std::vector<Value>& row) {
 }
 
 void TableWriter::erase(RowLocation at) {
-    requireWritableColumns(*def_, name_, true);
+    requireWritableColumns(*def_, name_, true, *fieldRules_);
     Slot s = locate(at);
     const std::vector<Value> old = decode(s.bytes);
     const Keys keys = keysOf(old);

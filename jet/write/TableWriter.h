@@ -9,15 +9,17 @@
 // abandons everything when an operation throws: a refused operation writes
 // nothing (one that cascades to related rows is undone whole when a rule
 // refuses on the way). Refusals, with Jet's numbers: 3027 for a format
-// Ravelin does not write (Jet 3, encoded or password-protected files), 3164
-// for a table with a column the writer cannot keep as Access keeps it
-// (calculated, complex or of an unknown type; a calculated one only on
-// insert and update), 3163 for text longer than its field, 3314 for a Null in a
-// required field, 3162 for Null assigned to a Yes/No field (an update's; an
-// insert's Null means "not given", which is No), 3058 for a Null in a
-// primary key or required index, 3022 for a duplicate in a unique index,
-// 3201 and 3200 for relationships (jet/write/Relationships.h), 3167 for a row
-// that is gone, 3047 for a row too large for a page.
+// Ravelin does not write (Jet 3, encoded or password-protected files) and
+// for a system table, 3164 for a table with a column the writer cannot keep
+// as Access keeps it (complex or of an unknown type, calculated without an
+// expression) and for a value given to a calculated field, 3163 for text
+// longer than its field, 3314 for a Null in a required field, 3315 3316 3317
+// for validation (jet/write/TableRules.h), 3162 for Null assigned to a Yes/No
+// field (an update's; an insert's Null means "not given", which is No), 3058
+// for a Null in a primary key or required index, 3022 for a duplicate in a
+// unique index, 3201 and 3200 for relationships (jet/write/Relationships.h),
+// 3167 for a row that is gone, 3343 for a data page holding a damaged row,
+// 3047 for a row too large for a page.
 //
 // Damage is never made worse: before the first change the table's usage maps
 // and the global usage map must name no page past the end of the file, and
@@ -38,6 +40,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -45,13 +48,18 @@ namespace jet {
 
 class IndexUpdate;
 class RelationshipRules;
+class TableRules;
 
 // Error 3027 when the file's format is one Ravelin does not write.
 void requireWritable(const DatabaseHeader& header, const std::string& name);
 
+// Whether a writer may write a system table (MSys*, or flagged as one by
+// Jet): only the engine's own catalogue code does; anyone else gets 3027.
+enum class SystemTables { Refused, Written };
+
 class TableWriter {
 public:
-    TableWriter(PageStore& store, std::string_view table);
+    TableWriter(PageStore& store, std::string_view table, SystemTables system = SystemTables::Refused);
     ~TableWriter();
     TableWriter(const TableWriter&) = delete;
     TableWriter& operator=(const TableWriter&) = delete;
@@ -61,8 +69,15 @@ public:
     // The database as the store holds it now (reopened after every write).
     std::shared_ptr<const Database> database();
 
+    // A new row as Access starts one: each field's DefaultValue, Null where
+    // there is none. Callers that add rows start from it.
+    std::vector<Value> newRow() const;
+    // Whether a default value differs from one new row to the next (Now(), GenGUID()).
+    bool defaultsVary() const;
     // `row` holds a value per column (TableDef::columns order); Null where
     // nothing was given. An AutoNumber left Null gets the next number.
+    // Calculated fields are computed; the fields' and the table's validation
+    // rules are checked (jet/write/TableRules.h).
     RowLocation insert(const std::vector<Value>& row);
     // Replaces the row at `at` (a live row's place in the table order; it
     // keeps that place even when its bytes move to another page).
@@ -87,6 +102,9 @@ private:
     void requireSoundMaps();
     // A data page of this table named by one of its maps; 3343 when it is not.
     DataPageWriter ownPage(std::uint32_t number);
+    // 3343 naming page `number` when a row on it (or a long value it holds)
+    // does not decode: a store never rewrites a page around a damaged row.
+    void requireSoundRows(std::uint32_t number, const DataPageWriter& page);
     std::uint32_t placeRow(std::vector<std::uint8_t> bytes, std::uint16_t flags, std::uint32_t avoid);
     // After rows left page `number`: it goes back to the file when nothing
     // is left on it, else it is listed as having room.
@@ -106,7 +124,9 @@ private:
     LongValueWriter longValues_;
     std::uint32_t lastAutoNumber_;
     std::optional<std::uint32_t> lastPage_;  // the page the last row went to
+    std::set<std::uint32_t> soundPages_;     // data pages found sound or written in this store
     std::unique_ptr<RelationshipRules> rules_;
+    std::unique_ptr<TableRules> fieldRules_;
 };
 
 }  // namespace jet

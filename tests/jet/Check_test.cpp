@@ -7,6 +7,7 @@
 #include "jet/create/CreateDatabase.h"
 #include "jet/index/IndexPage.h"
 #include "jet/page/Coding.h"
+#include "jet/store/Journal.h"
 #include "jet/table/DataPage.h"
 
 #include <gtest/gtest.h>
@@ -150,6 +151,22 @@ TEST_F(DamagedCopy, AChangedIndexKeyAndFreeSpaceAreNamed) {
                          std::to_string(dataPage) + " row 0 holds the key 7f80000001, its values make 7f80000000"),
               std::string::npos) << found;
     EXPECT_NE(found.find("Table1: page " + std::to_string(dataPage) + ": records "), std::string::npos) << found;
+}
+
+// A journal left by a store cut short is reported, and the check neither
+// rolls it back nor writes anything else: file and journal keep their bytes.
+TEST_F(DamagedCopy, APendingJournalIsReportedAndLeftAsItIs) {
+    check();
+    const std::string path = dir / "damaged.mdb";
+    jet::JournalImage image{4096, bytes.size(), bytes.size(), {}};
+    image.pages[dataPage].original.assign(bytes.begin() + dataPage * 4096, bytes.begin() + (dataPage + 1) * 4096);
+    image.pages[dataPage].written = jet::sectorSums(image.pages[dataPage].original);
+    jet::writeJournal(jet::journalPathFor(path), image);
+    const auto journal = jettest::fileBytes(jet::journalPathFor(path));
+    const auto found = lines(jet::checkDatabase(path));
+    EXPECT_NE(found.find("(file): page 0: a store was cut short"), std::string::npos) << found;
+    EXPECT_EQ(jettest::fileBytes(path), bytes);
+    EXPECT_EQ(jettest::fileBytes(jet::journalPathFor(path)), journal);
 }
 
 TEST(CheckTool, ExitsZeroOnlyForACleanFile) {

@@ -2,6 +2,7 @@
 // file) or reads what is left, and never crashes, hangs or allocates wildly.
 // The whole suite also runs under AddressSanitizer and UBSan.
 #include "JetTesting.h"
+#include "LockFileTesting.h"
 #include "WriteTesting.h"
 
 #include "jet/page/Coding.h"
@@ -147,6 +148,31 @@ TEST(DamagedInput, AStoreIntoACopyCutShortIsRefusedAndWritesNothing) {
     EXPECT_EQ(jettest::errorOf([&] { jettest::store(ace.path(), "TableUnique1_temp", [](jet::TableWriter&) {}); }),
               jet::NotADatabase);
     EXPECT_EQ(jettest::fileBytes(ace.path()), aceBefore);
+}
+
+// A store that would rewrite a data page holding a damaged row (its column
+// count made larger than the row) is refused, naming that page.
+TEST(DamagedInput, AStoreTouchingAPageWithADamagedRowIsRefusedNamingIt) {
+    const std::pair<const char*, std::function<void(jet::TableWriter&, std::uint32_t)>> stores[] = {
+        {"insert", [](jet::TableWriter& w, std::uint32_t) { w.insert(jettest::row(w.definition(), {{"A", jet::Value::text("new")}})); }},
+        {"update of the sound row beside it",
+         [](jet::TableWriter& w, std::uint32_t page) { w.update({page, 1}, jettest::row(w.definition(), {})); }},
+    };
+    for (const auto& [what, change] : stores) {
+        SCOPED_TRACE(what);
+        jettest::WritableCopy copy("testV2000.mdb");
+        const Located l = testV2000Table1();
+        Bytes bytes = l.bytes;
+        const std::size_t row = l.dataPage * l.pageSize + (jet::readU16(&bytes[l.dataPage * l.pageSize + 14]) & 0x1FFF);
+        put16(bytes, row, 0xFFFF);
+        locktest::writeBytes(copy.path(), bytes);
+        const jet::Error e = jettest::caught([&] {
+            jettest::store(copy.path(), "Table1", [&](jet::TableWriter& w) { change(w, l.dataPage); });
+        });
+        EXPECT_EQ(e.number(), jet::NotADatabase);
+        EXPECT_NE(e.description().find("data page " + std::to_string(l.dataPage)), std::string::npos) << e.description();
+        EXPECT_EQ(jettest::fileBytes(copy.path()), bytes);
+    }
 }
 
 // One damage each to Table1 of testV2000 (Jet 4 offsets), which must be refused.

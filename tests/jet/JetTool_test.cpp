@@ -194,9 +194,11 @@ TEST(JetTool, EditsATable) {
     const std::string file = "'" + copy.path() + "' Table ";
     EXPECT_EQ(run("insert " + file + "a=José 'b=\\N'").exitCode, 0);
     EXPECT_EQ(run("insert " + file + "a= 'b=\\\\N'").exitCode, 0);
+    EXPECT_EQ(run("insert " + file + "'a=\\\\server\\share' 'b=\\\\'").exitCode, 0);  // stays as typed
     EXPECT_EQ(run("update " + file + "a=z b=changed").exitCode, 0);
     EXPECT_EQ(run("delete " + file + "a=v").exitCode, 0);
-    EXPECT_EQ(run("export " + file).out, "a,b\r\n\"z\",\"changed\"\r\n\"José\",\r\n\"\",\"\\N\"\r\n");
+    EXPECT_EQ(run("export " + file).out, "a,b\r\n\"z\",\"changed\"\r\n\"José\",\r\n\"\",\"\\N\"\r\n"
+                                         "\"\\\\server\\share\",\"\\\\\"\r\n");
 
     const auto before = jettest::fileBytes(copy.path());
     const auto tooLong = run("insert " + file + "a=" + std::string(51, 'x'));
@@ -204,6 +206,14 @@ TEST(JetTool, EditsATable) {
     EXPECT_NE(tooLong.err.find("(error 3163)"), std::string::npos) << tooLong.err;
     EXPECT_EQ(run("delete " + file + "a=missing").exitCode, 1);
     EXPECT_EQ(run("update " + file + "a=z").exitCode, 2);  // nothing to change: usage
+    for (const std::string& refused : {"insert " + file + "a=x a=y", "update " + file + "a=z b=x b=y",
+                                       "insert '" + copy.path() + "' MSysObjects Id=12345",
+                                       "delete '" + copy.path() + "' MSysObjects Name=Table"}) {
+        const auto r = run(refused);
+        EXPECT_EQ(r.exitCode, 1) << refused;
+        EXPECT_NE(r.err.find(refused.find("MSys") == std::string::npos ? "more than one value" : "(error 3027)"),
+                  std::string::npos) << r.err;
+    }
     EXPECT_EQ(jettest::fileBytes(copy.path()), before);
 
     jettest::WritableCopy flags("testV2000.mdb");  // Table1.I is a Yes/No field
@@ -279,6 +289,23 @@ TEST(JetTool, ImportReadsCsvAsTheExportAndOtherProgramsWriteIt) {
     EXPECT_EQ(run("export '" + copy.path() + "' Wide").out, wide);
 }
 
+// Codes stay text: leading zeros, more digits than a Long holds, hex-looking
+// text (never guessed as Binary); numbers that a Long holds stay numbers.
+TEST(JetTool, ImportKeepsCodesAsText) {
+    jettest::WritableCopy copy("emptyJet4.mdb");
+    const std::string csv = copy.path() + ".csv";
+    const std::pair<const char*, const char*> cases[] = {
+        {"0012\r\n0345\r\n9876\r\n", "Text(255)"}, {"12345678901\r\n", "Text(255)"},
+        {"CAFE\r\n00FF\r\n", "Text(255)"}, {"2147483647\r\n-5\r\n0\r\n", "Long"},
+    };
+    int n = 0;
+    for (const auto& [values, type] : cases) {
+        std::ofstream(csv, std::ios::binary | std::ios::trunc) << "Code\r\n" << values;
+        const auto r = run("import '" + copy.path() + "' T" + std::to_string(++n) + " '" + csv + "'");
+        EXPECT_NE(r.err.find("(new table: Code " + std::string(type) + ")"), std::string::npos) << values << r.err;
+    }
+}
+
 // One bad row refuses the whole import: the message names its line (lines
 // of quoted line breaks counted) and the reason, and the file keeps every byte.
 TEST(JetTool, ImportRefusesABadRowNamingItsLineAndChangesNothing) {
@@ -301,6 +328,7 @@ TEST(JetTool, ImportRefusesABadRowNamingItsLineAndChangesNothing) {
         {"Table", "a,b\r\nx\"y,z\r\n", "Line 2 of the CSV has a quote inside a field"},
         {"Table", "a,b\r\n\"x\"y,z\r\n", "Line 2 of the CSV has text after the closing quote"},
         {"Table", "a,b\n\"x\",\"M\xFCller\"\n", "Line 2 of the CSV is not UTF-8 text"},
+        {"MSysObjects", "Id\r\n12345\r\n", "'MSysObjects' is a system table"},
     };
     for (const auto& [table, text, says] : cases) {
         std::ofstream(csv, std::ios::binary | std::ios::trunc) << text;

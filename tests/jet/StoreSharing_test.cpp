@@ -142,6 +142,24 @@ TEST_F(StoreSharing, AFileThatCannotBeWrittenGives3027AndNothingChanges) {
     EXPECT_FALSE(fs::exists(jet::lockFilePathFor(jet3)));
 }
 
+// A symbolic link planted where the journal or the lock file goes refuses
+// the store; the file it leads to and the link itself stay as they were.
+TEST_F(StoreSharing, ALinkInPlaceOfTheJournalOrLockFileRefusesTheStore) {
+    const std::string path = copy();
+    for (const std::string& planted : {jet::journalPathFor(path), jet::lockFilePathFor(path)}) {
+        SCOPED_TRACE(planted);
+        const fs::path victim = dir_ / "victim.txt";
+        locktest::writeBytes(victim.string(), Bytes(100, 'v'));
+        fs::create_symlink(victim, planted);
+        const Bytes before = readBytes(path);
+        EXPECT_EQ(jettest::errorOf([&] { store(path, {1, {10}}); }), jet::ReadOnlyDatabase);
+        EXPECT_EQ(readBytes(victim.string()), Bytes(100, 'v'));
+        EXPECT_TRUE(fs::is_symlink(planted));
+        EXPECT_EQ(readBytes(path), before);
+        fs::remove(planted);
+    }
+}
+
 TEST_F(StoreSharing, AStoreInsideAStoreOfTheSameFileJoinsIt) {
     const std::string path = copy();
     const Bytes before = readBytes(path);

@@ -35,8 +35,9 @@ TEST(TableWriter, InsertsUpdatesAndDeletesPlainRows) {
 
 std::string show(const Value& v) { return v.isNull() ? "(null)" : v.toText(); }
 
-int refusal(const std::string& path, const std::string& table, const std::function<void(jet::TableWriter&)>& change) {
-    return errorOf([&] { store(path, table, change); });
+int refusal(const std::string& path, const std::string& table, const std::function<void(jet::TableWriter&)>& change,
+            jet::SystemTables system = jet::SystemTables::Refused) {
+    return errorOf([&] { store(path, table, change, system); });
 }
 
 // Each rule refuses before anything is written: the file stays byte-identical.
@@ -65,9 +66,15 @@ TEST(TableWriter, RefusedStoresLeaveTheFileByteIdentical) {
              w.insert(row(w.definition(), {{"i_user_id", Value::integer(9)}, {"c_user_pwd", Value::text("p")}}));
          },
          jet::RequiredNull, "'users.c_user_login'"},
-        // Tables with a column the writer cannot keep as Access does: calculated,
-        // complex, of an unknown type.
-        {"a calculated column", "../access-more/calcFieldTestV2010.accdb", "Table1", insertNothing, jet::FieldNotUpdatable},
+        {"the catalogue: a system table", "indexTestV2000.mdb", "MSysObjects", insertNothing, jet::ReadOnlyDatabase,
+         "'MSysObjects' is a system table"},
+        {"a system table's row deleted", "indexTestV2000.mdb", "MSysNameMap",
+         [](jet::TableWriter& w) { w.erase(*w.find(0, Value::integer(1))); }, jet::ReadOnlyDatabase},
+        // A value given to a calculated field; tables with a column the writer
+        // cannot keep as Access does: complex, of an unknown type.
+        {"a calculated field given a value", "../access-more/calcFieldTestV2010.accdb", "Table1",
+         [](jet::TableWriter& w) { w.insert(row(w.definition(), {{"LastFirst", Value::text("x")}})); },
+         jet::FieldNotUpdatable, "'Table1.LastFirst'"},
         {"a complex column", "../access-more/complexDataTestV2007.accdb", "Table1", insertNothing, jet::FieldNotUpdatable},
         {"a column of unknown type", "../access-more/unsupportedFieldsTestV2007.accdb", "Test", insertNothing,
          jet::FieldNotUpdatable},
@@ -170,7 +177,7 @@ TEST(TableWriter, RelatedRowsFollowTheirKeyOrKeepItFromChanging) {
                                       {"szObject", Value::text("Table1")}, {"szColumn", Value::text("otherfk3")},
                                       {"szReferencedObject", Value::text("Table1")},
                                       {"szReferencedColumn", Value::text("id")}}));
-    });
+    }, jet::SystemTables::Written);
     // Row 0 goes with Table2's row 0; row 3 names row 0 in otherfk3 and goes with it.
     store(copy.path(), "Table2", [&](jet::TableWriter& w) { w.erase(at(w, 0)); });
     EXPECT_TRUE(allRows(jet::Database::open(copy.path()), "Table1").empty());
@@ -210,18 +217,19 @@ TEST(TableWriter, AGrowingTableOutgrowsItsInlineUsageMap) {
 TEST(TableWriter, AutoNumberContinuesAsAccessNumbers) {
     WritableCopy copy("indexTestV2000.mdb");  // MSysNameMap: Id is an AutoNumber, last given 1
     std::vector<jet::RowLocation> added;
+    const auto written = jet::SystemTables::Written;
     store(copy.path(), "MSysNameMap", [&](jet::TableWriter& w) {
         added.push_back(w.insert(row(w.definition(), {{"Name", Value::text("first")}})));
         added.push_back(w.insert(row(w.definition(), {{"Name", Value::text("second")}})));
-    });
-    store(copy.path(), "MSysNameMap", [&](jet::TableWriter& w) { w.erase(added[1]); });
+    }, written);
+    store(copy.path(), "MSysNameMap", [&](jet::TableWriter& w) { w.erase(added[1]); }, written);
     store(copy.path(), "MSysNameMap", [&](jet::TableWriter& w) {
         w.insert(row(w.definition(), {{"Name", Value::text("third")}}));
         EXPECT_EQ(refusal(copy.path(), "MSysNameMap", [&](jet::TableWriter& again) {
                       again.update(added[0], row(again.definition(), {{"Id", Value::integer(77)}}));
-                  }),
+                  }, written),
                   jet::FieldNotUpdatable);
-    });
+    }, written);
     const auto db = jet::Database::open(copy.path());
     std::vector<std::int64_t> ids;
     for (const auto& r : allRows(db, "MSysNameMap"))
@@ -251,10 +259,11 @@ TEST(TableWriter, MemoValuesOnLongValuePages) {
         WritableCopy copy(file);
         const auto original = fileBytes(copy.path());
         std::vector<jet::RowLocation> at;
+        const auto system = table.starts_with("MSys") ? jet::SystemTables::Written : jet::SystemTables::Refused;
         store(copy.path(), table, [&](jet::TableWriter& w) {
             for (const auto& m : memos)
                 at.push_back(w.insert(row(w.definition(), {{memo, m}})));
-        });
+        }, system);
         // The long-value pages the store wrote (new ones, or free ones taken again).
         const auto written = fileBytes(copy.path());
         std::vector<std::uint32_t> ours;
@@ -278,7 +287,7 @@ TEST(TableWriter, MemoValuesOnLongValuePages) {
         store(copy.path(), table, [&](jet::TableWriter& w) {
             w.update(at[2], row(w.definition(), {{memo, Value::text("now short")}}));
             w.erase(at[1]);
-        });
+        }, system);
         std::size_t liveLongRows = 0;
         const auto after = jet::Database::open(copy.path());
         for (const std::uint32_t p : ours) {
@@ -297,7 +306,8 @@ TEST(TableWriter, MemoValuesOnLongValuePages) {
 
         // A zero-length memo stays distinct from Null (mdb-export shows every
         // empty memo as Null, so the oracles are not asked here).
-        store(copy.path(), table, [&](jet::TableWriter& w) { w.update(at[0], row(w.definition(), {{memo, Value::text("")}})); });
+        store(copy.path(), table, [&](jet::TableWriter& w) { w.update(at[0], row(w.definition(), {{memo, Value::text("")}})); },
+              system);
         const auto last = allRows(jet::Database::open(copy.path()), table);
         EXPECT_EQ(last[last.size() - 3][col].kind(), Value::Kind::Text);
         EXPECT_EQ(last[last.size() - 3][col].text(), "");

@@ -11,6 +11,7 @@
 #include "jet/Error.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/create/TableCreator.h"
+#include "jet/table/ColumnProperties.h"
 #include "jet/write/FieldValue.h"
 
 #include <algorithm>
@@ -60,6 +61,12 @@ public:
     void go(const std::string& path) {
         const auto db = jet::Database::open(path);
         def_ = db->tableDef(case_.table);
+        jet::forEachProperty(db->properties(*db->findTable(case_.table)),
+                             [&](std::size_t, const std::string& object, const std::string& name, std::uint8_t type,
+                                 std::span<const std::uint8_t> value) {
+                                 if (name == "AllowZeroLength" && type == 0x01 && value[0] == 0)
+                                     noZeroLength_.push_back(object);
+                             });
         jet::TableCursor cursor(db, def_);
         for (bool more = cursor.moveFirst(); more; more = cursor.moveNext())
             model_.push_back({cursor.location(), cursor.values()});
@@ -185,6 +192,10 @@ private:
                 jet::textLength(row[c].text()) * 2 > def_->columns[c].length)
                 return jet::FieldTooSmall;
         }
+        for (std::size_t c = 0; c < row.size(); ++c)
+            if (row[c].kind() == Value::Kind::Text && row[c].text().empty() &&
+                std::count(noZeroLength_.begin(), noZeroLength_.end(), def_->columns[c].name))
+                return 3315;  // Allow Zero Length set to No in Access
         if (case_.primaryKey && row[column(case_.uniqueText.empty() ? case_.uniqueNumber : case_.uniqueText)].isNull())
             return jet::NullInIndex;
         if (duplicate(row, except))
@@ -257,6 +268,7 @@ private:
     Case case_;
     std::mt19937 random_;
     std::shared_ptr<const jet::TableDef> def_;
+    std::vector<std::string> noZeroLength_;  // fields whose Allow Zero Length is No
     TableRows model_;
     std::map<std::string, std::vector<Value>> referable_;  // by referring column: the keys it may name
 };

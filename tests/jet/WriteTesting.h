@@ -35,10 +35,12 @@ private:
     std::string path_;
 };
 
-// One store changing `table` of the file at `path`.
-inline void store(const std::string& path, const std::string& table, const std::function<void(jet::TableWriter&)>& change) {
+// One store changing `table` of the file at `path` (a system table only as
+// the engine's catalogue code writes one: `system` Written).
+inline void store(const std::string& path, const std::string& table, const std::function<void(jet::TableWriter&)>& change,
+                  jet::SystemTables system = jet::SystemTables::Refused) {
     jet::runStore(path, [&](jet::PageStore& pages) {
-        jet::TableWriter writer(pages, table);
+        jet::TableWriter writer(pages, table, system);
         change(writer);
     });
 }

@@ -21,9 +21,10 @@ Assignment parse(const std::string& arg) {
     if (eq == std::string::npos || eq == 0)
         throw jet::Error(jet::InvalidArgument, "'" + arg + "' is not COLUMN=VALUE.");
     std::string text = arg.substr(eq + 1);
+    // Only \N (Null) and \\N (the text \N) are special: a UNC path stays as typed.
     if (text == "\\N")
         return {arg.substr(0, eq), jet::Value()};
-    if (text.starts_with("\\\\"))
+    if (text == "\\\\N")
         text.erase(0, 1);
     return {arg.substr(0, eq), jet::Value::text(std::move(text))};
 }
@@ -46,9 +47,14 @@ jet::RowLocation keyed(jet::TableWriter& w, const Assignment& key) {
 }
 
 void assign(jet::TableWriter& w, std::vector<jet::Value>& row, const std::vector<std::string>& args, std::size_t from) {
+    std::vector<bool> given(row.size());
     for (std::size_t i = from; i < args.size(); ++i) {
         Assignment a = parse(args[i]);
         const std::size_t column = columnIndex(w, a.column);
+        if (given[column])
+            throw jet::Error(jet::InvalidArgument, "Field '" + w.definition().columns[column].name +
+                                                       "' is given more than one value.");
+        given[column] = true;
         jet::requireAssignable(w.definition().columns[column], a.value);
         row[column] = std::move(a.value);
     }
@@ -61,7 +67,7 @@ int insertCommand(const std::vector<std::string>& args) {
         return 2;
     jet::runStore(args[0], [&](jet::PageStore& pages) {
         jet::TableWriter w(pages, args[1]);
-        std::vector<jet::Value> row(w.definition().columns.size());
+        std::vector<jet::Value> row = w.newRow();
         assign(w, row, args, 2);
         w.insert(row);
     });
