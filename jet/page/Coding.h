@@ -61,6 +61,11 @@ inline void appendU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     appendU16(out, static_cast<std::uint16_t>(v >> 16));
 }
 
+inline void appendU64(std::vector<std::uint8_t>& out, std::uint64_t v) {
+    appendU32(out, static_cast<std::uint32_t>(v));
+    appendU32(out, static_cast<std::uint32_t>(v >> 32));
+}
+
 // Index entries hold their child page (intermediate pages) big-endian.
 inline std::uint32_t readU32BigEndian(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
