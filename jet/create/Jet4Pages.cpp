@@ -20,9 +20,10 @@ constexpr std::uint8_t kUserTable = 0x4E;
 constexpr std::uint8_t kSystemTable = 0x53;
 
 // Column flags: fixed width, may be updated (set on every column Access
-// writes), and a system table's column.
+// writes), an AutoNumber, and a system table's column.
 constexpr std::uint8_t kFixedColumn = 0x01;
 constexpr std::uint8_t kUpdatableColumn = 0x02;
+constexpr std::uint8_t kAutoNumberColumn = 0x04;
 constexpr std::uint8_t kSystemColumn = 0x10;
 constexpr std::uint8_t kSidColumn = 0x20;
 constexpr std::uint8_t kCompressedUnicode = 0x01;
@@ -83,7 +84,7 @@ void writeColumn(Writer& w, const TableSpec& table, const ColumnSpec& c, std::ui
         w.u8(table.textSortVersion);
     }
     w.u8(static_cast<std::uint8_t>((fixed(c) ? kFixedColumn : 0) | kUpdatableColumn |
-                                   (table.system ? kSystemColumn : 0) | (c.holdsSids ? kSidColumn : 0)));
+                                   (table.system ? kSystemColumn : 0) | (c.holdsSids ? kSidColumn : 0) | (c.autoNumber ? kAutoNumberColumn : 0)));
     w.u8(c.compressedText ? kCompressedUnicode : 0);
     w.u32(0);
     w.u16(fixed(c) ? c.fixedOffset : 0);

@@ -25,6 +25,7 @@ struct ColumnSpec {
     std::uint16_t length = 0;      // bytes of a fixed value, maximum bytes of a text
     bool compressedText = false;   // text may be stored as compressed Unicode
     bool holdsSids = false;        // the catalogue's account SID columns carry a flag of their own
+    bool autoNumber = false;       // a Long the writer numbers
 };
 
 struct IndexSpec {
