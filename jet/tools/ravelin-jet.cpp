@@ -7,11 +7,13 @@
 //   ravelin-jet insert|update|delete ... change a table (see commands/EditCommands.h)
 //   ravelin-jet create FILE              a new, empty database (.mdb: Jet 4)
 //   ravelin-jet import FILE TABLE [CSV]  CSV into a table, new or not (see commands/ImportCommand.h)
+//   ravelin-jet compact SOURCE DEST      a compacted copy (see jet/compact/Compact.h)
 // Errors go to stderr with exit code 1; usage errors exit with 2. Warnings
 // (a journal kept aside, not applied) go to stderr too, the command going on.
 #include "jet/table/CsvExport.h"
 #include "jet/Database.h"
 #include "jet/Error.h"
+#include "jet/compact/Compact.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/tools/commands/CheckCommand.h"
 #include "jet/tools/commands/EditCommands.h"
@@ -36,6 +38,7 @@ int usage() {
                  "       ravelin-jet delete FILE TABLE KEYCOLUMN=KEYVALUE\n"
                  "       ravelin-jet create FILE\n"
                  "       ravelin-jet import FILE TABLE [CSV]\n"
+                 "       ravelin-jet compact SOURCE DEST\n"
                  "  COLUMN= is zero-length text, COLUMN=\\N is Null (\\\\N: the text \\N); update and\n"
                  "  delete change the first row whose KEYCOLUMN equals KEYVALUE. import reads CSV as\n"
                  "  export writes it (from standard input without CSV) and makes TABLE if it is new.\n";
@@ -115,6 +118,13 @@ int main(int argc, char** argv) {
             if (args.size() != 1)
                 return usage();
             jet::createEmptyDatabase(args[0]);
+            return 0;
+        }
+        if (command == "compact") {
+            if (args.size() != 2)
+                return usage();
+            const jet::CompactResult copied = jet::compactDatabase(args[0], args[1]);
+            std::cout << copied.tables << " tables, " << copied.rows << " rows copied into " << args[1] << '\n';
             return 0;
         }
         if (command == "insert" || command == "update" || command == "delete" || command == "import") {
