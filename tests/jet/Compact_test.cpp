@@ -1,5 +1,6 @@
 // A compacted copy holds every user table by value, its field types and
-// AutoNumbers; what cannot be copied is refused and leaves no file behind.
+// AutoNumbers, and is no larger than its source; what cannot be copied is
+// refused and leaves no file behind.
 #include "JetTesting.h"
 #include "LockFileTesting.h"
 
@@ -38,6 +39,7 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     EXPECT_EQ(result.tables, before->tableNames().size());
     EXPECT_EQ(result.rows, rows);
     EXPECT_GT(rows, 0u);
+    EXPECT_LE(std::filesystem::file_size(dir / GetParam()), std::filesystem::file_size(source));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, CompactFile,
