@@ -2,9 +2,11 @@
 
 #include "jet/Database.h"
 #include "jet/Error.h"
+#include "jet/LdbUsers.h"
 #include "jet/check/CheckDatabase.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/create/NewFormat.h"
+#include "jet/store/Journal.h"
 #include "jet/store/Store.h"
 #include "jet/table/TableCursor.h"
 #include "jet/table/TableDef.h"
@@ -94,7 +96,44 @@ std::size_t copyTable(const std::shared_ptr<Database>& source, const std::string
     return rows;
 }
 
+void requireNoUsers(const std::string& path) {
+    std::string users;
+    for (const LdbUser& user : readLdbUsers(path))
+        if (user.connected)
+            users += (users.empty() ? "" : ", ") + user.slot.computerName +
+                     (user.slot.securityName.empty() ? "" : " (" + user.slot.securityName + ")");
+    if (!users.empty())
+        throw Error(CurrentlyLocked, "'" + path + "' is in use by " + users +
+                                         ": it can be compacted only when no one uses it.");
+}
+
 }  // namespace
+
+CompactResult compactInPlace(const std::string& path) {
+    requireNoUsers(path);
+    const std::filesystem::path database(path);
+    const std::string beside =
+        (database.parent_path() / (database.stem().string() + ".compacting" + database.extension().string())).string();
+    const CompactResult result = compactDatabase(path, beside);
+    const std::string journal = journalPathFor(beside);
+    std::error_code failed;
+    try {
+        requireNoUsers(path);
+        std::filesystem::rename(beside, path, failed);
+    } catch (...) {
+        std::filesystem::remove(beside, failed);
+        throw;
+    }
+    if (failed) {
+        std::error_code ignored;
+        std::filesystem::remove(beside, ignored);
+        throw Error(DiskIo, "Could not put the compacted copy in the place of '" + path + "': " + failed.message() + ".");
+    }
+    // The copy's stores leave a void journal under the copy's name, which no file has now.
+    if (!journalPending(journal))
+        std::filesystem::remove(journal, failed);
+    return result;
+}
 
 CompactResult compactDatabase(const std::string& sourcePath, const std::string& dest) {
     const auto source = Database::open(sourcePath);

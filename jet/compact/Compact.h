@@ -30,4 +30,11 @@ struct CompactResult {
 // error but 3204 nothing is left at `dest`.
 CompactResult compactDatabase(const std::string& source, const std::string& dest);
 
+// Compacts the database at `path` in place: into NAME.compacting.EXT beside
+// it, which replaces it in one rename once it checks clean. Refused with 3260,
+// naming them, while the lock file shows a connected user (looked at before
+// and after the copy); a failure or a crash before the rename leaves the
+// database as it was. Errors as for compactDatabase.
+CompactResult compactInPlace(const std::string& path);
+
 }  // namespace jet

@@ -7,7 +7,7 @@
 //   ravelin-jet insert|update|delete ... change a table (see commands/EditCommands.h)
 //   ravelin-jet create FILE              a new, empty database (.mdb: Jet 4)
 //   ravelin-jet import FILE TABLE [CSV]  CSV into a table, new or not (see commands/ImportCommand.h)
-//   ravelin-jet compact SOURCE DEST      a compacted copy (see jet/compact/Compact.h)
+//   ravelin-jet compact SOURCE [DEST]    a compacted copy, or SOURCE compacted in place (jet/compact/Compact.h)
 // Errors go to stderr with exit code 1; usage errors exit with 2. Warnings
 // (a journal kept aside, not applied) go to stderr too, the command going on.
 #include "jet/table/CsvExport.h"
@@ -38,7 +38,7 @@ int usage() {
                  "       ravelin-jet delete FILE TABLE KEYCOLUMN=KEYVALUE\n"
                  "       ravelin-jet create FILE\n"
                  "       ravelin-jet import FILE TABLE [CSV]\n"
-                 "       ravelin-jet compact SOURCE DEST\n"
+                 "       ravelin-jet compact SOURCE [DEST]\n"
                  "  COLUMN= is zero-length text, COLUMN=\\N is Null (\\\\N: the text \\N); update and\n"
                  "  delete change the first row whose KEYCOLUMN equals KEYVALUE. import reads CSV as\n"
                  "  export writes it (from standard input without CSV) and makes TABLE if it is new.\n";
@@ -121,10 +121,12 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (command == "compact") {
-            if (args.size() != 2)
+            if (args.empty() || args.size() > 2)
                 return usage();
-            const jet::CompactResult copied = jet::compactDatabase(args[0], args[1]);
-            std::cout << copied.tables << " tables, " << copied.rows << " rows copied into " << args[1] << '\n';
+            const std::string& dest = args.back();
+            const jet::CompactResult copied =
+                args.size() == 2 ? jet::compactDatabase(args[0], dest) : jet::compactInPlace(dest);
+            std::cout << copied.tables << " tables, " << copied.rows << " rows copied into " << dest << '\n';
             return 0;
         }
         if (command == "insert" || command == "update" || command == "delete" || command == "import") {

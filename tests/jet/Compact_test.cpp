@@ -58,4 +58,19 @@ TEST(Compact, RefusesWhatItCannotCopyAndLeavesNothing) {
         EXPECT_EQ(std::filesystem::exists(dir / dest), error == jet::DatabaseExists) << dest;
     }
 }
+TEST(Compact, InPlaceOnlyWhenNoOneIsConnected) {
+    locktest::TempDir dir;
+    const std::string path = locktest::copyTestFile("access/indexTestV2000.mdb", dir / "db.mdb");
+    const auto before = content(jet::Database::open(path), "Table1");
+    {
+        locktest::Client ann({"--computer", "PC-ANN", "--user", "ann", path});
+        ASSERT_GE(locktest::connectClient(ann), 0);
+        const auto bytes = jettest::fileBytes(path);  // as the connected user left them
+        EXPECT_EQ(jettest::errorOf([&] { jet::compactInPlace(path); }), jet::CurrentlyLocked);
+        EXPECT_EQ(jettest::fileBytes(path), bytes);
+    }
+    EXPECT_EQ(jet::compactInPlace(path).tables, 3u);
+    EXPECT_EQ(content(jet::Database::open(path), "Table1"), before);
+    EXPECT_FALSE(std::filesystem::exists(dir / "db.compacting.mdb.rvj"));
+}
 }  // namespace
