@@ -53,9 +53,8 @@ NewTable newTableLike(const std::string& name, const TableDef& def) {
                                         [&](const ColumnDef& col) { return col.number == ic.columnNumber; });
             if (c == def.columns.end())
                 cannotCopy(name, "index '" + logical.name + "' names a field the table lacks");
-            if (!ic.ascending)
-                cannotCopy(name, "index '" + logical.name + "' sorts field '" + c->name + "' descending");
             index.columns.push_back(c->name);
+            index.descending.push_back(!ic.ascending);
         }
         index.unique = real.unique();
         index.ignoreNulls = real.ignoreNulls();

@@ -10,7 +10,7 @@
 // database, its tables and fields (DefaultValue, ValidationRule, formats,
 // captions), permissions, linked tables and the Access objects (forms,
 // reports, macros, modules). A table the creator cannot make (a calculated,
-// complex or Decimal field, a descending index) is refused, naming it.
+// complex or Decimal field) is refused, naming it.
 // Jet 3 databases are read-only to Ravelin and are refused.
 #include <cstddef>
 #include <string>

@@ -37,6 +37,8 @@ constexpr std::uint8_t kNoCascade = 0x04;
 constexpr std::uint8_t kPrimaryKeyKind = 0x01;
 
 constexpr std::size_t kMaxKeyColumns = 10;
+constexpr std::uint8_t kAscendingColumn = 0x01;  // the order of a key column
+constexpr std::uint8_t kDescendingColumn = 0x02;
 
 constexpr std::size_t kLeafBitmap = kJet4IndexPage.bitmap;
 constexpr std::size_t kLeafEntries = kJet4IndexPage.firstEntry;
@@ -96,7 +98,7 @@ void writeRealIndex(Writer& w, const IndexSpec& index) {
     for (std::size_t n = 0; n < kMaxKeyColumns; ++n) {
         if (n < index.columns.size()) {
             w.u16(index.columns[n]);
-            w.u8(0x01);  // ascending
+            w.u8(n < index.descending.size() && index.descending[n] ? kDescendingColumn : kAscendingColumn);
         } else {
             w.u16(0xFFFF);
             w.u8(0);

@@ -167,6 +167,7 @@ void createTable(PageStore& store, const NewTable& table) {
                                             (index.ignoreNulls ? kIgnoreNullsIndex : 0) |
                                             (index.required ? kRequiredIndex : 0));
         s.primaryKey = index.primaryKey;
+        s.descending = index.descending;
         s.logicalNumber = s.realIndex = static_cast<std::uint32_t>(layout.realIndexes.size());
         layout.realIndexes.push_back(std::move(s));
     }

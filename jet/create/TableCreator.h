@@ -26,11 +26,12 @@ struct NewColumn {
 
 struct NewIndex {
     std::string name;
-    std::vector<std::string> columns;  // ascending, in this order
+    std::vector<std::string> columns;  // in this order
     bool unique = false;
     bool ignoreNulls = false;
     bool required = false;    // no Null in any of its fields
     bool primaryKey = false;
+    std::vector<bool> descending = {};  // per column, true where it sorts descending (empty: none)
 };
 
 struct NewTable {
