@@ -22,7 +22,7 @@ enum ErrorNumber : int {
     NotADatabase = 3343,
     DiskIo = 3043,  // the file could not be read or written
     IndexNotFound = 3800,
-    // Raised by the roster connection, with ADO's numbers.
+    // Raised by the roster connection.
     NotCapable = 3251,       // the provider cannot do the requested operation
     ObjectClosed = 3704,     // the connection or record source is closed
     ObjectOpen = 3705,       // not allowed while the connection is open
@@ -48,7 +48,7 @@ enum ErrorNumber : int {
     FieldDefinedTwice = 3191,
     CouldNotUpdateLocked = 3218,  // another store holds the file and does not end in time
     DatabaseExists = 3204,        // creating a database where a file already is
-    // Visual Basic's run-time error for Null used as a value.
+    // A Null value asked for as text (Value::toText).
     InvalidUseOfNull = 94,
     // Jet's number for a fault it has no message for: here, a broken
     // invariant of the engine itself, never the caller's input.

@@ -53,7 +53,7 @@ std::vector<LdbUser> readLdbUsers(const std::string& databasePath, const std::st
 }
 
 std::vector<std::string> getLdbUsers(const std::string& path, int option) {
-    // Callers of the original library end the path with NULs; the path is what precedes them.
+    // A path passed in a fixed-size buffer ends in NULs; the path is what precedes them.
     const std::string databasePath = path.substr(0, path.find('\0'));
     if (option != LdbAllUsers && option != LdbConnectedUsers && option != LdbSuspectUsers)
         throw Error(InvalidArgument, "Invalid lock file option " + std::to_string(option) +

@@ -73,17 +73,6 @@ void Recordset::movePrevious() {
     }
 }
 
-long Recordset::recordCount() {
-    if (count_ < 0) {
-        TableCursor counter(db_, table_);
-        long n = 0;
-        for (bool more = counter.moveFirst(); more; more = counter.moveNext())
-            ++n;
-        count_ = n;
-    }
-    return count_;
-}
-
 std::size_t Recordset::fieldIndex(std::string_view name) const {
     const ColumnDef* c = table_->findColumn(name);
     if (!c)
@@ -233,7 +222,6 @@ void Recordset::reopen() {
         db_ = Database::open(db_->path());
     table_ = db_->tableDef(name_);
     cursor_ = std::make_unique<TableCursor>(db_, table_);
-    count_ = -1;
     noMatch_ = false;
 }
 

@@ -41,8 +41,6 @@ public:
     bool bof() const { return position_ == Position::BeforeFirst || empty_; }
     bool eof() const { return position_ == Position::AfterLast || empty_; }
     bool hasCurrent() const { return position_ == Position::OnRecord; }
-    // The number of records in the table (counted once, then kept).
-    long recordCount();
 
     const std::vector<ColumnDef>& fields() const { return table_->columns; }
     std::size_t fieldIndex(std::string_view name) const;  // 3265 when missing
@@ -102,7 +100,6 @@ private:
     RowLocation deleted_;          // where the deleted record was
     bool empty_ = false;
     bool noMatch_ = false;
-    long count_ = -1;
 };
 
 }  // namespace jet

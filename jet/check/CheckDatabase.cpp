@@ -8,6 +8,7 @@
 #include "jet/page/Coding.h"
 #include "jet/store/ConsistentOpen.h"
 #include "jet/store/Journal.h"
+#include "jet/page/PageFormat.h"
 #include "jet/table/DataPage.h"
 
 #include <functional>
@@ -75,23 +76,23 @@ private:
         claim(name, def->page, "the definition of " + name);
 
         std::vector<std::uint32_t> dataPages;
-        guarded(name, def->usedPagesPointer >> 8, [&] {
+        guarded(name, rowPointer(def->usedPagesPointer).page, [&] {
             dataPages = existing(name, def->usedPagesPointer, "the usage map");
             for (const std::uint32_t p : dataPages) {
                 claim(name, p, "the rows of " + name);
                 const PageRef page = run_.db->pager().page(p);
                 if (!isDataPage(*page))
                     run_.add(name, p, "the usage map names this page, which is no data page");
-                else if (readU32(&page->bytes[4]) != def->page)
+                else if (readU32(&page->bytes[kDataOwnerAt]) != def->page)
                     run_.add(name, p, "the usage map names this page, which belongs to the table at page " +
-                                          std::to_string(readU32(&page->bytes[4])));
+                                          std::to_string(readU32(&page->bytes[kDataOwnerAt])));
             }
         });
 
         std::vector<std::set<std::uint32_t>> indexMaps(def->realIndexes.size());
         for (std::size_t n = 0; n < def->realIndexes.size(); ++n) {
             const RealIndex& real = def->realIndexes[n];
-            guarded(name, real.usageMapPointer >> 8, [&] {
+            guarded(name, rowPointer(real.usageMapPointer).page, [&] {
                 const std::string owner = "index " + std::to_string(n) + " of " + name;
                 for (const std::uint32_t p : existing(name, real.usageMapPointer, "the usage map of " + owner)) {
                     indexMaps[n].insert(p);
@@ -116,27 +117,24 @@ private:
             const PageRef page = pager.page(number);
             if (!isDataPage(*page))
                 continue;
-            const auto owner = owners_.find(readU32(&page->bytes[4]));
+            const auto owner = owners_.find(readU32(&page->bytes[kDataOwnerAt]));
             checkDataPage(run_, owner != owners_.end() ? owner->second : "(no table)", *page);
         }
     }
 
-    // Jet 4 and later keep a global usage map in the first row of page 1,
-    // whose set bits are pages free for reuse: none may belong to a table.
+    // The global usage map's set bits are pages free for reuse: none may
+    // belong to a table.
     void checkGlobalMap() {
         if (run_.db->jet3())
             return;
-        guarded("(file)", kGlobalMapPage, [&] {
-            for (const std::uint32_t p : mapPages(run_, "(file)", kGlobalMapPointer)) {
+        guarded("(file)", kGlobalUsageMap.page, [&] {
+            for (const std::uint32_t p : mapPages(run_, "(file)", rowPointer(kGlobalUsageMap))) {
                 const auto owner = claims_.find(p);
                 if (owner != claims_.end())
                     run_.add("(file)", p, "the global usage map marks this page free, but it holds " + owner->second);
             }
         });
     }
-
-    static constexpr std::uint32_t kGlobalMapPage = 1;
-    static constexpr std::uint32_t kGlobalMapPointer = kGlobalMapPage << 8;  // its row 0
 
     RowCounts rowCounts_;
     CheckRun run_;

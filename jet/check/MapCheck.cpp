@@ -1,14 +1,11 @@
 #include "jet/check/MapCheck.h"
 
-#include "jet/page/Coding.h"
+#include "jet/page/PageFormat.h"
 #include "jet/table/DataPage.h"
 #include "jet/table/UsageMap.h"
 
 namespace jet {
 namespace {
-
-constexpr std::uint8_t kInlineMap = 0x00;
-constexpr std::uint8_t kReferencedMap = 0x01;
 
 void addBits(std::vector<std::uint32_t>& pages, const std::uint8_t* bits, std::size_t bytes, std::uint64_t first) {
     for (std::size_t n = 0; n < bytes * 8; ++n)
@@ -27,22 +24,22 @@ std::vector<std::uint32_t> mapPages(CheckRun& run, const std::string& table, std
     const auto row = rowAt(pager, run.db->jet3(), rowPointer(pointer), keep);
     std::vector<std::uint32_t> pages;
     if (row.empty()) {
-        run.add(table, pointer >> 8, "a usage map row is empty");
+        run.add(table, rowPointer(pointer).page, "a usage map row is empty");
         return pages;
     }
-    if (row[0] == kInlineMap) {
-        if (row.size() < 5) {
-            run.add(table, pointer >> 8, "a usage map row is cut short");
+    if (row[0] == kInlineUsageMap) {
+        if (row.size() < kInlineMapBitsAt) {
+            run.add(table, rowPointer(pointer).page, "a usage map row is cut short");
             return pages;
         }
-        addBits(pages, row.data() + 5, row.size() - 5, readU32(row.data() + 1));
+        addBits(pages, row.data() + kInlineMapBitsAt, row.size() - kInlineMapBitsAt, readU32(row.data() + kInlineMapStartAt));
         return pages;
     }
-    if (row[0] != kReferencedMap) {
-        run.add(table, pointer >> 8, "a usage map of unknown kind " + std::to_string(row[0]));
+    if (row[0] != kReferenceUsageMap) {
+        run.add(table, rowPointer(pointer).page, "a usage map of unknown kind " + std::to_string(row[0]));
         return pages;
     }
-    const std::size_t perMapPage = (pager.pageSize() - 4) * 8;
+    const std::size_t perMapPage = pagesPerMapPage(pager.pageSize());
     for (std::size_t at = 1, index = 0; at + 4 <= row.size(); at += 4, ++index) {
         const std::uint32_t mapPage = mapPageAt(row.data() + at);
         if (mapPage == 0)
@@ -56,7 +53,7 @@ std::vector<std::uint32_t> mapPages(CheckRun& run, const std::string& table, std
             run.add(table, mapPage, "named as a usage map page but holds page type " + std::to_string(p->bytes[0]));
             continue;
         }
-        addBits(pages, p->bytes.data() + 4, p->bytes.size() - 4, std::uint64_t{index} * perMapPage);
+        addBits(pages, p->bytes.data() + kMapPageBitsAt, p->bytes.size() - kMapPageBitsAt, std::uint64_t{index} * perMapPage);
     }
     return pages;
 }

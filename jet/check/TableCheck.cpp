@@ -1,27 +1,20 @@
 #include "jet/check/TableCheck.h"
 
-#include "jet/page/Coding.h"
+#include "jet/page/PageFormat.h"
 #include "jet/table/TableCursor.h"
 
 #include <algorithm>
 
 namespace jet {
-namespace {
-
-constexpr std::uint16_t kDeletedFlag = 0x8000;
-constexpr std::uint16_t kOffsetMask = 0x1FFF;
-
-}  // namespace
 
 // Rows run from their offset to the start of the row before them, so offsets
 // fall from the page's end towards the row table; the free space is what lies
 // between the table and the lowest row.
 void checkDataPage(CheckRun& run, const std::string& table, const Page& page) {
     const bool jet3 = run.db->jet3();
-    const std::size_t countAt = jet3 ? 8 : 12;
-    const std::size_t tableStart = countAt + 2;
+    const std::size_t tableStart = dataRowOffsetsAt(jet3);
     const std::size_t size = page.bytes.size();
-    const std::uint16_t rows = readU16(&page.bytes[countAt]);
+    const std::uint16_t rows = readU16(&page.bytes[dataRowCountAt(jet3)]);
     if (tableStart + 2 * std::size_t{rows} > size) {
         run.add(table, page.number, "claims " + std::to_string(rows) + " rows, more than fit the page");
         return;
@@ -31,9 +24,9 @@ void checkDataPage(CheckRun& run, const std::string& table, const Page& page) {
     std::size_t lowest = size;
     for (std::uint16_t n = 0; n < rows; ++n) {
         const std::uint16_t raw = readU16(&page.bytes[tableStart + 2 * std::size_t{n}]);
-        const std::size_t start = raw & kOffsetMask;
+        const std::size_t start = raw & kRowOffsetMask;
         if (start < tableEnd || start > previous) {
-            if (!(raw & kDeletedFlag))
+            if (!(raw & kRowDeleted))
                 run.add(table, page.number,
                         "row " + std::to_string(n) + " starts at offset " + std::to_string(start) +
                             ", outside the space between the row table and the row before it");
@@ -42,7 +35,7 @@ void checkDataPage(CheckRun& run, const std::string& table, const Page& page) {
         previous = start;
         lowest = std::min(lowest, start);
     }
-    const std::size_t free = readU16(&page.bytes[2]);
+    const std::size_t free = readU16(&page.bytes[kDataFreeSpaceAt]);
     if (lowest >= tableEnd && free != lowest - tableEnd)
         run.add(table, page.number,
                 "records " + std::to_string(free) + " bytes free, but its rows leave " +

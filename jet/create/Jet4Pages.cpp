@@ -1,7 +1,8 @@
 #include "jet/create/Jet4Pages.h"
 
 #include "jet/Error.h"
-#include "jet/page/Coding.h"
+#include "jet/page/PageFormat.h"
+#include "jet/write/DataPageWriter.h"
 #include "jet/table/ColumnType.h"
 
 #include <algorithm>
@@ -19,13 +20,13 @@ constexpr std::uint8_t kUserTable = 0x4E;
 constexpr std::uint8_t kSystemTable = 0x53;
 
 // Column flags: fixed width, may be updated (set on every column Access
-// writes), and a system table's column.
+// writes), an AutoNumber, and a system table's column.
 constexpr std::uint8_t kFixedColumn = 0x01;
 constexpr std::uint8_t kUpdatableColumn = 0x02;
+constexpr std::uint8_t kAutoNumberColumn = 0x04;
 constexpr std::uint8_t kSystemColumn = 0x10;
 constexpr std::uint8_t kSidColumn = 0x20;
 constexpr std::uint8_t kCompressedUnicode = 0x01;
-constexpr std::uint16_t kGeneralSortOrder = 0x0409;
 constexpr std::uint8_t kExtendedDatePrecision = 9;
 constexpr std::uint8_t kExtendedDateScale = 7;
 
@@ -36,10 +37,11 @@ constexpr std::uint8_t kNoCascade = 0x04;
 constexpr std::uint8_t kPrimaryKeyKind = 0x01;
 
 constexpr std::size_t kMaxKeyColumns = 10;
+constexpr std::uint8_t kAscendingColumn = 0x01;  // the order of a key column
+constexpr std::uint8_t kDescendingColumn = 0x02;
 
-constexpr std::size_t kDataHeaderSize = 14;  // type, free space, owner, unused, row count
-constexpr std::size_t kLeafBitmap = 0x1B;     // bitmap of entry ends
-constexpr std::size_t kLeafEntries = 0x1E0;   // first entry
+constexpr std::size_t kLeafBitmap = kJet4IndexPage.bitmap;
+constexpr std::size_t kLeafEntries = kJet4IndexPage.firstEntry;
 constexpr std::size_t kMapBits = 64;          // an inline map's bitmap: 512 pages
 
 class Writer {
@@ -84,7 +86,7 @@ void writeColumn(Writer& w, const TableSpec& table, const ColumnSpec& c, std::ui
         w.u8(table.textSortVersion);
     }
     w.u8(static_cast<std::uint8_t>((fixed(c) ? kFixedColumn : 0) | kUpdatableColumn |
-                                   (table.system ? kSystemColumn : 0) | (c.holdsSids ? kSidColumn : 0)));
+                                   (table.system ? kSystemColumn : 0) | (c.holdsSids ? kSidColumn : 0) | (c.autoNumber ? kAutoNumberColumn : 0)));
     w.u8(c.compressedText ? kCompressedUnicode : 0);
     w.u32(0);
     w.u16(fixed(c) ? c.fixedOffset : 0);
@@ -96,7 +98,7 @@ void writeRealIndex(Writer& w, const IndexSpec& index) {
     for (std::size_t n = 0; n < kMaxKeyColumns; ++n) {
         if (n < index.columns.size()) {
             w.u16(index.columns[n]);
-            w.u8(0x01);  // ascending
+            w.u8(n < index.descending.size() && index.descending[n] ? kDescendingColumn : kAscendingColumn);
         } else {
             w.u16(0xFFFF);
             w.u8(0);
@@ -269,29 +271,20 @@ Bytes encodeRow(const TableSpec& table, const RowValues& values) {
 }
 
 Bytes dataPage(std::uint32_t owner, const std::vector<Bytes>& rows) {
-    Bytes b(kPageSize, 0);
-    b[0] = kDataPageType;
-    b[1] = 0x01;
-    writeU32(&b[4], owner);
-    writeU16(&b[12], static_cast<std::uint16_t>(rows.size()));
-    // Rows fill the page from its end; the offset table grows from the header.
-    std::size_t end = kPageSize;
-    for (std::size_t n = 0; n < rows.size(); ++n) {
-        const std::size_t start = end - rows[n].size();
-        if (start < kDataHeaderSize + 2 * rows.size())
+    DataPageWriter page(kPageSize, owner);
+    for (const Bytes& row : rows) {
+        if (!page.canAdd(row.size()))
             throw internalFault("rows do not fit one data page");
-        std::copy(rows[n].begin(), rows[n].end(), b.begin() + static_cast<std::ptrdiff_t>(start));
-        writeU16(&b[kDataHeaderSize + 2 * n], static_cast<std::uint16_t>(start));
-        end = start;
+        page.add(row);
     }
-    writeU16(&b[2], static_cast<std::uint16_t>(end - kDataHeaderSize - 2 * rows.size()));
-    return b;
+    return page.bytes();
 }
 
 Bytes usageMapRow(const std::vector<std::uint32_t>& pages) {
-    Bytes row(5 + kMapBits, 0);  // kind 0 (inline), start page 0, bitmap
+    Bytes row(kInlineMapBitsAt + kMapBits, 0);  // inline, from page 0
+    row[0] = kInlineUsageMap;
     for (const std::uint32_t p : pages)
-        row.at(5 + p / 8) |= static_cast<std::uint8_t>(1u << (p % 8));
+        row.at(kInlineMapBitsAt + p / 8) |= static_cast<std::uint8_t>(1u << (p % 8));
     return row;
 }
 

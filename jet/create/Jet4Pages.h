@@ -25,17 +25,19 @@ struct ColumnSpec {
     std::uint16_t length = 0;      // bytes of a fixed value, maximum bytes of a text
     bool compressedText = false;   // text may be stored as compressed Unicode
     bool holdsSids = false;        // the catalogue's account SID columns carry a flag of their own
+    bool autoNumber = false;       // a Long the writer numbers
 };
 
 struct IndexSpec {
     std::string name;
-    std::vector<std::uint16_t> columns;  // column numbers, ascending
+    std::vector<std::uint16_t> columns;  // column numbers
     std::uint8_t flags = 0;              // 0x01 unique, 0x02 ignore nulls, 0x08 required
     bool primaryKey = false;
     std::uint32_t logicalNumber = 0;     // the logical index's number
     std::uint32_t realIndex = 0;         // the real index it uses
     std::uint32_t usageMap = 0;          // row pointer of the index's usage map
     std::uint32_t firstPage = 0;         // its leaf page
+    std::vector<bool> descending = {};   // per column; empty: all ascending
 };
 
 struct TableSpec {

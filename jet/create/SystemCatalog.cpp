@@ -4,6 +4,7 @@
 #include "jet/create/Jet4Header.h"
 #include "jet/create/NewFormat.h"
 #include "jet/index/IndexKey.h"
+#include "jet/page/PageFormat.h"
 #include "jet/table/ColumnType.h"
 
 #include <array>
@@ -252,7 +253,7 @@ std::vector<std::uint8_t> key(const KeyEncoder& encoder, std::uint8_t sortVersio
     for (const Value& v : values) {
         ColumnDef def;
         def.type = T(v.kind() == Value::Kind::Text ? ColumnType::Text : type);
-        def.sortOrder = 1033;
+        def.sortOrder = kGeneralSortOrder;
         def.sortOrderVersion = sortVersion;
         if (!encoder.append(k, KeyColumn{&def, true}, v, why))
             throw internalFault("a catalogue key cannot be encoded: " + why);

@@ -19,6 +19,7 @@ constexpr std::uint16_t kMaxTextSize = 255;
 
 constexpr std::uint8_t kUniqueIndex = 0x01;
 constexpr std::uint8_t kIgnoreNullsIndex = 0x02;
+constexpr std::uint8_t kRequiredIndex = 0x08;
 
 // Names Access allows for tables, fields and indexes: 1 to 64 characters, no
 // leading space, no control character and none of . ! ` [ ].
@@ -80,8 +81,11 @@ std::vector<create::ColumnSpec> layOut(const NewTable& table, Version version) {
         if (sized && (c.size == 0 || c.size > kMaxTextSize))
             throw Error(InvalidArgument, "Field '" + c.name + "' may hold 1 to 255 characters, not " +
                                              std::to_string(c.size) + ".");
+        if (c.autoNumber && c.type != ColumnType::Long)
+            throw Error(InvalidArgument, "Field '" + c.name + "' can be an AutoNumber only as a Long.");
         create::ColumnSpec s;
         s.name = c.name;
+        s.autoNumber = c.autoNumber;
         s.type = static_cast<std::uint8_t>(c.type);
         s.number = static_cast<std::uint16_t>(specs.size());
         s.compressedText = c.type == ColumnType::Text || c.type == ColumnType::Memo;
@@ -160,7 +164,10 @@ void createTable(PageStore& store, const NewTable& table) {
         if (s.columns.empty() || s.columns.size() > 10)
             throw Error(InvalidArgument, "Index '" + index.name + "' needs 1 to 10 fields.");
         s.flags = static_cast<std::uint8_t>((index.unique ? kUniqueIndex : 0) |
-                                            (index.ignoreNulls ? kIgnoreNullsIndex : 0));
+                                            (index.ignoreNulls ? kIgnoreNullsIndex : 0) |
+                                            (index.required ? kRequiredIndex : 0));
+        s.primaryKey = index.primaryKey;
+        s.descending = index.descending;
         s.logicalNumber = s.realIndex = static_cast<std::uint32_t>(layout.realIndexes.size());
         layout.realIndexes.push_back(std::move(s));
     }

@@ -21,13 +21,17 @@ struct NewColumn {
     // Text: the most characters (1 to 255); Binary: the most bytes (1 to 255);
     // other types have their fixed size.
     std::uint16_t size = 255;
+    bool autoNumber = false;  // Long only: the writer numbers rows that leave it Null
 };
 
 struct NewIndex {
     std::string name;
-    std::vector<std::string> columns;  // ascending, in this order
+    std::vector<std::string> columns;  // in this order
     bool unique = false;
     bool ignoreNulls = false;
+    bool required = false;    // no Null in any of its fields
+    bool primaryKey = false;
+    std::vector<bool> descending = {};  // per column, true where it sorts descending (empty: none)
 };
 
 struct NewTable {

@@ -1,5 +1,6 @@
 #include "jet/index/IndexKey.h"
 
+#include "jet/page/PageFormat.h"
 #include "jet/table/ColumnType.h"
 #include "jet/table/ExtendedDate.h"
 #include "jet/text/Text.h"
@@ -15,8 +16,6 @@ constexpr std::uint8_t kAscendingFlag = 0x7F;
 constexpr std::uint8_t kAscendingNull = 0x00;
 constexpr std::uint8_t kDescendingFlag = 0x80;
 constexpr std::uint8_t kDescendingNull = 0xFF;
-
-constexpr std::uint16_t kGeneralSortOrder = 1033;
 
 bool sameCode(const SortCode& a, const SortCode& b) {
     const auto same = [](std::span<const std::uint8_t> x, std::span<const std::uint8_t> y) {

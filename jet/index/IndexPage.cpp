@@ -1,21 +1,11 @@
 #include "jet/index/IndexPage.h"
 
-#include "jet/page/Coding.h"
+#include "jet/page/PageFormat.h"
 
 #include <bit>
 #include <string>
 
 namespace jet {
-namespace {
-
-struct Layout {
-    std::size_t previous, next, tail, prefixLength, bitmap, firstEntry;
-};
-
-constexpr Layout kJet3{8, 12, 16, 20, 0x16, 0xF8};
-constexpr Layout kJet4{12, 16, 20, 24, 0x1B, 0x1E0};
-
-}  // namespace
 
 IndexPage::IndexPage(const Pager& pager, bool jet3, std::uint32_t number, std::uint32_t tablePage)
     : page_(pager.page(number)), number_(number) {
@@ -29,7 +19,7 @@ IndexPage::IndexPage(const Pager& pager, bool jet3, std::uint32_t number, std::u
         damaged("belongs to the table at page " + std::to_string(readU32(&p[4])) + ", not to the one at page " +
                 std::to_string(tablePage));
 
-    const Layout& L = jet3 ? kJet3 : kJet4;
+    const IndexPageLayout& L = indexPageLayout(jet3);
     leaf_ = p[0] == kIndexLeafPageType;
     previous_ = readU32(&p[L.previous]);
     next_ = readU32(&p[L.next]);

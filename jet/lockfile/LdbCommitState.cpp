@@ -2,6 +2,7 @@
 
 #include "jet/Error.h"
 #include "jet/lockfile/ReadOnlyFile.h"
+#include "jet/page/Coding.h"
 
 #include <vector>
 
@@ -30,7 +31,7 @@ CommitValues readCommitValues(const std::string& path) {
     CommitValues values{};
     for (int slot = 0; slot < kMaxLockSlots; ++slot) {
         const std::size_t at = *commitValueOffset(format, slot);
-        values[static_cast<std::size_t>(slot)] = static_cast<std::uint16_t>(page[at] | (page[at + 1] << 8));
+        values[static_cast<std::size_t>(slot)] = readU16(&page[at]);
     }
     return values;
 }

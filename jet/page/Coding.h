@@ -1,8 +1,9 @@
 #pragma once
 // How Jet lays numbers and row locations out in bytes: little-endian integers
-// and floating point, big-endian index child pointers, page types, and the two
-// forms of a row location. Callers check the bounds first; the page and row code does
-// that through CheckedBytes (jet/page/Pager.h).
+// and floating point, big-endian index child pointers, and the two forms of a
+// row location (where things lie inside pages: PageFormat.h). Callers check
+// the bounds first; the page and row code does that through CheckedBytes
+// (jet/page/Pager.h).
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -60,6 +61,11 @@ inline void appendU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     appendU16(out, static_cast<std::uint16_t>(v >> 16));
 }
 
+inline void appendU64(std::vector<std::uint8_t>& out, std::uint64_t v) {
+    appendU32(out, static_cast<std::uint32_t>(v));
+    appendU32(out, static_cast<std::uint32_t>(v >> 32));
+}
+
 // Index entries hold their child page (intermediate pages) big-endian.
 inline std::uint32_t readU32BigEndian(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
@@ -71,13 +77,6 @@ inline void writeU32BigEndian(std::uint8_t* p, std::uint32_t v) {
         p[i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
 }
 
-// The type of a page: its first byte.
-inline constexpr std::uint8_t kDataPageType = 0x01;  // rows, and long values
-inline constexpr std::uint8_t kTableDefPageType = 0x02;
-inline constexpr std::uint8_t kIndexNodePageType = 0x03;
-inline constexpr std::uint8_t kIndexLeafPageType = 0x04;
-inline constexpr std::uint8_t kUsageMapPageType = 0x05;
-
 // Where a row is: the data page number and the row's number on that page.
 struct RowLocation {
     std::uint32_t page = 0;
@@ -87,10 +86,11 @@ struct RowLocation {
 
 // Jet's 4-byte row pointer, stored little-endian: row number in the low byte,
 // page number above it.
-inline RowLocation rowPointer(std::uint32_t raw) {
+constexpr RowLocation rowPointer(std::uint32_t raw) {
     return {raw >> 8, static_cast<std::uint16_t>(raw & 0xFF)};
 }
-inline std::uint32_t rowPointer(std::uint32_t page, std::uint8_t row) { return page << 8 | row; }
+constexpr std::uint32_t rowPointer(std::uint32_t page, std::uint8_t row) { return page << 8 | row; }
+constexpr std::uint32_t rowPointer(RowLocation at) { return rowPointer(at.page, static_cast<std::uint8_t>(at.row)); }
 
 // The row location that ends an index entry: the page big-endian in 3 bytes,
 // then the row (so that entries of equal keys sort in row order).

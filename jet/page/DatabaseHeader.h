@@ -3,6 +3,7 @@
 // fields Jet keeps enciphered there (code page, sort order, the database key
 // that marks an encoded file, and the database password).
 #include "jet/page/FileFormat.h"
+#include "jet/page/HeaderFormat.h"
 
 #include <cstdint>
 #include <optional>
@@ -22,7 +23,7 @@ struct DatabaseHeader {
 };
 
 // Bytes of the header page that must be present to decode it.
-inline constexpr std::size_t kHeaderProbeSize = 0x18 + 128;
+inline constexpr std::size_t kHeaderProbeSize = kHeaderCipherAt + headerCipherLength(false);
 
 // Decodes the header page `page0`; nothing when it is not that of a Jet or ACE
 // database (or is too short to hold the enciphered fields).

@@ -2,6 +2,7 @@
 
 #include "jet/Error.h"
 #include "jet/page/File.h"
+#include "jet/page/HeaderFormat.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,35 +13,31 @@
 namespace jet {
 namespace {
 
-constexpr std::uint8_t kMagic[4] = {0x00, 0x01, 0x00, 0x00};
-
-constexpr std::size_t kVersionByte = 0x14;
-
 bool hasText(std::span<const std::uint8_t> head, const char* text) {
     const std::size_t n = std::strlen(text);
-    return head.size() >= 4 + n && std::memcmp(head.data() + 4, text, n) == 0;
+    return head.size() >= kHeaderFormatNameAt + n && std::memcmp(head.data() + kHeaderFormatNameAt, text, n) == 0;
 }
 
 // The head carries a Jet or ACE signature (whatever its version byte says).
 bool hasSignature(std::span<const std::uint8_t> head) {
-    return head.size() >= kFormatProbeSize && std::memcmp(head.data(), kMagic, 4) == 0 &&
+    return head.size() >= kFormatProbeSize && std::memcmp(head.data(), kHeaderMagic.data(), kHeaderMagic.size()) == 0 &&
            (hasText(head, "Jet System DB") || hasText(head, "Standard Jet DB") || hasText(head, "Standard ACE DB"));
 }
 
 }  // namespace
 
 std::optional<FileFormat> detectFormat(std::span<const std::uint8_t> head) {
-    if (!hasSignature(head) || head[kVersionByte] > static_cast<std::uint8_t>(Version::Ace17))
+    if (!hasSignature(head) || head[kHeaderVersionAt] > static_cast<std::uint8_t>(Version::Ace17))
         return std::nullopt;
-    const auto v = static_cast<Version>(head[kVersionByte]);
+    const auto v = static_cast<Version>(head[kHeaderVersionAt]);
     return FileFormat{v, hasText(head, "Jet System DB"), v == Version::Jet3 ? std::size_t{2048} : std::size_t{4096}};
 }
 
 std::string refusedFormatMessage(std::span<const std::uint8_t> head, const std::string& name) {
-    if (!hasSignature(head) || head[kVersionByte] <= static_cast<std::uint8_t>(Version::Ace17))
+    if (!hasSignature(head) || head[kHeaderVersionAt] <= static_cast<std::uint8_t>(Version::Ace17))
         return "'" + name + "' is not a Jet or ACE database file.";
     char byte[8];
-    std::snprintf(byte, sizeof byte, "0x%02X", head[kVersionByte]);
+    std::snprintf(byte, sizeof byte, "0x%02X", head[kHeaderVersionAt]);
     return "'" + name + "' was made by a version of Access newer than Ravelin knows (format byte " + byte +
            " at offset 0x14; the newest known is 0x06, Access 2019 and Microsoft 365).";
 }

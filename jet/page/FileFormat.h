@@ -1,6 +1,8 @@
 #pragma once
 // Recognises a Jet or ACE file from the first bytes of its header page,
 // never from its name.
+#include "jet/page/HeaderFormat.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -9,7 +11,7 @@
 
 namespace jet {
 
-// The value is the version byte at offset 0x14 of the header page.
+// The value is the version byte of the header page (kHeaderVersionAt).
 enum class Version : std::uint8_t {
     Jet3 = 0,   // Access 97: 2 KB pages, 8-bit text
     Jet4 = 1,   // Access 2000-2003: 4 KB pages, UCS-2 text
@@ -27,7 +29,7 @@ struct FileFormat {
 };
 
 // Bytes needed from the start of the file to recognise it.
-inline constexpr std::size_t kFormatProbeSize = 0x15;
+inline constexpr std::size_t kFormatProbeSize = kHeaderVersionAt + 1;
 
 // The format of a file whose first bytes are `head`, or nothing when they are
 // not those of a Jet or ACE database of a version we know. Every version

@@ -84,7 +84,6 @@ void RosterConnection::setCursorLocation(int location) {
     if (location != kUseServerCursor && location != kUseClientCursor)
         throw Error(InvalidArgument, "Arguments are of the wrong type, are out of acceptable range, or are in "
                                      "conflict with one another.");
-    cursorLocation_ = location;
 }
 
 void RosterConnection::requireProvider() const {

@@ -55,8 +55,8 @@ public:
     void setProvider(const std::string& provider);
     const std::string& provider() const { return provider_; }
     // kUseServerCursor or kUseClientCursor; InvalidArgument (3001) otherwise.
+    // The roster is read whole either way, so the location changes nothing else.
     void setCursorLocation(int location);
-    int cursorLocation() const { return cursorLocation_; }
 
     // "Data Source" or "Jet OLEDB:System database" (letter case ignored);
     // FieldNotFound (3265) for another name; ObjectOpen (3705) while open.
@@ -80,7 +80,6 @@ private:
     void requireProvider() const;
 
     std::string provider_;
-    int cursorLocation_ = kUseServerCursor;
     std::string dataSource_;
     std::string systemDatabase_;
     bool open_ = false;

@@ -1,6 +1,7 @@
 #include "jet/store/Journal.h"
 
 #include "jet/Error.h"
+#include "jet/page/Coding.h"
 #include "jet/page/File.h"
 #include "jet/store/StoreIo.h"
 
@@ -47,18 +48,6 @@ private:
     std::uint64_t hash_ = 0xcbf29ce484222325ull;
 };
 
-void putLe(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-std::uint64_t getLe(const std::uint8_t* p, int bytes) {
-    std::uint64_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = (v << 8) | p[i];
-    return v;
-}
-
 // Error for a journal that could not be opened; a symbolic link in its place
 // (which anyone who can write the folder may plant) is named as such.
 [[noreturn]] void cannotOpen(const std::string& journalPath, int error, const char* what) {
@@ -101,19 +90,19 @@ void writeJournal(const std::string& journalPath, const JournalImage& image) {
         cannotOpen(journalPath, errno, "create");
     // Written in one piece over what the file held (a journal is the pages of one store).
     std::vector<std::uint8_t> bytes(kMagic, kMagic + 8);
-    putLe(bytes, image.pageSize, 4);
-    putLe(bytes, image.pages.size(), 4);
-    putLe(bytes, image.originalLength, 8);
-    putLe(bytes, image.newLength, 8);
+    appendU32(bytes, image.pageSize);
+    appendU32(bytes, static_cast<std::uint32_t>(image.pages.size()));
+    appendU64(bytes, image.originalLength);
+    appendU64(bytes, image.newLength);
     for (const auto& [number, page] : image.pages) {
-        putLe(bytes, number, 4);
+        appendU32(bytes, number);
         for (const std::uint64_t sum : page.written)
-            putLe(bytes, sum, 8);
+            appendU64(bytes, sum);
         bytes.insert(bytes.end(), page.original.begin(), page.original.end());
     }
     Fnv64 sum;
     sum.add(bytes);
-    putLe(bytes, sum.value(), 8);
+    appendU64(bytes, sum.value());
     bytes.insert(bytes.end(), kCommitMark, kCommitMark + 8);
     storeio::writeAt(fd.get(), bytes.data(), bytes.size(), 0, journalPath);
     storeio::sync(fd.get(), journalPath);
@@ -163,10 +152,10 @@ std::optional<JournalImage> readJournal(const std::string& journalPath) {
     if (std::memcmp(p, kMagic, 8) != 0)
         return std::nullopt;
     JournalImage image;
-    image.pageSize = static_cast<std::uint32_t>(getLe(p + 8, 4));
-    const std::uint64_t count = getLe(p + 12, 4);
-    image.originalLength = getLe(p + 16, 8);
-    image.newLength = getLe(p + 24, 8);
+    image.pageSize = readU32(p + 8);
+    const std::uint64_t count = readU32(p + 12);
+    image.originalLength = readU64(p + 16);
+    image.newLength = readU64(p + 24);
     if (image.pageSize != 2048 && image.pageSize != 4096)
         return std::nullopt;
     const std::size_t sectors = image.pageSize / kJournalSector;
@@ -174,10 +163,10 @@ std::optional<JournalImage> readJournal(const std::string& journalPath) {
     for (std::uint64_t i = 0; i < count; ++i) {
         if (size - at < 4 + 8 * sectors)
             return std::nullopt;
-        const auto number = static_cast<std::uint32_t>(getLe(p + at, 4));
+        const auto number = readU32(p + at);
         JournalPage& page = image.pages[number];
         for (std::size_t n = 0; n < sectors; ++n)
-            page.written.push_back(getLe(p + at + 4 + 8 * n, 8));
+            page.written.push_back(readU64(p + at + 4 + 8 * n));
         at += 4 + 8 * sectors;
         if (std::uint64_t{number} * image.pageSize < image.originalLength) {
             if (size - at < image.pageSize)
@@ -190,7 +179,7 @@ std::optional<JournalImage> readJournal(const std::string& journalPath) {
         return std::nullopt;
     Fnv64 sum;
     sum.add(p, at);
-    if (sum.value() != getLe(p + at, 8))
+    if (sum.value() != readU64(p + at))
         return std::nullopt;
     return image;
 }

@@ -1,27 +1,19 @@
 #include "jet/table/DataPage.h"
 
-#include "jet/page/Coding.h"
+#include "jet/page/PageFormat.h"
 
 #include <string>
 
 namespace jet {
-namespace {
-
-constexpr std::uint16_t kDeletedFlag = 0x8000;
-constexpr std::uint16_t kMovedFlag = 0x4000;
-constexpr std::uint16_t kOffsetMask = 0x1FFF;
-
-}  // namespace
 
 bool isDataPage(const Page& page) { return !page.bytes.empty() && page.bytes[0] == kDataPageType; }
 
 DataPageView::DataPageView(const PageRef& page, const Pager& pager, bool jet3)
     : page_(page), pager_(&pager) {
     const auto& b = page_->bytes;
-    const std::size_t countAt = jet3 ? 8 : 12;
-    owner_ = readU32(&b[4]);
-    rowCount_ = readU16(&b[countAt]);
-    tableStart_ = countAt + 2;
+    owner_ = readU32(&b[kDataOwnerAt]);
+    rowCount_ = readU16(&b[dataRowCountAt(jet3)]);
+    tableStart_ = dataRowOffsetsAt(jet3);
     if (tableStart_ + 2 * std::size_t{rowCount_} > b.size())
         pager.damaged("data page " + std::to_string(page_->number) + " claims " + std::to_string(rowCount_) +
                       " rows, more than fit");
@@ -34,10 +26,10 @@ std::uint16_t DataPageView::rawOffset(std::uint16_t n) const {
 RowSlot DataPageView::row(std::uint16_t n) const {
     const std::uint16_t raw = rawOffset(n);
     RowSlot slot;
-    slot.deleted = (raw & kDeletedFlag) != 0;
-    slot.moved = (raw & kMovedFlag) != 0;
-    const std::size_t start = raw & kOffsetMask;
-    const std::size_t end = n == 0 ? page_->bytes.size() : (rawOffset(static_cast<std::uint16_t>(n - 1)) & kOffsetMask);
+    slot.deleted = (raw & kRowDeleted) != 0;
+    slot.moved = (raw & kRowMoved) != 0;
+    const std::size_t start = raw & kRowOffsetMask;
+    const std::size_t end = n == 0 ? page_->bytes.size() : (rawOffset(static_cast<std::uint16_t>(n - 1)) & kRowOffsetMask);
     if (start < tableStart_ + 2 * std::size_t{rowCount_} || start > end || end > page_->bytes.size()) {
         if (slot.deleted)
             return slot;  // a deleted row's bytes are never read

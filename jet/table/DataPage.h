@@ -4,7 +4,7 @@
 // Rows run from their offset to the start of the row before them (or the end of
 // the page); the top bits of an offset mark deleted rows and rows that were
 // moved to another page (the slot then holds a pointer to the row's new place).
-#include "jet/page/Coding.h"
+#include "jet/page/PageFormat.h"
 #include "jet/page/Pager.h"
 
 #include <cstdint>

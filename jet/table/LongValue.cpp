@@ -52,11 +52,11 @@ void readLongValue(const Pager& pager, bool jet3, std::span<const std::uint8_t> 
         if (next == 0)
             pager.damaged("a memo or OLE value ends " + std::to_string(remaining) + " bytes early");
         if (!seen.insert(next).second)
-            pager.damaged("the pieces of a memo or OLE value at page " + std::to_string(next >> 8) +
+            pager.damaged("the pieces of a memo or OLE value at page " + std::to_string(rowPointer(next).page) +
                           " run in a circle");
         const auto row = rowAt(pager, jet3, rowPointer(next), keep);
         if (row.size() <= 4)
-            pager.damaged("a memo or OLE value has an empty piece at page " + std::to_string(next >> 8));
+            pager.damaged("a memo or OLE value has an empty piece at page " + std::to_string(rowPointer(next).page));
         next = readU32(row.data());
         const auto piece = row.subspan(4, std::min<std::size_t>(row.size() - 4, remaining));
         append(piece);

@@ -37,7 +37,6 @@ public:
     // Moves to the row at `at` if it is a live row of this table.
     bool moveTo(RowLocation at);
 
-    bool hasRow() const { return hasRow_; }
     RowLocation location() const { return location_; }
     std::span<const std::uint8_t> rowBytes() const { return row_; }
 

@@ -1,6 +1,6 @@
 #include "jet/table/TableDef.h"
 
-#include "jet/page/Coding.h"
+#include "jet/page/PageFormat.h"
 #include "jet/table/ColumnType.h"
 #include "jet/table/DataPage.h"
 

@@ -69,7 +69,6 @@ struct LogicalIndex {
     bool cascadeDeletes = false;
 
     bool primaryKey() const { return kind == 1; }
-    bool foreignKey() const { return kind == 2; }
 };
 
 // Offsets inside a table definition, counted from the start of its first page

@@ -1,6 +1,6 @@
 #include "jet/table/UsageMap.h"
 
-#include "jet/page/Coding.h"
+#include "jet/page/PageFormat.h"
 
 #include <algorithm>
 #include <string>
@@ -16,24 +16,24 @@ UsageMap UsageMap::read(const Pager& pager, bool jet3, std::uint32_t pointer) {
     PageRef keep;
     const auto row = rowAt(pager, jet3, rowPointer(pointer), keep);
     if (row.empty())
-        pager.damaged("an empty usage map at page " + std::to_string(pointer >> 8));
+        pager.damaged("an empty usage map at page " + std::to_string(rowPointer(pointer).page));
     UsageMap map;
     map.pager_ = &pager;
     switch (row[0]) {
-    case 0x00:
-        if (row.size() < 5)
-            pager.damaged("a usage map at page " + std::to_string(pointer >> 8) + " is cut short");
-        map.start_ = readU32(&row[1]);
-        map.inlineBits_.assign(row.begin() + 5, row.end());
+    case kInlineUsageMap:
+        if (row.size() < kInlineMapBitsAt)
+            pager.damaged("a usage map at page " + std::to_string(rowPointer(pointer).page) + " is cut short");
+        map.start_ = readU32(&row[kInlineMapStartAt]);
+        map.inlineBits_.assign(row.begin() + kInlineMapBitsAt, row.end());
         break;
-    case 0x01:
-        map.pagesPerMapPage_ = static_cast<std::uint32_t>((pager.pageSize() - 4) * 8);
+    case kReferenceUsageMap:
+        map.pagesPerMapPage_ = pagesPerMapPage(pager.pageSize());
         for (std::size_t at = 1; at + 4 <= row.size(); at += 4)
             map.mapPages_.push_back(mapPageAt(&row[at]));
         break;
     default:
         pager.damaged("a usage map of unknown kind " + std::to_string(row[0]) + " at page " +
-                      std::to_string(pointer >> 8));
+                      std::to_string(rowPointer(pointer).page));
     }
     return map;
 }
@@ -68,7 +68,7 @@ UsageMap::Segment UsageMap::segmentFor(std::uint64_t n) const {
     s.keep = pager_->page(mapPage);
     if (s.keep->bytes[0] != kUsageMapPageType)
         pager_->damaged("usage map page " + std::to_string(mapPage) + " is not a usage map page");
-    s.bits = s.keep->bytes.data() + 4;
+    s.bits = s.keep->bytes.data() + kMapPageBitsAt;
     return s;
 }
 

@@ -11,6 +11,7 @@
 //   ravelin-jet insert|update|delete ... change a table (see commands/EditCommands.h)
 //   ravelin-jet create FILE              a new, empty database (.mdb: Jet 4)
 //   ravelin-jet import FILE TABLE [CSV]  CSV into a table, new or not (see commands/ImportCommand.h)
+//   ravelin-jet compact SOURCE [DEST]    a compacted copy, or SOURCE compacted in place (jet/compact/Compact.h)
 // An .accdb encrypted with a password is read with the password held in the
 // file named by --password-file FILE (its first line), or else in the
 // environment variable RAVELIN_JET_PASSWORD; never as an argument, which
@@ -20,6 +21,7 @@
 #include "jet/table/CsvExport.h"
 #include "jet/Database.h"
 #include "jet/Error.h"
+#include "jet/compact/Compact.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/tools/commands/CheckCommand.h"
 #include "jet/tools/commands/EditCommands.h"
@@ -49,6 +51,7 @@ int usage() {
                  "       ravelin-jet delete FILE TABLE KEYCOLUMN=KEYVALUE\n"
                  "       ravelin-jet create FILE\n"
                  "       ravelin-jet import FILE TABLE [CSV]\n"
+                 "       ravelin-jet compact SOURCE [DEST]\n"
                  "  FILE encrypted with a password: --password-file PWFILE before the command, or\n"
                  "  RAVELIN_JET_PASSWORD in the environment.\n"
                  "  COLUMN= is zero-length text, COLUMN=\\N is Null (\\\\N: the text \\N); update and\n"
@@ -163,6 +166,15 @@ int main(int argc, char** argv) {
             if (args.size() != 1)
                 return usage();
             jet::createEmptyDatabase(args[0]);
+            return 0;
+        }
+        if (command == "compact") {
+            if (args.empty() || args.size() > 2)
+                return usage();
+            const std::string& dest = args.back();
+            const jet::CompactResult copied =
+                args.size() == 2 ? jet::compactDatabase(args[0], dest) : jet::compactInPlace(dest);
+            std::cout << copied.tables << " tables, " << copied.rows << " rows copied into " << dest << '\n';
             return 0;
         }
         if (command == "insert" || command == "update" || command == "delete" || command == "import") {

@@ -1,27 +1,26 @@
 #include "jet/write/DataPageWriter.h"
 
 #include "jet/Error.h"
-#include "jet/page/Coding.h"
+#include "jet/page/PageFormat.h"
 
 #include <algorithm>
 
 namespace jet {
 namespace {
 
-constexpr std::size_t kRowCountAt = 12;
-constexpr std::size_t kOffsetsAt = 14;
-constexpr std::uint16_t kOffsetMask = 0x1FFF;
+constexpr std::size_t kRowCountAt = dataRowCountAt(false);
+constexpr std::size_t kOffsetsAt = dataRowOffsetsAt(false);
 
 }  // namespace
 
 DataPageWriter::DataPageWriter(std::size_t pageSize, std::uint32_t owner) : header_(kRowCountAt, 0), pageSize_(pageSize) {
-    header_[0] = 0x01;
+    header_[0] = kDataPageType;
     header_[1] = 0x01;
-    writeU32(&header_[4], owner);
+    writeU32(&header_[kDataOwnerAt], owner);
 }
 
 std::optional<DataPageWriter> DataPageWriter::parse(std::span<const std::uint8_t> page) {
-    if (page.size() < kOffsetsAt || page[0] != 0x01)
+    if (page.size() < kOffsetsAt || page[0] != kDataPageType)
         return std::nullopt;
     DataPageWriter w(page.size(), 0);
     w.header_.assign(page.begin(), page.begin() + kRowCountAt);
@@ -31,7 +30,7 @@ std::optional<DataPageWriter> DataPageWriter::parse(std::span<const std::uint8_t
     std::size_t end = page.size();
     for (std::size_t n = 0; n < count; ++n) {
         const std::uint16_t raw = readU16(&page[kOffsetsAt + 2 * n]);
-        const std::size_t start = raw & kOffsetMask;
+        const std::size_t start = raw & kRowOffsetMask;
         RowImage row;
         row.flags = raw & (kRowDeleted | kRowMoved);
         if (start < kOffsetsAt + 2 * count || start > end) {
@@ -48,7 +47,7 @@ std::optional<DataPageWriter> DataPageWriter::parse(std::span<const std::uint8_t
     return w;
 }
 
-std::uint32_t DataPageWriter::owner() const { return readU32(&header_[4]); }
+std::uint32_t DataPageWriter::owner() const { return readU32(&header_[kDataOwnerAt]); }
 
 std::size_t DataPageWriter::used() const {
     std::size_t n = kOffsetsAt + 2 * rows_.size();
@@ -89,7 +88,7 @@ bool DataPageWriter::holdsNothing() const {
 std::vector<std::uint8_t> DataPageWriter::bytes() const {
     std::vector<std::uint8_t> page(pageSize_, 0);
     std::copy(header_.begin(), header_.end(), page.begin());
-    writeU16(&page[2], static_cast<std::uint16_t>(freeSpace()));
+    writeU16(&page[kDataFreeSpaceAt], static_cast<std::uint16_t>(freeSpace()));
     writeU16(&page[kRowCountAt], static_cast<std::uint16_t>(rows_.size()));
     std::size_t end = pageSize_;
     for (std::size_t n = 0; n < rows_.size(); ++n) {

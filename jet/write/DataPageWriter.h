@@ -6,6 +6,8 @@
 // Row numbers never change, so row pointers (index entries, overflow
 // pointers) stay valid; the bytes of a deleted row are dropped, as Access
 // drops them.
+#include "jet/page/PageFormat.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -13,10 +15,9 @@
 
 namespace jet {
 
-inline constexpr std::uint16_t kRowDeleted = 0x8000;
-inline constexpr std::uint16_t kRowMoved = 0x4000;  // the row holds a pointer to its overflow place
-// The most rows a page may hold: a row pointer keeps the row number in one byte.
-inline constexpr std::size_t kMaxRowsPerPage = 255;
+// The largest row the writer puts on a page of `pageSize` bytes: the page
+// less its header, the row's offset entry and 20 bytes kept in reserve.
+inline constexpr std::size_t maxRowSize(std::size_t pageSize) { return pageSize - dataRowOffsetsAt(false) - 2 - 20; }
 
 struct RowImage {
     std::uint16_t flags = 0;  // kRowDeleted, kRowMoved

@@ -1,7 +1,7 @@
 #include "jet/write/IndexNode.h"
 
 #include "jet/Error.h"
-#include "jet/page/Coding.h"
+#include "jet/page/PageFormat.h"
 
 #include <algorithm>
 #include <string>
@@ -9,14 +9,7 @@
 namespace jet {
 namespace {
 
-struct Layout {
-    std::size_t previous, next, tail, prefixLength, level, bitmap, firstEntry;
-};
-
-constexpr Layout kJet3{8, 12, 16, 20, 0, 0x16, 0xF8};
-constexpr Layout kJet4{12, 16, 20, 24, 0x1A, 0x1B, 0x1E0};
-
-const Layout& layoutOf(const FileFormat& format) { return format.version == Version::Jet3 ? kJet3 : kJet4; }
+const IndexPageLayout& layoutOf(const FileFormat& format) { return indexPageLayout(format.version == Version::Jet3); }
 
 [[noreturn]] void damaged(const PageStore& store, std::uint32_t page, const std::string& what) {
     throw databaseDamaged(store.name(), "index page " + std::to_string(page) + " " + what);
@@ -43,7 +36,7 @@ IndexNode readIndexNode(const PageStore& store, std::uint32_t number, std::uint3
 
 IndexNode decodeIndexNode(const PageStore& store, std::uint32_t number, std::uint32_t tablePage,
                           std::span<const std::uint8_t> p) {
-    const Layout& L = layoutOf(store.format());
+    const IndexPageLayout& L = layoutOf(store.format());
     if (p.size() < 0x200 || (p[0] != kIndexNodePageType && p[0] != kIndexLeafPageType))
         damaged(store, number, "is no index page");
     if (readU32(&p[4]) != tablePage)
@@ -105,7 +98,7 @@ std::vector<std::uint8_t> encodeIndexNode(const PageStore& store, const IndexNod
     const FileFormat& format = store.format();
     if (format.version == Version::Jet3)
         throw Error(InvalidArgument, "Ravelin does not write the indexes of Jet 3 databases ('" + store.name() + "').");
-    const Layout& L = layoutOf(format);
+    const IndexPageLayout& L = layoutOf(format);
     const std::size_t used = indexPageBytes(format, node.leaf, node.entries);
     if (used > format.pageSize)
         throw Error(InvalidArgument, "Index page " + std::to_string(node.page) + " of '" + store.name() +

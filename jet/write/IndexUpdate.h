@@ -55,7 +55,6 @@ public:
     // chosen, or else as an entry of the index shows (found through the table's
     // rows the first time a key depends on it), one position where none does.
     Expansions expansions() const;
-    void chooseExpansions(Expansions expansions) { expansions_ = expansions; }
 
 private:
     // A page on the way from the root down, and which of its children was taken.

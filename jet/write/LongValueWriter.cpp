@@ -1,7 +1,7 @@
 #include "jet/write/LongValueWriter.h"
 
 #include "jet/Error.h"
-#include "jet/page/Coding.h"
+#include "jet/page/PageFormat.h"
 #include "jet/write/DataPageWriter.h"
 #include "jet/write/PageAllocator.h"
 
@@ -16,9 +16,6 @@ constexpr std::uint32_t kSingleRow = 0x40000000u;
 constexpr std::uint32_t kLengthMask = 0x3FFFFFFFu;
 constexpr std::size_t kHeaderSize = 12;
 constexpr std::size_t kMaxInline = 64;
-constexpr std::uint32_t kLvalOwner = 0x4C41564Cu;  // "LVAL"
-
-std::size_t maxRow(const PageStore& store) { return store.pageSize() - 14 - 2 - 20; }
 
 }  // namespace
 
@@ -34,18 +31,18 @@ std::uint32_t LongValueWriter::place(std::vector<std::uint8_t> row) {
         if (number >= store_.pageCount())
             continue;  // undone with the change that made it
         auto page = DataPageWriter::parse(store_.read(number));
-        if (page && page->owner() == kLvalOwner && page->canAdd(row.size())) {
+        if (page && page->owner() == kLongValueOwner && page->canAdd(row.size())) {
             const std::uint16_t n = page->add(std::move(row));
             store_.write(number, page->bytes());
-            return (number << 8) | n;
+            return rowPointer(number, static_cast<std::uint8_t>(n));
         }
     }
     const std::uint32_t number = newPage(store_);
     remember(number);
-    DataPageWriter page(store_.pageSize(), kLvalOwner);
+    DataPageWriter page(store_.pageSize(), kLongValueOwner);
     const std::uint16_t n = page.add(std::move(row));
     store_.write(number, page.bytes());
-    return (number << 8) | n;
+    return rowPointer(number, static_cast<std::uint8_t>(n));
 }
 
 std::vector<std::uint8_t> LongValueWriter::write(std::span<const std::uint8_t> bytes) {
@@ -58,7 +55,7 @@ std::vector<std::uint8_t> LongValueWriter::write(std::span<const std::uint8_t> b
         field.insert(field.end(), bytes.begin(), bytes.end());
         return field;
     }
-    const std::size_t limit = maxRow(store_);
+    const std::size_t limit = maxRowSize(store_.pageSize());
     if (bytes.size() <= limit) {
         writeU32(field.data(), length | kSingleRow);
         writeU32(field.data() + 4, place({bytes.begin(), bytes.end()}));
@@ -93,12 +90,11 @@ void LongValueWriter::free(std::span<const std::uint8_t> field) {
     // Pieces that cannot be found are left alone: the row that named them goes
     // away all the same, and a damaged chain is not followed further.
     while (pointer != 0 && seen.insert(pointer).second) {
-        const std::uint32_t number = pointer >> 8;
+        const auto [number, row] = rowPointer(pointer);
         if (number == 0 || number >= store_.pageCount())
             return;
         auto page = DataPageWriter::parse(store_.read(number));
-        const std::size_t row = pointer & 0xFF;
-        if (!page || page->owner() != kLvalOwner || row >= page->rowCount() || (page->row(row).flags & kRowDeleted))
+        if (!page || page->owner() != kLongValueOwner || row >= page->rowCount() || (page->row(row).flags & kRowDeleted))
             return;
         const auto& bytes = page->row(row).bytes;
         const std::uint32_t next = !single && bytes.size() >= 4 ? readU32(bytes.data()) : 0;

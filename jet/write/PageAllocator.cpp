@@ -2,7 +2,7 @@
 
 #include "jet/Error.h"
 #include "jet/index/IndexPage.h"
-#include "jet/page/Coding.h"
+#include "jet/page/PageFormat.h"
 #include "jet/table/DataPage.h"
 #include "jet/table/TableDef.h"
 #include "jet/write/DataPageWriter.h"
@@ -15,18 +15,20 @@
 namespace jet {
 namespace {
 
-constexpr std::uint32_t kGlobalMap = 1u << 8;  // row 0 of page 1
-constexpr std::uint32_t kFirstFreeable = 2;    // the header and the global map's page are never free
+constexpr std::uint32_t kGlobalMap = rowPointer(kGlobalUsageMap);
 
 [[noreturn]] void damaged(const PageStore& store, const std::string& what) {
     throw databaseDamaged(store.name(), what);
 }
 
 bool hasGlobalMap(PageStore& store) {
-    if (store.pageCount() < 2)
+    if (store.pageCount() <= kGlobalUsageMap.page)
         return false;
-    const auto page = DataPageWriter::parse(store.read(1));
-    return page && page->rowCount() > 0 && !page->row(0).bytes.empty() && page->row(0).bytes[0] <= 0x01;
+    const auto page = DataPageWriter::parse(store.read(kGlobalUsageMap.page));
+    if (!page || page->rowCount() <= kGlobalUsageMap.row)
+        return false;
+    const auto& map = page->row(kGlobalUsageMap.row).bytes;
+    return !map.empty() && (map[0] == kInlineUsageMap || map[0] == kReferenceUsageMap);
 }
 
 bool named(PageStore& store, std::uint32_t pointer, std::uint32_t page) {
@@ -45,7 +47,7 @@ bool stillOwned(PageStore& store, std::uint32_t page) {
     const std::uint8_t type = bytes[0];
     if (type != kDataPageType && type != kIndexNodePageType && type != kIndexLeafPageType)
         return false;
-    const std::uint32_t owner = readU32(&bytes[4]);
+    const std::uint32_t owner = readU32(&bytes[kDataOwnerAt]);
     if (owner == 0 || owner >= store.pageCount() || store.read(owner)[0] != kTableDefPageType)
         return false;
     const auto db = openStoreDatabase(store);
@@ -62,7 +64,7 @@ std::optional<std::uint32_t> lowestFreeInside(PageStore& store) {
     std::optional<std::uint32_t> found;
     const std::uint64_t end = store.pageCount();
     forEachStretch(store, kGlobalMap, [&](std::uint64_t first, std::uint64_t count, const std::uint8_t* bits) {
-        for (std::uint64_t n = first < kFirstFreeable ? kFirstFreeable - first : 0; n < count && first + n < end; ++n)
+        for (std::uint64_t n = first < kFirstFreeablePage ? kFirstFreeablePage - first : 0; n < count && first + n < end; ++n)
             if ((bits[n / 8] >> (n % 8)) & 1) {
                 if (!found || first + n < *found)
                     found = static_cast<std::uint32_t>(first + n);

@@ -347,7 +347,7 @@ std::vector<std::uint8_t> TableWriter::encode(const std::vector<Value>& row) {
         stale_ = true;
         return field;
     });
-    if (bytes.size() > store_.pageSize() - 14 - 2 - 20)
+    if (bytes.size() > maxRowSize(store_.pageSize()))
         throw Error(RecordTooLarge, "Record is too large: a row of table '" + name_ + "' would take " +
                                         std::to_string(bytes.size()) + " bytes.");
     return bytes;
@@ -379,7 +379,7 @@ std::uint32_t TableWriter::placeRow(std::vector<std::uint8_t> bytes, std::uint16
         const std::uint16_t n = page.add(std::move(bytes), flags);
         writePage(number, page.bytes());
         lastPage_ = number;
-        return (number << 8) | n;
+        return rowPointer(number, static_cast<std::uint8_t>(n));
     };
     if (lastPage_ && *lastPage_ != avoid) {
         auto page = ownPage(*lastPage_);

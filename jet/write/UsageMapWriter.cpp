@@ -1,7 +1,7 @@
 #include "jet/write/UsageMapWriter.h"
 
 #include "jet/Error.h"
-#include "jet/page/Coding.h"
+#include "jet/page/PageFormat.h"
 #include "jet/table/DataPage.h"
 #include "jet/table/UsageMap.h"
 #include "jet/write/DataPageWriter.h"
@@ -13,39 +13,33 @@
 namespace jet {
 namespace {
 
-constexpr std::uint8_t kInlineMap = 0x00;
-constexpr std::uint8_t kReferenceMap = 0x01;
-constexpr std::size_t kInlineBitsAt = 5;
-constexpr std::size_t kMapPageBitsAt = 4;
-
 [[noreturn]] void damaged(const PageStore& store, std::uint32_t pointer, const std::string& what) {
-    throw databaseDamaged(store.name(), "the usage map at page " + std::to_string(pointer >> 8) + " " + what);
+    throw databaseDamaged(store.name(), "the usage map at page " + std::to_string(rowPointer(pointer).page) + " " + what);
 }
 
 // The map's row and the page holding it, taken apart.
 struct MapRow {
-    std::uint32_t pageNumber;
-    std::uint16_t rowNumber;
+    std::uint32_t pointer;
+    RowLocation at;
     DataPageWriter page;
     std::vector<std::uint8_t> bytes;
 };
 
 MapRow loadMapRow(PageStore& store, std::uint32_t pointer) {
-    const std::uint32_t number = pointer >> 8;
-    const auto row = static_cast<std::uint16_t>(pointer & 0xFF);
-    if (number >= store.pageCount())
+    const RowLocation at = rowPointer(pointer);
+    if (at.page >= store.pageCount())
         damaged(store, pointer, "lies beyond the end of the file");
-    auto page = DataPageWriter::parse(store.read(number));
-    if (!page || row >= page->rowCount() || page->row(row).bytes.empty())
+    auto page = DataPageWriter::parse(store.read(at.page));
+    if (!page || at.row >= page->rowCount() || page->row(at.row).bytes.empty())
         damaged(store, pointer, "cannot be found");
-    std::vector<std::uint8_t> bytes = page->row(row).bytes;
-    return {number, row, std::move(*page), std::move(bytes)};
+    std::vector<std::uint8_t> bytes = page->row(at.row).bytes;
+    return {pointer, at, std::move(*page), std::move(bytes)};
 }
 
 void saveMapRow(PageStore& store, MapRow& map) {
-    const std::uint16_t flags = map.page.row(map.rowNumber).flags;
-    map.page.replace(map.rowNumber, map.bytes, flags);
-    store.write(map.pageNumber, map.page.bytes());
+    const std::uint16_t flags = map.page.row(map.at.row).flags;
+    map.page.replace(map.at.row, map.bytes, flags);
+    store.write(map.at.page, map.page.bytes());
 }
 
 bool bit(const std::uint8_t* bits, std::uint32_t n) { return (bits[n / 8] >> (n % 8)) & 1; }
@@ -54,12 +48,8 @@ void clearBit(std::uint8_t* bits, std::uint32_t n) {
     bits[n / 8] = static_cast<std::uint8_t>(bits[n / 8] & ~(1u << (n % 8)));
 }
 
-std::uint32_t pagesPerMapPage(const PageStore& store) {
-    return static_cast<std::uint32_t>((store.pageSize() - kMapPageBitsAt) * 8);
-}
-
 void addToReferenceMap(PageStore& store, MapRow& map, std::uint32_t page) {
-    const std::uint32_t per = pagesPerMapPage(store);
+    const std::uint32_t per = pagesPerMapPage(store.pageSize());
     const std::size_t slot = page / per;
     const std::size_t at = 1 + 4 * slot;
     if (at + 4 > map.bytes.size())
@@ -76,10 +66,10 @@ void addToReferenceMap(PageStore& store, MapRow& map, std::uint32_t page) {
         saveMapRow(store, map);
     } else {
         if (mapPage >= store.pageCount())
-            damaged(store, map.pageNumber << 8, "names page " + std::to_string(mapPage) + " beyond the file");
+            damaged(store, map.pointer, "names page " + std::to_string(mapPage) + " beyond the file");
         bits = store.read(mapPage);
         if (bits[0] != kUsageMapPageType)
-            damaged(store, map.pageNumber << 8, "names page " + std::to_string(mapPage) + ", which is no map page");
+            damaged(store, map.pointer, "names page " + std::to_string(mapPage) + ", which is no map page");
     }
     setBit(bits.data() + kMapPageBitsAt, page - static_cast<std::uint32_t>(slot) * per);
     store.write(mapPage, bits);
@@ -88,18 +78,18 @@ void addToReferenceMap(PageStore& store, MapRow& map, std::uint32_t page) {
 // Turns an inline map into one referring to map pages, keeping its pages.
 void promote(PageStore& store, MapRow& map, const std::vector<std::uint32_t>& pages) {
     std::fill(map.bytes.begin(), map.bytes.end(), 0);
-    map.bytes[0] = kReferenceMap;
+    map.bytes[0] = kReferenceUsageMap;
     saveMapRow(store, map);
     for (const std::uint32_t p : pages)
         addToReferenceMap(store, map, p);
 }
 
 void addToInlineMap(PageStore& store, MapRow& map, std::uint32_t page) {
-    if (map.bytes.size() <= kInlineBitsAt)
-        damaged(store, map.pageNumber << 8, "is cut short");
-    const std::uint32_t start = readU32(&map.bytes[1]);
-    const auto capacity = static_cast<std::uint32_t>((map.bytes.size() - kInlineBitsAt) * 8);
-    std::uint8_t* bits = map.bytes.data() + kInlineBitsAt;
+    if (map.bytes.size() <= kInlineMapBitsAt)
+        damaged(store, map.pointer, "is cut short");
+    const std::uint32_t start = readU32(&map.bytes[kInlineMapStartAt]);
+    const auto capacity = static_cast<std::uint32_t>((map.bytes.size() - kInlineMapBitsAt) * 8);
+    std::uint8_t* bits = map.bytes.data() + kInlineMapBitsAt;
     if (page >= start && page - start < capacity) {
         setBit(bits, page - start);
         saveMapRow(store, map);
@@ -117,8 +107,8 @@ void addToInlineMap(PageStore& store, MapRow& map, std::uint32_t page) {
         promote(store, map, pages);
         return;
     }
-    std::fill(map.bytes.begin() + kInlineBitsAt, map.bytes.end(), 0);
-    writeU32(&map.bytes[1], newStart);
+    std::fill(map.bytes.begin() + kInlineMapBitsAt, map.bytes.end(), 0);
+    writeU32(&map.bytes[kInlineMapStartAt], newStart);
     for (const std::uint32_t p : pages)
         setBit(bits, p - newStart);
     saveMapRow(store, map);
@@ -129,28 +119,28 @@ void addToInlineMap(PageStore& store, MapRow& map, std::uint32_t page) {
 void addToUsageMap(PageStore& store, std::uint32_t pointer, std::uint32_t page) {
     MapRow map = loadMapRow(store, pointer);
     switch (map.bytes[0]) {
-    case kInlineMap: addToInlineMap(store, map, page); return;
-    case kReferenceMap: addToReferenceMap(store, map, page); return;
+    case kInlineUsageMap: addToInlineMap(store, map, page); return;
+    case kReferenceUsageMap: addToReferenceMap(store, map, page); return;
     default: damaged(store, pointer, "is of unknown kind " + std::to_string(map.bytes[0]));
     }
 }
 
 void removeFromUsageMap(PageStore& store, std::uint32_t pointer, std::uint32_t page) {
     MapRow map = loadMapRow(store, pointer);
-    if (map.bytes[0] == kInlineMap) {
-        if (map.bytes.size() <= kInlineBitsAt)
+    if (map.bytes[0] == kInlineUsageMap) {
+        if (map.bytes.size() <= kInlineMapBitsAt)
             return;
-        const std::uint32_t start = readU32(&map.bytes[1]);
-        const auto capacity = static_cast<std::uint32_t>((map.bytes.size() - kInlineBitsAt) * 8);
-        if (page < start || page - start >= capacity || !bit(map.bytes.data() + kInlineBitsAt, page - start))
+        const std::uint32_t start = readU32(&map.bytes[kInlineMapStartAt]);
+        const auto capacity = static_cast<std::uint32_t>((map.bytes.size() - kInlineMapBitsAt) * 8);
+        if (page < start || page - start >= capacity || !bit(map.bytes.data() + kInlineMapBitsAt, page - start))
             return;
-        clearBit(map.bytes.data() + kInlineBitsAt, page - start);
+        clearBit(map.bytes.data() + kInlineMapBitsAt, page - start);
         saveMapRow(store, map);
         return;
     }
-    if (map.bytes[0] != kReferenceMap)
+    if (map.bytes[0] != kReferenceUsageMap)
         return;
-    const std::uint32_t per = pagesPerMapPage(store);
+    const std::uint32_t per = pagesPerMapPage(store.pageSize());
     const std::size_t at = 1 + 4 * (page / per);
     if (at + 4 > map.bytes.size())
         return;
@@ -167,15 +157,15 @@ void removeFromUsageMap(PageStore& store, std::uint32_t pointer, std::uint32_t p
 
 void forEachStretch(PageStore& store, std::uint32_t pointer, const MapStretch& visit) {
     const MapRow map = loadMapRow(store, pointer);
-    if (map.bytes[0] == kInlineMap) {
-        if (map.bytes.size() <= kInlineBitsAt)
+    if (map.bytes[0] == kInlineUsageMap) {
+        if (map.bytes.size() <= kInlineMapBitsAt)
             damaged(store, pointer, "is cut short");
-        visit(readU32(&map.bytes[1]), (map.bytes.size() - kInlineBitsAt) * 8, map.bytes.data() + kInlineBitsAt);
+        visit(readU32(&map.bytes[kInlineMapStartAt]), (map.bytes.size() - kInlineMapBitsAt) * 8, map.bytes.data() + kInlineMapBitsAt);
         return;
     }
-    if (map.bytes[0] != kReferenceMap)
+    if (map.bytes[0] != kReferenceUsageMap)
         damaged(store, pointer, "is of unknown kind " + std::to_string(map.bytes[0]));
-    const std::uint32_t per = pagesPerMapPage(store);
+    const std::uint32_t per = pagesPerMapPage(store.pageSize());
     for (std::size_t at = 1, slot = 0; at + 4 <= map.bytes.size(); at += 4, ++slot) {
         const std::uint32_t mapPage = mapPageAt(&map.bytes[at]);
         if (mapPage == 0)
@@ -191,19 +181,19 @@ void forEachStretch(PageStore& store, std::uint32_t pointer, const MapStretch& v
 
 bool addToUsageMapInPlace(PageStore& store, std::uint32_t pointer, std::uint32_t page) {
     MapRow map = loadMapRow(store, pointer);
-    if (map.bytes[0] == kInlineMap) {
-        if (map.bytes.size() <= kInlineBitsAt)
+    if (map.bytes[0] == kInlineUsageMap) {
+        if (map.bytes.size() <= kInlineMapBitsAt)
             return false;
-        const std::uint32_t start = readU32(&map.bytes[1]);
-        if (page < start || page - start >= (map.bytes.size() - kInlineBitsAt) * 8)
+        const std::uint32_t start = readU32(&map.bytes[kInlineMapStartAt]);
+        if (page < start || page - start >= (map.bytes.size() - kInlineMapBitsAt) * 8)
             return false;
-        setBit(map.bytes.data() + kInlineBitsAt, page - start);
+        setBit(map.bytes.data() + kInlineMapBitsAt, page - start);
         saveMapRow(store, map);
         return true;
     }
-    const std::uint32_t per = pagesPerMapPage(store);
+    const std::uint32_t per = pagesPerMapPage(store.pageSize());
     const std::size_t at = 1 + 4 * (page / per);
-    if (map.bytes[0] != kReferenceMap || at + 4 > map.bytes.size())
+    if (map.bytes[0] != kReferenceUsageMap || at + 4 > map.bytes.size())
         return false;
     const std::uint32_t mapPage = mapPageAt(&map.bytes[at]);
     if (mapPage == 0 || mapPage >= store.pageCount())

@@ -14,6 +14,7 @@
 #include "jet/table/ColumnType.h"
 #include "jet/Error.h"
 #include "jet/index/Index.h"
+#include "jet/page/PageFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -22,7 +22,6 @@ TEST(Recordset, OpensOnTheFirstRecordAndWalksBothWays) {
     Recordset rs(indexTest(), "Table2");
     EXPECT_FALSE(rs.bof());
     EXPECT_FALSE(rs.eof());
-    EXPECT_EQ(rs.recordCount(), 3);
     EXPECT_EQ(rs.field("data").text(), "foo0");
     rs.moveNext();
     EXPECT_EQ(rs.field("DATA").text(), "foo1");
@@ -53,7 +52,6 @@ TEST(Recordset, EmptyTableHasNoCurrentRecord) {
     Recordset rs(jet::Database::open(jettest::access("testV2000.mdb")), "Table2");
     EXPECT_TRUE(rs.bof());
     EXPECT_TRUE(rs.eof());
-    EXPECT_EQ(rs.recordCount(), 0);
     EXPECT_EQ(errorOf([&] { rs.moveFirst(); }), jet::NoCurrentRecord);
     EXPECT_EQ(errorOf([&] { rs.moveLast(); }), jet::NoCurrentRecord);
     EXPECT_EQ(errorOf([&] { rs.field("column1"); }), jet::NoCurrentRecord);

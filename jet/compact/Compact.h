@@ -1,0 +1,40 @@
+#pragma once
+// Compacting a database: a new file of the same kind (Jet 4 .mdb, ACE
+// .accdb) that holds every user table of the source with its fields, its
+// indexes (primary keys included) and its rows in table order, laid out
+// table by table by the table creator and the table writer. AutoNumber
+// fields stay AutoNumbers and go on from the highest number copied. The copy
+// is checked (jet/check) before it is handed over.
+//
+// Not carried over yet: relationships, queries, the properties of the
+// database, its tables and fields (DefaultValue, ValidationRule, formats,
+// captions), permissions, linked tables and the Access objects (forms,
+// reports, macros, modules). A table the creator cannot make (a calculated,
+// complex or Decimal field) is refused, naming it.
+// Jet 3 databases are read-only to Ravelin and are refused.
+#include <cstddef>
+#include <string>
+
+namespace jet {
+
+struct CompactResult {
+    std::size_t tables = 0;
+    std::size_t rows = 0;
+};
+
+// Compacts the database at `source` into a new file at `dest`, whose name
+// says its format as for createEmptyDatabase. The source is only read.
+// Throws Error: the errors of opening `source`; 3027 for a Jet 3 source;
+// 3204 when `dest` exists; 3001 when `dest` names the other kind of file or
+// a table cannot be made; 3343 when the copy does not check clean. After any
+// error but 3204 nothing is left at `dest`.
+CompactResult compactDatabase(const std::string& source, const std::string& dest);
+
+// Compacts the database at `path` in place: into NAME.compacting.EXT beside
+// it, which replaces it in one rename once it checks clean. Refused with 3260,
+// naming them, while the lock file shows a connected user (looked at before
+// and after the copy); a failure or a crash before the rename leaves the
+// database as it was. Errors as for compactDatabase.
+CompactResult compactInPlace(const std::string& path);
+
+}  // namespace jet
