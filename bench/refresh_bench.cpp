@@ -8,15 +8,15 @@
 #include "app/InstanceGuard.h"
 #include "app/IntervalTimer.h"
 #include "app/MessageBoxes.h"
-#include "app/frmMain.h"
+#include "app/MainWindow.h"
 #include "bench/SilentBoxes.h"
 #include "bench/UserLockHolder.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/lockfile/LockFile.h"
 #include "jet/store/Store.h"
 #include "jet/write/TableWriter.h"
-#include "settings/frmSettings.h"
-#include "usernames/frmData.h"
+#include "settings/SettingsWindow.h"
+#include "usernames/UserNameWindow.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -75,16 +75,16 @@ struct Timing {
 
 // The median time of one refresh, elapsed and of processor: on a busy
 // machine the mean mostly measures the other programs.
-Timing timePerRefresh(frmMain& w, int rounds, int expectRows) {
-    w.mnuDisplayUsers_Click();  // warm the caches
-    if (w.lvUsers->topLevelItemCount() != expectRows)
-        std::fprintf(stderr, "unexpected rows: %d, not %d\n", w.lvUsers->topLevelItemCount(), expectRows);
+Timing timePerRefresh(MainWindow& w, int rounds, int expectRows) {
+    w.showUsers();  // warm the caches
+    if (w.userList->topLevelItemCount() != expectRows)
+        std::fprintf(stderr, "unexpected rows: %d, not %d\n", w.userList->topLevelItemCount(), expectRows);
     std::vector<double> elapsed;
     std::vector<double> processor;
     for (int i = 0; i < rounds; ++i) {
         const auto start = std::chrono::steady_clock::now();
         const double cpu = threadCpuMicroseconds();
-        w.mnuDisplayUsers_Click();
+        w.showUsers();
         processor.push_back(threadCpuMicroseconds() - cpu);
         elapsed.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
     }
@@ -112,16 +112,16 @@ int main(int argc, char** argv) {
     }
 
     InstanceGuard guard(home.filePath(QStringLiteral("instance.lock")));
-    frmMain w;
-    if (!w.Form_Load(guard))
+    MainWindow w;
+    if (!w.load(guard))
         return 1;
-    w.optMode[1]->click();
+    w.readModeChoice[1]->click();
     w.setSelectedDatabasePath(QString::fromStdString(db));
     const std::string names = home.filePath(QStringLiteral("names.mdb")).toStdString();
     writeUserNames(names);
-    w.settings()->txtDB->setText(QString::fromStdString(names));
+    w.settings()->userDatabaseEdit->setText(QString::fromStdString(names));
     w.data()->startLoading();
-    while (w.data()->Timer1->enabled())
+    while (w.data()->readTimer->enabled())
         QCoreApplication::processEvents();
 
     constexpr int kRounds = 200;

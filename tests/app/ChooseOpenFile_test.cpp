@@ -1,6 +1,6 @@
 // The open-file chooser: filter handling, trimming, failures.
 #include "app/AppError.h"
-#include "app/basCDL.h"
+#include "app/ChooseOpenFile.h"
 #include "tests/support/FakePlatform.h"
 
 #include <QComboBox>
@@ -16,8 +16,8 @@ const QChar NUL(0);
 
 TEST(ChooseOpenFile, FilterGetsOneClosingBarAndBarsBecomeNuls) {
     FakePlatform p;
-    basCDL::ChooseOpenFile(nullptr, QStringLiteral("A (*.a)|*.a"), QStringLiteral("T"), QString());
-    basCDL::ChooseOpenFile(nullptr, QStringLiteral("A (*.a)|*.a|"), QStringLiteral("T"), QStringLiteral("/tmp"));
+    chooseOpenFile(nullptr, QStringLiteral("A (*.a)|*.a"), QStringLiteral("T"), QString());
+    chooseOpenFile(nullptr, QStringLiteral("A (*.a)|*.a|"), QStringLiteral("T"), QStringLiteral("/tmp"));
     ASSERT_EQ(p.files.requests.size(), 2u);
     const QString expected = QStringLiteral("A (*.a)") + NUL + QStringLiteral("*.a") + NUL + NUL;
     EXPECT_EQ(p.files.requests[0].filter, expected);
@@ -30,23 +30,23 @@ TEST(ChooseOpenFile, ResultLosesSurroundingBlanksAndOneTrailingNul) {
     FakePlatform p;
     p.files.answers = {QStringLiteral("  /x/y.mdb") + NUL + QStringLiteral("      "), QStringLiteral("/x/z.mdb  "),
                        QStringLiteral("/x/tab.mdb\t")};
-    EXPECT_EQ(basCDL::ChooseOpenFile(nullptr, {}, {}, {}), QStringLiteral("/x/y.mdb"));
-    EXPECT_EQ(basCDL::ChooseOpenFile(nullptr, {}, {}, {}), QStringLiteral("/x/z.mdb"));
+    EXPECT_EQ(chooseOpenFile(nullptr, {}, {}, {}), QStringLiteral("/x/y.mdb"));
+    EXPECT_EQ(chooseOpenFile(nullptr, {}, {}, {}), QStringLiteral("/x/z.mdb"));
     // Only blanks are trimmed: a tab is part of the name.
-    EXPECT_EQ(basCDL::ChooseOpenFile(nullptr, {}, {}, {}), QStringLiteral("/x/tab.mdb\t"));
+    EXPECT_EQ(chooseOpenFile(nullptr, {}, {}, {}), QStringLiteral("/x/tab.mdb\t"));
 }
 
 TEST(ChooseOpenFile, CancelGivesEmptyTextWithoutAMessage) {
     FakePlatform p;
     p.files.answers = {std::nullopt};
-    EXPECT_TRUE(basCDL::ChooseOpenFile(nullptr, {}, {}, {}).isEmpty());
+    EXPECT_TRUE(chooseOpenFile(nullptr, {}, {}, {}).isEmpty());
     EXPECT_TRUE(p.boxes.shown.empty());
 }
 
 TEST(ChooseOpenFile, AFailingDialogIsReportedWithItsNumber) {
     FakePlatform p;
     p.files.failWith = [] { throw AppError(32755, QStringLiteral("Ravelin"), QStringLiteral("Dialog failed")); };
-    EXPECT_TRUE(basCDL::ChooseOpenFile(nullptr, {}, {}, {}).isEmpty());
+    EXPECT_TRUE(chooseOpenFile(nullptr, {}, {}, {}).isEmpty());
     ASSERT_EQ(p.boxes.shown.size(), 1u);
     EXPECT_EQ(p.boxes.last().text, QStringLiteral("Dialog failed [32755]"));
     EXPECT_EQ(p.boxes.last().title, QStringLiteral("Ravelin"));

@@ -144,14 +144,14 @@ TEST_F(ClosingByTitle, OpenHelpIsRecognisedByItsExactTitleAndClosedAtShutDown) {
     // Another title is not the help viewer: the help is opened.
     startWindow(QStringLiteral("Ravelin Help 2"));
     ASSERT_TRUE(waitForWindows(QStringLiteral("Ravelin Help 2"), 1));
-    program.window->mHelp->trigger();
+    program.window->helpAction->trigger();
     EXPECT_EQ(program.programs.started.size(), 1u);
 
     QProcess* viewer = startViewer();
     ASSERT_TRUE(waitForWindows(kHelpTitle, 1));
     const std::size_t boxesBefore = program.boxes.shown.size();
-    program.window->mHelp->trigger();
-    program.window->mHelp->trigger();
+    program.window->helpAction->trigger();
+    program.window->helpAction->trigger();
     ASSERT_EQ(program.boxes.shown.size(), boxesBefore + 2);
     EXPECT_EQ(program.boxes.last().title, QStringLiteral("Help Is Already Open"));
     EXPECT_EQ(program.programs.started.size(), 1u);

@@ -6,11 +6,11 @@
 #include "jet/create/CreateDatabase.h"
 #include "jet/store/Store.h"
 #include "jet/write/TableWriter.h"
-#include "settings/Module1.h"
-#include "settings/frmSettings.h"
+#include "settings/UserDatabaseConnection.h"
+#include "settings/SettingsWindow.h"
 #include "tests/support/MainWindowHarness.h"
 #include "usernames/ComputerNameList.h"
-#include "usernames/frmData.h"
+#include "usernames/UserNameWindow.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -47,39 +47,39 @@ inline void makeUserDatabase(const QString& path, const std::vector<UserRecord>&
 
 class UserDatabaseHarness : public MainWindowHarness {
 public:
-    frmData* data() { return window->data(); }
+    UserNameWindow* data() { return window->data(); }
 
     // Runs the event loop until the loading procedure has finished.
     bool waitLoaded() {
         return QTest::qWaitFor(
-            [&] { return !data()->loadTimer->enabled() && !data()->Timer1->enabled(); }, 10000);
+            [&] { return !data()->connectTimer->enabled() && !data()->readTimer->enabled(); }, 10000);
     }
     // Starts the program with the user name database at `path` and waits
     // for the list to be loaded.
     bool startWith(const QString& path) {
         if (!start())
             return false;
-        window->settings()->txtDB->setText(path);
+        window->settings()->userDatabaseEdit->setText(path);
         return waitLoaded();
     }
     // Reconnects, as the settings window does after a new path, and waits.
     bool reconnect(const QString& path) {
-        window->settings()->txtDB->setText(path);
-        Module1::ConnectUserDB(*window->settings(), *data());
+        window->settings()->userDatabaseEdit->setText(path);
+        ::connectUserDatabase(*window->settings(), *data());
         return waitLoaded();
     }
 
-    QStringList listed() { return data()->lstPutItems().names(); }
+    QStringList listed() { return data()->listedNames().names(); }
     QStringList record() {
         QStringList out;
-        for (QLineEdit* box : data()->rtfPut)
+        for (QLineEdit* box : data()->fieldEdits)
             out << box->text();
         return out;
     }
     // Save, Refresh, Add, Delete: which are enabled.
     std::array<bool, 4> buttons() {
-        frmData* d = data();
-        return {d->BtnSav->isEnabled(), d->BtnRefreshImg->isEnabled(), d->BtnAdd->isEnabled(),
-                d->BtnDel->isEnabled()};
+        UserNameWindow* d = data();
+        return {d->saveButton->isEnabled(), d->refreshButton->isEnabled(), d->addButton->isEnabled(),
+                d->deleteButton->isEnabled()};
     }
 };

@@ -25,42 +25,42 @@ class QListView;
 class QPushButton;
 class QToolButton;
 
-class frmData : public QWidget {
+class UserNameWindow : public QWidget {
     Q_OBJECT
 public:
-    // Loads the window (hidden), reads its placement and arms loadTimer.
-    explicit frmData(QWidget* owner);
-    ~frmData() override;
+    // Loads the window (hidden), reads its placement and arms connectTimer.
+    explicit UserNameWindow(QWidget* owner);
+    ~UserNameWindow() override;
 
-    QWidget* C1Elastic1;
-    QToolButton* BtnSav;
-    QToolButton* BtnRefreshImg;
-    std::array<QFrame*, 3> TopBarSep;
-    QToolButton* BtnAdd;
-    QToolButton* BtnCancelRecAdd;
-    QToolButton* BtnDel;
-    QPushButton* cmdExit;
-    QWidget* C1Elastic4;
-    QListView* lstPut;
-    QWidget* C1Elastic3;
-    std::array<QLabel*, 4> lblPut;
-    std::array<QLineEdit*, 4> rtfPut;
-    QLabel* lblInfo;
-    IntervalTimer* loadTimer;
-    IntervalTimer* Timer1;
+    QWidget* toolbarPanel;
+    QToolButton* saveButton;
+    QToolButton* refreshButton;
+    std::array<QFrame*, 3> toolbarSeparators;
+    QToolButton* addButton;
+    QToolButton* cancelAddButton;
+    QToolButton* deleteButton;
+    QPushButton* closeButton;
+    QWidget* listPanel;
+    QListView* nameList;
+    QWidget* fieldPanel;
+    std::array<QLabel*, 4> fieldLabels;
+    std::array<QLineEdit*, 4> fieldEdits;
+    QLabel* infoLabel;
+    IntervalTimer* connectTimer;
+    IntervalTimer* readTimer;
 
-    DataControl Data1;
+    DataControl recordSource;
     // True while a new record is being entered.
-    bool AddingRecord = false;
+    bool addingRecord = false;
     // The computer name a save selects again in the rebuilt list.
-    QString lblInfoTag;
+    QString infoTag;
 
     // The list's entries and its selected index (-1: none).
-    const ComputerNameList& lstPutItems() const { return *names_; }
-    int lstPutIndex() const;
+    const ComputerNameList& listedNames() const { return *names_; }
+    int nameIndex() const;
     // Selects entry `index` (-1 clears the selection); selecting an entry
     // runs the list's click, which makes its record current.
-    void setLstPutIndex(int index);
+    void selectNameIndex(int index);
     // The index of the first entry equal to `text`, letter case ignored, or -1.
     int findComputerName(const QString& text) const;
 
@@ -79,10 +79,10 @@ public:
     // typed change or an addition, or has a message box open.
     bool inUse() const;
 
-    void OpenSettings();
-    void SavSettings();
+    void loadSettings();
+    void saveSettings();
     // Seeds an empty T_Main with "Test Record" and lists it.
-    void AddRec();
+    void addFirstRecord();
     // Starts the loading procedure afresh as soon as the program is idle,
     // dropping one in progress.
     void startLoading();
@@ -91,20 +91,20 @@ public:
 
 signals:
     // The window asks to be pointed at the user name database path and
-    // reloaded: at start-up (loadTimer) and by "Refresh DB Connection".
+    // reloaded: at start-up (connectTimer) and by "Refresh DB Connection".
     void connectionRequested();
 
 public slots:
-    void loadTimer_Timer();
-    void Timer1_Timer();
-    void BtnRefreshImg_Click();
-    void cmdExit_Click();
-    void lstPut_Click();
-    void BtnAdd_Click();
-    void BtnCancelRecAdd_Click();
-    void BtnSav_Click();
-    void BtnDel_Click();
-    void rtfPut_Change(int index, const QString& text);
+    void connectTick();
+    void readTick();
+    void refreshConnection();
+    void closeWindow();
+    void showSelectedName();
+    void addRecord();
+    void cancelAdding();
+    void saveRecord();
+    void deleteRecord();
+    void fieldEdited(int index, const QString& text);
 
 private:
     void buildToolbar();

@@ -1,4 +1,4 @@
-#include "readers/ShowLDBUsers.h"
+#include "readers/LockFileUsers.h"
 
 #include "app/Strings.h"
 #include "jet/Error.h"

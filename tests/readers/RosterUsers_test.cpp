@@ -1,8 +1,8 @@
 // The roster schema reader: roster records become rows, and real lock files
 // held by simulated Jet clients are listed through the roster connection.
 #include "app/UserList.h"
-#include "readers/ShowRosterUsers.h"
-#include "settings/frmSettings.h"
+#include "readers/RosterUsers.h"
+#include "settings/SettingsWindow.h"
 #include "tests/jet/LockFileTesting.h"
 #include "tests/support/MainWindowHarness.h"
 
@@ -132,19 +132,19 @@ protected:
 
 TEST_F(RosterUsersWindow, RowsBeforeAFailureAreDrawnAndTheFailureShown) {
     ASSERT_TRUE(start());
-    window->optMode[0]->click();
+    window->readModeChoice[0]->click();
     writeHomeFile("shared.mdb", "database");
     window->setSelectedDatabasePath(homeFile("shared.mdb"));
     rosterIs({{Value::text("PC01"), Value::text("ANN"), Value::boolean(true), Value::boolean(false)},
               {Value::text("PC02")},
               {Value::text("PC03"), Value::text("X"), Value(), Value(), Value::text("extra")}});
-    window->mnuDisplayUsers_Click();
+    window->showUsers();
     ASSERT_EQ(boxes.shown.size(), 1u) << boxes.texts().join('\n').toStdString();
     EXPECT_EQ(boxes.last().text, QStringLiteral("Subscript out of range"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Critical);
     QStringList drawn;
-    for (int i = 0; i < window->lvUsers->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* r = window->lvUsers->topLevelItem(i);
+    for (int i = 0; i < window->userList->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* r = window->userList->topLevelItem(i);
         drawn << QStringList({rowKey(r), r->text(0), subItem(r, 1), subItem(r, 2), subItem(r, 3)}).join('/');
     }
     EXPECT_EQ(drawn, QStringList({"Key_1/PC01/ANN/TRUE/FALSE", "Key_2/PC02///"}));
@@ -154,22 +154,22 @@ TEST_F(RosterUsersWindow, RowsBeforeAFailureAreDrawnAndTheFailureShown) {
 // workgroup file.
 TEST_F(RosterUsersWindow, TheWindowLogsOnWithItsAccount) {
     ASSERT_TRUE(start());
-    window->optMode[0]->click();
+    window->readModeChoice[0]->click();
     const std::string db = locktest::copyTestFile("access/testV1997.mdb", homeFile("shared.mdb").toStdString());
     const std::string wg = locktest::copyTestFile("workgroup/system.mdw", homeFile("system.mdw").toStdString());
     locktest::Client a({"--computer", "PC-A", db});
     ASSERT_EQ(locktest::connectClient(a), 0);
     window->setSelectedDatabasePath(QString::fromStdString(db));
-    window->settings()->txtWorkgroup->setText(QString::fromStdString(wg));
-    window->txtUserName->setText(QStringLiteral("admin"));
-    window->txtPassword->setText(QStringLiteral("wrong"));
-    window->mnuDisplayUsers_Click();
+    window->settings()->workgroupEdit->setText(QString::fromStdString(wg));
+    window->userNameEdit->setText(QStringLiteral("admin"));
+    window->passwordEdit->setText(QStringLiteral("wrong"));
+    window->showUsers();
     EXPECT_EQ(boxes.texts(), QStringList({"Not a valid account name or password."}));
 
-    window->txtPassword->clear();
-    window->mnuDisplayUsers_Click();
-    ASSERT_EQ(window->lvUsers->topLevelItemCount(), 1);
-    EXPECT_EQ(window->lvUsers->topLevelItem(0)->text(0), QStringLiteral("PC-A"));
+    window->passwordEdit->clear();
+    window->showUsers();
+    ASSERT_EQ(window->userList->topLevelItemCount(), 1);
+    EXPECT_EQ(window->userList->topLevelItem(0)->text(0), QStringLiteral("PC-A"));
 }
 
 }  // namespace

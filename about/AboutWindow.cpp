@@ -1,4 +1,4 @@
-#include "about/frmAbout.h"
+#include "about/AboutWindow.h"
 
 #include "about/BuildVersion.h"
 #include "app/Named.h"
@@ -31,8 +31,8 @@ QString systemFiles() {
 
 }  // namespace
 
-frmAbout::frmAbout(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
-    setObjectName(QStringLiteral("frmAbout"));
+AboutWindow::AboutWindow(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+    setObjectName(QStringLiteral("AboutWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral(" About Ravelin"));
     setModal(true);
@@ -43,41 +43,41 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWindowsFi
     setPalette(pal);
     setFixedSize(twipsToPixelsX(this, 6450), twipsToPixelsY(this, 3630));
 
-    Picture1 = named(new QLabel(this), "Picture1");
+    iconLabel = named(new QLabel(this), "iconLabel");
     const QIcon icon = owner ? owner->windowIcon() : QIcon();
-    Picture1->setPixmap(icon.pixmap(48, 48));
-    Label1[0] = boldLabel(QStringLiteral("Ravelin"), "Label1(0)", this);
-    Label1[1] = named(new QLabel(QStringLiteral("Who is using a shared Access database"), this), "Label1(1)");
+    iconLabel->setPixmap(icon.pixmap(48, 48));
+    titleLabels[0] = boldLabel(QStringLiteral("Ravelin"), "titleLabels(0)", this);
+    titleLabels[1] = named(new QLabel(QStringLiteral("Who is using a shared Access database"), this), "titleLabels(1)");
     lblVersion = boldLabel(QString(), "lblVersion", this);
-    Line1 = named(new QFrame(this), "Line1");
-    Line1->setFrameShape(QFrame::HLine);
-    Label7 = boldLabel(QStringLiteral("System Files Used In This Program:"), "Label7", this);
-    Label6 = named(new QLabel(systemFiles(), this), "Label6");
-    Label6->setWordWrap(true);
-    Command1 = named(new QPushButton(QStringLiteral("&OK"), this), "Command1");
-    Command1->setToolTip(QStringLiteral("Close the About box."));
-    Command1->setDefault(true);
+    separatorLine = named(new QFrame(this), "separatorLine");
+    separatorLine->setFrameShape(QFrame::HLine);
+    systemFilesHeading = boldLabel(QStringLiteral("System Files Used In This Program:"), "systemFilesHeading", this);
+    systemFilesLabel = named(new QLabel(systemFiles(), this), "systemFilesLabel");
+    systemFilesLabel->setWordWrap(true);
+    okButton = named(new QPushButton(QStringLiteral("&OK"), this), "okButton");
+    okButton->setToolTip(QStringLiteral("Close the About box."));
+    okButton->setDefault(true);
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(Picture1, 0, 0, 3, 1, Qt::AlignTop);
-    grid->addWidget(Label1[0], 0, 1);
-    grid->addWidget(Label1[1], 1, 1);
+    grid->addWidget(iconLabel, 0, 0, 3, 1, Qt::AlignTop);
+    grid->addWidget(titleLabels[0], 0, 1);
+    grid->addWidget(titleLabels[1], 1, 1);
     grid->addWidget(lblVersion, 2, 1);
-    grid->addWidget(Line1, 3, 0, 1, 2);
-    grid->addWidget(Label7, 4, 0, 1, 2);
-    grid->addWidget(Label6, 5, 0, 1, 2);
+    grid->addWidget(separatorLine, 3, 0, 1, 2);
+    grid->addWidget(systemFilesHeading, 4, 0, 1, 2);
+    grid->addWidget(systemFilesLabel, 5, 0, 1, 2);
     grid->setRowStretch(5, 1);
-    grid->addWidget(Command1, 6, 1, Qt::AlignRight);
+    grid->addWidget(okButton, 6, 1, Qt::AlignRight);
 
     lblVersion->setText(versionCaption(buildVersion()));
-    connect(Command1, &QPushButton::clicked, this, &frmAbout::Command1_Click);
+    connect(okButton, &QPushButton::clicked, this, &AboutWindow::closeAbout);
 }
 
-void frmAbout::showModal(QWidget* owner) {
-    auto* box = new frmAbout(owner);
+void AboutWindow::showModal(QWidget* owner) {
+    auto* box = new AboutWindow(owner);
     if (const QScreen* s = box->screen())
         box->move(s->availableGeometry().center() - box->rect().center());
     box->exec();
 }
 
-void frmAbout::Command1_Click() { close(); }
+void AboutWindow::closeAbout() { close(); }

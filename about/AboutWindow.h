@@ -9,22 +9,22 @@ class QFrame;
 class QLabel;
 class QPushButton;
 
-class frmAbout : public QDialog {
+class AboutWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit frmAbout(QWidget* owner);
+    explicit AboutWindow(QWidget* owner);
 
     // Loads a fresh About box over `owner` and shows it modally until OK.
     static void showModal(QWidget* owner);
 
-    QLabel* Picture1;
-    std::array<QLabel*, 2> Label1;
+    QLabel* iconLabel;
+    std::array<QLabel*, 2> titleLabels;
     QLabel* lblVersion;
-    QFrame* Line1;
-    QLabel* Label7;
-    QLabel* Label6;
-    QPushButton* Command1;
+    QFrame* separatorLine;
+    QLabel* systemFilesHeading;
+    QLabel* systemFilesLabel;
+    QPushButton* okButton;
 
 public slots:
-    void Command1_Click();
+    void closeAbout();
 };

@@ -14,7 +14,7 @@ class QListWidget;
 class QRadioButton;
 class QTreeWidget;
 
-class frmPrint : public QDialog {
+class ReportWindow : public QDialog {
     Q_OBJECT
 public:
     // What the reports are made of: the main window's user list and database
@@ -27,23 +27,23 @@ public:
         bool rosterMode = false;
     };
 
-    frmPrint(QWidget* owner, Source source);
+    ReportWindow(QWidget* owner, Source source);
 
     // Loads a fresh window over `owner` and shows it modally until closed.
     static void showModal(QWidget* owner, const Source& source);
     static QString reportPath();
 
-    QGroupBox* Frame1;
-    std::array<QRadioButton*, 2> Opt;
-    QLabel* Label1;
-    QFrame* C1Elastic1;
-    QLabel* Image1;
-    QPushButton* Command1;
-    QPushButton* Command2;
+    QGroupBox* choiceGroup;
+    std::array<QRadioButton*, 2> choice;
+    QLabel* previewHint;
+    QFrame* pictureFrame;
+    QLabel* pictureLabel;
+    QPushButton* previewButton;
+    QPushButton* closeButton;
 
 public slots:
-    void Command1_Click();
-    void Command2_Click();
+    void showPreview();
+    void closeReport();
 
 private:
     Source source_;

@@ -29,6 +29,6 @@ void setRosterSource(RosterSource source);
 
 // A field value as the roster reader shows it: empty for Null, text as it
 // is, a Boolean as True or False.
-QString FieldText(const jet::Value& value);
+QString fieldText(const jet::Value& value);
 
 }  // namespace readers

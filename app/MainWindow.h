@@ -23,90 +23,90 @@ class QSplitter;
 class QStatusBar;
 class QToolButton;
 class QTreeWidget;
-class frmData;
-class frmSettings;
-class frmTip;
+class UserNameWindow;
+class SettingsWindow;
+class TipWindow;
 struct Notice;
 namespace readers {
 struct UserRows;
 }
 
-class frmMain : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    frmMain();
-    ~frmMain() override;
+    MainWindow();
+    ~MainWindow() override;
 
     // Start-up. Returns false when another instance is running: the user was
     // told, nothing was read or written, and this instance must end.
-    bool Form_Load(InstanceGuard& guard);
+    bool load(InstanceGuard& guard);
     // Shut-down; runs once, when the window closes.
-    void Form_Unload();
+    void unload();
 
     // Controls reached from outside the window; those only the window
     // itself uses are private.
     // Toolbar.
-    QToolButton* BtnPrint;
-    QToolButton* BtnCmdPrompt;
-    QToolButton* BtnHelp;
+    QToolButton* printButton;
+    QToolButton* nbtstatButton;
+    QToolButton* helpButton;
 
     // Database path list.
-    QWidget* pLeft;
-    QListWidget* List1;
+    QWidget* databasePanel;
+    QListWidget* databaseList;
 
     // User list.
-    QWidget* pRtTop;
-    QTreeWidget* lvUsers;
+    QWidget* userPanel;
+    QTreeWidget* userList;
 
     // Options.
-    QScrollArea* pRtBottomArea;
-    QWidget* pRtBottom;
-    QCheckBox* chkAutoMonitor;
-    QPushButton* btnLDBUsers;
-    std::array<QRadioButton*, 2> optMode;
-    QGroupBox* fLDB;
-    std::array<QRadioButton*, 3> optLDB;
-    QCheckBox* chkAllPossible;
-    QLineEdit* txtUserName;
-    QLineEdit* txtPassword;
+    QScrollArea* optionsArea;
+    QWidget* optionsPanel;
+    QCheckBox* autoMonitorCheck;
+    QPushButton* displayUsersButton;
+    std::array<QRadioButton*, 2> readModeChoice;
+    QGroupBox* lockFileGroup;
+    std::array<QRadioButton*, 3> lockFileChoice;
+    QCheckBox* allPossibleCheck;
+    QLineEdit* userNameEdit;
+    QLineEdit* passwordEdit;
 
-    IntervalTimer* Timer1;
-    QStatusBar* StatusBar1;
-    QLabel* StatusBar1Panel1;
+    IntervalTimer* refreshTimer;
+    QStatusBar* statusLine;
+    QLabel* databasePathLabel;
 
     // Menus.
-    QAction* mAddDB;
-    QAction* mDelDB;
-    QAction* mPrint;
-    QAction* mSettings;
-    QAction* mnuDisplayUsers;
-    QAction* mCmdPrompt;
-    QMenu* mnuHelp;
-    QAction* mHelp;
-    QAction* mWebSite;
-    QAction* mAbout;
+    QAction* addDatabaseAction;
+    QAction* deleteDatabaseAction;
+    QAction* printAction;
+    QAction* settingsAction;
+    QAction* displayUsersAction;
+    QAction* nbtstatAction;
+    QMenu* helpMenu;
+    QAction* helpAction;
+    QAction* webSiteAction;
+    QAction* aboutAction;
 
     // The lock-file option passed to the lock-file library: 1, 2 or 4.
-    short LDBOption = 2;
+    short lockFileOption = 2;
 
     // The windows loaded with this one; referring to one loads it (hidden)
     // when it is not loaded.
-    frmSettings* settings();
-    frmData* data();
+    SettingsWindow* settings();
+    UserNameWindow* data();
     // The tip window while it is loaded, else null.
-    frmTip* tip() const;
+    TipWindow* tip() const;
 
     // The selected database path: the text of the status bar's first panel.
     QString selectedDatabasePath() const;
     void setSelectedDatabasePath(const QString& path);
-    // Index of the selected entry of List1, or -1.
-    int List1Index() const;
-    // Selects entry `index` of List1, as a click on it does.
-    void setList1Index(int index);
-    // Inserts `path` at its place in List1, sorted by the locale's collation
+    // Index of the selected entry of databaseList, or -1.
+    int databaseIndex() const;
+    // Selects entry `index` of databaseList, as a click on it does.
+    void selectDatabaseIndex(int index);
+    // Inserts `path` at its place in databaseList, sorted by the locale's collation
     // without regard to letter case; equal entries keep the order they came
     // in. Returns the new entry.
-    QListWidgetItem* addDatabasePath(const QString& path);
+    QListWidgetItem* insertDatabasePath(const QString& path);
 
     // Heights of the two stored panels, in twips.
     double panelHeightTwips(const QWidget* panel) const;
@@ -124,40 +124,40 @@ public:
     // True while the display-users command runs.
     bool refreshRunning() const { return refreshRunning_; }
 
-    void SaveDBs();
-    void OpenDBs();
-    void SavSettings();
-    void OpenSettings();
-    void EnDisRoster();
-    void EnDisMSDLL();
-    void ResolveUserNames();
+    void saveDatabasePaths();
+    void loadDatabasePaths();
+    void saveSettings();
+    void loadSettings();
+    void enableRosterOptions();
+    void enableLockFileOptions();
+    void resolveUserNames();
     // The log-on name of the user the program runs as (the effective user,
     // from the system's user database).
-    static QString GetUserID();
+    static QString currentUserId();
     // The double-click's go-to action: the selected row's computer becomes
     // the current record of the user name database window.
-    void GoToSelectedComputer();
+    void goToSelectedComputer();
 
 public slots:
-    void mAddDB_Click();
-    void mDelDB_Click();
-    void mnuExit_Click();
-    void mSettings_Click();
-    void mnuUserDB_Click();
-    void mnuDisplayUsers_Click();
-    void btnLDBUsers_Click();
-    void List1_Click();
-    void List1_DblClick();
-    void lvUsers_DblClick();
-    void mCmdPrompt_Click();
-    void optMode_Click(int index);
-    void optLDB_Click(int index);
-    void chkAutoMonitor_Click();
-    void Timer1_Timer();
-    void mPrint_Click();
-    void mHelp_Click();
-    void mWebSite_Click();
-    void mAbout_Click();
+    void addDatabasePath();
+    void deleteDatabasePath();
+    void exitProgram();
+    void showSettings();
+    void showUserDatabase();
+    void showUsers();
+    void displayUsersClicked();
+    void databaseSelected();
+    void databaseDoubleClicked();
+    void actOnSelectedUser();
+    void showNbtstat();
+    void chooseReadMode(int index);
+    void chooseLockFileOption(int index);
+    void applyAutoMonitoring();
+    void refreshTick();
+    void showReport();
+    void showHelp();
+    void showWebSite();
+    void showAbout();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -165,28 +165,28 @@ protected:
 
 private:
     // Controls only the window itself uses.
-    QScrollArea* pToolbarArea;
-    QWidget* pToolbar;
-    QToolButton* BtnAddDB;
-    QToolButton* BtnDelDB;
-    QToolButton* BtnSettg;
-    QToolButton* BtnSpellChk;
+    QScrollArea* toolbarArea;
+    QWidget* toolbar;
+    QToolButton* addDatabaseButton;
+    QToolButton* deleteDatabaseButton;
+    QToolButton* settingsButton;
+    QToolButton* userDatabaseButton;
     QSplitter* panels;
-    QLabel* pLfTopTop;
-    QLabel* pRtTopTop;
-    QGroupBox* fMode;
-    QGroupBox* Frame1;
-    std::array<QLabel*, 2> lblSecurity;
-    QMenu* mnuFile;
-    QAction* mnuSep;
-    QAction* mnuSep1;
-    QAction* mnuExit;
-    QMenu* mnuOptions;
-    QAction* mnuUserDB;
-    QAction* mnuSep6;
-    QAction* mnuSep3;
-    QAction* mnuSep4;
-    QAction* mnuSep5;
+    QLabel* databaseHeading;
+    QLabel* userHeading;
+    QGroupBox* readModeGroup;
+    QGroupBox* credentialsGroup;
+    std::array<QLabel*, 2> credentialLabels;
+    QMenu* fileMenu;
+    QAction* fileSeparator;
+    QAction* exitSeparator;
+    QAction* exitAction;
+    QMenu* optionsMenu;
+    QAction* userDatabaseAction;
+    QAction* userDatabaseSeparator;
+    QAction* displaySeparator;
+    QAction* helpSeparator;
+    QAction* aboutSeparator;
 
     void buildToolbar();
     void buildMenus();
@@ -197,10 +197,10 @@ private:
 
     void enableReadMode(bool lockFileMode);
     void deleteSelectedPath();
-    bool CheckDBSelection();
-    void SetColumns();
-    void ShowLDBUsers();
-    void ShowRosterUsers();
+    bool checkDatabaseSelected();
+    void setUserColumns();
+    void showLockFileUsers();
+    void showRosterUsers();
     // Draws what a reader read into the emptied user list.
     void showUserRows(const readers::UserRows& read);
     // Tells the user of `notice`: in the tip window while auto monitoring
@@ -208,17 +208,17 @@ private:
     void tell(const Notice& notice);
     // Shows `hint` at the right of the status line, or hides it.
     void showLockHint(const std::optional<QString>& hint);
-    // Points the user name database window at the settings' path (Module1).
-    void ConnectUserDB();
+    // Points the user name database window at the settings' path.
+    void connectUserDatabase();
 
-    QPointer<frmSettings> settings_;
-    QPointer<frmData> data_;
-    QPointer<frmTip> tip_;
+    QPointer<SettingsWindow> settings_;
+    QPointer<UserNameWindow> data_;
+    QPointer<TipWindow> tip_;
     bool loaded_ = false;
     bool unloaded_ = false;
     bool refreshRunning_ = false;
 
-    // The bytes an entry of List1 was read from (data role of its item).
+    // The bytes an entry of databaseList was read from (data role of its item).
     static constexpr int kReadBytesRole = Qt::UserRole + 1;
     // Files that were there at start-up but could not be read: kept aside
     // before they are replaced.

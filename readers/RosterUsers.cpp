@@ -1,8 +1,8 @@
-#include "readers/ShowRosterUsers.h"
+#include "readers/RosterUsers.h"
 
 #include "app/Strings.h"
 #include "readers/LockHint.h"
-#include "readers/ShowLDBUsers.h"
+#include "readers/LockFileUsers.h"
 
 #include <QFile>
 
@@ -52,7 +52,7 @@ void readInto(UserRows& read, const RosterRequest& request) {
         std::array<QString, 4> row;
         const std::size_t count = roster->fieldCount();
         for (std::size_t k = 0; k < count; ++k) {
-            QString text = trimBlanks(FieldText(roster->value(k)));
+            QString text = trimBlanks(fieldText(roster->value(k)));
             if (!text.isEmpty())
                 text = TrimNulls(text);
             if (k >= row.size())
@@ -82,7 +82,7 @@ void readInto(UserRows& read, const RosterRequest& request) {
 
 void setRosterSource(RosterSource s) { source() = std::move(s); }
 
-QString FieldText(const jet::Value& value) {
+QString fieldText(const jet::Value& value) {
     switch (value.kind()) {
     case jet::Value::Kind::Null:
         return {};

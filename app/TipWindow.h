@@ -8,16 +8,16 @@ class QCloseEvent;
 class QLabel;
 class QTimer;
 
-class frmTip : public QWidget {
+class TipWindow : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kLifetimeMs = 4000;
 
-    explicit frmTip(QWidget* owner);
+    explicit TipWindow(QWidget* owner);
 
-    QLabel* C1Elastic1;
-    QLabel* lbMsg;
-    QTimer* Timer1;
+    QLabel* headingLabel;
+    QLabel* messageLabel;
+    QTimer* lifetimeTimer;
 
     // Centres the window on its owner and shows it without taking the focus.
     void showOverOwner();
@@ -27,7 +27,7 @@ public:
 
 public slots:
     // The timer's tick: unloads the window.
-    void Timer1_Timer();
+    void lifetimeEnded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

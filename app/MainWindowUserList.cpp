@@ -1,15 +1,15 @@
 // The user list as the main window draws it: the readers' rows, their
 // notices and hint, the Samba tooltips and the user name resolution.
-#include "app/frmMain.h"
+#include "app/MainWindow.h"
 
 #include "app/MessageBoxes.h"
 #include "app/UserList.h"
 #include "readers/ResolveUserNames.h"
 #include "readers/SambaTooltips.h"
-#include "readers/ShowLDBUsers.h"
-#include "readers/ShowRosterUsers.h"
-#include "settings/frmSettings.h"
-#include "usernames/frmData.h"
+#include "readers/LockFileUsers.h"
+#include "readers/RosterUsers.h"
+#include "settings/SettingsWindow.h"
+#include "usernames/UserNameWindow.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -24,20 +24,20 @@
 #include <climits>
 #include <optional>
 
-void frmMain::ShowLDBUsers() {
-    lvUsers->clear();
-    showUserRows(readers::readLockFileUsers({selectedDatabasePath(), LDBOption, chkAllPossible->isChecked()}));
+void MainWindow::showLockFileUsers() {
+    userList->clear();
+    showUserRows(readers::readLockFileUsers({selectedDatabasePath(), lockFileOption, allPossibleCheck->isChecked()}));
 }
 
-void frmMain::ShowRosterUsers() {
-    lvUsers->clear();
+void MainWindow::showRosterUsers() {
+    userList->clear();
     showUserRows(readers::readRosterUsers(
-        {selectedDatabasePath(), settings()->txtWorkgroup->text(), txtUserName->text(), txtPassword->text()}));
+        {selectedDatabasePath(), settings()->workgroupEdit->text(), userNameEdit->text(), passwordEdit->text()}));
 }
 
 // The rows join the list together, also those read before a failure, which
 // then goes on to the command's error trap.
-void frmMain::showUserRows(const readers::UserRows& read) {
+void MainWindow::showUserRows(const readers::UserRows& read) {
     if (read.hintChecked)
         showLockHint(read.hint);
     QList<QTreeWidgetItem*> rows;
@@ -46,7 +46,7 @@ void frmMain::showUserRows(const readers::UserRows& read) {
         rows << newUserRow(QStringLiteral("Key_") + QString::number(i + 1), read.rows[i]);
         computers << read.rows[i].value(0);
     }
-    lvUsers->addTopLevelItems(rows);
+    userList->addTopLevelItems(rows);
     if (read.failure)
         throw *read.failure;
     if (read.notice) {
@@ -56,18 +56,18 @@ void frmMain::showUserRows(const readers::UserRows& read) {
     const QStringList tips = readers::sambaTooltips(selectedDatabasePath(), computers);
     for (qsizetype i = 0; i < tips.size() && i < rows.size(); ++i)
         if (!tips[i].isEmpty())
-            for (int c = 0; c < lvUsers->columnCount(); ++c)
+            for (int c = 0; c < userList->columnCount(); ++c)
                 rows[i]->setToolTip(c, tips[i]);
     try {
-        ResolveUserNames();
+        resolveUserNames();
     } catch (...) {
         // The list is complete and stands without the user names: a failure
         // while resolving them is no failure of the command.
     }
 }
 
-void frmMain::tell(const Notice& notice) {
-    if (chkAutoMonitor->isChecked())
+void MainWindow::tell(const Notice& notice) {
+    if (autoMonitorCheck->isChecked())
         showTip(notice.tipText);
     else
         msgBox(this, notice.text, notice.icon, MsgButtons::Ok, notice.title);
@@ -75,15 +75,15 @@ void frmMain::tell(const Notice& notice) {
 
 // The hint sits at the right of the status line, made the first time there
 // is one to show.
-void frmMain::showLockHint(const std::optional<QString>& hint) {
-    auto* label = StatusBar1->findChild<QLabel*>(QStringLiteral("lblLockHint"));
+void MainWindow::showLockHint(const std::optional<QString>& hint) {
+    auto* label = statusLine->findChild<QLabel*>(QStringLiteral("lblLockHint"));
     if (!label && !hint)
         return;
     if (!label) {
-        label = new QLabel(StatusBar1);
+        label = new QLabel(statusLine);
         label->setObjectName(QStringLiteral("lblLockHint"));
         label->setWordWrap(true);
-        StatusBar1->addPermanentWidget(label, 2);
+        statusLine->addPermanentWidget(label, 2);
     }
     label->setText(hint.value_or(QString()));
     label->setToolTip(label->text());
@@ -93,37 +93,37 @@ void frmMain::showLockHint(const std::optional<QString>& hint) {
 // The records come from the user name database window's lookup, which
 // never moves its current record: the window is brought to the last computer
 // found once, at the end of the pass, and only when no one is using it.
-void frmMain::ResolveUserNames() {
-    const bool roster = optMode[0]->isChecked();
+void MainWindow::resolveUserNames() {
+    const bool roster = readModeChoice[0]->isChecked();
     const int firstNameColumn = readers::userNameColumn(roster);
-    const int rows = std::min(lvUsers->topLevelItemCount(), static_cast<int>(SHRT_MAX));
+    const int rows = std::min(userList->topLevelItemCount(), static_cast<int>(SHRT_MAX));
     if (rows == 0)
         return;
-    frmData* names = data();
+    UserNameWindow* names = data();
     const UserNameMap& known = names->userNames();
     std::optional<QString> lastFound;
     // A row's three texts are set without telling the list cell by cell; it
     // repaints once, before a message box and at the end of the pass.
     const auto fill = [&](QTreeWidgetItem* row, const RecordTexts* record) {
-        const QSignalBlocker quiet(lvUsers->model());
+        const QSignalBlocker quiet(userList->model());
         for (int c = 0; c < 3; ++c)
             setSubItem(row, firstNameColumn + c, record ? (*record)[static_cast<std::size_t>(c + 1)] : QString());
     };
-    const auto repaint = qScopeGuard([&] { lvUsers->viewport()->update(); });
+    const auto repaint = qScopeGuard([&] { userList->viewport()->update(); });
     // The count is re-read: a message box runs the event loop, and the list
     // must not be walked past its end should it change meanwhile.
-    for (int i = 0; i < rows && i < lvUsers->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* row = lvUsers->topLevelItem(i);
+    for (int i = 0; i < rows && i < userList->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = userList->topLevelItem(i);
         const readers::UserNameLookup found = readers::lookUpUserName(known, row->text(0), roster);
         if (!found.record) {
             // While monitoring, the first unknown computer ends the pass.
-            const bool monitoring = chkAutoMonitor->isChecked();
+            const bool monitoring = autoMonitorCheck->isChecked();
             if (!monitoring)
-                lvUsers->viewport()->update();
+                userList->viewport()->update();
             tell(found.notice);
             if (monitoring)
                 break;
-            row = lvUsers->topLevelItem(i);
+            row = userList->topLevelItem(i);
             if (!row)
                 break;
             fill(row, nullptr);

@@ -1,13 +1,11 @@
-#include "app/basCDL.h"
+#include "app/ChooseOpenFile.h"
 
 #include "app/AppError.h"
 #include "app/MessageBoxes.h"
 #include "app/OpenFileDialog.h"
 #include "app/Strings.h"
 
-namespace basCDL {
-
-QString ChooseOpenFile(QWidget* owner, const QString& filter, const QString& title,
+QString chooseOpenFile(QWidget* owner, const QString& filter, const QString& title,
                        const QString& initialDir) {
     QString result;
     const bool chosen = trapErrors(
@@ -32,5 +30,3 @@ QString ChooseOpenFile(QWidget* owner, const QString& filter, const QString& tit
         });
     return chosen ? result : QString();
 }
-
-}  // namespace basCDL

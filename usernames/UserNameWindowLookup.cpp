@@ -1,7 +1,7 @@
 // The user name database window as the user name resolution's lookup: the
 // records of T_Main by computer name, read again when someone else changed
 // the file, and the one selection a pass makes when it can disturb no one.
-#include "usernames/frmData.h"
+#include "usernames/UserNameWindow.h"
 
 #include "app/AppError.h"
 #include "usernames/ReleaseInBackground.h"
@@ -10,14 +10,14 @@
 #include <QListView>
 #include <QScopeGuard>
 
-bool frmData::inUse() const {
-    return QApplication::activeWindow() == this || AddingRecord || Data1.pending() || boxesOpen_ > 0;
+bool UserNameWindow::inUse() const {
+    return QApplication::activeWindow() == this || addingRecord || recordSource.pending() || boxesOpen_ > 0;
 }
 
-const UserNameMap& frmData::userNames() {
-    if (loading() || !Data1.isOpen())
+const UserNameMap& UserNameWindow::userNames() {
+    if (loading() || !recordSource.isOpen())
         return records_;
-    const FileStamp now = FileStamp::of(Data1.DatabaseName);
+    const FileStamp now = FileStamp::of(recordSource.DatabaseName);
     if (now == stamp_ && !listBehind_)
         return records_;
     trapErrors(
@@ -32,7 +32,7 @@ const UserNameMap& frmData::userNames() {
             // it is no longer in use.
             listing_ = {};
             listing_.stamp = now;
-            readListing(*Data1.openReader(), -1);
+            readListing(*recordSource.openReader(), -1);
             releaseInBackground(std::exchange(records_, std::move(listing_.records)));
             stamp_ = now;
             listing_ = {};
@@ -47,23 +47,23 @@ const UserNameMap& frmData::userNames() {
     return records_;
 }
 
-void frmData::relistKeepingSelection() {
-    const int selected = lstPutIndex();
+void UserNameWindow::relistKeepingSelection() {
+    const int selected = nameIndex();
     const QString name = selected >= 0 ? names_->at(selected) : QString();
     relist();
     if (selected >= 0)
-        setLstPutIndex(names_->findExact(name));
+        selectNameIndex(names_->findExact(name));
 }
 
-void frmData::showComputer(const QString& name) {
+void UserNameWindow::showComputer(const QString& name) {
     if (loading() || inUse())
         return;
     const int index = names_->findExact(name);
-    if (index >= 0 && index != lstPutIndex())
-        setLstPutIndex(index);
+    if (index >= 0 && index != nameIndex())
+        selectNameIndex(index);
 }
 
-MsgAnswer frmData::ask(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& title) {
+MsgAnswer UserNameWindow::ask(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& title) {
     ++boxesOpen_;
     const auto closed = qScopeGuard([this] { --boxesOpen_; });
     return msgBox(boxOwner(), text, icon, buttons, title);

@@ -1,12 +1,12 @@
 // The commands that hand work to other windows and programs: print-export,
 // the NBTSTAT lookup, help, the web site and the About box.
-#include "app/frmMain.h"
+#include "app/MainWindow.h"
 
-#include "about/frmAbout.h"
+#include "about/AboutWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/ProgramFolder.h"
-#include "report/frmPrint.h"
-#include "settings/frmSettings.h"
+#include "report/ReportWindow.h"
+#include "settings/SettingsWindow.h"
 #include "shell/Help.h"
 #include "shell/Nbtstat.h"
 #include "shell/WebSite.h"
@@ -15,24 +15,24 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
-void frmMain::mPrint_Click() {
+void MainWindow::showReport() {
     try {
-        frmPrint::showModal(this, {lvUsers, List1, selectedDatabasePath(), optMode[0]->isChecked()});
+        ReportWindow::showModal(this, {userList, databaseList, selectedDatabasePath(), readModeChoice[0]->isChecked()});
     } catch (...) {
         // Showing the window is best effort: nothing was written yet, and
         // the command has no error message of its own to give.
     }
 }
 
-void frmMain::mCmdPrompt_Click() {
-    if (lvUsers->topLevelItemCount() == 0) {
+void MainWindow::showNbtstat() {
+    if (userList->topLevelItemCount() == 0) {
         msgBox(this,
                QStringLiteral("There are no LDB Users to select that will allow you to run the Command Prompt "
                               "'NBSTAT' command."),
                MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("No Computer Names To Select"));
         return;
     }
-    const QList<QTreeWidgetItem*> selected = lvUsers->selectedItems();
+    const QList<QTreeWidgetItem*> selected = userList->selectedItems();
     if (selected.isEmpty()) {
         msgBox(this, QStringLiteral("There is no LDB User selected to run the Command Prompt 'NBSTAT' command."),
                MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("No Computer Name Selected"));
@@ -49,8 +49,8 @@ void frmMain::mCmdPrompt_Click() {
     enterProgramFolder();
 }
 
-void frmMain::mHelp_Click() { openHelp(this); }
+void MainWindow::showHelp() { openHelp(this); }
 
-void frmMain::mWebSite_Click() { openWebSite(); }
+void MainWindow::showWebSite() { openWebSite(); }
 
-void frmMain::mAbout_Click() { frmAbout::showModal(this); }
+void MainWindow::showAbout() { AboutWindow::showModal(this); }

@@ -1,5 +1,5 @@
 #include "app/Strings.h"
-#include "app/frmMain.h"
+#include "app/MainWindow.h"
 
 #include <cerrno>
 #include <pwd.h>
@@ -9,7 +9,7 @@
 
 // The name comes from the user database by the effective user id, not from
 // an environment variable that anyone can set.
-QString frmMain::GetUserID() {
+QString MainWindow::currentUserId() {
     const long suggested = sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 1024);
     passwd entry{};

@@ -1,5 +1,5 @@
 // Start-up, shut-down, the database path list and the commands that manage it.
-#include "app/frmMain.h"
+#include "app/MainWindow.h"
 
 #include "app/AppError.h"
 #include "app/InstanceGuard.h"
@@ -8,12 +8,12 @@
 #include "app/Numbers.h"
 #include "app/ProgramFolder.h"
 #include "app/TextFile.h"
-#include "app/basCDL.h"
-#include "app/frmTip.h"
-#include "settings/frmSettings.h"
+#include "app/ChooseOpenFile.h"
+#include "app/TipWindow.h"
+#include "settings/SettingsWindow.h"
 #include "shell/KillApp.h"
 #include "usernames/DefaultUserNameDatabase.h"
-#include "usernames/frmData.h"
+#include "usernames/UserNameWindow.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -30,7 +30,7 @@ QString pathListFile() { return programFile(QStringLiteral("ravelin.set")); }
 
 }  // namespace
 
-bool frmMain::Form_Load(InstanceGuard& guard) {
+bool MainWindow::load(InstanceGuard& guard) {
     anchorProgramFolder();
     if (!guard.acquire()) {
         msgBox(nullptr, QStringLiteral("The Ravelin program is already running"), MsgIcon::Exclamation,
@@ -38,29 +38,29 @@ bool frmMain::Form_Load(InstanceGuard& guard) {
         unloaded_ = true;  // nothing was loaded, so nothing may be written
         return false;
     }
-    SetColumns();
+    setUserColumns();
     settings();
-    OpenDBs();
-    OpenSettings();
-    createDefaultUserNameDatabase(settings()->txtDB->text());
+    loadDatabasePaths();
+    loadSettings();
+    createDefaultUserNameDatabase(settings()->userDatabaseEdit->text());
     data();
-    LDBOption = 2;
+    lockFileOption = 2;
     loaded_ = true;
     return true;
 }
 
-void frmMain::closeEvent(QCloseEvent* event) {
-    Form_Unload();
+void MainWindow::closeEvent(QCloseEvent* event) {
+    unload();
     event->accept();
 }
 
-void frmMain::Form_Unload() {
+void MainWindow::unload() {
     if (unloaded_ || !loaded_)
         return;
     unloaded_ = true;
-    Timer1->setEnabled(false);
-    SaveDBs();
-    SavSettings();
+    refreshTimer->setEnabled(false);
+    saveDatabasePaths();
+    saveSettings();
     if (settings_)
         settings_->unload();
     delete settings_;
@@ -72,7 +72,7 @@ void frmMain::Form_Unload() {
     KillApp::CloseByTitle(QStringLiteral("Ravelin Help"));
 }
 
-void frmMain::OpenDBs() {
+void MainWindow::loadDatabasePaths() {
     LineReader in(pathListFile());
     const auto countLine = in.next();
     const auto count = countLine ? parseNumber(*countLine) : std::nullopt;
@@ -89,24 +89,24 @@ void frmMain::OpenDBs() {
         const auto entry = in.nextBytes();
         if (!entry)
             return;
-        addDatabasePath(decodeLine(*entry))->setData(kReadBytesRole, *entry);
+        insertDatabasePath(decodeLine(*entry))->setData(kReadBytesRole, *entry);
     }
 }
 
-void frmMain::SaveDBs() {
+void MainWindow::saveDatabasePaths() {
     enterProgramFolder();
     if (pathListUnread_ && !keepUnreadableAside(pathListFile()))
         return;
-    QList<QByteArray> lines{QByteArray::number(List1->count())};
-    for (int i = 0; i < List1->count(); ++i) {
-        const QListWidgetItem* item = List1->item(i);
+    QList<QByteArray> lines{QByteArray::number(databaseList->count())};
+    for (int i = 0; i < databaseList->count(); ++i) {
+        const QListWidgetItem* item = databaseList->item(i);
         lines << encodeLine(item->text(), item->data(kReadBytesRole).toByteArray());
     }
     if (writeLinesReplacing(pathListFile(), lines))
         pathListUnread_ = false;
 }
 
-QListWidgetItem* frmMain::addDatabasePath(const QString& path) {
+QListWidgetItem* MainWindow::insertDatabasePath(const QString& path) {
     // Sorted as the locale sorts words, letter case ignored: an accented
     // letter sits beside its plain one.
     static const QCollator collator = [] {
@@ -119,36 +119,36 @@ QListWidgetItem* frmMain::addDatabasePath(const QString& path) {
         c.setCaseSensitivity(Qt::CaseInsensitive);
         return c;
     }();
-    int at = List1->count();
-    for (int i = 0; i < List1->count(); ++i) {
-        if (collator.compare(List1->item(i)->text(), path) > 0) {
+    int at = databaseList->count();
+    for (int i = 0; i < databaseList->count(); ++i) {
+        if (collator.compare(databaseList->item(i)->text(), path) > 0) {
             at = i;
             break;
         }
     }
-    List1->insertItem(at, path);
-    return List1->item(at);
+    databaseList->insertItem(at, path);
+    return databaseList->item(at);
 }
 
-int frmMain::List1Index() const {
-    const auto selected = List1->selectedItems();
-    return selected.isEmpty() ? -1 : List1->row(selected.constFirst());
+int MainWindow::databaseIndex() const {
+    const auto selected = databaseList->selectedItems();
+    return selected.isEmpty() ? -1 : databaseList->row(selected.constFirst());
 }
 
-void frmMain::setList1Index(int index) {
-    List1->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+void MainWindow::selectDatabaseIndex(int index) {
+    databaseList->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
 }
 
-void frmMain::List1_Click() {
-    if (const int index = List1Index(); index >= 0)
-        setSelectedDatabasePath(List1->item(index)->text());
+void MainWindow::databaseSelected() {
+    if (const int index = databaseIndex(); index >= 0)
+        setSelectedDatabasePath(databaseList->item(index)->text());
 }
 
-void frmMain::List1_DblClick() { btnLDBUsers_Click(); }
+void MainWindow::databaseDoubleClicked() { displayUsersClicked(); }
 
-void frmMain::mAddDB_Click() {
+void MainWindow::addDatabasePath() {
     runCommand(this, [this] {
-        const QString chosen = basCDL::ChooseOpenFile(
+        const QString chosen = chooseOpenFile(
             this, QStringLiteral("Microsoft Database Files (*.mdb;*.mde)|*.mdb;*.mde"),
             QStringLiteral("Choose Database File Path"), QString());
         if (chosen.isEmpty())
@@ -161,22 +161,22 @@ void frmMain::mAddDB_Click() {
                    MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Database Path Not Added"));
             return;
         }
-        addDatabasePath(chosen);
+        insertDatabasePath(chosen);
     });
 }
 
-void frmMain::mDelDB_Click() {
+void MainWindow::deleteDatabasePath() {
     runCommand(this, [this] { deleteSelectedPath(); });
 }
 
-void frmMain::deleteSelectedPath() {
-    if (List1->count() == 0)
+void MainWindow::deleteSelectedPath() {
+    if (databaseList->count() == 0)
         return;
-    const int index = List1Index();
+    const int index = databaseIndex();
     if (index < 0) {
         msgBox(this, QStringLiteral("You must select a database item before deleting it from the list."),
                MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("No Database Selected"));
-        setList1Index(0);
+        selectDatabaseIndex(0);
         return;
     }
     const MsgAnswer answer =
@@ -186,15 +186,15 @@ void frmMain::deleteSelectedPath() {
         return;
     // After the removal no entry is selected, and the status bar keeps the
     // removed path until another entry is clicked.
-    const QSignalBlocker quiet(List1);
-    delete List1->takeItem(index);
-    List1->clearSelection();
-    List1->setCurrentItem(nullptr);
+    const QSignalBlocker quiet(databaseList);
+    delete databaseList->takeItem(index);
+    databaseList->clearSelection();
+    databaseList->setCurrentItem(nullptr);
 }
 
-void frmMain::mnuExit_Click() { close(); }
+void MainWindow::exitProgram() { close(); }
 
-void frmMain::mSettings_Click() {
+void MainWindow::showSettings() {
     try {
         settings()->showModal();
     } catch (...) {
@@ -204,26 +204,26 @@ void frmMain::mSettings_Click() {
     }
 }
 
-void frmMain::mnuUserDB_Click() {
+void MainWindow::showUserDatabase() {
     data()->show();
     data()->raise();
 }
 
-frmTip* frmMain::tip() const { return tip_; }
+TipWindow* MainWindow::tip() const { return tip_; }
 
-void frmMain::showTip(const QString& message) {
+void MainWindow::showTip(const QString& message) {
     // A tip that has closed but is not yet deleted can't show the message.
     if (!tip_ || tip_->closed())
-        tip_ = new frmTip(this);
-    tip_->lbMsg->setText(message);
+        tip_ = new TipWindow(this);
+    tip_->messageLabel->setText(message);
     tip_->showOverOwner();
 }
 
-void frmMain::setMonitorCaption(const QString& text) {
-    chkAutoMonitor->setText(QStringLiteral("Auto Monitoring (Every ") + text + QStringLiteral(" miliseconds)"));
+void MainWindow::setMonitorCaption(const QString& text) {
+    autoMonitorCheck->setText(QStringLiteral("Auto Monitoring (Every ") + text + QStringLiteral(" miliseconds)"));
 }
 
-bool frmMain::setMonitorInterval(int ms, const QString& text) {
+bool MainWindow::setMonitorInterval(int ms, const QString& text) {
     setMonitorCaption(text);
-    return Timer1->setInterval(ms);
+    return refreshTimer->setInterval(ms);
 }

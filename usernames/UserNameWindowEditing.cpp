@@ -1,6 +1,6 @@
 // Editing the user name database: the list selection, Add, Cancel Add, Save
 // and Delete, and the two states of the window (browsing and adding).
-#include "usernames/frmData.h"
+#include "usernames/UserNameWindow.h"
 
 #include "app/AppError.h"
 #include "app/IntervalTimer.h"
@@ -25,19 +25,19 @@ jet::Value boundValue(const QString& text) {
 
 }  // namespace
 
-void frmData::setBrowsing() {
-    lstPut->setEnabled(true);
-    lblInfo->setText(kBrowsing);
-    BtnCancelRecAdd->setEnabled(false);
-    BtnDel->setEnabled(true);
-    BtnAdd->setEnabled(true);
-    AddingRecord = false;
+void UserNameWindow::setBrowsing() {
+    nameList->setEnabled(true);
+    infoLabel->setText(kBrowsing);
+    cancelAddButton->setEnabled(false);
+    deleteButton->setEnabled(true);
+    addButton->setEnabled(true);
+    addingRecord = false;
 }
 
 // What the user types goes into the current (or the new) record; the next
 // move stores it.
-void frmData::rtfPut_Change(int index, const QString& text) {
-    trapErrors([&] { Data1.setField(static_cast<std::size_t>(index), boundValue(text)); },
+void UserNameWindow::fieldEdited(int index, const QString& text) {
+    trapErrors([&] { recordSource.setField(static_cast<std::size_t>(index), boundValue(text)); },
                [](const AppError&) {
                    // No record to change: the text stays in the box only,
                    // which is all the user asked for.
@@ -48,40 +48,40 @@ void frmData::rtfPut_Change(int index, const QString& text) {
 // typed into the record it leaves (an empty new record is dropped); what it
 // stores joins the list and the resolution's records. A lookup during an
 // addition returns the window to browsing.
-void frmData::lstPut_Click() {
-    const int index = lstPutIndex();
+void UserNameWindow::showSelectedName() {
+    const int index = nameIndex();
     if (index < 0)
         return;
     const QString name = names_->at(index);
-    const bool adding = AddingRecord;
-    if (adding && Data1.pending() && allFieldsEmpty())
-        Data1.cancelUpdate();
+    const bool adding = addingRecord;
+    if (adding && recordSource.pending() && allFieldsEmpty())
+        recordSource.cancelUpdate();
     if (refuseNamelessStore())
         return;
     const std::optional<RecordTexts> storing =
-        Data1.pending() ? std::optional<RecordTexts>(Data1.boundTexts()) : std::nullopt;
+        recordSource.pending() ? std::optional<RecordTexts>(recordSource.boundTexts()) : std::nullopt;
     const QString changed = shown_[0];  // the stored record an edit changes
-    const FileStamp before = FileStamp::of(Data1.DatabaseName);
+    const FileStamp before = FileStamp::of(recordSource.DatabaseName);
     bool stored = false;
     trapErrors(
         [&] {
             try {
-                Data1.findComputerName(name);
+                recordSource.findComputerName(name);
                 stored = storing.has_value();
             } catch (const jet::Error&) {
                 if (!adding || !storing)
                     throw;
                 // The new record was refused: as a data control does on a
                 // move, it is dropped and the search made again.
-                Data1.cancelUpdate();
-                Data1.findComputerName(name);
+                recordSource.cancelUpdate();
+                recordSource.findComputerName(name);
             }
             showCurrentRecord();
         },
         [&](const AppError& e) {
             // A refused change stays typed, on its own record; a failed
             // search leaves the current record as it was, and says nothing.
-            if (Data1.pending() && !adding) {
+            if (recordSource.pending() && !adding) {
                 selectQuietly(names_->findExact(changed));
                 refusedStore(e);
             }
@@ -91,31 +91,31 @@ void frmData::lstPut_Click() {
         (void)keepInStep(storing, adding ? std::nullopt : std::optional<QString>(changed), before);
     if (adding)
         setBrowsing();
-    AddingRecord = false;
+    addingRecord = false;
 }
 
 // A record without a computer name is never stored: a move that would store
 // one is refused, and the typed record and the list stay as they were.
-bool frmData::refuseNamelessStore() {
-    if (!Data1.pending() || !rtfPut[0]->text().isEmpty())
+bool UserNameWindow::refuseNamelessStore() {
+    if (!recordSource.pending() || !fieldEdits[0]->text().isEmpty())
         return false;
-    selectQuietly(AddingRecord ? -1 : names_->findExact(shown_[0]));
+    selectQuietly(addingRecord ? -1 : names_->findExact(shown_[0]));
     ask(QStringLiteral("You must enter in a Computer Name in the field."), MsgIcon::Exclamation, MsgButtons::Ok,
         QStringLiteral("No Data Entered"));
-    rtfPut[0]->setFocus();
+    fieldEdits[0]->setFocus();
     return true;
 }
 
 // Selects entry `index` (-1: none) without making its record current.
-void frmData::selectQuietly(int index) {
+void UserNameWindow::selectQuietly(int index) {
     {
-        const QSignalBlocker quiet(lstPut->selectionModel());
+        const QSignalBlocker quiet(nameList->selectionModel());
         if (index < 0)
-            lstPut->selectionModel()->clear();
+            nameList->selectionModel()->clear();
         else
-            lstPut->selectionModel()->setCurrentIndex(names_->index(index), QItemSelectionModel::ClearAndSelect);
+            nameList->selectionModel()->setCurrentIndex(names_->index(index), QItemSelectionModel::ClearAndSelect);
     }
-    lstPut->viewport()->update();
+    nameList->viewport()->update();
 }
 
 // After a store made here, the list and the resolution's records take in
@@ -123,7 +123,7 @@ void frmData::selectQuietly(int index) {
 // so that neither is read again. False, changing nothing, when someone else
 // wrote the file since it was last read here (as of `before` the store):
 // then only reading it whole brings them in step.
-bool frmData::keepInStep(const std::optional<RecordTexts>& stored, const std::optional<QString>& replaced,
+bool UserNameWindow::keepInStep(const std::optional<RecordTexts>& stored, const std::optional<QString>& replaced,
                          const FileStamp& before) {
     if (before != stamp_)
         return false;
@@ -138,54 +138,54 @@ bool frmData::keepInStep(const std::optional<RecordTexts>& stored, const std::op
         if (renamed)
             names_->insert((*stored)[0]);
     }
-    stamp_ = FileStamp::of(Data1.DatabaseName);
+    stamp_ = FileStamp::of(recordSource.DatabaseName);
     return true;
 }
 
-void frmData::BtnAdd_Click() {
+void UserNameWindow::addRecord() {
     if (!finishListing())
         return;
-    if (!trapErrors([this] { Data1.addNew(); }, [this](const AppError& e) { ask(e.description(), MsgIcon::Critical); }))
+    if (!trapErrors([this] { recordSource.addNew(); }, [this](const AppError& e) { ask(e.description(), MsgIcon::Critical); }))
         return;
     clearRecordFields();  // the new record is empty
-    rtfPut[0]->setFocus();
-    BtnCancelRecAdd->setEnabled(true);
-    BtnDel->setEnabled(false);
-    BtnAdd->setEnabled(false);
-    lstPut->setEnabled(false);
-    lblInfo->setText(kAdding);
-    AddingRecord = true;
+    fieldEdits[0]->setFocus();
+    cancelAddButton->setEnabled(true);
+    deleteButton->setEnabled(false);
+    addButton->setEnabled(false);
+    nameList->setEnabled(false);
+    infoLabel->setText(kAdding);
+    addingRecord = true;
 }
 
-void frmData::BtnCancelRecAdd_Click() {
+void UserNameWindow::cancelAdding() {
     trapErrors(
         [this] {
-            Data1.cancelUpdate();
+            recordSource.cancelUpdate();
             showCurrentRecord();  // the record current before the addition
         },
         [this](const AppError& e) { ask(e.description(), MsgIcon::Critical); });
     setBrowsing();
 }
 
-void frmData::BtnSav_Click() {
+void UserNameWindow::saveRecord() {
     if (!finishListing())
         return;
-    if ((AddingRecord || Data1.pending()) && rtfPut[0]->text().isEmpty()) {
+    if ((addingRecord || recordSource.pending()) && fieldEdits[0]->text().isEmpty()) {
         ask(QStringLiteral("You must enter in a Computer Name in the field."), MsgIcon::Exclamation,
             MsgButtons::Ok, QStringLiteral("No Data Entered"));
-        rtfPut[0]->setFocus();
+        fieldEdits[0]->setFocus();
         return;
     }
-    if (!rtfPut[0]->text().isEmpty())
-        lblInfoTag = rtfPut[0]->text();
+    if (!fieldEdits[0]->text().isEmpty())
+        infoTag = fieldEdits[0]->text();
     const std::optional<RecordTexts> storing =
-        Data1.pending() ? std::optional<RecordTexts>(Data1.boundTexts()) : std::nullopt;
-    const std::optional<QString> replaced = AddingRecord ? std::nullopt : std::optional<QString>(shown_[0]);
-    const FileStamp before = FileStamp::of(Data1.DatabaseName);
+        recordSource.pending() ? std::optional<RecordTexts>(recordSource.boundTexts()) : std::nullopt;
+    const std::optional<QString> replaced = addingRecord ? std::nullopt : std::optional<QString>(shown_[0]);
+    const FileStamp before = FileStamp::of(recordSource.DatabaseName);
     const bool saved = trapErrors(
         [&] {
-            Data1.moveFirst();  // stores the pending record
-            lstPut->setEnabled(true);
+            recordSource.moveFirst();  // stores the pending record
+            nameList->setEnabled(true);
             if (keepInStep(storing, storing ? replaced : std::nullopt, before))
                 showCurrentRecord();
             else
@@ -199,14 +199,14 @@ void frmData::BtnSav_Click() {
         });
     if (!saved)
         return;
-    setLstPutIndex(names_->findExact(lblInfoTag));
-    AddingRecord = false;
+    selectNameIndex(names_->findExact(infoTag));
+    addingRecord = false;
     setBrowsing();
 }
 
 // A duplicate is what the message names; any other refusal (a locked or
 // read-only file, a value too long) adds the engine's reason.
-void frmData::refusedStore(const AppError& e) {
+void UserNameWindow::refusedStore(const AppError& e) {
     QString text = QStringLiteral("An error has taken place when refreshing the database.") + QChar('\r') +
                    QStringLiteral("Be sure you have not entered in a duplicate record.");
     if (e.number() != jet::DuplicateKey)
@@ -217,20 +217,20 @@ void frmData::refusedStore(const AppError& e) {
 // Deletes the record the user chose: the one named by the selected entry
 // when Delete is pressed, and only if the file still holds it unchanged once
 // the user has confirmed.
-void frmData::BtnDel_Click() {
+void UserNameWindow::deleteRecord() {
     if (!finishListing())
         return;
     trapErrors(
         [this] {
-            if (Data1.tableEmpty())
+            if (recordSource.tableEmpty())
                 return;
-            if (lstPutIndex() < 0) {
+            if (nameIndex() < 0) {
                 ask(QStringLiteral("You must select a record to delete it."), MsgIcon::Exclamation, MsgButtons::Ok,
                     QStringLiteral("No Record Selected"));
-                setLstPutIndex(0);
+                selectNameIndex(0);
                 return;
             }
-            const QString name = names_->at(lstPutIndex());
+            const QString name = names_->at(nameIndex());
             const std::optional<RecordTexts> chosen = storedRecord(name);
             if (!chosen) {
                 notDeleted(name);
@@ -238,39 +238,39 @@ void frmData::BtnDel_Click() {
             }
             if (ask(QStringLiteral("Are you sure that want to delete this record?"), MsgIcon::Question,
                     MsgButtons::YesNo) != MsgAnswer::Yes) {
-                rtfPut[0]->setFocus();
+                fieldEdits[0]->setFocus();
                 return;
             }
-            Data1.Refresh();  // the file as it is now
-            if (!Data1.findComputerName(name) || Data1.boundTexts() != *chosen) {
+            recordSource.Refresh();  // the file as it is now
+            if (!recordSource.findComputerName(name) || recordSource.boundTexts() != *chosen) {
                 notDeleted(name);
                 return;
             }
-            const FileStamp before = FileStamp::of(Data1.DatabaseName);
-            Data1.deleteCurrent();
+            const FileStamp before = FileStamp::of(recordSource.DatabaseName);
+            recordSource.deleteCurrent();
             if (!keepInStep(std::nullopt, name, before))
                 relist();
-            if (Data1.tableEmpty()) {
+            if (recordSource.tableEmpty()) {
                 // The only record is gone: the window browses an empty list.
                 clearRecordFields();
                 setBrowsing();
                 return;
             }
-            Data1.moveLast();
+            recordSource.moveLast();
             showCurrentRecord();
-            BtnSav_Click();
-            lblInfo->setText(kBrowsing);
+            saveRecord();
+            infoLabel->setText(kBrowsing);
         },
         [this](const AppError&) {
             // The delete ends without a message, as the command always has:
             // the record stays listed, which shows that it was not deleted.
-            lblInfo->setText(kBrowsing);
+            infoLabel->setText(kBrowsing);
         });
 }
 
 // The record named `name` as the file holds it now; nothing when it has none.
-std::optional<RecordTexts> frmData::storedRecord(const QString& name) {
-    const auto reader = Data1.openReader();
+std::optional<RecordTexts> UserNameWindow::storedRecord(const QString& name) {
+    const auto reader = recordSource.openReader();
     if (!DataControl::findComputerName(*reader, name))
         return std::nullopt;
     return DataControl::textsOf(*reader);
@@ -278,17 +278,17 @@ std::optional<RecordTexts> frmData::storedRecord(const QString& name) {
 
 // The record changed or went away before it could be deleted: the user is
 // told, and the window shows the table as it is now.
-void frmData::notDeleted(const QString& name) {
+void UserNameWindow::notDeleted(const QString& name) {
     ask(QStringLiteral("The record '%1' was changed or deleted by someone else meanwhile, so it was not deleted.")
                 .arg(name) +
             QChar('\r') + QStringLiteral("Check the record, then delete it again if you still want to."),
         MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Record Not Deleted"));
     relist();
-    setLstPutIndex(names_->findExact(name));
+    selectNameIndex(names_->findExact(name));
 }
 
-bool frmData::allFieldsEmpty() const {
-    for (const QLineEdit* box : rtfPut)
+bool UserNameWindow::allFieldsEmpty() const {
+    for (const QLineEdit* box : fieldEdits)
         if (!box->text().isEmpty())
             return false;
     return true;
@@ -296,10 +296,10 @@ bool frmData::allFieldsEmpty() const {
 
 // Seeds an empty table: a new record whose computer name is "Test Record",
 // stored by the move that follows, then listed.
-void frmData::AddRec() {
-    Data1.addNew();
-    rtfPut[0]->setText(QStringLiteral("Test Record"));
-    Data1.setField(0, boundValue(rtfPut[0]->text()));
-    Data1.moveFirst();
+void UserNameWindow::addFirstRecord() {
+    recordSource.addNew();
+    fieldEdits[0]->setText(QStringLiteral("Test Record"));
+    recordSource.setField(0, boundValue(fieldEdits[0]->text()));
+    recordSource.moveFirst();
     relist();
 }

@@ -1,4 +1,4 @@
-#include "shell/modShellExec.h"
+#include "shell/OpenDocument.h"
 
 #include "app/MessageBoxes.h"
 #include "shell/DesktopApps.h"
@@ -24,7 +24,7 @@ bool executable(const QString& path) { return ::access(QFile::encodeName(path).c
 
 }  // namespace
 
-int ShellOpen(const QString& file, const QString& directory, const QString& program, qint64* pid) {
+int openDocument(const QString& file, const QString& directory, const QString& program, qint64* pid) {
     const QFileInfo info(file);
     if (file.isEmpty() || !info.exists())
         return QFileInfo(info.absolutePath()).isDir() ? kFileNotFound : kPathNotFound;
@@ -53,10 +53,10 @@ int ShellOpen(const QString& file, const QString& directory, const QString& prog
     if (programFile.isAbsolute() && !executable(programFile.filePath()))
         return kAccessDenied;
     const QString name = command.takeFirst();
-    return launcher().startProgram(name, command, directory, pid) ? kShellOk : kBadProgram;
+    return launcher().startProgram(name, command, directory, pid) ? kLaunchOk : kBadProgram;
 }
 
-QString ShellErrText(int code, bool show, QWidget* owner) {
+QString launchErrorText(int code, bool show, QWidget* owner) {
     if (code >= 33)
         return {};
     QString text;

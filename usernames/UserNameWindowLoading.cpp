@@ -1,7 +1,7 @@
 // The user name database window's connection: the loading procedure that
 // lists every computer name of T_Main, its failure messages, and the
 // "Refresh DB Connection" command.
-#include "usernames/frmData.h"
+#include "usernames/UserNameWindow.h"
 
 #include "app/AppError.h"
 #include "app/IntervalTimer.h"
@@ -23,56 +23,56 @@ constexpr qint64 kReadSliceMs = 10;
 
 }  // namespace
 
-void frmData::loadTimer_Timer() {
-    loadTimer->setEnabled(false);
+void UserNameWindow::connectTick() {
+    connectTimer->setEnabled(false);
     emit connectionRequested();
 }
 
-void frmData::startLoading() {
+void UserNameWindow::startLoading() {
     reader_.reset();
     sorting_ = {};
     listing_ = {};
-    Timer1->setEnabled(true);
+    readTimer->setEnabled(true);
 }
 
 // A command that changes the table while the list is still being read lets
 // the listing finish first, so that it never reads a file changing under it.
 // False when the listing failed (the window is then in its failed state).
-bool frmData::finishListing() {
+bool UserNameWindow::finishListing() {
     while (loading()) {
         if (sorting_.valid())
             sorting_.wait();
         continueLoading();
     }
-    return BtnSav->isEnabled();
+    return saveButton->isEnabled();
 }
 
-void frmData::Timer1_Timer() {
+void UserNameWindow::readTick() {
     if (loading())
         continueLoading();
     else
         beginLoading();
 }
 
-void frmData::beginLoading() {
+void UserNameWindow::beginLoading() {
     names_->clear();
     clearRecordFields();  // a reset of the display only: no record changes
     listing_ = {};
-    listing_.stamp = FileStamp::of(Data1.DatabaseName);
+    listing_.stamp = FileStamp::of(recordSource.DatabaseName);
     trapErrors(
         [this] {
-            Data1.Refresh();
-            reader_ = Data1.openReader();
+            recordSource.Refresh();
+            reader_ = recordSource.openReader();
             reader_->moveFirst();
         },
         [this](const AppError& e) { loadingFailed(e.number()); });
-    // Timer1 stays enabled: the reading starts with the next tick.
+    // readTimer stays enabled: the reading starts with the next tick.
 }
 
 // One tick: a slice of reading; once the table is read, its names are put
 // in order on a worker thread (100,000 take tens of milliseconds), and the
 // ticks that follow only look whether that is done.
-void frmData::continueLoading() {
+void UserNameWindow::continueLoading() {
     trapErrors(
         [&] {
             if (sorting_.valid()) {
@@ -82,7 +82,7 @@ void frmData::continueLoading() {
             }
             readListing(*reader_, kReadSliceMs);
             if (!reader_->eof())
-                return;  // Timer1 stays enabled: the next tick reads on
+                return;  // readTimer stays enabled: the next tick reads on
             reader_.reset();
             sorting_ = std::async(std::launch::async, ComputerNameList::sorted, std::move(listing_.names),
                                   std::move(listing_.folded));
@@ -92,7 +92,7 @@ void frmData::continueLoading() {
 
 // Reads records from `reader` into the listing, in table order, until its
 // end or until `budgetMs` have passed (-1: no limit).
-void frmData::readListing(jet::Recordset& reader, qint64 budgetMs) {
+void UserNameWindow::readListing(jet::Recordset& reader, qint64 budgetMs) {
     QElapsedTimer slice;
     slice.start();
     while (!reader.eof()) {
@@ -108,7 +108,7 @@ void frmData::readListing(jet::Recordset& reader, qint64 budgetMs) {
 
 // The listing read becomes the list, with its names in `order`, and the
 // resolution's records.
-void frmData::takeListing(ComputerNameList::SortedNames order) {
+void UserNameWindow::takeListing(ComputerNameList::SortedNames order) {
     Listing read = std::exchange(listing_, {});
     names_->assign(std::move(order));
     releaseInBackground(std::exchange(records_, std::move(read.records)));
@@ -116,30 +116,30 @@ void frmData::takeListing(ComputerNameList::SortedNames order) {
     listBehind_ = false;
 }
 
-void frmData::finishLoading() {
-    Timer1->setEnabled(false);
+void UserNameWindow::finishLoading() {
+    readTimer->setEnabled(false);
     takeListing(sorting_.get());
-    Data1.moveFirst();
+    recordSource.moveFirst();
     showCurrentRecord();
 }
 
 // Reads the whole table anew into the list and the resolution's records,
 // and shows its first record.
-void frmData::relist() {
+void UserNameWindow::relist() {
     listing_ = {};
-    listing_.stamp = FileStamp::of(Data1.DatabaseName);
-    Data1.Refresh();
-    readListing(*Data1.openReader(), -1);
+    listing_.stamp = FileStamp::of(recordSource.DatabaseName);
+    recordSource.Refresh();
+    readListing(*recordSource.openReader(), -1);
     takeListing(sortedListing());
     showCurrentRecord();
 }
 
-ComputerNameList::SortedNames frmData::sortedListing() {
+ComputerNameList::SortedNames UserNameWindow::sortedListing() {
     return ComputerNameList::sorted(std::move(listing_.names), std::move(listing_.folded));
 }
 
-void frmData::loadingFailed(int number) {
-    Timer1->setEnabled(false);
+void UserNameWindow::loadingFailed(int number) {
+    readTimer->setEnabled(false);
     reader_.reset();
     takeListing(sortedListing());  // the names read before the failure stay listed
     if (number == jet::NoCurrentRecord) {
@@ -156,29 +156,29 @@ void frmData::loadingFailed(int number) {
             QStringLiteral("After checking the path, go to the User Database window and click the Refresh DB "
                            "Connection button to reconnect the database."),
         MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Verify Path Settings"));
-    BtnRefreshImg->setEnabled(true);
+    refreshButton->setEnabled(true);
     setRecordButtons(false);
 }
 
-void frmData::setRecordButtons(bool enabled) {
-    BtnSav->setEnabled(enabled);
-    BtnAdd->setEnabled(enabled);
-    BtnDel->setEnabled(enabled);
+void UserNameWindow::setRecordButtons(bool enabled) {
+    saveButton->setEnabled(enabled);
+    addButton->setEnabled(enabled);
+    deleteButton->setEnabled(enabled);
 }
 
-void frmData::BtnRefreshImg_Click() {
-    BtnRefreshImg->setEnabled(false);
+void UserNameWindow::refreshConnection() {
+    refreshButton->setEnabled(false);
     setRecordButtons(true);
     emit connectionRequested();
 }
 
 // An empty table is seeded. Should the file refuse the new record (a
 // read-only file), the record is dropped and the list stays empty.
-void frmData::seedEmptyTable() {
-    trapErrors([this] { AddRec(); },
+void UserNameWindow::seedEmptyTable() {
+    trapErrors([this] { addFirstRecord(); },
                [this](const AppError&) {
                    try {
-                       Data1.cancelUpdate();
+                       recordSource.cancelUpdate();
                    } catch (...) {
                        // Nothing was pending to drop: the refused record is
                        // gone either way, and an empty list is all there is.

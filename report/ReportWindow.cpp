@@ -1,4 +1,4 @@
-#include "report/frmPrint.h"
+#include "report/ReportWindow.h"
 
 #include "app/MessageBoxes.h"
 #include "app/Named.h"
@@ -17,73 +17,73 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-frmPrint::frmPrint(QWidget* owner, Source source)
+ReportWindow::ReportWindow(QWidget* owner, Source source)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       source_(std::move(source)) {
-    setObjectName(QStringLiteral("frmPrint"));
+    setObjectName(QStringLiteral("ReportWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral(" Print - Export Options"));
     setModal(true);
 
-    Frame1 = named(new QGroupBox(QStringLiteral(" Choose What To Print "), this), "Frame1");
-    Opt[0] = named(new QRadioButton(QStringLiteral("Logged-In LDB User Information"), Frame1), "Opt(0)");
-    Opt[1] = named(new QRadioButton(QStringLiteral("Database File Paths"), Frame1), "Opt(1)");
-    Opt[0]->setChecked(true);
-    auto* options = new QVBoxLayout(Frame1);
-    options->addWidget(Opt[0]);
-    options->addWidget(Opt[1]);
+    choiceGroup = named(new QGroupBox(QStringLiteral(" Choose What To Print "), this), "choiceGroup");
+    choice[0] = named(new QRadioButton(QStringLiteral("Logged-In LDB User Information"), choiceGroup), "choice(0)");
+    choice[1] = named(new QRadioButton(QStringLiteral("Database File Paths"), choiceGroup), "choice(1)");
+    choice[0]->setChecked(true);
+    auto* options = new QVBoxLayout(choiceGroup);
+    options->addWidget(choice[0]);
+    options->addWidget(choice[1]);
 
-    C1Elastic1 = named(new QFrame(this), "C1Elastic1");
-    C1Elastic1->setFrameShape(QFrame::Panel);
-    C1Elastic1->setFrameShadow(QFrame::Sunken);
-    Image1 = named(new QLabel(C1Elastic1), "Image1");
-    Image1->setPixmap(owner->windowIcon().pixmap(48, 48));
-    auto* picture = new QVBoxLayout(C1Elastic1);
-    picture->addWidget(Image1, 0, Qt::AlignCenter);
+    pictureFrame = named(new QFrame(this), "pictureFrame");
+    pictureFrame->setFrameShape(QFrame::Panel);
+    pictureFrame->setFrameShadow(QFrame::Sunken);
+    pictureLabel = named(new QLabel(pictureFrame), "pictureLabel");
+    pictureLabel->setPixmap(owner->windowIcon().pixmap(48, 48));
+    auto* picture = new QVBoxLayout(pictureFrame);
+    picture->addWidget(pictureLabel, 0, Qt::AlignCenter);
 
-    Label1 = named(new QLabel(QStringLiteral("Print Preview uses Notepad where you can print or export (save as...) "
+    previewHint = named(new QLabel(QStringLiteral("Print Preview uses Notepad where you can print or export (save as...) "
                                              "data. Your default printer settings is used."),
                               this),
-                   "Label1");
-    Label1->setWordWrap(true);
-    Command1 = named(new QPushButton(QStringLiteral("Show Print Preview"), this), "Command1");
-    Command2 = named(new QPushButton(QStringLiteral("&Close"), this), "Command2");
-    Command1->setDefault(true);
+                   "previewHint");
+    previewHint->setWordWrap(true);
+    previewButton = named(new QPushButton(QStringLiteral("Show Print Preview"), this), "previewButton");
+    closeButton = named(new QPushButton(QStringLiteral("&Close"), this), "closeButton");
+    previewButton->setDefault(true);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(C1Elastic1);
-    top->addWidget(Frame1, 1);
+    top->addWidget(pictureFrame);
+    top->addWidget(choiceGroup, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
+    buttons->addWidget(previewButton);
+    buttons->addWidget(closeButton);
     auto* column = new QVBoxLayout(this);
     column->addLayout(top);
-    column->addWidget(Label1);
+    column->addWidget(previewHint);
     column->addLayout(buttons);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(Command1, &QPushButton::clicked, this, &frmPrint::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &frmPrint::Command2_Click);
+    connect(previewButton, &QPushButton::clicked, this, &ReportWindow::showPreview);
+    connect(closeButton, &QPushButton::clicked, this, &ReportWindow::closeReport);
 }
 
-void frmPrint::showModal(QWidget* owner, const Source& source) {
-    auto* window = new frmPrint(owner, source);
+void ReportWindow::showModal(QWidget* owner, const Source& source) {
+    auto* window = new ReportWindow(owner, source);
     window->adjustSize();
     if (const QScreen* s = window->screen())
         window->move(s->availableGeometry().center() - window->rect().center());
     window->exec();
 }
 
-QString frmPrint::reportPath() { return programFile(QStringLiteral("tmpprintexport.prn")); }
+QString ReportWindow::reportPath() { return programFile(QStringLiteral("tmpprintexport.prn")); }
 
 // The report is written beside its final name and renamed over it, as the
 // settings files are: a link in its place is replaced, never followed. Only
 // a report written whole is opened.
-void frmPrint::Command1_Click() {
+void ReportWindow::showPreview() {
     const QString path = reportPath();
     const QDate today = QDate::currentDate();
-    const bool users = Opt[0]->isChecked();
+    const bool users = choice[0]->isChecked();
     const std::optional<QStringList> lines =
         users ? report::usersReport(*source_.users, source_.databasePath, source_.rosterMode, today)
               : report::pathsReport(*source_.paths, today);
@@ -109,4 +109,4 @@ void frmPrint::Command1_Click() {
     openInTextEditor(path);
 }
 
-void frmPrint::Command2_Click() { close(); }
+void ReportWindow::closeReport() { close(); }

@@ -4,12 +4,8 @@
 
 class QWidget;
 
-namespace basCDL {
-
 // Shows the open-file dialog over `owner` and returns the chosen full path,
 // or empty text when the user cancels. `filter` holds description and
 // pattern pairs separated by "|"; `initialDir` empty lets the dialog choose.
-QString ChooseOpenFile(QWidget* owner, const QString& filter, const QString& title,
+QString chooseOpenFile(QWidget* owner, const QString& filter, const QString& title,
                        const QString& initialDir);
-
-}  // namespace basCDL

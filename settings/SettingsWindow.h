@@ -13,32 +13,32 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-class frmSettings : public QDialog {
+class SettingsWindow : public QDialog {
     Q_OBJECT
 public:
     // Loads the window (hidden) over `owner`; its load makes the program's
     // folder the current directory and sets the default user name database path.
-    explicit frmSettings(QWidget* owner);
+    explicit SettingsWindow(QWidget* owner);
 
     static QString defaultWorkgroup() { return QStringLiteral("C:\\Windows\\System32\\System.mdw"); }
 
-    QGroupBox* Frame1;
-    QLabel* Label1;
-    QLineEdit* txtWorkgroup;
-    QPushButton* cmdSelectWorkGroup;
-    QLabel* Label2;
-    QGroupBox* Frame2;
-    QLabel* Label3;
-    QLineEdit* txtTSpeed;
-    QCheckBox* chkAutoMon;
-    QGroupBox* Frame3;
-    std::array<QRadioButton*, 2> optDBClk;
-    QGroupBox* Frame4;
-    QLabel* Label4;
-    QLineEdit* txtDB;
-    QPushButton* Command1;
-    QLabel* Label5;
-    QPushButton* btnClose;
+    QGroupBox* workgroupGroup;
+    QLabel* workgroupLabel;
+    QLineEdit* workgroupEdit;
+    QPushButton* chooseWorkgroupButton;
+    QLabel* workgroupHint;
+    QGroupBox* monitoringGroup;
+    QLabel* intervalLabel;
+    QLineEdit* intervalEdit;
+    QCheckBox* monitorAtStartCheck;
+    QGroupBox* doubleClickGroup;
+    std::array<QRadioButton*, 2> doubleClickChoice;
+    QGroupBox* userDatabaseGroup;
+    QLabel* userDatabaseLabel;
+    QLineEdit* userDatabaseEdit;
+    QPushButton* chooseUserDatabaseButton;
+    QLabel* userDatabaseHint;
+    QPushButton* closeButton;
 
     // Shows the window modally over the main window.
     void showModal();
@@ -48,20 +48,20 @@ public:
 signals:
     // "&Close" accepted the monitoring interval `ms`, typed as `text`.
     void monitorIntervalChosen(int ms, const QString& text);
-    // txtDB names another user name database: it is to be connected.
+    // userDatabaseEdit names another user name database: it is to be connected.
     void userDatabaseChosen();
 
 public slots:
-    void cmdSelectWorkGroup_Click();
-    void Command1_Click();
-    void btnClose_Click();
+    void chooseWorkgroup();
+    void chooseUserDatabase();
+    void closeSettings();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
 
 private:
-    void Form_Load();
+    void loadDefaults();
 
     bool unloading_ = false;
 };

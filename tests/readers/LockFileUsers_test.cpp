@@ -2,9 +2,9 @@
 // computer names, reading real lock files that other processes hold, and the
 // main window drawing what it read.
 #include "app/UserList.h"
-#include "app/frmTip.h"
+#include "app/TipWindow.h"
 #include "jet/LdbUsers.h"
-#include "readers/ShowLDBUsers.h"
+#include "readers/LockFileUsers.h"
 #include "tests/jet/LockFileTesting.h"
 #include "tests/support/MainWindowHarness.h"
 
@@ -187,12 +187,12 @@ class LockFileUsersWindow : public ::testing::Test, public MainWindowHarness {
 protected:
     void SetUp() override {
         ASSERT_TRUE(start());
-        window->optMode[1]->click();
+        window->readModeChoice[1]->click();
         writeHomeFile("sales.mdb", "database");
         window->setSelectedDatabasePath(homeFile("sales.mdb"));
     }
     void TearDown() override { readers::setLdbLibrary({}); }
-    void refresh() { window->mnuDisplayUsers_Click(); }
+    void refresh() { window->showUsers(); }
 };
 
 // Rows are keyed by the rows added, not the pairs read; the reader runs
@@ -200,8 +200,8 @@ protected:
 // the arrow comes back.
 TEST_F(LockFileUsersWindow, RowsAreDrawnUnderTheHourglass) {
     writeHomeFile("sales.ldb", "PC01\r\nANN\r\nPC02\r\nBOB\r\nPC03\r\nCY\r\nPC03\r\nDAN\r\n");
-    window->optLDB[2]->click();
-    window->chkAllPossible->setChecked(true);
+    window->lockFileChoice[2]->click();
+    window->allPossibleCheck->setChecked(true);
     window->setCursor(Qt::CrossCursor);
     std::optional<Qt::CursorShape> during;
     int option = 0;
@@ -215,8 +215,8 @@ TEST_F(LockFileUsersWindow, RowsAreDrawnUnderTheHourglass) {
     EXPECT_EQ(option, 4);
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
     QStringList drawn;
-    for (int i = 0; i < window->lvUsers->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* r = window->lvUsers->topLevelItem(i);
+    for (int i = 0; i < window->userList->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* r = window->userList->topLevelItem(i);
         drawn << rowKey(r) + ":" + r->text(0) + "/" + subItem(r, 1);
     }
     EXPECT_EQ(drawn, QStringList({"Key_1:PC01/ANN", "Key_2:PC03/CY", "Key_3:PC03/DAN"}));
@@ -233,13 +233,13 @@ TEST_F(LockFileUsersWindow, ANoticeIsABoxOrWhileMonitoringTheTip) {
     EXPECT_EQ(boxes.last().text, QStringLiteral("Could not locate LDB file '") + ldb + "'");
     EXPECT_EQ(boxes.last().title, QStringLiteral("LDB File Not Found"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Information);
-    EXPECT_EQ(window->lvUsers->topLevelItemCount(), 0);
+    EXPECT_EQ(window->userList->topLevelItemCount(), 0);
 
-    window->chkAutoMonitor->setChecked(true);
+    window->autoMonitorCheck->setChecked(true);
     refresh();
     EXPECT_EQ(boxes.shown.size(), 1u);
     ASSERT_NE(window->tip(), nullptr);
-    EXPECT_EQ(window->tip()->lbMsg->text(), QStringLiteral("Could not locate LDB file '") + ldb + ".");
+    EXPECT_EQ(window->tip()->messageLabel->text(), QStringLiteral("Could not locate LDB file '") + ldb + ".");
 }
 
 }  // namespace
