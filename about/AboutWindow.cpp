@@ -1,8 +1,8 @@
 #include "about/AboutWindow.h"
 
 #include "about/BuildVersion.h"
-#include "app/Named.h"
-#include "app/Twips.h"
+#include "base/Named.h"
+#include "base/Twips.h"
 
 #include <QFrame>
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "app/MainWindow.h"
 
 #include <cerrno>

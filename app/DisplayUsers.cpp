@@ -1,10 +1,10 @@
 // The display-users command, the read modes and auto monitoring.
 #include "app/MainWindow.h"
 
-#include "app/AppError.h"
-#include "app/IntervalTimer.h"
-#include "app/MessageBoxes.h"
-#include "app/Twips.h"
+#include "base/AppError.h"
+#include "base/IntervalTimer.h"
+#include "base/MessageBoxes.h"
+#include "base/Twips.h"
 #include "settings/SettingsWindow.h"
 
 #include <QCheckBox>

@@ -1,11 +1,11 @@
 // The main settings file settings.set: 14 positional lines carrying the main
 // window's geometry and options and the settings window's values.
-#include "app/IntervalTimer.h"
-#include "app/Numbers.h"
-#include "app/ProgramFolder.h"
-#include "app/Strings.h"
-#include "app/TextFile.h"
-#include "app/Twips.h"
+#include "base/IntervalTimer.h"
+#include "base/Numbers.h"
+#include "base/ProgramFolder.h"
+#include "base/Strings.h"
+#include "base/TextFile.h"
+#include "base/Twips.h"
 #include "app/MainWindow.h"
 #include "settings/SettingsWindow.h"
 

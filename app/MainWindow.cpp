@@ -1,10 +1,10 @@
 #include "app/MainWindow.h"
 
 #include "app/ElidedLabel.h"
-#include "app/IntervalTimer.h"
+#include "base/IntervalTimer.h"
 #include "app/MenuShortcutsFirst.h"
-#include "app/Named.h"
-#include "app/Twips.h"
+#include "base/Named.h"
+#include "base/Twips.h"
 #include "settings/UserDatabaseConnection.h"
 #include "settings/SettingsWindow.h"
 #include "usernames/UserNameWindow.h"

@@ -3,8 +3,8 @@
 #include "app/MainWindow.h"
 
 #include "about/AboutWindow.h"
-#include "app/MessageBoxes.h"
-#include "app/ProgramFolder.h"
+#include "base/MessageBoxes.h"
+#include "base/ProgramFolder.h"
 #include "report/ReportWindow.h"
 #include "settings/SettingsWindow.h"
 #include "shell/Help.h"

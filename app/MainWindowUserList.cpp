@@ -2,8 +2,8 @@
 // notices and hint, the Samba tooltips and the user name resolution.
 #include "app/MainWindow.h"
 
-#include "app/MessageBoxes.h"
-#include "app/UserList.h"
+#include "base/MessageBoxes.h"
+#include "base/UserList.h"
 #include "readers/ResolveUserNames.h"
 #include "readers/SambaTooltips.h"
 #include "readers/LockFileUsers.h"

@@ -1,6 +1,6 @@
 #include "app/TipWindow.h"
 
-#include "app/Twips.h"
+#include "base/Twips.h"
 
 #include <QCloseEvent>
 #include <QLabel>

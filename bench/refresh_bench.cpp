@@ -5,9 +5,9 @@
 // user lock on its own open file description, as 255 Samba client sessions
 // would. Every computer is known to the user name database, so the list is
 // filled whole. Runs headless.
-#include "app/InstanceGuard.h"
-#include "app/IntervalTimer.h"
-#include "app/MessageBoxes.h"
+#include "base/InstanceGuard.h"
+#include "base/IntervalTimer.h"
+#include "base/MessageBoxes.h"
 #include "app/MainWindow.h"
 #include "bench/SilentBoxes.h"
 #include "bench/UserLockHolder.h"

@@ -3,10 +3,10 @@
 // longest time the window could not handle input meanwhile, and one user
 // name resolution of 255 rows, all of them listed, which brings the window
 // to the last of them. Runs headless.
-#include "app/IntervalTimer.h"
-#include "app/InstanceGuard.h"
-#include "app/MessageBoxes.h"
-#include "app/UserList.h"
+#include "base/IntervalTimer.h"
+#include "base/InstanceGuard.h"
+#include "base/MessageBoxes.h"
+#include "base/UserList.h"
 #include "app/MainWindow.h"
 #include "bench/SilentBoxes.h"
 #include "jet/create/CreateDatabase.h"

@@ -1,7 +1,6 @@
 # The program's windows are built as one static library per folder, bottom
-# up: app_common (the building blocks in app/ that every window uses), shell,
-# about, usernames, readers, settings, report, and app (the main window) on
-# top. A library links only what it uses: PUBLIC where its headers include
+# up: base (the foundation every window uses), shell, about, usernames,
+# readers, settings, report, and app (the main window) on top. A library links only what it uses: PUBLIC where its headers include
 # the other library's, PRIVATE where only its sources do.
 #
 # The build holds the layers: at configure time every project header a
@@ -14,7 +13,7 @@ function(ravelin_gui_library name)
   cmake_parse_arguments(arg "" "" "SOURCES;PUBLIC;PRIVATE" ${ARGN})
   add_library(${name} STATIC ${arg_SOURCES})
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
-  # Headers are named by their path from the top: "app/MessageBoxes.h".
+  # Headers are named by their path from the top: "base/MessageBoxes.h".
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${arg_PUBLIC} PRIVATE ${arg_PRIVATE})
 

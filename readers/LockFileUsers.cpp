@@ -1,6 +1,6 @@
 #include "readers/LockFileUsers.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "jet/Error.h"
 #include "jet/LdbUsers.h"
 #include "jet/lockfile/LockFile.h"

@@ -1,6 +1,6 @@
 #include "readers/RosterUsers.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "readers/LockHint.h"
 #include "readers/LockFileUsers.h"
 

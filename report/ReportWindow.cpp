@@ -1,9 +1,9 @@
 #include "report/ReportWindow.h"
 
-#include "app/MessageBoxes.h"
-#include "app/Named.h"
-#include "app/ProgramFolder.h"
-#include "app/TextFile.h"
+#include "base/MessageBoxes.h"
+#include "base/Named.h"
+#include "base/ProgramFolder.h"
+#include "base/TextFile.h"
 #include "report/PrintExport.h"
 #include "shell/TextEditor.h"
 

@@ -1,11 +1,11 @@
 #include "settings/SettingsWindow.h"
 
-#include "app/MessageBoxes.h"
-#include "app/Named.h"
-#include "app/Numbers.h"
-#include "app/ProgramFolder.h"
-#include "app/Twips.h"
-#include "app/ChooseOpenFile.h"
+#include "base/MessageBoxes.h"
+#include "base/Named.h"
+#include "base/Numbers.h"
+#include "base/ProgramFolder.h"
+#include "base/Twips.h"
+#include "base/ChooseOpenFile.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #include "shell/Help.h"
 
-#include "app/MessageBoxes.h"
+#include "base/MessageBoxes.h"
 #include "shell/KillApp.h"
 #include "shell/OpenDocument.h"
 

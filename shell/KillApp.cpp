@@ -1,6 +1,6 @@
 #include "shell/KillApp.h"
 
-#include "app/MessageBoxes.h"
+#include "base/MessageBoxes.h"
 #include "shell/X11Windows.h"
 
 #include <QApplication>

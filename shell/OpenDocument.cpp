@@ -1,6 +1,6 @@
 #include "shell/OpenDocument.h"
 
-#include "app/MessageBoxes.h"
+#include "base/MessageBoxes.h"
 #include "shell/DesktopApps.h"
 #include "shell/Launcher.h"
 

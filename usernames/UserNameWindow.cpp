@@ -2,12 +2,12 @@
 // list selection that makes a record current.
 #include "usernames/UserNameWindow.h"
 
-#include "app/IntervalTimer.h"
-#include "app/Named.h"
-#include "app/Numbers.h"
-#include "app/ProgramFolder.h"
-#include "app/TextFile.h"
-#include "app/Twips.h"
+#include "base/IntervalTimer.h"
+#include "base/Named.h"
+#include "base/Numbers.h"
+#include "base/ProgramFolder.h"
+#include "base/TextFile.h"
+#include "base/Twips.h"
 #include "usernames/ComputerNameList.h"
 
 #include <QFileInfo>

@@ -4,7 +4,7 @@
 // the commands that edit the table. Loaded hidden with the main window,
 // shown modeless by "&User Database", hidden by "&Close", unloaded with the
 // main window. It keeps its placement in usernames.set.
-#include "app/MessageBoxes.h"
+#include "base/MessageBoxes.h"
 #include "usernames/ComputerNameList.h"
 #include "usernames/DataControl.h"
 #include "usernames/UserNameMap.h"

@@ -2,9 +2,9 @@
 // and Delete, and the two states of the window (browsing and adding).
 #include "usernames/UserNameWindow.h"
 
-#include "app/AppError.h"
-#include "app/IntervalTimer.h"
-#include "app/MessageBoxes.h"
+#include "base/AppError.h"
+#include "base/IntervalTimer.h"
+#include "base/MessageBoxes.h"
 #include "jet/Error.h"
 #include "usernames/ComputerNameList.h"
 

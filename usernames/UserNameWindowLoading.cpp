@@ -3,9 +3,9 @@
 // "Refresh DB Connection" command.
 #include "usernames/UserNameWindow.h"
 
-#include "app/AppError.h"
-#include "app/IntervalTimer.h"
-#include "app/MessageBoxes.h"
+#include "base/AppError.h"
+#include "base/IntervalTimer.h"
+#include "base/MessageBoxes.h"
 #include "jet/Error.h"
 #include "usernames/ComputerNameList.h"
 #include "usernames/ReleaseInBackground.h"

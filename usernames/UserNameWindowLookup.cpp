@@ -3,7 +3,7 @@
 // the file, and the one selection a pass makes when it can disturb no one.
 #include "usernames/UserNameWindow.h"
 
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "usernames/ReleaseInBackground.h"
 
 #include <QApplication>

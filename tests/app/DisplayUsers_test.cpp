@@ -1,6 +1,6 @@
 // The display-users command: its checks, its error trap, the read modes and
 // the user list's columns.
-#include "app/Twips.h"
+#include "base/Twips.h"
 #include "settings/SettingsWindow.h"
 #include "tests/support/MainWindowHarness.h"
 

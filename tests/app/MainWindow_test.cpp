@@ -1,6 +1,6 @@
 // The main window as the user meets it: its layout at the design size, the
 // status bar with a long path, and the keys.
-#include "app/Twips.h"
+#include "base/Twips.h"
 #include "tests/support/MainWindowHarness.h"
 
 #include <QCheckBox>

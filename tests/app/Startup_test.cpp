@@ -1,6 +1,6 @@
 // Start-up and shut-down: their order, and the single instance.
-#include "app/IntervalTimer.h"
-#include "app/ProgramFolder.h"
+#include "base/IntervalTimer.h"
+#include "base/ProgramFolder.h"
 #include "settings/SettingsWindow.h"
 #include "tests/support/DesktopEnvironment.h"
 #include "tests/support/MainWindowHarness.h"

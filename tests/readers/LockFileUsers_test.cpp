@@ -1,7 +1,7 @@
 // The lock-file library reader: pairing lock-file lines with the library's
 // computer names, reading real lock files that other processes hold, and the
 // main window drawing what it read.
-#include "app/UserList.h"
+#include "base/UserList.h"
 #include "app/TipWindow.h"
 #include "jet/LdbUsers.h"
 #include "readers/LockFileUsers.h"

@@ -1,6 +1,6 @@
 // User name resolution: each listed computer looked up in the user name
 // database window, and the computers it does not know reported.
-#include "app/UserList.h"
+#include "base/UserList.h"
 #include "app/TipWindow.h"
 #include "readers/ResolveUserNames.h"
 #include "jet/Recordset.h"

@@ -1,6 +1,6 @@
 // The roster schema reader: roster records become rows, and real lock files
 // held by simulated Jet clients are listed through the roster connection.
-#include "app/UserList.h"
+#include "base/UserList.h"
 #include "readers/RosterUsers.h"
 #include "settings/SettingsWindow.h"
 #include "tests/jet/LockFileTesting.h"

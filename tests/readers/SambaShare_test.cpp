@@ -1,6 +1,6 @@
 // Users on a real Samba share: a private smbd on loopback and SMB2 clients
 // that hold their user locks as Access does, seen by Ravelin on the server.
-#include "app/UserList.h"
+#include "base/UserList.h"
 #include "readers/SambaTooltips.h"
 #include "readers/LockFileUsers.h"
 #include "readers/RosterUsers.h"

@@ -1,6 +1,6 @@
 // Print-export: the two reports line by line, the empty-list messages and
 // the text editor it opens, through the window as the user meets it.
-#include "app/UserList.h"
+#include "base/UserList.h"
 #include "report/PrintExport.h"
 #include "report/ReportWindow.h"
 #include "tests/support/DesktopEnvironment.h"

@@ -1,5 +1,5 @@
 // Auto monitoring: the check box, the timer, and refreshes that overlap.
-#include "app/IntervalTimer.h"
+#include "base/IntervalTimer.h"
 #include "settings/SettingsWindow.h"
 #include "tests/support/MainWindowHarness.h"
 

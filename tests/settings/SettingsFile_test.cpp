@@ -1,6 +1,6 @@
 // settings.set: the 14 lines, how each is read back, and how the file is kept.
-#include "app/IntervalTimer.h"
-#include "app/Twips.h"
+#include "base/IntervalTimer.h"
+#include "base/Twips.h"
 #include "settings/SettingsWindow.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/SettingsLines.h"

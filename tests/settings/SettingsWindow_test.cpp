@@ -1,5 +1,5 @@
 // The settings window: choosing files, validating the interval, closing.
-#include "app/IntervalTimer.h"
+#include "base/IntervalTimer.h"
 #include "settings/SettingsWindow.h"
 #include "tests/support/MainWindowHarness.h"
 #include "usernames/UserNameWindow.h"

@@ -1,7 +1,7 @@
 // The NBTSTAT lookup: its two checks, the argument vector a hostile computer
 // name ends up in, and what the terminal's command really passes on.
-#include "app/ProgramFolder.h"
-#include "app/UserList.h"
+#include "base/ProgramFolder.h"
+#include "base/UserList.h"
 #include "settings/SettingsWindow.h"
 #include "shell/Nbtstat.h"
 #include "tests/support/DesktopEnvironment.h"

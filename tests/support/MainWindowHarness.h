@@ -2,7 +2,7 @@
 // A main window started as the program starts it, over the fake platform and
 // a fresh program folder. Files placed in the folder before start() are what
 // the program reads at start-up.
-#include "app/InstanceGuard.h"
+#include "base/InstanceGuard.h"
 #include "app/MainWindow.h"
 #include "tests/support/FakePlatform.h"
 

@@ -3,7 +3,7 @@
 #include "tests/usernames/Oracles.h"
 #include "tests/usernames/UserDatabaseTesting.h"
 
-#include "app/Twips.h"
+#include "base/Twips.h"
 
 #include <QDir>
 #include <QFile>

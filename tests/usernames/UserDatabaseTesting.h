@@ -2,7 +2,7 @@
 // The user name database window as the program starts it, over a fresh
 // program folder: helpers to wait for its loading procedure and to read its
 // list and record boxes.
-#include "app/IntervalTimer.h"
+#include "base/IntervalTimer.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/store/Store.h"
 #include "jet/write/TableWriter.h"

@@ -1,6 +1,6 @@
 // TrimNulls: blanks are trimmed first, then trailing NULs removed, so blanks
 // that stand before the NULs stay.
-#include "app/Strings.h"
+#include "base/Strings.h"
 
 #include <gtest/gtest.h>
 

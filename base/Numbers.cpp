@@ -1,6 +1,6 @@
-#include "app/Numbers.h"
+#include "base/Numbers.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 
 #include <QLocale>
 #include <QRegularExpression>

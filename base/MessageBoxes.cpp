@@ -1,4 +1,4 @@
-#include "app/MessageBoxes.h"
+#include "base/MessageBoxes.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "app/UserList.h"
+#include "base/UserList.h"
 
 #include <QTreeWidget>
 

@@ -1,4 +1,4 @@
-#include "app/Twips.h"
+#include "base/Twips.h"
 
 #include <QWidget>
 

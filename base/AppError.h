@@ -3,7 +3,7 @@
 // failure to a command's error trap, and the one trap every command uses.
 // Number, source and description travel unchanged from the procedure that
 // raised the error; the engine's failures keep their Jet numbers.
-#include "app/MessageBoxes.h"
+#include "base/MessageBoxes.h"
 #include "jet/Error.h"
 
 #include <QString>

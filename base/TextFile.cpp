@@ -1,4 +1,4 @@
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 
 #include "jet/text/Windows1252.h"
 

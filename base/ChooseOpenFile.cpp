@@ -1,9 +1,9 @@
-#include "app/ChooseOpenFile.h"
+#include "base/ChooseOpenFile.h"
 
-#include "app/AppError.h"
-#include "app/MessageBoxes.h"
-#include "app/OpenFileDialog.h"
-#include "app/Strings.h"
+#include "base/AppError.h"
+#include "base/MessageBoxes.h"
+#include "base/OpenFileDialog.h"
+#include "base/Strings.h"
 
 QString chooseOpenFile(QWidget* owner, const QString& filter, const QString& title,
                        const QString& initialDir) {

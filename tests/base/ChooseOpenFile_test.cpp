@@ -1,6 +1,6 @@
 // The open-file chooser: filter handling, trimming, failures.
-#include "app/AppError.h"
-#include "app/ChooseOpenFile.h"
+#include "base/AppError.h"
+#include "base/ChooseOpenFile.h"
 #include "tests/support/FakePlatform.h"
 
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "app/OpenFileDialog.h"
+#include "base/OpenFileDialog.h"
 
 #include <QFileDialog>
 #include <QStringList>

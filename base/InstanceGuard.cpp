@@ -1,4 +1,4 @@
-#include "app/InstanceGuard.h"
+#include "base/InstanceGuard.h"
 
 #include <QDir>
 #include <QFile>

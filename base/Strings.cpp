@@ -1,4 +1,4 @@
-#include "app/Strings.h"
+#include "base/Strings.h"
 
 QString trimBlanks(const QString& s) {
     qsizetype begin = 0;

@@ -1,4 +1,4 @@
-#include "app/IntervalTimer.h"
+#include "base/IntervalTimer.h"
 
 IntervalTimer::IntervalTimer(QObject* parent, int interval, bool enabled)
     : QObject(parent), interval_(interval), enabled_(enabled) {
