@@ -61,18 +61,11 @@ QString launchErrorText(int code, bool show, QWidget* owner) {
         return {};
     QString text;
     switch (code) {
-    case 2: text = QStringLiteral("File not found"); break;
-    case 3: text = QStringLiteral("Path not found"); break;
-    case 5: text = QStringLiteral("Access denied"); break;
-    case 8: text = QStringLiteral("Out of memory"); break;
-    case 11: text = QStringLiteral("Invalid EXE file or error in EXE image"); break;
-    case 26: text = QStringLiteral("A sharing violation occurred"); break;
-    case 27: text = QStringLiteral("Incomplete or invalid file association"); break;
-    case 28: text = QStringLiteral("DDE Time out"); break;
-    case 29: text = QStringLiteral("DDE transaction failed"); break;
-    case 30: text = QStringLiteral("DDE busy"); break;
-    case 31: text = QStringLiteral("No association for file extension"); break;
-    case 32: text = QStringLiteral("DLL not found"); break;
+    case kFileNotFound: text = QStringLiteral("File not found"); break;
+    case kPathNotFound: text = QStringLiteral("Path not found"); break;
+    case kAccessDenied: text = QStringLiteral("Access denied"); break;
+    case kBadProgram: text = QStringLiteral("Invalid EXE file or error in EXE image"); break;
+    case kNoAssociation: text = QStringLiteral("No association for file extension"); break;
     default: text = QStringLiteral("Unknown error"); break;
     }
     if (show)
