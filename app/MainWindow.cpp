@@ -232,7 +232,7 @@ void MainWindow::buildOptions() {
     indented->addWidget(allPossibleCheck, 1);
     ldbLayout->addLayout(indented);
 
-    // The design state is roster schema mode: the lock-file options are off.
+    // The window starts in roster schema mode: the lock-file options are off.
     for (QRadioButton* o : lockFileChoice)
         o->setEnabled(false);
     allPossibleCheck->setEnabled(false);
@@ -250,7 +250,7 @@ void MainWindow::buildOptions() {
     grid->addWidget(readModeGroup, 1, 0, 1, 2);
     grid->setRowStretch(2, 1);
 
-    // Margins kept small, so that at the design size everything fits
+    // Margins kept small, so that at the starting size everything fits
     // without a scroll bar.
     grid->setContentsMargins(6, 4, 6, 4);
     grid->setVerticalSpacing(4);

@@ -1,6 +1,6 @@
 #pragma once
-// Gives a widget the name of its control in the form (tests find controls
-// by these names) and returns the widget, for use where it is created.
+// Gives a widget its object name (what it is: "databaseList", "saveButton")
+// and returns the widget, for use where it is created.
 #include <QString>
 
 template <typename W>
