@@ -48,7 +48,7 @@ AboutWindow::AboutWindow(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWin
     iconLabel->setPixmap(icon.pixmap(48, 48));
     titleLabels[0] = boldLabel(QStringLiteral("Ravelin"), "titleLabels(0)", this);
     titleLabels[1] = named(new QLabel(QStringLiteral("Who is using a shared Access database"), this), "titleLabels(1)");
-    lblVersion = boldLabel(QString(), "lblVersion", this);
+    versionLabel = boldLabel(QString(), "versionLabel", this);
     separatorLine = named(new QFrame(this), "separatorLine");
     separatorLine->setFrameShape(QFrame::HLine);
     systemFilesHeading = boldLabel(QStringLiteral("System Files Used In This Program:"), "systemFilesHeading", this);
@@ -62,14 +62,14 @@ AboutWindow::AboutWindow(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWin
     grid->addWidget(iconLabel, 0, 0, 3, 1, Qt::AlignTop);
     grid->addWidget(titleLabels[0], 0, 1);
     grid->addWidget(titleLabels[1], 1, 1);
-    grid->addWidget(lblVersion, 2, 1);
+    grid->addWidget(versionLabel, 2, 1);
     grid->addWidget(separatorLine, 3, 0, 1, 2);
     grid->addWidget(systemFilesHeading, 4, 0, 1, 2);
     grid->addWidget(systemFilesLabel, 5, 0, 1, 2);
     grid->setRowStretch(5, 1);
     grid->addWidget(okButton, 6, 1, Qt::AlignRight);
 
-    lblVersion->setText(versionCaption(buildVersion()));
+    versionLabel->setText(versionCaption(buildVersion()));
     connect(okButton, &QPushButton::clicked, this, &AboutWindow::closeAbout);
 }
 

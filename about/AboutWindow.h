@@ -17,14 +17,16 @@ public:
     // Loads a fresh About box over `owner` and shows it modally until OK.
     static void showModal(QWidget* owner);
 
+public slots:
+    // OK: closes the box.
+    void closeAbout();
+
+private:
     QLabel* iconLabel;
     std::array<QLabel*, 2> titleLabels;
-    QLabel* lblVersion;
+    QLabel* versionLabel;
     QFrame* separatorLine;
     QLabel* systemFilesHeading;
     QLabel* systemFilesLabel;
     QPushButton* okButton;
-
-public slots:
-    void closeAbout();
 };

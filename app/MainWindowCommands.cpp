@@ -215,7 +215,7 @@ void MainWindow::showTip(const QString& message) {
     // A tip that has closed but is not yet deleted can't show the message.
     if (!tip_ || tip_->closed())
         tip_ = new TipWindow(this);
-    tip_->messageLabel->setText(message);
+    tip_->setMessage(message);
     tip_->showOverOwner();
 }
 

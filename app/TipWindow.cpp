@@ -60,3 +60,7 @@ void TipWindow::closeEvent(QCloseEvent* event) {
     closed_ = true;
     QWidget::closeEvent(event);
 }
+
+QString TipWindow::message() const { return messageLabel->text(); }
+
+void TipWindow::setMessage(const QString& text) { messageLabel->setText(text); }

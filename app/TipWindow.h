@@ -15,9 +15,12 @@ public:
 
     explicit TipWindow(QWidget* owner);
 
-    QLabel* headingLabel;
-    QLabel* messageLabel;
+    // Closes the window when its lifetime is over.
     QTimer* lifetimeTimer;
+
+    // The message shown, and showing another.
+    QString message() const;
+    void setMessage(const QString& text);
 
     // Centres the window on its owner and shows it without taking the focus.
     void showOverOwner();
@@ -33,5 +36,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QLabel* headingLabel;
+    QLabel* messageLabel;
     bool closed_ = false;
 };

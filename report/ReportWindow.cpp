@@ -110,3 +110,7 @@ void ReportWindow::showPreview() {
 }
 
 void ReportWindow::closeReport() { close(); }
+
+bool ReportWindow::databasePathsChosen() const { return choice[1]->isChecked(); }
+
+void ReportWindow::chooseDatabasePaths(bool paths) { choice[paths ? 1 : 0]->setChecked(true); }

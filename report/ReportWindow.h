@@ -33,6 +33,15 @@ public:
     static void showModal(QWidget* owner, const Source& source);
     static QString reportPath();
 
+    // Which report "Show Print Preview" writes: the database paths or the users.
+    bool databasePathsChosen() const;
+    void chooseDatabasePaths(bool paths);
+
+public slots:
+    void showPreview();
+    void closeReport();
+
+private:
     QGroupBox* choiceGroup;
     std::array<QRadioButton*, 2> choice;
     QLabel* previewHint;
@@ -40,11 +49,5 @@ public:
     QLabel* pictureLabel;
     QPushButton* previewButton;
     QPushButton* closeButton;
-
-public slots:
-    void showPreview();
-    void closeReport();
-
-private:
     Source source_;
 };

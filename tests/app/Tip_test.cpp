@@ -21,7 +21,7 @@ TEST_F(Tip, FirstMessageLoadsTheWindowWithItsFourSecondTimer) {
     TipWindow* tip = window->tip();
     ASSERT_NE(tip, nullptr);
     EXPECT_TRUE(tip->isVisible());
-    EXPECT_EQ(tip->messageLabel->text(), QStringLiteral("first"));
+    EXPECT_EQ(tip->message(), QStringLiteral("first"));
     EXPECT_TRUE(tip->lifetimeTimer->isActive());
     EXPECT_EQ(tip->lifetimeTimer->interval(), 4000);
     EXPECT_TRUE(tip->lifetimeTimer->isSingleShot());
@@ -35,7 +35,7 @@ TEST_F(Tip, ASecondMessageReplacesTheTextWithoutExtendingTheTime) {
     const int before = tip->lifetimeTimer->remainingTime();
     window->showTip(QStringLiteral("second"));
     EXPECT_EQ(window->tip(), tip);
-    EXPECT_EQ(tip->messageLabel->text(), QStringLiteral("second"));
+    EXPECT_EQ(tip->message(), QStringLiteral("second"));
     EXPECT_LE(tip->lifetimeTimer->remainingTime(), before);
     EXPECT_LT(tip->lifetimeTimer->remainingTime(), 4000);
 }
@@ -50,7 +50,7 @@ TEST_F(Tip, TheTickUnloadsItAndTheNextMessageLoadsItAfresh) {
 
     window->showTip(QStringLiteral("again"));
     ASSERT_NE(window->tip(), nullptr);
-    EXPECT_EQ(window->tip()->messageLabel->text(), QStringLiteral("again"));
+    EXPECT_EQ(window->tip()->message(), QStringLiteral("again"));
     EXPECT_TRUE(window->tip()->lifetimeTimer->isActive());
 }
 
@@ -65,7 +65,7 @@ TEST_F(Tip, AMessageBetweenTheTickAndTheDeletionIsShown) {
     EXPECT_TRUE(closing.isNull());
     ASSERT_NE(window->tip(), nullptr);
     EXPECT_TRUE(window->tip()->isVisible());
-    EXPECT_EQ(window->tip()->messageLabel->text(), QStringLiteral("late"));
+    EXPECT_EQ(window->tip()->message(), QStringLiteral("late"));
 }
 
 }  // namespace

@@ -239,7 +239,7 @@ TEST_F(LockFileUsersWindow, ANoticeIsABoxOrWhileMonitoringTheTip) {
     refresh();
     EXPECT_EQ(boxes.shown.size(), 1u);
     ASSERT_NE(window->tip(), nullptr);
-    EXPECT_EQ(window->tip()->messageLabel->text(), QStringLiteral("Could not locate LDB file '") + ldb + ".");
+    EXPECT_EQ(window->tip()->message(), QStringLiteral("Could not locate LDB file '") + ldb + ".");
 }
 
 }  // namespace

@@ -141,7 +141,7 @@ TEST_F(ResolveKnown, UnderAutoMonitoringRowsAfterTheUnknownOneKeepTheirColumns) 
     EXPECT_EQ(names(c, 2), QStringList({"old", "old", "old"}));
     EXPECT_TRUE(boxes.shown.empty());
     ASSERT_NE(window->tip(), nullptr);
-    EXPECT_EQ(window->tip()->messageLabel->text(), kNotListed + QStringLiteral("'PC-B'."));
+    EXPECT_EQ(window->tip()->message(), kNotListed + QStringLiteral("'PC-B'."));
 }
 
 // While the user works in the window it stays as they left it; the rows are

@@ -64,8 +64,8 @@ protected:
     void printExport(bool paths = false) {
         ReportWindow w(window.get(), {window->userList, window->databaseList, window->selectedDatabasePath(),
                                   window->readModeChoice[0]->isChecked()});
-        w.choice[paths ? 1 : 0]->setChecked(true);
-        w.previewButton->click();
+        w.chooseDatabasePaths(paths);
+        w.showPreview();
     }
 
     DesktopEnvironment desktop;
@@ -208,9 +208,9 @@ TEST_F(PrintExport, TheCommandShowsAFreshModalWindowEachTime) {
         ASSERT_NE(w, nullptr);
         ++shown;
         // Every showing starts on the users report, whatever the last one chose.
-        EXPECT_TRUE(w->choice[0]->isChecked());
-        w->choice[1]->setChecked(true);
-        w->closeButton->click();
+        EXPECT_FALSE(w->databasePathsChosen());
+        w->chooseDatabasePaths(true);
+        w->closeReport();
     };
     QTimer::singleShot(0, window.get(), useWindow);
     window->printButton->click();
