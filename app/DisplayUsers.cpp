@@ -79,7 +79,7 @@ bool MainWindow::checkDatabaseSelected() {
                MsgIcon::Information, MsgButtons::Ok, QStringLiteral("Database Not Found"));
         return false;
     }
-    if (settings()->workgroupEdit->text().isEmpty()) {
+    if (settings()->workgroupPath().isEmpty()) {
         msgBox(this, QStringLiteral("You must connect via a valid workgroup file."), MsgIcon::Information,
                MsgButtons::Ok, QStringLiteral("Workgroup File Not Found"));
         return false;

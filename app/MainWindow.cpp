@@ -5,7 +5,6 @@
 #include "app/MenuShortcutsFirst.h"
 #include "base/Named.h"
 #include "base/Twips.h"
-#include "settings/UserDatabaseConnection.h"
 #include "settings/SettingsWindow.h"
 #include "usernames/UserNameWindow.h"
 
@@ -338,7 +337,7 @@ UserNameWindow* MainWindow::data() {
     return data_;
 }
 
-void MainWindow::connectUserDatabase() { ::connectUserDatabase(*settings(), *data()); }
+void MainWindow::connectUserDatabase() { data()->connectTo(settings()->userDatabasePath()); }
 
 QString MainWindow::selectedDatabasePath() const { return databasePathLabel->text(); }
 

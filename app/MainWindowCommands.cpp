@@ -42,7 +42,7 @@ bool MainWindow::load(InstanceGuard& guard) {
     settings();
     loadDatabasePaths();
     loadSettings();
-    createDefaultUserNameDatabase(settings()->userDatabaseEdit->text());
+    createDefaultUserNameDatabase(settings()->userDatabasePath());
     data();
     lockFileOption = 2;
     loaded_ = true;

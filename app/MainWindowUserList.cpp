@@ -32,7 +32,7 @@ void MainWindow::showLockFileUsers() {
 void MainWindow::showRosterUsers() {
     userList->clear();
     showUserRows(readers::readRosterUsers(
-        {selectedDatabasePath(), settings()->workgroupEdit->text(), userNameEdit->text(), passwordEdit->text()}));
+        {selectedDatabasePath(), settings()->workgroupPath(), userNameEdit->text(), passwordEdit->text()}));
 }
 
 // The rows join the list together, also those read before a failure, which

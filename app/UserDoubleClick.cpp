@@ -19,7 +19,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::actOnSelectedUser() {
-    if (!settings()->doubleClickChoice[0]->isChecked())
+    if (!settings()->doubleClickGoesToComputer())
         showNbtstat();
     else
         goToSelectedComputer();

@@ -165,3 +165,9 @@ void SettingsWindow::reject() {
     }
     closeSettings();
 }
+
+QString SettingsWindow::workgroupPath() const { return workgroupEdit->text(); }
+
+QString SettingsWindow::userDatabasePath() const { return userDatabaseEdit->text(); }
+
+bool SettingsWindow::doubleClickGoesToComputer() const { return doubleClickChoice[0]->isChecked(); }

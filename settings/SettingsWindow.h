@@ -40,6 +40,13 @@ public:
     QLabel* userDatabaseHint;
     QPushButton* closeButton;
 
+    // The settings as the window holds them, for the other windows to read.
+    QString workgroupPath() const;
+    QString userDatabasePath() const;
+    // True when a double-click on a user goes to its computer's record, false
+    // when it shows the NBTSTAT prompt.
+    bool doubleClickGoesToComputer() const;
+
     // Shows the window modally over the main window.
     void showModal();
     // Unloads the window at shut-down, without validating anything.

@@ -86,6 +86,8 @@ public:
     // Starts the loading procedure afresh as soon as the program is idle,
     // dropping one in progress.
     void startLoading();
+    // Points the record source at the database `path` and reloads the list.
+    void connectTo(const QString& path);
     // Unloads the window: writes its placement and closes it.
     void unload();
 

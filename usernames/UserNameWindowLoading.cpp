@@ -28,6 +28,11 @@ void UserNameWindow::connectTick() {
     emit connectionRequested();
 }
 
+void UserNameWindow::connectTo(const QString& path) {
+    recordSource.DatabaseName = path;
+    startLoading();
+}
+
 void UserNameWindow::startLoading() {
     reader_.reset();
     sorting_ = {};

@@ -6,7 +6,6 @@
 #include "jet/create/CreateDatabase.h"
 #include "jet/store/Store.h"
 #include "jet/write/TableWriter.h"
-#include "settings/UserDatabaseConnection.h"
 #include "settings/SettingsWindow.h"
 #include "tests/support/MainWindowHarness.h"
 #include "usernames/ComputerNameList.h"
@@ -65,7 +64,7 @@ public:
     // Reconnects, as the settings window does after a new path, and waits.
     bool reconnect(const QString& path) {
         window->settings()->userDatabaseEdit->setText(path);
-        ::connectUserDatabase(*window->settings(), *data());
+        data()->connectTo(path);
         return waitLoaded();
     }
 
