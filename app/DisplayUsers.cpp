@@ -2,7 +2,6 @@
 #include "app/MainWindow.h"
 
 #include "base/AppError.h"
-#include "base/IntervalTimer.h"
 #include "base/MessageBoxes.h"
 #include "base/Twips.h"
 #include "settings/SettingsWindow.h"
@@ -12,6 +11,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <span>
@@ -136,7 +136,24 @@ void MainWindow::chooseLockFileOption(int index) {
         lockFileOption = kOptions[index];
 }
 
-void MainWindow::applyAutoMonitoring() { refreshTimer->setEnabled(autoMonitorCheck->checkState() == Qt::Checked); }
+void MainWindow::applyAutoMonitoring() {
+    autoMonitoring_ = autoMonitorCheck->checkState() == Qt::Checked;
+    restartRefreshTimer();
+}
+
+void MainWindow::restartRefreshTimer() {
+    refreshTimer->stop();
+    if (autoMonitoring_ && refreshTimer->interval() > 0)
+        refreshTimer->start();
+}
+
+bool MainWindow::setRefreshInterval(int ms) {
+    if (ms < 0 || ms > kMaxMonitorInterval)
+        return false;
+    refreshTimer->setInterval(ms);
+    restartRefreshTimer();
+    return true;
+}
 
 // A tick that falls due while a refresh is still running (waiting on one of
 // its own message boxes) is dropped: a second refresh inside the first would

@@ -1,6 +1,5 @@
 // The main settings file settings.set: 14 positional lines carrying the main
 // window's geometry and options and the settings window's values.
-#include "base/IntervalTimer.h"
 #include "base/Numbers.h"
 #include "base/ProgramFolder.h"
 #include "base/Strings.h"
@@ -121,8 +120,8 @@ void MainWindow::loadSettings() {
             s->intervalEdit->setText(line);
             setMonitorCaption(line);
             const auto ms = parseNumber(line);
-            return ms && *ms > -0.5 && *ms < IntervalTimer::kMaxInterval + 0.5 &&
-                   refreshTimer->setInterval(static_cast<int>(roundToWhole(*ms)));
+            return ms && *ms > -0.5 && *ms < kMaxMonitorInterval + 0.5 &&
+                   setRefreshInterval(static_cast<int>(roundToWhole(*ms)));
         },
         [this, s](const QString& line) {
             const bool on = line == QStringLiteral("1");

@@ -1,7 +1,6 @@
 #include "app/MainWindow.h"
 
 #include "app/ElidedLabel.h"
-#include "base/IntervalTimer.h"
 #include "app/MenuShortcutsFirst.h"
 #include "base/Named.h"
 #include "base/Twips.h"
@@ -25,6 +24,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -81,13 +81,14 @@ MainWindow::MainWindow() {
     databasePathLabel = named(new ElidedLabel(statusLine), QStringLiteral("statusLine.Panels(1)"));
     statusLine->addWidget(databasePathLabel, 1);
     setStatusBar(statusLine);
-    // The design client area, 11010 x 7515 twips, is the window without its
-    // menu bar.
+    // The starting size, 11010 x 7515 twips (1 twip = 1/1440 inch), is that
+    // of the area below the menu bar.
     resize(twipsToPixelsX(this, 11010), twipsToPixelsY(this, 7515) + menuBar()->sizeHint().height());
 
-    refreshTimer = new IntervalTimer(this, 60000, false);
-    refreshTimer->setObjectName(QStringLiteral("refreshTimer"));
-    connect(refreshTimer, &IntervalTimer::Timer, this, &MainWindow::refreshTick);
+    refreshTimer = new QTimer(this);
+    refreshTimer->setTimerType(Qt::PreciseTimer);
+    refreshTimer->setInterval(60000);
+    connect(refreshTimer, &QTimer::timeout, this, &MainWindow::refreshTick);
 
     new MenuShortcutsFirst(this, menuBar());
 }

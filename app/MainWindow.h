@@ -6,7 +6,6 @@
 #include <array>
 #include <optional>
 
-class IntervalTimer;
 class InstanceGuard;
 class QAction;
 class QCheckBox;
@@ -21,6 +20,7 @@ class QRadioButton;
 class QScrollArea;
 class QSplitter;
 class QStatusBar;
+class QTimer;
 class QToolButton;
 class QTreeWidget;
 class UserNameWindow;
@@ -70,7 +70,8 @@ public:
     QLineEdit* userNameEdit;
     QLineEdit* passwordEdit;
 
-    IntervalTimer* refreshTimer;
+    // Ticks while auto monitoring is on with an interval above zero.
+    QTimer* refreshTimer;
     QStatusBar* statusLine;
     QLabel* databasePathLabel;
 
@@ -121,8 +122,11 @@ public:
     // Shows `message` in the tip window, loading it when it is not loaded.
     void showTip(const QString& message);
 
-    // True while the display-users command runs.
-    bool refreshRunning() const { return refreshRunning_; }
+    // The longest auto-monitoring interval the timer takes, in ms.
+    static constexpr int kMaxMonitorInterval = 65535;
+    // True while auto monitoring is switched on (the timer may still be
+    // idle, with an interval of 0).
+    bool autoMonitoring() const { return autoMonitoring_; }
 
     void saveDatabasePaths();
     void loadDatabasePaths();
@@ -217,6 +221,11 @@ private:
     bool loaded_ = false;
     bool unloaded_ = false;
     bool refreshRunning_ = false;
+    bool autoMonitoring_ = false;
+    // Starts a fresh interval when monitoring with one above zero, else stops.
+    void restartRefreshTimer();
+    // Sets the interval; false (changing nothing) outside 0 to kMaxMonitorInterval.
+    bool setRefreshInterval(int ms);
 
     // The bytes an entry of databaseList was read from (data role of its item).
     static constexpr int kReadBytesRole = Qt::UserRole + 1;

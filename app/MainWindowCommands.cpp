@@ -3,7 +3,6 @@
 
 #include "base/AppError.h"
 #include "base/InstanceGuard.h"
-#include "base/IntervalTimer.h"
 #include "base/MessageBoxes.h"
 #include "base/Numbers.h"
 #include "base/ProgramFolder.h"
@@ -23,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTimer>
 
 namespace {
 
@@ -58,7 +58,8 @@ void MainWindow::unload() {
     if (unloaded_ || !loaded_)
         return;
     unloaded_ = true;
-    refreshTimer->setEnabled(false);
+    autoMonitoring_ = false;
+    refreshTimer->stop();
     saveDatabasePaths();
     saveSettings();
     if (settings_)
@@ -225,5 +226,5 @@ void MainWindow::setMonitorCaption(const QString& text) {
 
 bool MainWindow::setMonitorInterval(int ms, const QString& text) {
     setMonitorCaption(text);
-    return refreshTimer->setInterval(ms);
+    return setRefreshInterval(ms);
 }

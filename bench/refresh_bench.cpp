@@ -6,7 +6,6 @@
 // would. Every computer is known to the user name database, so the list is
 // filled whole. Runs headless.
 #include "base/InstanceGuard.h"
-#include "base/IntervalTimer.h"
 #include "base/MessageBoxes.h"
 #include "app/MainWindow.h"
 #include "bench/SilentBoxes.h"
@@ -22,6 +21,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
     writeUserNames(names);
     w.settings()->userDatabaseEdit->setText(QString::fromStdString(names));
     w.data()->startLoading();
-    while (w.data()->readTimer->enabled())
+    while (w.data()->readTimer->isActive())
         QCoreApplication::processEvents();
 
     constexpr int kRounds = 200;

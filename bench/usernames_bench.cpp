@@ -3,7 +3,6 @@
 // longest time the window could not handle input meanwhile, and one user
 // name resolution of 255 rows, all of them listed, which brings the window
 // to the last of them. Runs headless.
-#include "base/IntervalTimer.h"
 #include "base/InstanceGuard.h"
 #include "base/MessageBoxes.h"
 #include "base/UserList.h"
@@ -22,6 +21,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     window.readModeChoice[1]->click();
     window.settings()->userDatabaseEdit->setText(path);
     UserNameWindow* data = window.data();
-    data->connectTimer->setEnabled(false);
+    data->connectTimer->stop();
 
     // The longest stretch the window could not handle input: the longest
     // single turn of the event loop while loading, in elapsed time and in
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
         double longestCpu = 0;
         t0 = std::chrono::steady_clock::now();
         data->startLoading();
-        while (data->readTimer->enabled()) {
+        while (data->readTimer->isActive()) {
             const auto turn = std::chrono::steady_clock::now();
             const double cpu = threadCpuMs();
             QCoreApplication::processEvents();

@@ -2,7 +2,6 @@
 // list selection that makes a record current.
 #include "usernames/UserNameWindow.h"
 
-#include "base/IntervalTimer.h"
 #include "base/Named.h"
 #include "base/Numbers.h"
 #include "base/ProgramFolder.h"
@@ -18,6 +17,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -65,13 +65,16 @@ UserNameWindow::UserNameWindow(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::C
     column->addWidget(fieldPanel);
     column->addWidget(infoLabel);
 
-    connectTimer = new IntervalTimer(this, 10, true);
-    connectTimer->setObjectName(QStringLiteral("connectTimer"));
-    readTimer = new IntervalTimer(this, 1, false);
-    readTimer->setObjectName(QStringLiteral("readTimer"));
+    // The connection starts once the window is built; the reading then runs
+    // a slice per tick, so that the window handles input in between.
+    connectTimer = new QTimer(this);
+    connectTimer->setSingleShot(true);
+    connectTimer->start(10);
+    readTimer = new QTimer(this);
+    readTimer->setInterval(1);
 
-    connect(connectTimer, &IntervalTimer::Timer, this, &UserNameWindow::connectTick);
-    connect(readTimer, &IntervalTimer::Timer, this, &UserNameWindow::readTick);
+    connect(connectTimer, &QTimer::timeout, this, &UserNameWindow::connectTick);
+    connect(readTimer, &QTimer::timeout, this, &UserNameWindow::readTick);
     connect(refreshButton, &QToolButton::clicked, this, &UserNameWindow::refreshConnection);
     connect(closeButton, &QPushButton::clicked, this, &UserNameWindow::closeWindow);
     connect(addButton, &QToolButton::clicked, this, &UserNameWindow::addRecord);
@@ -122,8 +125,8 @@ void UserNameWindow::saveSettings() {
 }
 
 void UserNameWindow::unload() {
-    readTimer->setEnabled(false);
-    connectTimer->setEnabled(false);
+    readTimer->stop();
+    connectTimer->stop();
     saveSettings();
     close();
 }

@@ -17,12 +17,12 @@
 #include <optional>
 
 class AppError;
-class IntervalTimer;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QListView;
 class QPushButton;
+class QTimer;
 class QToolButton;
 
 class UserNameWindow : public QWidget {
@@ -46,8 +46,8 @@ public:
     std::array<QLabel*, 4> fieldLabels;
     std::array<QLineEdit*, 4> fieldEdits;
     QLabel* infoLabel;
-    IntervalTimer* connectTimer;
-    IntervalTimer* readTimer;
+    QTimer* connectTimer;
+    QTimer* readTimer;
 
     DataControl recordSource;
     // True while a new record is being entered.

@@ -3,7 +3,6 @@
 #include "usernames/UserNameWindow.h"
 
 #include "base/AppError.h"
-#include "base/IntervalTimer.h"
 #include "base/MessageBoxes.h"
 #include "jet/Error.h"
 #include "usernames/ComputerNameList.h"

@@ -4,13 +4,13 @@
 #include "usernames/UserNameWindow.h"
 
 #include "base/AppError.h"
-#include "base/IntervalTimer.h"
 #include "base/MessageBoxes.h"
 #include "jet/Error.h"
 #include "usernames/ComputerNameList.h"
 #include "usernames/ReleaseInBackground.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QToolButton>
 
 #include <chrono>
@@ -24,7 +24,7 @@ constexpr qint64 kReadSliceMs = 10;
 }  // namespace
 
 void UserNameWindow::connectTick() {
-    connectTimer->setEnabled(false);
+    connectTimer->stop();
     emit connectionRequested();
 }
 
@@ -37,7 +37,7 @@ void UserNameWindow::startLoading() {
     reader_.reset();
     sorting_ = {};
     listing_ = {};
-    readTimer->setEnabled(true);
+    readTimer->start();
 }
 
 // A command that changes the table while the list is still being read lets
@@ -122,7 +122,7 @@ void UserNameWindow::takeListing(ComputerNameList::SortedNames order) {
 }
 
 void UserNameWindow::finishLoading() {
-    readTimer->setEnabled(false);
+    readTimer->stop();
     takeListing(sorting_.get());
     recordSource.moveFirst();
     showCurrentRecord();
@@ -144,7 +144,7 @@ ComputerNameList::SortedNames UserNameWindow::sortedListing() {
 }
 
 void UserNameWindow::loadingFailed(int number) {
-    readTimer->setEnabled(false);
+    readTimer->stop();
     reader_.reset();
     takeListing(sortedListing());  // the names read before the failure stay listed
     if (number == jet::NoCurrentRecord) {

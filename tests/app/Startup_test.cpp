@@ -1,5 +1,4 @@
 // Start-up and shut-down: their order, and the single instance.
-#include "base/IntervalTimer.h"
 #include "base/ProgramFolder.h"
 #include "settings/SettingsWindow.h"
 #include "tests/support/DesktopEnvironment.h"
@@ -13,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -33,7 +33,7 @@ TEST_F(Startup, StepsRunInTheirOrder) {
     EXPECT_EQ(window->userList->columnCount(), 5);
     // The path list was read before the settings selected its first entry.
     EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/first.mdb"));
-    EXPECT_TRUE(window->refreshTimer->enabled());
+    EXPECT_TRUE(window->autoMonitoring());
     // The settings window was loaded before the settings file overwrote its default.
     EXPECT_EQ(window->settings()->userDatabaseEdit->text(), QStringLiteral("/elsewhere/compnamedb.mdb"));
     EXPECT_FALSE(window->settings()->isVisible());

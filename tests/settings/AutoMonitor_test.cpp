@@ -1,5 +1,4 @@
 // Auto monitoring: the check box, the timer, and refreshes that overlap.
-#include "base/IntervalTimer.h"
 #include "settings/SettingsWindow.h"
 #include "tests/support/MainWindowHarness.h"
 
@@ -7,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -21,17 +21,17 @@ protected:
 };
 
 TEST_F(AutoMonitor, CheckingStartsTheTimerWithoutRefreshingAtOnce) {
-    EXPECT_FALSE(window->refreshTimer->enabled());
+    EXPECT_FALSE(window->autoMonitoring());
     window->autoMonitorCheck->click();
-    EXPECT_TRUE(window->refreshTimer->enabled());
-    EXPECT_TRUE(window->refreshTimer->isRunning());
+    EXPECT_TRUE(window->autoMonitoring());
+    EXPECT_TRUE(window->refreshTimer->isActive());
     EXPECT_GT(window->refreshTimer->remainingTime(), 50000);
     EXPECT_TRUE(boxes.shown.empty());
 
     window->userList->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("PC01")}));
     window->autoMonitorCheck->click();
-    EXPECT_FALSE(window->refreshTimer->enabled());
-    EXPECT_FALSE(window->refreshTimer->isRunning());
+    EXPECT_FALSE(window->autoMonitoring());
+    EXPECT_FALSE(window->refreshTimer->isActive());
     EXPECT_EQ(window->userList->topLevelItemCount(), 1);
 }
 
@@ -67,7 +67,7 @@ TEST_F(AutoMonitor, ChangingTheIntervalWhileRunningKeepsMonitoring) {
     s->intervalEdit->setText(QStringLiteral("5000"));
     s->closeButton->click();
     EXPECT_TRUE(window->autoMonitorCheck->isChecked());
-    EXPECT_TRUE(window->refreshTimer->isRunning());
+    EXPECT_TRUE(window->refreshTimer->isActive());
     EXPECT_LE(window->refreshTimer->remainingTime(), 5000);
 }
 
@@ -75,23 +75,24 @@ TEST_F(AutoMonitor, OnlyTheStartUpFlagSurvivesARestart) {
     window->autoMonitorCheck->setChecked(true);
     ASSERT_TRUE(restart());
     EXPECT_FALSE(window->autoMonitorCheck->isChecked());
-    EXPECT_FALSE(window->refreshTimer->enabled());
+    EXPECT_FALSE(window->autoMonitoring());
 
     window->settings()->monitorAtStartCheck->setChecked(true);
     ASSERT_TRUE(restart());
     EXPECT_TRUE(window->autoMonitorCheck->isChecked());
-    EXPECT_TRUE(window->refreshTimer->isRunning());
+    EXPECT_TRUE(window->refreshTimer->isActive());
 }
 
-TEST(IntervalTimer, AZeroIntervalNeverTicks) {
-    IntervalTimer t(nullptr, 0, true);
-    EXPECT_TRUE(t.enabled());
-    EXPECT_FALSE(t.isRunning());
-    EXPECT_FALSE(t.setInterval(65536));
-    EXPECT_FALSE(t.setInterval(-1));
-    EXPECT_EQ(t.interval(), 0);
-    EXPECT_TRUE(t.setInterval(65535));
-    EXPECT_TRUE(t.isRunning());
+TEST_F(AutoMonitor, AZeroIntervalNeverTicksAndNoneAbove65535IsTaken) {
+    window->autoMonitorCheck->click();
+    EXPECT_TRUE(window->setMonitorInterval(0, QStringLiteral("0")));
+    EXPECT_TRUE(window->autoMonitoring());
+    EXPECT_FALSE(window->refreshTimer->isActive());
+    EXPECT_FALSE(window->setMonitorInterval(65536, QStringLiteral("65536")));
+    EXPECT_FALSE(window->setMonitorInterval(-1, QStringLiteral("-1")));
+    EXPECT_EQ(window->refreshTimer->interval(), 0);
+    EXPECT_TRUE(window->setMonitorInterval(65535, QStringLiteral("65535")));
+    EXPECT_TRUE(window->refreshTimer->isActive());
 }
 
 }  // namespace

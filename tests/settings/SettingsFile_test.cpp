@@ -1,5 +1,4 @@
 // settings.set: the 14 lines, how each is read back, and how the file is kept.
-#include "base/IntervalTimer.h"
 #include "base/Twips.h"
 #include "settings/SettingsWindow.h"
 #include "tests/support/MainWindowHarness.h"
@@ -11,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -80,7 +80,7 @@ TEST_F(SettingsFile, EverySettingSurvivesARestart) {
     EXPECT_EQ(window->autoMonitorCheck->text(), QStringLiteral("Auto Monitoring (Every 15000 miliseconds)"));
     EXPECT_TRUE(s()->monitorAtStartCheck->isChecked());
     EXPECT_TRUE(window->autoMonitorCheck->isChecked());
-    EXPECT_TRUE(window->refreshTimer->enabled());
+    EXPECT_TRUE(window->autoMonitoring());
     EXPECT_TRUE(s()->doubleClickChoice[1]->isChecked());
     EXPECT_EQ(s()->userDatabaseEdit->text(), QStringLiteral("/srv/names/compnamedb.mdb"));
 }
@@ -178,7 +178,7 @@ TEST_F(SettingsFile, EachLineIsAppliedOrStopsTheReading) {
         EXPECT_EQ(window->userList->columnCount(), applied.mode == 0 ? 7 : 5);
         EXPECT_EQ(window->lockFileChoice[0]->isEnabled(), applied.mode == 1);
         EXPECT_EQ(window->autoMonitorCheck->isChecked(), applied.monitoring);
-        EXPECT_EQ(window->refreshTimer->enabled(), applied.monitoring);
+        EXPECT_EQ(window->autoMonitoring(), applied.monitoring);
         EXPECT_TRUE(boxes.shown.empty());
         stop();
         QDir(home.path()).rmdir(QStringLiteral("settings.set"));
@@ -191,7 +191,7 @@ TEST_F(SettingsFile, StartUpFlagTurnsMonitoringOnAndSelectsTheFirstPath) {
     ASSERT_TRUE(start());
     EXPECT_TRUE(s()->monitorAtStartCheck->isChecked());
     EXPECT_TRUE(window->autoMonitorCheck->isChecked());
-    EXPECT_TRUE(window->refreshTimer->isRunning());
+    EXPECT_TRUE(window->refreshTimer->isActive());
     EXPECT_EQ(window->databaseIndex(), 0);
     EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/a.mdb"));
 }

@@ -1,5 +1,4 @@
 // The settings window: choosing files, validating the interval, closing.
-#include "base/IntervalTimer.h"
 #include "settings/SettingsWindow.h"
 #include "tests/support/MainWindowHarness.h"
 #include "usernames/UserNameWindow.h"

@@ -13,6 +13,7 @@
 #include <QListView>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -52,7 +53,7 @@ protected:
         window->autoMonitorCheck->setChecked(true);
     }
     // Runs the event loop until the timer has ticked and the list been refreshed.
-    bool tick() { return QSignalSpy(window->refreshTimer, &IntervalTimer::Timer).wait(5000); }
+    bool tick() { return QSignalSpy(window->refreshTimer, &QTimer::timeout).wait(5000); }
     void select(const QString& name) { data()->selectNameIndex(data()->findComputerName(name)); }
     QString selected() {
         const int i = data()->nameIndex();

@@ -2,7 +2,6 @@
 // The user name database window as the program starts it, over a fresh
 // program folder: helpers to wait for its loading procedure and to read its
 // list and record boxes.
-#include "base/IntervalTimer.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/store/Store.h"
 #include "jet/write/TableWriter.h"
@@ -14,6 +13,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -51,7 +51,7 @@ public:
     // Runs the event loop until the loading procedure has finished.
     bool waitLoaded() {
         return QTest::qWaitFor(
-            [&] { return !data()->connectTimer->enabled() && !data()->readTimer->enabled(); }, 10000);
+            [&] { return !data()->connectTimer->isActive() && !data()->readTimer->isActive(); }, 10000);
     }
     // Starts the program with the user name database at `path` and waits
     // for the list to be loaded.
