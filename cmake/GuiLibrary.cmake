@@ -38,8 +38,11 @@ function(ravelin_gui_library name)
         get_property(owner GLOBAL PROPERTY ravelin_gui_owner_${header})
       endif()
       if(NOT owner OR NOT owner IN_LIST allowed)
-        message(FATAL_ERROR "${relative} includes ${header}, which is not in ${name} or a library it links "
-                            "(${arg_PUBLIC} ${arg_PRIVATE})")
+        if(NOT owner)
+          set(owner "no library declared before ${name}")
+        endif()
+        message(FATAL_ERROR "${relative} includes ${header} (${owner}), which is not in ${name} or a library "
+                            "it links (${arg_PUBLIC} ${arg_PRIVATE}): layer ${name} may only include what it links")
       endif()
     endforeach()
   endforeach()
