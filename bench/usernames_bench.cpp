@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
         double longestTurn = 0;
         double longestCpu = 0;
         t0 = std::chrono::steady_clock::now();
-        data->startLoading();
+        data->connectTo(path);
         while (data->readTimer->isActive()) {
             const auto turn = std::chrono::steady_clock::now();
             const double cpu = threadCpuMs();
@@ -109,6 +109,10 @@ int main(int argc, char** argv) {
         }
         std::printf("loading %d names: %.0f ms, longest time without input handling %.0f ms (%.0f ms of processor)\n",
                     data->listedNames().count(), msSince(t0), longestTurn, longestCpu);
+        if (data->listedNames().count() != count) {
+            std::fprintf(stderr, "loaded %d names of the %d written\n", data->listedNames().count(), count);
+            return 1;
+        }
     }
 
     // 255 listed computers, spread over the list, in lower case.
@@ -132,6 +136,10 @@ int main(int argc, char** argv) {
         for (int i = 0; i < 255; ++i)
             found += list.findExact(window.userList->topLevelItem(i)->text(0)) >= 0;
     std::printf("finding 255 names in the list: %.3f ms per pass (%d found)\n", msSince(t0) / 100, found / 100);
+    if (found != 100 * 255) {
+        std::fprintf(stderr, "found %d of the 255 listed computers\n", found / 100);
+        return 1;
+    }
     std::printf("message boxes: %d\n", boxes.shown);
     window.unload();
     setMessageBoxes(nullptr);
