@@ -7,6 +7,7 @@
 #include "base/ProgramFolder.h"
 #include "report/ReportWindow.h"
 #include "settings/SettingsWindow.h"
+#include "shell/DesktopApps.h"
 #include "shell/Help.h"
 #include "shell/Nbtstat.h"
 #include "shell/WebSite.h"
@@ -45,7 +46,14 @@ void MainWindow::showNbtstat() {
                MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Invalid Computer Name"));
         return;
     }
-    (void)startNodeStatusLookup(computer);  // a failed start is not reported
+    if (!startNodeStatusLookup(computer)) {
+        const QString text =
+            terminalCommand({}).isEmpty()
+                ? QStringLiteral("No terminal program was found to run the NBTSTAT lookup in. Tried: ") +
+                      terminalPrograms().join(QStringLiteral(", ")) + QChar('.')
+                : QStringLiteral("The terminal program for the NBTSTAT lookup could not be started.");
+        msgBox(this, text, MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Command Prompt (NBTSTAT)"));
+    }
     enterProgramFolder();
 }
 

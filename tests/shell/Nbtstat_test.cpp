@@ -70,6 +70,17 @@ TEST_F(Nbtstat, AHostileNameIsOneArgumentAfterTheEndOfOptions) {
     EXPECT_TRUE(boxes.shown.empty());
 }
 
+TEST_F(Nbtstat, WithoutATerminalProgramABoxSaysWhatWasTried) {
+    qputenv("PATH", QFile::encodeName(desktop.binFolder()));
+    ASSERT_TRUE(QFile::remove(terminal));
+    selectComputer(QStringLiteral("PC1"));
+    window->nbtstatAction->trigger();
+    EXPECT_TRUE(programs.started.empty());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("No terminal program was found to run the NBTSTAT lookup in. Tried: "
+                                                "x-terminal-emulator, gnome-terminal, konsole, xfce4-terminal, xterm."));
+}
+
 TEST_F(Nbtstat, NamesWithControlCharactersAreRefused) {
     for (const QString& name : {QStringLiteral("PC\n1"), QStringLiteral("PC\x1b[2J"), QStringLiteral("PC\t")}) {
         selectComputer(name);
