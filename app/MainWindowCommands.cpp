@@ -10,6 +10,7 @@
 #include "base/ChooseOpenFile.h"
 #include "app/TipWindow.h"
 #include "settings/SettingsWindow.h"
+#include "shell/Help.h"
 #include "shell/KillApp.h"
 #include "usernames/DefaultUserNameDatabase.h"
 #include "usernames/UserNameWindow.h"
@@ -70,7 +71,7 @@ void MainWindow::unload() {
     delete data_;
     if (tip_)
         tip_->close();
-    KillApp::CloseByTitle(QStringLiteral("Ravelin Help"));
+    KillApp::CloseStarted(kHelpTitle);
 }
 
 void MainWindow::loadDatabasePaths() {

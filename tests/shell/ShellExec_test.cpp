@@ -117,7 +117,7 @@ TEST_F(HelpCommand, AMissingHelpFileSaysFileNotFound) {
 TEST_F(HelpCommand, WithoutADisplayTheStartedViewerIsFoundAndClosed) {
     setLauncher(nullptr);  // a real viewer, drawing off screen
     struct EndViewers {
-        ~EndViewers() { KillApp::CloseByTitle(kHelpTitle); }  // also when the test fails half-way
+        ~EndViewers() { KillApp::CloseStarted(kHelpTitle); }  // also when the test fails half-way
     } endViewers;
     ASSERT_TRUE(QFile::link(QStringLiteral(RAVELIN_HELP_VIEWER), desktop.binFolder() + QStringLiteral("/ravelin-help")));
     installHelp();
