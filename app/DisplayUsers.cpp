@@ -1,17 +1,17 @@
 // The display-users command, the read modes and auto monitoring.
-#include "app/frmMain.h"
+#include "app/MainWindow.h"
 
-#include "app/AppError.h"
-#include "app/IntervalTimer.h"
-#include "app/MessageBoxes.h"
-#include "app/Twips.h"
-#include "settings/frmSettings.h"
+#include "base/AppError.h"
+#include "base/MessageBoxes.h"
+#include "base/Twips.h"
+#include "settings/SettingsWindow.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <span>
@@ -44,28 +44,28 @@ struct RefreshScope {
 
 }  // namespace
 
-void frmMain::btnLDBUsers_Click() { mnuDisplayUsers_Click(); }
+void MainWindow::displayUsersClicked() { showUsers(); }
 
-void frmMain::mnuDisplayUsers_Click() {
+void MainWindow::showUsers() {
     const RefreshScope running(refreshRunning_);
     const bool ran = runCommand(this, [this] {
-        if (!CheckDBSelection()) {
-            lvUsers->clear();
+        if (!checkDatabaseSelected()) {
+            userList->clear();
             return;
         }
         setCursor(Qt::WaitCursor);
-        lvUsers->clear();
-        if (optMode[0]->isChecked())
-            ShowRosterUsers();
-        else if (optMode[1]->isChecked())
-            ShowLDBUsers();
+        userList->clear();
+        if (readModeChoice[0]->isChecked())
+            showRosterUsers();
+        else if (readModeChoice[1]->isChecked())
+            showLockFileUsers();
         setCursor(Qt::ArrowCursor);
     });
     if (!ran)
         setCursor(Qt::ArrowCursor);
 }
 
-bool frmMain::CheckDBSelection() {
+bool MainWindow::checkDatabaseSelected() {
     const QString path = selectedDatabasePath();
     if (path.isEmpty()) {
         msgBox(this, QStringLiteral("You must select a database"), MsgIcon::Information, MsgButtons::Ok,
@@ -79,7 +79,7 @@ bool frmMain::CheckDBSelection() {
                MsgIcon::Information, MsgButtons::Ok, QStringLiteral("Database Not Found"));
         return false;
     }
-    if (settings()->txtWorkgroup->text().isEmpty()) {
+    if (settings()->workgroupPath().isEmpty()) {
         msgBox(this, QStringLiteral("You must connect via a valid workgroup file."), MsgIcon::Information,
                MsgButtons::Ok, QStringLiteral("Workgroup File Not Found"));
         return false;
@@ -87,63 +87,80 @@ bool frmMain::CheckDBSelection() {
     return true;
 }
 
-void frmMain::SetColumns() {
-    lvUsers->setColumnCount(0);
+void MainWindow::setUserColumns() {
+    userList->setColumnCount(0);
     std::span<const Column> columns;
-    if (optMode[0]->isChecked())
+    if (readModeChoice[0]->isChecked())
         columns = kRosterColumns;
-    else if (optMode[1]->isChecked())
+    else if (readModeChoice[1]->isChecked())
         columns = kLockFileColumns;
     QStringList titles;
     for (const Column& c : columns)
         titles << QString::fromLatin1(c.title);
-    lvUsers->setColumnCount(static_cast<int>(titles.size()));
-    lvUsers->setHeaderLabels(titles);
+    userList->setColumnCount(static_cast<int>(titles.size()));
+    userList->setHeaderLabels(titles);
     for (int i = 0; i < static_cast<int>(columns.size()); ++i)
-        lvUsers->setColumnWidth(i, twipsToPixelsX(this, columns[static_cast<std::size_t>(i)].twips));
+        userList->setColumnWidth(i, twipsToPixelsX(this, columns[static_cast<std::size_t>(i)].twips));
 }
 
 // Puts the window into one read mode: its option in bold, its controls
 // enabled, the other mode's disabled, the columns laid out for it.
-void frmMain::enableReadMode(bool lockFileMode) {
-    setBold(optMode[lockFileMode ? 1 : 0], true);
-    setBold(optMode[lockFileMode ? 0 : 1], false);
-    optLDB[0]->setEnabled(lockFileMode);
-    optLDB[1]->setEnabled(lockFileMode);
-    chkAllPossible->setEnabled(lockFileMode);
-    optLDB[2]->setEnabled(lockFileMode);
-    txtUserName->setEnabled(!lockFileMode);
-    txtPassword->setEnabled(!lockFileMode);
-    SetColumns();
+void MainWindow::enableReadMode(bool lockFileMode) {
+    setBold(readModeChoice[lockFileMode ? 1 : 0], true);
+    setBold(readModeChoice[lockFileMode ? 0 : 1], false);
+    lockFileChoice[0]->setEnabled(lockFileMode);
+    lockFileChoice[1]->setEnabled(lockFileMode);
+    allPossibleCheck->setEnabled(lockFileMode);
+    lockFileChoice[2]->setEnabled(lockFileMode);
+    userNameEdit->setEnabled(!lockFileMode);
+    passwordEdit->setEnabled(!lockFileMode);
+    setUserColumns();
 }
 
-void frmMain::EnDisRoster() { enableReadMode(false); }
+void MainWindow::enableRosterOptions() { enableReadMode(false); }
 
-void frmMain::EnDisMSDLL() { enableReadMode(true); }
+void MainWindow::enableLockFileOptions() { enableReadMode(true); }
 
-void frmMain::optMode_Click(int index) {
+void MainWindow::chooseReadMode(int index) {
     runCommand(this, [&] {
         if (index == 0)
-            EnDisRoster();
+            enableRosterOptions();
         else if (index == 1)
-            EnDisMSDLL();
+            enableLockFileOptions();
     });
 }
 
-void frmMain::optLDB_Click(int index) {
+void MainWindow::chooseLockFileOption(int index) {
     static constexpr short kOptions[] = {1, 2, 4};
     if (index >= 0 && index < 3)
-        LDBOption = kOptions[index];
+        lockFileOption = kOptions[index];
 }
 
-void frmMain::chkAutoMonitor_Click() { Timer1->setEnabled(chkAutoMonitor->checkState() == Qt::Checked); }
+void MainWindow::applyAutoMonitoring() {
+    autoMonitoring_ = autoMonitorCheck->checkState() == Qt::Checked;
+    restartRefreshTimer();
+}
+
+void MainWindow::restartRefreshTimer() {
+    refreshTimer->stop();
+    if (autoMonitoring_ && refreshTimer->interval() > 0)
+        refreshTimer->start();
+}
+
+bool MainWindow::setRefreshInterval(int ms) {
+    if (ms < 0 || ms > kMaxMonitorInterval)
+        return false;
+    refreshTimer->setInterval(ms);
+    restartRefreshTimer();
+    return true;
+}
 
 // A tick that falls due while a refresh is still running (waiting on one of
 // its own message boxes) is dropped: a second refresh inside the first would
 // empty and refill the list under it. The next tick refreshes as usual.
-void frmMain::Timer1_Timer() {
+void MainWindow::refreshTick() {
     if (refreshRunning_)
         return;
-    mnuDisplayUsers_Click();
+    showUsers();
 }
 

@@ -1,13 +1,12 @@
 // The main settings file settings.set: 14 positional lines carrying the main
 // window's geometry and options and the settings window's values.
-#include "app/IntervalTimer.h"
-#include "app/Numbers.h"
-#include "app/ProgramFolder.h"
-#include "app/Strings.h"
-#include "app/TextFile.h"
-#include "app/Twips.h"
-#include "app/frmMain.h"
-#include "settings/frmSettings.h"
+#include "base/Numbers.h"
+#include "base/ProgramFolder.h"
+#include "base/Strings.h"
+#include "base/TextFile.h"
+#include "base/Twips.h"
+#include "app/MainWindow.h"
+#include "settings/SettingsWindow.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -43,28 +42,28 @@ void keepOnScreen(QWidget* w) {
 
 }  // namespace
 
-void frmMain::SavSettings() {
+void MainWindow::saveSettings() {
     enterProgramFolder();
     if (isMinimized())
         showNormal();
     if (settingsUnread_ && !keepUnreadableAside(settingsFile()))
         return;
-    frmSettings* s = settings();
+    SettingsWindow* s = settings();
     const QStringList texts{
         twipsText(pixelsToTwipsX(this, x())),
         twipsText(pixelsToTwipsY(this, y())),
         twipsText(pixelsToTwipsX(this, width())),
         twipsText(pixelsToTwipsY(this, height())),
-        twipsText(panelHeightTwips(pRtTop)),
-        twipsText(panelHeightTwips(pLeft)),
-        s->txtWorkgroup->text(),
-        trimBlanks(txtUserName->text()),
-        trimBlanks(txtPassword->text()),
-        optMode[0]->isChecked() ? QStringLiteral("0") : QStringLiteral("1"),
-        trimBlanks(s->txtTSpeed->text()),
-        s->chkAutoMon->isChecked() ? QStringLiteral("1") : QStringLiteral("0"),
-        s->optDBClk[0]->isChecked() ? QStringLiteral("0") : QStringLiteral("1"),
-        trimBlanks(s->txtDB->text()),
+        twipsText(panelHeightTwips(userPanel)),
+        twipsText(panelHeightTwips(databasePanel)),
+        s->workgroupEdit->text(),
+        trimBlanks(userNameEdit->text()),
+        trimBlanks(passwordEdit->text()),
+        readModeChoice[0]->isChecked() ? QStringLiteral("0") : QStringLiteral("1"),
+        trimBlanks(s->intervalEdit->text()),
+        s->monitorAtStartCheck->isChecked() ? QStringLiteral("1") : QStringLiteral("0"),
+        s->doubleClickChoice[0]->isChecked() ? QStringLiteral("0") : QStringLiteral("1"),
+        trimBlanks(s->userDatabaseEdit->text()),
     };
     // A line that holds what was read from it is written back as it was.
     QList<QByteArray> lines;
@@ -76,8 +75,8 @@ void frmMain::SavSettings() {
         settingsUnread_ = false;
 }
 
-void frmMain::OpenSettings() {
-    frmSettings* s = settings();
+void MainWindow::loadSettings() {
+    SettingsWindow* s = settings();
     using Step = std::function<bool(const QString& line)>;
     // A step that needs its line to be a position or size, in twips, that a
     // window system can apply: `least` to kMaxWindowPixels pixels.
@@ -101,44 +100,44 @@ void frmMain::OpenSettings() {
             resize(width(), twipsToPixelsY(this, v));
             keepOnScreen(this);
         }),
-        geometry(false, 0, [this](double v) { setPanelHeightTwips(pRtTop, v); }),
-        geometry(false, 0, [this](double v) { setPanelHeightTwips(pLeft, v); }),
-        [s](const QString& line) { s->txtWorkgroup->setText(line); return true; },
-        [this](const QString& line) { txtUserName->setText(line); return true; },
-        [this](const QString& line) { txtPassword->setText(line); return true; },
+        geometry(false, 0, [this](double v) { setPanelHeightTwips(userPanel, v); }),
+        geometry(false, 0, [this](double v) { setPanelHeightTwips(databasePanel, v); }),
+        [s](const QString& line) { s->workgroupEdit->setText(line); return true; },
+        [this](const QString& line) { userNameEdit->setText(line); return true; },
+        [this](const QString& line) { passwordEdit->setText(line); return true; },
         [this](const QString& line) {
             if (line == QStringLiteral("0")) {
-                optMode[0]->setChecked(true);
-                EnDisRoster();
+                readModeChoice[0]->setChecked(true);
+                enableRosterOptions();
             } else {
-                optMode[1]->setChecked(true);
-                EnDisMSDLL();
+                readModeChoice[1]->setChecked(true);
+                enableLockFileOptions();
             }
             return true;
         },
         [this, s](const QString& line) {
             // The text and the caption are set before the interval is tried.
-            s->txtTSpeed->setText(line);
+            s->intervalEdit->setText(line);
             setMonitorCaption(line);
             const auto ms = parseNumber(line);
-            return ms && *ms > -0.5 && *ms < IntervalTimer::kMaxInterval + 0.5 &&
-                   Timer1->setInterval(static_cast<int>(roundToWhole(*ms)));
+            return ms && *ms > -0.5 && *ms < kMaxMonitorInterval + 0.5 &&
+                   setRefreshInterval(static_cast<int>(roundToWhole(*ms)));
         },
         [this, s](const QString& line) {
             const bool on = line == QStringLiteral("1");
-            s->chkAutoMon->setChecked(on);
+            s->monitorAtStartCheck->setChecked(on);
             if (on) {
-                chkAutoMonitor->setChecked(true);
-                if (List1->count() > 0)
-                    setList1Index(0);
+                autoMonitorCheck->setChecked(true);
+                if (databaseList->count() > 0)
+                    selectDatabaseIndex(0);
             }
             return true;
         },
         [s](const QString& line) {
-            s->optDBClk[line == QStringLiteral("0") ? 0 : 1]->setChecked(true);
+            s->doubleClickChoice[line == QStringLiteral("0") ? 0 : 1]->setChecked(true);
             return true;
         },
-        [s](const QString& line) { s->txtDB->setText(line); return true; },
+        [s](const QString& line) { s->userDatabaseEdit->setText(line); return true; },
     };
 
     // Each step takes the next line; the first line that is missing or can't

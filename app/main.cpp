@@ -1,5 +1,5 @@
-#include "app/InstanceGuard.h"
-#include "app/frmMain.h"
+#include "base/InstanceGuard.h"
+#include "app/MainWindow.h"
 
 #include <QApplication>
 
@@ -9,9 +9,9 @@ int main(int argc, char** argv) {
     // Names the installed .desktop entry, so desktops show its name and icon for the window.
     QApplication::setDesktopFileName(QStringLiteral("org.ravelin.Ravelin"));
     InstanceGuard guard;
-    auto* window = new frmMain;
+    auto* window = new MainWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);
-    if (!window->Form_Load(guard)) {
+    if (!window->load(guard)) {
         delete window;
         return 0;
     }

@@ -1,7 +1,7 @@
 #pragma once
 // For the headless benchmarks: message boxes that are never shown, their
 // text written to stderr instead and answered with OK.
-#include "app/MessageBoxes.h"
+#include "base/MessageBoxes.h"
 
 #include <cstdio>
 

@@ -5,28 +5,30 @@
 // user lock on its own open file description, as 255 Samba client sessions
 // would. Every computer is known to the user name database, so the list is
 // filled whole. Runs headless.
-#include "app/InstanceGuard.h"
-#include "app/IntervalTimer.h"
-#include "app/MessageBoxes.h"
-#include "app/frmMain.h"
+#include "base/InstanceGuard.h"
+#include "base/MessageBoxes.h"
+#include "app/MainWindow.h"
 #include "bench/SilentBoxes.h"
 #include "bench/UserLockHolder.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/lockfile/LockFile.h"
 #include "jet/store/Store.h"
 #include "jet/write/TableWriter.h"
-#include "settings/frmSettings.h"
-#include "usernames/frmData.h"
+#include "readers/ResolveUserNames.h"
+#include "settings/SettingsWindow.h"
+#include "usernames/UserNameWindow.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <time.h>
 #include <vector>
@@ -75,16 +77,18 @@ struct Timing {
 
 // The median time of one refresh, elapsed and of processor: on a busy
 // machine the mean mostly measures the other programs.
-Timing timePerRefresh(frmMain& w, int rounds, int expectRows) {
-    w.mnuDisplayUsers_Click();  // warm the caches
-    if (w.lvUsers->topLevelItemCount() != expectRows)
-        std::fprintf(stderr, "unexpected rows: %d, not %d\n", w.lvUsers->topLevelItemCount(), expectRows);
+Timing timePerRefresh(MainWindow& w, int rounds, int expectRows) {
+    w.showUsers();  // warm the caches
+    if (w.userList->topLevelItemCount() != expectRows) {
+        std::fprintf(stderr, "unexpected rows: %d, not %d\n", w.userList->topLevelItemCount(), expectRows);
+        std::exit(1);
+    }
     std::vector<double> elapsed;
     std::vector<double> processor;
     for (int i = 0; i < rounds; ++i) {
         const auto start = std::chrono::steady_clock::now();
         const double cpu = threadCpuMicroseconds();
-        w.mnuDisplayUsers_Click();
+        w.showUsers();
         processor.push_back(threadCpuMicroseconds() - cpu);
         elapsed.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
     }
@@ -112,17 +116,21 @@ int main(int argc, char** argv) {
     }
 
     InstanceGuard guard(home.filePath(QStringLiteral("instance.lock")));
-    frmMain w;
-    if (!w.Form_Load(guard))
+    MainWindow w;
+    if (!w.load(guard))
         return 1;
-    w.optMode[1]->click();
+    w.readModeChoice[1]->click();
     w.setSelectedDatabasePath(QString::fromStdString(db));
     const std::string names = home.filePath(QStringLiteral("names.mdb")).toStdString();
     writeUserNames(names);
-    w.settings()->txtDB->setText(QString::fromStdString(names));
-    w.data()->startLoading();
-    while (w.data()->Timer1->enabled())
+    w.data()->connectTimer->stop();  // no start-up connection to the default database
+    w.data()->connectTo(QString::fromStdString(names));
+    while (w.data()->readTimer->isActive())
         QCoreApplication::processEvents();
+    if (w.data()->listedNames().count() != jet::kMaxLockSlots) {
+        std::fprintf(stderr, "loaded %d names, not %d\n", w.data()->listedNames().count(), jet::kMaxLockSlots);
+        return 1;
+    }
 
     constexpr int kRounds = 200;
     const Timing none = timePerRefresh(w, kRounds, 0);
@@ -130,6 +138,12 @@ int main(int argc, char** argv) {
     {
         const UserLockHolder connected(jet::lockFilePathFor(db), true);
         all = timePerRefresh(w, kRounds, jet::kMaxLockSlots);
+        const int nameColumn = readers::userNameColumn(false);
+        for (int row = 0; row < jet::kMaxLockSlots; ++row)
+            if (w.userList->topLevelItem(row)->text(nameColumn).isEmpty()) {
+                std::fprintf(stderr, "row %d has no user name\n", row);
+                return 1;
+            }
     }
     std::printf("One refresh, 255-slot lock file, showing logged-in users (median of %d):\n", kRounds);
     std::printf("  no user connected:    %8.1f us (%.1f us of processor)\n", none.elapsed, none.processor);

@@ -3,18 +3,17 @@
 // longest time the window could not handle input meanwhile, and one user
 // name resolution of 255 rows, all of them listed, which brings the window
 // to the last of them. Runs headless.
-#include "app/IntervalTimer.h"
-#include "app/InstanceGuard.h"
-#include "app/MessageBoxes.h"
-#include "app/UserList.h"
-#include "app/frmMain.h"
+#include "base/InstanceGuard.h"
+#include "base/MessageBoxes.h"
+#include "base/UserList.h"
+#include "app/MainWindow.h"
 #include "bench/SilentBoxes.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/store/Store.h"
 #include "jet/write/TableWriter.h"
-#include "settings/frmSettings.h"
+#include "settings/SettingsWindow.h"
 #include "usernames/ComputerNameList.h"
-#include "usernames/frmData.h"
+#include "usernames/UserNameWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -22,6 +21,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -83,13 +83,13 @@ int main(int argc, char** argv) {
     std::printf("writing %d records in one store: %.0f ms\n", count, msSince(t0));
 
     InstanceGuard guard(home.filePath(QStringLiteral("instance.lock")));
-    frmMain window;
-    if (!window.Form_Load(guard))
+    MainWindow window;
+    if (!window.load(guard))
         return 1;
-    window.optMode[1]->click();
-    window.settings()->txtDB->setText(path);
-    frmData* data = window.data();
-    data->loadTimer->setEnabled(false);
+    window.readModeChoice[1]->click();
+    window.settings()->userDatabaseEdit->setText(path);
+    UserNameWindow* data = window.data();
+    data->connectTimer->stop();
 
     // The longest stretch the window could not handle input: the longest
     // single turn of the event loop while loading, in elapsed time and in
@@ -99,8 +99,8 @@ int main(int argc, char** argv) {
         double longestTurn = 0;
         double longestCpu = 0;
         t0 = std::chrono::steady_clock::now();
-        data->startLoading();
-        while (data->Timer1->enabled()) {
+        data->connectTo(path);
+        while (data->readTimer->isActive()) {
             const auto turn = std::chrono::steady_clock::now();
             const double cpu = threadCpuMs();
             QCoreApplication::processEvents();
@@ -108,32 +108,40 @@ int main(int argc, char** argv) {
             longestCpu = std::max(longestCpu, threadCpuMs() - cpu);
         }
         std::printf("loading %d names: %.0f ms, longest time without input handling %.0f ms (%.0f ms of processor)\n",
-                    data->lstPutItems().count(), msSince(t0), longestTurn, longestCpu);
+                    data->listedNames().count(), msSince(t0), longestTurn, longestCpu);
+        if (data->listedNames().count() != count) {
+            std::fprintf(stderr, "loaded %d names of the %d written\n", data->listedNames().count(), count);
+            return 1;
+        }
     }
 
     // 255 listed computers, spread over the list, in lower case.
     for (int i = 0; i < 255; ++i) {
-        QTreeWidgetItem* row = addUserRow(window.lvUsers, QStringLiteral("Key_%1").arg(i + 1),
+        QTreeWidgetItem* row = addUserRow(window.userList, QStringLiteral("Key_%1").arg(i + 1),
                                           computerName(static_cast<int>((static_cast<long long>(i) * 7919) % count)).toLower());
         row->setText(1, QStringLiteral("ADMIN"));
     }
-    window.ResolveUserNames();  // warm
+    window.resolveUserNames();  // warm
     const int rounds = 20;
     t0 = std::chrono::steady_clock::now();
     for (int r = 0; r < rounds; ++r)
-        window.ResolveUserNames();
+        window.resolveUserNames();
     std::printf("resolving 255 rows against %d names: %.2f ms per pass\n", count, msSince(t0) / rounds);
 
     // The list lookup alone, without making each record current.
-    const ComputerNameList& list = data->lstPutItems();
+    const ComputerNameList& list = data->listedNames();
     t0 = std::chrono::steady_clock::now();
     int found = 0;
     for (int r = 0; r < 100; ++r)
         for (int i = 0; i < 255; ++i)
-            found += list.findExact(window.lvUsers->topLevelItem(i)->text(0)) >= 0;
+            found += list.findExact(window.userList->topLevelItem(i)->text(0)) >= 0;
     std::printf("finding 255 names in the list: %.3f ms per pass (%d found)\n", msSince(t0) / 100, found / 100);
+    if (found != 100 * 255) {
+        std::fprintf(stderr, "found %d of the 255 listed computers\n", found / 100);
+        return 1;
+    }
     std::printf("message boxes: %d\n", boxes.shown);
-    window.Form_Unload();
+    window.unload();
     setMessageBoxes(nullptr);
     return 0;
 }

@@ -1,7 +1,6 @@
 # The program's windows are built as one static library per folder, bottom
-# up: app_common (the building blocks in app/ that every window uses), shell,
-# about, usernames, readers, settings, report, and app (the main window) on
-# top. A library links only what it uses: PUBLIC where its headers include
+# up: base (the foundation every window uses), shell, about, usernames,
+# readers, settings, report, and app (the main window) on top. A library links only what it uses: PUBLIC where its headers include
 # the other library's, PRIVATE where only its sources do.
 #
 # The build holds the layers: at configure time every project header a
@@ -14,7 +13,7 @@ function(ravelin_gui_library name)
   cmake_parse_arguments(arg "" "" "SOURCES;PUBLIC;PRIVATE" ${ARGN})
   add_library(${name} STATIC ${arg_SOURCES})
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
-  # Headers are named by their path from the top: "app/MessageBoxes.h".
+  # Headers are named by their path from the top: "base/MessageBoxes.h".
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${arg_PUBLIC} PRIVATE ${arg_PRIVATE})
 
@@ -39,8 +38,11 @@ function(ravelin_gui_library name)
         get_property(owner GLOBAL PROPERTY ravelin_gui_owner_${header})
       endif()
       if(NOT owner OR NOT owner IN_LIST allowed)
-        message(FATAL_ERROR "${relative} includes ${header}, which is not in ${name} or a library it links "
-                            "(${arg_PUBLIC} ${arg_PRIVATE})")
+        if(NOT owner)
+          set(owner "no library declared before ${name}")
+        endif()
+        message(FATAL_ERROR "${relative} includes ${header} (${owner}), which is not in ${name} or a library "
+                            "it links (${arg_PUBLIC} ${arg_PRIVATE}): layer ${name} may only include what it links")
       endif()
     endforeach()
   endforeach()

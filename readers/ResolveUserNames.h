@@ -2,7 +2,7 @@
 // User name resolution: each row of the user list looked up by its computer
 // name in the user name database's records, whose "User Name", "Contact" and
 // "Email" then fill the row's columns of those names.
-#include "app/MessageBoxes.h"
+#include "base/MessageBoxes.h"
 #include "usernames/UserNameMap.h"
 
 #include <QString>

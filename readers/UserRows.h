@@ -2,8 +2,8 @@
 // What a reader of the user list hands the main window: the rows it read and
 // what the user is to be told. The window draws them; the readers never touch
 // a widget.
-#include "app/AppError.h"
-#include "app/MessageBoxes.h"
+#include "base/AppError.h"
+#include "base/MessageBoxes.h"
 
 #include <QList>
 #include <QString>

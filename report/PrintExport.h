@@ -1,7 +1,7 @@
 #pragma once
 // The two plain-text reports: the user list and the database path list.
 // Lines are built here from the main window's lists; writing them and
-// opening the result is frmPrint's part.
+// opening the result is ReportWindow's part.
 #include <QDate>
 #include <QString>
 #include <QStringList>

@@ -173,12 +173,24 @@ QStringList defaultApplicationCommand(const QString& mimeType, const QString& fi
     return {};
 }
 
+namespace {
+
+// Each terminal with the option after which the command and its arguments
+// follow as separate arguments.
+constexpr const char* kTerminals[][2] = {{"x-terminal-emulator", "-e"}, {"gnome-terminal", "--"},
+                                         {"konsole", "-e"},            {"xfce4-terminal", "-x"},
+                                         {"xterm", "-e"}};
+
+}  // namespace
+
+QStringList terminalPrograms() {
+    QStringList names;
+    for (const auto& t : kTerminals)
+        names.append(QString::fromLatin1(t[0]));
+    return names;
+}
+
 QStringList terminalCommand(const QStringList& command) {
-    // Each terminal with the option after which the command and its
-    // arguments follow as separate arguments.
-    static const char* const kTerminals[][2] = {{"x-terminal-emulator", "-e"}, {"gnome-terminal", "--"},
-                                                {"konsole", "-e"},            {"xfce4-terminal", "-x"},
-                                                {"xterm", "-e"}};
     for (const auto& t : kTerminals) {
         const QString program = QStandardPaths::findExecutable(QString::fromLatin1(t[0]));
         if (!program.isEmpty())

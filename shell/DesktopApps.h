@@ -17,3 +17,5 @@ QStringList execArguments(const QString& exec, const QString& file);
 // The command that runs `command` (program first, as an argument vector) in
 // a new terminal window; empty when no terminal program is found.
 QStringList terminalCommand(const QStringList& command);
+// The terminal programs terminalCommand looks for, in its order.
+QStringList terminalPrograms();

@@ -1,8 +1,8 @@
 #include "shell/Help.h"
 
-#include "app/MessageBoxes.h"
+#include "base/MessageBoxes.h"
 #include "shell/KillApp.h"
-#include "shell/modShellExec.h"
+#include "shell/OpenDocument.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -44,9 +44,9 @@ void openHelp(QWidget* owner) {
     // Without the viewer, the desktop's application for web pages shows it.
     const QString viewer = helpViewerProgram();
     qint64 pid = 0;
-    const int code = ShellOpen(helpFile(), QString(), viewer, &pid);
+    const int code = openDocument(helpFile(), QString(), viewer, &pid);
     if (code <= 32) {
-        ShellErrText(code, true, owner);
+        launchErrorText(code, true, owner);
         return;
     }
     if (!viewer.isEmpty())

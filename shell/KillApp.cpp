@@ -1,6 +1,6 @@
 #include "shell/KillApp.h"
 
-#include "app/MessageBoxes.h"
+#include "base/MessageBoxes.h"
 #include "shell/X11Windows.h"
 
 #include <QApplication>
@@ -50,13 +50,6 @@ void forgetEnded() {
 
 QString shownTitle(X11Windows& display, std::uint32_t window) { return display.title(window).left(kTitleChars); }
 
-void closeOwnWindows(const QString& title) {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->isVisible() && w->windowTitle().left(kTitleChars).contains(title, Qt::CaseSensitive))
-            w->close();
-    }
-}
-
 // Ends the started programs whose window matches, and waits for them.
 void closeStarted(const QString& title) {
     forgetEnded();
@@ -95,16 +88,20 @@ std::uint32_t CloseIfMatch(X11Windows& display, std::uint32_t window, const QStr
     return 0;
 }
 
-void CloseByTitle(const QString& title) {
-    closeOwnWindows(title);
+void CloseStarted(const QString& title) {
+    forgetEnded();
     X11Windows display;
     if (display.connected()) {
         std::vector<std::uint32_t> asked;
         for (const std::uint32_t window : display.topLevelWindows()) {
+            const qint64 pid = display.processId(window);
+            const bool ours = std::any_of(started.begin(), started.end(),
+                                          [&](const StartedWindow& w) { return pid != 0 && w.pid == pid; });
+            if (!ours)
+                continue;
             if (const std::uint32_t w = CloseIfMatch(display, window, title))
                 asked.push_back(w);
         }
-        // A window that asks its user first, or does not answer, stays open.
         (void)display.waitGone(std::move(asked), std::chrono::steady_clock::now() + kWaitForClose);
     }
     if (displayHidesWindows(display))

@@ -1,6 +1,6 @@
 #include "usernames/DataControl.h"
 
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "jet/Error.h"
 
 #include <QFile>

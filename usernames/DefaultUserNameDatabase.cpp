@@ -1,6 +1,6 @@
 #include "usernames/DefaultUserNameDatabase.h"
 
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "jet/Error.h"
 #include "jet/create/CreateDatabase.h"
 

@@ -1,6 +1,6 @@
 // The About box: the version caption and the modal box the command shows.
 #include "about/BuildVersion.h"
-#include "about/frmAbout.h"
+#include "about/AboutWindow.h"
 #include "tests/support/MainWindowHarness.h"
 
 #include <QAction>
@@ -22,12 +22,12 @@ TEST_F(About, TheCommandShowsAModalBoxThatOkCloses) {
     ASSERT_TRUE(start());
     bool seen = false;
     QTimer::singleShot(0, window.get(), [&] {
-        auto* box = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
+        auto* box = qobject_cast<AboutWindow*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         seen = true;
-        box->Command1->click();
+        box->closeAbout();
     });
-    window->mAbout->trigger();
+    window->aboutAction->trigger();
     EXPECT_TRUE(seen);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

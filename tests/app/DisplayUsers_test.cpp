@@ -1,7 +1,7 @@
 // The display-users command: its checks, its error trap, the read modes and
 // the user list's columns.
-#include "app/Twips.h"
-#include "settings/frmSettings.h"
+#include "base/Twips.h"
+#include "settings/SettingsWindow.h"
 #include "tests/support/MainWindowHarness.h"
 
 #include <QCheckBox>
@@ -23,11 +23,11 @@ protected:
         writeHomeFile("sales.mdb", "not read by the check");
         ASSERT_TRUE(start());
     }
-    void addRow(const QString& text) { window->lvUsers->addTopLevelItem(new QTreeWidgetItem({text})); }
+    void addRow(const QString& text) { window->userList->addTopLevelItem(new QTreeWidgetItem({text})); }
     QStringList headers() const {
         QStringList out;
-        for (int i = 0; i < window->lvUsers->columnCount(); ++i)
-            out << window->lvUsers->headerItem()->text(i);
+        for (int i = 0; i < window->userList->columnCount(); ++i)
+            out << window->userList->headerItem()->text(i);
         return out;
     }
 };
@@ -59,32 +59,33 @@ TEST_F(DisplayUsers, EachCheckStopsTheCommandWithItsBox) {
         boxes.shown.clear();
         addRow("OLD");
         window->setSelectedDatabasePath(c.path);
-        window->settings()->txtWorkgroup->setText(c.workgroup);
-        window->optMode[c.mode]->click();
+        window->settings()->workgroupEdit->setText(c.workgroup);
+        window->readModeChoice[c.mode]->click();
         window->setCursor(Qt::CrossCursor);
-        window->mnuDisplayUsers_Click();
+        window->showUsers();
         ASSERT_EQ(boxes.shown.size(), 1u);
         EXPECT_EQ(boxes.last().text, c.text);
         EXPECT_EQ(boxes.last().title, c.title);
         EXPECT_EQ(boxes.last().icon, MsgIcon::Information);
-        EXPECT_EQ(window->lvUsers->topLevelItemCount(), 0);
+        EXPECT_EQ(window->userList->topLevelItemCount(), 0);
         EXPECT_EQ(window->cursor().shape(), Qt::CrossCursor);
     }
 }
 
 TEST_F(DisplayUsers, AReaderFailureReachesTheErrorTrapAndRestoresTheArrow) {
     // A workgroup file that does not exist passes the check.
-    window->settings()->txtWorkgroup->setText(home.path() + "/none.mdw");
+    window->settings()->workgroupEdit->setText(home.path() + "/none.mdw");
     window->setSelectedDatabasePath(homeFile("sales.mdb"));
     window->setCursor(Qt::CrossCursor);
-    window->mnuDisplayUsers_Click();
+    window->showUsers();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("workgroup information file is missing")))
         << boxes.last().text.toStdString();
     EXPECT_EQ(boxes.last().title, QStringLiteral("Ravelin"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Critical);
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
-    EXPECT_FALSE(window->refreshRunning());
+    window->refreshTick();  // the failed refresh is over: the next tick refreshes
+    EXPECT_EQ(boxes.shown.size(), 2u);
 }
 
 TEST_F(DisplayUsers, ColumnsFollowTheReadMode) {
@@ -92,47 +93,47 @@ TEST_F(DisplayUsers, ColumnsFollowTheReadMode) {
                                       "Contact", "Email"}));
     const int wide = twipsToPixelsX(window.get(), 2500);
     const int narrow = twipsToPixelsX(window.get(), 1400);
-    EXPECT_EQ(window->lvUsers->columnWidth(0), wide);
-    EXPECT_EQ(window->lvUsers->columnWidth(2), narrow);
-    EXPECT_EQ(window->lvUsers->columnWidth(3), narrow);
-    EXPECT_EQ(window->lvUsers->columnWidth(6), wide);
+    EXPECT_EQ(window->userList->columnWidth(0), wide);
+    EXPECT_EQ(window->userList->columnWidth(2), narrow);
+    EXPECT_EQ(window->userList->columnWidth(3), narrow);
+    EXPECT_EQ(window->userList->columnWidth(6), wide);
 
     addRow("KEPT");
-    window->optMode[1]->click();
+    window->readModeChoice[1]->click();
     EXPECT_EQ(headers(), QStringList({"Computer Name", "Security Name", "User Name", "Contact", "Email"}));
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(window->lvUsers->columnWidth(i), wide);
+        EXPECT_EQ(window->userList->columnWidth(i), wide);
     // Rows from the last run stay until the next run replaces them.
-    EXPECT_EQ(window->lvUsers->topLevelItemCount(), 1);
+    EXPECT_EQ(window->userList->topLevelItemCount(), 1);
 
-    window->optMode[0]->click();
-    EXPECT_EQ(window->lvUsers->columnCount(), 7);
+    window->readModeChoice[0]->click();
+    EXPECT_EQ(window->userList->columnCount(), 7);
 }
 
 TEST_F(DisplayUsers, ModeSwitchEnablesTheControlsOfTheMode) {
     for (const int mode : {1, 0}) {
-        window->optMode[mode]->click();
+        window->readModeChoice[mode]->click();
         const bool lockFile = mode == 1;
-        EXPECT_TRUE(window->optMode[mode]->font().bold());
-        EXPECT_FALSE(window->optMode[1 - mode]->font().bold());
-        for (QRadioButton* o : window->optLDB)
+        EXPECT_TRUE(window->readModeChoice[mode]->font().bold());
+        EXPECT_FALSE(window->readModeChoice[1 - mode]->font().bold());
+        for (QRadioButton* o : window->lockFileChoice)
             EXPECT_EQ(o->isEnabled(), lockFile);
-        EXPECT_EQ(window->chkAllPossible->isEnabled(), lockFile);
-        EXPECT_EQ(window->txtUserName->isEnabled(), !lockFile);
-        EXPECT_EQ(window->txtPassword->isEnabled(), !lockFile);
+        EXPECT_EQ(window->allPossibleCheck->isEnabled(), lockFile);
+        EXPECT_EQ(window->userNameEdit->isEnabled(), !lockFile);
+        EXPECT_EQ(window->passwordEdit->isEnabled(), !lockFile);
     }
 }
 
 TEST_F(DisplayUsers, LockFileOptionsSetTheirValues) {
-    window->optMode[1]->click();
-    window->optLDB[0]->click();
-    EXPECT_EQ(window->LDBOption, 1);
-    window->optLDB[2]->click();
-    EXPECT_EQ(window->LDBOption, 4);
-    window->optLDB[1]->click();
-    EXPECT_EQ(window->LDBOption, 2);
-    window->optLDB_Click(7);
-    EXPECT_EQ(window->LDBOption, 2);
+    window->readModeChoice[1]->click();
+    window->lockFileChoice[0]->click();
+    EXPECT_EQ(window->lockFileOption, 1);
+    window->lockFileChoice[2]->click();
+    EXPECT_EQ(window->lockFileOption, 4);
+    window->lockFileChoice[1]->click();
+    EXPECT_EQ(window->lockFileOption, 2);
+    window->chooseLockFileOption(7);
+    EXPECT_EQ(window->lockFileOption, 2);
 }
 
 TEST_F(DisplayUsers, EveryRouteRunsTheSameCommand) {
@@ -147,15 +148,15 @@ TEST_F(DisplayUsers, EveryRouteRunsTheSameCommand) {
     QTest::keyClick(window.get(), Qt::Key_F5);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().text, noSelection);
-    window->btnLDBUsers->click();
+    window->displayUsersButton->click();
     EXPECT_EQ(boxes.shown.size(), 2u);
-    window->mnuDisplayUsers->trigger();
+    window->displayUsersAction->trigger();
     EXPECT_EQ(boxes.shown.size(), 3u);
     EXPECT_EQ(boxes.last().text, noSelection);
 
     // A double-click on a path runs the command for the path it selected.
-    window->setList1Index(0);
-    emit window->List1->itemDoubleClicked(window->List1->item(0));
+    window->selectDatabaseIndex(0);
+    emit window->databaseList->itemDoubleClicked(window->databaseList->item(0));
     EXPECT_EQ(boxes.last().text, QStringLiteral("Couldn't find file '/d/a.mdb', please try again"));
 }
 

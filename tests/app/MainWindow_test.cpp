@@ -1,6 +1,6 @@
 // The main window as the user meets it: its layout at the design size, the
 // status bar with a long path, and the keys.
-#include "app/Twips.h"
+#include "base/Twips.h"
 #include "tests/support/MainWindowHarness.h"
 
 #include <QCheckBox>
@@ -21,7 +21,7 @@
 
 namespace {
 
-class MainWindow : public ::testing::Test, public MainWindowHarness {
+class MainWindowTest : public ::testing::Test, public MainWindowHarness {
 protected:
     void SetUp() override {
         ASSERT_TRUE(start());
@@ -31,27 +31,27 @@ protected:
     }
 };
 
-TEST_F(MainWindow, AtTheDesignSizeEveryControlIsVisible) {
+TEST_F(MainWindowTest, AtTheDesignSizeEveryControlIsVisible) {
     const int menu = window->menuBar()->height();
     EXPECT_EQ(window->width(), twipsToPixelsX(window.get(), 11010));
     EXPECT_EQ(window->height() - menu, twipsToPixelsY(window.get(), 7515));
     QCoreApplication::processEvents();
-    EXPECT_FALSE(window->pRtBottomArea->verticalScrollBar()->isVisible());
-    EXPECT_FALSE(window->pRtBottomArea->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(window->optionsArea->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(window->optionsArea->horizontalScrollBar()->isVisible());
     // Every control of the lower panel lies inside the visible part.
-    const QRect visible = window->pRtBottomArea->viewport()->rect();
-    for (QWidget* w : window->pRtBottom->findChildren<QWidget*>()) {
-        const QRect at(w->mapTo(window->pRtBottomArea->viewport(), QPoint(0, 0)), w->size());
+    const QRect visible = window->optionsArea->viewport()->rect();
+    for (QWidget* w : window->optionsPanel->findChildren<QWidget*>()) {
+        const QRect at(w->mapTo(window->optionsArea->viewport(), QPoint(0, 0)), w->size());
         EXPECT_TRUE(visible.contains(at)) << w->objectName().toStdString();
     }
     // The thin-client option is indented under the lock-file options.
-    EXPECT_GT(window->chkAllPossible->mapTo(window->fLDB, QPoint(0, 0)).x(),
-              window->optLDB[2]->mapTo(window->fLDB, QPoint(0, 0)).x() + 10);
+    EXPECT_GT(window->allPossibleCheck->mapTo(window->lockFileGroup, QPoint(0, 0)).x(),
+              window->lockFileChoice[2]->mapTo(window->lockFileGroup, QPoint(0, 0)).x() + 10);
 }
 
 // A long selected path neither widens the window nor sets its minimum width;
 // the panel shows it elided and whole in its tooltip.
-TEST_F(MainWindow, ALongPathDoesNotWidenTheWindow) {
+TEST_F(MainWindowTest, ALongPathDoesNotWidenTheWindow) {
     const int width = window->width();
     const QString path = QStringLiteral("/srv/") + QString(400, QChar('p')) + QStringLiteral(".mdb");
     window->setSelectedDatabasePath(path);
@@ -59,7 +59,7 @@ TEST_F(MainWindow, ALongPathDoesNotWidenTheWindow) {
     EXPECT_EQ(window->width(), width);
     EXPECT_LT(window->minimumSizeHint().width(), width);
     EXPECT_EQ(window->selectedDatabasePath(), path);
-    EXPECT_EQ(window->StatusBar1Panel1->toolTip(), path);
+    EXPECT_EQ(window->databasePathLabel->toolTip(), path);
     stop();
     ASSERT_TRUE(start());
     EXPECT_EQ(window->width(), width);
@@ -67,16 +67,16 @@ TEST_F(MainWindow, ALongPathDoesNotWidenTheWindow) {
 
 // Menu shortcuts win everywhere in the window, also in a text box that would
 // take the key for itself; Alt+H opens the "&Help" menu.
-TEST_F(MainWindow, MenuShortcutsWinOverTheControls) {
-    window->txtUserName->setText(QStringLiteral("admin"));
-    window->txtUserName->setFocus();
-    QTest::keyClick(window->txtUserName, Qt::Key_A, Qt::ControlModifier);
+TEST_F(MainWindowTest, MenuShortcutsWinOverTheControls) {
+    window->userNameEdit->setText(QStringLiteral("admin"));
+    window->userNameEdit->setFocus();
+    QTest::keyClick(window->userNameEdit, Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(files.requests.size(), 1u) << "Ctrl+A did not run Add Database Path";
-    EXPECT_FALSE(window->txtUserName->hasSelectedText());
+    EXPECT_FALSE(window->userNameEdit->hasSelectedText());
 
     QTest::keyClick(window.get(), Qt::Key_H, Qt::AltModifier);
-    EXPECT_TRUE(window->mnuHelp->isVisible());
-    window->mnuHelp->close();
+    EXPECT_TRUE(window->helpMenu->isVisible());
+    window->helpMenu->close();
 }
 
 }  // namespace

@@ -13,10 +13,10 @@
 
 namespace {
 
-QStringList entries(const frmMain& w) {
+QStringList entries(const MainWindow& w) {
     QStringList out;
-    for (int i = 0; i < w.List1->count(); ++i)
-        out << w.List1->item(i)->text();
+    for (int i = 0; i < w.databaseList->count(); ++i)
+        out << w.databaseList->item(i)->text();
     return out;
 }
 
@@ -68,7 +68,7 @@ TEST_F(PathList, EightBitPathsRoundTripAsTheirBytes) {
     EXPECT_EQ(entries(*window), QStringList({QString::fromUtf8("/d/M\u00FCller.mdb"), QString::fromUtf8("/d/Stra\u00DFe.mdb")}));
     // A path the user adds is written in the locale's encoding.
     files.answers.push_back(QString::fromUtf8("/d/\u00C9t\u00E9.mdb"));
-    window->mAddDB_Click();
+    window->addDatabasePath();
     stop();
     EXPECT_EQ(readHomeFile("ravelin.set"),
               "3\r\n/d/\xC3\x89t\xC3\xA9.mdb\r\n" + windows + "\r\n" + utf8 + "\r\n");
@@ -79,10 +79,10 @@ TEST_F(PathList, FailedWriteLeavesThePreviousFile) {
     writeHomeFile("ravelin.set", before);
     ASSERT_TRUE(start());
     for (int i = 0; i < 40; ++i)
-        window->addDatabasePath(QStringLiteral("/some/rather/long/path/number/%1.mdb").arg(i));
+        window->insertDatabasePath(QStringLiteral("/some/rather/long/path/number/%1.mdb").arg(i));
     {
         const FileSizeLimit full(64);
-        window->SaveDBs();
+        window->saveDatabasePaths();
     }
     EXPECT_EQ(readHomeFile("ravelin.set"), before);
     const QStringList leftovers = QDir(home.path()).entryList({"ravelin.set?*"}, QDir::Files | QDir::Hidden);
@@ -92,13 +92,13 @@ TEST_F(PathList, FailedWriteLeavesThePreviousFile) {
 TEST_F(PathList, AddingInsertsTheChosenPathAtItsSortedPlace) {
     writeHomeFile("ravelin.set", "2\r\n/d/b.mdb\r\n/d/c.mdb\r\n");
     ASSERT_TRUE(start());
-    window->setList1Index(1);
+    window->selectDatabaseIndex(1);
     files.answers.push_back(QStringLiteral("  /d/A.mdb") + QChar(0) + QStringLiteral("   "));
-    window->mAddDB->trigger();
+    window->addDatabaseAction->trigger();
     EXPECT_EQ(entries(*window), QStringList({"/d/A.mdb", "/d/b.mdb", "/d/c.mdb"}));
     // Neither the selection nor the selected path moves to the new entry.
     EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/c.mdb"));
-    EXPECT_EQ(window->List1->item(window->List1Index())->text(), QStringLiteral("/d/c.mdb"));
+    EXPECT_EQ(window->databaseList->item(window->databaseIndex())->text(), QStringLiteral("/d/c.mdb"));
 
     ASSERT_EQ(files.requests.size(), 1u);
     EXPECT_EQ(files.requests[0].filter, QStringLiteral("Microsoft Database Files (*.mdb;*.mde)") + QChar(0) +
@@ -110,8 +110,8 @@ TEST_F(PathList, AddingInsertsTheChosenPathAtItsSortedPlace) {
 TEST_F(PathList, TheSamePathAddedTwiceIsListedAndWrittenTwice) {
     ASSERT_TRUE(start());
     files.answers = {QStringLiteral("/d/x.mdb"), QStringLiteral("/d/x.mdb")};
-    window->mAddDB_Click();
-    window->mAddDB_Click();
+    window->addDatabasePath();
+    window->addDatabasePath();
     ASSERT_TRUE(restart());
     EXPECT_EQ(entries(*window), QStringList({"/d/x.mdb", "/d/x.mdb"}));
 }
@@ -120,8 +120,8 @@ TEST_F(PathList, APathWithALineBreakIsRefused) {
     writeHomeFile("ravelin.set", "1\r\n/d/z.mdb\r\n");
     ASSERT_TRUE(start());
     files.answers = {QStringLiteral("/d/a\nb.mdb"), QStringLiteral("/d/c\rd.mdb")};
-    window->mAddDB_Click();
-    window->mAddDB_Click();
+    window->addDatabasePath();
+    window->addDatabasePath();
     EXPECT_EQ(entries(*window), QStringList({"/d/z.mdb"}));
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("Database Path Not Added"));
@@ -152,9 +152,9 @@ TEST_F(PathList, AddAndDeleteTrapTheirFailures) {
             throw std::runtime_error("the box could not be shown");
     };
     auto failOnce = [&failures] { failures = 1; };
-    window->setList1Index(0);
+    window->selectDatabaseIndex(0);
     failOnce();
-    window->mDelDB->trigger();
+    window->deleteDatabaseAction->trigger();
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.last().text, QStringLiteral("the box could not be shown"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Critical);
@@ -162,7 +162,7 @@ TEST_F(PathList, AddAndDeleteTrapTheirFailures) {
 
     files.failWith = [] { throw std::runtime_error("no dialog"); };
     failOnce();
-    window->mAddDB->trigger();
+    window->addDatabaseAction->trigger();
     ASSERT_EQ(boxes.shown.size(), 4u);
     EXPECT_EQ(boxes.last().text, QStringLiteral("the box could not be shown"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Critical);
@@ -171,17 +171,17 @@ TEST_F(PathList, AddAndDeleteTrapTheirFailures) {
 TEST_F(PathList, CancellingTheChooserAddsNothing) {
     ASSERT_TRUE(start());
     files.answers.push_back(std::nullopt);
-    window->mAddDB_Click();
-    EXPECT_EQ(window->List1->count(), 0);
+    window->addDatabasePath();
+    EXPECT_EQ(window->databaseList->count(), 0);
     EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(PathList, DeletingAsksFirstAndKeepsTheEntryOnNo) {
     writeHomeFile("ravelin.set", "2\r\n/d/a.mdb\r\n/d/b.mdb\r\n");
     ASSERT_TRUE(start());
-    window->setList1Index(1);
+    window->selectDatabaseIndex(1);
     boxes.answers.push_back(MsgAnswer::No);
-    window->mDelDB->trigger();
+    window->deleteDatabaseAction->trigger();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().text, QStringLiteral("Are you sure you want to delete the database path?"));
     EXPECT_EQ(boxes.last().title, QStringLiteral("Delete Database Path"));
@@ -193,27 +193,27 @@ TEST_F(PathList, DeletingAsksFirstAndKeepsTheEntryOnNo) {
 TEST_F(PathList, DeletingTheSelectedEntryKeepsItsPathShownAndSelectsNothing) {
     writeHomeFile("ravelin.set", "3\r\n/d/a.mdb\r\n/d/b.mdb\r\n/d/c.mdb\r\n");
     ASSERT_TRUE(start());
-    window->setList1Index(1);
+    window->selectDatabaseIndex(1);
     ASSERT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/b.mdb"));
-    window->mDelDB_Click();
+    window->deleteDatabasePath();
     EXPECT_EQ(entries(*window), QStringList({"/d/a.mdb", "/d/c.mdb"}));
     EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/b.mdb"));
-    EXPECT_EQ(window->List1Index(), -1);
+    EXPECT_EQ(window->databaseIndex(), -1);
 
     // With nothing selected the next delete warns and selects the first entry.
-    window->mDelDB_Click();
+    window->deleteDatabasePath();
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.last().text, QStringLiteral("You must select a database item before deleting it from the list."));
     EXPECT_EQ(boxes.last().title, QStringLiteral("No Database Selected"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
     EXPECT_EQ(entries(*window), QStringList({"/d/a.mdb", "/d/c.mdb"}));
-    EXPECT_EQ(window->List1Index(), 0);
+    EXPECT_EQ(window->databaseIndex(), 0);
     EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/a.mdb"));
 }
 
 TEST_F(PathList, DeletingFromAnEmptyListDoesNothing) {
     ASSERT_TRUE(start());
-    window->mDelDB_Click();
+    window->deleteDatabasePath();
     EXPECT_TRUE(boxes.shown.empty());
 }
 

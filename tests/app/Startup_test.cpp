@@ -1,11 +1,10 @@
 // Start-up and shut-down: their order, and the single instance.
-#include "app/IntervalTimer.h"
-#include "app/ProgramFolder.h"
-#include "settings/frmSettings.h"
+#include "base/ProgramFolder.h"
+#include "settings/SettingsWindow.h"
 #include "tests/support/DesktopEnvironment.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/SettingsLines.h"
-#include "usernames/frmData.h"
+#include "usernames/UserNameWindow.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -30,12 +30,12 @@ TEST_F(Startup, StepsRunInTheirOrder) {
     writeHomeFile("ravelin.set", "2\r\n/d/second.mdb\r\n/d/first.mdb\r\n");
     writeHomeFile("settings.set", SettingsLines().set(10, "1").set(12, "1").set(14, "/elsewhere/compnamedb.mdb").bytes());
     ASSERT_TRUE(start());
-    EXPECT_EQ(window->lvUsers->columnCount(), 5);
+    EXPECT_EQ(window->userList->columnCount(), 5);
     // The path list was read before the settings selected its first entry.
     EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/first.mdb"));
-    EXPECT_TRUE(window->Timer1->enabled());
+    EXPECT_TRUE(window->autoMonitoring());
     // The settings window was loaded before the settings file overwrote its default.
-    EXPECT_EQ(window->settings()->txtDB->text(), QStringLiteral("/elsewhere/compnamedb.mdb"));
+    EXPECT_EQ(window->settings()->userDatabaseEdit->text(), QStringLiteral("/elsewhere/compnamedb.mdb"));
     EXPECT_FALSE(window->settings()->isVisible());
     EXPECT_FALSE(window->data()->isVisible());
     EXPECT_EQ(QDir::currentPath(), QDir(home.path()).canonicalPath());
@@ -44,18 +44,18 @@ TEST_F(Startup, StepsRunInTheirOrder) {
 TEST_F(Startup, LockFileOptionIsTwoWhateverWasChosenBefore) {
     // Whatever the option holds when the load begins, the load ends with 2.
     guard = std::make_unique<InstanceGuard>(lockPath());
-    window = std::make_unique<frmMain>();
-    window->LDBOption = 4;
-    ASSERT_TRUE(window->Form_Load(*guard));
-    EXPECT_EQ(window->LDBOption, 2);
+    window = std::make_unique<MainWindow>();
+    window->lockFileOption = 4;
+    ASSERT_TRUE(window->load(*guard));
+    EXPECT_EQ(window->lockFileOption, 2);
 
     // Nor is the choice of a previous run kept.
-    window->optMode[1]->click();
-    window->optLDB[2]->click();
-    ASSERT_EQ(window->LDBOption, 4);
+    window->readModeChoice[1]->click();
+    window->lockFileChoice[2]->click();
+    ASSERT_EQ(window->lockFileOption, 4);
     ASSERT_TRUE(restart());
-    EXPECT_EQ(window->LDBOption, 2);
-    EXPECT_TRUE(window->optLDB[1]->isChecked());
+    EXPECT_EQ(window->lockFileOption, 2);
+    EXPECT_TRUE(window->lockFileChoice[1]->isChecked());
 }
 
 // The names of files renamed into place in a folder, in the order it happened
@@ -91,10 +91,10 @@ private:
 TEST_F(Startup, ShutDownWritesEveryFileInOrderAndUnloadsTheSettingsWindow) {
     writeHomeFile("ravelin.set", "1\r\n/d/a.mdb\r\n");
     ASSERT_TRUE(start());
-    QPointer<frmSettings> settingsWindow = window->settings();
-    window->settings()->txtDB->setText(QStringLiteral("/kept/compnamedb.mdb"));
+    QPointer<SettingsWindow> settingsWindow = window->settings();
+    window->settings()->userDatabaseEdit->setText(QStringLiteral("/kept/compnamedb.mdb"));
     files.answers.push_back(QStringLiteral("/d/b.mdb"));
-    window->mAddDB_Click();
+    window->addDatabasePath();
     const RenamesInto renames(home.path());
     window->close();
     // The path list, then the settings (read from the settings window before
@@ -127,7 +127,7 @@ TEST_F(Startup, AnUnreadableFileIsKeptAsideOnce) {
         writeHomeFile(c.name, c.unreadable);
         ASSERT_TRUE(start());
         files.answers.push_back(QStringLiteral("/d/new.mdb"));  // the path list changes
-        window->mAddDB_Click();
+        window->addDatabasePath();
         stop();
         EXPECT_EQ(readHomeFile(c.name + ".unreadable"), c.unreadable);
         const QByteArray written = readHomeFile(c.name);
@@ -157,7 +157,7 @@ TEST_F(Startup, ASecondInstanceWarnsAndEndsWithoutTouchingAnyFile) {
     EXPECT_EQ(boxes.last().title, QStringLiteral("Program Already Running"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
     EXPECT_EQ(boxes.last().buttons, MsgButtons::Ok);
-    EXPECT_EQ(window->List1->count(), 0);
+    EXPECT_EQ(window->databaseList->count(), 0);
     window->close();
     window.reset();
     EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), before);

@@ -1,5 +1,5 @@
 // The tip window: loaded by its first message, gone 4000 ms later.
-#include "app/frmTip.h"
+#include "app/TipWindow.h"
 #include "tests/support/MainWindowHarness.h"
 
 #include <QLabel>
@@ -18,54 +18,54 @@ protected:
 TEST_F(Tip, FirstMessageLoadsTheWindowWithItsFourSecondTimer) {
     EXPECT_EQ(window->tip(), nullptr);
     window->showTip(QStringLiteral("first"));
-    frmTip* tip = window->tip();
+    TipWindow* tip = window->tip();
     ASSERT_NE(tip, nullptr);
     EXPECT_TRUE(tip->isVisible());
-    EXPECT_EQ(tip->lbMsg->text(), QStringLiteral("first"));
-    EXPECT_TRUE(tip->Timer1->isActive());
-    EXPECT_EQ(tip->Timer1->interval(), 4000);
-    EXPECT_TRUE(tip->Timer1->isSingleShot());
+    EXPECT_EQ(tip->message(), QStringLiteral("first"));
+    EXPECT_TRUE(tip->lifetimeTimer->isActive());
+    EXPECT_EQ(tip->lifetimeTimer->interval(), 4000);
+    EXPECT_TRUE(tip->lifetimeTimer->isSingleShot());
     EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(Tip, ASecondMessageReplacesTheTextWithoutExtendingTheTime) {
     window->showTip(QStringLiteral("first"));
-    frmTip* tip = window->tip();
+    TipWindow* tip = window->tip();
     QTest::qWait(50);
-    const int before = tip->Timer1->remainingTime();
+    const int before = tip->lifetimeTimer->remainingTime();
     window->showTip(QStringLiteral("second"));
     EXPECT_EQ(window->tip(), tip);
-    EXPECT_EQ(tip->lbMsg->text(), QStringLiteral("second"));
-    EXPECT_LE(tip->Timer1->remainingTime(), before);
-    EXPECT_LT(tip->Timer1->remainingTime(), 4000);
+    EXPECT_EQ(tip->message(), QStringLiteral("second"));
+    EXPECT_LE(tip->lifetimeTimer->remainingTime(), before);
+    EXPECT_LT(tip->lifetimeTimer->remainingTime(), 4000);
 }
 
 TEST_F(Tip, TheTickUnloadsItAndTheNextMessageLoadsItAfresh) {
     window->showTip(QStringLiteral("first"));
-    QPointer<frmTip> tip = window->tip();
-    tip->Timer1_Timer();
+    QPointer<TipWindow> tip = window->tip();
+    tip->lifetimeEnded();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(tip.isNull());
     EXPECT_EQ(window->tip(), nullptr);
 
     window->showTip(QStringLiteral("again"));
     ASSERT_NE(window->tip(), nullptr);
-    EXPECT_EQ(window->tip()->lbMsg->text(), QStringLiteral("again"));
-    EXPECT_TRUE(window->tip()->Timer1->isActive());
+    EXPECT_EQ(window->tip()->message(), QStringLiteral("again"));
+    EXPECT_TRUE(window->tip()->lifetimeTimer->isActive());
 }
 
 // A message set after the tick closed the window, before its deletion, is
 // shown by a new window.
 TEST_F(Tip, AMessageBetweenTheTickAndTheDeletionIsShown) {
     window->showTip(QStringLiteral("first"));
-    QPointer<frmTip> closing = window->tip();
-    closing->Timer1_Timer();
+    QPointer<TipWindow> closing = window->tip();
+    closing->lifetimeEnded();
     window->showTip(QStringLiteral("late"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(closing.isNull());
     ASSERT_NE(window->tip(), nullptr);
     EXPECT_TRUE(window->tip()->isVisible());
-    EXPECT_EQ(window->tip()->lbMsg->text(), QStringLiteral("late"));
+    EXPECT_EQ(window->tip()->message(), QStringLiteral("late"));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // User name resolution: each listed computer looked up in the user name
 // database window, and the computers it does not know reported.
-#include "app/UserList.h"
-#include "app/frmTip.h"
+#include "base/UserList.h"
+#include "app/TipWindow.h"
 #include "readers/ResolveUserNames.h"
 #include "jet/Recordset.h"
 #include "tests/jet/LockFileTesting.h"
@@ -31,9 +31,9 @@ protected:
         boxes.shown.clear();
     }
     QTreeWidgetItem* addRow(const QString& computer) {
-        auto* row = addUserRow(window->lvUsers, QStringLiteral("Key_%1").arg(window->lvUsers->topLevelItemCount() + 1),
+        auto* row = addUserRow(window->userList, QStringLiteral("Key_%1").arg(window->userList->topLevelItemCount() + 1),
                                computer);
-        for (int c = 1; c < window->lvUsers->columnCount(); ++c)
+        for (int c = 1; c < window->userList->columnCount(); ++c)
             setSubItem(row, c, QStringLiteral("old"));
         return row;
     }
@@ -41,7 +41,7 @@ protected:
 
 TEST_F(Resolve, UnknownComputersAreReportedPerRowInTheWordingOfTheReadMode) {
     QTreeWidgetItem* row = addRow(QStringLiteral("PC99"));
-    window->ResolveUserNames();
+    window->resolveUserNames();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().text, kNotListed + QStringLiteral("'PC99'"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
@@ -49,11 +49,11 @@ TEST_F(Resolve, UnknownComputersAreReportedPerRowInTheWordingOfTheReadMode) {
     for (int c = 4; c <= 6; ++c)
         EXPECT_EQ(subItem(row, c), QString()) << c;
 
-    window->optMode[1]->click();
-    window->lvUsers->clear();
+    window->readModeChoice[1]->click();
+    window->userList->clear();
     row = addRow(QStringLiteral("PC98"));
     addRow(QStringLiteral("PC97"));
-    window->ResolveUserNames();
+    window->resolveUserNames();
     ASSERT_EQ(boxes.shown.size(), 3u);
     EXPECT_EQ(boxes.shown[1].request.text, kNotListed + QStringLiteral("PC98"));
     EXPECT_EQ(boxes.shown[2].request.text, kNotListed + QStringLiteral("PC97"));
@@ -63,7 +63,7 @@ TEST_F(Resolve, UnknownComputersAreReportedPerRowInTheWordingOfTheReadMode) {
 }
 
 TEST_F(Resolve, AnEmptyUserListDoesNothing) {
-    window->ResolveUserNames();
+    window->resolveUserNames();
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(window->tip(), nullptr);
 }
@@ -73,7 +73,7 @@ TEST_F(Resolve, GetUserIdIsTheEffectiveUsersLogOnName) {
     qputenv("LOGNAME", "someone-else");
     const passwd* me = getpwuid(geteuid());
     ASSERT_NE(me, nullptr);
-    EXPECT_EQ(frmMain::GetUserID(), QString::fromLocal8Bit(me->pw_name));
+    EXPECT_EQ(MainWindow::currentUserId(), QString::fromLocal8Bit(me->pw_name));
 }
 
 // The lookup alone: letter case ignored, the whole name only. An unknown
@@ -121,7 +121,7 @@ protected:
         return {subItem(row, first), subItem(row, first + 1), subItem(row, first + 2)};
     }
     QString selectedInUserDatabase() {
-        const int i = data()->lstPutIndex();
+        const int i = data()->nameIndex();
         return i < 0 ? QString() : listed().value(i);
     }
 };
@@ -129,19 +129,19 @@ protected:
 // While monitoring, the tip reports the first unknown computer, no box, and
 // the pass ends there: rows after it keep their columns.
 TEST_F(ResolveKnown, UnderAutoMonitoringRowsAfterTheUnknownOneKeepTheirColumns) {
-    window->optMode[1]->click();
-    window->lvUsers->clear();
+    window->readModeChoice[1]->click();
+    window->userList->clear();
     QTreeWidgetItem* a = addRow(QStringLiteral("PC01"));
     addRow(QStringLiteral("PC-B"));
     QTreeWidgetItem* c = addRow(QStringLiteral("PC02"));
-    window->chkAutoMonitor->setChecked(true);
-    window->ResolveUserNames();
-    window->chkAutoMonitor->setChecked(false);
+    window->autoMonitorCheck->setChecked(true);
+    window->resolveUserNames();
+    window->autoMonitorCheck->setChecked(false);
     EXPECT_EQ(names(a, 2), QStringList({"Ann", "", "ann@example.com"}));
     EXPECT_EQ(names(c, 2), QStringList({"old", "old", "old"}));
     EXPECT_TRUE(boxes.shown.empty());
     ASSERT_NE(window->tip(), nullptr);
-    EXPECT_EQ(window->tip()->lbMsg->text(), kNotListed + QStringLiteral("'PC-B'."));
+    EXPECT_EQ(window->tip()->message(), kNotListed + QStringLiteral("'PC-B'."));
 }
 
 // While the user works in the window it stays as they left it; the rows are
@@ -153,15 +153,15 @@ TEST_F(ResolveKnown, TheWindowIsBroughtToTheLastComputerFoundOnlyWhenNotInUse) {
     data()->show();
     data()->activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == data(); }));
-    data()->setLstPutIndex(data()->findComputerName(QStringLiteral("PC01")));
-    window->ResolveUserNames();
+    data()->selectNameIndex(data()->findComputerName(QStringLiteral("PC01")));
+    window->resolveUserNames();
     EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC01"));
     EXPECT_EQ(names(row, 4), QStringList({"Bob", "x2", "bob@example.com"}));
 
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window.get(); }));
-    window->ResolveUserNames();
+    window->resolveUserNames();
     EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC02"));
     EXPECT_EQ(record(), QStringList({"PC02", "Bob", "x2", "bob@example.com"}));
 }
@@ -174,7 +174,7 @@ TEST_F(ResolveKnown, ARecordStoredByAnotherProgramIsFound) {
     other.setField("Name", jet::Value::text("Cy"));
     other.update();
     QTreeWidgetItem* row = addRow(QStringLiteral("PC03"));
-    window->ResolveUserNames();
+    window->resolveUserNames();
     EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
     EXPECT_EQ(names(row, 4), QStringList({"Cy", "", ""}));
     EXPECT_EQ(listed(), QStringList({"PC01", "PC02", "PC03"}));
@@ -182,10 +182,10 @@ TEST_F(ResolveKnown, ARecordStoredByAnotherProgramIsFound) {
 
 TEST_F(ResolveKnown, TheDoubleClickGoesToTheComputerWithoutShowingTheWindow) {
     QTreeWidgetItem* row = addRow(QStringLiteral("pc02"));
-    window->lvUsers_DblClick();  // no row selected: nothing changes
-    EXPECT_EQ(data()->lstPutIndex(), -1);
+    window->actOnSelectedUser();  // no row selected: nothing changes
+    EXPECT_EQ(data()->nameIndex(), -1);
     row->setSelected(true);
-    window->lvUsers_DblClick();
+    window->actOnSelectedUser();
     EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC02"));
     EXPECT_EQ(record(), QStringList({"PC02", "Bob", "x2", "bob@example.com"}));
     EXPECT_FALSE(data()->isVisible());
@@ -200,23 +200,23 @@ TEST_F(ResolveKnown, ARecordAddedForAConnectedComputerShowsAfterTheNextRefresh) 
     locktest::Client client({"--computer", "PC-ANN", "--user", "ann", "--keep-lockfile", db});
     ASSERT_EQ(locktest::connectClient(client), 0);
     const auto showUsers = [&] {
-        window->optMode[1]->click();
+        window->readModeChoice[1]->click();
         window->setSelectedDatabasePath(QString::fromStdString(db));
-        window->mnuDisplayUsers_Click();
+        window->showUsers();
     };
 
-    data()->BtnAdd->click();
+    data()->addButton->click();
     const QStringList typed{"PC-ANN", "Ann Smith", "ext. 214", "ann@example.com"};
     for (std::size_t i = 0; i < 4; ++i) {
-        data()->rtfPut[i]->setFocus();
-        QTest::keyClicks(data()->rtfPut[i], typed[static_cast<int>(i)]);
+        data()->fieldEdits[i]->setFocus();
+        QTest::keyClicks(data()->fieldEdits[i], typed[static_cast<int>(i)]);
     }
-    data()->BtnSav->click();
+    data()->saveButton->click();
     ASSERT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
     for (int round = 0; round < 2; ++round) {
         showUsers();
-        ASSERT_EQ(window->lvUsers->topLevelItemCount(), 1);
-        EXPECT_EQ(names(window->lvUsers->topLevelItem(0), 2), typed.mid(1)) << round;
+        ASSERT_EQ(window->userList->topLevelItemCount(), 1);
+        EXPECT_EQ(names(window->userList->topLevelItem(0), 2), typed.mid(1)) << round;
         EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
         ASSERT_TRUE(restart());
         ASSERT_TRUE(reconnect(homeFile("names.mdb")));

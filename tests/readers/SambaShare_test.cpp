@@ -1,9 +1,9 @@
 // Users on a real Samba share: a private smbd on loopback and SMB2 clients
 // that hold their user locks as Access does, seen by Ravelin on the server.
-#include "app/UserList.h"
+#include "base/UserList.h"
 #include "readers/SambaTooltips.h"
-#include "readers/ShowLDBUsers.h"
-#include "readers/ShowRosterUsers.h"
+#include "readers/LockFileUsers.h"
+#include "readers/RosterUsers.h"
 #include "tests/readers/SambaTesting.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MustRun.h"
@@ -77,8 +77,8 @@ protected:
     }
     // The window's list after a refresh in lock-file mode.
     void refreshWindow() {
-        window->optMode[1]->click();
-        window->mnuDisplayUsers_Click();
+        window->readModeChoice[1]->click();
+        window->showUsers();
         const QStringList said = boxes.textsNotTitled(QStringLiteral("No User Name"));
         EXPECT_TRUE(said.isEmpty()) << said.join('\n').toStdString();
     }
@@ -115,12 +115,12 @@ TEST_F(SambaShare, ClientsAreListedInBothModesAndTheirLocksStayTheirs) {
     const QStringList tips = readers::sambaTooltips(QString::fromStdString(database), {"PC-A", "PC-B"});
     ASSERT_EQ(tips.size(), 2);
     refreshWindow();
-    ASSERT_EQ(window->lvUsers->topLevelItemCount(), 2);
+    ASSERT_EQ(window->userList->topLevelItemCount(), 2);
     for (int i = 0; i < 2; ++i) {
         EXPECT_TRUE(tips[i].startsWith(QStringLiteral("SMB account: "))) << tips[i].toStdString();
         EXPECT_TRUE(tips[i].endsWith(QStringLiteral("\nAddress: 127.0.0.1"))) << tips[i].toStdString();
-        EXPECT_EQ(window->lvUsers->topLevelItem(i)->toolTip(0), tips[i]);
-        EXPECT_EQ(window->lvUsers->topLevelItem(i)->toolTip(2), tips[i]);
+        EXPECT_EQ(window->userList->topLevelItem(i)->toolTip(0), tips[i]);
+        EXPECT_EQ(window->userList->topLevelItem(i)->toolTip(2), tips[i]);
     }
 
     const auto dbBefore = locktest::stampOf(database);
@@ -178,7 +178,7 @@ TEST_F(SambaShare, WithoutPosixLockingConnectedUsersAreHiddenAndTheWindowSaysSo)
                          readers::readLockFileUsers({db, 2, false}).hint};
     };
     const auto hintLine = [&]() -> QString {
-        const auto* label = window->StatusBar1->findChild<QLabel*>(QStringLiteral("lblLockHint"));
+        const auto* label = window->statusLine->findChild<QLabel*>(QStringLiteral("lblLockHint"));
         return label && !label->isHidden() ? label->text() : QString();
     };
     const std::string ldb = useDatabase("nolocks", "hidden");

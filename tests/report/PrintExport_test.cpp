@@ -1,8 +1,8 @@
 // Print-export: the two reports line by line, the empty-list messages and
 // the text editor it opens, through the window as the user meets it.
-#include "app/UserList.h"
+#include "base/UserList.h"
 #include "report/PrintExport.h"
-#include "report/frmPrint.h"
+#include "report/ReportWindow.h"
 #include "tests/support/DesktopEnvironment.h"
 #include "tests/support/MainWindowHarness.h"
 
@@ -49,12 +49,12 @@ protected:
 
     // Sets the read mode and lays the user list out for it.
     void readMode(int index) {
-        window->optMode[index]->setChecked(true);
-        window->optMode_Click(index);
+        window->readModeChoice[index]->setChecked(true);
+        window->chooseReadMode(index);
     }
 
     void addRow(const QStringList& values) {
-        QTreeWidgetItem* row = addUserRow(window->lvUsers, QStringLiteral("Key_1"), values.first());
+        QTreeWidgetItem* row = addUserRow(window->userList, QStringLiteral("Key_1"), values.first());
         for (int i = 1; i < values.size(); ++i)
             setSubItem(row, i, values[i]);
     }
@@ -62,10 +62,10 @@ protected:
     // Presses "Show Print Preview" in a freshly shown window, `paths` choosing
     // the paths report.
     void printExport(bool paths = false) {
-        frmPrint w(window.get(), {window->lvUsers, window->List1, window->selectedDatabasePath(),
-                                  window->optMode[0]->isChecked()});
-        w.Opt[paths ? 1 : 0]->setChecked(true);
-        w.Command1->click();
+        ReportWindow w(window.get(), {window->userList, window->databaseList, window->selectedDatabasePath(),
+                                  window->readModeChoice[0]->isChecked()});
+        w.chooseDatabasePaths(paths);
+        w.showPreview();
     }
 
     DesktopEnvironment desktop;
@@ -109,7 +109,7 @@ TEST_F(PrintExport, UsersReportInLockFileModeAndRowsTheListHasNoColumnsFor) {
     // The heading follows the mode selected now, not the list's layout: the
     // roster schema mode asks for sub-items the five columns lack, so every
     // row is left out and the report still ends with its heading.
-    window->optMode[0]->setChecked(true);
+    window->readModeChoice[0]->setChecked(true);
     printExport();
     lines = reportLines();
     ASSERT_EQ(lines.size(), 9);
@@ -122,7 +122,7 @@ TEST_F(PrintExport, EmptyListsSayWhyLeaveAnEmptyFileAndOpenNothing) {
         // The file is already truncated while the box is open.
         EXPECT_EQ(QFileInfo(reportPath()).size(), 0);
     };
-    window->List1->clear();
+    window->databaseList->clear();
     QFile old(reportPath());
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("an older report\r\n");
@@ -153,8 +153,8 @@ TEST_F(PrintExport, APathsReportAfterAUsersReportLeavesNoRemnant) {
     printExport();
     EXPECT_EQ(reportLines().size(), 59);
 
-    window->addDatabasePath(QStringLiteral("/srv/b.mdb"));
-    window->addDatabasePath(QStringLiteral("/srv/A b.mdb"));
+    window->insertDatabasePath(QStringLiteral("/srv/b.mdb"));
+    window->insertDatabasePath(QStringLiteral("/srv/A b.mdb"));
     printExport(true);
     const QStringList lines = reportLines();
     EXPECT_EQ(lines, QStringList({QString(), report::bannerLine(QDate::currentDate()), kSeparator,
@@ -204,18 +204,18 @@ TEST_F(PrintExport, TheCommandShowsAFreshModalWindowEachTime) {
     addRow({"PC1", "ADMIN", "", "", ""});
     int shown = 0;
     std::function<void()> useWindow = [&] {
-        auto* w = qobject_cast<frmPrint*>(QApplication::activeModalWidget());
+        auto* w = qobject_cast<ReportWindow*>(QApplication::activeModalWidget());
         ASSERT_NE(w, nullptr);
         ++shown;
         // Every showing starts on the users report, whatever the last one chose.
-        EXPECT_TRUE(w->Opt[0]->isChecked());
-        w->Opt[1]->setChecked(true);
-        w->Command2->click();
+        EXPECT_FALSE(w->databasePathsChosen());
+        w->chooseDatabasePaths(true);
+        w->closeReport();
     };
     QTimer::singleShot(0, window.get(), useWindow);
-    window->BtnPrint->click();
+    window->printButton->click();
     QTimer::singleShot(0, window.get(), useWindow);
-    window->mPrint->trigger();
+    window->printAction->trigger();
     EXPECT_EQ(shown, 2);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

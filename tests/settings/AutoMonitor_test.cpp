@@ -1,12 +1,12 @@
 // Auto monitoring: the check box, the timer, and refreshes that overlap.
-#include "app/IntervalTimer.h"
-#include "settings/frmSettings.h"
+#include "settings/SettingsWindow.h"
 #include "tests/support/MainWindowHarness.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -21,25 +21,25 @@ protected:
 };
 
 TEST_F(AutoMonitor, CheckingStartsTheTimerWithoutRefreshingAtOnce) {
-    EXPECT_FALSE(window->Timer1->enabled());
-    window->chkAutoMonitor->click();
-    EXPECT_TRUE(window->Timer1->enabled());
-    EXPECT_TRUE(window->Timer1->isRunning());
-    EXPECT_GT(window->Timer1->remainingTime(), 50000);
+    EXPECT_FALSE(window->autoMonitoring());
+    window->autoMonitorCheck->click();
+    EXPECT_TRUE(window->autoMonitoring());
+    EXPECT_TRUE(window->refreshTimer->isActive());
+    EXPECT_GT(window->refreshTimer->remainingTime(), 50000);
     EXPECT_TRUE(boxes.shown.empty());
 
-    window->lvUsers->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("PC01")}));
-    window->chkAutoMonitor->click();
-    EXPECT_FALSE(window->Timer1->enabled());
-    EXPECT_FALSE(window->Timer1->isRunning());
-    EXPECT_EQ(window->lvUsers->topLevelItemCount(), 1);
+    window->userList->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("PC01")}));
+    window->autoMonitorCheck->click();
+    EXPECT_FALSE(window->autoMonitoring());
+    EXPECT_FALSE(window->refreshTimer->isActive());
+    EXPECT_EQ(window->userList->topLevelItemCount(), 1);
 }
 
 TEST_F(AutoMonitor, EachTickRunsTheDisplayUsersCommand) {
     window->setMonitorInterval(20, QStringLiteral("20"));
-    window->chkAutoMonitor->setChecked(true);
+    window->autoMonitorCheck->setChecked(true);
     EXPECT_TRUE(QTest::qWaitFor([&] { return boxes.shown.size() >= 2; }, 5000));
-    window->chkAutoMonitor->setChecked(false);
+    window->autoMonitorCheck->setChecked(false);
     for (const auto& b : boxes.shown)
         EXPECT_EQ(b.request.text, kNoSelection);
 }
@@ -50,48 +50,49 @@ TEST_F(AutoMonitor, ATickDuringARunningRefreshDoesNotStartAnother) {
         // The box is open inside a refresh; the timer falls due meanwhile.
         ++nestedTicks;
         if (nestedTicks <= 3)
-            window->Timer1_Timer();
+            window->refreshTick();
     };
-    window->Timer1_Timer();
+    window->refreshTick();
     EXPECT_EQ(nestedTicks, 1);
     EXPECT_EQ(boxes.shown.size(), 1u);
     // Once the refresh has ended, the next tick refreshes again.
-    window->Timer1_Timer();
+    window->refreshTick();
     EXPECT_EQ(boxes.shown.size(), 2u);
 }
 
 TEST_F(AutoMonitor, ChangingTheIntervalWhileRunningKeepsMonitoring) {
-    window->chkAutoMonitor->setChecked(true);
-    frmSettings* s = window->settings();
+    window->autoMonitorCheck->setChecked(true);
+    SettingsWindow* s = window->settings();
     s->show();
-    s->txtTSpeed->setText(QStringLiteral("5000"));
-    s->btnClose->click();
-    EXPECT_TRUE(window->chkAutoMonitor->isChecked());
-    EXPECT_TRUE(window->Timer1->isRunning());
-    EXPECT_LE(window->Timer1->remainingTime(), 5000);
+    s->intervalEdit->setText(QStringLiteral("5000"));
+    s->closeButton->click();
+    EXPECT_TRUE(window->autoMonitorCheck->isChecked());
+    EXPECT_TRUE(window->refreshTimer->isActive());
+    EXPECT_LE(window->refreshTimer->remainingTime(), 5000);
 }
 
 TEST_F(AutoMonitor, OnlyTheStartUpFlagSurvivesARestart) {
-    window->chkAutoMonitor->setChecked(true);
+    window->autoMonitorCheck->setChecked(true);
     ASSERT_TRUE(restart());
-    EXPECT_FALSE(window->chkAutoMonitor->isChecked());
-    EXPECT_FALSE(window->Timer1->enabled());
+    EXPECT_FALSE(window->autoMonitorCheck->isChecked());
+    EXPECT_FALSE(window->autoMonitoring());
 
-    window->settings()->chkAutoMon->setChecked(true);
+    window->settings()->monitorAtStartCheck->setChecked(true);
     ASSERT_TRUE(restart());
-    EXPECT_TRUE(window->chkAutoMonitor->isChecked());
-    EXPECT_TRUE(window->Timer1->isRunning());
+    EXPECT_TRUE(window->autoMonitorCheck->isChecked());
+    EXPECT_TRUE(window->refreshTimer->isActive());
 }
 
-TEST(IntervalTimer, AZeroIntervalNeverTicks) {
-    IntervalTimer t(nullptr, 0, true);
-    EXPECT_TRUE(t.enabled());
-    EXPECT_FALSE(t.isRunning());
-    EXPECT_FALSE(t.setInterval(65536));
-    EXPECT_FALSE(t.setInterval(-1));
-    EXPECT_EQ(t.interval(), 0);
-    EXPECT_TRUE(t.setInterval(65535));
-    EXPECT_TRUE(t.isRunning());
+TEST_F(AutoMonitor, AZeroIntervalNeverTicksAndNoneAbove65535IsTaken) {
+    window->autoMonitorCheck->click();
+    EXPECT_TRUE(window->setMonitorInterval(0, QStringLiteral("0")));
+    EXPECT_TRUE(window->autoMonitoring());
+    EXPECT_FALSE(window->refreshTimer->isActive());
+    EXPECT_FALSE(window->setMonitorInterval(65536, QStringLiteral("65536")));
+    EXPECT_FALSE(window->setMonitorInterval(-1, QStringLiteral("-1")));
+    EXPECT_EQ(window->refreshTimer->interval(), 0);
+    EXPECT_TRUE(window->setMonitorInterval(65535, QStringLiteral("65535")));
+    EXPECT_TRUE(window->refreshTimer->isActive());
 }
 
 }  // namespace

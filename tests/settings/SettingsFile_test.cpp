@@ -1,7 +1,6 @@
 // settings.set: the 14 lines, how each is read back, and how the file is kept.
-#include "app/IntervalTimer.h"
-#include "app/Twips.h"
-#include "settings/frmSettings.h"
+#include "base/Twips.h"
+#include "settings/SettingsWindow.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/SettingsLines.h"
 
@@ -11,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -22,7 +22,7 @@ namespace {
 
 class SettingsFile : public ::testing::Test, public MainWindowHarness {
 protected:
-    frmSettings* s() { return window->settings(); }
+    SettingsWindow* s() { return window->settings(); }
     QStringList savedLines() {
         const QByteArray bytes = readHomeFile("settings.set");
         EXPECT_TRUE(bytes.endsWith("\r\n"));
@@ -43,17 +43,17 @@ TEST_F(SettingsFile, EverySettingSurvivesARestart) {
     window->show();
     window->move(twipsToPixelsX(window.get(), 1500), twipsToPixelsY(window.get(), 1200));
     window->resize(twipsToPixelsX(window.get(), 12000), twipsToPixelsY(window.get(), 9000));
-    window->setPanelHeightTwips(window->pLeft, 1800);
-    window->setPanelHeightTwips(window->pRtTop, 2400);
-    s()->txtWorkgroup->setText(QStringLiteral("/srv/share/Secured.mdw"));
-    window->txtUserName->setText(QStringLiteral("  Contour "));
-    window->txtPassword->setText(QStringLiteral("pa ss"));
-    window->optMode[1]->click();
-    s()->txtTSpeed->setText(QStringLiteral("15000"));
-    s()->btnClose_Click();
-    s()->chkAutoMon->setChecked(true);
-    s()->optDBClk[1]->setChecked(true);
-    s()->txtDB->setText(QStringLiteral("/srv/names/compnamedb.mdb"));
+    window->setPanelHeightTwips(window->databasePanel, 1800);
+    window->setPanelHeightTwips(window->userPanel, 2400);
+    s()->workgroupEdit->setText(QStringLiteral("/srv/share/Secured.mdw"));
+    window->userNameEdit->setText(QStringLiteral("  Contour "));
+    window->passwordEdit->setText(QStringLiteral("pa ss"));
+    window->readModeChoice[1]->click();
+    s()->intervalEdit->setText(QStringLiteral("15000"));
+    s()->closeSettings();
+    s()->monitorAtStartCheck->setChecked(true);
+    s()->doubleClickChoice[1]->setChecked(true);
+    s()->userDatabaseEdit->setText(QStringLiteral("/srv/names/compnamedb.mdb"));
     stop();
 
     const QStringList lines = savedLines();
@@ -68,21 +68,21 @@ TEST_F(SettingsFile, EverySettingSurvivesARestart) {
     EXPECT_EQ(window->y(), twipsToPixelsY(window.get(), 1200));
     EXPECT_EQ(window->width(), twipsToPixelsX(window.get(), 12000));
     EXPECT_EQ(window->height(), twipsToPixelsY(window.get(), 9000));
-    EXPECT_NEAR(window->panelHeightTwips(window->pLeft), 1800, 15);
-    EXPECT_NEAR(window->panelHeightTwips(window->pRtTop), 2400, 15);
-    EXPECT_EQ(s()->txtWorkgroup->text(), QStringLiteral("/srv/share/Secured.mdw"));
-    EXPECT_EQ(window->txtUserName->text(), QStringLiteral("Contour"));
-    EXPECT_EQ(window->txtPassword->text(), QStringLiteral("pa ss"));
-    EXPECT_TRUE(window->optMode[1]->isChecked());
-    EXPECT_EQ(window->lvUsers->columnCount(), 5);
-    EXPECT_EQ(s()->txtTSpeed->text(), QStringLiteral("15000"));
-    EXPECT_EQ(window->Timer1->interval(), 15000);
-    EXPECT_EQ(window->chkAutoMonitor->text(), QStringLiteral("Auto Monitoring (Every 15000 miliseconds)"));
-    EXPECT_TRUE(s()->chkAutoMon->isChecked());
-    EXPECT_TRUE(window->chkAutoMonitor->isChecked());
-    EXPECT_TRUE(window->Timer1->enabled());
-    EXPECT_TRUE(s()->optDBClk[1]->isChecked());
-    EXPECT_EQ(s()->txtDB->text(), QStringLiteral("/srv/names/compnamedb.mdb"));
+    EXPECT_NEAR(window->panelHeightTwips(window->databasePanel), 1800, 15);
+    EXPECT_NEAR(window->panelHeightTwips(window->userPanel), 2400, 15);
+    EXPECT_EQ(s()->workgroupEdit->text(), QStringLiteral("/srv/share/Secured.mdw"));
+    EXPECT_EQ(window->userNameEdit->text(), QStringLiteral("Contour"));
+    EXPECT_EQ(window->passwordEdit->text(), QStringLiteral("pa ss"));
+    EXPECT_TRUE(window->readModeChoice[1]->isChecked());
+    EXPECT_EQ(window->userList->columnCount(), 5);
+    EXPECT_EQ(s()->intervalEdit->text(), QStringLiteral("15000"));
+    EXPECT_EQ(window->refreshTimer->interval(), 15000);
+    EXPECT_EQ(window->autoMonitorCheck->text(), QStringLiteral("Auto Monitoring (Every 15000 miliseconds)"));
+    EXPECT_TRUE(s()->monitorAtStartCheck->isChecked());
+    EXPECT_TRUE(window->autoMonitorCheck->isChecked());
+    EXPECT_TRUE(window->autoMonitoring());
+    EXPECT_TRUE(s()->doubleClickChoice[1]->isChecked());
+    EXPECT_EQ(s()->userDatabaseEdit->text(), QStringLiteral("/srv/names/compnamedb.mdb"));
 }
 
 TEST_F(SettingsFile, GeometryIsReadInTwips) {
@@ -166,19 +166,19 @@ TEST_F(SettingsFile, EachLineIsAppliedOrStopsTheReading) {
             return text == atDesign ? design : text;
         };
         const Applied applied{
-            window->optMode[0]->isChecked() ? 0 : 1, s()->txtTSpeed->text(), window->Timer1->interval(),
-            s()->chkAutoMon->isChecked(), s()->optDBClk[0]->isChecked() ? 0 : 1,
-            orDesign(s()->txtWorkgroup->text(), frmSettings::defaultWorkgroup()), window->txtPassword->text(),
-            orDesign(s()->txtDB->text(), defaultDB()), window->selectedDatabasePath()};
+            window->readModeChoice[0]->isChecked() ? 0 : 1, s()->intervalEdit->text(), window->refreshTimer->interval(),
+            s()->monitorAtStartCheck->isChecked(), s()->doubleClickChoice[0]->isChecked() ? 0 : 1,
+            orDesign(s()->workgroupEdit->text(), SettingsWindow::defaultWorkgroup()), window->passwordEdit->text(),
+            orDesign(s()->userDatabaseEdit->text(), defaultDB()), window->selectedDatabasePath()};
         EXPECT_EQ(applied, c.applied);
         // The rest follows: the caption the interval, the columns and the
         // lock-file options the read mode, the timer the monitoring box.
-        EXPECT_EQ(window->chkAutoMonitor->text(),
+        EXPECT_EQ(window->autoMonitorCheck->text(),
                   QStringLiteral("Auto Monitoring (Every ") + applied.interval + " miliseconds)");
-        EXPECT_EQ(window->lvUsers->columnCount(), applied.mode == 0 ? 7 : 5);
-        EXPECT_EQ(window->optLDB[0]->isEnabled(), applied.mode == 1);
-        EXPECT_EQ(window->chkAutoMonitor->isChecked(), applied.monitoring);
-        EXPECT_EQ(window->Timer1->enabled(), applied.monitoring);
+        EXPECT_EQ(window->userList->columnCount(), applied.mode == 0 ? 7 : 5);
+        EXPECT_EQ(window->lockFileChoice[0]->isEnabled(), applied.mode == 1);
+        EXPECT_EQ(window->autoMonitorCheck->isChecked(), applied.monitoring);
+        EXPECT_EQ(window->autoMonitoring(), applied.monitoring);
         EXPECT_TRUE(boxes.shown.empty());
         stop();
         QDir(home.path()).rmdir(QStringLiteral("settings.set"));
@@ -189,20 +189,20 @@ TEST_F(SettingsFile, StartUpFlagTurnsMonitoringOnAndSelectsTheFirstPath) {
     writeHomeFile("ravelin.set", "2\r\n/d/b.mdb\r\n/d/a.mdb\r\n");
     writeHomeFile("settings.set", SettingsLines().set(12, "1").bytes());
     ASSERT_TRUE(start());
-    EXPECT_TRUE(s()->chkAutoMon->isChecked());
-    EXPECT_TRUE(window->chkAutoMonitor->isChecked());
-    EXPECT_TRUE(window->Timer1->isRunning());
-    EXPECT_EQ(window->List1Index(), 0);
+    EXPECT_TRUE(s()->monitorAtStartCheck->isChecked());
+    EXPECT_TRUE(window->autoMonitorCheck->isChecked());
+    EXPECT_TRUE(window->refreshTimer->isActive());
+    EXPECT_EQ(window->databaseIndex(), 0);
     EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/a.mdb"));
 }
 
 TEST_F(SettingsFile, UserNameAndIntervalAreTrimmedButTheWorkgroupPathIsNot) {
     ASSERT_TRUE(start());
-    window->txtUserName->setText(QStringLiteral("  bob  "));
-    window->txtPassword->setText(QStringLiteral(" pw "));
-    s()->txtWorkgroup->setText(QStringLiteral("  /wg/x.mdw "));
-    s()->txtTSpeed->setText(QStringLiteral(" 30000 "));
-    s()->txtDB->setText(QStringLiteral(" /n/compnamedb.mdb "));
+    window->userNameEdit->setText(QStringLiteral("  bob  "));
+    window->passwordEdit->setText(QStringLiteral(" pw "));
+    s()->workgroupEdit->setText(QStringLiteral("  /wg/x.mdw "));
+    s()->intervalEdit->setText(QStringLiteral(" 30000 "));
+    s()->userDatabaseEdit->setText(QStringLiteral(" /n/compnamedb.mdb "));
     stop();
     const QStringList lines = savedLines();
     ASSERT_EQ(lines.size(), 14);
@@ -221,7 +221,7 @@ TEST_F(SettingsFile, AMinimisedWindowIsWrittenWithItsNormalPlacement) {
     window->showMinimized();
     QCoreApplication::processEvents();
     ASSERT_TRUE(window->isMinimized());
-    window->SavSettings();
+    window->saveSettings();
     EXPECT_FALSE(window->isMinimized()) << "the window was not restored before its placement was written";
     EXPECT_EQ(savedLines().mid(0, 4), QStringList({"3000", "1500", "9000", "6000"}));
 }
@@ -230,10 +230,10 @@ TEST_F(SettingsFile, AFailedWriteLeavesTheOldFile) {
     const QByteArray original = SettingsLines().bytes();
     writeHomeFile("settings.set", original);
     ASSERT_TRUE(start());
-    window->txtUserName->setText(QString(500, QChar('u')));
+    window->userNameEdit->setText(QString(500, QChar('u')));
     {
         const FileSizeLimit full(100);
-        window->SavSettings();
+        window->saveSettings();
     }
     EXPECT_EQ(readHomeFile("settings.set"), original);
 }
@@ -242,10 +242,10 @@ TEST_F(SettingsFile, EveryWriteLeavesTheFilePrivateToItsOwner) {
     writeHomeFile("settings.set", SettingsLines().bytes());
     ::chmod(QFile::encodeName(homeFile("settings.set")).constData(), 0644);
     ASSERT_TRUE(start());
-    window->SavSettings();
+    window->saveSettings();
     EXPECT_EQ(fileMode(), 0600u);
     ::chmod(QFile::encodeName(homeFile("settings.set")).constData(), 0666);
-    window->SavSettings();
+    window->saveSettings();
     EXPECT_EQ(fileMode(), 0600u);
     struct stat st {};
     ::stat(QFile::encodeName(homeFile("settings.set")).constData(), &st);
@@ -262,15 +262,15 @@ TEST_F(SettingsFile, UnchangedEightBitLinesAreWrittenBackAsTheirBytes) {
         file += l + "\r\n";
     writeHomeFile("settings.set", file);
     ASSERT_TRUE(start());
-    EXPECT_EQ(s()->txtWorkgroup->text(), QString::fromUtf8("/wg/B\u00E4r.mdw"));
-    EXPECT_EQ(window->txtUserName->text(), QString::fromUtf8("J\u00FCrgen"));
-    EXPECT_EQ(s()->txtDB->text(), QString::fromUtf8("/d/\u00C9quipe/compnamedb.mdb"));
+    EXPECT_EQ(s()->workgroupEdit->text(), QString::fromUtf8("/wg/B\u00E4r.mdw"));
+    EXPECT_EQ(window->userNameEdit->text(), QString::fromUtf8("J\u00FCrgen"));
+    EXPECT_EQ(s()->userDatabaseEdit->text(), QString::fromUtf8("/d/\u00C9quipe/compnamedb.mdb"));
     stop();
     EXPECT_EQ(readHomeFile("settings.set"), file);
 
     // Text the user types goes out in the locale's encoding.
     ASSERT_TRUE(start());
-    window->txtPassword->setText(QString::fromUtf8("g\u00E9heim"));
+    window->passwordEdit->setText(QString::fromUtf8("g\u00E9heim"));
     stop();
     EXPECT_EQ(readHomeFile("settings.set").split('\n').value(8), QByteArray("g\xC3\xA9heim\r"));
 }
@@ -284,7 +284,7 @@ TEST_F(SettingsFile, SizesNoScreenCanShowStopTheReading) {
         EXPECT_GT(window->width(), 100) << label;
         EXPECT_GT(window->height(), 100) << label;
         EXPECT_LT(window->width(), 32768) << label;
-        EXPECT_TRUE(window->optMode[0]->isChecked()) << label << ": reading went on";
+        EXPECT_TRUE(window->readModeChoice[0]->isChecked()) << label << ": reading went on";
         stop();
     }
 }

@@ -54,6 +54,11 @@ protected:
     QProcess* startWindow(const QString& title, const char* kind = "utf8") {
         return startProcess(QStringLiteral(RAVELIN_TITLED_WINDOW), {title, QString::fromLatin1(kind)});
     }
+    // Counts `p` among the programs this one started, as the Help command does.
+    static QProcess* tracked(QProcess* p, const char* program, const QString& title = kHelpTitle) {
+        KillApp::trackStartedWindow(p->processId(), QString::fromLatin1(program), title);
+        return p;
+    }
 
     // Waits (10 s at most) until `count` windows titled `title` are shown.
     static bool waitForWindows(const QString& title, int count) {
@@ -98,11 +103,11 @@ protected:
 
 TEST_F(ClosingByTitle, TwoHelpViewersAreBothClosed) {
     FakePlatform platform;
-    QProcess* first = startViewer();
+    QProcess* first = tracked(startViewer(), RAVELIN_HELP_VIEWER);
     ASSERT_TRUE(waitForWindows(kHelpTitle, 1)) << dump() << said();
-    QProcess* second = startViewer();
+    QProcess* second = tracked(startViewer(), RAVELIN_HELP_VIEWER);
     ASSERT_TRUE(waitForWindows(kHelpTitle, 2)) << dump() << said();
-    KillApp::CloseByTitle(kHelpTitle);
+    KillApp::CloseStarted(kHelpTitle);
     EXPECT_TRUE(ended(first));
     EXPECT_TRUE(ended(second));
     EXPECT_EQ(first->exitCode(), 0) << first->readAllStandardError().toStdString();
@@ -114,17 +119,17 @@ TEST_F(ClosingByTitle, TitlesMatchOnTheirFirst255CharactersLetterCaseCounting) {
     FakePlatform platform;
     const QString within = QString(243, QChar('x')) + kHelpTitle + QString(45, QChar('y'));  // 300 characters
     const QString beyond = QString(250, QChar('x')) + kHelpTitle + QString(38, QChar('y'));
-    QProcess* around = startWindow(QStringLiteral("Docs - Ravelin Help - page 2"));
-    QProcess* legacy = startWindow(kHelpTitle, "legacy");
-    QProcess* long255 = startWindow(within);
-    QProcess* lower = startWindow(QStringLiteral("ravelin help"));
-    QProcess* part = startWindow(QStringLiteral("Help"));
-    QProcess* cut = startWindow(beyond, "legacy");
+    QProcess* around = tracked(startWindow(QStringLiteral("Docs - Ravelin Help - page 2")), RAVELIN_TITLED_WINDOW);
+    QProcess* legacy = tracked(startWindow(kHelpTitle, "legacy"), RAVELIN_TITLED_WINDOW);
+    QProcess* long255 = tracked(startWindow(within), RAVELIN_TITLED_WINDOW);
+    QProcess* lower = tracked(startWindow(QStringLiteral("ravelin help")), RAVELIN_TITLED_WINDOW);
+    QProcess* part = tracked(startWindow(QStringLiteral("Help")), RAVELIN_TITLED_WINDOW);
+    QProcess* cut = tracked(startWindow(beyond, "legacy"), RAVELIN_TITLED_WINDOW);
     for (const QString& title : {QStringLiteral("Docs - Ravelin Help - page 2"), kHelpTitle, within,
                                  QStringLiteral("ravelin help"), QStringLiteral("Help"), beyond})
         ASSERT_TRUE(waitForWindows(title, 1)) << title.toStdString();
 
-    KillApp::CloseByTitle(kHelpTitle);
+    KillApp::CloseStarted(kHelpTitle);
     EXPECT_TRUE(ended(around));
     EXPECT_TRUE(ended(legacy));
     EXPECT_TRUE(ended(long255));
@@ -144,20 +149,25 @@ TEST_F(ClosingByTitle, OpenHelpIsRecognisedByItsExactTitleAndClosedAtShutDown) {
     // Another title is not the help viewer: the help is opened.
     startWindow(QStringLiteral("Ravelin Help 2"));
     ASSERT_TRUE(waitForWindows(QStringLiteral("Ravelin Help 2"), 1));
-    program.window->mHelp->trigger();
+    program.window->helpAction->trigger();
     EXPECT_EQ(program.programs.started.size(), 1u);
 
-    QProcess* viewer = startViewer();
+    // The viewer the Help command started (the fake launcher started none),
+    // and another program's window whose title holds the help's.
+    QProcess* viewer = tracked(startViewer(), RAVELIN_HELP_VIEWER);
+    QProcess* notes = startWindow(QStringLiteral("Notes on Ravelin Help.txt"));
     ASSERT_TRUE(waitForWindows(kHelpTitle, 1));
+    ASSERT_TRUE(waitForWindows(QStringLiteral("Notes on Ravelin Help.txt"), 1));
     const std::size_t boxesBefore = program.boxes.shown.size();
-    program.window->mHelp->trigger();
-    program.window->mHelp->trigger();
+    program.window->helpAction->trigger();
+    program.window->helpAction->trigger();
     ASSERT_EQ(program.boxes.shown.size(), boxesBefore + 2);
     EXPECT_EQ(program.boxes.last().title, QStringLiteral("Help Is Already Open"));
     EXPECT_EQ(program.programs.started.size(), 1u);
 
     program.stop();
     EXPECT_TRUE(ended(viewer));
+    EXPECT_EQ(notes->state(), QProcess::Running);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // The NBTSTAT lookup: its two checks, the argument vector a hostile computer
 // name ends up in, and what the terminal's command really passes on.
-#include "app/ProgramFolder.h"
-#include "app/UserList.h"
-#include "settings/frmSettings.h"
+#include "base/ProgramFolder.h"
+#include "base/UserList.h"
+#include "settings/SettingsWindow.h"
 #include "shell/Nbtstat.h"
 #include "tests/support/DesktopEnvironment.h"
 #include "tests/support/MainWindowHarness.h"
@@ -29,8 +29,8 @@ protected:
     }
 
     void selectComputer(const QString& name) {
-        window->lvUsers->clear();
-        QTreeWidgetItem* row = addUserRow(window->lvUsers, QStringLiteral("Key_1"), name);
+        window->userList->clear();
+        QTreeWidgetItem* row = addUserRow(window->userList, QStringLiteral("Key_1"), name);
         row->setSelected(true);
     }
 
@@ -39,9 +39,9 @@ protected:
 };
 
 TEST_F(Nbtstat, NeedsARowAndASelection) {
-    window->mCmdPrompt->trigger();
-    addUserRow(window->lvUsers, QStringLiteral("Key_1"), QStringLiteral("PC1"));
-    window->BtnCmdPrompt->click();
+    window->nbtstatAction->trigger();
+    addUserRow(window->userList, QStringLiteral("Key_1"), QStringLiteral("PC1"));
+    window->nbtstatButton->click();
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[0].request.title, QStringLiteral("No Computer Names To Select"));
     EXPECT_EQ(boxes.shown[0].request.text, QStringLiteral("There are no LDB Users to select that will allow you to "
@@ -57,7 +57,7 @@ TEST_F(Nbtstat, AHostileNameIsOneArgumentAfterTheEndOfOptions) {
     for (const QString& name : kHostileNames) {
         selectComputer(name);
         QDir::setCurrent(QDir::tempPath());
-        window->mCmdPrompt->trigger();
+        window->nbtstatAction->trigger();
         ASSERT_FALSE(programs.started.empty());
         const auto& run = programs.started.back();
         EXPECT_EQ(run.program, terminal);
@@ -70,10 +70,21 @@ TEST_F(Nbtstat, AHostileNameIsOneArgumentAfterTheEndOfOptions) {
     EXPECT_TRUE(boxes.shown.empty());
 }
 
+TEST_F(Nbtstat, WithoutATerminalProgramABoxSaysWhatWasTried) {
+    qputenv("PATH", QFile::encodeName(desktop.binFolder()));
+    ASSERT_TRUE(QFile::remove(terminal));
+    selectComputer(QStringLiteral("PC1"));
+    window->nbtstatAction->trigger();
+    EXPECT_TRUE(programs.started.empty());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("No terminal program was found to run the NBTSTAT lookup in. Tried: "
+                                                "x-terminal-emulator, gnome-terminal, konsole, xfce4-terminal, xterm."));
+}
+
 TEST_F(Nbtstat, NamesWithControlCharactersAreRefused) {
     for (const QString& name : {QStringLiteral("PC\n1"), QStringLiteral("PC\x1b[2J"), QStringLiteral("PC\t")}) {
         selectComputer(name);
-        window->mCmdPrompt->trigger();
+        window->nbtstatAction->trigger();
     }
     EXPECT_TRUE(programs.started.empty());
     ASSERT_EQ(boxes.shown.size(), 3u);
@@ -103,21 +114,21 @@ TEST_F(Nbtstat, TheTerminalCommandPassesTheNameUntouched) {
 
 // Through the mouse, on the empty list's blank area and on a row.
 TEST_F(Nbtstat, DoubleClickRunsTheLookupWhenChosen) {
-    window->settings()->optDBClk[1]->setChecked(true);
+    window->settings()->doubleClickChoice[1]->setChecked(true);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    QWidget* area = window->lvUsers->viewport();
+    QWidget* area = window->userList->viewport();
     QTest::mouseDClick(area, Qt::LeftButton, {}, QPoint(10, 10));
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("No Computer Names To Select"));
 
     selectComputer(QStringLiteral("PC7"));
-    QTest::mouseDClick(area, Qt::LeftButton, {}, window->lvUsers->visualItemRect(window->lvUsers->topLevelItem(0)).center());
+    QTest::mouseDClick(area, Qt::LeftButton, {}, window->userList->visualItemRect(window->userList->topLevelItem(0)).center());
     ASSERT_EQ(programs.started.size(), 1u);
     EXPECT_EQ(programs.started[0].arguments.last(), QStringLiteral("PC7"));
 
-    window->settings()->optDBClk[0]->setChecked(true);
-    window->lvUsers_DblClick();
+    window->settings()->doubleClickChoice[0]->setChecked(true);
+    window->actOnSelectedUser();
     EXPECT_EQ(programs.started.size(), 1u);
 }
 

@@ -4,7 +4,7 @@
 #include "shell/Help.h"
 #include "shell/KillApp.h"
 #include "shell/WebSite.h"
-#include "shell/modShellExec.h"
+#include "shell/OpenDocument.h"
 #include "tests/support/DesktopEnvironment.h"
 #include "tests/support/MainWindowHarness.h"
 
@@ -21,16 +21,15 @@ protected:
 };
 
 TEST_F(ShellExec, ErrorTextsOfTheResultCodes) {
-    for (const int code : {0, 4, -1, 12}) {
-        EXPECT_EQ(ShellErrText(code, true), QStringLiteral("Unknown error")) << code;
+    for (const int code : {0, 4, -1, 12, 32}) {
+        EXPECT_EQ(launchErrorText(code, true), QStringLiteral("Unknown error")) << code;
         EXPECT_EQ(boxes.last().title, QStringLiteral("Error:"));
         EXPECT_EQ(boxes.last().icon, MsgIcon::Critical);
     }
-    EXPECT_EQ(ShellErrText(2, false), QStringLiteral("File not found"));
-    EXPECT_EQ(ShellErrText(31, false), QStringLiteral("No association for file extension"));
-    EXPECT_EQ(ShellErrText(32, true), QStringLiteral("DLL not found"));
+    EXPECT_EQ(launchErrorText(2, false), QStringLiteral("File not found"));
+    EXPECT_EQ(launchErrorText(31, false), QStringLiteral("No association for file extension"));
     const std::size_t shown = boxes.shown.size();
-    EXPECT_EQ(ShellErrText(33, true), QString());
+    EXPECT_EQ(launchErrorText(33, true), QString());
     EXPECT_EQ(boxes.shown.size(), shown);
 }
 
@@ -39,19 +38,19 @@ TEST_F(ShellExec, LaunchFailuresMapOntoTheCodes) {
     desktop.write(QStringLiteral("notes.txt"), "x");
     const QString program = desktop.addProgram(QStringLiteral("viewer"));
 
-    EXPECT_EQ(ShellOpen(desktop.root.filePath(QStringLiteral("gone.txt")), QString(), program), 2);
-    EXPECT_EQ(ShellOpen(desktop.root.filePath(QStringLiteral("no/such/folder.txt")), QString(), program), 3);
-    EXPECT_EQ(ShellOpen(file, desktop.root.filePath(QStringLiteral("nowhere")), program), 3);
-    EXPECT_EQ(ShellOpen(file, QString(), desktop.root.filePath(QStringLiteral("bin/missing"))), 31);
+    EXPECT_EQ(openDocument(desktop.root.filePath(QStringLiteral("gone.txt")), QString(), program), 2);
+    EXPECT_EQ(openDocument(desktop.root.filePath(QStringLiteral("no/such/folder.txt")), QString(), program), 3);
+    EXPECT_EQ(openDocument(file, desktop.root.filePath(QStringLiteral("nowhere")), program), 3);
+    EXPECT_EQ(openDocument(file, QString(), desktop.root.filePath(QStringLiteral("bin/missing"))), 31);
     QFile::setPermissions(program, QFile::ReadOwner);
-    EXPECT_EQ(ShellOpen(file, QString(), program), 5);
+    EXPECT_EQ(openDocument(file, QString(), program), 5);
     EXPECT_TRUE(programs.started.empty());
 
     QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
     programs.succeed = false;
-    EXPECT_EQ(ShellOpen(file, QString(), program), 11);
+    EXPECT_EQ(openDocument(file, QString(), program), 11);
     programs.succeed = true;
-    EXPECT_GE(ShellOpen(file, QString(), program), 33);
+    EXPECT_GE(openDocument(file, QString(), program), 33);
     EXPECT_EQ(programs.started.back().program, program);
     EXPECT_EQ(programs.started.back().arguments, QStringList{file});
 }
@@ -62,7 +61,7 @@ TEST_F(ShellExec, DefaultApplicationsComeFromTheDesktopFiles) {
                                   '"' + editor.toUtf8() + "\" --file=%f %i %c %%x");
     const QString file = desktop.root.filePath(QStringLiteral("a b.txt"));
     desktop.write(QStringLiteral("a b.txt"), "x");
-    EXPECT_GE(ShellOpen(file, QString()), 33);
+    EXPECT_GE(openDocument(file, QString()), 33);
     ASSERT_EQ(programs.started.size(), 1u);
     EXPECT_EQ(programs.started.back().program, editor);
     EXPECT_EQ(programs.started.back().arguments,
@@ -96,7 +95,7 @@ protected:
 TEST_F(HelpCommand, OpensTheContentsPageInTheViewer) {
     const QString viewer = desktop.addProgram(QStringLiteral("ravelin-help"));
     const QString contents = installHelp();
-    window->BtnHelp->click();
+    window->helpButton->click();
     EXPECT_TRUE(boxes.shown.empty());
     ASSERT_EQ(programs.started.size(), 1u);
     EXPECT_EQ(programs.started[0].program, viewer);
@@ -106,7 +105,7 @@ TEST_F(HelpCommand, OpensTheContentsPageInTheViewer) {
 TEST_F(HelpCommand, AMissingHelpFileSaysFileNotFound) {
     desktop.addProgram(QStringLiteral("ravelin-help"));
     ASSERT_TRUE(QFile::remove(installHelp()));
-    window->mHelp->trigger();
+    window->helpAction->trigger();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("Error:"));
     EXPECT_EQ(boxes.last().text, QStringLiteral("File not found"));
@@ -118,15 +117,15 @@ TEST_F(HelpCommand, AMissingHelpFileSaysFileNotFound) {
 TEST_F(HelpCommand, WithoutADisplayTheStartedViewerIsFoundAndClosed) {
     setLauncher(nullptr);  // a real viewer, drawing off screen
     struct EndViewers {
-        ~EndViewers() { KillApp::CloseByTitle(kHelpTitle); }  // also when the test fails half-way
+        ~EndViewers() { KillApp::CloseStarted(kHelpTitle); }  // also when the test fails half-way
     } endViewers;
     ASSERT_TRUE(QFile::link(QStringLiteral(RAVELIN_HELP_VIEWER), desktop.binFolder() + QStringLiteral("/ravelin-help")));
     installHelp();
-    window->mHelp->trigger();
+    window->helpAction->trigger();
     ASSERT_TRUE(boxes.shown.empty()) << boxes.last().text.toStdString();
     EXPECT_TRUE(KillApp::FindWindow(kHelpTitle));
-    window->mHelp->trigger();
-    window->mHelp->trigger();
+    window->helpAction->trigger();
+    window->helpAction->trigger();
     ASSERT_EQ(boxes.shown.size(), 2u);
     for (const auto& shown : boxes.shown) {
         EXPECT_EQ(shown.request.title, QStringLiteral("Help Is Already Open"));
@@ -139,7 +138,7 @@ TEST_F(HelpCommand, WithoutADisplayTheStartedViewerIsFoundAndClosed) {
 
 TEST_F(HelpCommand, TheWebSiteOpensInTheBrowserAndFailsSilently) {
     programs.succeed = false;
-    window->mWebSite->trigger();
+    window->webSiteAction->trigger();
     EXPECT_EQ(programs.opened, QStringList{webSiteAddress()});
     EXPECT_TRUE(webSiteAddress().startsWith(QStringLiteral("http")));
     EXPECT_TRUE(boxes.shown.empty());

@@ -1,10 +1,11 @@
 // titled_window TITLE [utf8|legacy]: shows a window titled TITLE (as the
-// UTF-8 name, or only as the legacy Latin-1 name) and ends when asked to
-// close it through WM_DELETE_WINDOW.
+// UTF-8 name, or only as the legacy Latin-1 name), owned by its process
+// (_NET_WM_PID), and ends when asked to close it through WM_DELETE_WINDOW.
 #include <xcb/xcb.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -35,6 +36,9 @@ int main(int argc, char** argv) {
     else
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, atom(c, "_NET_WM_NAME"), atom(c, "UTF8_STRING"), 8, length,
                             argv[1]);
+    // The process that owns the window, as toolkits set it.
+    const auto pid = static_cast<uint32_t>(getpid());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, atom(c, "_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1, &pid);
     const xcb_atom_t protocols = atom(c, "WM_PROTOCOLS");
     const xcb_atom_t deleteWindow = atom(c, "WM_DELETE_WINDOW");
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, protocols, XCB_ATOM_ATOM, 32, 1, &deleteWindow);

@@ -1,8 +1,8 @@
 #pragma once
 // Test doubles for the platform seams: they record what the program asked
 // for and answer from a script.
-#include "app/MessageBoxes.h"
-#include "app/OpenFileDialog.h"
+#include "base/MessageBoxes.h"
+#include "base/OpenFileDialog.h"
 #include "shell/Launcher.h"
 
 #include <QStringList>

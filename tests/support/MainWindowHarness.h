@@ -2,8 +2,8 @@
 // A main window started as the program starts it, over the fake platform and
 // a fresh program folder. Files placed in the folder before start() are what
 // the program reads at start-up.
-#include "app/InstanceGuard.h"
-#include "app/frmMain.h"
+#include "base/InstanceGuard.h"
+#include "app/MainWindow.h"
 #include "tests/support/FakePlatform.h"
 
 #include <QCoreApplication>
@@ -13,13 +13,13 @@
 class MainWindowHarness : public FakePlatform {
 public:
     std::unique_ptr<InstanceGuard> guard;
-    std::unique_ptr<frmMain> window;
+    std::unique_ptr<MainWindow> window;
 
     // Creates and loads the main window; returns what its load returned.
     bool start() {
         guard = std::make_unique<InstanceGuard>(lockPath());
-        window = std::make_unique<frmMain>();
-        return window->Form_Load(*guard);
+        window = std::make_unique<MainWindow>();
+        return window->load(*guard);
     }
 
     // Shuts the window down as closing it does, then lets it go.

@@ -3,7 +3,7 @@
 #include "tests/usernames/Oracles.h"
 #include "tests/usernames/UserDatabaseTesting.h"
 
-#include "app/Twips.h"
+#include "base/Twips.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,24 +41,24 @@ protected:
 
 TEST_F(Connection, TheWindowHasItsDesignStateAndItsToolbarInOrder) {
     ASSERT_TRUE(start());
-    frmData* d = data();
+    UserNameWindow* d = data();
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(d->parentWidget(), window.get());
     EXPECT_TRUE(d->windowFlags() & Qt::Tool);
     EXPECT_FALSE(d->windowFlags() & Qt::WindowCloseButtonHint);
-    const QList<QWidget*> order{d->BtnSav, d->BtnRefreshImg, d->TopBarSep[1], d->BtnAdd, d->BtnCancelRecAdd,
-                                d->TopBarSep[0], d->BtnDel, d->TopBarSep[2], d->cmdExit};
-    QLayout* bar = d->C1Elastic1->layout();
+    const QList<QWidget*> order{d->saveButton, d->refreshButton, d->toolbarSeparators[1], d->addButton, d->cancelAddButton,
+                                d->toolbarSeparators[0], d->deleteButton, d->toolbarSeparators[2], d->closeButton};
+    QLayout* bar = d->toolbarPanel->layout();
     for (int i = 1; i < order.size(); ++i)
         EXPECT_LT(bar->indexOf(order[i - 1]), bar->indexOf(order[i])) << i;
-    EXPECT_FALSE(d->BtnCancelRecAdd->isEnabled());
+    EXPECT_FALSE(d->cancelAddButton->isEnabled());
     const int limits[] = {50, 60, 60, 60};
     for (std::size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(d->rtfPut[i]->maxLength(), limits[i]);
+        EXPECT_EQ(d->fieldEdits[i]->maxLength(), limits[i]);
 
-    window->mnuUserDB_Click();
+    window->showUserDatabase();
     EXPECT_TRUE(d->isVisible());
-    d->cmdExit->click();
+    d->closeButton->click();
     EXPECT_FALSE(d->isVisible());
 }
 
@@ -72,7 +72,7 @@ TEST_F(Connection, AMissingFileGivesTheTwoMessagesAndLeavesOnlyRefreshEnabled) {
 
     // Refresh DB Connection: the buttons come back, and a second failure
     // takes them away again.
-    data()->BtnRefreshImg->click();
+    data()->refreshButton->click();
     EXPECT_EQ(buttons(), (std::array<bool, 4>{true, false, true, true}));
     ASSERT_TRUE(waitLoaded());
     expectFailureMessages(2);
@@ -150,11 +150,11 @@ TEST_F(Connection, ARecordWithoutAComputerNameIsListedEmptyAndCanBeNamed) {
     ASSERT_TRUE(startWith(path));
     EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
     EXPECT_EQ(listed(), QStringList({"", "PC01", "PC02"}));
-    data()->setLstPutIndex(0);
+    data()->selectNameIndex(0);
     EXPECT_EQ(record(), QStringList({"", "Nobody", "", ""}));
-    data()->rtfPut[0]->setFocus();
-    QTest::keyClicks(data()->rtfPut[0], QStringLiteral("PC03"));
-    data()->BtnSav->click();
+    data()->fieldEdits[0]->setFocus();
+    QTest::keyClicks(data()->fieldEdits[0], QStringLiteral("PC03"));
+    data()->saveButton->click();
     EXPECT_EQ(listed(), QStringList({"PC01", "PC02", "PC03"}));
     EXPECT_TRUE(oracle::mdbExportRows(path).contains(QStringLiteral("PC03|Nobody|~|~")));
 }
@@ -170,7 +170,7 @@ TEST_F(Connection, RefreshAfterTheFileIsInPlaceListsItAndRestoresTheButtons) {
     ASSERT_TRUE(reconnect(path));
     EXPECT_EQ(listed(), QStringList({"PC01"}));
     EXPECT_EQ(buttons(), (std::array<bool, 4>{false, true, false, false}));
-    data()->BtnRefreshImg->click();
+    data()->refreshButton->click();
     ASSERT_TRUE(waitLoaded());
     EXPECT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(listed(), QStringList({"PC01"}));

@@ -13,6 +13,7 @@
 #include <QListView>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -34,7 +35,7 @@ protected:
     }
     // Types into a box as the user does, in place of what it held.
     void type(std::size_t box, const QString& text) {
-        QLineEdit* e = data()->rtfPut[box];
+        QLineEdit* e = data()->fieldEdits[box];
         e->setFocus();
         e->selectAll();
         QTest::keyClick(e, Qt::Key_Backspace);
@@ -45,17 +46,17 @@ protected:
         const auto slot = jet::encodeLockSlot("PC01", "Admin");
         writeHomeFile("shared.ldb", QByteArray(reinterpret_cast<const char*>(slot.data()), qsizetype(slot.size())));
         writeHomeFile("shared.mdb", "database");
-        window->optMode[1]->click();
-        window->optLDB[0]->click();  // every user the lock file lists
+        window->readModeChoice[1]->click();
+        window->lockFileChoice[0]->click();  // every user the lock file lists
         window->setSelectedDatabasePath(homeFile("shared.mdb"));
         window->setMonitorInterval(20, QStringLiteral("20"));
-        window->chkAutoMonitor->setChecked(true);
+        window->autoMonitorCheck->setChecked(true);
     }
     // Runs the event loop until the timer has ticked and the list been refreshed.
-    bool tick() { return QSignalSpy(window->Timer1, &IntervalTimer::Timer).wait(5000); }
-    void select(const QString& name) { data()->setLstPutIndex(data()->findComputerName(name)); }
+    bool tick() { return QSignalSpy(window->refreshTimer, &QTimer::timeout).wait(5000); }
+    void select(const QString& name) { data()->selectNameIndex(data()->findComputerName(name)); }
     QString selected() {
-        const int i = data()->lstPutIndex();
+        const int i = data()->nameIndex();
         return i < 0 ? QString() : listed().value(i);
     }
     // The file is sound and both readers agree on its rows, which are returned.
@@ -66,10 +67,10 @@ protected:
         return rows;
     }
     bool browsing() {
-        frmData* d = data();
-        return d->lblInfo->text() == QStringLiteral("Select Record") && d->lstPut->isEnabled() &&
-               d->BtnAdd->isEnabled() && d->BtnDel->isEnabled() && !d->BtnCancelRecAdd->isEnabled() &&
-               !d->AddingRecord;
+        UserNameWindow* d = data();
+        return d->infoLabel->text() == QStringLiteral("Select Record") && d->nameList->isEnabled() &&
+               d->addButton->isEnabled() && d->deleteButton->isEnabled() && !d->cancelAddButton->isEnabled() &&
+               !d->addingRecord;
     }
     QString path;
 };
@@ -83,24 +84,24 @@ TEST_F(Editing, SelectingFindsEveryListedNameAQuoteIncluded) {
 }
 
 TEST_F(Editing, AddedRecordIsSavedListedInItsPlaceAndSelected) {
-    data()->BtnAdd->click();
-    EXPECT_EQ(data()->lblInfo->text(), QStringLiteral("Enter In Data or Cancel New Record"));
-    EXPECT_FALSE(data()->lstPut->isEnabled());
-    EXPECT_FALSE(data()->BtnAdd->isEnabled());
-    EXPECT_FALSE(data()->BtnDel->isEnabled());
-    EXPECT_TRUE(data()->BtnCancelRecAdd->isEnabled());
+    data()->addButton->click();
+    EXPECT_EQ(data()->infoLabel->text(), QStringLiteral("Enter In Data or Cancel New Record"));
+    EXPECT_FALSE(data()->nameList->isEnabled());
+    EXPECT_FALSE(data()->addButton->isEnabled());
+    EXPECT_FALSE(data()->deleteButton->isEnabled());
+    EXPECT_TRUE(data()->cancelAddButton->isEnabled());
     EXPECT_EQ(record(), QStringList({"", "", "", ""}));
 
-    data()->BtnSav->click();  // no computer name yet
+    data()->saveButton->click();  // no computer name yet
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("No Data Entered"));
     EXPECT_EQ(boxes.last().text, QStringLiteral("You must enter in a Computer Name in the field."));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
-    EXPECT_TRUE(data()->AddingRecord);
+    EXPECT_TRUE(data()->addingRecord);
 
     type(0, "PC07");
     type(1, "Gus");
-    data()->BtnSav->click();
+    data()->saveButton->click();
     EXPECT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01", "PC05", "PC07"}));
     EXPECT_EQ(selected(), QStringLiteral("PC07"));
@@ -111,9 +112,9 @@ TEST_F(Editing, AddedRecordIsSavedListedInItsPlaceAndSelected) {
 
 TEST_F(Editing, CancelAddStoresNothing) {
     select("PC05");
-    data()->BtnAdd->click();
+    data()->addButton->click();
     type(0, "PC09");
-    data()->BtnCancelRecAdd->click();
+    data()->cancelAddButton->click();
     EXPECT_TRUE(browsing());
     EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x5", "eve@example.com"}));
     select("PC01");
@@ -122,9 +123,9 @@ TEST_F(Editing, CancelAddStoresNothing) {
 }
 
 TEST_F(Editing, ADuplicateGivesTheRefreshErrorAndAReloadWithoutIt) {
-    data()->BtnAdd->click();
+    data()->addButton->click();
     type(0, "pc01");
-    data()->BtnSav->click();
+    data()->saveButton->click();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("Database Refresh Error"));
     EXPECT_EQ(boxes.last().text, kRefreshError);
@@ -149,7 +150,7 @@ TEST_F(Editing, AChangeIsStoredBySelectingAnotherEntryAndARenameByAMoveOrBySave)
     EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01", "PC06"}));
     select("PC06");
     type(0, "PC07");
-    data()->BtnSav->click();
+    data()->saveButton->click();
     EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
     EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01", "PC07"}));
     EXPECT_EQ(selected(), QStringLiteral("PC07"));
@@ -163,9 +164,9 @@ TEST_F(Editing, TicksBetweenKeystrokesLeaveTheTypingOnItsRecord) {
     monitor();
     type(3, "eve@");
     ASSERT_TRUE(tick());
-    QTest::keyClicks(data()->rtfPut[3], QStringLiteral("example.org"));
+    QTest::keyClicks(data()->fieldEdits[3], QStringLiteral("example.org"));
     ASSERT_TRUE(tick());
-    data()->BtnSav->click();
+    data()->saveButton->click();
     EXPECT_EQ(stored(), QStringList({"PC05|Eve|x5|eve@example.org", "PC01|Ann|x1|ann@example.com",
                                      "O'BRIEN-PC|Pat|~|~"}));
     ASSERT_TRUE(tick());  // left alone, the window shows the computer found
@@ -176,7 +177,7 @@ TEST_F(Editing, ATickDuringTheDeleteConfirmationDeletesTheRecordChosen) {
     select("PC05");
     monitor();
     boxes.whileOpen = [&] { EXPECT_TRUE(tick()); };
-    data()->BtnDel->click();
+    data()->deleteButton->click();
     EXPECT_EQ(stored(), QStringList({"PC01|Ann|x1|ann@example.com", "O'BRIEN-PC|Pat|~|~"}));
 }
 
@@ -189,7 +190,7 @@ TEST_F(Editing, DeleteRefusesARecordChangedWhileTheUserWasAsked) {
         other.setField("Email", jet::Value::text("eve@example.org"));
         other.update();
     };
-    data()->BtnDel->click();
+    data()->deleteButton->click();
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("Record Not Deleted"));
     EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x5", "eve@example.org"}));
@@ -199,16 +200,16 @@ TEST_F(Editing, DeleteRefusesARecordChangedWhileTheUserWasAsked) {
 // Whatever the path: a tick during an addition, Save, a click on another entry.
 TEST_F(Editing, NoRecordWithoutAComputerNameIsStored) {
     monitor();
-    data()->BtnAdd->click();
+    data()->addButton->click();
     type(1, "Gus");
     ASSERT_TRUE(tick());
-    EXPECT_TRUE(data()->AddingRecord);
+    EXPECT_TRUE(data()->addingRecord);
     EXPECT_EQ(record(), QStringList({"", "Gus", "", ""}));
-    data()->BtnCancelRecAdd->click();
+    data()->cancelAddButton->click();
 
     select("PC01");
     type(0, "");
-    data()->BtnSav->click();
+    data()->saveButton->click();
     select("PC05");
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("No Data Entered"));
@@ -217,15 +218,15 @@ TEST_F(Editing, NoRecordWithoutAComputerNameIsStored) {
 }
 
 TEST_F(Editing, DeleteAsksAndLeavesTheLastRecordSelected) {
-    data()->lstPut->selectionModel()->clear();
-    data()->BtnDel->click();
+    data()->nameList->selectionModel()->clear();
+    data()->deleteButton->click();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("No Record Selected"));
     EXPECT_EQ(boxes.last().text, QStringLiteral("You must select a record to delete it."));
     EXPECT_EQ(selected(), QStringLiteral("O'BRIEN-PC"));
 
     boxes.answers = {MsgAnswer::No};
-    data()->BtnDel->click();
+    data()->deleteButton->click();
     EXPECT_EQ(boxes.last().text, QStringLiteral("Are you sure that want to delete this record?"));
     EXPECT_EQ(boxes.last().title, QStringLiteral("Ravelin"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Question);
@@ -233,7 +234,7 @@ TEST_F(Editing, DeleteAsksAndLeavesTheLastRecordSelected) {
     EXPECT_EQ(stored().size(), 3);
 
     select("PC05");
-    data()->BtnDel->click();  // Yes
+    data()->deleteButton->click();  // Yes
     EXPECT_EQ(boxes.shown.size(), 3u);
     EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01"}));
     // The last record of the table is O'BRIEN-PC (stored third).
@@ -244,14 +245,14 @@ TEST_F(Editing, DeleteAsksAndLeavesTheLastRecordSelected) {
 
 TEST_F(Editing, DeletingEveryRecordEndsBrowsingAnEmptyList) {
     for (int i = 0; i < 3; ++i) {
-        data()->setLstPutIndex(0);
-        data()->BtnDel->click();
+        data()->selectNameIndex(0);
+        data()->deleteButton->click();
     }
     EXPECT_TRUE(listed().isEmpty());
     EXPECT_EQ(record(), QStringList({"", "", "", ""}));
     EXPECT_TRUE(browsing());
     EXPECT_TRUE(stored().isEmpty());
-    data()->BtnDel->click();  // an empty table: nothing happens
+    data()->deleteButton->click();  // an empty table: nothing happens
     EXPECT_EQ(boxes.shown.size(), 3u);
 }
 
@@ -265,7 +266,7 @@ TEST_F(Editing, AFileThatCannotBeWrittenRefusesTheSaveWithItsReasonAndKeepsItsRe
     {
         // Permissions do not stop root; a write limit stops everyone.
         const FileSizeLimit nothingWritable(0);
-        data()->BtnSav->click();
+        data()->saveButton->click();
     }
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("Database Refresh Error"));

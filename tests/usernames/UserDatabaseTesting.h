@@ -2,19 +2,18 @@
 // The user name database window as the program starts it, over a fresh
 // program folder: helpers to wait for its loading procedure and to read its
 // list and record boxes.
-#include "app/IntervalTimer.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/store/Store.h"
 #include "jet/write/TableWriter.h"
-#include "settings/Module1.h"
-#include "settings/frmSettings.h"
+#include "settings/SettingsWindow.h"
 #include "tests/support/MainWindowHarness.h"
 #include "usernames/ComputerNameList.h"
-#include "usernames/frmData.h"
+#include "usernames/UserNameWindow.h"
 
 #include <QFile>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -47,39 +46,39 @@ inline void makeUserDatabase(const QString& path, const std::vector<UserRecord>&
 
 class UserDatabaseHarness : public MainWindowHarness {
 public:
-    frmData* data() { return window->data(); }
+    UserNameWindow* data() { return window->data(); }
 
     // Runs the event loop until the loading procedure has finished.
     bool waitLoaded() {
         return QTest::qWaitFor(
-            [&] { return !data()->loadTimer->enabled() && !data()->Timer1->enabled(); }, 10000);
+            [&] { return !data()->connectTimer->isActive() && !data()->readTimer->isActive(); }, 10000);
     }
     // Starts the program with the user name database at `path` and waits
     // for the list to be loaded.
     bool startWith(const QString& path) {
         if (!start())
             return false;
-        window->settings()->txtDB->setText(path);
+        window->settings()->userDatabaseEdit->setText(path);
         return waitLoaded();
     }
     // Reconnects, as the settings window does after a new path, and waits.
     bool reconnect(const QString& path) {
-        window->settings()->txtDB->setText(path);
-        Module1::ConnectUserDB(*window->settings(), *data());
+        window->settings()->userDatabaseEdit->setText(path);
+        data()->connectTo(path);
         return waitLoaded();
     }
 
-    QStringList listed() { return data()->lstPutItems().names(); }
+    QStringList listed() { return data()->listedNames().names(); }
     QStringList record() {
         QStringList out;
-        for (QLineEdit* box : data()->rtfPut)
+        for (QLineEdit* box : data()->fieldEdits)
             out << box->text();
         return out;
     }
     // Save, Refresh, Add, Delete: which are enabled.
     std::array<bool, 4> buttons() {
-        frmData* d = data();
-        return {d->BtnSav->isEnabled(), d->BtnRefreshImg->isEnabled(), d->BtnAdd->isEnabled(),
-                d->BtnDel->isEnabled()};
+        UserNameWindow* d = data();
+        return {d->saveButton->isEnabled(), d->refreshButton->isEnabled(), d->addButton->isEnabled(),
+                d->deleteButton->isEnabled()};
     }
 };

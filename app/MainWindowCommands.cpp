@@ -1,0 +1,231 @@
+// Start-up, shut-down, the database path list and the commands that manage it.
+#include "app/MainWindow.h"
+
+#include "base/AppError.h"
+#include "base/InstanceGuard.h"
+#include "base/MessageBoxes.h"
+#include "base/Numbers.h"
+#include "base/ProgramFolder.h"
+#include "base/TextFile.h"
+#include "base/ChooseOpenFile.h"
+#include "app/TipWindow.h"
+#include "settings/SettingsWindow.h"
+#include "shell/Help.h"
+#include "shell/KillApp.h"
+#include "usernames/DefaultUserNameDatabase.h"
+#include "usernames/UserNameWindow.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCollator>
+#include <QFileInfo>
+#include <QLocale>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
+
+namespace {
+
+QString pathListFile() { return programFile(QStringLiteral("ravelin.set")); }
+
+}  // namespace
+
+bool MainWindow::load(InstanceGuard& guard) {
+    anchorProgramFolder();
+    if (!guard.acquire()) {
+        msgBox(nullptr, QStringLiteral("The Ravelin program is already running"), MsgIcon::Exclamation,
+               MsgButtons::Ok, QStringLiteral("Program Already Running"));
+        unloaded_ = true;  // nothing was loaded, so nothing may be written
+        return false;
+    }
+    setUserColumns();
+    settings();
+    loadDatabasePaths();
+    loadSettings();
+    createDefaultUserNameDatabase(settings()->userDatabasePath());
+    data();
+    lockFileOption = 2;
+    loaded_ = true;
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    unload();
+    event->accept();
+}
+
+void MainWindow::unload() {
+    if (unloaded_ || !loaded_)
+        return;
+    unloaded_ = true;
+    autoMonitoring_ = false;
+    refreshTimer->stop();
+    saveDatabasePaths();
+    saveSettings();
+    if (settings_)
+        settings_->unload();
+    delete settings_;
+    if (data_)
+        data_->unload();
+    delete data_;
+    if (tip_)
+        tip_->close();
+    KillApp::CloseStarted(kHelpTitle);
+}
+
+void MainWindow::loadDatabasePaths() {
+    LineReader in(pathListFile());
+    const auto countLine = in.next();
+    const auto count = countLine ? parseNumber(*countLine) : std::nullopt;
+    if (!count || *count < 0) {
+        // Shut-down keeps a file that is there but could not be read aside
+        // before it writes the list.
+        pathListUnread_ = QFileInfo::exists(pathListFile());
+        return;
+    }
+    // Entries are read one by one up to the count; a file with fewer lines
+    // keeps what it had. Each entry keeps the bytes it was read from, so that
+    // it is written back as it was.
+    for (double i = 1; i <= *count; ++i) {
+        const auto entry = in.nextBytes();
+        if (!entry)
+            return;
+        insertDatabasePath(decodeLine(*entry))->setData(kReadBytesRole, *entry);
+    }
+}
+
+void MainWindow::saveDatabasePaths() {
+    enterProgramFolder();
+    if (pathListUnread_ && !keepUnreadableAside(pathListFile()))
+        return;
+    QList<QByteArray> lines{QByteArray::number(databaseList->count())};
+    for (int i = 0; i < databaseList->count(); ++i) {
+        const QListWidgetItem* item = databaseList->item(i);
+        lines << encodeLine(item->text(), item->data(kReadBytesRole).toByteArray());
+    }
+    if (writeLinesReplacing(pathListFile(), lines))
+        pathListUnread_ = false;
+}
+
+QListWidgetItem* MainWindow::insertDatabasePath(const QString& path) {
+    // Sorted as the locale sorts words, letter case ignored: an accented
+    // letter sits beside its plain one.
+    static const QCollator collator = [] {
+        // The C locale compares code points; the common collation, which
+        // English uses unchanged, stands in for it.
+        QLocale locale;
+        if (locale.language() == QLocale::C)
+            locale = QLocale(QLocale::English, QLocale::UnitedStates);
+        QCollator c(locale);
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    int at = databaseList->count();
+    for (int i = 0; i < databaseList->count(); ++i) {
+        if (collator.compare(databaseList->item(i)->text(), path) > 0) {
+            at = i;
+            break;
+        }
+    }
+    databaseList->insertItem(at, path);
+    return databaseList->item(at);
+}
+
+int MainWindow::databaseIndex() const {
+    const auto selected = databaseList->selectedItems();
+    return selected.isEmpty() ? -1 : databaseList->row(selected.constFirst());
+}
+
+void MainWindow::selectDatabaseIndex(int index) {
+    databaseList->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+}
+
+void MainWindow::databaseSelected() {
+    if (const int index = databaseIndex(); index >= 0)
+        setSelectedDatabasePath(databaseList->item(index)->text());
+}
+
+void MainWindow::databaseDoubleClicked() { displayUsersClicked(); }
+
+void MainWindow::addDatabasePath() {
+    runCommand(this, [this] {
+        const QString chosen = chooseOpenFile(
+            this, QStringLiteral("Microsoft Database Files (*.mdb;*.mde)|*.mdb;*.mde"),
+            QStringLiteral("Choose Database File Path"), QString());
+        if (chosen.isEmpty())
+            return;
+        // The list file holds one path a line: a path with a line break
+        // would come back as pieces.
+        if (chosen.contains(QChar('\n')) || chosen.contains(QChar('\r'))) {
+            msgBox(this, QStringLiteral("The path contains a line break, which the list of database paths "
+                                        "can't hold. Rename the file or its folder, then add it again."),
+                   MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Database Path Not Added"));
+            return;
+        }
+        insertDatabasePath(chosen);
+    });
+}
+
+void MainWindow::deleteDatabasePath() {
+    runCommand(this, [this] { deleteSelectedPath(); });
+}
+
+void MainWindow::deleteSelectedPath() {
+    if (databaseList->count() == 0)
+        return;
+    const int index = databaseIndex();
+    if (index < 0) {
+        msgBox(this, QStringLiteral("You must select a database item before deleting it from the list."),
+               MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("No Database Selected"));
+        selectDatabaseIndex(0);
+        return;
+    }
+    const MsgAnswer answer =
+        msgBox(this, QStringLiteral("Are you sure you want to delete the database path?"), MsgIcon::Question,
+               MsgButtons::YesNo, QStringLiteral("Delete Database Path"));
+    if (answer == MsgAnswer::No)
+        return;
+    // After the removal no entry is selected, and the status bar keeps the
+    // removed path until another entry is clicked.
+    const QSignalBlocker quiet(databaseList);
+    delete databaseList->takeItem(index);
+    databaseList->clearSelection();
+    databaseList->setCurrentItem(nullptr);
+}
+
+void MainWindow::exitProgram() { close(); }
+
+void MainWindow::showSettings() {
+    try {
+        settings()->showModal();
+    } catch (...) {
+        // Showing the window is best effort: the settings stay in its
+        // controls whether or not it showed, and the command has no error
+        // message of its own to give.
+    }
+}
+
+void MainWindow::showUserDatabase() {
+    data()->show();
+    data()->raise();
+}
+
+TipWindow* MainWindow::tip() const { return tip_; }
+
+void MainWindow::showTip(const QString& message) {
+    // A tip that has closed but is not yet deleted can't show the message.
+    if (!tip_ || tip_->closed())
+        tip_ = new TipWindow(this);
+    tip_->setMessage(message);
+    tip_->showOverOwner();
+}
+
+void MainWindow::setMonitorCaption(const QString& text) {
+    autoMonitorCheck->setText(QStringLiteral("Auto Monitoring (Every ") + text + QStringLiteral(" miliseconds)"));
+}
+
+bool MainWindow::setMonitorInterval(int ms, const QString& text) {
+    setMonitorCaption(text);
+    return setRefreshInterval(ms);
+}

@@ -1,0 +1,163 @@
+#pragma once
+// The user name database window: the computer names of compnamedb.mdb's
+// table T_Main in a sorted list, the current record in four text boxes, and
+// the commands that edit the table. Loaded hidden with the main window,
+// shown modeless by "&User Database", hidden by "&Close", unloaded with the
+// main window. It keeps its placement in usernames.set.
+#include "base/MessageBoxes.h"
+#include "usernames/ComputerNameList.h"
+#include "usernames/DataControl.h"
+#include "usernames/UserNameMap.h"
+
+#include <QWidget>
+
+#include <array>
+#include <future>
+#include <memory>
+#include <optional>
+
+class AppError;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPushButton;
+class QTimer;
+class QToolButton;
+
+class UserNameWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Loads the window (hidden), reads its placement and arms connectTimer.
+    explicit UserNameWindow(QWidget* owner);
+    ~UserNameWindow() override;
+
+    QWidget* toolbarPanel;
+    QToolButton* saveButton;
+    QToolButton* refreshButton;
+    std::array<QFrame*, 3> toolbarSeparators;
+    QToolButton* addButton;
+    QToolButton* cancelAddButton;
+    QToolButton* deleteButton;
+    QPushButton* closeButton;
+    QWidget* listPanel;
+    QListView* nameList;
+    QWidget* fieldPanel;
+    std::array<QLabel*, 4> fieldLabels;
+    std::array<QLineEdit*, 4> fieldEdits;
+    QLabel* infoLabel;
+    QTimer* connectTimer;
+    QTimer* readTimer;
+
+    DataControl recordSource;
+    // True while a new record is being entered.
+    bool addingRecord = false;
+    // The computer name a save selects again in the rebuilt list.
+    QString infoTag;
+
+    // The list's entries and its selected index (-1: none).
+    const ComputerNameList& listedNames() const { return *names_; }
+    int nameIndex() const;
+    // Selects entry `index` (-1 clears the selection); selecting an entry
+    // runs the list's click, which makes its record current.
+    void selectNameIndex(int index);
+    // The index of the first entry equal to `text`, letter case ignored, or -1.
+    int findComputerName(const QString& text) const;
+
+    // True while the loading procedure has names still to read or to order.
+    bool loading() const { return reader_ != nullptr || sorting_.valid(); }
+
+    // The records of T_Main for the user name resolution: those listed, kept
+    // in step with every change made here. When the file was changed by
+    // someone else since, it is read again first, the list too unless the
+    // window is in use.
+    const UserNameMap& userNames();
+    // Selects `name` in the list, making its record current, unless the
+    // window is in use: then it stays as the user left it.
+    void showComputer(const QString& name);
+    // Whether the user works in the window: it is the active window, holds a
+    // typed change or an addition, or has a message box open.
+    bool inUse() const;
+
+    void loadSettings();
+    void saveSettings();
+    // Seeds an empty T_Main with "Test Record" and lists it.
+    void addFirstRecord();
+    // Starts the loading procedure afresh as soon as the program is idle,
+    // dropping one in progress.
+    void startLoading();
+    // Points the record source at the database `path` and reloads the list.
+    void connectTo(const QString& path);
+    // Unloads the window: writes its placement and closes it.
+    void unload();
+
+signals:
+    // The window asks to be pointed at the user name database path and
+    // reloaded: at start-up (connectTimer) and by "Refresh DB Connection".
+    void connectionRequested();
+
+public slots:
+    void connectTick();
+    void readTick();
+    void refreshConnection();
+    void closeWindow();
+    void showSelectedName();
+    void addRecord();
+    void cancelAdding();
+    void saveRecord();
+    void deleteRecord();
+    void fieldEdited(int index, const QString& text);
+
+private:
+    void buildToolbar();
+    void buildFields();
+    void beginLoading();
+    void continueLoading();
+    void finishLoading();
+    void loadingFailed(int number);
+    bool finishListing();
+    void readListing(jet::Recordset& reader, qint64 budgetMs);
+    void takeListing(ComputerNameList::SortedNames order);
+    ComputerNameList::SortedNames sortedListing();
+    void relist();
+    void relistKeepingSelection();
+    void showCurrentRecord();
+    void clearRecordFields();
+    void setRecordButtons(bool enabled);
+    void setBrowsing();
+    void seedEmptyTable();
+    bool allFieldsEmpty() const;
+    bool refuseNamelessStore();
+    void selectQuietly(int index);
+    bool keepInStep(const std::optional<RecordTexts>& stored, const std::optional<QString>& replaced,
+                    const FileStamp& before);
+    void refusedStore(const AppError& e);
+    std::optional<RecordTexts> storedRecord(const QString& name);
+    void notDeleted(const QString& name);
+    // A message box over boxOwner(); the window counts as in use while it is open.
+    MsgAnswer ask(const QString& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok,
+                  const QString& title = {});
+    // The window a message box stands over: this one when shown, else the
+    // main window (messages of the hidden window's loading).
+    QWidget* boxOwner();
+
+    ComputerNameList* names_;
+    std::unique_ptr<jet::Recordset> reader_;  // the loading procedure's read position
+    std::future<ComputerNameList::SortedNames> sorting_;  // its names being put in order
+    // Records read by the loading procedure, in table order, listed when the
+    // reading ends; until then the resolution keeps the records read before.
+    struct Listing {
+        QStringList names;
+        QStringList folded;
+        UserNameMap records;
+        FileStamp stamp;  // the file as it was when the reading began
+    } listing_;
+    UserNameMap records_;  // the records listed: the resolution's lookup
+    FileStamp stamp_;      // the file as records_ last matched it
+    bool listBehind_ = false;  // records_ was read again, the list not yet
+    RecordTexts shown_;        // the stored record the boxes were last given
+    int boxesOpen_ = 0;
+    // usernames.set was there but could not be read: kept aside before it
+    // is replaced.
+    bool placementUnread_ = false;
+};

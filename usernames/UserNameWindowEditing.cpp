@@ -1,0 +1,304 @@
+// Editing the user name database: the list selection, Add, Cancel Add, Save
+// and Delete, and the two states of the window (browsing and adding).
+#include "usernames/UserNameWindow.h"
+
+#include "base/AppError.h"
+#include "base/MessageBoxes.h"
+#include "jet/Error.h"
+#include "usernames/ComputerNameList.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QSignalBlocker>
+#include <QToolButton>
+
+namespace {
+
+const QString kBrowsing = QStringLiteral("Select Record");
+const QString kAdding = QStringLiteral("Enter In Data or Cancel New Record");
+
+jet::Value boundValue(const QString& text) {
+    return text.isEmpty() ? jet::Value() : jet::Value::text(text.toStdString());
+}
+
+}  // namespace
+
+void UserNameWindow::setBrowsing() {
+    nameList->setEnabled(true);
+    infoLabel->setText(kBrowsing);
+    cancelAddButton->setEnabled(false);
+    deleteButton->setEnabled(true);
+    addButton->setEnabled(true);
+    addingRecord = false;
+}
+
+// What the user types goes into the current (or the new) record; the next
+// move stores it.
+void UserNameWindow::fieldEdited(int index, const QString& text) {
+    trapErrors([&] { recordSource.setField(static_cast<std::size_t>(index), boundValue(text)); },
+               [](const AppError&) {
+                   // No record to change: the text stays in the box only,
+                   // which is all the user asked for.
+               });
+}
+
+// Makes the selected computer's record current. A move stores what was
+// typed into the record it leaves (an empty new record is dropped); what it
+// stores joins the list and the resolution's records. A lookup during an
+// addition returns the window to browsing.
+void UserNameWindow::showSelectedName() {
+    const int index = nameIndex();
+    if (index < 0)
+        return;
+    const QString name = names_->at(index);
+    const bool adding = addingRecord;
+    if (adding && recordSource.pending() && allFieldsEmpty())
+        recordSource.cancelUpdate();
+    if (refuseNamelessStore())
+        return;
+    const std::optional<RecordTexts> storing =
+        recordSource.pending() ? std::optional<RecordTexts>(recordSource.boundTexts()) : std::nullopt;
+    const QString changed = shown_[0];  // the stored record an edit changes
+    const FileStamp before = FileStamp::of(recordSource.DatabaseName);
+    bool stored = false;
+    trapErrors(
+        [&] {
+            try {
+                recordSource.findComputerName(name);
+                stored = storing.has_value();
+            } catch (const jet::Error&) {
+                if (!adding || !storing)
+                    throw;
+                // The new record was refused: as a data control does on a
+                // move, it is dropped and the search made again.
+                recordSource.cancelUpdate();
+                recordSource.findComputerName(name);
+            }
+            showCurrentRecord();
+        },
+        [&](const AppError& e) {
+            // A refused change stays typed, on its own record; a failed
+            // search leaves the current record as it was, and says nothing.
+            if (recordSource.pending() && !adding) {
+                selectQuietly(names_->findExact(changed));
+                refusedStore(e);
+            }
+        });
+    // Should someone else have written the file, the next lookup reads it.
+    if (stored)
+        (void)keepInStep(storing, adding ? std::nullopt : std::optional<QString>(changed), before);
+    if (adding)
+        setBrowsing();
+    addingRecord = false;
+}
+
+// A record without a computer name is never stored: a move that would store
+// one is refused, and the typed record and the list stay as they were.
+bool UserNameWindow::refuseNamelessStore() {
+    if (!recordSource.pending() || !fieldEdits[0]->text().isEmpty())
+        return false;
+    selectQuietly(addingRecord ? -1 : names_->findExact(shown_[0]));
+    ask(QStringLiteral("You must enter in a Computer Name in the field."), MsgIcon::Exclamation, MsgButtons::Ok,
+        QStringLiteral("No Data Entered"));
+    fieldEdits[0]->setFocus();
+    return true;
+}
+
+// Selects entry `index` (-1: none) without making its record current.
+void UserNameWindow::selectQuietly(int index) {
+    {
+        const QSignalBlocker quiet(nameList->selectionModel());
+        if (index < 0)
+            nameList->selectionModel()->clear();
+        else
+            nameList->selectionModel()->setCurrentIndex(names_->index(index), QItemSelectionModel::ClearAndSelect);
+    }
+    nameList->viewport()->update();
+}
+
+// After a store made here, the list and the resolution's records take in
+// `stored` in place of the record named `replaced` (either may be absent),
+// so that neither is read again. False, changing nothing, when someone else
+// wrote the file since it was last read here (as of `before` the store):
+// then only reading it whole brings them in step.
+bool UserNameWindow::keepInStep(const std::optional<RecordTexts>& stored, const std::optional<QString>& replaced,
+                         const FileStamp& before) {
+    if (before != stamp_)
+        return false;
+    const bool renamed = !stored || !replaced || *replaced != (*stored)[0];
+    if (replaced) {
+        records_.remove(*replaced);
+        if (renamed)
+            names_->remove(*replaced);
+    }
+    if (stored) {
+        records_.add(*stored);
+        if (renamed)
+            names_->insert((*stored)[0]);
+    }
+    stamp_ = FileStamp::of(recordSource.DatabaseName);
+    return true;
+}
+
+void UserNameWindow::addRecord() {
+    if (!finishListing())
+        return;
+    if (!trapErrors([this] { recordSource.addNew(); }, [this](const AppError& e) { ask(e.description(), MsgIcon::Critical); }))
+        return;
+    clearRecordFields();  // the new record is empty
+    fieldEdits[0]->setFocus();
+    cancelAddButton->setEnabled(true);
+    deleteButton->setEnabled(false);
+    addButton->setEnabled(false);
+    nameList->setEnabled(false);
+    infoLabel->setText(kAdding);
+    addingRecord = true;
+}
+
+void UserNameWindow::cancelAdding() {
+    trapErrors(
+        [this] {
+            recordSource.cancelUpdate();
+            showCurrentRecord();  // the record current before the addition
+        },
+        [this](const AppError& e) { ask(e.description(), MsgIcon::Critical); });
+    setBrowsing();
+}
+
+void UserNameWindow::saveRecord() {
+    if (!finishListing())
+        return;
+    if ((addingRecord || recordSource.pending()) && fieldEdits[0]->text().isEmpty()) {
+        ask(QStringLiteral("You must enter in a Computer Name in the field."), MsgIcon::Exclamation,
+            MsgButtons::Ok, QStringLiteral("No Data Entered"));
+        fieldEdits[0]->setFocus();
+        return;
+    }
+    if (!fieldEdits[0]->text().isEmpty())
+        infoTag = fieldEdits[0]->text();
+    const std::optional<RecordTexts> storing =
+        recordSource.pending() ? std::optional<RecordTexts>(recordSource.boundTexts()) : std::nullopt;
+    const std::optional<QString> replaced = addingRecord ? std::nullopt : std::optional<QString>(shown_[0]);
+    const FileStamp before = FileStamp::of(recordSource.DatabaseName);
+    const bool saved = trapErrors(
+        [&] {
+            recordSource.moveFirst();  // stores the pending record
+            nameList->setEnabled(true);
+            if (keepInStep(storing, storing ? replaced : std::nullopt, before))
+                showCurrentRecord();
+            else
+                relist();
+        },
+        [&](const AppError& e) {
+            refusedStore(e);
+            setBrowsing();
+            clearRecordFields();
+            startLoading();
+        });
+    if (!saved)
+        return;
+    selectNameIndex(names_->findExact(infoTag));
+    addingRecord = false;
+    setBrowsing();
+}
+
+// A duplicate is what the message names; any other refusal (a locked or
+// read-only file, a value too long) adds the engine's reason.
+void UserNameWindow::refusedStore(const AppError& e) {
+    QString text = QStringLiteral("An error has taken place when refreshing the database.") + QChar('\r') +
+                   QStringLiteral("Be sure you have not entered in a duplicate record.");
+    if (e.number() != jet::DuplicateKey)
+        text += QChar('\r') + e.description();
+    ask(text, MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Database Refresh Error"));
+}
+
+// Deletes the record the user chose: the one named by the selected entry
+// when Delete is pressed, and only if the file still holds it unchanged once
+// the user has confirmed.
+void UserNameWindow::deleteRecord() {
+    if (!finishListing())
+        return;
+    trapErrors(
+        [this] {
+            if (recordSource.tableEmpty())
+                return;
+            if (nameIndex() < 0) {
+                ask(QStringLiteral("You must select a record to delete it."), MsgIcon::Exclamation, MsgButtons::Ok,
+                    QStringLiteral("No Record Selected"));
+                selectNameIndex(0);
+                return;
+            }
+            const QString name = names_->at(nameIndex());
+            const std::optional<RecordTexts> chosen = storedRecord(name);
+            if (!chosen) {
+                notDeleted(name);
+                return;
+            }
+            if (ask(QStringLiteral("Are you sure that want to delete this record?"), MsgIcon::Question,
+                    MsgButtons::YesNo) != MsgAnswer::Yes) {
+                fieldEdits[0]->setFocus();
+                return;
+            }
+            recordSource.Refresh();  // the file as it is now
+            if (!recordSource.findComputerName(name) || recordSource.boundTexts() != *chosen) {
+                notDeleted(name);
+                return;
+            }
+            const FileStamp before = FileStamp::of(recordSource.DatabaseName);
+            recordSource.deleteCurrent();
+            if (!keepInStep(std::nullopt, name, before))
+                relist();
+            if (recordSource.tableEmpty()) {
+                // The only record is gone: the window browses an empty list.
+                clearRecordFields();
+                setBrowsing();
+                return;
+            }
+            recordSource.moveLast();
+            showCurrentRecord();
+            saveRecord();
+            infoLabel->setText(kBrowsing);
+        },
+        [this](const AppError&) {
+            // The delete ends without a message, as the command always has:
+            // the record stays listed, which shows that it was not deleted.
+            infoLabel->setText(kBrowsing);
+        });
+}
+
+// The record named `name` as the file holds it now; nothing when it has none.
+std::optional<RecordTexts> UserNameWindow::storedRecord(const QString& name) {
+    const auto reader = recordSource.openReader();
+    if (!DataControl::findComputerName(*reader, name))
+        return std::nullopt;
+    return DataControl::textsOf(*reader);
+}
+
+// The record changed or went away before it could be deleted: the user is
+// told, and the window shows the table as it is now.
+void UserNameWindow::notDeleted(const QString& name) {
+    ask(QStringLiteral("The record '%1' was changed or deleted by someone else meanwhile, so it was not deleted.")
+                .arg(name) +
+            QChar('\r') + QStringLiteral("Check the record, then delete it again if you still want to."),
+        MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Record Not Deleted"));
+    relist();
+    selectNameIndex(names_->findExact(name));
+}
+
+bool UserNameWindow::allFieldsEmpty() const {
+    for (const QLineEdit* box : fieldEdits)
+        if (!box->text().isEmpty())
+            return false;
+    return true;
+}
+
+// Seeds an empty table: a new record whose computer name is "Test Record",
+// stored by the move that follows, then listed.
+void UserNameWindow::addFirstRecord() {
+    recordSource.addNew();
+    fieldEdits[0]->setText(QStringLiteral("Test Record"));
+    recordSource.setField(0, boundValue(fieldEdits[0]->text()));
+    recordSource.moveFirst();
+    relist();
+}
