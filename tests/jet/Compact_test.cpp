@@ -54,7 +54,9 @@ TEST(Compact, RefusesWhatItCannotCopyAndLeavesNothing) {
                                               {"testV2000.mdb", "other-kind.accdb", jet::InvalidArgument},
                                               {"fixedNumericTestV2000.mdb", "decimal.mdb", jet::InvalidArgument},
                                               {"testV2000.mdb", "there.mdb", jet::DatabaseExists}}) {
-        EXPECT_EQ(jettest::errorOf([&] { jet::compactDatabase(jettest::access(source), dir / dest); }), error) << dest;
+        const auto from = jettest::access(source);
+        const auto to = dir / dest;
+        EXPECT_EQ(jettest::errorOf([&] { jet::compactDatabase(from, to); }), error) << dest;
         EXPECT_EQ(std::filesystem::exists(dir / dest), error == jet::DatabaseExists) << dest;
     }
 }
