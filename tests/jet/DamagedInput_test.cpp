@@ -166,8 +166,8 @@ TEST(DamagedInput, AStoreTouchingAPageWithADamagedRowIsRefusedNamingIt) {
         const std::size_t row = l.dataPage * l.pageSize + (jet::readU16(&bytes[l.dataPage * l.pageSize + 14]) & 0x1FFF);
         put16(bytes, row, 0xFFFF);
         locktest::writeBytes(copy.path(), bytes);
-        const jet::Error e = jettest::caught([&] {
-            jettest::store(copy.path(), "Table1", [&](jet::TableWriter& w) { change(w, l.dataPage); });
+        const jet::Error e = jettest::caught([&, &storeChange = change] {
+            jettest::store(copy.path(), "Table1", [&](jet::TableWriter& w) { storeChange(w, l.dataPage); });
         });
         EXPECT_EQ(e.number(), jet::NotADatabase);
         EXPECT_NE(e.description().find("data page " + std::to_string(l.dataPage)), std::string::npos) << e.description();

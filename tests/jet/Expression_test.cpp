@@ -113,11 +113,12 @@ TEST(Expression, WhatCannotBeEvaluatedIsRefused) {
         {"#31/31/2024#", 3075}, {"A Between 1", 3075}, {"Left(B)", 3075}, {"A 5", 3075},
     };
     for (const auto& [text, number] : cases)
-        EXPECT_EQ(jettest::errorOf([&] { jet::expr::Expression::parse(text, lookup); }), number) << text;
+        EXPECT_EQ(jettest::errorOf([&, &source = text] { jet::expr::Expression::parse(source, lookup); }), number) << text;
     // Errors met while evaluating carry Visual Basic's numbers.
     const std::pair<const char*, int> runtime[] = {{"1/0", 11}, {"B * 2", 13}, {"CLng(C)", 94}, {"CLng(3E9)", 6}};
     for (const auto& [text, number] : runtime)
-        EXPECT_EQ(jettest::errorOf([&] { jet::expr::Expression::parse(text, lookup).evaluate(kRow); }), number) << text;
+        EXPECT_EQ(jettest::errorOf([&, &source = text] { jet::expr::Expression::parse(source, lookup).evaluate(kRow); }), number)
+            << text;
 }
 
 }  // namespace

@@ -148,7 +148,7 @@ TEST_F(Northwind, RulesRefuseAndDefaultsFillAsAccess) {
         {{{"Code", ""}}, 3315, "Field 'Products.Code' cannot be a zero-length string."},
     };
     for (const auto& [values, number, says] : refused) {
-        const jet::Error e = jettest::caught([&] { insert(path_, values); });
+        const jet::Error e = jettest::caught([&, &given = values] { insert(path_, given); });
         EXPECT_EQ(e.number(), number) << says;
         EXPECT_NE(e.description().find(says), std::string::npos) << e.description();
     }
