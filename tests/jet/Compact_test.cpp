@@ -16,7 +16,8 @@
 namespace {
 std::string content(const std::shared_ptr<const jet::Database>& db, const std::string& table) {
     std::ostringstream text, notes;
-    for (const auto& c : db->tableDef(table)->columns)
+    const auto def = db->tableDef(table);  // held: the loop would outlive a temporary
+    for (const auto& c : def->columns)
         text << int{c.type} << (c.autoNumber() ? "+ " : " ");
     jet::exportCsv(db, table, text, notes);
     return text.str();
