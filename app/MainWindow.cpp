@@ -60,7 +60,7 @@ QLabel* headingBar(const QString& text, const QString& name, QWidget* parent) {
 
 }  // namespace
 
-MainWindow::MainWindow() {
+MainWindow::MainWindow() : settingsStore_(new SettingsStore(this)) {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Ravelin"));
     setWindowIcon(programIcon());
@@ -322,7 +322,7 @@ void MainWindow::buildMenus() {
 
 SettingsWindow* MainWindow::settings() {
     if (!settings_) {
-        settings_ = new SettingsWindow(this);
+        settings_ = new SettingsWindow(this, *settingsStore_);
         connect(settings_, &SettingsWindow::monitorIntervalChosen, this,
                 [this](int ms, const QString& text) { setMonitorInterval(ms, text); });
         connect(settings_, &SettingsWindow::userDatabaseChosen, this, &MainWindow::connectUserDatabase);
@@ -338,7 +338,7 @@ UserNameWindow* MainWindow::data() {
     return data_;
 }
 
-void MainWindow::connectUserDatabase() { data()->connectTo(settings()->userDatabasePath()); }
+void MainWindow::connectUserDatabase() { data()->connectTo(settingsStore_->value().userDatabasePath); }
 
 QString MainWindow::selectedDatabasePath() const { return databasePathLabel->text(); }
 

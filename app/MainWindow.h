@@ -1,5 +1,7 @@
 #pragma once
 // The main window: the database path list, the user list and every command.
+#include "settings/Settings.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
@@ -90,6 +92,9 @@ public:
     // The lock-file option passed to the lock-file library: 1, 2 or 4.
     short lockFileOption = 2;
 
+    // The settings the program runs with; the settings window edits them.
+    SettingsStore& settingsStore() { return *settingsStore_; }
+
     // The windows loaded with this one; referring to one loads it (hidden)
     // when it is not loaded.
     SettingsWindow* settings();
@@ -123,7 +128,7 @@ public:
     void showTip(const QString& message);
 
     // The longest auto-monitoring interval the timer takes, in ms.
-    static constexpr int kMaxMonitorInterval = 65535;
+    static constexpr int kMaxMonitorInterval = Settings::kMaxMonitorInterval;
     // True while auto monitoring is switched on (the timer may still be
     // idle, with an interval of 0).
     bool autoMonitoring() const { return autoMonitoring_; }
@@ -215,6 +220,7 @@ private:
     // Points the user name database window at the settings' path.
     void connectUserDatabase();
 
+    SettingsStore* settingsStore_;
     QPointer<SettingsWindow> settings_;
     QPointer<UserNameWindow> data_;
     QPointer<TipWindow> tip_;

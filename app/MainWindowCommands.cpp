@@ -40,10 +40,13 @@ bool MainWindow::load(InstanceGuard& guard) {
         return false;
     }
     setUserColumns();
+    Settings defaults = settingsStore_->value();
+    defaults.userDatabasePath = programFile(QStringLiteral("compnamedb.mdb"));
+    settingsStore_->setValue(defaults);
     settings();
     loadDatabasePaths();
     loadSettings();
-    createDefaultUserNameDatabase(settings()->userDatabasePath());
+    createDefaultUserNameDatabase(settingsStore_->value().userDatabasePath);
     data();
     lockFileOption = 2;
     loaded_ = true;

@@ -59,7 +59,7 @@ TEST_F(DisplayUsers, EachCheckStopsTheCommandWithItsBox) {
         boxes.shown.clear();
         addRow("OLD");
         window->setSelectedDatabasePath(c.path);
-        window->settings()->workgroupEdit->setText(c.workgroup);
+        window->settingsStore().update([&](Settings& s) { s.workgroupPath = c.workgroup; });
         window->readModeChoice[c.mode]->click();
         window->setCursor(Qt::CrossCursor);
         window->showUsers();
@@ -74,7 +74,7 @@ TEST_F(DisplayUsers, EachCheckStopsTheCommandWithItsBox) {
 
 TEST_F(DisplayUsers, AReaderFailureReachesTheErrorTrapAndRestoresTheArrow) {
     // A workgroup file that does not exist passes the check.
-    window->settings()->workgroupEdit->setText(home.path() + "/none.mdw");
+    window->settingsStore().update([&](Settings& s) { s.workgroupPath = home.path() + "/none.mdw"; });
     window->setSelectedDatabasePath(homeFile("sales.mdb"));
     window->setCursor(Qt::CrossCursor);
     window->showUsers();
