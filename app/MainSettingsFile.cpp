@@ -1,6 +1,7 @@
 // The main window's side of settings.set: its placement and options go into
 // the settings value, which the file holds, and come back from it.
 #include "app/MainWindow.h"
+#include "base/DatabasePathModel.h"
 #include "base/Numbers.h"
 #include "base/ProgramFolder.h"
 #include "base/TextFile.h"
@@ -10,7 +11,6 @@
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QRadioButton>
 #include <QScreen>
 
@@ -94,7 +94,7 @@ void MainWindow::loadSettings() {
         setRefreshInterval(static_cast<int>(roundToWhole(*parseNumber(s.intervalText))));
     if (read.applied > 11 && s.monitorAtStart) {
         autoMonitorCheck->setChecked(true);
-        if (databaseList->count() > 0)
+        if (databasePaths_->rowCount() > 0)
             selectDatabaseIndex(0);
     }
     settingsStore_->setValue(s);

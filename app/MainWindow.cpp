@@ -2,6 +2,7 @@
 
 #include "app/ElidedLabel.h"
 #include "app/MenuShortcutsFirst.h"
+#include "base/DatabasePathModel.h"
 #include "base/Named.h"
 #include "base/Twips.h"
 #include "settings/SettingsWindow.h"
@@ -15,7 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -60,7 +61,8 @@ QLabel* headingBar(const QString& text, const QString& name, QWidget* parent) {
 
 }  // namespace
 
-MainWindow::MainWindow() : settingsStore_(new SettingsStore(this)) {
+MainWindow::MainWindow()
+    : settingsStore_(new SettingsStore(this)), databasePaths_(new DatabasePathModel(this)) {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Ravelin"));
     setWindowIcon(programIcon());
@@ -152,12 +154,13 @@ QWidget* MainWindow::buildListPanel() {
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(0);
     databaseHeading = headingBar(QStringLiteral(" Access Databases"), QStringLiteral("databaseHeading"), databasePanel);
-    databaseList = named(new QListWidget(databasePanel), QStringLiteral("databaseList"));
+    databaseList = named(new QListView(databasePanel), QStringLiteral("databaseList"));
+    databaseList->setModel(databasePaths_);
     databaseList->setSelectionMode(QAbstractItemView::SingleSelection);
     v->addWidget(databaseHeading);
     v->addWidget(databaseList, 1);
-    connect(databaseList, &QListWidget::itemSelectionChanged, this, &MainWindow::databaseSelected);
-    connect(databaseList, &QListWidget::itemDoubleClicked, this, &MainWindow::databaseDoubleClicked);
+    connect(databaseList->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::databaseSelected);
+    connect(databaseList, &QListView::doubleClicked, this, &MainWindow::databaseDoubleClicked);
     return databasePanel;
 }
 

@@ -14,8 +14,8 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
+class DatabasePathModel;
+class QListView;
 class QMenu;
 class QPushButton;
 class QRadioButton;
@@ -54,7 +54,7 @@ public:
 
     // Database path list.
     QWidget* databasePanel;
-    QListWidget* databaseList;
+    QListView* databaseList;
 
     // User list.
     QWidget* userPanel;
@@ -105,14 +105,12 @@ public:
     // The selected database path: the text of the status bar's first panel.
     QString selectedDatabasePath() const;
     void setSelectedDatabasePath(const QString& path);
+    // The database path list the view shows.
+    DatabasePathModel& databasePaths() { return *databasePaths_; }
     // Index of the selected entry of databaseList, or -1.
     int databaseIndex() const;
     // Selects entry `index` of databaseList, as a click on it does.
     void selectDatabaseIndex(int index);
-    // Inserts `path` at its place in databaseList, sorted by the locale's collation
-    // without regard to letter case; equal entries keep the order they came
-    // in. Returns the new entry.
-    QListWidgetItem* insertDatabasePath(const QString& path);
 
     // Heights of the two stored panels, in twips.
     double panelHeightTwips(const QWidget* panel) const;
@@ -221,6 +219,7 @@ private:
     void connectUserDatabase();
 
     SettingsStore* settingsStore_;
+    DatabasePathModel* databasePaths_;
     QPointer<SettingsWindow> settings_;
     QPointer<UserNameWindow> data_;
     QPointer<TipWindow> tip_;
@@ -233,8 +232,6 @@ private:
     // Sets the interval; false (changing nothing) outside 0 to kMaxMonitorInterval.
     bool setRefreshInterval(int ms);
 
-    // The bytes an entry of databaseList was read from (data role of its item).
-    static constexpr int kReadBytesRole = Qt::UserRole + 1;
     // Files that were there at start-up but could not be read: kept aside
     // before they are replaced.
     bool pathListUnread_ = false;

@@ -1,4 +1,5 @@
 // Start-up and shut-down: their order, and the single instance.
+#include "base/DatabasePathModel.h"
 #include "base/ProgramFolder.h"
 #include "settings/SettingsWindow.h"
 #include "tests/support/DesktopEnvironment.h"
@@ -10,7 +11,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QRadioButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -157,7 +158,7 @@ TEST_F(Startup, ASecondInstanceWarnsAndEndsWithoutTouchingAnyFile) {
     EXPECT_EQ(boxes.last().title, QStringLiteral("Program Already Running"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
     EXPECT_EQ(boxes.last().buttons, MsgButtons::Ok);
-    EXPECT_EQ(window->databaseList->count(), 0);
+    EXPECT_EQ(window->databasePaths().rowCount(), 0);
     window->close();
     window.reset();
     EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), before);
