@@ -24,23 +24,10 @@ public:
 
     static QString defaultWorkgroup() { return Settings::defaultWorkgroupPath(); }
 
-    QGroupBox* workgroupGroup;
-    QLabel* workgroupLabel;
-    QLineEdit* workgroupEdit;
-    QPushButton* chooseWorkgroupButton;
-    QLabel* workgroupHint;
-    QGroupBox* monitoringGroup;
-    QLabel* intervalLabel;
-    QLineEdit* intervalEdit;
-    QCheckBox* monitorAtStartCheck;
-    QGroupBox* doubleClickGroup;
-    std::array<QRadioButton*, 2> doubleClickChoice;
-    QGroupBox* userDatabaseGroup;
-    QLabel* userDatabaseLabel;
-    QLineEdit* userDatabaseEdit;
-    QPushButton* chooseUserDatabaseButton;
-    QLabel* userDatabaseHint;
-    QPushButton* closeButton;
+    // The boxes a test types into, as the user does.
+    QLineEdit* intervalBox() const { return intervalEdit; }
+    QLineEdit* workgroupBox() const { return workgroupEdit; }
+    QLineEdit* userDatabaseBox() const { return userDatabaseEdit; }
 
     // Shows the window modally over the main window.
     void showModal();
@@ -63,6 +50,24 @@ protected:
     void reject() override;
 
 private:
+    QGroupBox* workgroupGroup;
+    QLabel* workgroupLabel;
+    QLineEdit* workgroupEdit;
+    QPushButton* chooseWorkgroupButton;
+    QLabel* workgroupHint;
+    QGroupBox* monitoringGroup;
+    QLabel* intervalLabel;
+    QLineEdit* intervalEdit;
+    QCheckBox* monitorAtStartCheck;
+    QGroupBox* doubleClickGroup;
+    std::array<QRadioButton*, 2> doubleClickChoice;
+    QGroupBox* userDatabaseGroup;
+    QLabel* userDatabaseLabel;
+    QLineEdit* userDatabaseEdit;
+    QPushButton* chooseUserDatabaseButton;
+    QLabel* userDatabaseHint;
+    QPushButton* closeButton;
+
     // Shows `value` in the controls.
     void showValue(const Settings& value);
 

@@ -53,7 +53,7 @@ TEST_F(SettingsFile, EverySettingSurvivesARestart) {
     window->userNameEdit->setText(QStringLiteral("  Contour "));
     window->passwordEdit->setText(QStringLiteral("pa ss"));
     window->readModeChoice[1]->click();
-    window->settings()->intervalEdit->setText(QStringLiteral("15000"));
+    window->settings()->intervalBox()->setText(QStringLiteral("15000"));
     window->settings()->closeSettings();
     edit([](Settings& s) {
         s.workgroupPath = QStringLiteral("/srv/share/Secured.mdw");
