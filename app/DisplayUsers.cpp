@@ -4,7 +4,6 @@
 #include "base/AppError.h"
 #include "base/MessageBoxes.h"
 #include "base/Twips.h"
-#include "settings/SettingsWindow.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -79,7 +78,7 @@ bool MainWindow::checkDatabaseSelected() {
                MsgIcon::Information, MsgButtons::Ok, QStringLiteral("Database Not Found"));
         return false;
     }
-    if (settings()->workgroupPath().isEmpty()) {
+    if (settingsStore_->value().workgroupPath.isEmpty()) {
         msgBox(this, QStringLiteral("You must connect via a valid workgroup file."), MsgIcon::Information,
                MsgButtons::Ok, QStringLiteral("Workgroup File Not Found"));
         return false;

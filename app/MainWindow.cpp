@@ -2,6 +2,7 @@
 
 #include "app/ElidedLabel.h"
 #include "app/MenuShortcutsFirst.h"
+#include "base/DatabasePathModel.h"
 #include "base/Named.h"
 #include "base/Twips.h"
 #include "settings/SettingsWindow.h"
@@ -15,7 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -60,7 +61,8 @@ QLabel* headingBar(const QString& text, const QString& name, QWidget* parent) {
 
 }  // namespace
 
-MainWindow::MainWindow() {
+MainWindow::MainWindow()
+    : settingsStore_(new SettingsStore(this)), databasePaths_(new DatabasePathModel(this)) {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Ravelin"));
     setWindowIcon(programIcon());
@@ -152,12 +154,13 @@ QWidget* MainWindow::buildListPanel() {
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(0);
     databaseHeading = headingBar(QStringLiteral(" Access Databases"), QStringLiteral("databaseHeading"), databasePanel);
-    databaseList = named(new QListWidget(databasePanel), QStringLiteral("databaseList"));
+    databaseList = named(new QListView(databasePanel), QStringLiteral("databaseList"));
+    databaseList->setModel(databasePaths_);
     databaseList->setSelectionMode(QAbstractItemView::SingleSelection);
     v->addWidget(databaseHeading);
     v->addWidget(databaseList, 1);
-    connect(databaseList, &QListWidget::itemSelectionChanged, this, &MainWindow::databaseSelected);
-    connect(databaseList, &QListWidget::itemDoubleClicked, this, &MainWindow::databaseDoubleClicked);
+    connect(databaseList->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::databaseSelected);
+    connect(databaseList, &QListView::doubleClicked, this, &MainWindow::databaseDoubleClicked);
     return databasePanel;
 }
 
@@ -322,7 +325,7 @@ void MainWindow::buildMenus() {
 
 SettingsWindow* MainWindow::settings() {
     if (!settings_) {
-        settings_ = new SettingsWindow(this);
+        settings_ = new SettingsWindow(this, *settingsStore_);
         connect(settings_, &SettingsWindow::monitorIntervalChosen, this,
                 [this](int ms, const QString& text) { setMonitorInterval(ms, text); });
         connect(settings_, &SettingsWindow::userDatabaseChosen, this, &MainWindow::connectUserDatabase);
@@ -338,7 +341,7 @@ UserNameWindow* MainWindow::data() {
     return data_;
 }
 
-void MainWindow::connectUserDatabase() { data()->connectTo(settings()->userDatabasePath()); }
+void MainWindow::connectUserDatabase() { data()->connectTo(settingsStore_->value().userDatabasePath); }
 
 QString MainWindow::selectedDatabasePath() const { return databasePathLabel->text(); }
 

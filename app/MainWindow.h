@@ -1,5 +1,7 @@
 #pragma once
 // The main window: the database path list, the user list and every command.
+#include "settings/Settings.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
@@ -12,8 +14,8 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
+class DatabasePathModel;
+class QListView;
 class QMenu;
 class QPushButton;
 class QRadioButton;
@@ -52,7 +54,7 @@ public:
 
     // Database path list.
     QWidget* databasePanel;
-    QListWidget* databaseList;
+    QListView* databaseList;
 
     // User list.
     QWidget* userPanel;
@@ -90,6 +92,9 @@ public:
     // The lock-file option passed to the lock-file library: 1, 2 or 4.
     short lockFileOption = 2;
 
+    // The settings the program runs with; the settings window edits them.
+    SettingsStore& settingsStore() { return *settingsStore_; }
+
     // The windows loaded with this one; referring to one loads it (hidden)
     // when it is not loaded.
     SettingsWindow* settings();
@@ -100,14 +105,12 @@ public:
     // The selected database path: the text of the status bar's first panel.
     QString selectedDatabasePath() const;
     void setSelectedDatabasePath(const QString& path);
+    // The database path list the view shows.
+    DatabasePathModel& databasePaths() { return *databasePaths_; }
     // Index of the selected entry of databaseList, or -1.
     int databaseIndex() const;
     // Selects entry `index` of databaseList, as a click on it does.
     void selectDatabaseIndex(int index);
-    // Inserts `path` at its place in databaseList, sorted by the locale's collation
-    // without regard to letter case; equal entries keep the order they came
-    // in. Returns the new entry.
-    QListWidgetItem* insertDatabasePath(const QString& path);
 
     // Heights of the two stored panels, in twips.
     double panelHeightTwips(const QWidget* panel) const;
@@ -123,7 +126,7 @@ public:
     void showTip(const QString& message);
 
     // The longest auto-monitoring interval the timer takes, in ms.
-    static constexpr int kMaxMonitorInterval = 65535;
+    static constexpr int kMaxMonitorInterval = Settings::kMaxMonitorInterval;
     // True while auto monitoring is switched on (the timer may still be
     // idle, with an interval of 0).
     bool autoMonitoring() const { return autoMonitoring_; }
@@ -215,6 +218,8 @@ private:
     // Points the user name database window at the settings' path.
     void connectUserDatabase();
 
+    SettingsStore* settingsStore_;
+    DatabasePathModel* databasePaths_;
     QPointer<SettingsWindow> settings_;
     QPointer<UserNameWindow> data_;
     QPointer<TipWindow> tip_;
@@ -227,8 +232,6 @@ private:
     // Sets the interval; false (changing nothing) outside 0 to kMaxMonitorInterval.
     bool setRefreshInterval(int ms);
 
-    // The bytes an entry of databaseList was read from (data role of its item).
-    static constexpr int kReadBytesRole = Qt::UserRole + 1;
     // Files that were there at start-up but could not be read: kept aside
     // before they are replaced.
     bool pathListUnread_ = false;

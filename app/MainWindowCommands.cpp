@@ -5,6 +5,7 @@
 #include "base/InstanceGuard.h"
 #include "base/MessageBoxes.h"
 #include "base/Numbers.h"
+#include "base/DatabasePathModel.h"
 #include "base/ProgramFolder.h"
 #include "base/TextFile.h"
 #include "base/ChooseOpenFile.h"
@@ -17,12 +18,10 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCollator>
 #include <QFileInfo>
-#include <QLocale>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QTimer>
 
 namespace {
@@ -40,10 +39,13 @@ bool MainWindow::load(InstanceGuard& guard) {
         return false;
     }
     setUserColumns();
+    Settings defaults = settingsStore_->value();
+    defaults.userDatabasePath = programFile(QStringLiteral("compnamedb.mdb"));
+    settingsStore_->setValue(defaults);
     settings();
     loadDatabasePaths();
     loadSettings();
-    createDefaultUserNameDatabase(settings()->userDatabasePath());
+    createDefaultUserNameDatabase(settingsStore_->value().userDatabasePath);
     data();
     lockFileOption = 2;
     loaded_ = true;
@@ -91,7 +93,7 @@ void MainWindow::loadDatabasePaths() {
         const auto entry = in.nextBytes();
         if (!entry)
             return;
-        insertDatabasePath(decodeLine(*entry))->setData(kReadBytesRole, *entry);
+        databasePaths_->insert(decodeLine(*entry), *entry);
     }
 }
 
@@ -99,51 +101,26 @@ void MainWindow::saveDatabasePaths() {
     enterProgramFolder();
     if (pathListUnread_ && !keepUnreadableAside(pathListFile()))
         return;
-    QList<QByteArray> lines{QByteArray::number(databaseList->count())};
-    for (int i = 0; i < databaseList->count(); ++i) {
-        const QListWidgetItem* item = databaseList->item(i);
-        lines << encodeLine(item->text(), item->data(kReadBytesRole).toByteArray());
+    QList<QByteArray> lines{QByteArray::number(databasePaths_->rowCount())};
+    for (int i = 0; i < databasePaths_->rowCount(); ++i) {
+        lines << encodeLine(databasePaths_->path(i), databasePaths_->readBytes(i));
     }
     if (writeLinesReplacing(pathListFile(), lines))
         pathListUnread_ = false;
 }
 
-QListWidgetItem* MainWindow::insertDatabasePath(const QString& path) {
-    // Sorted as the locale sorts words, letter case ignored: an accented
-    // letter sits beside its plain one.
-    static const QCollator collator = [] {
-        // The C locale compares code points; the common collation, which
-        // English uses unchanged, stands in for it.
-        QLocale locale;
-        if (locale.language() == QLocale::C)
-            locale = QLocale(QLocale::English, QLocale::UnitedStates);
-        QCollator c(locale);
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    int at = databaseList->count();
-    for (int i = 0; i < databaseList->count(); ++i) {
-        if (collator.compare(databaseList->item(i)->text(), path) > 0) {
-            at = i;
-            break;
-        }
-    }
-    databaseList->insertItem(at, path);
-    return databaseList->item(at);
-}
-
 int MainWindow::databaseIndex() const {
-    const auto selected = databaseList->selectedItems();
-    return selected.isEmpty() ? -1 : databaseList->row(selected.constFirst());
+    const QModelIndexList selected = databaseList->selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.constFirst().row();
 }
 
 void MainWindow::selectDatabaseIndex(int index) {
-    databaseList->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+    databaseList->selectionModel()->setCurrentIndex(databasePaths_->index(index), QItemSelectionModel::ClearAndSelect);
 }
 
 void MainWindow::databaseSelected() {
     if (const int index = databaseIndex(); index >= 0)
-        setSelectedDatabasePath(databaseList->item(index)->text());
+        setSelectedDatabasePath(databasePaths_->path(index));
 }
 
 void MainWindow::databaseDoubleClicked() { displayUsersClicked(); }
@@ -163,7 +140,7 @@ void MainWindow::addDatabasePath() {
                    MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Database Path Not Added"));
             return;
         }
-        insertDatabasePath(chosen);
+        databasePaths_->insert(chosen);
     });
 }
 
@@ -172,7 +149,7 @@ void MainWindow::deleteDatabasePath() {
 }
 
 void MainWindow::deleteSelectedPath() {
-    if (databaseList->count() == 0)
+    if (databasePaths_->rowCount() == 0)
         return;
     const int index = databaseIndex();
     if (index < 0) {
@@ -188,10 +165,10 @@ void MainWindow::deleteSelectedPath() {
         return;
     // After the removal no entry is selected, and the status bar keeps the
     // removed path until another entry is clicked.
-    const QSignalBlocker quiet(databaseList);
-    delete databaseList->takeItem(index);
-    databaseList->clearSelection();
-    databaseList->setCurrentItem(nullptr);
+    const QSignalBlocker quiet(databaseList->selectionModel());
+    databasePaths_->remove(index);
+    databaseList->selectionModel()->clear();
+    databaseList->viewport()->update();
 }
 
 void MainWindow::exitProgram() { close(); }

@@ -1,6 +1,7 @@
 // The commands that hand work to other windows and programs: print-export,
 // the NBTSTAT lookup, help, the web site and the About box.
 #include "app/MainWindow.h"
+#include "base/DatabasePathModel.h"
 
 #include "about/AboutWindow.h"
 #include "base/MessageBoxes.h"
@@ -18,7 +19,7 @@
 
 void MainWindow::showReport() {
     try {
-        ReportWindow::showModal(this, {userList, databaseList, selectedDatabasePath(), readModeChoice[0]->isChecked()});
+        ReportWindow::showModal(this, {userList, databasePaths_->paths(), selectedDatabasePath(), readModeChoice[0]->isChecked()});
     } catch (...) {
         // Showing the window is best effort: nothing was written yet, and
         // the command has no error message of its own to give.

@@ -8,7 +8,6 @@
 #include "readers/SambaTooltips.h"
 #include "readers/LockFileUsers.h"
 #include "readers/RosterUsers.h"
-#include "settings/SettingsWindow.h"
 #include "usernames/UserNameWindow.h"
 
 #include <QCheckBox>
@@ -32,7 +31,7 @@ void MainWindow::showLockFileUsers() {
 void MainWindow::showRosterUsers() {
     userList->clear();
     showUserRows(readers::readRosterUsers(
-        {selectedDatabasePath(), settings()->workgroupPath(), userNameEdit->text(), passwordEdit->text()}));
+        {selectedDatabasePath(), settingsStore_->value().workgroupPath, userNameEdit->text(), passwordEdit->text()}));
 }
 
 // The rows join the list together, also those read before a failure, which

@@ -2,7 +2,6 @@
 // database window, or the NBTSTAT command, as the settings window chooses.
 #include "app/MainWindow.h"
 
-#include "settings/SettingsWindow.h"
 #include "usernames/UserNameWindow.h"
 
 #include <QMouseEvent>
@@ -19,7 +18,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::actOnSelectedUser() {
-    if (!settings()->doubleClickGoesToComputer())
+    if (!settingsStore_->value().doubleClickGoesToComputer)
         showNbtstat();
     else
         goToSelectedComputer();

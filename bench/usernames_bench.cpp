@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     if (!window.load(guard))
         return 1;
     window.readModeChoice[1]->click();
-    window.settings()->userDatabaseEdit->setText(path);
+    window.settingsStore().update([&](Settings& s) { s.userDatabasePath = path; });
     UserNameWindow* data = window.data();
     data->connectTimer->stop();
 

@@ -75,13 +75,12 @@ std::optional<QStringList> usersReport(const QTreeWidget& users, const QString& 
     return lines;
 }
 
-std::optional<QStringList> pathsReport(const QListWidget& paths, QDate date) {
-    if (paths.count() == 0)
+std::optional<QStringList> pathsReport(const QStringList& paths, QDate date) {
+    if (paths.isEmpty())
         return std::nullopt;
     const QString separator = separatorLine();
     QStringList lines{QString(), bannerLine(date), separator, QStringLiteral("DATABASE FILE PATHS"), separator};
-    for (int i = 0; i < paths.count(); ++i)
-        lines << paths.item(i)->text();
+    lines << paths;
     return lines;
 }
 

@@ -8,7 +8,6 @@
 
 #include <optional>
 
-class QListWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -28,6 +27,6 @@ std::optional<QString> dataLine(const QTreeWidget& list, const QTreeWidgetItem& 
 std::optional<QStringList> usersReport(const QTreeWidget& users, const QString& databasePath, bool rosterMode,
                                        QDate date);
 // The paths report: nothing when the list has no entries.
-std::optional<QStringList> pathsReport(const QListWidget& paths, QDate date);
+std::optional<QStringList> pathsReport(const QStringList& paths, QDate date);
 
 }  // namespace report

@@ -86,7 +86,7 @@ void ReportWindow::showPreview() {
     const bool users = choice[0]->isChecked();
     const std::optional<QStringList> lines =
         users ? report::usersReport(*source_.users, source_.databasePath, source_.rosterMode, today)
-              : report::pathsReport(*source_.paths, today);
+              : report::pathsReport(source_.paths, today);
     if (!lines) {
         (void)failureReplacingWith(path, {});  // no older report stays behind
         if (users)

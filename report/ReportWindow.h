@@ -10,7 +10,6 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class QListWidget;
 class QRadioButton;
 class QTreeWidget;
 
@@ -22,7 +21,7 @@ public:
     // read when a report is written.
     struct Source {
         const QTreeWidget* users = nullptr;
-        const QListWidget* paths = nullptr;
+        QStringList paths;
         QString databasePath;
         bool rosterMode = false;
     };

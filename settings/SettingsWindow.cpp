@@ -16,9 +16,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
-SettingsWindow::SettingsWindow(QWidget* owner) : QDialog(owner) {
+SettingsWindow::SettingsWindow(QWidget* owner, SettingsStore& store) : QDialog(owner), store_(store) {
     setObjectName(QStringLiteral("SettingsWindow"));
     setWindowTitle(QStringLiteral(" Settings"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -29,7 +30,7 @@ SettingsWindow::SettingsWindow(QWidget* owner) : QDialog(owner) {
     workgroupGroup = named(new QGroupBox(QStringLiteral(" Access Workgroup Setting "), this), "workgroupGroup");
     auto* g1 = new QGridLayout(workgroupGroup);
     workgroupLabel = named(new QLabel(QStringLiteral("Access Workgroup File Path:"), workgroupGroup), "workgroupLabel");
-    workgroupEdit = named(new QLineEdit(defaultWorkgroup(), workgroupGroup), "workgroupEdit");
+    workgroupEdit = named(new QLineEdit(workgroupGroup), "workgroupEdit");
     workgroupEdit->setReadOnly(true);  // changed only through its button
     chooseWorkgroupButton = named(new QPushButton(QStringLiteral("Select &Workgroup"), workgroupGroup), "chooseWorkgroupButton");
     workgroupHint = named(new QLabel(QStringLiteral("Workgroup file is usually located in \"c:\\Windows\\System32\\System.mdw\""), workgroupGroup), "workgroupHint");
@@ -41,7 +42,7 @@ SettingsWindow::SettingsWindow(QWidget* owner) : QDialog(owner) {
     monitoringGroup = named(new QGroupBox(QStringLiteral(" Auto Monitoring Settings "), this), "monitoringGroup");
     auto* g2 = new QGridLayout(monitoringGroup);
     intervalLabel = named(new QLabel(QStringLiteral("Timer Speed (miliseconds - 5000 to 60000)"), monitoringGroup), "intervalLabel");
-    intervalEdit = named(new QLineEdit(QStringLiteral("60000"), monitoringGroup), "intervalEdit");
+    intervalEdit = named(new QLineEdit(monitoringGroup), "intervalEdit");
     monitorAtStartCheck = named(new QCheckBox(QStringLiteral("Turn On/Off Auto Monitoring At Startup"), monitoringGroup), "monitorAtStartCheck");
     g2->addWidget(intervalLabel, 0, 0);
     g2->addWidget(intervalEdit, 0, 1);
@@ -51,7 +52,6 @@ SettingsWindow::SettingsWindow(QWidget* owner) : QDialog(owner) {
     auto* g3 = new QVBoxLayout(doubleClickGroup);
     doubleClickChoice[0] = named(new QRadioButton(QStringLiteral("Go to selected Computer Name in 'User Name' database window"), doubleClickGroup), "doubleClickChoice(0)");
     doubleClickChoice[1] = named(new QRadioButton(QStringLiteral("Display Command Prompt (NBTSTAT) to get user name from network."), doubleClickGroup), "doubleClickChoice(1)");
-    doubleClickChoice[0]->setChecked(true);
     g3->addWidget(doubleClickChoice[0]);
     g3->addWidget(doubleClickChoice[1]);
 
@@ -82,12 +82,33 @@ SettingsWindow::SettingsWindow(QWidget* owner) : QDialog(owner) {
     connect(chooseUserDatabaseButton, &QPushButton::clicked, this, &SettingsWindow::chooseUserDatabase);
     connect(closeButton, &QPushButton::clicked, this, &SettingsWindow::closeSettings);
 
-    loadDefaults();
+    enterProgramFolder();
+    showValue(store_.value());
+    connect(&store_, &SettingsStore::changed, this, &SettingsWindow::showValue);
+    connect(workgroupEdit, &QLineEdit::textChanged, this,
+            [this](const QString& text) { store_.update([&](Settings& s) { s.workgroupPath = text; }); });
+    connect(intervalEdit, &QLineEdit::textChanged, this,
+            [this](const QString& text) { store_.update([&](Settings& s) { s.intervalText = text; }); });
+    connect(monitorAtStartCheck, &QCheckBox::toggled, this,
+            [this](bool on) { store_.update([&](Settings& s) { s.monitorAtStart = on; }); });
+    connect(doubleClickChoice[0], &QRadioButton::toggled, this,
+            [this](bool on) { store_.update([&](Settings& s) { s.doubleClickGoesToComputer = on; }); });
+    connect(userDatabaseEdit, &QLineEdit::textChanged, this,
+            [this](const QString& text) { store_.update([&](Settings& s) { s.userDatabasePath = text; }); });
 }
 
-void SettingsWindow::loadDefaults() {
-    enterProgramFolder();
-    userDatabaseEdit->setText(programFile(QStringLiteral("compnamedb.mdb")));
+void SettingsWindow::showValue(const Settings& value) {
+    const QSignalBlocker blockers[] = {QSignalBlocker(workgroupEdit), QSignalBlocker(intervalEdit),
+                                       QSignalBlocker(monitorAtStartCheck), QSignalBlocker(doubleClickChoice[0]),
+                                       QSignalBlocker(doubleClickChoice[1]), QSignalBlocker(userDatabaseEdit)};
+    if (workgroupEdit->text() != value.workgroupPath)
+        workgroupEdit->setText(value.workgroupPath);
+    if (intervalEdit->text() != value.intervalText)
+        intervalEdit->setText(value.intervalText);
+    monitorAtStartCheck->setChecked(value.monitorAtStart);
+    doubleClickChoice[value.doubleClickGoesToComputer ? 0 : 1]->setChecked(true);
+    if (userDatabaseEdit->text() != value.userDatabasePath)
+        userDatabaseEdit->setText(value.userDatabasePath);
 }
 
 void SettingsWindow::showModal() {
@@ -165,9 +186,3 @@ void SettingsWindow::reject() {
     }
     closeSettings();
 }
-
-QString SettingsWindow::workgroupPath() const { return workgroupEdit->text(); }
-
-QString SettingsWindow::userDatabasePath() const { return userDatabaseEdit->text(); }
-
-bool SettingsWindow::doubleClickGoesToComputer() const { return doubleClickChoice[0]->isChecked(); }

@@ -1,7 +1,9 @@
 #pragma once
-// The settings window. Its controls are the live store of the settings it
-// edits: the other windows read them directly. It is loaded hidden with the
-// main window and stays loaded until the main window ends.
+// The settings window. It shows the store's settings and writes each edit
+// back to the store, where the other windows read them. It is loaded hidden
+// with the main window and stays loaded until the main window ends.
+#include "settings/Settings.h"
+
 #include <QDialog>
 
 #include <array>
@@ -16,36 +18,16 @@ class QRadioButton;
 class SettingsWindow : public QDialog {
     Q_OBJECT
 public:
-    // Loads the window (hidden) over `owner`; its load makes the program's
-    // folder the current directory and sets the default user name database path.
-    explicit SettingsWindow(QWidget* owner);
+    // Loads the window (hidden) over `owner`, editing the settings `store`
+    // holds; its load makes the program's folder the current directory.
+    SettingsWindow(QWidget* owner, SettingsStore& store);
 
-    static QString defaultWorkgroup() { return QStringLiteral("C:\\Windows\\System32\\System.mdw"); }
+    static QString defaultWorkgroup() { return Settings::defaultWorkgroupPath(); }
 
-    QGroupBox* workgroupGroup;
-    QLabel* workgroupLabel;
-    QLineEdit* workgroupEdit;
-    QPushButton* chooseWorkgroupButton;
-    QLabel* workgroupHint;
-    QGroupBox* monitoringGroup;
-    QLabel* intervalLabel;
-    QLineEdit* intervalEdit;
-    QCheckBox* monitorAtStartCheck;
-    QGroupBox* doubleClickGroup;
-    std::array<QRadioButton*, 2> doubleClickChoice;
-    QGroupBox* userDatabaseGroup;
-    QLabel* userDatabaseLabel;
-    QLineEdit* userDatabaseEdit;
-    QPushButton* chooseUserDatabaseButton;
-    QLabel* userDatabaseHint;
-    QPushButton* closeButton;
-
-    // The settings as the window holds them, for the other windows to read.
-    QString workgroupPath() const;
-    QString userDatabasePath() const;
-    // True when a double-click on a user goes to its computer's record, false
-    // when it shows the NBTSTAT prompt.
-    bool doubleClickGoesToComputer() const;
+    // The boxes a test types into, as the user does.
+    QLineEdit* intervalBox() const { return intervalEdit; }
+    QLineEdit* workgroupBox() const { return workgroupEdit; }
+    QLineEdit* userDatabaseBox() const { return userDatabaseEdit; }
 
     // Shows the window modally over the main window.
     void showModal();
@@ -68,7 +50,28 @@ protected:
     void reject() override;
 
 private:
-    void loadDefaults();
+    QGroupBox* workgroupGroup;
+    QLabel* workgroupLabel;
+    QLineEdit* workgroupEdit;
+    QPushButton* chooseWorkgroupButton;
+    QLabel* workgroupHint;
+    QGroupBox* monitoringGroup;
+    QLabel* intervalLabel;
+    QLineEdit* intervalEdit;
+    QCheckBox* monitorAtStartCheck;
+    QGroupBox* doubleClickGroup;
+    std::array<QRadioButton*, 2> doubleClickChoice;
+    QGroupBox* userDatabaseGroup;
+    QLabel* userDatabaseLabel;
+    QLineEdit* userDatabaseEdit;
+    QPushButton* chooseUserDatabaseButton;
+    QLabel* userDatabaseHint;
+    QPushButton* closeButton;
+
+    // Shows `value` in the controls.
+    void showValue(const Settings& value);
+
+    SettingsStore& store_;
 
     bool unloading_ = false;
 };

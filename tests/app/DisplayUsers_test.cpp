@@ -1,5 +1,6 @@
 // The display-users command: its checks, its error trap, the read modes and
 // the user list's columns.
+#include "base/DatabasePathModel.h"
 #include "base/Twips.h"
 #include "settings/SettingsWindow.h"
 #include "tests/support/MainWindowHarness.h"
@@ -7,7 +8,7 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -59,7 +60,7 @@ TEST_F(DisplayUsers, EachCheckStopsTheCommandWithItsBox) {
         boxes.shown.clear();
         addRow("OLD");
         window->setSelectedDatabasePath(c.path);
-        window->settings()->workgroupEdit->setText(c.workgroup);
+        window->settingsStore().update([&](Settings& s) { s.workgroupPath = c.workgroup; });
         window->readModeChoice[c.mode]->click();
         window->setCursor(Qt::CrossCursor);
         window->showUsers();
@@ -74,7 +75,7 @@ TEST_F(DisplayUsers, EachCheckStopsTheCommandWithItsBox) {
 
 TEST_F(DisplayUsers, AReaderFailureReachesTheErrorTrapAndRestoresTheArrow) {
     // A workgroup file that does not exist passes the check.
-    window->settings()->workgroupEdit->setText(home.path() + "/none.mdw");
+    window->settingsStore().update([&](Settings& s) { s.workgroupPath = home.path() + "/none.mdw"; });
     window->setSelectedDatabasePath(homeFile("sales.mdb"));
     window->setCursor(Qt::CrossCursor);
     window->showUsers();
@@ -156,7 +157,7 @@ TEST_F(DisplayUsers, EveryRouteRunsTheSameCommand) {
 
     // A double-click on a path runs the command for the path it selected.
     window->selectDatabaseIndex(0);
-    emit window->databaseList->itemDoubleClicked(window->databaseList->item(0));
+    emit window->databaseList->doubleClicked(window->databasePaths().index(0));
     EXPECT_EQ(boxes.last().text, QStringLiteral("Couldn't find file '/d/a.mdb', please try again"));
 }
 

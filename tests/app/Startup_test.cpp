@@ -1,4 +1,5 @@
 // Start-up and shut-down: their order, and the single instance.
+#include "base/DatabasePathModel.h"
 #include "base/ProgramFolder.h"
 #include "settings/SettingsWindow.h"
 #include "tests/support/DesktopEnvironment.h"
@@ -10,7 +11,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QRadioButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -34,8 +35,8 @@ TEST_F(Startup, StepsRunInTheirOrder) {
     // The path list was read before the settings selected its first entry.
     EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/first.mdb"));
     EXPECT_TRUE(window->autoMonitoring());
-    // The settings window was loaded before the settings file overwrote its default.
-    EXPECT_EQ(window->settings()->userDatabaseEdit->text(), QStringLiteral("/elsewhere/compnamedb.mdb"));
+    // The settings file's path replaced the default.
+    EXPECT_EQ(window->settingsStore().value().userDatabasePath, QStringLiteral("/elsewhere/compnamedb.mdb"));
     EXPECT_FALSE(window->settings()->isVisible());
     EXPECT_FALSE(window->data()->isVisible());
     EXPECT_EQ(QDir::currentPath(), QDir(home.path()).canonicalPath());
@@ -92,13 +93,13 @@ TEST_F(Startup, ShutDownWritesEveryFileInOrderAndUnloadsTheSettingsWindow) {
     writeHomeFile("ravelin.set", "1\r\n/d/a.mdb\r\n");
     ASSERT_TRUE(start());
     QPointer<SettingsWindow> settingsWindow = window->settings();
-    window->settings()->userDatabaseEdit->setText(QStringLiteral("/kept/compnamedb.mdb"));
+    window->settingsStore().update([&](Settings& s) { s.userDatabasePath = QStringLiteral("/kept/compnamedb.mdb"); });
     files.answers.push_back(QStringLiteral("/d/b.mdb"));
     window->addDatabasePath();
     const RenamesInto renames(home.path());
     window->close();
-    // The path list, then the settings (read from the settings window before
-    // it is unloaded), then the user name window's placement as it unloads.
+    // The path list, then the settings, then the user name window's
+    // placement as it unloads.
     EXPECT_EQ(renames.names(), QStringList({"ravelin.set", "settings.set", "usernames.set"}));
     EXPECT_EQ(readHomeFile("ravelin.set"), QByteArray("2\r\n/d/a.mdb\r\n/d/b.mdb\r\n"));
     EXPECT_TRUE(readHomeFile("settings.set").endsWith("\r\n/kept/compnamedb.mdb\r\n"));
@@ -157,7 +158,7 @@ TEST_F(Startup, ASecondInstanceWarnsAndEndsWithoutTouchingAnyFile) {
     EXPECT_EQ(boxes.last().title, QStringLiteral("Program Already Running"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
     EXPECT_EQ(boxes.last().buttons, MsgButtons::Ok);
-    EXPECT_EQ(window->databaseList->count(), 0);
+    EXPECT_EQ(window->databasePaths().rowCount(), 0);
     window->close();
     window.reset();
     EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), before);

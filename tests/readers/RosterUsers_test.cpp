@@ -160,7 +160,7 @@ TEST_F(RosterUsersWindow, TheWindowLogsOnWithItsAccount) {
     locktest::Client a({"--computer", "PC-A", db});
     ASSERT_EQ(locktest::connectClient(a), 0);
     window->setSelectedDatabasePath(QString::fromStdString(db));
-    window->settings()->workgroupEdit->setText(QString::fromStdString(wg));
+    window->settingsStore().update([&](Settings& s) { s.workgroupPath = QString::fromStdString(wg); });
     window->userNameEdit->setText(QStringLiteral("admin"));
     window->passwordEdit->setText(QStringLiteral("wrong"));
     window->showUsers();

@@ -1,5 +1,6 @@
 // Print-export: the two reports line by line, the empty-list messages and
 // the text editor it opens, through the window as the user meets it.
+#include "base/DatabasePathModel.h"
 #include "base/UserList.h"
 #include "report/PrintExport.h"
 #include "report/ReportWindow.h"
@@ -10,7 +11,7 @@
 #include <QApplication>
 #include <QToolButton>
 #include <QGroupBox>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -62,7 +63,7 @@ protected:
     // Presses "Show Print Preview" in a freshly shown window, `paths` choosing
     // the paths report.
     void printExport(bool paths = false) {
-        ReportWindow w(window.get(), {window->userList, window->databaseList, window->selectedDatabasePath(),
+        ReportWindow w(window.get(), {window->userList, window->databasePaths().paths(), window->selectedDatabasePath(),
                                   window->readModeChoice[0]->isChecked()});
         w.chooseDatabasePaths(paths);
         w.showPreview();
@@ -122,7 +123,7 @@ TEST_F(PrintExport, EmptyListsSayWhyLeaveAnEmptyFileAndOpenNothing) {
         // The file is already truncated while the box is open.
         EXPECT_EQ(QFileInfo(reportPath()).size(), 0);
     };
-    window->databaseList->clear();
+    window->databasePaths().clear();
     QFile old(reportPath());
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("an older report\r\n");
@@ -153,8 +154,8 @@ TEST_F(PrintExport, APathsReportAfterAUsersReportLeavesNoRemnant) {
     printExport();
     EXPECT_EQ(reportLines().size(), 59);
 
-    window->insertDatabasePath(QStringLiteral("/srv/b.mdb"));
-    window->insertDatabasePath(QStringLiteral("/srv/A b.mdb"));
+    window->databasePaths().insert(QStringLiteral("/srv/b.mdb"));
+    window->databasePaths().insert(QStringLiteral("/srv/A b.mdb"));
     printExport(true);
     const QStringList lines = reportLines();
     EXPECT_EQ(lines, QStringList({QString(), report::bannerLine(QDate::currentDate()), kSeparator,

@@ -64,8 +64,8 @@ TEST_F(AutoMonitor, ChangingTheIntervalWhileRunningKeepsMonitoring) {
     window->autoMonitorCheck->setChecked(true);
     SettingsWindow* s = window->settings();
     s->show();
-    s->intervalEdit->setText(QStringLiteral("5000"));
-    s->closeButton->click();
+    s->intervalBox()->setText(QStringLiteral("5000"));
+    s->closeSettings();
     EXPECT_TRUE(window->autoMonitorCheck->isChecked());
     EXPECT_TRUE(window->refreshTimer->isActive());
     EXPECT_LE(window->refreshTimer->remainingTime(), 5000);
@@ -77,7 +77,7 @@ TEST_F(AutoMonitor, OnlyTheStartUpFlagSurvivesARestart) {
     EXPECT_FALSE(window->autoMonitorCheck->isChecked());
     EXPECT_FALSE(window->autoMonitoring());
 
-    window->settings()->monitorAtStartCheck->setChecked(true);
+    window->settingsStore().update([](Settings& v) { v.monitorAtStart = true; });
     ASSERT_TRUE(restart());
     EXPECT_TRUE(window->autoMonitorCheck->isChecked());
     EXPECT_TRUE(window->refreshTimer->isActive());

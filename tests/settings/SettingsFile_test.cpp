@@ -1,5 +1,6 @@
 // settings.set: the 14 lines, how each is read back, and how the file is kept.
 #include "base/Twips.h"
+#include "settings/SettingsFile.h"
 #include "settings/SettingsWindow.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/SettingsLines.h"
@@ -10,10 +11,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,7 +26,8 @@ namespace {
 
 class SettingsFile : public ::testing::Test, public MainWindowHarness {
 protected:
-    SettingsWindow* s() { return window->settings(); }
+    const Settings& value() { return window->settingsStore().value(); }
+    void edit(const std::function<void(Settings&)>& change) { window->settingsStore().update(change); }
     QStringList savedLines() {
         const QByteArray bytes = readHomeFile("settings.set");
         EXPECT_TRUE(bytes.endsWith("\r\n"));
@@ -45,15 +50,17 @@ TEST_F(SettingsFile, EverySettingSurvivesARestart) {
     window->resize(twipsToPixelsX(window.get(), 12000), twipsToPixelsY(window.get(), 9000));
     window->setPanelHeightTwips(window->databasePanel, 1800);
     window->setPanelHeightTwips(window->userPanel, 2400);
-    s()->workgroupEdit->setText(QStringLiteral("/srv/share/Secured.mdw"));
     window->userNameEdit->setText(QStringLiteral("  Contour "));
     window->passwordEdit->setText(QStringLiteral("pa ss"));
     window->readModeChoice[1]->click();
-    s()->intervalEdit->setText(QStringLiteral("15000"));
-    s()->closeSettings();
-    s()->monitorAtStartCheck->setChecked(true);
-    s()->doubleClickChoice[1]->setChecked(true);
-    s()->userDatabaseEdit->setText(QStringLiteral("/srv/names/compnamedb.mdb"));
+    window->settings()->intervalBox()->setText(QStringLiteral("15000"));
+    window->settings()->closeSettings();
+    edit([](Settings& s) {
+        s.workgroupPath = QStringLiteral("/srv/share/Secured.mdw");
+        s.monitorAtStart = true;
+        s.doubleClickGoesToComputer = false;
+        s.userDatabasePath = QStringLiteral("/srv/names/compnamedb.mdb");
+    });
     stop();
 
     const QStringList lines = savedLines();
@@ -70,19 +77,19 @@ TEST_F(SettingsFile, EverySettingSurvivesARestart) {
     EXPECT_EQ(window->height(), twipsToPixelsY(window.get(), 9000));
     EXPECT_NEAR(window->panelHeightTwips(window->databasePanel), 1800, 15);
     EXPECT_NEAR(window->panelHeightTwips(window->userPanel), 2400, 15);
-    EXPECT_EQ(s()->workgroupEdit->text(), QStringLiteral("/srv/share/Secured.mdw"));
+    EXPECT_EQ(value().workgroupPath, QStringLiteral("/srv/share/Secured.mdw"));
     EXPECT_EQ(window->userNameEdit->text(), QStringLiteral("Contour"));
     EXPECT_EQ(window->passwordEdit->text(), QStringLiteral("pa ss"));
     EXPECT_TRUE(window->readModeChoice[1]->isChecked());
     EXPECT_EQ(window->userList->columnCount(), 5);
-    EXPECT_EQ(s()->intervalEdit->text(), QStringLiteral("15000"));
+    EXPECT_EQ(value().intervalText, QStringLiteral("15000"));
     EXPECT_EQ(window->refreshTimer->interval(), 15000);
     EXPECT_EQ(window->autoMonitorCheck->text(), QStringLiteral("Auto Monitoring (Every 15000 miliseconds)"));
-    EXPECT_TRUE(s()->monitorAtStartCheck->isChecked());
+    EXPECT_TRUE(value().monitorAtStart);
     EXPECT_TRUE(window->autoMonitorCheck->isChecked());
     EXPECT_TRUE(window->autoMonitoring());
-    EXPECT_TRUE(s()->doubleClickChoice[1]->isChecked());
-    EXPECT_EQ(s()->userDatabaseEdit->text(), QStringLiteral("/srv/names/compnamedb.mdb"));
+    EXPECT_FALSE(value().doubleClickGoesToComputer);
+    EXPECT_EQ(value().userDatabasePath, QStringLiteral("/srv/names/compnamedb.mdb"));
 }
 
 TEST_F(SettingsFile, GeometryIsReadInTwips) {
@@ -96,7 +103,7 @@ TEST_F(SettingsFile, GeometryIsReadInTwips) {
 // reading stops, and what came before it stays applied.
 struct Applied {
     int mode = 0;
-    QString interval = "60000";  // the interval box's text
+    QString interval = "60000";  // the interval's text
     int timerInterval = 60000;
     bool monitoring = false;
     int dbClick = 0;
@@ -166,10 +173,10 @@ TEST_F(SettingsFile, EachLineIsAppliedOrStopsTheReading) {
             return text == atDesign ? design : text;
         };
         const Applied applied{
-            window->readModeChoice[0]->isChecked() ? 0 : 1, s()->intervalEdit->text(), window->refreshTimer->interval(),
-            s()->monitorAtStartCheck->isChecked(), s()->doubleClickChoice[0]->isChecked() ? 0 : 1,
-            orDesign(s()->workgroupEdit->text(), SettingsWindow::defaultWorkgroup()), window->passwordEdit->text(),
-            orDesign(s()->userDatabaseEdit->text(), defaultDB()), window->selectedDatabasePath()};
+            window->readModeChoice[0]->isChecked() ? 0 : 1, value().intervalText, window->refreshTimer->interval(),
+            value().monitorAtStart, value().doubleClickGoesToComputer ? 0 : 1,
+            orDesign(value().workgroupPath, Settings::defaultWorkgroupPath()), window->passwordEdit->text(),
+            orDesign(value().userDatabasePath, defaultDB()), window->selectedDatabasePath()};
         EXPECT_EQ(applied, c.applied);
         // The rest follows: the caption the interval, the columns and the
         // lock-file options the read mode, the timer the monitoring box.
@@ -189,7 +196,7 @@ TEST_F(SettingsFile, StartUpFlagTurnsMonitoringOnAndSelectsTheFirstPath) {
     writeHomeFile("ravelin.set", "2\r\n/d/b.mdb\r\n/d/a.mdb\r\n");
     writeHomeFile("settings.set", SettingsLines().set(12, "1").bytes());
     ASSERT_TRUE(start());
-    EXPECT_TRUE(s()->monitorAtStartCheck->isChecked());
+    EXPECT_TRUE(value().monitorAtStart);
     EXPECT_TRUE(window->autoMonitorCheck->isChecked());
     EXPECT_TRUE(window->refreshTimer->isActive());
     EXPECT_EQ(window->databaseIndex(), 0);
@@ -200,9 +207,11 @@ TEST_F(SettingsFile, UserNameAndIntervalAreTrimmedButTheWorkgroupPathIsNot) {
     ASSERT_TRUE(start());
     window->userNameEdit->setText(QStringLiteral("  bob  "));
     window->passwordEdit->setText(QStringLiteral(" pw "));
-    s()->workgroupEdit->setText(QStringLiteral("  /wg/x.mdw "));
-    s()->intervalEdit->setText(QStringLiteral(" 30000 "));
-    s()->userDatabaseEdit->setText(QStringLiteral(" /n/compnamedb.mdb "));
+    edit([](Settings& s) {
+        s.workgroupPath = QStringLiteral("  /wg/x.mdw ");
+        s.intervalText = QStringLiteral(" 30000 ");
+        s.userDatabasePath = QStringLiteral(" /n/compnamedb.mdb ");
+    });
     stop();
     const QStringList lines = savedLines();
     ASSERT_EQ(lines.size(), 14);
@@ -262,9 +271,9 @@ TEST_F(SettingsFile, UnchangedEightBitLinesAreWrittenBackAsTheirBytes) {
         file += l + "\r\n";
     writeHomeFile("settings.set", file);
     ASSERT_TRUE(start());
-    EXPECT_EQ(s()->workgroupEdit->text(), QString::fromUtf8("/wg/B\u00E4r.mdw"));
+    EXPECT_EQ(value().workgroupPath, QString::fromUtf8("/wg/B\u00E4r.mdw"));
     EXPECT_EQ(window->userNameEdit->text(), QString::fromUtf8("J\u00FCrgen"));
-    EXPECT_EQ(s()->userDatabaseEdit->text(), QString::fromUtf8("/d/\u00C9quipe/compnamedb.mdb"));
+    EXPECT_EQ(value().userDatabasePath, QString::fromUtf8("/d/\u00C9quipe/compnamedb.mdb"));
     stop();
     EXPECT_EQ(readHomeFile("settings.set"), file);
 
@@ -288,4 +297,44 @@ TEST_F(SettingsFile, SizesNoScreenCanShowStopTheReading) {
         stop();
     }
 }
+// The file alone, without a window: where reading stops, what the value
+// holds, and that a value read is written back as the bytes it came from.
+TEST(SettingsFileFormat, ReadsWhatItWritesAndStopsAtTheFirstLineItCantApply) {
+    struct Case {
+        const char* name;
+        SettingsLines file;
+        int applied;
+        QString interval;
+    };
+    const Case cases[] = {
+        {"whole", SettingsLines(), 14, "60000"},
+        {"twelve lines", SettingsLines().keep(12), 12, "60000"},
+        {"a width of nothing", SettingsLines().set(3, "0"), 2, "60000"},
+        {"letters for the interval", SettingsLines().set(11, "fast"), 10, "fast"},
+    };
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("settings.set"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(c.file.bytes());
+        out.close();
+        const SettingsFileRead read = readSettingsFile(path, Settings{}, 96, 96);
+        EXPECT_EQ(read.applied, c.applied);
+        EXPECT_EQ(read.keepAside, c.applied < 12);
+        EXPECT_EQ(read.lines.size(), std::min<qsizetype>(c.applied + 1, c.file.lines.size()));
+        EXPECT_EQ(read.settings.intervalText, c.interval);
+        EXPECT_EQ(read.settings.readsLockFile, false);
+        ASSERT_TRUE(writeSettingsFile(path, read.settings, read.lines));
+        if (c.applied == 14) {
+            EXPECT_EQ(read.settings.placement[2], 11130);
+            EXPECT_EQ(read.settings.userDatabasePath, QStringLiteral("/data/compnamedb.mdb"));
+            QFile back(path);
+            ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+            EXPECT_EQ(back.readAll(), c.file.bytes());
+        }
+    }
+}
+
 }  // namespace

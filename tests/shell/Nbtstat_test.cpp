@@ -114,7 +114,7 @@ TEST_F(Nbtstat, TheTerminalCommandPassesTheNameUntouched) {
 
 // Through the mouse, on the empty list's blank area and on a row.
 TEST_F(Nbtstat, DoubleClickRunsTheLookupWhenChosen) {
-    window->settings()->doubleClickChoice[1]->setChecked(true);
+    window->settingsStore().update([&](Settings& s) { s.doubleClickGoesToComputer = false; });
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     QWidget* area = window->userList->viewport();
@@ -127,7 +127,7 @@ TEST_F(Nbtstat, DoubleClickRunsTheLookupWhenChosen) {
     ASSERT_EQ(programs.started.size(), 1u);
     EXPECT_EQ(programs.started[0].arguments.last(), QStringLiteral("PC7"));
 
-    window->settings()->doubleClickChoice[0]->setChecked(true);
+    window->settingsStore().update([&](Settings& s) { s.doubleClickGoesToComputer = true; });
     window->actOnSelectedUser();
     EXPECT_EQ(programs.started.size(), 1u);
 }

@@ -58,12 +58,12 @@ public:
     bool startWith(const QString& path) {
         if (!start())
             return false;
-        window->settings()->userDatabaseEdit->setText(path);
+        window->settingsStore().update([&](Settings& s) { s.userDatabasePath = path; });
         return waitLoaded();
     }
     // Reconnects, as the settings window does after a new path, and waits.
     bool reconnect(const QString& path) {
-        window->settings()->userDatabaseEdit->setText(path);
+        window->settingsStore().update([&](Settings& s) { s.userDatabasePath = path; });
         data()->connectTo(path);
         return waitLoaded();
     }
