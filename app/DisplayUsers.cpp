@@ -4,6 +4,7 @@
 #include "base/AppError.h"
 #include "base/MessageBoxes.h"
 #include "base/Twips.h"
+#include "base/UserListModel.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -11,7 +12,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <span>
 
@@ -49,11 +50,11 @@ void MainWindow::showUsers() {
     const RefreshScope running(refreshRunning_);
     const bool ran = runCommand(this, [this] {
         if (!checkDatabaseSelected()) {
-            userList->clear();
+            users_->clear();
             return;
         }
         setCursor(Qt::WaitCursor);
-        userList->clear();
+        users_->clear();
         if (readModeChoice[0]->isChecked())
             showRosterUsers();
         else if (readModeChoice[1]->isChecked())
@@ -87,7 +88,6 @@ bool MainWindow::checkDatabaseSelected() {
 }
 
 void MainWindow::setUserColumns() {
-    userList->setColumnCount(0);
     std::span<const Column> columns;
     if (readModeChoice[0]->isChecked())
         columns = kRosterColumns;
@@ -96,8 +96,7 @@ void MainWindow::setUserColumns() {
     QStringList titles;
     for (const Column& c : columns)
         titles << QString::fromLatin1(c.title);
-    userList->setColumnCount(static_cast<int>(titles.size()));
-    userList->setHeaderLabels(titles);
+    users_->setColumns(titles);
     for (int i = 0; i < static_cast<int>(columns.size()); ++i)
         userList->setColumnWidth(i, twipsToPixelsX(this, columns[static_cast<std::size_t>(i)].twips));
 }

@@ -3,6 +3,7 @@
 #include "app/ElidedLabel.h"
 #include "app/MenuShortcutsFirst.h"
 #include "base/DatabasePathModel.h"
+#include "base/UserListModel.h"
 #include "base/Named.h"
 #include "base/Twips.h"
 #include "settings/SettingsWindow.h"
@@ -27,7 +28,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
@@ -62,7 +63,7 @@ QLabel* headingBar(const QString& text, const QString& name, QWidget* parent) {
 }  // namespace
 
 MainWindow::MainWindow()
-    : settingsStore_(new SettingsStore(this)), databasePaths_(new DatabasePathModel(this)) {
+    : settingsStore_(new SettingsStore(this)), databasePaths_(new DatabasePathModel(this)), users_(new UserListModel(this)) {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Ravelin"));
     setWindowIcon(programIcon());
@@ -80,14 +81,14 @@ MainWindow::MainWindow()
     row->addWidget(panels, 1);
 
     statusLine = named(new QStatusBar(this), QStringLiteral("statusLine"));
-    databasePathLabel = named(new ElidedLabel(statusLine), QStringLiteral("statusLine.Panels(1)"));
+    databasePathLabel = named(new ElidedLabel(statusLine), QStringLiteral("databasePathLabel"));
     statusLine->addWidget(databasePathLabel, 1);
     setStatusBar(statusLine);
     // The starting size, 11010 x 7515 twips (1 twip = 1/1440 inch), is that
     // of the area below the menu bar.
     resize(twipsToPixelsX(this, 11010), twipsToPixelsY(this, 7515) + menuBar()->sizeHint().height());
 
-    refreshTimer = new QTimer(this);
+    refreshTimer = named(new QTimer(this), QStringLiteral("refreshTimer"));
     refreshTimer->setTimerType(Qt::PreciseTimer);
     refreshTimer->setInterval(60000);
     connect(refreshTimer, &QTimer::timeout, this, &MainWindow::refreshTick);
@@ -170,13 +171,13 @@ QWidget* MainWindow::buildUserPanel() {
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(0);
     userHeading = headingBar(QStringLiteral(" LDB User Information"), QStringLiteral("userHeading"), userPanel);
-    userList = named(new QTreeWidget(userPanel), QStringLiteral("userList"));
+    userList = named(new QTreeView(userPanel), QStringLiteral("userList"));
+    userList->setModel(users_);
     userList->setRootIsDecorated(false);
     userList->setUniformRowHeights(true);
     userList->setAllColumnsShowFocus(true);
     userList->setSelectionMode(QAbstractItemView::SingleSelection);
     userList->header()->setStretchLastSection(false);
-    userList->setColumnCount(0);
     v->addWidget(userHeading);
     v->addWidget(userList, 1);
     userList->viewport()->installEventFilter(this);  // the double-click, on a row or not

@@ -24,7 +24,8 @@ class QSplitter;
 class QStatusBar;
 class QTimer;
 class QToolButton;
-class QTreeWidget;
+class QTreeView;
+class UserListModel;
 class UserNameWindow;
 class SettingsWindow;
 class TipWindow;
@@ -45,50 +46,6 @@ public:
     // Shut-down; runs once, when the window closes.
     void unload();
 
-    // Controls reached from outside the window; those only the window
-    // itself uses are private.
-    // Toolbar.
-    QToolButton* printButton;
-    QToolButton* nbtstatButton;
-    QToolButton* helpButton;
-
-    // Database path list.
-    QWidget* databasePanel;
-    QListView* databaseList;
-
-    // User list.
-    QWidget* userPanel;
-    QTreeWidget* userList;
-
-    // Options.
-    QScrollArea* optionsArea;
-    QWidget* optionsPanel;
-    QCheckBox* autoMonitorCheck;
-    QPushButton* displayUsersButton;
-    std::array<QRadioButton*, 2> readModeChoice;
-    QGroupBox* lockFileGroup;
-    std::array<QRadioButton*, 3> lockFileChoice;
-    QCheckBox* allPossibleCheck;
-    QLineEdit* userNameEdit;
-    QLineEdit* passwordEdit;
-
-    // Ticks while auto monitoring is on with an interval above zero.
-    QTimer* refreshTimer;
-    QStatusBar* statusLine;
-    QLabel* databasePathLabel;
-
-    // Menus.
-    QAction* addDatabaseAction;
-    QAction* deleteDatabaseAction;
-    QAction* printAction;
-    QAction* settingsAction;
-    QAction* displayUsersAction;
-    QAction* nbtstatAction;
-    QMenu* helpMenu;
-    QAction* helpAction;
-    QAction* webSiteAction;
-    QAction* aboutAction;
-
     // The lock-file option passed to the lock-file library: 1, 2 or 4.
     short lockFileOption = 2;
 
@@ -107,6 +64,11 @@ public:
     void setSelectedDatabasePath(const QString& path);
     // The database path list the view shows.
     DatabasePathModel& databasePaths() { return *databasePaths_; }
+    // The user list the view shows.
+    UserListModel& users() { return *users_; }
+    // The selected row of the user list, or -1; selecting one as a click does.
+    int selectedUserRow() const;
+    void selectUserRow(int row);
     // Index of the selected entry of databaseList, or -1.
     int databaseIndex() const;
     // Selects entry `index` of databaseList, as a click on it does.
@@ -171,7 +133,48 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Controls only the window itself uses.
+    // Toolbar.
+    QToolButton* printButton;
+    QToolButton* nbtstatButton;
+    QToolButton* helpButton;
+
+    // Database path list.
+    QWidget* databasePanel;
+    QListView* databaseList;
+
+    // User list.
+    QWidget* userPanel;
+    QTreeView* userList;
+
+    // Options.
+    QScrollArea* optionsArea;
+    QWidget* optionsPanel;
+    QCheckBox* autoMonitorCheck;
+    QPushButton* displayUsersButton;
+    std::array<QRadioButton*, 2> readModeChoice;
+    QGroupBox* lockFileGroup;
+    std::array<QRadioButton*, 3> lockFileChoice;
+    QCheckBox* allPossibleCheck;
+    QLineEdit* userNameEdit;
+    QLineEdit* passwordEdit;
+
+    // Ticks while auto monitoring is on with an interval above zero.
+    QTimer* refreshTimer;
+    QStatusBar* statusLine;
+    QLabel* databasePathLabel;
+
+    // Menus.
+    QAction* addDatabaseAction;
+    QAction* deleteDatabaseAction;
+    QAction* printAction;
+    QAction* settingsAction;
+    QAction* displayUsersAction;
+    QAction* nbtstatAction;
+    QMenu* helpMenu;
+    QAction* helpAction;
+    QAction* webSiteAction;
+    QAction* aboutAction;
+
     QScrollArea* toolbarArea;
     QWidget* toolbar;
     QToolButton* addDatabaseButton;
@@ -220,6 +223,7 @@ private:
 
     SettingsStore* settingsStore_;
     DatabasePathModel* databasePaths_;
+    UserListModel* users_;
     QPointer<SettingsWindow> settings_;
     QPointer<UserNameWindow> data_;
     QPointer<TipWindow> tip_;

@@ -6,6 +6,7 @@
 #include "base/MessageBoxes.h"
 #include "base/Numbers.h"
 #include "base/DatabasePathModel.h"
+#include "base/UserListModel.h"
 #include "base/ProgramFolder.h"
 #include "base/TextFile.h"
 #include "base/ChooseOpenFile.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QTreeView>
 #include <QTimer>
 
 namespace {
@@ -116,6 +118,16 @@ int MainWindow::databaseIndex() const {
 
 void MainWindow::selectDatabaseIndex(int index) {
     databaseList->selectionModel()->setCurrentIndex(databasePaths_->index(index), QItemSelectionModel::ClearAndSelect);
+}
+
+int MainWindow::selectedUserRow() const {
+    const QModelIndexList selected = userList->selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.constFirst().row();
+}
+
+void MainWindow::selectUserRow(int row) {
+    userList->selectionModel()->setCurrentIndex(users_->index(row, 0),
+                                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void MainWindow::databaseSelected() {

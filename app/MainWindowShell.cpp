@@ -2,6 +2,7 @@
 // the NBTSTAT lookup, help, the web site and the About box.
 #include "app/MainWindow.h"
 #include "base/DatabasePathModel.h"
+#include "base/UserListModel.h"
 
 #include "about/AboutWindow.h"
 #include "base/MessageBoxes.h"
@@ -13,13 +14,12 @@
 #include "shell/Nbtstat.h"
 #include "shell/WebSite.h"
 
-#include <QListWidget>
 #include <QRadioButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 void MainWindow::showReport() {
     try {
-        ReportWindow::showModal(this, {userList, databasePaths_->paths(), selectedDatabasePath(), readModeChoice[0]->isChecked()});
+        ReportWindow::showModal(this, {users_, databasePaths_->paths(), selectedDatabasePath(), readModeChoice[0]->isChecked()});
     } catch (...) {
         // Showing the window is best effort: nothing was written yet, and
         // the command has no error message of its own to give.
@@ -27,20 +27,20 @@ void MainWindow::showReport() {
 }
 
 void MainWindow::showNbtstat() {
-    if (userList->topLevelItemCount() == 0) {
+    if (users_->rowCount() == 0) {
         msgBox(this,
                QStringLiteral("There are no LDB Users to select that will allow you to run the Command Prompt "
                               "'NBSTAT' command."),
                MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("No Computer Names To Select"));
         return;
     }
-    const QList<QTreeWidgetItem*> selected = userList->selectedItems();
-    if (selected.isEmpty()) {
+    const int selected = selectedUserRow();
+    if (selected < 0) {
         msgBox(this, QStringLiteral("There is no LDB User selected to run the Command Prompt 'NBSTAT' command."),
                MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("No Computer Name Selected"));
         return;
     }
-    const QString computer = selected.constFirst()->text(0);
+    const QString computer = users_->computerName(selected);
     // The name comes from a lock file that anyone on the share can write.
     if (!acceptableComputerName(computer)) {
         msgBox(this, QStringLiteral("The selected computer name holds control characters and can not be looked up."),

@@ -3,7 +3,7 @@
 #include "app/MainWindow.h"
 
 #include "base/MessageBoxes.h"
-#include "base/UserList.h"
+#include "base/UserListModel.h"
 #include "readers/ResolveUserNames.h"
 #include "readers/SambaTooltips.h"
 #include "readers/LockFileUsers.h"
@@ -14,22 +14,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QScopeGuard>
-#include <QSignalBlocker>
 #include <QStatusBar>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <algorithm>
 #include <climits>
 #include <optional>
 
 void MainWindow::showLockFileUsers() {
-    userList->clear();
+    users_->clear();
     showUserRows(readers::readLockFileUsers({selectedDatabasePath(), lockFileOption, allPossibleCheck->isChecked()}));
 }
 
 void MainWindow::showRosterUsers() {
-    userList->clear();
+    users_->clear();
     showUserRows(readers::readRosterUsers(
         {selectedDatabasePath(), settingsStore_->value().workgroupPath, userNameEdit->text(), passwordEdit->text()}));
 }
@@ -39,24 +37,20 @@ void MainWindow::showRosterUsers() {
 void MainWindow::showUserRows(const readers::UserRows& read) {
     if (read.hintChecked)
         showLockHint(read.hint);
-    QList<QTreeWidgetItem*> rows;
-    QStringList computers;
-    for (qsizetype i = 0; i < read.rows.size(); ++i) {
-        rows << newUserRow(QStringLiteral("Key_") + QString::number(i + 1), read.rows[i]);
-        computers << read.rows[i].value(0);
-    }
-    userList->addTopLevelItems(rows);
+    users_->setRows(read.rows);
     if (read.failure)
         throw *read.failure;
     if (read.notice) {
         tell(*read.notice);
         return;
     }
+    QStringList computers;
+    for (const QStringList& row : read.rows)
+        computers << row.value(0);
     const QStringList tips = readers::sambaTooltips(selectedDatabasePath(), computers);
-    for (qsizetype i = 0; i < tips.size() && i < rows.size(); ++i)
+    for (int i = 0; i < tips.size() && i < users_->rowCount(); ++i)
         if (!tips[i].isEmpty())
-            for (int c = 0; c < userList->columnCount(); ++c)
-                rows[i]->setToolTip(c, tips[i]);
+            users_->setToolTip(i, tips[i]);
     try {
         resolveUserNames();
     } catch (...) {
@@ -75,12 +69,12 @@ void MainWindow::tell(const Notice& notice) {
 // The hint sits at the right of the status line, made the first time there
 // is one to show.
 void MainWindow::showLockHint(const std::optional<QString>& hint) {
-    auto* label = statusLine->findChild<QLabel*>(QStringLiteral("lblLockHint"));
+    auto* label = statusLine->findChild<QLabel*>(QStringLiteral("lockHintLabel"));
     if (!label && !hint)
         return;
     if (!label) {
         label = new QLabel(statusLine);
-        label->setObjectName(QStringLiteral("lblLockHint"));
+        label->setObjectName(QStringLiteral("lockHintLabel"));
         label->setWordWrap(true);
         statusLine->addPermanentWidget(label, 2);
     }
@@ -95,40 +89,32 @@ void MainWindow::showLockHint(const std::optional<QString>& hint) {
 void MainWindow::resolveUserNames() {
     const bool roster = readModeChoice[0]->isChecked();
     const int firstNameColumn = readers::userNameColumn(roster);
-    const int rows = std::min(userList->topLevelItemCount(), static_cast<int>(SHRT_MAX));
+    const int rows = std::min(users_->rowCount(), static_cast<int>(SHRT_MAX));
     if (rows == 0)
         return;
     UserNameWindow* names = data();
     const UserNameMap& known = names->userNames();
     std::optional<QString> lastFound;
-    // A row's three texts are set without telling the list cell by cell; it
-    // repaints once, before a message box and at the end of the pass.
-    const auto fill = [&](QTreeWidgetItem* row, const RecordTexts* record) {
-        const QSignalBlocker quiet(userList->model());
-        for (int c = 0; c < 3; ++c)
-            setSubItem(row, firstNameColumn + c, record ? (*record)[static_cast<std::size_t>(c + 1)] : QString());
+    const auto fill = [&](int row, const RecordTexts* record) {
+        QStringList texts;
+        for (std::size_t c = 1; c <= 3; ++c)
+            texts << (record ? (*record)[c] : QString());
+        users_->setTexts(row, firstNameColumn, texts);
     };
-    const auto repaint = qScopeGuard([&] { userList->viewport()->update(); });
     // The count is re-read: a message box runs the event loop, and the list
     // must not be walked past its end should it change meanwhile.
-    for (int i = 0; i < rows && i < userList->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* row = userList->topLevelItem(i);
-        const readers::UserNameLookup found = readers::lookUpUserName(known, row->text(0), roster);
+    for (int i = 0; i < rows && i < users_->rowCount(); ++i) {
+        const readers::UserNameLookup found = readers::lookUpUserName(known, users_->computerName(i), roster);
         if (!found.record) {
             // While monitoring, the first unknown computer ends the pass.
             const bool monitoring = autoMonitorCheck->isChecked();
-            if (!monitoring)
-                userList->viewport()->update();
             tell(found.notice);
-            if (monitoring)
+            if (monitoring || i >= users_->rowCount())
                 break;
-            row = userList->topLevelItem(i);
-            if (!row)
-                break;
-            fill(row, nullptr);
+            fill(i, nullptr);
             continue;
         }
-        fill(row, found.record);
+        fill(i, found.record);
         lastFound = (*found.record)[0];
     }
     if (lastFound)

@@ -2,11 +2,11 @@
 // database window, or the NBTSTAT command, as the settings window chooses.
 #include "app/MainWindow.h"
 
+#include "base/UserListModel.h"
 #include "usernames/UserNameWindow.h"
 
 #include <QMouseEvent>
-#include <QRadioButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 // A double-click anywhere in the user list runs the action: on a row, and on
 // the blank area below the rows (where an empty list has nothing else).
@@ -28,9 +28,9 @@ void MainWindow::actOnSelectedUser() {
 // window, which is not shown. With no row selected there is no name to look
 // up, and nothing changes.
 void MainWindow::goToSelectedComputer() {
-    const QList<QTreeWidgetItem*> selected = userList->selectedItems();
-    if (selected.isEmpty())
+    const int selected = selectedUserRow();
+    if (selected < 0)
         return;
     UserNameWindow* names = data();
-    names->selectNameIndex(names->findComputerName(selected.constFirst()->text(0)));
+    names->selectNameIndex(names->findComputerName(users_->computerName(selected)));
 }

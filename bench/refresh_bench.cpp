@@ -23,7 +23,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeWidget>
+#include "base/UserListModel.h"
 
 #include <algorithm>
 #include <chrono>
@@ -79,8 +79,8 @@ struct Timing {
 // machine the mean mostly measures the other programs.
 Timing timePerRefresh(MainWindow& w, int rounds, int expectRows) {
     w.showUsers();  // warm the caches
-    if (w.userList->topLevelItemCount() != expectRows) {
-        std::fprintf(stderr, "unexpected rows: %d, not %d\n", w.userList->topLevelItemCount(), expectRows);
+    if (w.users().rowCount() != expectRows) {
+        std::fprintf(stderr, "unexpected rows: %d, not %d\n", w.users().rowCount(), expectRows);
         std::exit(1);
     }
     std::vector<double> elapsed;
@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     MainWindow w;
     if (!w.load(guard))
         return 1;
-    w.readModeChoice[1]->click();
+    w.findChild<QRadioButton*>(QStringLiteral("readModeChoice(1)"))->click();
     w.setSelectedDatabasePath(QString::fromStdString(db));
     const std::string names = home.filePath(QStringLiteral("names.mdb")).toStdString();
     writeUserNames(names);
@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
         all = timePerRefresh(w, kRounds, jet::kMaxLockSlots);
         const int nameColumn = readers::userNameColumn(false);
         for (int row = 0; row < jet::kMaxLockSlots; ++row)
-            if (w.userList->topLevelItem(row)->text(nameColumn).isEmpty()) {
+            if (w.users().text(row, nameColumn).isEmpty()) {
                 std::fprintf(stderr, "row %d has no user name\n", row);
                 return 1;
             }

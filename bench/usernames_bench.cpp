@@ -5,7 +5,7 @@
 // to the last of them. Runs headless.
 #include "base/InstanceGuard.h"
 #include "base/MessageBoxes.h"
-#include "base/UserList.h"
+#include "base/UserListModel.h"
 #include "app/MainWindow.h"
 #include "bench/SilentBoxes.h"
 #include "jet/create/CreateDatabase.h"
@@ -22,7 +22,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QRadioButton>
 
 #include <algorithm>
 #include <chrono>
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     MainWindow window;
     if (!window.load(guard))
         return 1;
-    window.readModeChoice[1]->click();
+    window.findChild<QRadioButton*>(QStringLiteral("readModeChoice(1)"))->click();
     window.settingsStore().update([&](Settings& s) { s.userDatabasePath = path; });
     UserNameWindow* data = window.data();
     data->connectTimer->stop();
@@ -117,9 +117,8 @@ int main(int argc, char** argv) {
 
     // 255 listed computers, spread over the list, in lower case.
     for (int i = 0; i < 255; ++i) {
-        QTreeWidgetItem* row = addUserRow(window.userList, QStringLiteral("Key_%1").arg(i + 1),
-                                          computerName(static_cast<int>((static_cast<long long>(i) * 7919) % count)).toLower());
-        row->setText(1, QStringLiteral("ADMIN"));
+        window.users().appendRow(
+            {computerName(static_cast<int>((static_cast<long long>(i) * 7919) % count)).toLower(), QStringLiteral("ADMIN")});
     }
     window.resolveUserNames();  // warm
     const int rounds = 20;
@@ -134,7 +133,7 @@ int main(int argc, char** argv) {
     int found = 0;
     for (int r = 0; r < 100; ++r)
         for (int i = 0; i < 255; ++i)
-            found += list.findExact(window.userList->topLevelItem(i)->text(0)) >= 0;
+            found += list.findExact(window.users().computerName(i)) >= 0;
     std::printf("finding 255 names in the list: %.3f ms per pass (%d found)\n", msSince(t0) / 100, found / 100);
     if (found != 100 * 255) {
         std::fprintf(stderr, "found %d of the 255 listed computers\n", found / 100);

@@ -1,7 +1,6 @@
 #include "report/PrintExport.h"
 
-#include <QListWidget>
-#include <QTreeWidget>
+#include "base/UserListModel.h"
 
 namespace report {
 
@@ -42,19 +41,19 @@ QString separatorLine() { return QString(83, QChar('-')); }
 
 QString headingLine(bool rosterMode) { return rosterMode ? placed(kRosterHeadings) : placed(kLockFileHeadings); }
 
-std::optional<QString> dataLine(const QTreeWidget& list, const QTreeWidgetItem& row, bool rosterMode) {
+std::optional<QString> dataLine(const UserListModel& list, int row, bool rosterMode) {
     const int subItems = rosterMode ? 6 : 4;
     if (list.columnCount() <= subItems)
         return std::nullopt;
-    QStringList values{row.text(0)};
-    for (int i = 1; i <= subItems; ++i)
-        values << row.text(i);
+    QStringList values;
+    for (int i = 0; i <= subItems; ++i)
+        values << list.text(row, i);
     return values.join(QStringLiteral(", "));
 }
 
-std::optional<QStringList> usersReport(const QTreeWidget& users, const QString& databasePath, bool rosterMode,
+std::optional<QStringList> usersReport(const UserListModel& users, const QString& databasePath, bool rosterMode,
                                        QDate date) {
-    if (users.topLevelItemCount() == 0)
+    if (users.rowCount() == 0)
         return std::nullopt;
     const QString separator = separatorLine();
     QStringList lines{QString(),
@@ -66,10 +65,10 @@ std::optional<QStringList> usersReport(const QTreeWidget& users, const QString& 
                       separator,
                       headingLine(rosterMode),
                       separator};
-    const int rows = users.topLevelItemCount();
+    const int rows = users.rowCount();
     for (int i = 0; i < rows; ++i) {
         // A row that cannot be written is left out; the next one still is.
-        if (const auto line = dataLine(users, *users.topLevelItem(i), rosterMode))
+        if (const auto line = dataLine(users, i, rosterMode))
             lines << *line;
     }
     return lines;

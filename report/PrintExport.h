@@ -8,8 +8,7 @@
 
 #include <optional>
 
-class QTreeWidget;
-class QTreeWidgetItem;
+class UserListModel;
 
 namespace report {
 
@@ -21,10 +20,10 @@ QString headingLine(bool rosterMode);
 // The row's text and its sub-items joined by ", ": six sub-items in roster
 // schema mode, four in lock-file mode. Nothing when the list has no column
 // for a sub-item the mode asks for.
-std::optional<QString> dataLine(const QTreeWidget& list, const QTreeWidgetItem& row, bool rosterMode);
+std::optional<QString> dataLine(const UserListModel& list, int row, bool rosterMode);
 
 // The users report: nothing when the list has no rows.
-std::optional<QStringList> usersReport(const QTreeWidget& users, const QString& databasePath, bool rosterMode,
+std::optional<QStringList> usersReport(const UserListModel& users, const QString& databasePath, bool rosterMode,
                                        QDate date);
 // The paths report: nothing when the list has no entries.
 std::optional<QStringList> pathsReport(const QStringList& paths, QDate date);

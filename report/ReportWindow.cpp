@@ -10,11 +10,9 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 ReportWindow::ReportWindow(QWidget* owner, Source source)

@@ -11,7 +11,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
-class QTreeWidget;
+class UserListModel;
 
 class ReportWindow : public QDialog {
     Q_OBJECT
@@ -20,7 +20,7 @@ public:
     // path list, its selected database path and read mode. The lists are
     // read when a report is written.
     struct Source {
-        const QTreeWidget* users = nullptr;
+        const UserListModel* users = nullptr;
         QStringList paths;
         QString databasePath;
         bool rosterMode = false;

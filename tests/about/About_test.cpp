@@ -27,7 +27,7 @@ TEST_F(About, TheCommandShowsAModalBoxThatOkCloses) {
         seen = true;
         box->closeAbout();
     });
-    window->aboutAction->trigger();
+    controls().aboutAction->trigger();
     EXPECT_TRUE(seen);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

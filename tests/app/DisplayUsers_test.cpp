@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -24,11 +24,11 @@ protected:
         writeHomeFile("sales.mdb", "not read by the check");
         ASSERT_TRUE(start());
     }
-    void addRow(const QString& text) { window->userList->addTopLevelItem(new QTreeWidgetItem({text})); }
+    void addRow(const QString& text) { window->users().appendRow({text}); }
     QStringList headers() const {
         QStringList out;
-        for (int i = 0; i < window->userList->columnCount(); ++i)
-            out << window->userList->headerItem()->text(i);
+        for (int i = 0; i < window->users().columnCount(); ++i)
+            out << window->users().headerData(i, Qt::Horizontal).toString();
         return out;
     }
 };
@@ -61,14 +61,14 @@ TEST_F(DisplayUsers, EachCheckStopsTheCommandWithItsBox) {
         addRow("OLD");
         window->setSelectedDatabasePath(c.path);
         window->settingsStore().update([&](Settings& s) { s.workgroupPath = c.workgroup; });
-        window->readModeChoice[c.mode]->click();
+        controls().readModeChoice[c.mode]->click();
         window->setCursor(Qt::CrossCursor);
         window->showUsers();
         ASSERT_EQ(boxes.shown.size(), 1u);
         EXPECT_EQ(boxes.last().text, c.text);
         EXPECT_EQ(boxes.last().title, c.title);
         EXPECT_EQ(boxes.last().icon, MsgIcon::Information);
-        EXPECT_EQ(window->userList->topLevelItemCount(), 0);
+        EXPECT_EQ(window->users().rowCount(), 0);
         EXPECT_EQ(window->cursor().shape(), Qt::CrossCursor);
     }
 }
@@ -94,44 +94,44 @@ TEST_F(DisplayUsers, ColumnsFollowTheReadMode) {
                                       "Contact", "Email"}));
     const int wide = twipsToPixelsX(window.get(), 2500);
     const int narrow = twipsToPixelsX(window.get(), 1400);
-    EXPECT_EQ(window->userList->columnWidth(0), wide);
-    EXPECT_EQ(window->userList->columnWidth(2), narrow);
-    EXPECT_EQ(window->userList->columnWidth(3), narrow);
-    EXPECT_EQ(window->userList->columnWidth(6), wide);
+    EXPECT_EQ(controls().userList->columnWidth(0), wide);
+    EXPECT_EQ(controls().userList->columnWidth(2), narrow);
+    EXPECT_EQ(controls().userList->columnWidth(3), narrow);
+    EXPECT_EQ(controls().userList->columnWidth(6), wide);
 
     addRow("KEPT");
-    window->readModeChoice[1]->click();
+    controls().readModeChoice[1]->click();
     EXPECT_EQ(headers(), QStringList({"Computer Name", "Security Name", "User Name", "Contact", "Email"}));
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(window->userList->columnWidth(i), wide);
+        EXPECT_EQ(controls().userList->columnWidth(i), wide);
     // Rows from the last run stay until the next run replaces them.
-    EXPECT_EQ(window->userList->topLevelItemCount(), 1);
+    EXPECT_EQ(window->users().rowCount(), 1);
 
-    window->readModeChoice[0]->click();
-    EXPECT_EQ(window->userList->columnCount(), 7);
+    controls().readModeChoice[0]->click();
+    EXPECT_EQ(window->users().columnCount(), 7);
 }
 
 TEST_F(DisplayUsers, ModeSwitchEnablesTheControlsOfTheMode) {
     for (const int mode : {1, 0}) {
-        window->readModeChoice[mode]->click();
+        controls().readModeChoice[mode]->click();
         const bool lockFile = mode == 1;
-        EXPECT_TRUE(window->readModeChoice[mode]->font().bold());
-        EXPECT_FALSE(window->readModeChoice[1 - mode]->font().bold());
-        for (QRadioButton* o : window->lockFileChoice)
+        EXPECT_TRUE(controls().readModeChoice[mode]->font().bold());
+        EXPECT_FALSE(controls().readModeChoice[1 - mode]->font().bold());
+        for (QRadioButton* o : controls().lockFileChoice)
             EXPECT_EQ(o->isEnabled(), lockFile);
-        EXPECT_EQ(window->allPossibleCheck->isEnabled(), lockFile);
-        EXPECT_EQ(window->userNameEdit->isEnabled(), !lockFile);
-        EXPECT_EQ(window->passwordEdit->isEnabled(), !lockFile);
+        EXPECT_EQ(controls().allPossibleCheck->isEnabled(), lockFile);
+        EXPECT_EQ(controls().userNameEdit->isEnabled(), !lockFile);
+        EXPECT_EQ(controls().passwordEdit->isEnabled(), !lockFile);
     }
 }
 
 TEST_F(DisplayUsers, LockFileOptionsSetTheirValues) {
-    window->readModeChoice[1]->click();
-    window->lockFileChoice[0]->click();
+    controls().readModeChoice[1]->click();
+    controls().lockFileChoice[0]->click();
     EXPECT_EQ(window->lockFileOption, 1);
-    window->lockFileChoice[2]->click();
+    controls().lockFileChoice[2]->click();
     EXPECT_EQ(window->lockFileOption, 4);
-    window->lockFileChoice[1]->click();
+    controls().lockFileChoice[1]->click();
     EXPECT_EQ(window->lockFileOption, 2);
     window->chooseLockFileOption(7);
     EXPECT_EQ(window->lockFileOption, 2);
@@ -149,15 +149,15 @@ TEST_F(DisplayUsers, EveryRouteRunsTheSameCommand) {
     QTest::keyClick(window.get(), Qt::Key_F5);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().text, noSelection);
-    window->displayUsersButton->click();
+    controls().displayUsersButton->click();
     EXPECT_EQ(boxes.shown.size(), 2u);
-    window->displayUsersAction->trigger();
+    controls().displayUsersAction->trigger();
     EXPECT_EQ(boxes.shown.size(), 3u);
     EXPECT_EQ(boxes.last().text, noSelection);
 
     // A double-click on a path runs the command for the path it selected.
     window->selectDatabaseIndex(0);
-    emit window->databaseList->doubleClicked(window->databasePaths().index(0));
+    emit controls().databaseList->doubleClicked(window->databasePaths().index(0));
     EXPECT_EQ(boxes.last().text, QStringLiteral("Couldn't find file '/d/a.mdb', please try again"));
 }
 

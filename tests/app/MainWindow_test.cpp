@@ -36,17 +36,17 @@ TEST_F(MainWindowTest, AtTheDesignSizeEveryControlIsVisible) {
     EXPECT_EQ(window->width(), twipsToPixelsX(window.get(), 11010));
     EXPECT_EQ(window->height() - menu, twipsToPixelsY(window.get(), 7515));
     QCoreApplication::processEvents();
-    EXPECT_FALSE(window->optionsArea->verticalScrollBar()->isVisible());
-    EXPECT_FALSE(window->optionsArea->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(controls().optionsArea->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(controls().optionsArea->horizontalScrollBar()->isVisible());
     // Every control of the lower panel lies inside the visible part.
-    const QRect visible = window->optionsArea->viewport()->rect();
-    for (QWidget* w : window->optionsPanel->findChildren<QWidget*>()) {
-        const QRect at(w->mapTo(window->optionsArea->viewport(), QPoint(0, 0)), w->size());
+    const QRect visible = controls().optionsArea->viewport()->rect();
+    for (QWidget* w : controls().optionsPanel->findChildren<QWidget*>()) {
+        const QRect at(w->mapTo(controls().optionsArea->viewport(), QPoint(0, 0)), w->size());
         EXPECT_TRUE(visible.contains(at)) << w->objectName().toStdString();
     }
     // The thin-client option is indented under the lock-file options.
-    EXPECT_GT(window->allPossibleCheck->mapTo(window->lockFileGroup, QPoint(0, 0)).x(),
-              window->lockFileChoice[2]->mapTo(window->lockFileGroup, QPoint(0, 0)).x() + 10);
+    EXPECT_GT(controls().allPossibleCheck->mapTo(controls().lockFileGroup, QPoint(0, 0)).x(),
+              controls().lockFileChoice[2]->mapTo(controls().lockFileGroup, QPoint(0, 0)).x() + 10);
 }
 
 // A long selected path neither widens the window nor sets its minimum width;
@@ -59,7 +59,7 @@ TEST_F(MainWindowTest, ALongPathDoesNotWidenTheWindow) {
     EXPECT_EQ(window->width(), width);
     EXPECT_LT(window->minimumSizeHint().width(), width);
     EXPECT_EQ(window->selectedDatabasePath(), path);
-    EXPECT_EQ(window->databasePathLabel->toolTip(), path);
+    EXPECT_EQ(controls().databasePathLabel->toolTip(), path);
     stop();
     ASSERT_TRUE(start());
     EXPECT_EQ(window->width(), width);
@@ -68,15 +68,15 @@ TEST_F(MainWindowTest, ALongPathDoesNotWidenTheWindow) {
 // Menu shortcuts win everywhere in the window, also in a text box that would
 // take the key for itself; Alt+H opens the "&Help" menu.
 TEST_F(MainWindowTest, MenuShortcutsWinOverTheControls) {
-    window->userNameEdit->setText(QStringLiteral("admin"));
-    window->userNameEdit->setFocus();
-    QTest::keyClick(window->userNameEdit, Qt::Key_A, Qt::ControlModifier);
+    controls().userNameEdit->setText(QStringLiteral("admin"));
+    controls().userNameEdit->setFocus();
+    QTest::keyClick(controls().userNameEdit, Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(files.requests.size(), 1u) << "Ctrl+A did not run Add Database Path";
-    EXPECT_FALSE(window->userNameEdit->hasSelectedText());
+    EXPECT_FALSE(controls().userNameEdit->hasSelectedText());
 
     QTest::keyClick(window.get(), Qt::Key_H, Qt::AltModifier);
-    EXPECT_TRUE(window->helpMenu->isVisible());
-    window->helpMenu->close();
+    EXPECT_TRUE(controls().helpMenu->isVisible());
+    controls().helpMenu->close();
 }
 
 }  // namespace

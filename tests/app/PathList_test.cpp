@@ -92,7 +92,7 @@ TEST_F(PathList, AddingInsertsTheChosenPathAtItsSortedPlace) {
     ASSERT_TRUE(start());
     window->selectDatabaseIndex(1);
     files.answers.push_back(QStringLiteral("  /d/A.mdb") + QChar(0) + QStringLiteral("   "));
-    window->addDatabaseAction->trigger();
+    controls().addDatabaseAction->trigger();
     EXPECT_EQ(entries(*window), QStringList({"/d/A.mdb", "/d/b.mdb", "/d/c.mdb"}));
     // Neither the selection nor the selected path moves to the new entry.
     EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/c.mdb"));
@@ -142,7 +142,7 @@ TEST_F(PathList, AddAndDeleteTrapTheirFailures) {
     auto failOnce = [&failures] { failures = 1; };
     window->selectDatabaseIndex(0);
     failOnce();
-    window->deleteDatabaseAction->trigger();
+    controls().deleteDatabaseAction->trigger();
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.last().text, QStringLiteral("the box could not be shown"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Critical);
@@ -150,7 +150,7 @@ TEST_F(PathList, AddAndDeleteTrapTheirFailures) {
 
     files.failWith = [] { throw std::runtime_error("no dialog"); };
     failOnce();
-    window->addDatabaseAction->trigger();
+    controls().addDatabaseAction->trigger();
     ASSERT_EQ(boxes.shown.size(), 4u);
     EXPECT_EQ(boxes.last().text, QStringLiteral("the box could not be shown"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Critical);
@@ -169,7 +169,7 @@ TEST_F(PathList, DeletingAsksFirstAndKeepsTheEntryOnNo) {
     ASSERT_TRUE(start());
     window->selectDatabaseIndex(1);
     boxes.answers.push_back(MsgAnswer::No);
-    window->deleteDatabaseAction->trigger();
+    controls().deleteDatabaseAction->trigger();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().text, QStringLiteral("Are you sure you want to delete the database path?"));
     EXPECT_EQ(boxes.last().title, QStringLiteral("Delete Database Path"));

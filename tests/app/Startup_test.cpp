@@ -14,7 +14,7 @@
 #include <QListView>
 #include <QRadioButton>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ TEST_F(Startup, StepsRunInTheirOrder) {
     writeHomeFile("ravelin.set", "2\r\n/d/second.mdb\r\n/d/first.mdb\r\n");
     writeHomeFile("settings.set", SettingsLines().set(10, "1").set(12, "1").set(14, "/elsewhere/compnamedb.mdb").bytes());
     ASSERT_TRUE(start());
-    EXPECT_EQ(window->userList->columnCount(), 5);
+    EXPECT_EQ(window->users().columnCount(), 5);
     // The path list was read before the settings selected its first entry.
     EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/first.mdb"));
     EXPECT_TRUE(window->autoMonitoring());
@@ -51,12 +51,12 @@ TEST_F(Startup, LockFileOptionIsTwoWhateverWasChosenBefore) {
     EXPECT_EQ(window->lockFileOption, 2);
 
     // Nor is the choice of a previous run kept.
-    window->readModeChoice[1]->click();
-    window->lockFileChoice[2]->click();
+    controls().readModeChoice[1]->click();
+    controls().lockFileChoice[2]->click();
     ASSERT_EQ(window->lockFileOption, 4);
     ASSERT_TRUE(restart());
     EXPECT_EQ(window->lockFileOption, 2);
-    EXPECT_TRUE(window->lockFileChoice[1]->isChecked());
+    EXPECT_TRUE(controls().lockFileChoice[1]->isChecked());
 }
 
 // The names of files renamed into place in a folder, in the order it happened

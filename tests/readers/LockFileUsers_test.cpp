@@ -1,7 +1,7 @@
 // The lock-file library reader: pairing lock-file lines with the library's
 // computer names, reading real lock files that other processes hold, and the
 // main window drawing what it read.
-#include "base/UserList.h"
+#include "base/UserListModel.h"
 #include "app/TipWindow.h"
 #include "jet/LdbUsers.h"
 #include "readers/LockFileUsers.h"
@@ -12,7 +12,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -187,7 +187,7 @@ class LockFileUsersWindow : public ::testing::Test, public MainWindowHarness {
 protected:
     void SetUp() override {
         ASSERT_TRUE(start());
-        window->readModeChoice[1]->click();
+        controls().readModeChoice[1]->click();
         writeHomeFile("sales.mdb", "database");
         window->setSelectedDatabasePath(homeFile("sales.mdb"));
     }
@@ -200,8 +200,8 @@ protected:
 // the arrow comes back.
 TEST_F(LockFileUsersWindow, RowsAreDrawnUnderTheHourglass) {
     writeHomeFile("sales.ldb", "PC01\r\nANN\r\nPC02\r\nBOB\r\nPC03\r\nCY\r\nPC03\r\nDAN\r\n");
-    window->lockFileChoice[2]->click();
-    window->allPossibleCheck->setChecked(true);
+    controls().lockFileChoice[2]->click();
+    controls().allPossibleCheck->setChecked(true);
     window->setCursor(Qt::CrossCursor);
     std::optional<Qt::CursorShape> during;
     int option = 0;
@@ -215,11 +215,10 @@ TEST_F(LockFileUsersWindow, RowsAreDrawnUnderTheHourglass) {
     EXPECT_EQ(option, 4);
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
     QStringList drawn;
-    for (int i = 0; i < window->userList->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* r = window->userList->topLevelItem(i);
-        drawn << rowKey(r) + ":" + r->text(0) + "/" + subItem(r, 1);
+    for (int i = 0; i < window->users().rowCount(); ++i) {
+        drawn << window->users().text(i, 0) + "/" + window->users().text(i, 1);
     }
-    EXPECT_EQ(drawn, QStringList({"Key_1:PC01/ANN", "Key_2:PC03/CY", "Key_3:PC03/DAN"}));
+    EXPECT_EQ(drawn, QStringList({"PC01/ANN", "PC03/CY", "PC03/DAN"}));
     // The user name resolution that follows reports the computers the (here
     // empty) user name database lacks; nothing else is said.
     EXPECT_TRUE(boxes.textsNotTitled(QStringLiteral("No User Name")).isEmpty());
@@ -233,9 +232,9 @@ TEST_F(LockFileUsersWindow, ANoticeIsABoxOrWhileMonitoringTheTip) {
     EXPECT_EQ(boxes.last().text, QStringLiteral("Could not locate LDB file '") + ldb + "'");
     EXPECT_EQ(boxes.last().title, QStringLiteral("LDB File Not Found"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Information);
-    EXPECT_EQ(window->userList->topLevelItemCount(), 0);
+    EXPECT_EQ(window->users().rowCount(), 0);
 
-    window->autoMonitorCheck->setChecked(true);
+    controls().autoMonitorCheck->setChecked(true);
     refresh();
     EXPECT_EQ(boxes.shown.size(), 1u);
     ASSERT_NE(window->tip(), nullptr);

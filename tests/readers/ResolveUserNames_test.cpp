@@ -1,6 +1,6 @@
 // User name resolution: each listed computer looked up in the user name
 // database window, and the computers it does not know reported.
-#include "base/UserList.h"
+#include "base/UserListModel.h"
 #include "app/TipWindow.h"
 #include "readers/ResolveUserNames.h"
 #include "jet/Recordset.h"
@@ -13,7 +13,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -30,17 +30,18 @@ protected:
         ASSERT_TRUE(startWith(homeFile("none/compnamedb.mdb")));
         boxes.shown.clear();
     }
-    QTreeWidgetItem* addRow(const QString& computer) {
-        auto* row = addUserRow(window->userList, QStringLiteral("Key_%1").arg(window->userList->topLevelItemCount() + 1),
-                               computer);
-        for (int c = 1; c < window->userList->columnCount(); ++c)
-            setSubItem(row, c, QStringLiteral("old"));
-        return row;
+    int addRow(const QString& computer) {
+        QStringList texts{computer};
+        for (int c = 1; c < window->users().columnCount(); ++c)
+            texts << QStringLiteral("old");
+        window->users().appendRow(texts);
+        return window->users().rowCount() - 1;
     }
+    QString subItem(int row, int column) { return window->users().text(row, column); }
 };
 
 TEST_F(Resolve, UnknownComputersAreReportedPerRowInTheWordingOfTheReadMode) {
-    QTreeWidgetItem* row = addRow(QStringLiteral("PC99"));
+    int row = addRow(QStringLiteral("PC99"));
     window->resolveUserNames();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().text, kNotListed + QStringLiteral("'PC99'"));
@@ -49,8 +50,8 @@ TEST_F(Resolve, UnknownComputersAreReportedPerRowInTheWordingOfTheReadMode) {
     for (int c = 4; c <= 6; ++c)
         EXPECT_EQ(subItem(row, c), QString()) << c;
 
-    window->readModeChoice[1]->click();
-    window->userList->clear();
+    controls().readModeChoice[1]->click();
+    window->users().clear();
     row = addRow(QStringLiteral("PC98"));
     addRow(QStringLiteral("PC97"));
     window->resolveUserNames();
@@ -117,7 +118,7 @@ protected:
         ASSERT_TRUE(startWith(path));
         ASSERT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
     }
-    QStringList names(const QTreeWidgetItem* row, int first) {
+    QStringList names(int row, int first) {
         return {subItem(row, first), subItem(row, first + 1), subItem(row, first + 2)};
     }
     QString selectedInUserDatabase() {
@@ -129,14 +130,14 @@ protected:
 // While monitoring, the tip reports the first unknown computer, no box, and
 // the pass ends there: rows after it keep their columns.
 TEST_F(ResolveKnown, UnderAutoMonitoringRowsAfterTheUnknownOneKeepTheirColumns) {
-    window->readModeChoice[1]->click();
-    window->userList->clear();
-    QTreeWidgetItem* a = addRow(QStringLiteral("PC01"));
+    controls().readModeChoice[1]->click();
+    window->users().clear();
+    int a = addRow(QStringLiteral("PC01"));
     addRow(QStringLiteral("PC-B"));
-    QTreeWidgetItem* c = addRow(QStringLiteral("PC02"));
-    window->autoMonitorCheck->setChecked(true);
+    int c = addRow(QStringLiteral("PC02"));
+    controls().autoMonitorCheck->setChecked(true);
     window->resolveUserNames();
-    window->autoMonitorCheck->setChecked(false);
+    controls().autoMonitorCheck->setChecked(false);
     EXPECT_EQ(names(a, 2), QStringList({"Ann", "", "ann@example.com"}));
     EXPECT_EQ(names(c, 2), QStringList({"old", "old", "old"}));
     EXPECT_TRUE(boxes.shown.empty());
@@ -148,7 +149,7 @@ TEST_F(ResolveKnown, UnderAutoMonitoringRowsAfterTheUnknownOneKeepTheirColumns) 
 // filled all the same.
 TEST_F(ResolveKnown, TheWindowIsBroughtToTheLastComputerFoundOnlyWhenNotInUse) {
     addRow(QStringLiteral("PC01"));
-    QTreeWidgetItem* row = addRow(QStringLiteral("pc02"));
+    int row = addRow(QStringLiteral("pc02"));
     addRow(QStringLiteral("PC99"));
     data()->show();
     data()->activateWindow();
@@ -173,7 +174,7 @@ TEST_F(ResolveKnown, ARecordStoredByAnotherProgramIsFound) {
     other.setField("ComputerName", jet::Value::text("PC03"));
     other.setField("Name", jet::Value::text("Cy"));
     other.update();
-    QTreeWidgetItem* row = addRow(QStringLiteral("PC03"));
+    int row = addRow(QStringLiteral("PC03"));
     window->resolveUserNames();
     EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
     EXPECT_EQ(names(row, 4), QStringList({"Cy", "", ""}));
@@ -181,10 +182,10 @@ TEST_F(ResolveKnown, ARecordStoredByAnotherProgramIsFound) {
 }
 
 TEST_F(ResolveKnown, TheDoubleClickGoesToTheComputerWithoutShowingTheWindow) {
-    QTreeWidgetItem* row = addRow(QStringLiteral("pc02"));
+    int row = addRow(QStringLiteral("pc02"));
     window->actOnSelectedUser();  // no row selected: nothing changes
     EXPECT_EQ(data()->nameIndex(), -1);
-    row->setSelected(true);
+    window->selectUserRow(row);
     window->actOnSelectedUser();
     EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC02"));
     EXPECT_EQ(record(), QStringList({"PC02", "Bob", "x2", "bob@example.com"}));
@@ -200,7 +201,7 @@ TEST_F(ResolveKnown, ARecordAddedForAConnectedComputerShowsAfterTheNextRefresh) 
     locktest::Client client({"--computer", "PC-ANN", "--user", "ann", "--keep-lockfile", db});
     ASSERT_EQ(locktest::connectClient(client), 0);
     const auto showUsers = [&] {
-        window->readModeChoice[1]->click();
+        controls().readModeChoice[1]->click();
         window->setSelectedDatabasePath(QString::fromStdString(db));
         window->showUsers();
     };
@@ -215,8 +216,8 @@ TEST_F(ResolveKnown, ARecordAddedForAConnectedComputerShowsAfterTheNextRefresh) 
     ASSERT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
     for (int round = 0; round < 2; ++round) {
         showUsers();
-        ASSERT_EQ(window->userList->topLevelItemCount(), 1);
-        EXPECT_EQ(names(window->userList->topLevelItem(0), 2), typed.mid(1)) << round;
+        ASSERT_EQ(window->users().rowCount(), 1);
+        EXPECT_EQ(names(0, 2), typed.mid(1)) << round;
         EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
         ASSERT_TRUE(restart());
         ASSERT_TRUE(reconnect(homeFile("names.mdb")));

@@ -1,6 +1,6 @@
 // The roster schema reader: roster records become rows, and real lock files
 // held by simulated Jet clients are listed through the roster connection.
-#include "base/UserList.h"
+#include "base/UserListModel.h"
 #include "readers/RosterUsers.h"
 #include "settings/SettingsWindow.h"
 #include "tests/jet/LockFileTesting.h"
@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -132,7 +132,7 @@ protected:
 
 TEST_F(RosterUsersWindow, RowsBeforeAFailureAreDrawnAndTheFailureShown) {
     ASSERT_TRUE(start());
-    window->readModeChoice[0]->click();
+    controls().readModeChoice[0]->click();
     writeHomeFile("shared.mdb", "database");
     window->setSelectedDatabasePath(homeFile("shared.mdb"));
     rosterIs({{Value::text("PC01"), Value::text("ANN"), Value::boolean(true), Value::boolean(false)},
@@ -143,33 +143,33 @@ TEST_F(RosterUsersWindow, RowsBeforeAFailureAreDrawnAndTheFailureShown) {
     EXPECT_EQ(boxes.last().text, QStringLiteral("Subscript out of range"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Critical);
     QStringList drawn;
-    for (int i = 0; i < window->userList->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* r = window->userList->topLevelItem(i);
-        drawn << QStringList({rowKey(r), r->text(0), subItem(r, 1), subItem(r, 2), subItem(r, 3)}).join('/');
+    for (int i = 0; i < window->users().rowCount(); ++i) {
+        const UserListModel& users = window->users();
+        drawn << QStringList({users.text(i, 0), users.text(i, 1), users.text(i, 2), users.text(i, 3)}).join('/');
     }
-    EXPECT_EQ(drawn, QStringList({"Key_1/PC01/ANN/TRUE/FALSE", "Key_2/PC02///"}));
+    EXPECT_EQ(drawn, QStringList({"PC01/ANN/TRUE/FALSE", "PC02///"}));
 }
 
 // The window logs on with its user name and password through the settings'
 // workgroup file.
 TEST_F(RosterUsersWindow, TheWindowLogsOnWithItsAccount) {
     ASSERT_TRUE(start());
-    window->readModeChoice[0]->click();
+    controls().readModeChoice[0]->click();
     const std::string db = locktest::copyTestFile("access/testV1997.mdb", homeFile("shared.mdb").toStdString());
     const std::string wg = locktest::copyTestFile("workgroup/system.mdw", homeFile("system.mdw").toStdString());
     locktest::Client a({"--computer", "PC-A", db});
     ASSERT_EQ(locktest::connectClient(a), 0);
     window->setSelectedDatabasePath(QString::fromStdString(db));
     window->settingsStore().update([&](Settings& s) { s.workgroupPath = QString::fromStdString(wg); });
-    window->userNameEdit->setText(QStringLiteral("admin"));
-    window->passwordEdit->setText(QStringLiteral("wrong"));
+    controls().userNameEdit->setText(QStringLiteral("admin"));
+    controls().passwordEdit->setText(QStringLiteral("wrong"));
     window->showUsers();
     EXPECT_EQ(boxes.texts(), QStringList({"Not a valid account name or password."}));
 
-    window->passwordEdit->clear();
+    controls().passwordEdit->clear();
     window->showUsers();
-    ASSERT_EQ(window->userList->topLevelItemCount(), 1);
-    EXPECT_EQ(window->userList->topLevelItem(0)->text(0), QStringLiteral("PC-A"));
+    ASSERT_EQ(window->users().rowCount(), 1);
+    EXPECT_EQ(window->users().computerName(0), QStringLiteral("PC-A"));
 }
 
 }  // namespace

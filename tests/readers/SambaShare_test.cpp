@@ -1,6 +1,6 @@
 // Users on a real Samba share: a private smbd on loopback and SMB2 clients
 // that hold their user locks as Access does, seen by Ravelin on the server.
-#include "base/UserList.h"
+#include "base/UserListModel.h"
 #include "readers/SambaTooltips.h"
 #include "readers/LockFileUsers.h"
 #include "readers/RosterUsers.h"
@@ -11,7 +11,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QStatusBar>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -77,7 +77,7 @@ protected:
     }
     // The window's list after a refresh in lock-file mode.
     void refreshWindow() {
-        window->readModeChoice[1]->click();
+        controls().readModeChoice[1]->click();
         window->showUsers();
         const QStringList said = boxes.textsNotTitled(QStringLiteral("No User Name"));
         EXPECT_TRUE(said.isEmpty()) << said.join('\n').toStdString();
@@ -115,12 +115,12 @@ TEST_F(SambaShare, ClientsAreListedInBothModesAndTheirLocksStayTheirs) {
     const QStringList tips = readers::sambaTooltips(QString::fromStdString(database), {"PC-A", "PC-B"});
     ASSERT_EQ(tips.size(), 2);
     refreshWindow();
-    ASSERT_EQ(window->userList->topLevelItemCount(), 2);
+    ASSERT_EQ(window->users().rowCount(), 2);
     for (int i = 0; i < 2; ++i) {
         EXPECT_TRUE(tips[i].startsWith(QStringLiteral("SMB account: "))) << tips[i].toStdString();
         EXPECT_TRUE(tips[i].endsWith(QStringLiteral("\nAddress: 127.0.0.1"))) << tips[i].toStdString();
-        EXPECT_EQ(window->userList->topLevelItem(i)->toolTip(0), tips[i]);
-        EXPECT_EQ(window->userList->topLevelItem(i)->toolTip(2), tips[i]);
+        EXPECT_EQ(window->users().index(i, 0).data(Qt::ToolTipRole).toString(), tips[i]);
+        EXPECT_EQ(window->users().index(i, 2).data(Qt::ToolTipRole).toString(), tips[i]);
     }
 
     const auto dbBefore = locktest::stampOf(database);
@@ -178,7 +178,7 @@ TEST_F(SambaShare, WithoutPosixLockingConnectedUsersAreHiddenAndTheWindowSaysSo)
                          readers::readLockFileUsers({db, 2, false}).hint};
     };
     const auto hintLine = [&]() -> QString {
-        const auto* label = window->statusLine->findChild<QLabel*>(QStringLiteral("lblLockHint"));
+        const auto* label = controls().statusLine->findChild<QLabel*>(QStringLiteral("lockHintLabel"));
         return label && !label->isHidden() ? label->text() : QString();
     };
     const std::string ldb = useDatabase("nolocks", "hidden");

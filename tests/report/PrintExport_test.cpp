@@ -1,7 +1,7 @@
 // Print-export: the two reports line by line, the empty-list messages and
 // the text editor it opens, through the window as the user meets it.
 #include "base/DatabasePathModel.h"
-#include "base/UserList.h"
+#include "base/UserListModel.h"
 #include "report/PrintExport.h"
 #include "report/ReportWindow.h"
 #include "tests/support/DesktopEnvironment.h"
@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -50,21 +50,19 @@ protected:
 
     // Sets the read mode and lays the user list out for it.
     void readMode(int index) {
-        window->readModeChoice[index]->setChecked(true);
+        controls().readModeChoice[index]->setChecked(true);
         window->chooseReadMode(index);
     }
 
     void addRow(const QStringList& values) {
-        QTreeWidgetItem* row = addUserRow(window->userList, QStringLiteral("Key_1"), values.first());
-        for (int i = 1; i < values.size(); ++i)
-            setSubItem(row, i, values[i]);
+        window->users().appendRow(values);
     }
 
     // Presses "Show Print Preview" in a freshly shown window, `paths` choosing
     // the paths report.
     void printExport(bool paths = false) {
-        ReportWindow w(window.get(), {window->userList, window->databasePaths().paths(), window->selectedDatabasePath(),
-                                  window->readModeChoice[0]->isChecked()});
+        ReportWindow w(window.get(), {&window->users(), window->databasePaths().paths(), window->selectedDatabasePath(),
+                                  controls().readModeChoice[0]->isChecked()});
         w.chooseDatabasePaths(paths);
         w.showPreview();
     }
@@ -110,7 +108,7 @@ TEST_F(PrintExport, UsersReportInLockFileModeAndRowsTheListHasNoColumnsFor) {
     // The heading follows the mode selected now, not the list's layout: the
     // roster schema mode asks for sub-items the five columns lack, so every
     // row is left out and the report still ends with its heading.
-    window->readModeChoice[0]->setChecked(true);
+    controls().readModeChoice[0]->setChecked(true);
     printExport();
     lines = reportLines();
     ASSERT_EQ(lines.size(), 9);
@@ -214,9 +212,9 @@ TEST_F(PrintExport, TheCommandShowsAFreshModalWindowEachTime) {
         w->closeReport();
     };
     QTimer::singleShot(0, window.get(), useWindow);
-    window->printButton->click();
+    controls().printButton->click();
     QTimer::singleShot(0, window.get(), useWindow);
-    window->printAction->trigger();
+    controls().printAction->trigger();
     EXPECT_EQ(shown, 2);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -22,24 +22,24 @@ protected:
 
 TEST_F(AutoMonitor, CheckingStartsTheTimerWithoutRefreshingAtOnce) {
     EXPECT_FALSE(window->autoMonitoring());
-    window->autoMonitorCheck->click();
+    controls().autoMonitorCheck->click();
     EXPECT_TRUE(window->autoMonitoring());
-    EXPECT_TRUE(window->refreshTimer->isActive());
-    EXPECT_GT(window->refreshTimer->remainingTime(), 50000);
+    EXPECT_TRUE(controls().refreshTimer->isActive());
+    EXPECT_GT(controls().refreshTimer->remainingTime(), 50000);
     EXPECT_TRUE(boxes.shown.empty());
 
-    window->userList->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("PC01")}));
-    window->autoMonitorCheck->click();
+    window->users().appendRow({QStringLiteral("PC01")});
+    controls().autoMonitorCheck->click();
     EXPECT_FALSE(window->autoMonitoring());
-    EXPECT_FALSE(window->refreshTimer->isActive());
-    EXPECT_EQ(window->userList->topLevelItemCount(), 1);
+    EXPECT_FALSE(controls().refreshTimer->isActive());
+    EXPECT_EQ(window->users().rowCount(), 1);
 }
 
 TEST_F(AutoMonitor, EachTickRunsTheDisplayUsersCommand) {
     window->setMonitorInterval(20, QStringLiteral("20"));
-    window->autoMonitorCheck->setChecked(true);
+    controls().autoMonitorCheck->setChecked(true);
     EXPECT_TRUE(QTest::qWaitFor([&] { return boxes.shown.size() >= 2; }, 5000));
-    window->autoMonitorCheck->setChecked(false);
+    controls().autoMonitorCheck->setChecked(false);
     for (const auto& b : boxes.shown)
         EXPECT_EQ(b.request.text, kNoSelection);
 }
@@ -61,38 +61,38 @@ TEST_F(AutoMonitor, ATickDuringARunningRefreshDoesNotStartAnother) {
 }
 
 TEST_F(AutoMonitor, ChangingTheIntervalWhileRunningKeepsMonitoring) {
-    window->autoMonitorCheck->setChecked(true);
+    controls().autoMonitorCheck->setChecked(true);
     SettingsWindow* s = window->settings();
     s->show();
     s->intervalBox()->setText(QStringLiteral("5000"));
     s->closeSettings();
-    EXPECT_TRUE(window->autoMonitorCheck->isChecked());
-    EXPECT_TRUE(window->refreshTimer->isActive());
-    EXPECT_LE(window->refreshTimer->remainingTime(), 5000);
+    EXPECT_TRUE(controls().autoMonitorCheck->isChecked());
+    EXPECT_TRUE(controls().refreshTimer->isActive());
+    EXPECT_LE(controls().refreshTimer->remainingTime(), 5000);
 }
 
 TEST_F(AutoMonitor, OnlyTheStartUpFlagSurvivesARestart) {
-    window->autoMonitorCheck->setChecked(true);
+    controls().autoMonitorCheck->setChecked(true);
     ASSERT_TRUE(restart());
-    EXPECT_FALSE(window->autoMonitorCheck->isChecked());
+    EXPECT_FALSE(controls().autoMonitorCheck->isChecked());
     EXPECT_FALSE(window->autoMonitoring());
 
     window->settingsStore().update([](Settings& v) { v.monitorAtStart = true; });
     ASSERT_TRUE(restart());
-    EXPECT_TRUE(window->autoMonitorCheck->isChecked());
-    EXPECT_TRUE(window->refreshTimer->isActive());
+    EXPECT_TRUE(controls().autoMonitorCheck->isChecked());
+    EXPECT_TRUE(controls().refreshTimer->isActive());
 }
 
 TEST_F(AutoMonitor, AZeroIntervalNeverTicksAndNoneAbove65535IsTaken) {
-    window->autoMonitorCheck->click();
+    controls().autoMonitorCheck->click();
     EXPECT_TRUE(window->setMonitorInterval(0, QStringLiteral("0")));
     EXPECT_TRUE(window->autoMonitoring());
-    EXPECT_FALSE(window->refreshTimer->isActive());
+    EXPECT_FALSE(controls().refreshTimer->isActive());
     EXPECT_FALSE(window->setMonitorInterval(65536, QStringLiteral("65536")));
     EXPECT_FALSE(window->setMonitorInterval(-1, QStringLiteral("-1")));
-    EXPECT_EQ(window->refreshTimer->interval(), 0);
+    EXPECT_EQ(controls().refreshTimer->interval(), 0);
     EXPECT_TRUE(window->setMonitorInterval(65535, QStringLiteral("65535")));
-    EXPECT_TRUE(window->refreshTimer->isActive());
+    EXPECT_TRUE(controls().refreshTimer->isActive());
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -48,11 +48,11 @@ TEST_F(SettingsFile, EverySettingSurvivesARestart) {
     window->show();
     window->move(twipsToPixelsX(window.get(), 1500), twipsToPixelsY(window.get(), 1200));
     window->resize(twipsToPixelsX(window.get(), 12000), twipsToPixelsY(window.get(), 9000));
-    window->setPanelHeightTwips(window->databasePanel, 1800);
-    window->setPanelHeightTwips(window->userPanel, 2400);
-    window->userNameEdit->setText(QStringLiteral("  Contour "));
-    window->passwordEdit->setText(QStringLiteral("pa ss"));
-    window->readModeChoice[1]->click();
+    window->setPanelHeightTwips(controls().databasePanel, 1800);
+    window->setPanelHeightTwips(controls().userPanel, 2400);
+    controls().userNameEdit->setText(QStringLiteral("  Contour "));
+    controls().passwordEdit->setText(QStringLiteral("pa ss"));
+    controls().readModeChoice[1]->click();
     window->settings()->intervalBox()->setText(QStringLiteral("15000"));
     window->settings()->closeSettings();
     edit([](Settings& s) {
@@ -75,18 +75,18 @@ TEST_F(SettingsFile, EverySettingSurvivesARestart) {
     EXPECT_EQ(window->y(), twipsToPixelsY(window.get(), 1200));
     EXPECT_EQ(window->width(), twipsToPixelsX(window.get(), 12000));
     EXPECT_EQ(window->height(), twipsToPixelsY(window.get(), 9000));
-    EXPECT_NEAR(window->panelHeightTwips(window->databasePanel), 1800, 15);
-    EXPECT_NEAR(window->panelHeightTwips(window->userPanel), 2400, 15);
+    EXPECT_NEAR(window->panelHeightTwips(controls().databasePanel), 1800, 15);
+    EXPECT_NEAR(window->panelHeightTwips(controls().userPanel), 2400, 15);
     EXPECT_EQ(value().workgroupPath, QStringLiteral("/srv/share/Secured.mdw"));
-    EXPECT_EQ(window->userNameEdit->text(), QStringLiteral("Contour"));
-    EXPECT_EQ(window->passwordEdit->text(), QStringLiteral("pa ss"));
-    EXPECT_TRUE(window->readModeChoice[1]->isChecked());
-    EXPECT_EQ(window->userList->columnCount(), 5);
+    EXPECT_EQ(controls().userNameEdit->text(), QStringLiteral("Contour"));
+    EXPECT_EQ(controls().passwordEdit->text(), QStringLiteral("pa ss"));
+    EXPECT_TRUE(controls().readModeChoice[1]->isChecked());
+    EXPECT_EQ(window->users().columnCount(), 5);
     EXPECT_EQ(value().intervalText, QStringLiteral("15000"));
-    EXPECT_EQ(window->refreshTimer->interval(), 15000);
-    EXPECT_EQ(window->autoMonitorCheck->text(), QStringLiteral("Auto Monitoring (Every 15000 miliseconds)"));
+    EXPECT_EQ(controls().refreshTimer->interval(), 15000);
+    EXPECT_EQ(controls().autoMonitorCheck->text(), QStringLiteral("Auto Monitoring (Every 15000 miliseconds)"));
     EXPECT_TRUE(value().monitorAtStart);
-    EXPECT_TRUE(window->autoMonitorCheck->isChecked());
+    EXPECT_TRUE(controls().autoMonitorCheck->isChecked());
     EXPECT_TRUE(window->autoMonitoring());
     EXPECT_FALSE(value().doubleClickGoesToComputer);
     EXPECT_EQ(value().userDatabasePath, QStringLiteral("/srv/names/compnamedb.mdb"));
@@ -173,18 +173,18 @@ TEST_F(SettingsFile, EachLineIsAppliedOrStopsTheReading) {
             return text == atDesign ? design : text;
         };
         const Applied applied{
-            window->readModeChoice[0]->isChecked() ? 0 : 1, value().intervalText, window->refreshTimer->interval(),
+            controls().readModeChoice[0]->isChecked() ? 0 : 1, value().intervalText, controls().refreshTimer->interval(),
             value().monitorAtStart, value().doubleClickGoesToComputer ? 0 : 1,
-            orDesign(value().workgroupPath, Settings::defaultWorkgroupPath()), window->passwordEdit->text(),
+            orDesign(value().workgroupPath, Settings::defaultWorkgroupPath()), controls().passwordEdit->text(),
             orDesign(value().userDatabasePath, defaultDB()), window->selectedDatabasePath()};
         EXPECT_EQ(applied, c.applied);
         // The rest follows: the caption the interval, the columns and the
         // lock-file options the read mode, the timer the monitoring box.
-        EXPECT_EQ(window->autoMonitorCheck->text(),
+        EXPECT_EQ(controls().autoMonitorCheck->text(),
                   QStringLiteral("Auto Monitoring (Every ") + applied.interval + " miliseconds)");
-        EXPECT_EQ(window->userList->columnCount(), applied.mode == 0 ? 7 : 5);
-        EXPECT_EQ(window->lockFileChoice[0]->isEnabled(), applied.mode == 1);
-        EXPECT_EQ(window->autoMonitorCheck->isChecked(), applied.monitoring);
+        EXPECT_EQ(window->users().columnCount(), applied.mode == 0 ? 7 : 5);
+        EXPECT_EQ(controls().lockFileChoice[0]->isEnabled(), applied.mode == 1);
+        EXPECT_EQ(controls().autoMonitorCheck->isChecked(), applied.monitoring);
         EXPECT_EQ(window->autoMonitoring(), applied.monitoring);
         EXPECT_TRUE(boxes.shown.empty());
         stop();
@@ -197,16 +197,16 @@ TEST_F(SettingsFile, StartUpFlagTurnsMonitoringOnAndSelectsTheFirstPath) {
     writeHomeFile("settings.set", SettingsLines().set(12, "1").bytes());
     ASSERT_TRUE(start());
     EXPECT_TRUE(value().monitorAtStart);
-    EXPECT_TRUE(window->autoMonitorCheck->isChecked());
-    EXPECT_TRUE(window->refreshTimer->isActive());
+    EXPECT_TRUE(controls().autoMonitorCheck->isChecked());
+    EXPECT_TRUE(controls().refreshTimer->isActive());
     EXPECT_EQ(window->databaseIndex(), 0);
     EXPECT_EQ(window->selectedDatabasePath(), QStringLiteral("/d/a.mdb"));
 }
 
 TEST_F(SettingsFile, UserNameAndIntervalAreTrimmedButTheWorkgroupPathIsNot) {
     ASSERT_TRUE(start());
-    window->userNameEdit->setText(QStringLiteral("  bob  "));
-    window->passwordEdit->setText(QStringLiteral(" pw "));
+    controls().userNameEdit->setText(QStringLiteral("  bob  "));
+    controls().passwordEdit->setText(QStringLiteral(" pw "));
     edit([](Settings& s) {
         s.workgroupPath = QStringLiteral("  /wg/x.mdw ");
         s.intervalText = QStringLiteral(" 30000 ");
@@ -239,7 +239,7 @@ TEST_F(SettingsFile, AFailedWriteLeavesTheOldFile) {
     const QByteArray original = SettingsLines().bytes();
     writeHomeFile("settings.set", original);
     ASSERT_TRUE(start());
-    window->userNameEdit->setText(QString(500, QChar('u')));
+    controls().userNameEdit->setText(QString(500, QChar('u')));
     {
         const FileSizeLimit full(100);
         window->saveSettings();
@@ -272,14 +272,14 @@ TEST_F(SettingsFile, UnchangedEightBitLinesAreWrittenBackAsTheirBytes) {
     writeHomeFile("settings.set", file);
     ASSERT_TRUE(start());
     EXPECT_EQ(value().workgroupPath, QString::fromUtf8("/wg/B\u00E4r.mdw"));
-    EXPECT_EQ(window->userNameEdit->text(), QString::fromUtf8("J\u00FCrgen"));
+    EXPECT_EQ(controls().userNameEdit->text(), QString::fromUtf8("J\u00FCrgen"));
     EXPECT_EQ(value().userDatabasePath, QString::fromUtf8("/d/\u00C9quipe/compnamedb.mdb"));
     stop();
     EXPECT_EQ(readHomeFile("settings.set"), file);
 
     // Text the user types goes out in the locale's encoding.
     ASSERT_TRUE(start());
-    window->passwordEdit->setText(QString::fromUtf8("g\u00E9heim"));
+    controls().passwordEdit->setText(QString::fromUtf8("g\u00E9heim"));
     stop();
     EXPECT_EQ(readHomeFile("settings.set").split('\n').value(8), QByteArray("g\xC3\xA9heim\r"));
 }
@@ -293,7 +293,7 @@ TEST_F(SettingsFile, SizesNoScreenCanShowStopTheReading) {
         EXPECT_GT(window->width(), 100) << label;
         EXPECT_GT(window->height(), 100) << label;
         EXPECT_LT(window->width(), 32768) << label;
-        EXPECT_TRUE(window->readModeChoice[0]->isChecked()) << label << ": reading went on";
+        EXPECT_TRUE(controls().readModeChoice[0]->isChecked()) << label << ": reading went on";
         stop();
     }
 }

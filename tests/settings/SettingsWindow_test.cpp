@@ -36,8 +36,8 @@ TEST_F(SettingsWindowTest, IntervalsFrom5000To60000AreAccepted) {
         s->intervalBox()->setText(QString::fromLatin1(text));
         s->closeSettings();
         EXPECT_FALSE(s->isVisible()) << text;
-        EXPECT_EQ(window->refreshTimer->interval(), interval);
-        EXPECT_EQ(window->autoMonitorCheck->text(),
+        EXPECT_EQ(controls().refreshTimer->interval(), interval);
+        EXPECT_EQ(controls().autoMonitorCheck->text(),
                   QStringLiteral("Auto Monitoring (Every %1 miliseconds)").arg(QString::fromLatin1(text)));
     }
     EXPECT_TRUE(boxes.shown.empty());
@@ -52,7 +52,7 @@ TEST_F(SettingsWindowTest, OtherIntervalsAreRefusedAndTheWindowStays) {
         EXPECT_EQ(boxes.last().title, QStringLiteral("Invalid Number"));
         EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
         EXPECT_EQ(s->intervalBox()->text(), QString::fromLatin1(text));
-        EXPECT_EQ(window->refreshTimer->interval(), 60000);
+        EXPECT_EQ(controls().refreshTimer->interval(), 60000);
     }
 }
 
@@ -71,7 +71,7 @@ TEST_F(SettingsWindowTest, TheCloseBoxAndEscapeBehaveAsClose) {
     EXPECT_FALSE(s->isVisible());
     EXPECT_EQ(window->settings(), s) << "the window and its settings stay loaded";
     EXPECT_TRUE(window->settingsStore().value().monitorAtStart);
-    EXPECT_EQ(window->refreshTimer->interval(), 20000);
+    EXPECT_EQ(controls().refreshTimer->interval(), 20000);
 }
 
 TEST_F(SettingsWindowTest, PathBoxesIgnoreTyping) {
@@ -141,7 +141,7 @@ TEST_F(SettingsWindowTest, TheSettingsCommandShowsTheWindowModally) {
         wasModal = s->isVisible() && s->isModal();
         s->closeSettings();
     });
-    window->settingsAction->trigger();
+    controls().settingsAction->trigger();
     EXPECT_TRUE(wasModal);
     EXPECT_FALSE(s->isVisible());
 }

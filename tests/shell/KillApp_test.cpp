@@ -149,7 +149,7 @@ TEST_F(ClosingByTitle, OpenHelpIsRecognisedByItsExactTitleAndClosedAtShutDown) {
     // Another title is not the help viewer: the help is opened.
     startWindow(QStringLiteral("Ravelin Help 2"));
     ASSERT_TRUE(waitForWindows(QStringLiteral("Ravelin Help 2"), 1));
-    program.window->helpAction->trigger();
+    program.controls().helpAction->trigger();
     EXPECT_EQ(program.programs.started.size(), 1u);
 
     // The viewer the Help command started (the fake launcher started none),
@@ -159,8 +159,8 @@ TEST_F(ClosingByTitle, OpenHelpIsRecognisedByItsExactTitleAndClosedAtShutDown) {
     ASSERT_TRUE(waitForWindows(kHelpTitle, 1));
     ASSERT_TRUE(waitForWindows(QStringLiteral("Notes on Ravelin Help.txt"), 1));
     const std::size_t boxesBefore = program.boxes.shown.size();
-    program.window->helpAction->trigger();
-    program.window->helpAction->trigger();
+    program.controls().helpAction->trigger();
+    program.controls().helpAction->trigger();
     ASSERT_EQ(program.boxes.shown.size(), boxesBefore + 2);
     EXPECT_EQ(program.boxes.last().title, QStringLiteral("Help Is Already Open"));
     EXPECT_EQ(program.programs.started.size(), 1u);

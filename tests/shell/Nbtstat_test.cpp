@@ -1,7 +1,7 @@
 // The NBTSTAT lookup: its two checks, the argument vector a hostile computer
 // name ends up in, and what the terminal's command really passes on.
 #include "base/ProgramFolder.h"
-#include "base/UserList.h"
+#include "base/UserListModel.h"
 #include "settings/SettingsWindow.h"
 #include "shell/Nbtstat.h"
 #include "tests/support/DesktopEnvironment.h"
@@ -12,7 +12,7 @@
 #include <QTest>
 #include <QRadioButton>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -29,9 +29,9 @@ protected:
     }
 
     void selectComputer(const QString& name) {
-        window->userList->clear();
-        QTreeWidgetItem* row = addUserRow(window->userList, QStringLiteral("Key_1"), name);
-        row->setSelected(true);
+        window->users().clear();
+        window->users().appendRow({name});
+        window->selectUserRow(0);
     }
 
     DesktopEnvironment desktop;
@@ -39,9 +39,9 @@ protected:
 };
 
 TEST_F(Nbtstat, NeedsARowAndASelection) {
-    window->nbtstatAction->trigger();
-    addUserRow(window->userList, QStringLiteral("Key_1"), QStringLiteral("PC1"));
-    window->nbtstatButton->click();
+    controls().nbtstatAction->trigger();
+    window->users().appendRow({QStringLiteral("PC1")});
+    controls().nbtstatButton->click();
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[0].request.title, QStringLiteral("No Computer Names To Select"));
     EXPECT_EQ(boxes.shown[0].request.text, QStringLiteral("There are no LDB Users to select that will allow you to "
@@ -57,7 +57,7 @@ TEST_F(Nbtstat, AHostileNameIsOneArgumentAfterTheEndOfOptions) {
     for (const QString& name : kHostileNames) {
         selectComputer(name);
         QDir::setCurrent(QDir::tempPath());
-        window->nbtstatAction->trigger();
+        controls().nbtstatAction->trigger();
         ASSERT_FALSE(programs.started.empty());
         const auto& run = programs.started.back();
         EXPECT_EQ(run.program, terminal);
@@ -74,7 +74,7 @@ TEST_F(Nbtstat, WithoutATerminalProgramABoxSaysWhatWasTried) {
     qputenv("PATH", QFile::encodeName(desktop.binFolder()));
     ASSERT_TRUE(QFile::remove(terminal));
     selectComputer(QStringLiteral("PC1"));
-    window->nbtstatAction->trigger();
+    controls().nbtstatAction->trigger();
     EXPECT_TRUE(programs.started.empty());
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().text, QStringLiteral("No terminal program was found to run the NBTSTAT lookup in. Tried: "
@@ -84,7 +84,7 @@ TEST_F(Nbtstat, WithoutATerminalProgramABoxSaysWhatWasTried) {
 TEST_F(Nbtstat, NamesWithControlCharactersAreRefused) {
     for (const QString& name : {QStringLiteral("PC\n1"), QStringLiteral("PC\x1b[2J"), QStringLiteral("PC\t")}) {
         selectComputer(name);
-        window->nbtstatAction->trigger();
+        controls().nbtstatAction->trigger();
     }
     EXPECT_TRUE(programs.started.empty());
     ASSERT_EQ(boxes.shown.size(), 3u);
@@ -117,13 +117,14 @@ TEST_F(Nbtstat, DoubleClickRunsTheLookupWhenChosen) {
     window->settingsStore().update([&](Settings& s) { s.doubleClickGoesToComputer = false; });
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    QWidget* area = window->userList->viewport();
+    QTreeView* list = controls().userList;
+    QWidget* area = list->viewport();
     QTest::mouseDClick(area, Qt::LeftButton, {}, QPoint(10, 10));
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("No Computer Names To Select"));
 
     selectComputer(QStringLiteral("PC7"));
-    QTest::mouseDClick(area, Qt::LeftButton, {}, window->userList->visualItemRect(window->userList->topLevelItem(0)).center());
+    QTest::mouseDClick(area, Qt::LeftButton, {}, list->visualRect(window->users().index(0, 0)).center());
     ASSERT_EQ(programs.started.size(), 1u);
     EXPECT_EQ(programs.started[0].arguments.last(), QStringLiteral("PC7"));
 

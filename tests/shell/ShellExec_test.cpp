@@ -95,7 +95,7 @@ protected:
 TEST_F(HelpCommand, OpensTheContentsPageInTheViewer) {
     const QString viewer = desktop.addProgram(QStringLiteral("ravelin-help"));
     const QString contents = installHelp();
-    window->helpButton->click();
+    controls().helpButton->click();
     EXPECT_TRUE(boxes.shown.empty());
     ASSERT_EQ(programs.started.size(), 1u);
     EXPECT_EQ(programs.started[0].program, viewer);
@@ -105,7 +105,7 @@ TEST_F(HelpCommand, OpensTheContentsPageInTheViewer) {
 TEST_F(HelpCommand, AMissingHelpFileSaysFileNotFound) {
     desktop.addProgram(QStringLiteral("ravelin-help"));
     ASSERT_TRUE(QFile::remove(installHelp()));
-    window->helpAction->trigger();
+    controls().helpAction->trigger();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("Error:"));
     EXPECT_EQ(boxes.last().text, QStringLiteral("File not found"));
@@ -121,11 +121,11 @@ TEST_F(HelpCommand, WithoutADisplayTheStartedViewerIsFoundAndClosed) {
     } endViewers;
     ASSERT_TRUE(QFile::link(QStringLiteral(RAVELIN_HELP_VIEWER), desktop.binFolder() + QStringLiteral("/ravelin-help")));
     installHelp();
-    window->helpAction->trigger();
+    controls().helpAction->trigger();
     ASSERT_TRUE(boxes.shown.empty()) << boxes.last().text.toStdString();
     EXPECT_TRUE(KillApp::FindWindow(kHelpTitle));
-    window->helpAction->trigger();
-    window->helpAction->trigger();
+    controls().helpAction->trigger();
+    controls().helpAction->trigger();
     ASSERT_EQ(boxes.shown.size(), 2u);
     for (const auto& shown : boxes.shown) {
         EXPECT_EQ(shown.request.title, QStringLiteral("Help Is Already Open"));
@@ -138,7 +138,7 @@ TEST_F(HelpCommand, WithoutADisplayTheStartedViewerIsFoundAndClosed) {
 
 TEST_F(HelpCommand, TheWebSiteOpensInTheBrowserAndFailsSilently) {
     programs.succeed = false;
-    window->webSiteAction->trigger();
+    controls().webSiteAction->trigger();
     EXPECT_EQ(programs.opened, QStringList{webSiteAddress()});
     EXPECT_TRUE(webSiteAddress().startsWith(QStringLiteral("http")));
     EXPECT_TRUE(boxes.shown.empty());

@@ -5,6 +5,7 @@
 #include "base/InstanceGuard.h"
 #include "app/MainWindow.h"
 #include "tests/support/FakePlatform.h"
+#include "tests/support/MainWindowControls.h"
 
 #include <QCoreApplication>
 
@@ -21,6 +22,9 @@ public:
         window = std::make_unique<MainWindow>();
         return window->load(*guard);
     }
+
+    // The started window's controls, found by their names.
+    MainWindowControls controls() const { return MainWindowControls(*window); }
 
     // Shuts the window down as closing it does, then lets it go.
     void stop() {

@@ -46,14 +46,14 @@ protected:
         const auto slot = jet::encodeLockSlot("PC01", "Admin");
         writeHomeFile("shared.ldb", QByteArray(reinterpret_cast<const char*>(slot.data()), qsizetype(slot.size())));
         writeHomeFile("shared.mdb", "database");
-        window->readModeChoice[1]->click();
-        window->lockFileChoice[0]->click();  // every user the lock file lists
+        controls().readModeChoice[1]->click();
+        controls().lockFileChoice[0]->click();  // every user the lock file lists
         window->setSelectedDatabasePath(homeFile("shared.mdb"));
         window->setMonitorInterval(20, QStringLiteral("20"));
-        window->autoMonitorCheck->setChecked(true);
+        controls().autoMonitorCheck->setChecked(true);
     }
     // Runs the event loop until the timer has ticked and the list been refreshed.
-    bool tick() { return QSignalSpy(window->refreshTimer, &QTimer::timeout).wait(5000); }
+    bool tick() { return QSignalSpy(controls().refreshTimer, &QTimer::timeout).wait(5000); }
     void select(const QString& name) { data()->selectNameIndex(data()->findComputerName(name)); }
     QString selected() {
         const int i = data()->nameIndex();
