@@ -15,9 +15,6 @@ public:
 
     explicit TipWindow(QWidget* owner);
 
-    // Closes the window when its lifetime is over.
-    QTimer* lifetimeTimer;
-
     // The message shown, and showing another.
     QString message() const;
     void setMessage(const QString& text);
@@ -36,6 +33,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Closes the window when its lifetime is over.
+    QTimer* lifetimeTimer;
     QLabel* headingLabel;
     QLabel* messageLabel;
     bool closed_ = false;

@@ -88,6 +88,9 @@ HelpViewer::HelpViewer(const QString& contentsPage) : folder_(QFileInfo(contents
     contentsAction = bar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), QStringLiteral("&Contents"));
     backAction = bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("&Back"));
     forwardAction = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("&Forward"));
+    contentsAction->setObjectName(QStringLiteral("contentsAction"));
+    backAction->setObjectName(QStringLiteral("backAction"));
+    forwardAction->setObjectName(QStringLiteral("forwardAction"));
     backAction->setShortcut(QKeySequence::Back);
     forwardAction->setShortcut(QKeySequence::Forward);
     backAction->setEnabled(false);

@@ -14,16 +14,15 @@ public:
     // Shows `contentsPage`; the other pages are the .html files beside it.
     explicit HelpViewer(const QString& contentsPage);
 
-    QTextBrowser* browser;
-    QAction* contentsAction;
-    QAction* backAction;
-    QAction* forwardAction;
-    QLineEdit* searchBox;
-
     // Shows the list of pages holding every word of `words` (letter case
     // ignored), each a link to its page.
     void search(const QString& words);
 
 private:
+    QTextBrowser* browser;
+    QAction* contentsAction;
+    QAction* backAction;
+    QAction* forwardAction;
+    QLineEdit* searchBox;
     QString folder_;
 };

@@ -15,6 +15,8 @@ protected:
     void SetUp() override { ASSERT_TRUE(start()); }
 };
 
+QTimer* lifetime(TipWindow* tip) { return tip->findChild<QTimer*>(QStringLiteral("lifetimeTimer")); }
+
 TEST_F(Tip, FirstMessageLoadsTheWindowWithItsFourSecondTimer) {
     EXPECT_EQ(window->tip(), nullptr);
     window->showTip(QStringLiteral("first"));
@@ -22,9 +24,9 @@ TEST_F(Tip, FirstMessageLoadsTheWindowWithItsFourSecondTimer) {
     ASSERT_NE(tip, nullptr);
     EXPECT_TRUE(tip->isVisible());
     EXPECT_EQ(tip->message(), QStringLiteral("first"));
-    EXPECT_TRUE(tip->lifetimeTimer->isActive());
-    EXPECT_EQ(tip->lifetimeTimer->interval(), 4000);
-    EXPECT_TRUE(tip->lifetimeTimer->isSingleShot());
+    EXPECT_TRUE(lifetime(tip)->isActive());
+    EXPECT_EQ(lifetime(tip)->interval(), 4000);
+    EXPECT_TRUE(lifetime(tip)->isSingleShot());
     EXPECT_TRUE(boxes.shown.empty());
 }
 
@@ -32,12 +34,12 @@ TEST_F(Tip, ASecondMessageReplacesTheTextWithoutExtendingTheTime) {
     window->showTip(QStringLiteral("first"));
     TipWindow* tip = window->tip();
     QTest::qWait(50);
-    const int before = tip->lifetimeTimer->remainingTime();
+    const int before = lifetime(tip)->remainingTime();
     window->showTip(QStringLiteral("second"));
     EXPECT_EQ(window->tip(), tip);
     EXPECT_EQ(tip->message(), QStringLiteral("second"));
-    EXPECT_LE(tip->lifetimeTimer->remainingTime(), before);
-    EXPECT_LT(tip->lifetimeTimer->remainingTime(), 4000);
+    EXPECT_LE(lifetime(tip)->remainingTime(), before);
+    EXPECT_LT(lifetime(tip)->remainingTime(), 4000);
 }
 
 TEST_F(Tip, TheTickUnloadsItAndTheNextMessageLoadsItAfresh) {
@@ -51,7 +53,7 @@ TEST_F(Tip, TheTickUnloadsItAndTheNextMessageLoadsItAfresh) {
     window->showTip(QStringLiteral("again"));
     ASSERT_NE(window->tip(), nullptr);
     EXPECT_EQ(window->tip()->message(), QStringLiteral("again"));
-    EXPECT_TRUE(window->tip()->lifetimeTimer->isActive());
+    EXPECT_TRUE(lifetime(window->tip())->isActive());
 }
 
 // A message set after the tick closed the window, before its deletion, is

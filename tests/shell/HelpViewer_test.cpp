@@ -16,23 +16,28 @@ const QString kPages = QStringLiteral(RAVELIN_HELP_PAGES);
 
 TEST(HelpViewer, SearchListsThePagesAndBackReturns) {
     HelpViewer viewer(kPages + QStringLiteral("/index.html"));
+    const auto* browser = viewer.findChild<QTextBrowser*>(QStringLiteral("browser"));
+    auto* const contentsAction = viewer.findChild<QAction*>(QStringLiteral("contentsAction"));
+    auto* const backAction = viewer.findChild<QAction*>(QStringLiteral("backAction"));
+    auto* const forwardAction = viewer.findChild<QAction*>(QStringLiteral("forwardAction"));
+    ASSERT_TRUE(browser && contentsAction && backAction && forwardAction);
     EXPECT_EQ(viewer.windowTitle(), QStringLiteral("Ravelin Help"));
-    EXPECT_EQ(viewer.browser->documentTitle(), QStringLiteral("Contents"));
+    EXPECT_EQ(browser->documentTitle(), QStringLiteral("Contents"));
 
     viewer.search(QStringLiteral("POSIX locking"));
-    const QString results = viewer.browser->toHtml();
+    const QString results = browser->toHtml();
     EXPECT_TRUE(results.contains(QStringLiteral("troubleshooting.html"))) << results.toStdString();
     EXPECT_FALSE(results.contains(QStringLiteral("commands.html")));
-    EXPECT_TRUE(viewer.backAction->isEnabled());
+    EXPECT_TRUE(backAction->isEnabled());
 
-    viewer.backAction->trigger();
-    EXPECT_EQ(viewer.browser->documentTitle(), QStringLiteral("Contents"));
-    EXPECT_TRUE(viewer.forwardAction->isEnabled());
+    backAction->trigger();
+    EXPECT_EQ(browser->documentTitle(), QStringLiteral("Contents"));
+    EXPECT_TRUE(forwardAction->isEnabled());
 
     viewer.search(QStringLiteral("nosuchwordanywhere"));
-    EXPECT_TRUE(viewer.browser->toPlainText().contains(QStringLiteral("No page holds these words.")));
-    viewer.contentsAction->trigger();
-    EXPECT_EQ(viewer.browser->documentTitle(), QStringLiteral("Contents"));
+    EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("No page holds these words.")));
+    contentsAction->trigger();
+    EXPECT_EQ(browser->documentTitle(), QStringLiteral("Contents"));
 }
 
 TEST(HelpViewer, EveryPageHasATitleAndItsLinksLeadToPages) {
