@@ -24,11 +24,6 @@ public:
 
     static QString defaultWorkgroup() { return Settings::defaultWorkgroupPath(); }
 
-    // The boxes a test types into, as the user does.
-    QLineEdit* intervalBox() const { return intervalEdit; }
-    QLineEdit* workgroupBox() const { return workgroupEdit; }
-    QLineEdit* userDatabaseBox() const { return userDatabaseEdit; }
-
     // Shows the window modally over the main window.
     void showModal();
     // Unloads the window at shut-down, without validating anything.

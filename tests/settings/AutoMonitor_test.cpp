@@ -64,7 +64,7 @@ TEST_F(AutoMonitor, ChangingTheIntervalWhileRunningKeepsMonitoring) {
     controls().autoMonitorCheck->setChecked(true);
     SettingsWindow* s = window->settings();
     s->show();
-    s->intervalBox()->setText(QStringLiteral("5000"));
+    findControl<QLineEdit>(s, QStringLiteral("intervalEdit"))->setText(QStringLiteral("5000"));
     s->closeSettings();
     EXPECT_TRUE(controls().autoMonitorCheck->isChecked());
     EXPECT_TRUE(controls().refreshTimer->isActive());

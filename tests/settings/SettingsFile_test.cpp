@@ -53,7 +53,7 @@ TEST_F(SettingsFile, EverySettingSurvivesARestart) {
     controls().userNameEdit->setText(QStringLiteral("  Contour "));
     controls().passwordEdit->setText(QStringLiteral("pa ss"));
     controls().readModeChoice[1]->click();
-    window->settings()->intervalBox()->setText(QStringLiteral("15000"));
+    findControl<QLineEdit>(window->settings(), QStringLiteral("intervalEdit"))->setText(QStringLiteral("15000"));
     window->settings()->closeSettings();
     edit([](Settings& s) {
         s.workgroupPath = QStringLiteral("/srv/share/Secured.mdw");

@@ -33,7 +33,7 @@ TEST_F(SettingsWindowTest, IntervalsFrom5000To60000AreAccepted) {
     for (const auto& [text, interval] :
          {std::pair{"5000", 5000}, std::pair{"60000", 60000}, std::pair{"30000", 30000}, std::pair{"5000.6", 5001}}) {
         s->show();
-        s->intervalBox()->setText(QString::fromLatin1(text));
+        findControl<QLineEdit>(s, QStringLiteral("intervalEdit"))->setText(QString::fromLatin1(text));
         s->closeSettings();
         EXPECT_FALSE(s->isVisible()) << text;
         EXPECT_EQ(controls().refreshTimer->interval(), interval);
@@ -45,19 +45,19 @@ TEST_F(SettingsWindowTest, IntervalsFrom5000To60000AreAccepted) {
 
 TEST_F(SettingsWindowTest, OtherIntervalsAreRefusedAndTheWindowStays) {
     for (const char* text : {"4999", "60001", "", "abc", "5000x", "-6000"}) {
-        s->intervalBox()->setText(QString::fromLatin1(text));
+        findControl<QLineEdit>(s, QStringLiteral("intervalEdit"))->setText(QString::fromLatin1(text));
         s->closeSettings();
         EXPECT_TRUE(s->isVisible()) << text;
         EXPECT_EQ(boxes.last().text, QStringLiteral("You must enter in a valid number from 5000 to 60000 (5 Sec to 1 Minute)"));
         EXPECT_EQ(boxes.last().title, QStringLiteral("Invalid Number"));
         EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
-        EXPECT_EQ(s->intervalBox()->text(), QString::fromLatin1(text));
+        EXPECT_EQ(findControl<QLineEdit>(s, QStringLiteral("intervalEdit"))->text(), QString::fromLatin1(text));
         EXPECT_EQ(controls().refreshTimer->interval(), 60000);
     }
 }
 
 TEST_F(SettingsWindowTest, TheCloseBoxAndEscapeBehaveAsClose) {
-    s->intervalBox()->setText(QStringLiteral("abc"));
+    findControl<QLineEdit>(s, QStringLiteral("intervalEdit"))->setText(QStringLiteral("abc"));
     s->close();
     EXPECT_TRUE(s->isVisible());
     EXPECT_EQ(boxes.last().title, QStringLiteral("Invalid Number"));
@@ -65,7 +65,7 @@ TEST_F(SettingsWindowTest, TheCloseBoxAndEscapeBehaveAsClose) {
     EXPECT_TRUE(s->isVisible());
     EXPECT_EQ(boxes.shown.size(), 2u);
 
-    s->intervalBox()->setText(QStringLiteral("20000"));
+    findControl<QLineEdit>(s, QStringLiteral("intervalEdit"))->setText(QStringLiteral("20000"));
     window->settingsStore().update([](Settings& v) { v.monitorAtStart = true; });
     s->close();
     EXPECT_FALSE(s->isVisible());
@@ -75,20 +75,20 @@ TEST_F(SettingsWindowTest, TheCloseBoxAndEscapeBehaveAsClose) {
 }
 
 TEST_F(SettingsWindowTest, PathBoxesIgnoreTyping) {
-    const QString db = s->userDatabaseBox()->text();
-    QTest::keyClicks(s->userDatabaseBox(), QStringLiteral("xyz"));
-    QTest::keyClick(s->userDatabaseBox(), Qt::Key_Backspace);
-    QTest::keyClicks(s->workgroupBox(), QStringLiteral("xyz"));
-    EXPECT_EQ(s->userDatabaseBox()->text(), db);
-    EXPECT_EQ(s->workgroupBox()->text(), SettingsWindow::defaultWorkgroup());
+    const QString db = findControl<QLineEdit>(s, QStringLiteral("userDatabaseEdit"))->text();
+    QTest::keyClicks(findControl<QLineEdit>(s, QStringLiteral("userDatabaseEdit")), QStringLiteral("xyz"));
+    QTest::keyClick(findControl<QLineEdit>(s, QStringLiteral("userDatabaseEdit")), Qt::Key_Backspace);
+    QTest::keyClicks(findControl<QLineEdit>(s, QStringLiteral("workgroupEdit")), QStringLiteral("xyz"));
+    EXPECT_EQ(findControl<QLineEdit>(s, QStringLiteral("userDatabaseEdit"))->text(), db);
+    EXPECT_EQ(findControl<QLineEdit>(s, QStringLiteral("workgroupEdit"))->text(), SettingsWindow::defaultWorkgroup());
 }
 
 TEST_F(SettingsWindowTest, SelectWorkgroupTakesTheChosenFile) {
     files.answers = {std::nullopt, QStringLiteral("/srv/Secured.MDW")};
     s->chooseWorkgroup();
-    EXPECT_EQ(s->workgroupBox()->text(), SettingsWindow::defaultWorkgroup());
+    EXPECT_EQ(findControl<QLineEdit>(s, QStringLiteral("workgroupEdit"))->text(), SettingsWindow::defaultWorkgroup());
     s->chooseWorkgroup();
-    EXPECT_EQ(s->workgroupBox()->text(), QStringLiteral("/srv/Secured.MDW"));
+    EXPECT_EQ(findControl<QLineEdit>(s, QStringLiteral("workgroupEdit"))->text(), QStringLiteral("/srv/Secured.MDW"));
     ASSERT_EQ(files.requests.size(), 2u);
     EXPECT_EQ(files.requests[1].filter, QStringLiteral("Access Workgroup Files (*.mdw;*.mda)") + NUL +
                                             QStringLiteral("*.mdw;*.mda") + NUL + NUL);
@@ -96,7 +96,7 @@ TEST_F(SettingsWindowTest, SelectWorkgroupTakesTheChosenFile) {
 }
 
 TEST_F(SettingsWindowTest, OnlyAFileNamedCompnamedbIsAccepted) {
-    const QString before = s->userDatabaseBox()->text();
+    const QString before = findControl<QLineEdit>(s, QStringLiteral("userDatabaseEdit"))->text();
     files.answers = {QStringLiteral("/srv/names.mdb"), QStringLiteral("/srv/COMPNAMEDB.MDB"),
                      QStringLiteral("/srv/xcompnamedb.mdb")};
     for (int i = 0; i < 3; ++i)
@@ -106,13 +106,13 @@ TEST_F(SettingsWindowTest, OnlyAFileNamedCompnamedbIsAccepted) {
     EXPECT_EQ(boxes.last().text, QStringLiteral("The file you selected does not seem to be the 'compnamedb.mdb' file.\r"
                                                 "Please select the correct User Name database file."));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
-    EXPECT_EQ(s->userDatabaseBox()->text(), before);
+    EXPECT_EQ(findControl<QLineEdit>(s, QStringLiteral("userDatabaseEdit"))->text(), before);
     EXPECT_EQ(files.requests[0].filter, QStringLiteral("Access Databases (*.mdb;*.mdb)") + NUL +
                                             QStringLiteral("*.mdb;*.mdb") + NUL + NUL);
 }
 
 TEST_F(SettingsWindowTest, ChangingTheUserNameDatabaseAsksFirst) {
-    const QString before = s->userDatabaseBox()->text();
+    const QString before = findControl<QLineEdit>(s, QStringLiteral("userDatabaseEdit"))->text();
     files.answers = {before, QStringLiteral("/srv/compnamedb.mdb"), QStringLiteral("/srv/compnamedb.mdb")};
     s->chooseUserDatabase();  // the same file: accepted without a question
     EXPECT_TRUE(boxes.shown.empty());
@@ -126,11 +126,11 @@ TEST_F(SettingsWindowTest, ChangingTheUserNameDatabaseAsksFirst) {
                              "based on new path.\rAre you sure you want to do this?"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Question);
     EXPECT_EQ(boxes.last().buttons, MsgButtons::YesNo);
-    EXPECT_EQ(s->userDatabaseBox()->text(), before);
+    EXPECT_EQ(findControl<QLineEdit>(s, QStringLiteral("userDatabaseEdit"))->text(), before);
 
     boxes.answers = {MsgAnswer::Yes};
     s->chooseUserDatabase();
-    EXPECT_EQ(s->userDatabaseBox()->text(), QStringLiteral("/srv/compnamedb.mdb"));
+    EXPECT_EQ(findControl<QLineEdit>(s, QStringLiteral("userDatabaseEdit"))->text(), QStringLiteral("/srv/compnamedb.mdb"));
     EXPECT_EQ(window->data()->recordSource.DatabaseName, QStringLiteral("/srv/compnamedb.mdb"));
 }
 

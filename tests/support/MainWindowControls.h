@@ -22,6 +22,15 @@
 #include <array>
 #include <stdexcept>
 
+// The control of `window` named `name`; a missing one fails the test.
+template <typename T>
+T* findControl(const QObject* window, const QString& name) {
+    T* found = window->findChild<T*>(name);
+    if (!found)
+        throw std::logic_error("no control " + name.toStdString());
+    return found;
+}
+
 struct MainWindowControls {
     explicit MainWindowControls(MainWindow& w) : window(w) {}
 
@@ -29,10 +38,7 @@ struct MainWindowControls {
 
     template <typename T>
     T* find(const QString& name) const {
-        T* found = window.findChild<T*>(name);
-        if (!found)
-            throw std::logic_error("the main window has no control " + name.toStdString());
-        return found;
+        return findControl<T>(&window, name);
     }
 
     QListView* const databaseList = find<QListView>(QStringLiteral("databaseList"));
