@@ -283,6 +283,8 @@ void MainWindow::buildMenus() {
     addDatabaseAction = action(fileMenu, "addDatabaseAction", "&Add Database Path", QKeySequence(Qt::CTRL | Qt::Key_A));
     deleteDatabaseAction = action(fileMenu, "deleteDatabaseAction", "&Delete Database Path");
     fileSeparator = separator(fileMenu, "fileSeparator");
+    compactAction = action(fileMenu, "compactAction", "&Compact and Repair...");
+    compactAction->setEnabled(false);
     printAction = action(fileMenu, "printAction", "&Print-Export To TXT", QKeySequence(Qt::CTRL | Qt::Key_P));
     exitSeparator = separator(fileMenu, "exitSeparator");
     exitAction = action(fileMenu, "exitAction", "&Exit", QKeySequence(Qt::CTRL | Qt::Key_F4));
@@ -309,6 +311,9 @@ void MainWindow::buildMenus() {
     connect(settingsAction, &QAction::triggered, this, &MainWindow::showSettings);
     connect(displayUsersAction, &QAction::triggered, this, &MainWindow::showUsers);
     connect(printAction, &QAction::triggered, this, &MainWindow::showReport);
+    connect(compactAction, &QAction::triggered, this, &MainWindow::compactAndRepair);
+    // Whether anyone uses the database is looked at when the menu opens, not at every refresh.
+    connect(fileMenu, &QMenu::aboutToShow, this, &MainWindow::updateCompactAction);
     connect(nbtstatAction, &QAction::triggered, this, &MainWindow::showNbtstat);
     connect(helpAction, &QAction::triggered, this, &MainWindow::showHelp);
     connect(webSiteAction, &QAction::triggered, this, &MainWindow::showWebSite);
@@ -350,6 +355,7 @@ void MainWindow::setSelectedDatabasePath(const QString& path) {
     // The panel shows a long path elided; the tooltip shows it whole.
     databasePathLabel->setText(path);
     databasePathLabel->setToolTip(path);
+    updateCompactAction();
 }
 
 double MainWindow::panelHeightTwips(const QWidget* panel) const {

@@ -114,6 +114,8 @@ public slots:
     void showSettings();
     void showUserDatabase();
     void showUsers();
+    // Compacts the selected database in place, keeping a backup of it.
+    void compactAndRepair();
     void displayUsersClicked();
     void databaseSelected();
     void databaseDoubleClicked();
@@ -167,6 +169,7 @@ private:
     QAction* addDatabaseAction;
     QAction* deleteDatabaseAction;
     QAction* printAction;
+    QAction* compactAction;
     QAction* settingsAction;
     QAction* displayUsersAction;
     QAction* nbtstatAction;
@@ -207,6 +210,8 @@ private:
 
     void enableReadMode(bool lockFileMode);
     void deleteSelectedPath();
+    // Enables "Compact and Repair..." while the selected database is a file nobody uses.
+    void updateCompactAction();
     bool checkDatabaseSelected();
     void setUserColumns();
     void showLockFileUsers();

@@ -1,6 +1,7 @@
 # The program's windows are built as one static library per folder, bottom
 # up: base (the foundation every window uses), shell, about, usernames,
-# readers, settings, report, and app (the main window) on top. A library links only what it uses: PUBLIC where its headers include
+# readers, settings, report, maintenance (compact and repair), and app (the
+# main window) on top. A library links only what it uses: PUBLIC where its headers include
 # the other library's, PRIVATE where only its sources do.
 #
 # The build holds the layers: at configure time every project header a
