@@ -4,8 +4,10 @@
 #include "jet/page/Coding.h"
 #include "jet/text/Text.h"
 
+// RC4_set_key and RC4 are deprecated in OpenSSL 3 (see rc4Apply).
+#define OPENSSL_SUPPRESS_DEPRECATED
 #include <openssl/evp.h>
-#include <openssl/provider.h>
+#include <openssl/rc4.h>
 
 #include <algorithm>
 #include <array>
@@ -135,46 +137,61 @@ const EVP_CIPHER* aesCipher(std::size_t keyBytes, bool cbc) {
     }
 }
 
-// RC4 lives in OpenSSL's legacy provider, loaded into a context of our own so
-// that the rest of the process keeps the default algorithms only.
-const EVP_CIPHER* rc4Cipher() {
-    static const EVP_CIPHER* const cipher = [] {
-        OSSL_LIB_CTX* libctx = OSSL_LIB_CTX_new();
-        if (!libctx || !OSSL_PROVIDER_load(libctx, "legacy") || !OSSL_PROVIDER_load(libctx, "default"))
-            return static_cast<EVP_CIPHER*>(nullptr);
-        return EVP_CIPHER_fetch(libctx, "RC4", nullptr);
-    }();
-    if (!cipher)
-        throw Error(NotCapable, "RC4, which this database's encryption uses, is not available (OpenSSL's legacy "
-                                "provider is missing).");
-    return cipher;
+// RC4 through libcrypto's own RC4 functions (its assembly code). OpenSSL 3
+// marks them deprecated and offers RC4 through EVP only from its legacy
+// provider, a module loaded at run time (a few milliseconds) whose portable
+// code took four times as long to decipher a page.
+void rc4Apply(std::span<const std::uint8_t> key, std::span<std::uint8_t> data) {
+    RC4_KEY schedule;
+    RC4_set_key(&schedule, static_cast<int>(key.size()), key.data());
+    RC4(&schedule, data.size(), data.data(), data.data());
 }
 
 // Standard encryption, RC4 with CryptoAPI keys: each block's key is
 // H(H(salt + password) + block), its first KeySize bits; a 40-bit key is
-// used as 128 bits with the rest zero.
+// used as 128 bits with the rest zero. SHA-1 is fetched once: EVP_sha1()
+// would be fetched again by every page's hash.
 class StandardRc4Cipher final : public PageCipher {
 public:
     StandardRc4Cipher(Bytes base, std::size_t keyBytes, std::uint32_t databaseKey)
-        : base_(std::move(base)), keyBytes_(keyBytes), databaseKey_(databaseKey) {}
+        : base_(std::move(base)), keyBytes_(keyBytes), databaseKey_(databaseKey) {
+        if (!sha1_ || !ctx_)
+            throw std::bad_alloc();
+    }
+    ~StandardRc4Cipher() override {
+        EVP_MD_CTX_free(ctx_);
+        EVP_MD_free(sha1_);
+    }
+    StandardRc4Cipher(const StandardRc4Cipher&) = delete;
+    StandardRc4Cipher& operator=(const StandardRc4Cipher&) = delete;
 
-    Bytes key(std::uint32_t block) const {
-        Bytes k = digest(EVP_sha1(), concat(base_, le32(block)));
-        k.resize(keyBytes_);
-        if (keyBytes_ == 5)
-            k.resize(16, 0);
+    std::array<std::uint8_t, 20> key(std::uint32_t block) const {
+        std::array<std::uint8_t, 20> k{};
+        std::array<std::uint8_t, 4> number;
+        writeU32(number.data(), block);
+        if (EVP_DigestInit_ex(ctx_, sha1_, nullptr) != 1 || EVP_DigestUpdate(ctx_, base_.data(), base_.size()) != 1 ||
+            EVP_DigestUpdate(ctx_, number.data(), number.size()) != 1 ||
+            EVP_DigestFinal_ex(ctx_, k.data(), nullptr) != 1)
+            throw Error(ReservedError, "A hash of the encryption could not be computed.");
+        std::fill(k.begin() + static_cast<std::ptrdiff_t>(keyBytes_), k.end(), 0);
         return k;
+    }
+    // Enciphers or deciphers `data` as block `block`.
+    void apply(std::uint32_t block, std::span<std::uint8_t> data) const {
+        const auto k = key(block);
+        rc4Apply(std::span(k.data(), keyBytes_ == 5 ? 16 : keyBytes_), data);  // 40 bits count as 128
     }
 
     void decipher(std::uint32_t number, std::span<std::uint8_t> page) const override {
-        decipherWith(ctx_, rc4Cipher(), key(number ^ databaseKey_), nullptr, page);
+        apply(number ^ databaseKey_, page);
     }
 
 private:
     Bytes base_;
     std::size_t keyBytes_;
     std::uint32_t databaseKey_;
-    mutable CipherContext ctx_;
+    EVP_MD* sha1_ = EVP_MD_fetch(nullptr, "SHA1", nullptr);
+    EVP_MD_CTX* ctx_ = EVP_MD_CTX_new();
 };
 
 // Standard encryption with AES (ECB): each block's key is made from
@@ -272,7 +289,7 @@ std::unique_ptr<const PageCipher> standardCipher(std::span<const std::uint8_t> i
         auto cipher = std::make_unique<StandardRc4Cipher>(digest(EVP_sha1(), concat(salt, password)), keyBits / 8,
                                                           databaseKey);
         // The verifier and its hash are one RC4 stream under block 0's key.
-        decipherWith(ctx, rc4Cipher(), cipher->key(0), nullptr, check);
+        cipher->apply(0, check);
         if (!verified(check))
             return nullptr;
         return cipher;
