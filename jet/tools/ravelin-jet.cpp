@@ -123,7 +123,8 @@ int info(const std::vector<std::string>& args) {
               << "page size: " << h.format.pageSize << '\n'
               << "code page: " << h.codePage << '\n'
               << "sort order: " << h.sortOrder << " (" << jet::sortOrderName(h.sortOrder, h.sortOrderVersion) << ")\n"
-              << "password: " << (h.passwordSet ? "yes" : "no") << '\n';
+              << "password: " << (db->encrypted() ? "yes (the file is encrypted with it)" : h.passwordSet ? "yes" : "no")
+              << '\n';
     return 0;
 }
 
