@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -71,7 +72,20 @@ Bytes passwordBytes(const std::string& password) {
     return out;
 }
 
+// EVP_sha1() and its kind are looked up again by every hash that uses them,
+// which costs more than hashing a page key; each is fetched once here.
+const EVP_MD* fetched(const EVP_MD* md) {
+    static const std::array<EVP_MD*, 4> hashes = {
+        EVP_MD_fetch(nullptr, "SHA1", nullptr), EVP_MD_fetch(nullptr, "SHA256", nullptr),
+        EVP_MD_fetch(nullptr, "SHA384", nullptr), EVP_MD_fetch(nullptr, "SHA512", nullptr)};
+    for (EVP_MD* h : hashes)
+        if (h && EVP_MD_get_type(h) == EVP_MD_get_type(md))
+            return h;
+    return md;
+}
+
 Bytes digest(const EVP_MD* md, std::span<const std::uint8_t> data) {
+    md = fetched(md);
     Bytes out(static_cast<std::size_t>(EVP_MD_get_size(md)));
     unsigned int length = 0;
     if (EVP_Digest(data.data(), data.size(), out.data(), &length, md, nullptr) != 1)
@@ -80,14 +94,19 @@ Bytes digest(const EVP_MD* md, std::span<const std::uint8_t> data) {
     return out;
 }
 
-// H0 = H(salt + password), then H(iterator + H) `spins` times.
+// H0 = H(salt + password), then H(iterator + H) `spins` times, in one context.
 Bytes spunHash(const EVP_MD* md, std::span<const std::uint8_t> salt, const Bytes& password, std::uint32_t spins) {
     Bytes h = digest(md, concat(salt, password));
-    Bytes buffer(4 + h.size());
+    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+    if (!ctx)
+        throw std::bad_alloc();
+    std::array<std::uint8_t, 4> iterator;
     for (std::uint32_t i = 0; i < spins; ++i) {
-        writeU32(buffer.data(), i);
-        std::copy(h.begin(), h.end(), buffer.begin() + 4);
-        h = digest(md, buffer);
+        writeU32(iterator.data(), i);
+        if (EVP_DigestInit_ex(ctx.get(), fetched(md), nullptr) != 1 ||
+            EVP_DigestUpdate(ctx.get(), iterator.data(), iterator.size()) != 1 ||
+            EVP_DigestUpdate(ctx.get(), h.data(), h.size()) != 1 || EVP_DigestFinal_ex(ctx.get(), h.data(), nullptr) != 1)
+            throw Error(ReservedError, "A hash of the encryption could not be computed.");
     }
     return h;
 }
@@ -149,19 +168,15 @@ void rc4Apply(std::span<const std::uint8_t> key, std::span<std::uint8_t> data) {
 
 // Standard encryption, RC4 with CryptoAPI keys: each block's key is
 // H(H(salt + password) + block), its first KeySize bits; a 40-bit key is
-// used as 128 bits with the rest zero. SHA-1 is fetched once: EVP_sha1()
-// would be fetched again by every page's hash.
+// used as 128 bits with the rest zero.
 class StandardRc4Cipher final : public PageCipher {
 public:
     StandardRc4Cipher(Bytes base, std::size_t keyBytes, std::uint32_t databaseKey)
         : base_(std::move(base)), keyBytes_(keyBytes), databaseKey_(databaseKey) {
-        if (!sha1_ || !ctx_)
+        if (!ctx_)
             throw std::bad_alloc();
     }
-    ~StandardRc4Cipher() override {
-        EVP_MD_CTX_free(ctx_);
-        EVP_MD_free(sha1_);
-    }
+    ~StandardRc4Cipher() override { EVP_MD_CTX_free(ctx_); }
     StandardRc4Cipher(const StandardRc4Cipher&) = delete;
     StandardRc4Cipher& operator=(const StandardRc4Cipher&) = delete;
 
@@ -169,7 +184,7 @@ public:
         std::array<std::uint8_t, 20> k{};
         std::array<std::uint8_t, 4> number;
         writeU32(number.data(), block);
-        if (EVP_DigestInit_ex(ctx_, sha1_, nullptr) != 1 || EVP_DigestUpdate(ctx_, base_.data(), base_.size()) != 1 ||
+        if (EVP_DigestInit_ex(ctx_, fetched(EVP_sha1()), nullptr) != 1 || EVP_DigestUpdate(ctx_, base_.data(), base_.size()) != 1 ||
             EVP_DigestUpdate(ctx_, number.data(), number.size()) != 1 ||
             EVP_DigestFinal_ex(ctx_, k.data(), nullptr) != 1)
             throw Error(ReservedError, "A hash of the encryption could not be computed.");
@@ -190,7 +205,6 @@ private:
     Bytes base_;
     std::size_t keyBytes_;
     std::uint32_t databaseKey_;
-    EVP_MD* sha1_ = EVP_MD_fetch(nullptr, "SHA1", nullptr);
     EVP_MD_CTX* ctx_ = EVP_MD_CTX_new();
 };
 

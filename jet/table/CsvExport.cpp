@@ -59,7 +59,7 @@ struct RowsOut {
     }
 
     std::ostream& out;
-    std::string buf = std::string(2 * kWriteChunk, '\0');
+    std::string buf = std::string(kWriteChunk + 4096, '\0');
     std::size_t used = 0;
 };
 
