@@ -206,7 +206,9 @@ char* putUcs2(std::span<const std::uint8_t> bytes, char* p, bool doubleQuotes) {
                 break;
             std::memcpy(p, &w, 8);
         }
-        if (i < n && n - 2 >= 8) {  // the last bytes as one word, overlapping those copied
+        // Fewer than eight bytes left after plain words: the last eight as one
+        // word, overlapping those copied.
+        if (i < n && i + 8 > n && n - 2 >= 8) {
             std::uint64_t w;
             std::memcpy(&w, b + n - 8, 8);
             if (plainWord(w, quotes)) {
