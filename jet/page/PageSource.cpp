@@ -24,6 +24,8 @@ public:
     // reads kReadAhead bytes at once and the next reads are copied from
     // them: one system call for sixteen pages of 4 KB instead of one a page.
     void read(std::uint64_t offset, std::span<std::uint8_t> out) const override {
+        if (out.empty())
+            return;
         const bool inOrder = offset == next_;
         next_ = offset + out.size();
         if (offset >= aheadFrom_ && next_ <= aheadFrom_ + ahead_.size()) {
