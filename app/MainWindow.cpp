@@ -347,7 +347,11 @@ UserNameWindow* MainWindow::data() {
     return data_;
 }
 
-void MainWindow::connectUserDatabase() { data()->connectTo(settingsStore_->value().userDatabasePath); }
+void MainWindow::connectUserDatabase() {
+    // The Jet password as the window holds it now (the roster logs on with it too).
+    data()->recordSource.Password = passwordEdit->text();
+    data()->connectTo(settingsStore_->value().userDatabasePath);
+}
 
 QString MainWindow::selectedDatabasePath() const { return databasePathLabel->text(); }
 

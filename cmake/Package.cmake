@@ -33,6 +33,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${RAVELIN_WEB_SITE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libcrypto is loaded at run time (for encrypted databases), unseen by shlibdeps.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3 | libssl3t64")
 # NBTSTAT runs nmblookup in a terminal; reports open in the desktop's text application.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "samba-common-bin, xterm | x-terminal-emulator, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

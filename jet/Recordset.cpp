@@ -18,7 +18,10 @@ Recordset::Recordset(std::shared_ptr<const Database> db, std::string_view table)
     empty_ = !hasCurrent();
 }
 
-Recordset::Recordset(const std::string& path, std::string_view table) : Recordset(Database::open(path), table) {}
+Recordset::Recordset(const std::string& path, std::string_view table, std::string password)
+    : Recordset(Database::open(path, password), table) {
+    password_ = std::move(password);
+}
 
 Recordset::~Recordset() = default;
 
@@ -209,8 +212,6 @@ void Recordset::deleteCurrent() {
 
 void Recordset::refresh() {
     cancelUpdate();
-    if (!db_->path().empty())
-        db_ = Database::open(db_->path());
     reopen();
     settle(cursor_->moveFirst(), Position::AfterLast);
     empty_ = !hasCurrent();
@@ -219,7 +220,7 @@ void Recordset::refresh() {
 // Reads the file as it is now: a store or another program may have changed it.
 void Recordset::reopen() {
     if (!db_->path().empty())
-        db_ = Database::open(db_->path());
+        db_ = Database::open(db_->path(), password_);
     table_ = db_->tableDef(name_);
     cursor_ = std::make_unique<TableCursor>(db_, table_);
     noMatch_ = false;

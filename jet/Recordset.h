@@ -30,7 +30,9 @@ public:
     // Opens `table` and positions on its first record (BOF and EOF when empty).
     // Stores need a database opened from a path (Database::open).
     Recordset(std::shared_ptr<const Database> db, std::string_view table);
-    Recordset(const std::string& path, std::string_view table);
+    // The file at `path`, read with `password` when it is encrypted (see
+    // Database::open); the file is read again with it after every store.
+    Recordset(const std::string& path, std::string_view table, std::string password = {});
     ~Recordset();
 
     void moveFirst();
@@ -91,6 +93,7 @@ private:
     std::shared_ptr<const Database> db_;
     std::shared_ptr<const TableDef> table_;
     std::string name_;
+    std::string password_;
     std::unique_ptr<TableCursor> cursor_;
     Position position_ = Position::BeforeFirst;
     Pending pending_ = Pending::None;

@@ -9,7 +9,7 @@ std::string DataControl::path() const { return QFile::encodeName(DatabaseName).t
 
 void DataControl::Refresh() {
     recordset_.reset();
-    recordset_ = std::make_unique<jet::Recordset>(path(), RecordSource.toStdString());
+    recordset_ = std::make_unique<jet::Recordset>(path(), RecordSource.toStdString(), Password.toStdString());
 }
 
 jet::Recordset& DataControl::Recordset() {
@@ -21,7 +21,7 @@ jet::Recordset& DataControl::Recordset() {
 std::unique_ptr<jet::Recordset> DataControl::openReader() const {
     if (!recordset_)
         throw jet::Error(kErrObjectNotSet, "The user name database is not open.");
-    return std::make_unique<jet::Recordset>(path(), RecordSource.toStdString());
+    return std::make_unique<jet::Recordset>(path(), RecordSource.toStdString(), Password.toStdString());
 }
 
 bool DataControl::tableEmpty() const { return !openReader()->hasCurrent(); }

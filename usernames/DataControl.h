@@ -32,6 +32,9 @@ public:
 
     QString DatabaseName;
     QString RecordSource = QStringLiteral("T_Main");
+    // The password an encrypted database file is read with (the settings'
+    // Jet password); a missing or wrong one fails the open with 3031.
+    QString Password;
 
     // Opens the file and the table anew and positions on the first record,
     // dropping a pending record. On failure (jet::Error) the control is left

@@ -1,15 +1,15 @@
 #include "jet/crypto/OfficeEncryption.h"
 
 #include "jet/Error.h"
+#include "jet/crypto/Libcrypto.h"
 #include "jet/page/Coding.h"
 #include "jet/text/Text.h"
 
-#include <openssl/evp.h>
-#include <openssl/provider.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -69,23 +69,42 @@ Bytes passwordBytes(const std::string& password) {
     return out;
 }
 
+// EVP_sha1() and its kind are looked up again by every hash that uses them,
+// which costs more than hashing a page key; each is fetched once here.
+const EVP_MD* fetched(const EVP_MD* md) {
+    static const std::array<EVP_MD*, 4> hashes = {
+        libcrypto().EVP_MD_fetch(nullptr, "SHA1", nullptr), libcrypto().EVP_MD_fetch(nullptr, "SHA256", nullptr),
+        libcrypto().EVP_MD_fetch(nullptr, "SHA384", nullptr), libcrypto().EVP_MD_fetch(nullptr, "SHA512", nullptr)};
+    for (EVP_MD* h : hashes)
+        if (h && libcrypto().EVP_MD_get_type(h) == libcrypto().EVP_MD_get_type(md))
+            return h;
+    return md;
+}
+
 Bytes digest(const EVP_MD* md, std::span<const std::uint8_t> data) {
-    Bytes out(static_cast<std::size_t>(EVP_MD_get_size(md)));
+    md = fetched(md);
+    Bytes out(static_cast<std::size_t>(libcrypto().EVP_MD_get_size(md)));
     unsigned int length = 0;
-    if (EVP_Digest(data.data(), data.size(), out.data(), &length, md, nullptr) != 1)
+    if (libcrypto().EVP_Digest(data.data(), data.size(), out.data(), &length, md, nullptr) != 1)
         throw Error(ReservedError, "A hash of the encryption could not be computed.");
     out.resize(length);
     return out;
 }
 
-// H0 = H(salt + password), then H(iterator + H) `spins` times.
+// H0 = H(salt + password), then H(iterator + H) `spins` times, in one context.
 Bytes spunHash(const EVP_MD* md, std::span<const std::uint8_t> salt, const Bytes& password, std::uint32_t spins) {
     Bytes h = digest(md, concat(salt, password));
-    Bytes buffer(4 + h.size());
+    const std::unique_ptr<EVP_MD_CTX, decltype(&::EVP_MD_CTX_free)> ctx(libcrypto().EVP_MD_CTX_new(),
+                                                                     libcrypto().EVP_MD_CTX_free);
+    if (!ctx)
+        throw std::bad_alloc();
+    std::array<std::uint8_t, 4> iterator;
     for (std::uint32_t i = 0; i < spins; ++i) {
-        writeU32(buffer.data(), i);
-        std::copy(h.begin(), h.end(), buffer.begin() + 4);
-        h = digest(md, buffer);
+        writeU32(iterator.data(), i);
+        if (libcrypto().EVP_DigestInit_ex(ctx.get(), fetched(md), nullptr) != 1 ||
+            libcrypto().EVP_DigestUpdate(ctx.get(), iterator.data(), iterator.size()) != 1 ||
+            libcrypto().EVP_DigestUpdate(ctx.get(), h.data(), h.size()) != 1 || libcrypto().EVP_DigestFinal_ex(ctx.get(), h.data(), nullptr) != 1)
+            throw Error(ReservedError, "A hash of the encryption could not be computed.");
     }
     return h;
 }
@@ -94,14 +113,14 @@ Bytes spunHash(const EVP_MD* md, std::span<const std::uint8_t> salt, const Bytes
 // only a new key (and IV) for each page: setting up the cipher costs more
 // than deciphering a page.
 struct CipherContext {
-    EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
+    EVP_CIPHER_CTX* ctx = libcrypto().EVP_CIPHER_CTX_new();
     const EVP_CIPHER* cipher = nullptr;
     std::size_t keyLength = 0;
     CipherContext() {
         if (!ctx)
             throw std::bad_alloc();
     }
-    ~CipherContext() { EVP_CIPHER_CTX_free(ctx); }
+    ~CipherContext() { libcrypto().EVP_CIPHER_CTX_free(ctx); }
     CipherContext(const CipherContext&) = delete;
     CipherContext& operator=(const CipherContext&) = delete;
 };
@@ -112,42 +131,36 @@ void decipherWith(CipherContext& c, const EVP_CIPHER* cipher, std::span<const st
     EVP_CIPHER_CTX* ctx = c.ctx;
     if (c.cipher != cipher || c.keyLength != key.size()) {
         c.cipher = nullptr;
-        if (EVP_DecryptInit_ex(ctx, cipher, nullptr, nullptr, nullptr) != 1 ||
-            EVP_CIPHER_CTX_set_key_length(ctx, static_cast<int>(key.size())) != 1)
+        if (libcrypto().EVP_DecryptInit_ex(ctx, cipher, nullptr, nullptr, nullptr) != 1 ||
+            libcrypto().EVP_CIPHER_CTX_set_key_length(ctx, static_cast<int>(key.size())) != 1)
             throw Error(ReservedError, "The cipher of the encrypted database could not be set up.");
         c.cipher = cipher;
         c.keyLength = key.size();
     }
     int out = 0;
-    const bool ok = EVP_DecryptInit_ex(ctx, nullptr, nullptr, key.data(), iv) == 1 &&
-                    EVP_CIPHER_CTX_set_padding(ctx, 0) == 1 &&
-                    EVP_DecryptUpdate(ctx, data.data(), &out, data.data(), static_cast<int>(data.size())) == 1;
+    const bool ok = libcrypto().EVP_DecryptInit_ex(ctx, nullptr, nullptr, key.data(), iv) == 1 &&
+                    libcrypto().EVP_CIPHER_CTX_set_padding(ctx, 0) == 1 &&
+                    libcrypto().EVP_DecryptUpdate(ctx, data.data(), &out, data.data(), static_cast<int>(data.size())) == 1;
     if (!ok || static_cast<std::size_t>(out) != data.size())
         throw Error(ReservedError, "A page of the encrypted database could not be deciphered.");
 }
 
 const EVP_CIPHER* aesCipher(std::size_t keyBytes, bool cbc) {
     switch (keyBytes) {
-    case 16: return cbc ? EVP_aes_128_cbc() : EVP_aes_128_ecb();
-    case 24: return cbc ? EVP_aes_192_cbc() : EVP_aes_192_ecb();
-    case 32: return cbc ? EVP_aes_256_cbc() : EVP_aes_256_ecb();
+    case 16: return cbc ? libcrypto().EVP_aes_128_cbc() : libcrypto().EVP_aes_128_ecb();
+    case 24: return cbc ? libcrypto().EVP_aes_192_cbc() : libcrypto().EVP_aes_192_ecb();
+    case 32: return cbc ? libcrypto().EVP_aes_256_cbc() : libcrypto().EVP_aes_256_ecb();
     default: return nullptr;
     }
 }
 
-// RC4 lives in OpenSSL's legacy provider, loaded into a context of our own so
-// that the rest of the process keeps the default algorithms only.
-const EVP_CIPHER* rc4Cipher() {
-    static const EVP_CIPHER* const cipher = [] {
-        OSSL_LIB_CTX* libctx = OSSL_LIB_CTX_new();
-        if (!libctx || !OSSL_PROVIDER_load(libctx, "legacy") || !OSSL_PROVIDER_load(libctx, "default"))
-            return static_cast<EVP_CIPHER*>(nullptr);
-        return EVP_CIPHER_fetch(libctx, "RC4", nullptr);
-    }();
-    if (!cipher)
-        throw Error(NotCapable, "RC4, which this database's encryption uses, is not available (OpenSSL's legacy "
-                                "provider is missing).");
-    return cipher;
+// RC4 through libcrypto's own RC4 functions. OpenSSL 3 marks them
+// deprecated and offers RC4 through EVP only from its legacy provider, a
+// module whose loading took 10 ms or more at the first open.
+void rc4Apply(std::span<const std::uint8_t> key, std::span<std::uint8_t> data) {
+    RC4_KEY schedule;
+    libcrypto().RC4_set_key(&schedule, static_cast<int>(key.size()), key.data());
+    libcrypto().RC4(&schedule, data.size(), data.data(), data.data());
 }
 
 // Standard encryption, RC4 with CryptoAPI keys: each block's key is
@@ -156,25 +169,40 @@ const EVP_CIPHER* rc4Cipher() {
 class StandardRc4Cipher final : public PageCipher {
 public:
     StandardRc4Cipher(Bytes base, std::size_t keyBytes, std::uint32_t databaseKey)
-        : base_(std::move(base)), keyBytes_(keyBytes), databaseKey_(databaseKey) {}
+        : base_(std::move(base)), keyBytes_(keyBytes), databaseKey_(databaseKey) {
+        if (!ctx_)
+            throw std::bad_alloc();
+    }
+    ~StandardRc4Cipher() override { libcrypto().EVP_MD_CTX_free(ctx_); }
+    StandardRc4Cipher(const StandardRc4Cipher&) = delete;
+    StandardRc4Cipher& operator=(const StandardRc4Cipher&) = delete;
 
-    Bytes key(std::uint32_t block) const {
-        Bytes k = digest(EVP_sha1(), concat(base_, le32(block)));
-        k.resize(keyBytes_);
-        if (keyBytes_ == 5)
-            k.resize(16, 0);
+    std::array<std::uint8_t, 20> key(std::uint32_t block) const {
+        std::array<std::uint8_t, 20> k{};
+        std::array<std::uint8_t, 4> number;
+        writeU32(number.data(), block);
+        if (libcrypto().EVP_DigestInit_ex(ctx_, fetched(libcrypto().EVP_sha1()), nullptr) != 1 || libcrypto().EVP_DigestUpdate(ctx_, base_.data(), base_.size()) != 1 ||
+            libcrypto().EVP_DigestUpdate(ctx_, number.data(), number.size()) != 1 ||
+            libcrypto().EVP_DigestFinal_ex(ctx_, k.data(), nullptr) != 1)
+            throw Error(ReservedError, "A hash of the encryption could not be computed.");
+        std::fill(k.begin() + static_cast<std::ptrdiff_t>(keyBytes_), k.end(), 0);
         return k;
+    }
+    // Enciphers or deciphers `data` as block `block`.
+    void apply(std::uint32_t block, std::span<std::uint8_t> data) const {
+        const auto k = key(block);
+        rc4Apply(std::span(k.data(), keyBytes_ == 5 ? 16 : keyBytes_), data);  // 40 bits count as 128
     }
 
     void decipher(std::uint32_t number, std::span<std::uint8_t> page) const override {
-        decipherWith(ctx_, rc4Cipher(), key(number ^ databaseKey_), nullptr, page);
+        apply(number ^ databaseKey_, page);
     }
 
 private:
     Bytes base_;
     std::size_t keyBytes_;
     std::uint32_t databaseKey_;
-    mutable CipherContext ctx_;
+    EVP_MD_CTX* ctx_ = libcrypto().EVP_MD_CTX_new();
 };
 
 // Standard encryption with AES (ECB): each block's key is made from
@@ -186,13 +214,13 @@ public:
         : spun_(std::move(spun)), keyBytes_(keyBytes), databaseKey_(databaseKey) {}
 
     Bytes key(std::uint32_t block) const {
-        const Bytes final = digest(EVP_sha1(), concat(spun_, le32(block)));
+        const Bytes final = digest(libcrypto().EVP_sha1(), concat(spun_, le32(block)));
         Bytes inner(64, 0x36), outer(64, 0x5C);
         for (std::size_t n = 0; n < final.size(); ++n) {
             inner[n] ^= final[n];
             outer[n] ^= final[n];
         }
-        return fitted(concat(digest(EVP_sha1(), inner), digest(EVP_sha1(), outer)), keyBytes_, 0);
+        return fitted(concat(digest(libcrypto().EVP_sha1(), inner), digest(libcrypto().EVP_sha1(), outer)), keyBytes_, 0);
     }
 
     void decipher(std::uint32_t number, std::span<std::uint8_t> page) const override {
@@ -259,7 +287,7 @@ std::unique_ptr<const PageCipher> standardCipher(std::span<const std::uint8_t> i
     check.insert(check.end(), info.begin() + static_cast<std::ptrdiff_t>(encryptedHashAt),
                  info.begin() + static_cast<std::ptrdiff_t>(encryptedHashAt + storedHash));
     const auto verified = [&](const Bytes& plain) {
-        const Bytes hash = digest(EVP_sha1(), std::span(plain).first(16));
+        const Bytes hash = digest(libcrypto().EVP_sha1(), std::span(plain).first(16));
         return std::equal(hash.begin(), hash.end(), plain.begin() + 16);
     };
     CipherContext ctx;
@@ -269,10 +297,10 @@ std::unique_ptr<const PageCipher> standardCipher(std::span<const std::uint8_t> i
             keyBits = 40;
         if (keyBits < 40 || keyBits > 128 || keyBits % 8 != 0)
             unreadable(name, "has an RC4 key of " + std::to_string(keyBits) + " bits");
-        auto cipher = std::make_unique<StandardRc4Cipher>(digest(EVP_sha1(), concat(salt, password)), keyBits / 8,
+        auto cipher = std::make_unique<StandardRc4Cipher>(digest(libcrypto().EVP_sha1(), concat(salt, password)), keyBits / 8,
                                                           databaseKey);
         // The verifier and its hash are one RC4 stream under block 0's key.
-        decipherWith(ctx, rc4Cipher(), cipher->key(0), nullptr, check);
+        cipher->apply(0, check);
         if (!verified(check))
             return nullptr;
         return cipher;
@@ -284,7 +312,7 @@ std::unique_ptr<const PageCipher> standardCipher(std::span<const std::uint8_t> i
     // Files Access writes spin the password hash as the format describes;
     // some writers spin it not at all.
     for (const std::uint32_t spins : {kStandardSpinCount, 0u}) {
-        auto cipher = std::make_unique<StandardAesCipher>(spunHash(EVP_sha1(), salt, password, spins), keyBits / 8,
+        auto cipher = std::make_unique<StandardAesCipher>(spunHash(libcrypto().EVP_sha1(), salt, password, spins), keyBits / 8,
                                                           databaseKey);
         Bytes plain = check;
         decipherWith(ctx, aesCipher(keyBits / 8, false), cipher->key(0), nullptr, plain);
@@ -316,7 +344,7 @@ std::optional<std::string> attribute(std::string_view xml, std::string_view elem
 
 Bytes base64(const std::string& text, const std::string& name) {
     Bytes out(3 * (text.size() / 4) + 3);
-    const int length = EVP_DecodeBlock(out.data(), reinterpret_cast<const unsigned char*>(text.data()),
+    const int length = libcrypto().EVP_DecodeBlock(out.data(), reinterpret_cast<const unsigned char*>(text.data()),
                                        static_cast<int>(text.size()));
     if (length < 0 || text.size() % 4 != 0)
         unreadable(name, "holds a value that is not base64");
@@ -330,13 +358,13 @@ Bytes base64(const std::string& text, const std::string& name) {
 
 const EVP_MD* hashNamed(const std::string& hash) {
     if (hash == "SHA1")
-        return EVP_sha1();
+        return libcrypto().EVP_sha1();
     if (hash == "SHA256")
-        return EVP_sha256();
+        return libcrypto().EVP_sha256();
     if (hash == "SHA384")
-        return EVP_sha384();
+        return libcrypto().EVP_sha384();
     if (hash == "SHA512")
-        return EVP_sha512();
+        return libcrypto().EVP_sha512();
     return nullptr;
 }
 

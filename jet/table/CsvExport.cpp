@@ -4,8 +4,11 @@
 #include "jet/table/ColumnType.h"
 #include "jet/table/ComplexValues.h"
 #include "jet/table/TableCursor.h"
+#include "jet/text/Text.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <optional>
 
 namespace jet {
@@ -32,6 +35,33 @@ void appendQuoted(std::string& out, std::string_view text) {
 
 // Rows are gathered and written this many bytes at a time.
 constexpr std::size_t kWriteChunk = 1 << 16;
+
+// The rows gathered for writing: the first `used` bytes of `buf`. room()
+// makes space at the end without clearing it, for a field written in place.
+struct RowsOut {
+    explicit RowsOut(std::ostream& to) : out(to) {}
+    char* room(std::size_t n) {
+        if (buf.size() - used < n)
+            buf.resize(std::max(2 * buf.size(), used + n));
+        return buf.data() + used;
+    }
+    void put(std::string_view s) {
+        std::memcpy(room(s.size()), s.data(), s.size());
+        used += s.size();
+    }
+    void put(char c) {
+        *room(1) = c;
+        ++used;
+    }
+    void flush() {
+        out.write(buf.data(), static_cast<std::streamsize>(used));
+        used = 0;
+    }
+
+    std::ostream& out;
+    std::string buf = std::string(kWriteChunk + 4096, '\0');
+    std::size_t used = 0;
+};
 
 // The shortest text that reads back as `v`, with the fewest significant
 // digits: where plain notation would print a large whole number exactly
@@ -176,48 +206,57 @@ CsvExportResult exportCsv(const std::shared_ptr<const Database>& db, std::string
         });
     RowDecoder decoder(db->pager(), db->jet3(), *def, db->textDecoder());
     Value value;
-    std::string line;
+    std::string field;
     for (std::size_t n = 0; n < def->columns.size(); ++n) {
         if (n)
-            line += ',';
+            field += ',';
         const std::string& name = def->columns[n].name;
         if (name.find_first_of(",\"\r\n") != std::string::npos)
-            appendQuoted(line, name);
+            appendQuoted(field, name);
         else
-            line += name;
+            field += name;
     }
-    line += "\r\n";
+    field += "\r\n";
+    RowsOut rows(out);
+    rows.put(field);
     for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
         decoder.select(cursor.rowBytes());
         for (std::size_t n = 0; n < def->columns.size(); ++n) {
-            if (n)
-                line += ',';
             if (plan[n].way == ColumnOut::Way::StoredText) {
-                if (const auto bytes = decoder.storedText(n)) {
-                    line += '"';
-                    appendUcs2CsvText(*bytes, line);
-                    line += '"';
+                // Comma, quotes and text written in place, in one step.
+                const auto bytes = decoder.storedText(n);
+                char* p = rows.room(3 + (bytes ? ucs2CsvRoom(bytes->size()) : 0));
+                char* const from = p;
+                if (n)
+                    *p++ = ',';
+                if (bytes) {
+                    *p++ = '"';
+                    p = putUcs2CsvText(*bytes, p);
+                    *p++ = '"';
                 }
+                rows.used += static_cast<std::size_t>(p - from);
                 continue;
             }
+            if (n)
+                rows.put(',');
             decoder.field(n, value);
             if (value.isNull())
                 continue;
+            field.clear();
             if (plan[n].way == ColumnOut::Way::Marker)
-                line += plan[n].marker;
+                field += plan[n].marker;
             else if (plan[n].way == ColumnOut::Way::Complex && value.kind() == Value::Kind::Integer)
-                appendItems(line, plan[n].complex->items(value.asInteger()));
+                appendItems(field, plan[n].complex->items(value.asInteger()));
             else
-                appendCsvField(line, value, def->columns[n], options.hyperlinks);
+                appendCsvField(field, value, def->columns[n], options.hyperlinks);
+            rows.put(field);
         }
-        line += "\r\n";
+        rows.put("\r\n");
         ++result.rows;
-        if (line.size() >= kWriteChunk) {
-            out.write(line.data(), static_cast<std::streamsize>(line.size()));
-            line.clear();
-        }
+        if (rows.used >= kWriteChunk)
+            rows.flush();
     }
-    out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    rows.flush();
     return result;
 }
 

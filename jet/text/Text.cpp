@@ -157,46 +157,72 @@ private:
     char16_t pendingHigh_ = 0;
 };
 
-// The end of the run of bytes from `i` that are neither zero nor above 0x7F
-// (nor '"', with `stopAtQuote`), tested eight at a time; the last eight
-// bytes are tested as one word too, overlapping those already tested.
+constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+
+// Whether none of the eight bytes of `w` is zero, above 0x7F or (with
+// `quotes` = eight '"') a '"'. Once no byte has its high bit set, subtracting
+// one from each sets a high bit only by passing through a zero byte (of w, or
+// of w ^ quotes).
+bool plainWord(std::uint64_t w, std::uint64_t quotes) {
+    return ((w | (w - kOnes) | ((w ^ quotes) - kOnes)) & kHighs) == 0;
+}
+
+bool plainByte(std::uint8_t c, bool stopAtQuote) { return c != 0 && c < 0x80 && !(stopAtQuote && c == '"'); }
+
+// The end of the run of plain bytes from `i` (see plainWord), tested eight
+// at a time; the last eight bytes are tested as one word too, overlapping
+// those already tested.
 std::size_t asciiRunEnd(const std::uint8_t* b, std::size_t i, std::size_t n, bool stopAtQuote) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
     const std::uint64_t quotes = stopAtQuote ? 0x2222222222222222u : 0;
-    // Once no byte has its high bit set, subtracting one from each sets a
-    // high bit only by passing through a zero byte (of w, or of w ^ quotes).
     const auto plain = [&](std::size_t at) {
         std::uint64_t w;
         std::memcpy(&w, b + at, 8);
-        return ((w | (w - kOnes) | ((w ^ quotes) - kOnes)) & kHighs) == 0;
+        return plainWord(w, quotes);
     };
     const std::size_t from = i;
     while (i + 8 <= n && plain(i))
         i += 8;
     if (i + 8 > n && n - from >= 8 && plain(n - 8))
         return n;
-    while (i < n && b[i] != 0 && b[i] < 0x80 && !(stopAtQuote && b[i] == '"'))
+    while (i < n && plainByte(b[i], stopAtQuote))
         ++i;
     return i;
 }
 
-void appendUcs2(std::span<const std::uint8_t> bytes, std::string& out, bool doubleQuotes) {
-    // Written in place: no input byte makes more than two bytes of UTF-8 (one
-    // of compressed text at most two, a UCS-2 unit of two at most three, a '"'
-    // doubled two), and an unpaired surrogate at the end three more.
+// Writes at `p`, which has room for ucs2CsvRoom(bytes.size()): no input byte
+// makes more than two bytes of UTF-8 (one of compressed text at most two, a
+// UCS-2 unit of two at most three, a '"' doubled two), and an unpaired
+// surrogate at the end three more.
+char* putUcs2(std::span<const std::uint8_t> bytes, char* p, bool doubleQuotes) {
     const std::size_t n = bytes.size();
     const std::uint8_t* b = bytes.data();
-    const bool compressedForm = n >= 2 && b[0] == 0xFF && b[1] == 0xFE;
-    if (compressedForm && asciiRunEnd(b, 2, n, doubleQuotes) == n) {  // the common case: plain ASCII
-        out.append(reinterpret_cast<const char*>(b + 2), n - 2);
-        return;
-    }
-    const std::size_t start = out.size();
-    out.resize(start + 2 * n + 3);
-    Utf16ToUtf8 utf8(out.data() + start, doubleQuotes);
-    if (compressedForm) {
-        bool compressed = true;
+    if (n >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
+        // The common case, plain ASCII, copied a word at a time as it is tested.
+        const std::uint64_t quotes = doubleQuotes ? 0x2222222222222222u : 0;
         std::size_t i = 2;
+        for (std::uint64_t w; i + 8 <= n; i += 8, p += 8) {
+            std::memcpy(&w, b + i, 8);
+            if (!plainWord(w, quotes))
+                break;
+            std::memcpy(p, &w, 8);
+        }
+        // Fewer than eight bytes left after plain words: the last eight as one
+        // word, overlapping those copied.
+        if (i < n && i + 8 > n && n - 2 >= 8) {
+            std::uint64_t w;
+            std::memcpy(&w, b + n - 8, 8);
+            if (plainWord(w, quotes)) {
+                p += n - i;
+                std::memcpy(p - 8, &w, 8);
+                return p;
+            }
+        }
+        for (; i < n && plainByte(b[i], doubleQuotes); ++i)
+            *p++ = static_cast<char>(b[i]);
+        if (i == n)
+            return p;
+        Utf16ToUtf8 utf8(p, doubleQuotes);
+        bool compressed = true;  // every byte before `i` was a character
         while (i < n) {
             if (b[i] == 0) {
                 compressed = !compressed;
@@ -216,11 +242,18 @@ void appendUcs2(std::span<const std::uint8_t> bytes, std::string& out, bool doub
                 break;
             }
         }
-    } else {
-        for (std::size_t i = 0; i + 1 < n; i += 2)
-            utf8.unit(readU16(&b[i]));
+        return utf8.finish();
     }
-    out.resize(static_cast<std::size_t>(utf8.finish() - out.data()));
+    Utf16ToUtf8 utf8(p, doubleQuotes);
+    for (std::size_t i = 0; i + 1 < n; i += 2)
+        utf8.unit(readU16(&b[i]));
+    return utf8.finish();
+}
+
+void appendUcs2(std::span<const std::uint8_t> bytes, std::string& out, bool doubleQuotes) {
+    const std::size_t start = out.size();
+    out.resize(start + ucs2CsvRoom(bytes.size()));
+    out.resize(static_cast<std::size_t>(putUcs2(bytes, out.data() + start, doubleQuotes) - out.data()));
 }
 
 }  // namespace
@@ -233,6 +266,8 @@ void appendUtf8(std::string& out, char32_t cp) {
 void appendUcs2Text(std::span<const std::uint8_t> bytes, std::string& out) { appendUcs2(bytes, out, false); }
 
 void appendUcs2CsvText(std::span<const std::uint8_t> bytes, std::string& out) { appendUcs2(bytes, out, true); }
+
+char* putUcs2CsvText(std::span<const std::uint8_t> bytes, char* p) { return putUcs2(bytes, p, true); }
 
 CodePageDecoder::CodePageDecoder(std::uint16_t codePage)
     : codePage_(codePage), builtin_(codePage == 1252 || codePage == 0) {

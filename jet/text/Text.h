@@ -33,6 +33,10 @@ std::size_t firstInvalidUtf8(std::string_view s);
 void appendUcs2Text(std::span<const std::uint8_t> bytes, std::string& out);
 // The same with every '"' written twice, as inside a quoted CSV field.
 void appendUcs2CsvText(std::span<const std::uint8_t> bytes, std::string& out);
+// The same written at `p`, which has room for ucs2CsvRoom(bytes.size())
+// bytes; returns the end of what was written.
+char* putUcs2CsvText(std::span<const std::uint8_t> bytes, char* p);
+constexpr std::size_t ucs2CsvRoom(std::size_t storedBytes) { return 2 * storedBytes + 3; }
 
 // Appends the UTF-16 code units of UTF-8 text (each malformed byte becomes U+FFFD).
 void appendUtf16(std::string_view utf8, std::u16string& out);

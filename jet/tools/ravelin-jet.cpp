@@ -26,11 +26,11 @@
 #include "jet/tools/commands/CheckCommand.h"
 #include "jet/tools/commands/EditCommands.h"
 #include "jet/tools/commands/ImportCommand.h"
+#include "jet/tools/ToolPassword.h"
 #include "jet/tools/ToolVersion.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -123,7 +123,8 @@ int info(const std::vector<std::string>& args) {
               << "page size: " << h.format.pageSize << '\n'
               << "code page: " << h.codePage << '\n'
               << "sort order: " << h.sortOrder << " (" << jet::sortOrderName(h.sortOrder, h.sortOrderVersion) << ")\n"
-              << "password: " << (h.passwordSet ? "yes" : "no") << '\n';
+              << "password: " << (db->encrypted() ? "yes (the file is encrypted with it)" : h.passwordSet ? "yes" : "no")
+              << '\n';
     return 0;
 }
 
@@ -145,15 +146,7 @@ int main(int argc, char** argv) {
     const std::string command = argv[first];
     const std::vector<std::string> args(argv + first + 1, argv + argc);
     try {
-        if (!passwordFile.empty()) {
-            std::ifstream in(passwordFile, std::ios::binary);
-            if (!in || !std::getline(in, databasePassword))
-                throw jet::Error(jet::FileNotFound, "Could not read the password file '" + passwordFile + "'.");
-            if (!databasePassword.empty() && databasePassword.back() == '\r')
-                databasePassword.pop_back();
-        } else if (const char* fromEnvironment = std::getenv("RAVELIN_JET_PASSWORD")) {
-            databasePassword = fromEnvironment;
-        }
+        databasePassword = toolPassword(passwordFile);
         if (command == "tables")
             return tables(args);
         if (command == "export")

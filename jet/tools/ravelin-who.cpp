@@ -11,6 +11,7 @@
 #include "jet/who/Scan.h"
 #include "jet/who/Text.h"
 #include "jet/who/WatchDiff.h"
+#include "jet/tools/ToolPassword.h"
 #include "jet/tools/ToolVersion.h"
 
 #include <algorithm>
@@ -48,6 +49,8 @@ const char* const kHelp =
     "  --scan DIR            also every database under DIR with a lock file beside it\n"
     "  --names FILE          user name database (default: compnamedb.mdb in the\n"
     "                        program's folder, when present)\n"
+    "  --password-file FILE  the user name database's password, if it is encrypted:\n"
+    "                        the file's first line (else RAVELIN_JET_PASSWORD)\n"
     "  --watch SECONDS       log a line whenever a user arrives, leaves or turns\n"
     "                        suspect, until interrupted\n"
     "  --check               monitoring-plugin status line and exit code\n"
@@ -78,6 +81,7 @@ struct Options {
     std::vector<std::string> scanRoots;
     std::vector<std::string> mounts;
     std::string names;
+    std::string passwordFile;
     bool csv = false, json = false, check = false;
     int watchSeconds = 0;
     CheckLimits limits;
@@ -123,6 +127,7 @@ Options parse(int argc, char** argv) {
         else if (a == "--check") o.check = true;
         else if (a == "--scan") o.scanRoots.push_back(value());
         else if (a == "--names") o.names = value();
+        else if (a == "--password-file") o.passwordFile = value();
         else if (a == "--watch") o.watchSeconds = number(a, value(), 1);
         else if (a == "--warn-users") o.limits.warnUsers = range(a, value());
         else if (a == "--crit-users") o.limits.critUsers = range(a, value());
@@ -192,8 +197,9 @@ public:
         const std::string names = o.names.empty() ? defaultNamesFile() : o.names;
         if (names.empty())
             return;
+        const std::string password = toolPassword(o.passwordFile);
         try {
-            names_ = std::make_unique<NameBook>(names);
+            names_ = std::make_unique<NameBook>(names, password);
         } catch (const jet::Error& e) {
             if (!o.names.empty())
                 throw;

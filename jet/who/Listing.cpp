@@ -31,8 +31,8 @@ bool Sighting::complete() const {
            std::ranges::all_of(scans, [](const ScanResult& s) { return s.rootError.empty() && s.unreadable.empty(); });
 }
 
-NameBook::NameBook(const std::string& path)
-    : names_(std::make_unique<Recordset>(Database::open(path), "T_Main")) {
+NameBook::NameBook(const std::string& path, const std::string& password)
+    : names_(std::make_unique<Recordset>(Database::open(path, password), "T_Main")) {
     // A table of another shape is refused here, naming the file, rather than
     // failing later at every lookup.
     try {

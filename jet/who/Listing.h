@@ -82,8 +82,9 @@ struct Sighting {
 // opened read-only once and asked per computer name.
 class NameBook {
 public:
-    // Throws jet::Error naming the file when it can't be opened or has no T_Main.
-    explicit NameBook(const std::string& path);
+    // Throws jet::Error naming the file when it can't be opened or has no
+    // T_Main; an encrypted file is read with `password` (3031 without it).
+    explicit NameBook(const std::string& path, const std::string& password = {});
     // Fills person, contact and e-mail from the row for the user's computer.
     void fill(User& user);
 

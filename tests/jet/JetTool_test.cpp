@@ -145,6 +145,13 @@ TEST(JetTool, InfoDescribesTheFile) {
     EXPECT_EQ(r.out, "format: Jet 3\npage size: 2048\ncode page: 1252\nsort order: 1033 (General)\npassword: no\n");
     const auto a = run("info " + jettest::access("testV2007.accdb"));
     EXPECT_NE(a.out.find("format: ACE 12\npage size: 4096\n"), std::string::npos) << a.out;
+    // An encrypted file: 3031 without its password, said to be encrypted with it.
+    const std::string encrypted = std::string(RAVELIN_TESTDATA) + "/encrypted/db2007-enc.accdb";
+    const auto locked = run("info " + encrypted);
+    EXPECT_EQ(locked.exitCode, 1);
+    EXPECT_NE(locked.err.find("(error 3031)"), std::string::npos) << locked.err;
+    const auto opened = shell("RAVELIN_JET_PASSWORD=Test123 " + std::string(RAVELIN_BINARY_DIR) + "/ravelin-jet info " + encrypted);
+    EXPECT_NE(opened.out.find("password: yes (the file is encrypted with it)\n"), std::string::npos) << opened.out;
 }
 
 TEST(JetTool, ErrorsAndUsage) {

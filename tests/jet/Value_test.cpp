@@ -108,7 +108,11 @@ TEST(Text, Ucs2AndItsCompressedForm) {
     std::string csv;
     jet::appendUcs2CsvText(std::vector<std::uint8_t>{0xFF, 0xFE, 's', 'a', 'y', ' ', '"', 'h', 'i', '"', ' ', 'o', 'k'}, csv);
     jet::appendUcs2CsvText(std::vector<std::uint8_t>{'"', 0, 0xE9, 0, 0x00, 0xD8, '"', 0}, csv);  // a lone surrogate too
-    EXPECT_EQ(csv, "say \"\"hi\"\" ok\"\"\xC3\xA9\xEF\xBF\xBD\"\"");
+    // A quote in the first eight bytes and plain ASCII in the last eight.
+    jet::appendUcs2CsvText(std::vector<std::uint8_t>{0xFF, 0xFE, '"', 'a', '"', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i',
+                                                     'j', 'k', 'l', 'm', 'n'},
+                           csv);
+    EXPECT_EQ(csv, "say \"\"hi\"\" ok\"\"\xC3\xA9\xEF\xBF\xBD\"\"\"\"a\"\"bcdefghijklmn");
 }
 
 TEST(Text, CodePages) {

@@ -4,6 +4,7 @@
 #include "tests/usernames/UserDatabaseTesting.h"
 
 #include "base/Twips.h"
+#include "jet/Error.h"
 
 #include <QDir>
 #include <QFile>
@@ -176,6 +177,30 @@ TEST_F(Connection, RefreshAfterTheFileIsInPlaceListsItAndRestoresTheButtons) {
     EXPECT_EQ(listed(), QStringList({"PC01"}));
     EXPECT_EQ(record(), QStringList({"PC01", "Ann", "", ""}));
     EXPECT_EQ(buttons(), (std::array<bool, 4>{true, false, true, true}));
+}
+
+// The record source opens an encrypted file with the Jet password, and
+// reads it again with it; without it, or with a wrong one, the open fails
+// with 3031 and leaves the control closed.
+TEST(EncryptedUserDatabase, IsReadWithThePasswordAndRefusedWithoutIt) {
+    DataControl control;
+    control.DatabaseName = QStringLiteral(RAVELIN_TESTDATA "/encrypted/db2007-oldenc.accdb");
+    control.RecordSource = QStringLiteral("Table1");
+    for (const char* wrong : {"", "test123"}) {
+        control.Password = QString::fromLatin1(wrong);
+        try {
+            control.Refresh();
+            ADD_FAILURE() << "opened with '" << wrong << "'";
+        } catch (const jet::Error& e) {
+            EXPECT_EQ(e.number(), jet::InvalidPassword);
+        }
+        EXPECT_FALSE(control.isOpen());
+    }
+    control.Password = QStringLiteral("Test123");
+    control.Refresh();
+    control.Recordset().refresh();
+    EXPECT_EQ(control.Recordset().field("Field1").toText(), "foo");
+    EXPECT_EQ(control.openReader()->field("Field1").toText(), "foo");
 }
 
 }  // namespace
