@@ -3,14 +3,18 @@
 // .accdb) that holds every user table of the source with its fields, its
 // indexes (primary keys included) and its rows in table order, laid out
 // table by table by the table creator and the table writer. AutoNumber
-// fields stay AutoNumbers and go on from the highest number copied. The copy
+// fields stay AutoNumbers and go on from the highest number copied. The
+// properties of each table and its fields (DefaultValue, ValidationRule,
+// ValidationText, Format, Caption, Description, Required, ... : the table's
+// LvProp) and of the database (MSysDb's LvProp) are copied byte for byte;
+// they name objects by name, so nothing in them needs remapping. The copy
 // is checked (jet/check) before it is handed over.
 //
-// Not carried over yet: relationships, queries, the properties of the
-// database, its tables and fields (DefaultValue, ValidationRule, formats,
-// captions), permissions, linked tables and the Access objects (forms,
-// reports, macros, modules). A table the creator cannot make (a calculated,
-// complex or Decimal field) is refused, naming it.
+// Not carried over yet: relationships (MSysRelationships and the foreign-key
+// indexes), queries (MSysQueries and their catalogue rows), permissions
+// beyond those a new table inherits (MSysACEs), linked tables and the Access
+// objects (forms, reports, macros, modules). A table the creator cannot make
+// (a calculated, complex or Decimal field) is refused, naming it.
 // Jet 3 databases are read-only to Ravelin and are refused.
 #include <cstddef>
 #include <string>

@@ -3,7 +3,9 @@
 #include "jet/check/CheckDatabase.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/create/NewFormat.h"
+#include "jet/create/TableProperties.h"
 #include "jet/store/Store.h"
+#include "jet/table/TableCursor.h"
 #include "jet/table/TableDef.h"
 
 #include <algorithm>
@@ -71,37 +73,81 @@ void requireSameKind(const Database& source, const std::string& sourcePath, cons
                                          "the source's extension.");
 }
 
-// Copies one table: its definition and its rows, in one store.
-std::size_t copyTable(const Database& source, const std::string& name, const std::string& dest,
-                      const CopyRows& copyRows) {
-    const auto def = source.tableDef(name);
+// Whether the copy goes on without what `e` says could not be had.
+bool goesOn(const Lost& lost, const std::string& table, const std::string& part, const Error& e) {
+    if (!lost || (e.number() != NotADatabase && e.number() != InvalidArgument))
+        return false;
+    lost(table, part, e);
+    return true;
+}
+
+// Copies one table: its definition, its rows and its properties, in one store.
+std::size_t copyTable(const std::shared_ptr<const Database>& source, const std::string& name, const std::string& dest,
+                      const CopyRows& copyRows, const Lost& lost) {
+    const auto def = source->tableDef(name);
     const NewTable table = newTableLike(name, *def);
+    std::vector<std::uint8_t> properties;
+    try {
+        properties = source->properties(*source->findTable(name));
+    } catch (const Error& e) {
+        if (!goesOn(lost, name, "properties", e))
+            throw;
+    }
     std::size_t rows = 0;
     runStore(dest, [&](PageStore& store) {
         createTable(store, table);
-        TableWriter writer(store, name);
-        rows = copyRows(name, def, writer);
+        {
+            TableWriter writer(store, name);
+            rows = copyRows(name, def, writer);
+        }
+        if (!properties.empty())
+            setPropertyBlob(store, name, properties);
     });
     return rows;
 }
 
 }  // namespace
 
+std::vector<std::uint8_t> databaseProperties(const std::shared_ptr<const Database>& source) {
+    const auto catalogue = source->tableDef("MSysObjects");
+    const ColumnDef* name = catalogue->findColumn("Name");
+    const ColumnDef* props = catalogue->findColumn("LvProp");
+    if (!name || !props)
+        return {};
+    TableCursor cursor(source, catalogue);
+    Value v;
+    for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
+        cursor.readValue(static_cast<std::size_t>(name - catalogue->columns.data()), v);
+        if (v.kind() != Value::Kind::Text || v.text() != "MSysDb")
+            continue;
+        cursor.readValue(static_cast<std::size_t>(props - catalogue->columns.data()), v);
+        return v.kind() == Value::Kind::Binary ? std::vector<std::uint8_t>(v.bytes().begin(), v.bytes().end())
+                                               : std::vector<std::uint8_t>{};
+    }
+    return {};
+}
+
 CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const std::string& sourcePath,
-                           const std::string& dest, const CopyRows& rows, const TableLost& lost) {
+                           const std::string& dest, const CopyRows& rows, const Lost& lost) {
     requireSameKind(*source, sourcePath, dest);
     createEmptyDatabase(dest);
     try {
         CompactResult result;
         for (const std::string& name : source->tableNames()) {
             try {
-                result.rows += copyTable(*source, name, dest, rows);
+                result.rows += copyTable(source, name, dest, rows, lost);
                 ++result.tables;
             } catch (const Error& e) {
-                if (!lost || (e.number() != NotADatabase && e.number() != InvalidArgument))
+                if (!goesOn(lost, name, {}, e))
                     throw;
-                lost(name, e);
             }
+        }
+        try {
+            if (const auto properties = databaseProperties(source); !properties.empty())
+                runStore(dest, [&](PageStore& store) { setPropertyBlob(store, "MSysDb", properties); });
+        } catch (const Error& e) {
+            if (!goesOn(lost, "MSysDb", "properties", e))
+                throw;
         }
         const auto findings = checkDatabase(dest, RowCounts::Exact);
         if (!findings.empty())

@@ -177,6 +177,7 @@ std::string describe(const RepairLoss& loss) {
     const std::string row = page + ", row " + std::to_string(loss.row);
     switch (loss.kind) {
     case Kind::Table: return loss.table + ": table not recovered: " + loss.why;
+    case Kind::Catalogue: return loss.table + ": " + loss.field + " not recovered: " + loss.why;
     case Kind::Page: return loss.table + ": " + page + " not recovered (its rows are missing): " + loss.why;
     case Kind::Row: return loss.table + ": " + row + " not recovered: " + loss.why;
     case Kind::Value: return loss.table + ": " + row + ", field '" + loss.field + "' not recovered: " + loss.why;
@@ -200,8 +201,8 @@ RepairResult repairDatabase(const std::string& sourcePath, const std::string& de
         [&](const std::string& table, const std::shared_ptr<const TableDef>& def, TableWriter& writer) {
             return salvage.copy(table, *def, writer);
         },
-        [&](const std::string& table, const Error& why) {
-            result.losses.push_back({Kind::Table, table, 0, 0, {}, damage(why)});
+        [&](const std::string& table, const std::string& part, const Error& why) {
+            result.losses.push_back({part.empty() ? Kind::Table : Kind::Catalogue, table, 0, 0, part, damage(why)});
         });
     return result;
 }

@@ -74,7 +74,8 @@ int repair(const std::string& source, const std::string& dest) {
         std::cerr << jet::describe(loss) << '\n';
     using K = jet::RepairLoss::Kind;
     std::cerr << "not recovered in all: " << repaired.count(K::Table) << " tables, " << repaired.count(K::Page)
-              << " pages, " << repaired.count(K::Row) << " rows, " << repaired.count(K::Value) << " values\n";
+              << " pages, " << repaired.count(K::Row) << " rows, " << repaired.count(K::Value) << " values, "
+              << repaired.count(K::Catalogue) << " other parts\n";
     return 1;
 }
 

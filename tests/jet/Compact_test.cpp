@@ -5,6 +5,7 @@
 #include "LockFileTesting.h"
 
 #include "jet/compact/Compact.h"
+#include "jet/compact/CopyDatabase.h"
 #include "jet/compact/Repair.h"
 #include "jet/table/CsvExport.h"
 #include "jet/table/TableCursor.h"
@@ -38,8 +39,10 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     const auto after = jet::Database::open(dir / GetParam());
     ASSERT_EQ(after->tableNames(), before->tableNames());
     std::size_t rows = 0;
+    EXPECT_EQ(jet::databaseProperties(after), jet::databaseProperties(before));
     for (const std::string& table : before->tableNames()) {
         EXPECT_EQ(content(after, table), content(before, table)) << table;
+        EXPECT_EQ(after->properties(*after->findTable(table)), before->properties(*before->findTable(table))) << table;
         rows += jettest::allRows(before, table).size();
     }
     EXPECT_EQ(result.tables, before->tableNames().size());
