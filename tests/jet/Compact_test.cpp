@@ -40,6 +40,7 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     ASSERT_EQ(after->tableNames(), before->tableNames());
     std::size_t rows = 0;
     EXPECT_EQ(jet::databaseProperties(after), jet::databaseProperties(before));
+    EXPECT_EQ(after->format().version, before->format().version);
     for (const std::string& table : before->tableNames()) {
         EXPECT_EQ(content(after, table), content(before, table)) << table;
         EXPECT_EQ(after->properties(*after->findTable(table)), before->properties(*before->findTable(table))) << table;
