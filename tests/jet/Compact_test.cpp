@@ -3,6 +3,7 @@
 // refused and leaves no file behind.
 #include "JetTesting.h"
 #include "LockFileTesting.h"
+#include "WriteTesting.h"
 
 #include "jet/compact/Compact.h"
 #include "jet/compact/CopyDatabase.h"
@@ -33,14 +34,15 @@ class CompactFile : public testing::TestWithParam<const char*> {};
 
 TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     locktest::TempDir dir;
-    const std::string source = jettest::access(GetParam());
-    const jet::CompactResult result = jet::compactDatabase(source, dir / GetParam());
+    const std::string source = jettest::access(GetParam()), copy = dir / ("compacted-" + std::string(GetParam()));
+    const jet::CompactResult result = jet::compactDatabase(source, copy);
     const auto before = jet::Database::open(source);
-    const auto after = jet::Database::open(dir / GetParam());
+    const auto after = jet::Database::open(copy);
     ASSERT_EQ(after->tableNames(), before->tableNames());
     std::size_t rows = 0;
     EXPECT_EQ(jet::databaseProperties(after), jet::databaseProperties(before));
     EXPECT_EQ(after->format().version, before->format().version);
+    EXPECT_TRUE(jettest::oraclesAgree(copy));  // under a name of its own: the source's known disagreements are not its
     for (const std::string& table : before->tableNames()) {
         EXPECT_EQ(content(after, table), content(before, table)) << table;
         EXPECT_EQ(after->properties(*after->findTable(table)), before->properties(*before->findTable(table))) << table;
@@ -49,7 +51,7 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     EXPECT_EQ(result.tables, before->tableNames().size());
     EXPECT_EQ(result.rows, rows);
     EXPECT_GT(rows, 0u);
-    EXPECT_LE(std::filesystem::file_size(dir / GetParam()), std::filesystem::file_size(source));
+    EXPECT_LE(std::filesystem::file_size(copy), std::filesystem::file_size(source));
     const jet::RepairResult repaired = jet::repairDatabase(source, dir / ("repaired-" + std::string(GetParam())));
     EXPECT_TRUE(repaired.losses.empty()) << jet::describe(repaired.losses.front());
     const auto again = jet::Database::open(dir / ("repaired-" + std::string(GetParam())));
