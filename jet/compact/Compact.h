@@ -24,6 +24,7 @@ namespace jet {
 struct CompactResult {
     std::size_t tables = 0;
     std::size_t rows = 0;
+    std::size_t queries = 0;
 };
 
 // Compacts the database at `source` into a new file at `dest`, whose name

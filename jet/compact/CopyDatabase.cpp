@@ -149,6 +149,12 @@ CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const 
             if (!goesOn(lost, "MSysDb", "properties", e))
                 throw;
         }
+        try {
+            runStore(dest, [&](PageStore& store) { result.queries = copyQueries(source, store); });
+        } catch (const Error& e) {
+            if (!goesOn(lost, "MSysQueries", "queries", e))
+                throw;
+        }
         const auto findings = checkDatabase(dest, RowCounts::Exact);
         if (!findings.empty())
             throw Error(NotADatabase, "The compacted copy of '" + sourcePath + "' does not check clean: " +

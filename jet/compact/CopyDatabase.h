@@ -5,7 +5,8 @@
 // relationships) and filled by the caller's row copier, then given the
 // source's properties of the table and its fields (its LvProp, byte for
 // byte: after the rows, so that no rule added since judges old rows), one
-// store a table; then the database's own properties (MSysDb's LvProp). The
+// store a table; then the database's own properties (MSysDb's LvProp) and
+// the queries (copyQueries). The
 // copy is checked (jet/check) before it is handed over, and removed after
 // any error.
 #include "jet/Database.h"
@@ -26,12 +27,18 @@ using CopyRows = std::function<std::size_t(const std::string& table, const std::
                                            TableWriter& writer)>;
 // Told of what could not be read or made, which is left out as the copy goes
 // on: a table (`part` empty), or a part of one ("properties"; `table` is
-// MSysDb for the database's own). Without it such an error ends the copy.
+// MSysDb for the database's own, MSysQueries for "queries"). Without it such an error ends the copy.
 using Lost = std::function<void(const std::string& table, const std::string& part, const Error& why)>;
 
 // The database's own properties: the LvProp of its MSysDb catalogue row
 // (empty when none).
 std::vector<std::uint8_t> databaseProperties(const std::shared_ptr<const Database>& source);
+
+// Copies the source's queries into the store: each query's catalogue row
+// (its dates, properties and connect string as they were) under the next free
+// object id, and its MSysQueries rows, their ObjectId made that id. Returns
+// how many.
+std::size_t copyQueries(const std::shared_ptr<const Database>& source, PageStore& dest);
 
 // Errors as compactDatabase; `sourcePath` names the source in messages.
 CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const std::string& sourcePath,

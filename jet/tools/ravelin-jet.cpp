@@ -66,8 +66,8 @@ int usage() {
 
 int repair(const std::string& source, const std::string& dest) {
     const jet::RepairResult repaired = jet::repairDatabase(source, dest);
-    std::cout << repaired.copied.tables << " tables, " << repaired.copied.rows << " rows recovered into " << dest
-              << '\n';
+    std::cout << repaired.copied.tables << " tables, " << repaired.copied.rows << " rows, " << repaired.copied.queries
+              << " queries recovered into " << dest << '\n';
     if (repaired.losses.empty())
         return 0;
     for (const jet::RepairLoss& loss : repaired.losses)
@@ -193,7 +193,8 @@ int main(int argc, char** argv) {
             const std::string& dest = args.back();
             const jet::CompactResult copied =
                 args.size() == 2 ? jet::compactDatabase(args[0], dest) : jet::compactInPlace(dest);
-            std::cout << copied.tables << " tables, " << copied.rows << " rows copied into " << dest << '\n';
+            std::cout << copied.tables << " tables, " << copied.rows << " rows, " << copied.queries
+                      << " queries copied into " << dest << '\n';
             return 0;
         }
         if (command == "repair")

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -30,11 +31,39 @@ std::string content(const std::shared_ptr<const jet::Database>& db, const std::s
     return text.str();
 }
 
+// The queries by name, each as the set of its MSysQueries rows, ObjectId left out.
+std::map<std::string, std::multiset<std::string>> queriesOf(const std::shared_ptr<jet::Database>& db) {
+    const auto column = [&](const std::string& table, const std::string& name) {
+        const auto def = db->tableDef(table);
+        return static_cast<std::size_t>(def->findColumn(name) - def->columns.data());
+    };
+    const auto show = [](const jet::Value& v) {
+        using K = jet::Value::Kind;
+        return v.kind() == K::Integer ? std::to_string(v.asInteger())
+               : v.kind() == K::Text  ? v.text()
+               : v.kind() == K::Binary ? std::string(v.bytes().begin(), v.bytes().end())
+                                       : std::to_string(static_cast<int>(v.kind()));
+    };
+    std::map<std::string, std::string> names;  // by ObjectId
+    for (const auto& row : jettest::allRows(db, "MSysObjects"))
+        names[show(row[column("MSysObjects", "Id")])] = show(row[column("MSysObjects", "Name")]);
+    std::map<std::string, std::multiset<std::string>> queries;
+    const std::size_t objectId = column("MSysQueries", "ObjectId");
+    for (const auto& row : jettest::allRows(db, "MSysQueries")) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c)
+            line += c == objectId ? "|" : show(row[c]) + "|";
+        queries[names[show(row[objectId])]].insert(line);
+    }
+    return queries;
+}
+
 class CompactFile : public testing::TestWithParam<const char*> {};
 
 TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     locktest::TempDir dir;
-    const std::string source = jettest::access(GetParam()), copy = dir / ("compacted-" + std::string(GetParam()));
+    const std::string name = std::filesystem::path(GetParam()).filename();
+    const std::string source = jettest::access(GetParam()), copy = dir / ("compacted-" + name);
     const jet::CompactResult result = jet::compactDatabase(source, copy);
     const auto before = jet::Database::open(source);
     const auto after = jet::Database::open(copy);
@@ -42,6 +71,7 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     std::size_t rows = 0;
     EXPECT_EQ(jet::databaseProperties(after), jet::databaseProperties(before));
     EXPECT_EQ(after->format().version, before->format().version);
+    EXPECT_EQ(queriesOf(after), queriesOf(before));
     EXPECT_TRUE(jettest::oraclesAgree(copy));  // under a name of its own: the source's known disagreements are not its
     for (const std::string& table : before->tableNames()) {
         EXPECT_EQ(content(after, table), content(before, table)) << table;
@@ -50,11 +80,11 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     }
     EXPECT_EQ(result.tables, before->tableNames().size());
     EXPECT_EQ(result.rows, rows);
-    EXPECT_GT(rows, 0u);
+    EXPECT_GT(rows + result.queries, 0u);
     EXPECT_LE(std::filesystem::file_size(copy), std::filesystem::file_size(source));
-    const jet::RepairResult repaired = jet::repairDatabase(source, dir / ("repaired-" + std::string(GetParam())));
+    const jet::RepairResult repaired = jet::repairDatabase(source, dir / ("repaired-" + name));
     EXPECT_TRUE(repaired.losses.empty()) << jet::describe(repaired.losses.front());
-    const auto again = jet::Database::open(dir / ("repaired-" + std::string(GetParam())));
+    const auto again = jet::Database::open(dir / ("repaired-" + name));
     for (const std::string& table : before->tableNames())
         EXPECT_EQ(content(again, table), content(before, table)) << table;
 }
@@ -62,7 +92,8 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
 INSTANTIATE_TEST_SUITE_P(Files, CompactFile,
                          testing::Values("testV2000.mdb", "indexTestV2000.mdb", "delTestV2000.mdb",
                                          "overflowTestV2000.mdb", "fixedTextTestV2000.mdb", "testV2007.accdb",
-                                         "indexTestV2007.accdb", "compIndexTestV2000.mdb"));
+                                         "indexTestV2007.accdb", "compIndexTestV2000.mdb",
+                                         "../access-more/queryTestV2000.mdb", "../access-more/queryTestV2007.accdb"));
 
 // A table's data pages in order, with the rows each holds, as a sound file has them.
 struct TablePages {
