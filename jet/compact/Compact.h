@@ -7,14 +7,21 @@
 // properties of each table and its fields (DefaultValue, ValidationRule,
 // ValidationText, Format, Caption, Description, Required, ... : the table's
 // LvProp) and of the database (MSysDb's LvProp) are copied byte for byte;
-// they name objects by name, so nothing in them needs remapping. The copy
-// is checked (jet/check) before it is handed over.
+// they name objects by name, so nothing in them needs remapping. Queries
+// (their MSysObjects rows and MSysQueries rows) and links to tables of other
+// Access files (MSysObjects rows of type 6, with their file, foreign name and
+// properties) are copied under new object ids, numbered as Jet numbers them,
+// each MSysQueries row's ObjectId remapped to its query's new id; they get
+// the permissions a new object inherits. The copy keeps the source's format
+// version and is checked (jet/check) before it is handed over.
 //
 // Not carried over yet: relationships (MSysRelationships and the foreign-key
-// indexes), queries (MSysQueries and their catalogue rows), permissions
-// beyond those a new table inherits (MSysACEs), linked tables and the Access
-// objects (forms, reports, macros, modules). A table the creator cannot make
-// (a calculated, complex or Decimal field) is refused, naming it.
+// indexes), permissions as the source set them (MSysACEs: its SIDs are
+// masked per database), ODBC and other links that keep a definition in the
+// file (type 4), and the Access objects (forms, reports, macros, modules in
+// MSysAccessObjects or MSysAccessStorage, and their catalogue rows). A table
+// the creator cannot make (a calculated, complex or Decimal field) is
+// refused, naming it.
 // Jet 3 databases are read-only to Ravelin and are refused.
 #include <cstddef>
 #include <string>

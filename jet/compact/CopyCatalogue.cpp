@@ -10,6 +10,10 @@ namespace jet {
 namespace {
 
 constexpr std::int64_t kQueryObject = 5;
+constexpr std::int64_t kAccessLink = 6;
+// Ids of objects with no definition page of their own have this bit set;
+// a link numbered otherwise keeps a definition in the file.
+constexpr std::int64_t kObjectIdBit = 0x80000000;
 constexpr std::int64_t kTablesContainer = 0x0F000001;
 
 // Every row of the source's catalogue table `table`, its fields by name.
@@ -36,11 +40,13 @@ std::int64_t integerOf(const CatalogFields& row, std::string_view name) {
 
 }  // namespace
 
-std::size_t copyQueries(const std::shared_ptr<const Database>& source, PageStore& dest) {
+std::size_t copyQueriesAndLinks(const std::shared_ptr<const Database>& source, PageStore& dest) {
     const std::vector<CatalogFields> definitions = rowsOf(source, "MSysQueries");
     std::size_t copied = 0;
     for (const CatalogFields& object : rowsOf(source, "MSysObjects")) {
-        if (integerOf(object, "Type") != kQueryObject || integerOf(object, "ParentId") != kTablesContainer)
+        const std::int64_t type = integerOf(object, "Type");
+        const bool link = type == kAccessLink && (static_cast<std::uint32_t>(integerOf(object, "Id")) & kObjectIdBit);
+        if ((type != kQueryObject && !link) || integerOf(object, "ParentId") != kTablesContainer)
             continue;
         std::string name;
         CatalogFields fields;  // dates, properties, connect string: as they were
@@ -50,13 +56,14 @@ std::size_t copyQueries(const std::shared_ptr<const Database>& source, PageStore
             else if (column != "Id" && column != "ParentId" && column != "Type" && column != "Owner" && column != "Flags")
                 fields.emplace_back(column, value);
         const std::int64_t id = integerOf(object, "Id");
-        const std::uint32_t newId = addCatalogObject(dest, name, kQueryObject, std::max<std::int64_t>(0, integerOf(object, "Flags")), fields);
+        const std::uint32_t newId =
+            addCatalogObject(dest, name, type, std::max<std::int64_t>(0, integerOf(object, "Flags")), fields);
         for (CatalogFields row : definitions)
             if (integerOf(row, "ObjectId") == id) {
                 row.emplace_back("ObjectId", Value::integer(static_cast<std::int32_t>(newId)));
                 insertCatalogRow(dest, "MSysQueries", row);
             }
-        ++copied;
+        copied += type == kQueryObject;
     }
     return copied;
 }

@@ -150,9 +150,9 @@ CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const 
                 throw;
         }
         try {
-            runStore(dest, [&](PageStore& store) { result.queries = copyQueries(source, store); });
+            runStore(dest, [&](PageStore& store) { result.queries = copyQueriesAndLinks(source, store); });
         } catch (const Error& e) {
-            if (!goesOn(lost, "MSysQueries", "queries", e))
+            if (!goesOn(lost, "MSysObjects", "queries and links", e))
                 throw;
         }
         const auto findings = checkDatabase(dest, RowCounts::Exact);

@@ -6,7 +6,7 @@
 // source's properties of the table and its fields (its LvProp, byte for
 // byte: after the rows, so that no rule added since judges old rows), one
 // store a table; then the database's own properties (MSysDb's LvProp) and
-// the queries (copyQueries). The
+// the queries and links (copyQueriesAndLinks). The
 // copy is checked (jet/check) before it is handed over, and removed after
 // any error.
 #include "jet/Database.h"
@@ -27,18 +27,19 @@ using CopyRows = std::function<std::size_t(const std::string& table, const std::
                                            TableWriter& writer)>;
 // Told of what could not be read or made, which is left out as the copy goes
 // on: a table (`part` empty), or a part of one ("properties"; `table` is
-// MSysDb for the database's own, MSysQueries for "queries"). Without it such an error ends the copy.
+// MSysDb for the database's own, MSysObjects for "queries and links"). Without it such an error ends the copy.
 using Lost = std::function<void(const std::string& table, const std::string& part, const Error& why)>;
 
 // The database's own properties: the LvProp of its MSysDb catalogue row
 // (empty when none).
 std::vector<std::uint8_t> databaseProperties(const std::shared_ptr<const Database>& source);
 
-// Copies the source's queries into the store: each query's catalogue row
-// (its dates, properties and connect string as they were) under the next free
-// object id, and its MSysQueries rows, their ObjectId made that id. Returns
-// how many.
-std::size_t copyQueries(const std::shared_ptr<const Database>& source, PageStore& dest);
+// Copies the source's queries and its links to tables of other Access files
+// into the store: each one's catalogue row (its dates, properties, connect
+// string, linked file and foreign name as they were) under the next free
+// object id, and a query's MSysQueries rows, their ObjectId made that id.
+// Returns how many queries.
+std::size_t copyQueriesAndLinks(const std::shared_ptr<const Database>& source, PageStore& dest);
 
 // Errors as compactDatabase; `sourcePath` names the source in messages.
 CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const std::string& sourcePath,

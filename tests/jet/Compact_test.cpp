@@ -72,6 +72,9 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     EXPECT_EQ(jet::databaseProperties(after), jet::databaseProperties(before));
     EXPECT_EQ(after->format().version, before->format().version);
     EXPECT_EQ(queriesOf(after), queriesOf(before));
+    ASSERT_EQ(after->links().size(), before->links().size());
+    for (std::size_t n = 0; n < before->links().size(); ++n)
+        EXPECT_EQ(after->links()[n].name + after->links()[n].describe(), before->links()[n].name + before->links()[n].describe());
     EXPECT_TRUE(jettest::oraclesAgree(copy));  // under a name of its own: the source's known disagreements are not its
     for (const std::string& table : before->tableNames()) {
         EXPECT_EQ(content(after, table), content(before, table)) << table;
@@ -93,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(Files, CompactFile,
                          testing::Values("testV2000.mdb", "indexTestV2000.mdb", "delTestV2000.mdb",
                                          "overflowTestV2000.mdb", "fixedTextTestV2000.mdb", "testV2007.accdb",
                                          "indexTestV2007.accdb", "compIndexTestV2000.mdb",
-                                         "../access-more/queryTestV2000.mdb", "../access-more/queryTestV2007.accdb"));
+                                         "../access-more/queryTestV2000.mdb", "../access-more/queryTestV2007.accdb",
+                                         "../access-more/linkerTestV2007.accdb"));
 
 // A table's data pages in order, with the rows each holds, as a sound file has them.
 struct TablePages {
