@@ -11,7 +11,8 @@
 // table's data page or is cut off, a row whose place or layout is broken or
 // that the copy refuses (a Null in a required field, a duplicate key), a
 // single value (a broken long-value chain), which becomes Null in its row, and
-// a part of the catalogue (the properties of a table or of the database).
+// a part of the catalogue (the properties of a table or of the database, the
+// queries and links).
 // The source is only read, through a pending journal if it has one, never
 // rolled back or otherwise written. A sound source repairs to the same
 // content as compactDatabase gives.
@@ -30,7 +31,7 @@ struct RepairLoss {
     std::string table;
     std::uint32_t page = 0;  // Page, Row, Value
     std::uint16_t row = 0;   // Row, Value
-    std::string field;       // Value; for Catalogue, the part ("properties")
+    std::string field;       // Value; for Catalogue, the part ("properties", "queries and links")
     std::string why;
 };
 // "Table1: page 12, row 3 not recovered: ...", one line a loss.
