@@ -42,8 +42,9 @@ std::vector<std::uint32_t> pagesOf(const UsageMap& map, std::uint32_t first, std
     return pages;
 }
 
-// Which table owns each page of the file (its definition page; 0 for pages
-// that are not data pages, are free or cannot be read).
+// Which table owns each page of the file by the page's own word (its
+// definition page; 0 for pages that are not data pages, are free or cannot be
+// read).
 std::vector<std::uint32_t> pageOwners(const Database& db) {
     const Pager& pager = db.pager();
     std::vector<std::uint32_t> owners(pager.pageCount(), 0);
@@ -68,7 +69,20 @@ std::vector<std::uint32_t> pageOwners(const Database& db) {
 class Salvage {
 public:
     Salvage(std::shared_ptr<const Database> db, std::vector<RepairLoss>& losses)
-        : db_(std::move(db)), owners_(pageOwners(*db_)), losses_(&losses) {}
+        : db_(std::move(db)), owners_(pageOwners(*db_)), losses_(&losses) {
+        // A page another table's usage map names is that table's, whatever its
+        // owner field says: a damaged owner field must not move rows.
+        std::string ignored;
+        for (const CatalogEntry& table : db_->tables())
+            try {
+                const auto def = db_->tableDef(table.name);
+                const auto map = UsageMap::read(db_->pager(), db_->jet3(), def->usedPagesPointer);
+                for (std::uint32_t p : jet::pagesOf(map, 0, ignored))
+                    if (p < owners_.size() && owners_[p] != def->page)
+                        owners_[p] = 0;
+            } catch (const Error&) {
+            }
+    }
 
     std::size_t copy(const std::string& table, const TableDef& def, TableWriter& writer) {
         table_ = &table;

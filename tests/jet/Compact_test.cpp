@@ -8,6 +8,7 @@
 #include "jet/compact/Compact.h"
 #include "jet/compact/CopyDatabase.h"
 #include "jet/compact/Repair.h"
+#include "jet/page/Coding.h"
 #include "jet/table/CsvExport.h"
 #include "jet/table/TableCursor.h"
 #include "jet/table/TableDef.h"
@@ -164,7 +165,14 @@ TEST(Repair, KeepsEveryReadableRowAndCountsTheRest) {
                   return std::size_t{t.pages.back()};
               },
               1, 0, 0},
-             {"long values lost", jettest::more("test2V2000.mdb"), "MSP_PROJECTS", zeroLongValues, 0, 0, 2}}) {
+             {"long values lost", jettest::more("test2V2000.mdb"), "MSP_PROJECTS", zeroLongValues, 0, 0, 2},
+             {"a page's owner made another table", jettest::access("indexTestV2000.mdb"), "Table1",
+              [](Bytes& b, const TablePages& t) {
+                  const auto other = jet::Database::open(jettest::access("indexTestV2000.mdb"))->findTable("Table2");
+                  jet::writeU32(&b[t.pages[0] * t.pageSize + 4], other->definitionPage());
+                  return std::size_t{t.pages[0]};
+              },
+              1, 0, 0}}) {
         locktest::TempDir dir;
         const TablePages sound = tablePages(c.file, c.table);
         Bytes bytes = jettest::fileBytes(c.file);
@@ -182,6 +190,11 @@ TEST(Repair, KeepsEveryReadableRowAndCountsTheRest) {
         EXPECT_EQ(after.size(), expected) << c.what;
         if (c.values == 0) {
             EXPECT_TRUE(std::includes(before.begin(), before.end(), after.begin(), after.end())) << c.what;
+        }
+        for (const std::string& other : jet::Database::open(c.file)->tableNames()) {
+            if (other != c.table) {
+                EXPECT_EQ(csvLines(dir / "repaired.mdb", other), csvLines(c.file, other)) << c.what << ": " << other;
+            }
         }
     }
 }
