@@ -168,8 +168,8 @@ TEST(Repair, KeepsEveryReadableRowAndCountsTheRest) {
              {"long values lost", jettest::more("test2V2000.mdb"), "MSP_PROJECTS", zeroLongValues, 0, 0, 2},
              {"a page's owner made another table", jettest::access("indexTestV2000.mdb"), "Table1",
               [](Bytes& b, const TablePages& t) {
-                  const auto other = jet::Database::open(jettest::access("indexTestV2000.mdb"))->findTable("Table2");
-                  jet::writeU32(&b[t.pages[0] * t.pageSize + 4], other->definitionPage());
+                  const auto db = jet::Database::open(jettest::access("indexTestV2000.mdb"));
+                  jet::writeU32(&b[t.pages[0] * t.pageSize + 4], db->findTable("Table2")->definitionPage());
                   return std::size_t{t.pages[0]};
               },
               1, 0, 0}}) {
