@@ -3,97 +3,14 @@
 #include "jet/Database.h"
 #include "jet/Error.h"
 #include "jet/LdbUsers.h"
-#include "jet/check/CheckDatabase.h"
-#include "jet/create/CreateDatabase.h"
-#include "jet/create/NewFormat.h"
+#include "jet/compact/CopyDatabase.h"
 #include "jet/store/Journal.h"
-#include "jet/store/Store.h"
 #include "jet/table/TableCursor.h"
-#include "jet/table/TableDef.h"
-#include "jet/write/TableWriter.h"
 
-#include <algorithm>
 #include <filesystem>
 
 namespace jet {
 namespace {
-
-constexpr std::uint8_t kForeignKeyIndex = 2;
-
-[[noreturn]] void cannotCopy(const std::string& table, const std::string& why) {
-    throw Error(InvalidArgument, "Table '" + table + "' cannot be compacted yet: " + why + ".");
-}
-
-// The table as the creator makes it: the same fields in the same order, and
-// every index but the foreign-key sides of relationships.
-NewTable newTableLike(const std::string& name, const TableDef& def) {
-    NewTable table;
-    table.name = name;
-    for (const ColumnDef& c : def.columns) {
-        if (c.calculated)
-            cannotCopy(name, "field '" + c.name + "' is calculated");
-        NewColumn column;
-        column.name = c.name;
-        column.type = static_cast<ColumnType>(c.type);
-        if (column.type == ColumnType::Text)
-            column.size = static_cast<std::uint16_t>(c.length / 2);  // two bytes a character
-        else if (column.type == ColumnType::Binary)
-            column.size = c.length;
-        column.autoNumber = c.autoNumber();
-        table.columns.push_back(column);
-    }
-    for (const LogicalIndex& logical : def.indexes) {
-        if (logical.kind == kForeignKeyIndex)
-            continue;
-        const RealIndex& real = def.realIndexes.at(logical.realIndex);
-        NewIndex index;
-        index.name = logical.name;
-        for (const IndexColumn& ic : real.columns) {
-            const auto c = std::find_if(def.columns.begin(), def.columns.end(),
-                                        [&](const ColumnDef& col) { return col.number == ic.columnNumber; });
-            if (c == def.columns.end())
-                cannotCopy(name, "index '" + logical.name + "' names a field the table lacks");
-            index.columns.push_back(c->name);
-            index.descending.push_back(!ic.ascending);
-        }
-        index.unique = real.unique();
-        index.ignoreNulls = real.ignoreNulls();
-        index.required = real.required();
-        index.primaryKey = logical.primaryKey();
-        table.indexes.push_back(std::move(index));
-    }
-    return table;
-}
-
-void requireSameKind(const Database& source, const std::string& sourcePath, const std::string& dest) {
-    const Version from = source.format().version;
-    if (from == Version::Jet3)
-        throw Error(ReadOnlyDatabase, "'" + sourcePath + "' is a Jet 3 (Access 97) database, which Ravelin reads "
-                                      "but does not write: it cannot be compacted.");
-    const Version to = newDatabaseVersion(dest);
-    if ((from == Version::Jet4) != (to == Version::Jet4))
-        throw Error(InvalidArgument, "'" + dest + "' names a " + versionName(to) + " file, but '" + sourcePath +
-                                         "' is a " + versionName(from) + " database: give the compacted copy "
-                                         "the source's extension.");
-}
-
-// Copies one table: its definition and its rows, in one store.
-std::size_t copyTable(const std::shared_ptr<Database>& source, const std::string& name, const std::string& dest) {
-    const auto def = source->tableDef(name);
-    const NewTable table = newTableLike(name, *def);
-    std::size_t rows = 0;
-    runStore(dest, [&](PageStore& store) {
-        rows = 0;
-        createTable(store, table);
-        TableWriter writer(store, name);
-        TableCursor cursor(source, def);
-        for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
-            writer.insert(cursor.values());
-            ++rows;
-        }
-    });
-    return rows;
-}
 
 void requireNoUsers(const std::string& path) {
     std::string users;
@@ -136,24 +53,16 @@ CompactResult compactInPlace(const std::string& path) {
 
 CompactResult compactDatabase(const std::string& sourcePath, const std::string& dest) {
     const auto source = Database::open(sourcePath);
-    requireSameKind(*source, sourcePath, dest);
-    createEmptyDatabase(dest);
-    try {
-        CompactResult result;
-        for (const std::string& name : source->tableNames()) {
-            result.rows += copyTable(source, name, dest);
-            ++result.tables;
-        }
-        const auto findings = checkDatabase(dest, RowCounts::Exact);
-        if (!findings.empty())
-            throw Error(NotADatabase, "The compacted copy of '" + sourcePath + "' does not check clean: " +
-                                          describe(findings.front()));
-        return result;
-    } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove(dest, ignored);
-        throw;
-    }
+    return copyDatabase(source, sourcePath, dest,
+                        [&](const std::string&, const std::shared_ptr<const TableDef>& def, TableWriter& writer) {
+                            std::size_t rows = 0;
+                            TableCursor cursor(source, def);
+                            for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
+                                writer.insert(cursor.values());
+                                ++rows;
+                            }
+                            return rows;
+                        });
 }
 
 }  // namespace jet

@@ -3,14 +3,25 @@
 // .accdb) that holds every user table of the source with its fields, its
 // indexes (primary keys included) and its rows in table order, laid out
 // table by table by the table creator and the table writer. AutoNumber
-// fields stay AutoNumbers and go on from the highest number copied. The copy
-// is checked (jet/check) before it is handed over.
+// fields stay AutoNumbers and go on from the highest number copied. The
+// properties of each table and its fields (DefaultValue, ValidationRule,
+// ValidationText, Format, Caption, Description, Required, ... : the table's
+// LvProp) and of the database (MSysDb's LvProp) are copied byte for byte;
+// they name objects by name, so nothing in them needs remapping. Queries
+// (their MSysObjects rows and MSysQueries rows) and links to tables of other
+// Access files (MSysObjects rows of type 6, with their file, foreign name and
+// properties) are copied under new object ids, numbered as Jet numbers them,
+// each MSysQueries row's ObjectId remapped to its query's new id; they get
+// the permissions a new object inherits. The copy keeps the source's format
+// version and is checked (jet/check) before it is handed over.
 //
-// Not carried over yet: relationships, queries, the properties of the
-// database, its tables and fields (DefaultValue, ValidationRule, formats,
-// captions), permissions, linked tables and the Access objects (forms,
-// reports, macros, modules). A table the creator cannot make (a calculated,
-// complex or Decimal field) is refused, naming it.
+// Not carried over yet: relationships (MSysRelationships and the foreign-key
+// indexes), permissions as the source set them (MSysACEs: its SIDs are
+// masked per database), ODBC and other links that keep a definition in the
+// file (type 4), and the Access objects (forms, reports, macros, modules in
+// MSysAccessObjects or MSysAccessStorage, and their catalogue rows). A table
+// the creator cannot make (a calculated, complex or Decimal field) is
+// refused, naming it.
 // Jet 3 databases are read-only to Ravelin and are refused.
 #include <cstddef>
 #include <string>
@@ -20,6 +31,7 @@ namespace jet {
 struct CompactResult {
     std::size_t tables = 0;
     std::size_t rows = 0;
+    std::size_t queries = 0;
 };
 
 // Compacts the database at `source` into a new file at `dest`, whose name

@@ -14,6 +14,8 @@ namespace {
 
 constexpr std::int64_t kTablesContainer = 0x0F000001;
 constexpr std::int64_t kTableObject = 1;
+// Objects other than tables are numbered upwards from here, in creation order.
+constexpr std::uint32_t kFirstObjectId = 0x80000000;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -48,19 +50,11 @@ Bytes bytesOf(const Value& v) {
 
 bool integerIs(const Value& v, std::int64_t n) { return v.kind() == Value::Kind::Integer && v.asInteger() == n; }
 
-void insert(PageStore& store, const std::string& table, const std::vector<std::pair<const char*, Value>>& fields) {
-    TableWriter writer(store, table, SystemTables::Written);
-    std::vector<Value> row(writer.definition().columns.size());
-    for (const auto& [name, value] : fields)
-        if (const ColumnDef* c = writer.definition().findColumn(name))
-            row[static_cast<std::size_t>(c - writer.definition().columns.data())] = value;
-    writer.insert(row);
-}
 
-}  // namespace
-
-void addCatalogRows(PageStore& store, const std::string& table, std::uint32_t definitionPage) {
-    const auto db = openStoreDatabase(store);
+// The object's MSysObjects row (`fields` first, then the catalogue's own
+// columns) and its MSysACEs rows, under `id` in the Tables container.
+void addObjectRows(PageStore& store, const std::shared_ptr<const Database>& db, std::int64_t id,
+                   const std::string& objectName, std::int64_t type, std::int64_t flags, const CatalogFields& fields) {
     Bytes owner, engine;
     forEachRow(db, "MSysObjects", [&](const Field& field) {
         const Value name = field("Name");
@@ -99,20 +93,49 @@ void addCatalogRows(PageStore& store, const std::string& table, std::uint32_t de
     }
 
     const Value now = Value::dateTime(oleNow());
-    insert(store, "MSysObjects", {{"Id", Value::integer(definitionPage)},
-                                  {"ParentId", Value::integer(kTablesContainer)},
-                                  {"Name", Value::text(table)},
-                                  {"Type", Value::integer(kTableObject)},
-                                  {"DateCreate", now},
-                                  {"DateUpdate", now},
-                                  {"Owner", owner.empty() ? Value() : Value::binary(owner)},
-                                  {"Flags", Value::integer(0)}});
+    CatalogFields row{{"DateCreate", now}, {"DateUpdate", now}};
+    row.insert(row.end(), fields.begin(), fields.end());
+    row.insert(row.end(), {{"Id", Value::integer(id)},
+                           {"ParentId", Value::integer(kTablesContainer)},
+                           {"Name", Value::text(objectName)},
+                           {"Type", Value::integer(type)},
+                           {"Owner", owner.empty() ? Value() : Value::binary(owner)},
+                           {"Flags", Value::integer(flags)}});
+    insertCatalogRow(store, "MSysObjects", row);
     if (db->findTable("MSysACEs"))
         for (const Ace& a : aces)
-            insert(store, "MSysACEs", {{"ObjectId", Value::integer(definitionPage)},
+            insertCatalogRow(store, "MSysACEs", {{"ObjectId", Value::integer(id)},
                                        {"SID", Value::binary(a.sid)},
                                        {"ACM", Value::integer(a.acm)},
                                        {"FInheritable", Value::boolean(false)}});
+}
+
+}  // namespace
+
+void insertCatalogRow(PageStore& store, const std::string& table, const CatalogFields& fields) {
+    TableWriter writer(store, table, SystemTables::Written);
+    std::vector<Value> row(writer.definition().columns.size());
+    for (const auto& [name, value] : fields)
+        if (const ColumnDef* c = writer.definition().findColumn(name))
+            row[static_cast<std::size_t>(c - writer.definition().columns.data())] = value;
+    writer.insert(row);
+}
+
+void addCatalogRows(PageStore& store, const std::string& table, std::uint32_t definitionPage) {
+    addObjectRows(store, openStoreDatabase(store), definitionPage, table, kTableObject, 0, {});
+}
+
+std::uint32_t addCatalogObject(PageStore& store, const std::string& name, std::int64_t type, std::int64_t flags,
+                               const CatalogFields& fields) {
+    const auto db = openStoreDatabase(store);
+    std::uint32_t id = kFirstObjectId;
+    forEachRow(db, "MSysObjects", [&](const Field& field) {
+        const Value v = field("Id");
+        if (v.kind() == Value::Kind::Integer && static_cast<std::uint32_t>(v.asInteger()) >= id)
+            id = static_cast<std::uint32_t>(v.asInteger()) + 1;
+    });
+    addObjectRows(store, db, static_cast<std::int32_t>(id), name, type, flags, fields);
+    return id;
 }
 
 }  // namespace jet

@@ -8,13 +8,31 @@
 // inheritable entries. The container's entry for the Creator account (the
 // engine's SID with its last byte XOR 7, masked alike) goes to the owner,
 // as Jet gives a new object's creator what that entry grants.
+#include "jet/Value.h"
 #include "jet/store/PageStore.h"
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace jet {
 
 void addCatalogRows(PageStore& store, const std::string& table, std::uint32_t definitionPage);
+
+// Further columns of a catalogue row, by name; a field named twice counts as
+// its last value.
+using CatalogFields = std::vector<std::pair<std::string, Value>>;
+
+// Adds a row to the catalogue table `table` (MSysObjects, MSysQueries, ...),
+// its fields by name: those it lacks are left out, the rest are Null.
+void insertCatalogRow(PageStore& store, const std::string& table, const CatalogFields& fields);
+
+// Registers an object other than a table in the Tables container (a query:
+// type 5, its kind in `flags`) alike, with `fields` as further columns of its
+// MSysObjects row (its dates among them, else now), under the next free object id (Jet numbers such objects
+// upwards from 0x80000000 in creation order). Returns the id.
+std::uint32_t addCatalogObject(PageStore& store, const std::string& name, std::int64_t type, std::int64_t flags,
+                               const CatalogFields& fields);
 
 }  // namespace jet

@@ -99,8 +99,12 @@ void writeNewFile(const std::string& path, const std::vector<std::uint8_t>& byte
 
 }  // namespace
 
-void createEmptyDatabase(const std::string& path) {
-    writeNewFile(path, joined(create::emptyDatabasePages(oleNow(), newDatabaseVersion(path))));
+void createEmptyDatabase(const std::string& path) { createEmptyDatabase(path, newDatabaseVersion(path)); }
+
+void createEmptyDatabase(const std::string& path, Version version) {
+    if (version == Version::Jet3 || (version == Version::Jet4) != (newDatabaseVersion(path) == Version::Jet4))
+        throw Error(InvalidArgument, "Cannot create '" + path + "' as a " + versionName(version) + " database.");
+    writeNewFile(path, joined(create::emptyDatabasePages(oleNow(), version)));
 }
 
 NewTable userNameTable() {

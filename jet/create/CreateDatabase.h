@@ -4,6 +4,7 @@
 // adds the table T_Main (ComputerName, Name, Contact, Email, all text, a
 // unique index on ComputerName).
 #include "jet/create/TableCreator.h"
+#include "jet/page/FileFormat.h"
 
 #include <string>
 
@@ -15,6 +16,9 @@ namespace jet {
 // is never replaced. Throws Error: 3204 when `path` exists, DiskIo (3043)
 // when the file cannot be written, and the refusals of newDatabaseVersion.
 void createEmptyDatabase(const std::string& path);
+// The same in `version` (Jet 4 to ACE 17, of the kind the name says), as a
+// copy keeps its source's version; 3001 for another.
+void createEmptyDatabase(const std::string& path, Version version);
 
 // T_Main as the program expects it: ComputerName, Name, Contact, Email, all
 // text, ComputerName unique and Null allowed (more than once).

@@ -2,6 +2,7 @@
 
 #include "jet/Error.h"
 #include "jet/page/PageFormat.h"
+#include "jet/text/Text.h"
 #include "jet/write/DataPageWriter.h"
 #include "jet/table/ColumnType.h"
 
@@ -52,10 +53,12 @@ public:
     void u32(std::uint32_t v) { appendU32(out_, v); }
     void zeros(std::size_t n) { out_.insert(out_.end(), n, 0); }
     // A name: its length in bytes, then UCS-2 (names here are plain ASCII).
-    void name(const std::string& s) {
-        u16(static_cast<std::uint16_t>(2 * s.size()));
-        for (const char c : s)
-            u16(static_cast<std::uint8_t>(c));
+    void name(const std::string& utf8) {  // UCS-2, as every name in a definition
+        std::u16string units;
+        appendUtf16(utf8, units);
+        u16(static_cast<std::uint16_t>(2 * units.size()));
+        for (const char16_t u : units)
+            u16(u);
     }
 
 private:

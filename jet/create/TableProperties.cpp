@@ -76,17 +76,21 @@ std::vector<std::uint8_t> encodeTableProperties(const std::string& table, const 
 }
 
 void setTableProperties(PageStore& store, const std::string& table, const std::vector<TableProperty>& properties) {
+    setPropertyBlob(store, table, encodeTableProperties(table, properties));
+}
+
+void setPropertyBlob(PageStore& store, const std::string& object, const std::vector<std::uint8_t>& blob) {
     TableWriter catalogue(store, "MSysObjects", SystemTables::Written);
     const TableDef& def = catalogue.definition();
     const ColumnDef* name = def.findColumn("Name");
     const ColumnDef* lvProp = def.findColumn("LvProp");
     if (!name || !lvProp)
         throw databaseDamaged(store.name(), "its catalogue has no Name or LvProp field");
-    const auto at = catalogue.find(static_cast<std::size_t>(name - def.columns.data()), Value::text(table));
+    const auto at = catalogue.find(static_cast<std::size_t>(name - def.columns.data()), Value::text(object));
     if (!at)
-        throw Error(TableNotFound, "The database '" + store.name() + "' has no table '" + table + "'.");
+        throw Error(TableNotFound, "The database '" + store.name() + "' has no object '" + object + "'.");
     auto row = catalogue.read(*at);
-    row[static_cast<std::size_t>(lvProp - def.columns.data())] = Value::binary(encodeTableProperties(table, properties));
+    row[static_cast<std::size_t>(lvProp - def.columns.data())] = Value::binary(blob);
     catalogue.update(*at, row);
 }
 

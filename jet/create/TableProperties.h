@@ -21,5 +21,9 @@ struct TableProperty {
 
 std::vector<std::uint8_t> encodeTableProperties(const std::string& table, const std::vector<TableProperty>& properties);
 void setTableProperties(PageStore& store, const std::string& table, const std::vector<TableProperty>& properties);
+// Sets the LvProp of the catalogue row named `object` (a table, or MSysDb for
+// the database's own properties) to `blob` as it is; 3078 when no row has
+// that name.
+void setPropertyBlob(PageStore& store, const std::string& object, const std::vector<std::uint8_t>& blob);
 
 }  // namespace jet

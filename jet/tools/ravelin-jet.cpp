@@ -12,6 +12,8 @@
 //   ravelin-jet create FILE              a new, empty database (.mdb: Jet 4)
 //   ravelin-jet import FILE TABLE [CSV]  CSV into a table, new or not (see commands/ImportCommand.h)
 //   ravelin-jet compact SOURCE [DEST]    a compacted copy, or SOURCE compacted in place (jet/compact/Compact.h)
+//   ravelin-jet repair SOURCE DEST       a copy of what can be read (jet/compact/Repair.h); what cannot
+//                                        on stderr, one line each, and exit code 1
 // An .accdb encrypted with a password is read with the password held in the
 // file named by --password-file FILE (its first line), or else in the
 // environment variable RAVELIN_JET_PASSWORD; never as an argument, which
@@ -22,6 +24,7 @@
 #include "jet/Database.h"
 #include "jet/Error.h"
 #include "jet/compact/Compact.h"
+#include "jet/compact/Repair.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/tools/commands/CheckCommand.h"
 #include "jet/tools/commands/EditCommands.h"
@@ -52,12 +55,28 @@ int usage() {
                  "       ravelin-jet create FILE\n"
                  "       ravelin-jet import FILE TABLE [CSV]\n"
                  "       ravelin-jet compact SOURCE [DEST]\n"
+                 "       ravelin-jet repair SOURCE DEST\n"
                  "  FILE encrypted with a password: --password-file PWFILE before the command, or\n"
                  "  RAVELIN_JET_PASSWORD in the environment.\n"
                  "  COLUMN= is zero-length text, COLUMN=\\N is Null (\\\\N: the text \\N); update and\n"
                  "  delete change the first row whose KEYCOLUMN equals KEYVALUE. import reads CSV as\n"
                  "  export writes it (from standard input without CSV) and makes TABLE if it is new.\n";
     return 2;
+}
+
+int repair(const std::string& source, const std::string& dest) {
+    const jet::RepairResult repaired = jet::repairDatabase(source, dest);
+    std::cout << repaired.copied.tables << " tables, " << repaired.copied.rows << " rows, " << repaired.copied.queries
+              << " queries recovered into " << dest << '\n';
+    if (repaired.losses.empty())
+        return 0;
+    for (const jet::RepairLoss& loss : repaired.losses)
+        std::cerr << jet::describe(loss) << '\n';
+    using K = jet::RepairLoss::Kind;
+    std::cerr << "not recovered in all: " << repaired.count(K::Table) << " tables, " << repaired.count(K::Page)
+              << " pages, " << repaired.count(K::Row) << " rows, " << repaired.count(K::Value) << " values, "
+              << repaired.count(K::Catalogue) << " other parts\n";
+    return 1;
 }
 
 int tables(const std::vector<std::string>& args) {
@@ -167,9 +186,12 @@ int main(int argc, char** argv) {
             const std::string& dest = args.back();
             const jet::CompactResult copied =
                 args.size() == 2 ? jet::compactDatabase(args[0], dest) : jet::compactInPlace(dest);
-            std::cout << copied.tables << " tables, " << copied.rows << " rows copied into " << dest << '\n';
+            std::cout << copied.tables << " tables, " << copied.rows << " rows, " << copied.queries
+                      << " queries copied into " << dest << '\n';
             return 0;
         }
+        if (command == "repair")
+            return args.size() == 2 ? repair(args[0], args[1]) : usage();
         if (command == "insert" || command == "update" || command == "delete" || command == "import") {
             const int status = command == "insert"   ? ravelin::insertCommand(args)
                                : command == "update" ? ravelin::updateCommand(args)

@@ -240,6 +240,9 @@ public:
                 noteOnce(db.path + ": " + db.warning);
             if (!db.note.empty())
                 noteOnce(db.path + ": " + db.note);
+            if (db.suspectCount() > 0)
+                noteOnce(db.path + ": left suspect, it needs a repair once no one uses it: ravelin-jet repair " +
+                         db.path + " REPAIRED-COPY");
         }
         for (const std::string& split : splitDatabases(seen.databases))
             noteOnce(split);

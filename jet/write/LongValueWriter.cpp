@@ -27,6 +27,11 @@ void LongValueWriter::remember(std::uint32_t page) {
 }
 
 std::uint32_t LongValueWriter::place(std::vector<std::uint8_t> row) {
+    // A new writer starts from the file's last page when it holds long values:
+    // one store after another (a copy's tables, catalogue rows) then fills
+    // pages instead of taking a page each.
+    if (roomy_.empty() && store_.pageCount() > kFirstFreeablePage && !isFreePage(store_, store_.pageCount() - 1))
+        roomy_.push_back(store_.pageCount() - 1);
     for (const std::uint32_t number : roomy_) {
         if (number >= store_.pageCount())
             continue;  // undone with the change that made it

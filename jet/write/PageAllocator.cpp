@@ -98,6 +98,8 @@ std::uint32_t allocatePage(PageStore& store, std::uint32_t usageMapPointer) {
     return page;
 }
 
+bool isFreePage(PageStore& store, std::uint32_t page) { return hasGlobalMap(store) && named(store, kGlobalMap, page); }
+
 void releasePage(PageStore& store, std::initializer_list<std::uint32_t> ownerMaps, std::uint32_t page) {
     for (const std::uint32_t map : ownerMaps)
         if (map != 0)

@@ -29,6 +29,9 @@ std::uint32_t allocatePage(PageStore& store, std::uint32_t usageMapPointer);
 // marked free in the global usage map.
 void releasePage(PageStore& store, std::initializer_list<std::uint32_t> ownerMaps, std::uint32_t page);
 
+// Whether the global usage map marks `page` free.
+bool isFreePage(PageStore& store, std::uint32_t page);
+
 // Error 3343 when the global usage map counts a page past the end of the
 // file as used: the file has lost pages (a truncated copy), and any page the
 // store added there would belong to two owners.

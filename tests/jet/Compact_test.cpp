@@ -3,14 +3,23 @@
 // refused and leaves no file behind.
 #include "JetTesting.h"
 #include "LockFileTesting.h"
+#include "WriteTesting.h"
 
 #include "jet/compact/Compact.h"
+#include "jet/compact/CopyDatabase.h"
+#include "jet/compact/Repair.h"
+#include "jet/page/Coding.h"
 #include "jet/table/CsvExport.h"
+#include "jet/table/TableCursor.h"
 #include "jet/table/TableDef.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -23,30 +32,172 @@ std::string content(const std::shared_ptr<const jet::Database>& db, const std::s
     return text.str();
 }
 
+// The queries by name, each as the set of its MSysQueries rows, ObjectId left out.
+std::map<std::string, std::multiset<std::string>> queriesOf(const std::shared_ptr<jet::Database>& db) {
+    const auto column = [&](const std::string& table, const std::string& name) {
+        const auto def = db->tableDef(table);
+        return static_cast<std::size_t>(def->findColumn(name) - def->columns.data());
+    };
+    const auto show = [](const jet::Value& v) {
+        using K = jet::Value::Kind;
+        return v.kind() == K::Integer ? std::to_string(v.asInteger())
+               : v.kind() == K::Text  ? v.text()
+               : v.kind() == K::Binary ? std::string(v.bytes().begin(), v.bytes().end())
+                                       : std::to_string(static_cast<int>(v.kind()));
+    };
+    std::map<std::string, std::string> names;  // by ObjectId
+    for (const auto& row : jettest::allRows(db, "MSysObjects"))
+        names[show(row[column("MSysObjects", "Id")])] = show(row[column("MSysObjects", "Name")]);
+    std::map<std::string, std::multiset<std::string>> queries;
+    const std::size_t objectId = column("MSysQueries", "ObjectId");
+    for (const auto& row : jettest::allRows(db, "MSysQueries")) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c)
+            line += c == objectId ? "|" : show(row[c]) + "|";
+        queries[names[show(row[objectId])]].insert(line);
+    }
+    return queries;
+}
+
 class CompactFile : public testing::TestWithParam<const char*> {};
 
 TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     locktest::TempDir dir;
-    const std::string source = jettest::access(GetParam());
-    const jet::CompactResult result = jet::compactDatabase(source, dir / GetParam());
+    const std::string name = std::filesystem::path(GetParam()).filename();
+    const std::string source = jettest::access(GetParam()), copy = dir / ("compacted-" + name);
+    const jet::CompactResult result = jet::compactDatabase(source, copy);
     const auto before = jet::Database::open(source);
-    const auto after = jet::Database::open(dir / GetParam());
+    const auto after = jet::Database::open(copy);
     ASSERT_EQ(after->tableNames(), before->tableNames());
     std::size_t rows = 0;
+    EXPECT_EQ(jet::databaseProperties(after), jet::databaseProperties(before));
+    EXPECT_EQ(after->format().version, before->format().version);
+    EXPECT_EQ(queriesOf(after), queriesOf(before));
+    ASSERT_EQ(after->links().size(), before->links().size());
+    for (std::size_t n = 0; n < before->links().size(); ++n)
+        EXPECT_EQ(after->links()[n].name + after->links()[n].describe(), before->links()[n].name + before->links()[n].describe());
+    EXPECT_TRUE(jettest::oraclesAgree(copy));  // under a name of its own: the source's known disagreements are not its
     for (const std::string& table : before->tableNames()) {
         EXPECT_EQ(content(after, table), content(before, table)) << table;
+        EXPECT_EQ(after->properties(*after->findTable(table)), before->properties(*before->findTable(table))) << table;
         rows += jettest::allRows(before, table).size();
     }
     EXPECT_EQ(result.tables, before->tableNames().size());
     EXPECT_EQ(result.rows, rows);
-    EXPECT_GT(rows, 0u);
-    EXPECT_LE(std::filesystem::file_size(dir / GetParam()), std::filesystem::file_size(source));
+    EXPECT_GT(rows + result.queries, 0u);
+    EXPECT_LE(std::filesystem::file_size(copy), std::filesystem::file_size(source));
+    const jet::RepairResult repaired = jet::repairDatabase(source, dir / ("repaired-" + name));
+    EXPECT_TRUE(repaired.losses.empty()) << jet::describe(repaired.losses.front());
+    const auto again = jet::Database::open(dir / ("repaired-" + name));
+    for (const std::string& table : before->tableNames())
+        EXPECT_EQ(content(again, table), content(before, table)) << table;
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, CompactFile,
                          testing::Values("testV2000.mdb", "indexTestV2000.mdb", "delTestV2000.mdb",
                                          "overflowTestV2000.mdb", "fixedTextTestV2000.mdb", "testV2007.accdb",
-                                         "indexTestV2007.accdb", "compIndexTestV2000.mdb"));
+                                         "indexTestV2007.accdb", "compIndexTestV2000.mdb",
+                                         "../access-more/queryTestV2000.mdb", "../access-more/queryTestV2007.accdb",
+                                         "../access-more/linkerTestV2007.accdb"));
+
+// A table's data pages in order, with the rows each holds, as a sound file has them.
+struct TablePages {
+    std::size_t pageSize = 0;
+    std::vector<std::uint32_t> pages;
+    std::map<std::uint32_t, std::size_t> rowsOn;
+};
+TablePages tablePages(const std::string& file, const std::string& table) {
+    const auto db = jet::Database::open(file);
+    jet::TableCursor cursor(db, db->tableDef(table));
+    TablePages t{db->pager().pageSize(), {}, {}};
+    for (bool more = cursor.moveFirst(); more; more = cursor.moveNext())
+        if (t.rowsOn[cursor.location().page]++ == 0)
+            t.pages.push_back(cursor.location().page);
+    return t;
+}
+std::vector<std::string> csvLines(const std::string& file, const std::string& table) {
+    std::istringstream csv(content(jet::Database::open(file), table));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(csv, line);)
+        lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// Damaged copies: the repair holds every row still readable, and counts by
+// kind what is not (pages, rows, values); the damaged file is left as it was.
+TEST(Repair, KeepsEveryReadableRowAndCountsTheRest) {
+    using Bytes = std::vector<std::uint8_t>;
+    using Kind = jet::RepairLoss::Kind;
+    constexpr std::size_t kNone = SIZE_MAX;
+    struct Case {
+        const char* what;
+        std::string file;
+        const char* table;
+        std::function<std::size_t(Bytes&, const TablePages&)> damage;  // the page whose rows it takes, or kNone
+        std::size_t pages, rows, values;
+    };
+    const auto zeroLongValues = [](Bytes& b, const TablePages& t) {
+        for (std::size_t at = 0; at + t.pageSize <= b.size(); at += t.pageSize)
+            if (b[at] == 1 && std::equal(b.begin() + at + 4, b.begin() + at + 8, "LVAL"))
+                std::fill_n(b.begin() + at, t.pageSize, 0);
+        return kNone;
+    };
+    const std::string comp = jettest::access("compIndexTestV2000.mdb");
+    for (const Case& c : std::vector<Case>{
+             {"a row's offset broken", comp, "Table1",
+              [](Bytes& b, const TablePages& t) {
+                  // Row 0's offset into the page header: row 1, which ends where row 0 starts, goes too.
+                  b[t.pages[0] * t.pageSize + 14] = 1;
+                  b[t.pages[0] * t.pageSize + 15] = 0;
+                  return kNone;
+              },
+              0, 2, 0},
+             {"a page overwritten", comp, "Table1",
+              [](Bytes& b, const TablePages& t) {
+                  std::fill_n(b.begin() + t.pages[1] * t.pageSize, t.pageSize, 0);
+                  return std::size_t{t.pages[1]};
+              },
+              1, 0, 0},
+             {"truncated", comp, "Table1",
+              [](Bytes& b, const TablePages& t) {
+                  b.resize(t.pages.back() * t.pageSize);
+                  return std::size_t{t.pages.back()};
+              },
+              1, 0, 0},
+             {"long values lost", jettest::more("test2V2000.mdb"), "MSP_PROJECTS", zeroLongValues, 0, 0, 2},
+             {"a page's owner made another table", jettest::access("indexTestV2000.mdb"), "Table1",
+              [](Bytes& b, const TablePages& t) {
+                  const auto db = jet::Database::open(jettest::access("indexTestV2000.mdb"));
+                  jet::writeU32(&b[t.pages[0] * t.pageSize + 4], db->findTable("Table2")->definitionPage());
+                  return std::size_t{t.pages[0]};
+              },
+              1, 0, 0}}) {
+        locktest::TempDir dir;
+        const TablePages sound = tablePages(c.file, c.table);
+        Bytes bytes = jettest::fileBytes(c.file);
+        const std::size_t gone = c.damage(bytes, sound);
+        std::ofstream(dir / "damaged.mdb", std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+        const jet::RepairResult repaired = jet::repairDatabase(dir / "damaged.mdb", dir / "repaired.mdb");
+        EXPECT_EQ(jettest::fileBytes(dir / "damaged.mdb"), bytes) << c.what;
+        EXPECT_EQ(repaired.count(Kind::Table), 0u) << c.what;
+        EXPECT_EQ(repaired.count(Kind::Page), c.pages) << c.what;
+        EXPECT_EQ(repaired.count(Kind::Row), c.rows) << c.what;
+        EXPECT_EQ(repaired.count(Kind::Value), c.values) << c.what;
+        const auto before = csvLines(c.file, c.table), after = csvLines(dir / "repaired.mdb", c.table);
+        const std::size_t expected = before.size() - c.rows - (gone == kNone ? 0 : sound.rowsOn.at(static_cast<std::uint32_t>(gone)));
+        EXPECT_EQ(after.size(), expected) << c.what;
+        if (c.values == 0) {
+            EXPECT_TRUE(std::includes(before.begin(), before.end(), after.begin(), after.end())) << c.what;
+        }
+        for (const std::string& other : jet::Database::open(c.file)->tableNames()) {
+            if (other != c.table) {
+                EXPECT_EQ(csvLines(dir / "repaired.mdb", other), csvLines(c.file, other)) << c.what << ": " << other;
+            }
+        }
+    }
+}
 
 TEST(Compact, RefusesWhatItCannotCopyAndLeavesNothing) {
     locktest::TempDir dir;

@@ -148,7 +148,7 @@ std::vector<std::string> catalogueOf(const std::string& path, const std::string&
 TEST(CreateDatabase, TablesMadeInAStoreTakeRowsAndAreCataloguedAsAccessCataloguesThem) {
     using T = jet::ColumnType;
     const jet::NewTable made{"Made here",
-                             {{"Text", T::Text, 20}, {"Memo", T::Memo}, {"Flag", T::Boolean}, {"Byte", T::Byte},
+                             {{"Text", T::Text, 20}, {"Memo", T::Memo}, {"Flaggé", T::Boolean}, {"Byte", T::Byte},
                               {"Int", T::Integer}, {"Long", T::Long}, {"Money", T::Currency}, {"Single", T::Single},
                               {"Double", T::Double}, {"When", T::DateTime}, {"Bytes", T::Binary, 16}, {"Ole", T::Ole},
                               {"Id", T::Guid}},
@@ -180,6 +180,7 @@ TEST(CreateDatabase, TablesMadeInAStoreTakeRowsAndAreCataloguedAsAccessCatalogue
         std::string why;
         EXPECT_TRUE(jettest::indexesMatchRows(copy.path(), made.name, why)) << why;
         EXPECT_EQ(jettest::allRows(jet::Database::open(copy.path()), made.name).size(), 3u);
+        EXPECT_EQ(jet::Database::open(copy.path())->tableDef(made.name)->columns[2].name, "Flaggé");
         const auto access = catalogueOf(copy.path(), "Table1");
         EXPECT_EQ(access.size(), 4u);  // the row, and the owner's, the Admins' and the Users' permissions
         EXPECT_EQ(catalogueOf(copy.path(), made.name), access) << file;

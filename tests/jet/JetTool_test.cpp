@@ -172,7 +172,8 @@ TEST(JetTool, ErrorsAndUsage) {
 }
 
 // A data page whose owner field was changed: the export fails naming the
-// page, or with --skip-damaged leaves the page out, says so and exits 1.
+// page, or with --skip-damaged leaves the page out, says so and exits 1;
+// repair leaves it out, names it and counts it, and exits 1.
 TEST(JetTool, ExportNeverDropsADamagedPageInSilence) {
     const auto db = jet::Database::open(jettest::access("testV2000.mdb"));
     jet::TableCursor cursor(db, db->tableDef("Table1"));
@@ -191,7 +192,12 @@ TEST(JetTool, ExportNeverDropsADamagedPageInSilence) {
     EXPECT_EQ(skipped.exitCode, 1);
     EXPECT_NE(skipped.err.find(named), std::string::npos) << skipped.err;
     EXPECT_NE(skipped.err.find("incomplete"), std::string::npos) << skipped.err;
+    const auto repaired = run("repair " + copy.string() + " " + copy.string() + ".repaired.mdb");
+    EXPECT_EQ(repaired.exitCode, 1);
+    EXPECT_NE(repaired.err.find("Table1: page " + std::to_string(page) + " not recovered"), std::string::npos) << repaired.err;
+    EXPECT_NE(repaired.err.find("not recovered in all: 0 tables, 1 pages, 0 rows"), std::string::npos) << repaired.err;
     std::filesystem::remove(copy);
+    std::filesystem::remove(copy.string() + ".repaired.mdb");
 }
 
 // insert, update and delete: one store each; Null and zero-length text

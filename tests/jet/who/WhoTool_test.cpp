@@ -133,6 +133,7 @@ TEST_F(WhoTool, LockFilesAreFoundAsSambaFindsThemWhateverTheirCase) {
     const auto check = runWho({"--check", "--samba", "off", crashed});
     EXPECT_EQ(check.exitCode, 2) << check.out;
     EXPECT_TRUE(check.out.starts_with("RAVELIN-WHO CRITICAL - 0 users connected, 1 suspect on " + crashed)) << check.out;
+    EXPECT_NE(check.err.find("needs a repair once no one uses it: ravelin-jet repair " + crashed), std::string::npos);
     const std::string metrics = dir_ / "ravelin.prom";
     EXPECT_EQ(runWho({"--check", "--samba", "off", "--prometheus", metrics, crashed}).exitCode, 2);
     const auto text = locktest::readBytes(metrics);

@@ -1,0 +1,170 @@
+#include "jet/compact/CopyDatabase.h"
+
+#include "jet/check/CheckDatabase.h"
+#include "jet/create/CreateDatabase.h"
+#include "jet/create/NewFormat.h"
+#include "jet/create/TableProperties.h"
+#include "jet/store/Store.h"
+#include "jet/table/TableCursor.h"
+#include "jet/table/TableDef.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace jet {
+namespace {
+
+constexpr std::uint8_t kForeignKeyIndex = 2;
+
+[[noreturn]] void cannotCopy(const std::string& table, const std::string& why) {
+    throw Error(InvalidArgument, "Table '" + table + "' cannot be compacted yet: " + why + ".");
+}
+
+// The table as the creator makes it: the same fields in the same order, and
+// every index but the foreign-key sides of relationships.
+NewTable newTableLike(const std::string& name, const TableDef& def) {
+    NewTable table;
+    table.name = name;
+    for (const ColumnDef& c : def.columns) {
+        if (c.calculated)
+            cannotCopy(name, "field '" + c.name + "' is calculated");
+        NewColumn column;
+        column.name = c.name;
+        column.type = static_cast<ColumnType>(c.type);
+        if (column.type == ColumnType::Text)
+            column.size = static_cast<std::uint16_t>(c.length / 2);  // two bytes a character
+        else if (column.type == ColumnType::Binary)
+            column.size = c.length;
+        column.autoNumber = c.autoNumber();
+        table.columns.push_back(column);
+    }
+    for (const LogicalIndex& logical : def.indexes) {
+        if (logical.kind == kForeignKeyIndex)
+            continue;
+        const RealIndex& real = def.realIndexes.at(logical.realIndex);
+        NewIndex index;
+        index.name = logical.name;
+        for (const IndexColumn& ic : real.columns) {
+            const auto c = std::find_if(def.columns.begin(), def.columns.end(),
+                                        [&](const ColumnDef& col) { return col.number == ic.columnNumber; });
+            if (c == def.columns.end())
+                cannotCopy(name, "index '" + logical.name + "' names a field the table lacks");
+            index.columns.push_back(c->name);
+            index.descending.push_back(!ic.ascending);
+        }
+        index.unique = real.unique();
+        index.ignoreNulls = real.ignoreNulls();
+        index.required = real.required();
+        index.primaryKey = logical.primaryKey();
+        table.indexes.push_back(std::move(index));
+    }
+    return table;
+}
+
+void requireSameKind(const Database& source, const std::string& sourcePath, const std::string& dest) {
+    const Version from = source.format().version;
+    if (from == Version::Jet3)
+        throw Error(ReadOnlyDatabase, "'" + sourcePath + "' is a Jet 3 (Access 97) database, which Ravelin reads "
+                                      "but does not write: it cannot be compacted.");
+    const Version to = newDatabaseVersion(dest);
+    if ((from == Version::Jet4) != (to == Version::Jet4))
+        throw Error(InvalidArgument, "'" + dest + "' names a " + versionName(to) + " file, but '" + sourcePath +
+                                         "' is a " + versionName(from) + " database: give the compacted copy "
+                                         "the source's extension.");
+}
+
+// Whether the copy goes on without what `e` says could not be had.
+bool goesOn(const Lost& lost, const std::string& table, const std::string& part, const Error& e) {
+    if (!lost || (e.number() != NotADatabase && e.number() != InvalidArgument))
+        return false;
+    lost(table, part, e);
+    return true;
+}
+
+// Copies one table: its definition, its rows and its properties, in one store.
+std::size_t copyTable(const std::shared_ptr<const Database>& source, const std::string& name, const std::string& dest,
+                      const CopyRows& copyRows, const Lost& lost) {
+    const auto def = source->tableDef(name);
+    const NewTable table = newTableLike(name, *def);
+    std::vector<std::uint8_t> properties;
+    try {
+        properties = source->properties(*source->findTable(name));
+    } catch (const Error& e) {
+        if (!goesOn(lost, name, "properties", e))
+            throw;
+    }
+    std::size_t rows = 0;
+    runStore(dest, [&](PageStore& store) {
+        createTable(store, table);
+        {
+            TableWriter writer(store, name);
+            rows = copyRows(name, def, writer);
+        }
+        if (!properties.empty())
+            setPropertyBlob(store, name, properties);
+    });
+    return rows;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> databaseProperties(const std::shared_ptr<const Database>& source) {
+    const auto catalogue = source->tableDef("MSysObjects");
+    const ColumnDef* name = catalogue->findColumn("Name");
+    const ColumnDef* props = catalogue->findColumn("LvProp");
+    if (!name || !props)
+        return {};
+    TableCursor cursor(source, catalogue);
+    Value v;
+    for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
+        cursor.readValue(static_cast<std::size_t>(name - catalogue->columns.data()), v);
+        if (v.kind() != Value::Kind::Text || v.text() != "MSysDb")
+            continue;
+        cursor.readValue(static_cast<std::size_t>(props - catalogue->columns.data()), v);
+        return v.kind() == Value::Kind::Binary ? std::vector<std::uint8_t>(v.bytes().begin(), v.bytes().end())
+                                               : std::vector<std::uint8_t>{};
+    }
+    return {};
+}
+
+CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const std::string& sourcePath,
+                           const std::string& dest, const CopyRows& rows, const Lost& lost) {
+    requireSameKind(*source, sourcePath, dest);
+    createEmptyDatabase(dest, source->format().version);
+    try {
+        CompactResult result;
+        for (const std::string& name : source->tableNames()) {
+            try {
+                result.rows += copyTable(source, name, dest, rows, lost);
+                ++result.tables;
+            } catch (const Error& e) {
+                if (!goesOn(lost, name, {}, e))
+                    throw;
+            }
+        }
+        try {
+            if (const auto properties = databaseProperties(source); !properties.empty())
+                runStore(dest, [&](PageStore& store) { setPropertyBlob(store, "MSysDb", properties); });
+        } catch (const Error& e) {
+            if (!goesOn(lost, "MSysDb", "properties", e))
+                throw;
+        }
+        try {
+            runStore(dest, [&](PageStore& store) { result.queries = copyQueriesAndLinks(source, store); });
+        } catch (const Error& e) {
+            if (!goesOn(lost, "MSysObjects", "queries and links", e))
+                throw;
+        }
+        const auto findings = checkDatabase(dest, RowCounts::Exact);
+        if (!findings.empty())
+            throw Error(NotADatabase, "The compacted copy of '" + sourcePath + "' does not check clean: " +
+                                          describe(findings.front()));
+        return result;
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove(dest, ignored);
+        throw;
+    }
+}
+
+}  // namespace jet
