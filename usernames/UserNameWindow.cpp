@@ -224,3 +224,32 @@ void UserNameWindow::clearRecordFields() {
 void UserNameWindow::closeWindow() { hide(); }
 
 QWidget* UserNameWindow::boxOwner() { return isVisible() || !parentWidget() ? this : parentWidget(); }
+
+QAbstractButton* UserNameWindow::commandButton(Command command) const {
+    switch (command) {
+    case Command::Save: return saveButton;
+    case Command::Refresh: return refreshButton;
+    case Command::Add: return addButton;
+    case Command::CancelAdd: return cancelAddButton;
+    case Command::Delete: return deleteButton;
+    case Command::Close: return closeButton;
+    }
+    return nullptr;
+}
+
+void UserNameWindow::click(Command command) { commandButton(command)->click(); }
+
+bool UserNameWindow::enabled(Command command) const { return commandButton(command)->isEnabled(); }
+
+RecordTexts UserNameWindow::fieldTexts() const {
+    RecordTexts texts;
+    for (std::size_t i = 0; i < fieldEdits.size(); ++i)
+        texts[i] = fieldEdits[i]->text();
+    return texts;
+}
+
+QString UserNameWindow::statusText() const { return infoLabel->text(); }
+
+bool UserNameWindow::listEnabled() const { return nameList->isEnabled(); }
+
+bool UserNameWindow::loadPending() const { return connectTimer->isActive() || readTimer->isActive(); }

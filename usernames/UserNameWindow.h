@@ -17,6 +17,7 @@
 #include <optional>
 
 class AppError;
+class QAbstractButton;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -32,28 +33,27 @@ public:
     explicit UserNameWindow(QWidget* owner);
     ~UserNameWindow() override;
 
-    QWidget* toolbarPanel;
-    QToolButton* saveButton;
-    QToolButton* refreshButton;
-    std::array<QFrame*, 3> toolbarSeparators;
-    QToolButton* addButton;
-    QToolButton* cancelAddButton;
-    QToolButton* deleteButton;
-    QPushButton* closeButton;
-    QWidget* listPanel;
-    QListView* nameList;
-    QWidget* fieldPanel;
-    std::array<QLabel*, 4> fieldLabels;
-    std::array<QLineEdit*, 4> fieldEdits;
-    QLabel* infoLabel;
-    QTimer* connectTimer;
-    QTimer* readTimer;
-
-    DataControl recordSource;
+    // The window's commands, each a button of its toolbar.
+    enum class Command { Save, Refresh, Add, CancelAdd, Delete, Close };
+    // Presses the command's button as the user does: nothing when it is disabled.
+    void click(Command command);
+    bool enabled(Command command) const;
+    // The box of record field `field` (box order: computer name, user name,
+    // contact, e-mail), for typing into it as the user does.
+    QLineEdit* fieldBox(std::size_t field) const { return fieldEdits[field]; }
+    // The texts the four boxes show.
+    RecordTexts fieldTexts() const;
+    // The line under the boxes: "Select Record" or what an addition asks for.
+    QString statusText() const;
+    // Whether the list takes clicks (not during an addition).
+    bool listEnabled() const;
     // True while a new record is being entered.
-    bool addingRecord = false;
-    // The computer name a save selects again in the rebuilt list.
-    QString infoTag;
+    bool adding() const { return addingRecord; }
+    // The user name database the window is connected to.
+    const QString& databasePath() const { return recordSource.DatabaseName; }
+    // True until the connection started with the window, or the loading
+    // procedure started since, has finished.
+    bool loadPending() const;
 
     // The list's entries and its selected index (-1: none).
     const ComputerNameList& listedNames() const { return *names_; }
@@ -109,6 +109,30 @@ public slots:
     void fieldEdited(int index, const QString& text);
 
 private:
+    QWidget* toolbarPanel;
+    QToolButton* saveButton;
+    QToolButton* refreshButton;
+    std::array<QFrame*, 3> toolbarSeparators;
+    QToolButton* addButton;
+    QToolButton* cancelAddButton;
+    QToolButton* deleteButton;
+    QPushButton* closeButton;
+    QWidget* listPanel;
+    QListView* nameList;
+    QWidget* fieldPanel;
+    std::array<QLabel*, 4> fieldLabels;
+    std::array<QLineEdit*, 4> fieldEdits;
+    QLabel* infoLabel;
+    QTimer* connectTimer;
+    QTimer* readTimer;
+
+    DataControl recordSource;
+    // True while a new record is being entered.
+    bool addingRecord = false;
+    // The computer name a save selects again in the rebuilt list.
+    QString infoTag;
+
+    QAbstractButton* commandButton(Command command) const;
     void buildToolbar();
     void buildFields();
     void beginLoading();

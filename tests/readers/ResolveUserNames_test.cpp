@@ -205,13 +205,13 @@ TEST_F(ResolveKnown, ARecordAddedForAConnectedComputerShowsAfterTheNextRefresh) 
         window->showUsers();
     };
 
-    data()->addButton->click();
+    data()->click(UserNameWindow::Command::Add);
     const QStringList typed{"PC-ANN", "Ann Smith", "ext. 214", "ann@example.com"};
     for (std::size_t i = 0; i < 4; ++i) {
-        data()->fieldEdits[i]->setFocus();
-        QTest::keyClicks(data()->fieldEdits[i], typed[static_cast<int>(i)]);
+        data()->fieldBox(i)->setFocus();
+        QTest::keyClicks(data()->fieldBox(i), typed[static_cast<int>(i)]);
     }
-    data()->saveButton->click();
+    data()->click(UserNameWindow::Command::Save);
     ASSERT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
     for (int round = 0; round < 2; ++round) {
         showUsers();

@@ -35,7 +35,7 @@ protected:
     }
     // Types into a box as the user does, in place of what it held.
     void type(std::size_t box, const QString& text) {
-        QLineEdit* e = data()->fieldEdits[box];
+        QLineEdit* e = data()->fieldBox(box);
         e->setFocus();
         e->selectAll();
         QTest::keyClick(e, Qt::Key_Backspace);
@@ -68,9 +68,9 @@ protected:
     }
     bool browsing() {
         UserNameWindow* d = data();
-        return d->infoLabel->text() == QStringLiteral("Select Record") && d->nameList->isEnabled() &&
-               d->addButton->isEnabled() && d->deleteButton->isEnabled() && !d->cancelAddButton->isEnabled() &&
-               !d->addingRecord;
+        return d->statusText() == QStringLiteral("Select Record") && d->listEnabled() &&
+               d->enabled(UserNameWindow::Command::Add) && d->enabled(UserNameWindow::Command::Delete) && !d->enabled(UserNameWindow::Command::CancelAdd) &&
+               !d->adding();
     }
     QString path;
 };
@@ -84,24 +84,24 @@ TEST_F(Editing, SelectingFindsEveryListedNameAQuoteIncluded) {
 }
 
 TEST_F(Editing, AddedRecordIsSavedListedInItsPlaceAndSelected) {
-    data()->addButton->click();
-    EXPECT_EQ(data()->infoLabel->text(), QStringLiteral("Enter In Data or Cancel New Record"));
-    EXPECT_FALSE(data()->nameList->isEnabled());
-    EXPECT_FALSE(data()->addButton->isEnabled());
-    EXPECT_FALSE(data()->deleteButton->isEnabled());
-    EXPECT_TRUE(data()->cancelAddButton->isEnabled());
+    data()->click(UserNameWindow::Command::Add);
+    EXPECT_EQ(data()->statusText(), QStringLiteral("Enter In Data or Cancel New Record"));
+    EXPECT_FALSE(data()->listEnabled());
+    EXPECT_FALSE(data()->enabled(UserNameWindow::Command::Add));
+    EXPECT_FALSE(data()->enabled(UserNameWindow::Command::Delete));
+    EXPECT_TRUE(data()->enabled(UserNameWindow::Command::CancelAdd));
     EXPECT_EQ(record(), QStringList({"", "", "", ""}));
 
-    data()->saveButton->click();  // no computer name yet
+    data()->click(UserNameWindow::Command::Save);  // no computer name yet
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("No Data Entered"));
     EXPECT_EQ(boxes.last().text, QStringLiteral("You must enter in a Computer Name in the field."));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
-    EXPECT_TRUE(data()->addingRecord);
+    EXPECT_TRUE(data()->adding());
 
     type(0, "PC07");
     type(1, "Gus");
-    data()->saveButton->click();
+    data()->click(UserNameWindow::Command::Save);
     EXPECT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01", "PC05", "PC07"}));
     EXPECT_EQ(selected(), QStringLiteral("PC07"));
@@ -112,9 +112,9 @@ TEST_F(Editing, AddedRecordIsSavedListedInItsPlaceAndSelected) {
 
 TEST_F(Editing, CancelAddStoresNothing) {
     select("PC05");
-    data()->addButton->click();
+    data()->click(UserNameWindow::Command::Add);
     type(0, "PC09");
-    data()->cancelAddButton->click();
+    data()->click(UserNameWindow::Command::CancelAdd);
     EXPECT_TRUE(browsing());
     EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x5", "eve@example.com"}));
     select("PC01");
@@ -123,9 +123,9 @@ TEST_F(Editing, CancelAddStoresNothing) {
 }
 
 TEST_F(Editing, ADuplicateGivesTheRefreshErrorAndAReloadWithoutIt) {
-    data()->addButton->click();
+    data()->click(UserNameWindow::Command::Add);
     type(0, "pc01");
-    data()->saveButton->click();
+    data()->click(UserNameWindow::Command::Save);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("Database Refresh Error"));
     EXPECT_EQ(boxes.last().text, kRefreshError);
@@ -150,7 +150,7 @@ TEST_F(Editing, AChangeIsStoredBySelectingAnotherEntryAndARenameByAMoveOrBySave)
     EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01", "PC06"}));
     select("PC06");
     type(0, "PC07");
-    data()->saveButton->click();
+    data()->click(UserNameWindow::Command::Save);
     EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
     EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01", "PC07"}));
     EXPECT_EQ(selected(), QStringLiteral("PC07"));
@@ -164,9 +164,9 @@ TEST_F(Editing, TicksBetweenKeystrokesLeaveTheTypingOnItsRecord) {
     monitor();
     type(3, "eve@");
     ASSERT_TRUE(tick());
-    QTest::keyClicks(data()->fieldEdits[3], QStringLiteral("example.org"));
+    QTest::keyClicks(data()->fieldBox(3), QStringLiteral("example.org"));
     ASSERT_TRUE(tick());
-    data()->saveButton->click();
+    data()->click(UserNameWindow::Command::Save);
     EXPECT_EQ(stored(), QStringList({"PC05|Eve|x5|eve@example.org", "PC01|Ann|x1|ann@example.com",
                                      "O'BRIEN-PC|Pat|~|~"}));
     ASSERT_TRUE(tick());  // left alone, the window shows the computer found
@@ -177,7 +177,7 @@ TEST_F(Editing, ATickDuringTheDeleteConfirmationDeletesTheRecordChosen) {
     select("PC05");
     monitor();
     boxes.whileOpen = [&] { EXPECT_TRUE(tick()); };
-    data()->deleteButton->click();
+    data()->click(UserNameWindow::Command::Delete);
     EXPECT_EQ(stored(), QStringList({"PC01|Ann|x1|ann@example.com", "O'BRIEN-PC|Pat|~|~"}));
 }
 
@@ -190,7 +190,7 @@ TEST_F(Editing, DeleteRefusesARecordChangedWhileTheUserWasAsked) {
         other.setField("Email", jet::Value::text("eve@example.org"));
         other.update();
     };
-    data()->deleteButton->click();
+    data()->click(UserNameWindow::Command::Delete);
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("Record Not Deleted"));
     EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x5", "eve@example.org"}));
@@ -200,16 +200,16 @@ TEST_F(Editing, DeleteRefusesARecordChangedWhileTheUserWasAsked) {
 // Whatever the path: a tick during an addition, Save, a click on another entry.
 TEST_F(Editing, NoRecordWithoutAComputerNameIsStored) {
     monitor();
-    data()->addButton->click();
+    data()->click(UserNameWindow::Command::Add);
     type(1, "Gus");
     ASSERT_TRUE(tick());
-    EXPECT_TRUE(data()->addingRecord);
+    EXPECT_TRUE(data()->adding());
     EXPECT_EQ(record(), QStringList({"", "Gus", "", ""}));
-    data()->cancelAddButton->click();
+    data()->click(UserNameWindow::Command::CancelAdd);
 
     select("PC01");
     type(0, "");
-    data()->saveButton->click();
+    data()->click(UserNameWindow::Command::Save);
     select("PC05");
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("No Data Entered"));
@@ -218,15 +218,15 @@ TEST_F(Editing, NoRecordWithoutAComputerNameIsStored) {
 }
 
 TEST_F(Editing, DeleteAsksAndLeavesTheLastRecordSelected) {
-    data()->nameList->selectionModel()->clear();
-    data()->deleteButton->click();
+    data()->selectNameIndex(-1);
+    data()->click(UserNameWindow::Command::Delete);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("No Record Selected"));
     EXPECT_EQ(boxes.last().text, QStringLiteral("You must select a record to delete it."));
     EXPECT_EQ(selected(), QStringLiteral("O'BRIEN-PC"));
 
     boxes.answers = {MsgAnswer::No};
-    data()->deleteButton->click();
+    data()->click(UserNameWindow::Command::Delete);
     EXPECT_EQ(boxes.last().text, QStringLiteral("Are you sure that want to delete this record?"));
     EXPECT_EQ(boxes.last().title, QStringLiteral("Ravelin"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Question);
@@ -234,7 +234,7 @@ TEST_F(Editing, DeleteAsksAndLeavesTheLastRecordSelected) {
     EXPECT_EQ(stored().size(), 3);
 
     select("PC05");
-    data()->deleteButton->click();  // Yes
+    data()->click(UserNameWindow::Command::Delete);  // Yes
     EXPECT_EQ(boxes.shown.size(), 3u);
     EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01"}));
     // The last record of the table is O'BRIEN-PC (stored third).
@@ -246,13 +246,13 @@ TEST_F(Editing, DeleteAsksAndLeavesTheLastRecordSelected) {
 TEST_F(Editing, DeletingEveryRecordEndsBrowsingAnEmptyList) {
     for (int i = 0; i < 3; ++i) {
         data()->selectNameIndex(0);
-        data()->deleteButton->click();
+        data()->click(UserNameWindow::Command::Delete);
     }
     EXPECT_TRUE(listed().isEmpty());
     EXPECT_EQ(record(), QStringList({"", "", "", ""}));
     EXPECT_TRUE(browsing());
     EXPECT_TRUE(stored().isEmpty());
-    data()->deleteButton->click();  // an empty table: nothing happens
+    data()->click(UserNameWindow::Command::Delete);  // an empty table: nothing happens
     EXPECT_EQ(boxes.shown.size(), 3u);
 }
 
@@ -266,7 +266,7 @@ TEST_F(Editing, AFileThatCannotBeWrittenRefusesTheSaveWithItsReasonAndKeepsItsRe
     {
         // Permissions do not stop root; a write limit stops everyone.
         const FileSizeLimit nothingWritable(0);
-        data()->saveButton->click();
+        data()->click(UserNameWindow::Command::Save);
     }
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("Database Refresh Error"));
