@@ -9,6 +9,7 @@
 #include "base/Twips.h"
 #include "usernames/ComputerNameList.h"
 
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -60,9 +61,12 @@ UserNameWindow::UserNameWindow(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::C
     infoLabel = named(new QLabel(QStringLiteral("Select Record"), this), QStringLiteral("infoLabel"));
     infoLabel->setFrameShape(QFrame::Panel);
     infoLabel->setFrameShadow(QFrame::Sunken);
+    followCheck = named(new QCheckBox(QStringLiteral("Follow monitoring"), this), QStringLiteral("followCheck"));
+    followCheck->setChecked(true);
     column->addWidget(toolbarPanel);
     column->addWidget(listPanel, 1);
     column->addWidget(fieldPanel);
+    column->addWidget(followCheck);
     column->addWidget(infoLabel);
 
     // The connection starts once the window is built; the reading then runs
@@ -253,3 +257,7 @@ QString UserNameWindow::statusText() const { return infoLabel->text(); }
 bool UserNameWindow::listEnabled() const { return nameList->isEnabled(); }
 
 bool UserNameWindow::loadPending() const { return connectTimer->isActive() || readTimer->isActive(); }
+
+bool UserNameWindow::following() const { return followCheck->isChecked(); }
+
+void UserNameWindow::setFollowing(bool follow) { followCheck->setChecked(follow); }

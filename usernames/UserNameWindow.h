@@ -18,6 +18,7 @@
 
 class AppError;
 class QAbstractButton;
+class QCheckBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -49,6 +50,11 @@ public:
     bool listEnabled() const;
     // True while a new record is being entered.
     bool adding() const { return addingRecord; }
+    // The "Follow monitoring" box: while checked, each user name resolution
+    // brings the window to the last computer found; picking a record
+    // unchecks it.
+    bool following() const;
+    void setFollowing(bool follow);
     // The user name database the window is connected to.
     const QString& databasePath() const { return recordSource.DatabaseName; }
     // True until the connection started with the window, or the loading
@@ -72,8 +78,9 @@ public:
     // someone else since, it is read again first, the list too unless the
     // window is in use.
     const UserNameMap& userNames();
-    // Selects `name` in the list, making its record current, unless the
-    // window is in use: then it stays as the user left it.
+    // Selects `name` in the list, making its record current, while the
+    // window follows monitoring and is not in use; otherwise it stays as the
+    // user left it.
     void showComputer(const QString& name);
     // Whether the user works in the window: it is the active window, holds a
     // typed change or an addition, or has a message box open.
@@ -123,6 +130,7 @@ private:
     std::array<QLabel*, 4> fieldLabels;
     std::array<QLineEdit*, 4> fieldEdits;
     QLabel* infoLabel;
+    QCheckBox* followCheck;
     QTimer* connectTimer;
     QTimer* readTimer;
 
@@ -145,6 +153,8 @@ private:
     ComputerNameList::SortedNames sortedListing();
     void relist();
     void relistKeepingSelection();
+    // Selects entry `index` as the window's own move, not a pick.
+    void moveItself(int index);
     void showCurrentRecord();
     void clearRecordFields();
     void setRecordButtons(bool enabled);
@@ -181,6 +191,9 @@ private:
     bool listBehind_ = false;  // records_ was read again, the list not yet
     RecordTexts shown_;        // the stored record the boxes were last given
     int boxesOpen_ = 0;
+    // True while the window moves on its own (following monitoring, or
+    // keeping its selection through a reload): no pick of the user's.
+    bool movingItself_ = false;
     // usernames.set was there but could not be read: kept aside before it
     // is replaced.
     bool placementUnread_ = false;

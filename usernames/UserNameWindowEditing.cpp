@@ -51,6 +51,8 @@ void UserNameWindow::showSelectedName() {
     const int index = nameIndex();
     if (index < 0)
         return;
+    if (!movingItself_)
+        setFollowing(false);  // the user picked this record: the window stays on it
     const QString name = names_->at(index);
     const bool adding = addingRecord;
     if (adding && recordSource.pending() && allFieldsEmpty())

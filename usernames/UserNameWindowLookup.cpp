@@ -52,15 +52,21 @@ void UserNameWindow::relistKeepingSelection() {
     const QString name = selected >= 0 ? names_->at(selected) : QString();
     relist();
     if (selected >= 0)
-        selectNameIndex(names_->findExact(name));
+        moveItself(names_->findExact(name));
+}
+
+void UserNameWindow::moveItself(int index) {
+    movingItself_ = true;
+    const auto done = qScopeGuard([this] { movingItself_ = false; });
+    selectNameIndex(index);
 }
 
 void UserNameWindow::showComputer(const QString& name) {
-    if (loading() || inUse())
+    if (loading() || !following() || inUse())
         return;
     const int index = names_->findExact(name);
     if (index >= 0 && index != nameIndex())
-        selectNameIndex(index);
+        moveItself(index);
 }
 
 MsgAnswer UserNameWindow::ask(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& title) {

@@ -144,8 +144,8 @@ TEST_F(ResolveKnown, UnderAutoMonitoringRowsAfterTheUnknownOneKeepTheirColumns) 
     EXPECT_EQ(window->tip()->message(), kNotListed + QStringLiteral("'PC-B'."));
 }
 
-// While the user works in the window it stays as they left it; the rows are
-// filled all the same.
+// While the user works in the window, or once they picked a record, it stays
+// as they left it; the rows are filled all the same.
 TEST_F(ResolveKnown, TheWindowIsBroughtToTheLastComputerFoundOnlyWhenNotInUse) {
     addRow(QStringLiteral("PC01"));
     QTreeWidgetItem* row = addRow(QStringLiteral("pc02"));
@@ -161,6 +161,9 @@ TEST_F(ResolveKnown, TheWindowIsBroughtToTheLastComputerFoundOnlyWhenNotInUse) {
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window.get(); }));
+    window->resolveUserNames();
+    EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC01")) << "the record picked stays";
+    data()->setFollowing(true);
     window->resolveUserNames();
     EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC02"));
     EXPECT_EQ(record(), QStringList({"PC02", "Bob", "x2", "bob@example.com"}));

@@ -169,7 +169,11 @@ TEST_F(Editing, TicksBetweenKeystrokesLeaveTheTypingOnItsRecord) {
     data()->click(UserNameWindow::Command::Save);
     EXPECT_EQ(stored(), QStringList({"PC05|Eve|x5|eve@example.org", "PC01|Ann|x1|ann@example.com",
                                      "O'BRIEN-PC|Pat|~|~"}));
-    ASSERT_TRUE(tick());  // left alone, the window shows the computer found
+    ASSERT_TRUE(tick());  // the record picked stays, typed into or not
+    EXPECT_EQ(selected(), QStringLiteral("PC05"));
+    EXPECT_FALSE(data()->following());
+    data()->setFollowing(true);
+    ASSERT_TRUE(tick());
     EXPECT_EQ(selected(), QStringLiteral("PC01"));
 }
 
