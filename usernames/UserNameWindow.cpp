@@ -216,6 +216,7 @@ int UserNameWindow::findComputerName(const QString& text) const { return names_-
 
 void UserNameWindow::showCurrentRecord() {
     shown_ = recordSource.boundTexts();
+    shownSkip_ = 0;
     for (std::size_t i = 0; i < fieldEdits.size(); ++i)
         fieldEdits[i]->setText(shown_[i]);
 }

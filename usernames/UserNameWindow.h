@@ -166,7 +166,12 @@ private:
     bool keepInStep(const std::optional<RecordTexts>& stored, const std::optional<QString>& replaced,
                     const FileStamp& before);
     void refusedStore(const AppError& e);
-    std::optional<RecordTexts> storedRecord(const QString& name);
+    // The record named `name`, after `skip` others so named, as the file
+    // holds it now; nothing when it has none.
+    std::optional<RecordTexts> storedRecord(const QString& name, int skip);
+    // How many entries before `index` carry its name (entries without a
+    // computer name): which of the records so named it stands for.
+    int sameNamesBefore(int index) const;
     void notDeleted(const QString& name);
     // A message box over boxOwner(); the window counts as in use while it is open.
     MsgAnswer ask(const QString& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok,
@@ -190,6 +195,7 @@ private:
     FileStamp stamp_;      // the file as records_ last matched it
     bool listBehind_ = false;  // records_ was read again, the list not yet
     RecordTexts shown_;        // the stored record the boxes were last given
+    int shownSkip_ = 0;        // which of the records with its name it is
     int boxesOpen_ = 0;
     // True while the window moves on its own (following monitoring, or
     // keeping its selection through a reload): no pick of the user's.

@@ -54,6 +54,7 @@ void UserNameWindow::showSelectedName() {
     if (!movingItself_)
         setFollowing(false);  // the user picked this record: the window stays on it
     const QString name = names_->at(index);
+    const int skip = sameNamesBefore(index);
     const bool adding = addingRecord;
     if (adding && recordSource.pending() && allFieldsEmpty())
         recordSource.cancelUpdate();
@@ -67,7 +68,7 @@ void UserNameWindow::showSelectedName() {
     trapErrors(
         [&] {
             try {
-                recordSource.findComputerName(name);
+                recordSource.findComputerName(name, skip);
                 stored = storing.has_value();
             } catch (const jet::Error&) {
                 if (!adding || !storing)
@@ -75,9 +76,10 @@ void UserNameWindow::showSelectedName() {
                 // The new record was refused: as a data control does on a
                 // move, it is dropped and the search made again.
                 recordSource.cancelUpdate();
-                recordSource.findComputerName(name);
+                recordSource.findComputerName(name, skip);
             }
             showCurrentRecord();
+            shownSkip_ = skip;
         },
         [&](const AppError& e) {
             // A refused change stays typed, on its own record; a failed
@@ -96,13 +98,20 @@ void UserNameWindow::showSelectedName() {
 }
 
 // A record without a computer name is never stored: a move that would store
-// one is refused, and the typed record and the list stay as they were.
+// one asks whether to drop the typing. Dropped, the move goes on; kept, the
+// typed record and the list stay as they were.
 bool UserNameWindow::refuseNamelessStore() {
     if (!recordSource.pending() || !fieldEdits[0]->text().isEmpty())
         return false;
-    selectQuietly(addingRecord ? -1 : names_->findExact(shown_[0]));
-    ask(QStringLiteral("You must enter in a Computer Name in the field."), MsgIcon::Exclamation, MsgButtons::Ok,
-        QStringLiteral("No Data Entered"));
+    const int moveTo = nameIndex();
+    selectQuietly(addingRecord ? -1 : names_->findExact(shown_[0]) + shownSkip_);
+    if (ask(QStringLiteral("You must enter in a Computer Name in the field.") + QChar('\r') +
+                QStringLiteral("Drop the changes to this record?"),
+            MsgIcon::Exclamation, MsgButtons::YesNo, QStringLiteral("No Data Entered")) == MsgAnswer::Yes) {
+        recordSource.cancelUpdate();
+        selectQuietly(moveTo);
+        return false;
+    }
     fieldEdits[0]->setFocus();
     return true;
 }
@@ -232,18 +241,21 @@ void UserNameWindow::deleteRecord() {
                 return;
             }
             const QString name = names_->at(nameIndex());
-            const std::optional<RecordTexts> chosen = storedRecord(name);
+            const int skip = sameNamesBefore(nameIndex());
+            const std::optional<RecordTexts> chosen = storedRecord(name, skip);
             if (!chosen) {
                 notDeleted(name);
                 return;
             }
-            if (ask(QStringLiteral("Are you sure that want to delete this record?"), MsgIcon::Question,
-                    MsgButtons::YesNo) != MsgAnswer::Yes) {
+            if (ask(QStringLiteral("Are you sure that want to delete this record?") + QChar('\r') +
+                        QStringLiteral("Computer Name: %1, User Name: %2")
+                            .arg(name.isEmpty() ? QStringLiteral("(none)") : name, (*chosen)[1]),
+                    MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
                 fieldEdits[0]->setFocus();
                 return;
             }
             recordSource.Refresh();  // the file as it is now
-            if (!recordSource.findComputerName(name) || recordSource.boundTexts() != *chosen) {
+            if (!recordSource.findComputerName(name, skip) || recordSource.boundTexts() != *chosen) {
                 notDeleted(name);
                 return;
             }
@@ -269,10 +281,9 @@ void UserNameWindow::deleteRecord() {
         });
 }
 
-// The record named `name` as the file holds it now; nothing when it has none.
-std::optional<RecordTexts> UserNameWindow::storedRecord(const QString& name) {
+std::optional<RecordTexts> UserNameWindow::storedRecord(const QString& name, int skip) {
     const auto reader = recordSource.openReader();
-    if (!DataControl::findComputerName(*reader, name))
+    if (!DataControl::findComputerName(*reader, name, skip))
         return std::nullopt;
     return DataControl::textsOf(*reader);
 }
@@ -304,3 +315,5 @@ void UserNameWindow::addFirstRecord() {
     recordSource.moveFirst();
     relist();
 }
+
+int UserNameWindow::sameNamesBefore(int index) const { return index - names_->findExact(names_->at(index)); }

@@ -141,23 +141,28 @@ TEST_F(Connection, AnEmptyTableIsSeededOnceAndListedFromTheTableNextTime) {
     EXPECT_EQ(oracle::mdbReaderRows(path), expected);
 }
 
-// Another program may have stored a record without a computer name: it is
-// listed as an empty entry, so that the user can give it one.
-TEST_F(Connection, ARecordWithoutAComputerNameIsListedEmptyAndCanBeNamed) {
+// Another program may have stored records without a computer name: each is
+// listed as an empty entry, so that the user can give it one or delete it.
+TEST_F(Connection, RecordsWithoutAComputerNameAreEachListedAndCanBeNamedOrDeleted) {
     const QString path = homeFile("names.mdb");
     makeUserDatabase(path, {{"PC02", "Bob", std::nullopt, std::nullopt},
                             {std::nullopt, "Nobody", std::nullopt, std::nullopt},
-                            {"PC01", "Ann", std::nullopt, std::nullopt}});
+                            {"PC01", "Ann", std::nullopt, std::nullopt},
+                            {std::nullopt, "Noone", std::nullopt, std::nullopt}});
     ASSERT_TRUE(startWith(path));
     EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
-    EXPECT_EQ(listed(), QStringList({"", "PC01", "PC02"}));
+    EXPECT_EQ(listed(), QStringList({"", "", "PC01", "PC02"}));
+    data()->selectNameIndex(1);
+    EXPECT_EQ(record(), QStringList({"", "Noone", "", ""}));
+    data()->click(UserNameWindow::Command::Delete);
+    EXPECT_EQ(boxes.last().text.section('\r', 1), QStringLiteral("Computer Name: (none), User Name: Noone"));
     data()->selectNameIndex(0);
     EXPECT_EQ(record(), QStringList({"", "Nobody", "", ""}));
     data()->fieldBox(0)->setFocus();
     QTest::keyClicks(data()->fieldBox(0), QStringLiteral("PC03"));
     data()->click(UserNameWindow::Command::Save);
     EXPECT_EQ(listed(), QStringList({"PC01", "PC02", "PC03"}));
-    EXPECT_TRUE(oracle::mdbExportRows(path).contains(QStringLiteral("PC03|Nobody|~|~")));
+    EXPECT_EQ(oracle::mdbExportRows(path), QStringList({"PC02|Bob|~|~", "PC03|Nobody|~|~", "PC01|Ann|~|~"}));
 }
 
 TEST_F(Connection, RefreshAfterTheFileIsInPlaceListsItAndRestoresTheButtons) {

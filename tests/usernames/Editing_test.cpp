@@ -214,10 +214,15 @@ TEST_F(Editing, NoRecordWithoutAComputerNameIsStored) {
     select("PC01");
     type(0, "");
     data()->click(UserNameWindow::Command::Save);
+    boxes.answers = {MsgAnswer::No, MsgAnswer::Yes};  // keep the typing, then drop it
     select("PC05");
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("No Data Entered"));
     EXPECT_EQ(selected(), QStringLiteral("PC01"));
+    EXPECT_EQ(record(), QStringList({"", "Ann", "x1", "ann@example.com"}));
+    select("PC05");
+    EXPECT_EQ(selected(), QStringLiteral("PC05"));
+    EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x5", "eve@example.com"}));
     EXPECT_EQ(stored().size(), 3);
 }
 
@@ -231,7 +236,8 @@ TEST_F(Editing, DeleteAsksAndLeavesTheLastRecordSelected) {
 
     boxes.answers = {MsgAnswer::No};
     data()->click(UserNameWindow::Command::Delete);
-    EXPECT_EQ(boxes.last().text, QStringLiteral("Are you sure that want to delete this record?"));
+    EXPECT_EQ(boxes.last().text,
+              QStringLiteral("Are you sure that want to delete this record?\rComputer Name: O'BRIEN-PC, User Name: Pat"));
     EXPECT_EQ(boxes.last().title, QStringLiteral("Ravelin"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Question);
     EXPECT_EQ(boxes.last().buttons, MsgButtons::YesNo);
