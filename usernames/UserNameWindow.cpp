@@ -10,6 +10,7 @@
 #include "usernames/ComputerNameList.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -129,6 +130,8 @@ void UserNameWindow::saveSettings() {
 }
 
 void UserNameWindow::unload() {
+    settleUnsaved(MsgButtons::YesNo);  // the program is closing: no staying open
+    unloading_ = true;
     readTimer->stop();
     connectTimer->stop();
     saveSettings();
@@ -215,10 +218,10 @@ void UserNameWindow::selectNameIndex(int index) {
 int UserNameWindow::findComputerName(const QString& text) const { return names_->findExact(text); }
 
 void UserNameWindow::showCurrentRecord() {
-    shown_ = recordSource.boundTexts();
+    edit_.show(recordSource.boundTexts());
     shownSkip_ = 0;
     for (std::size_t i = 0; i < fieldEdits.size(); ++i)
-        fieldEdits[i]->setText(shown_[i]);
+        fieldEdits[i]->setText(edit_.shown()[i]);
 }
 
 void UserNameWindow::clearRecordFields() {
@@ -226,7 +229,41 @@ void UserNameWindow::clearRecordFields() {
         box->clear();
 }
 
-void UserNameWindow::closeWindow() { hide(); }
+void UserNameWindow::closeWindow() {
+    if (settleUnsaved(MsgButtons::SaveDiscardCancel))
+        hide();
+}
+
+void UserNameWindow::closeEvent(QCloseEvent* event) {
+    if (!unloading_ && !settleUnsaved(MsgButtons::SaveDiscardCancel))
+        event->ignore();
+}
+
+bool UserNameWindow::settleUnsaved(MsgButtons choice) {
+    if (addingRecord ? allFieldsEmpty() : !recordSource.pending()) {
+        if (addingRecord)
+            cancelAdding();
+        return true;
+    }
+    const QString name = fieldEdits[0]->text();
+    const MsgAnswer answer =
+        ask(QStringLiteral("The record '%1' has changes that are not saved.").arg(name) + QChar('\r') +
+                QStringLiteral("Save them?"),
+            MsgIcon::Question, choice, QStringLiteral("Unsaved Changes"));
+    if (answer == MsgAnswer::Cancel)
+        return false;
+    if (answer == MsgAnswer::Save || answer == MsgAnswer::Yes) {
+        saveRecord();
+        return !addingRecord && !recordSource.pending();
+    }
+    if (addingRecord) {
+        cancelAdding();
+    } else {
+        recordSource.cancelUpdate();
+        showCurrentRecord();
+    }
+    return true;
+}
 
 QWidget* UserNameWindow::boxOwner() { return isVisible() || !parentWidget() ? this : parentWidget(); }
 

@@ -7,6 +7,7 @@
 #include "base/MessageBoxes.h"
 #include "usernames/ComputerNameList.h"
 #include "usernames/DataControl.h"
+#include "usernames/RecordEdit.h"
 #include "usernames/UserNameMap.h"
 
 #include <QWidget>
@@ -95,7 +96,8 @@ public:
     void startLoading();
     // Points the record source at the database `path` and reloads the list.
     void connectTo(const QString& path);
-    // Unloads the window: writes its placement and closes it.
+    // Unloads the window: asks whether to save typing not yet stored,
+    // writes its placement and closes it.
     void unload();
 
 signals:
@@ -114,6 +116,10 @@ public slots:
     void saveRecord();
     void deleteRecord();
     void fieldEdited(int index, const QString& text);
+
+protected:
+    // Closed by the window manager: as "&Close".
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QWidget* toolbarPanel;
@@ -158,6 +164,14 @@ private:
     void showCurrentRecord();
     void clearRecordFields();
     void setRecordButtons(bool enabled);
+    // What became of a change to a shown record about to be stored.
+    enum class EditOutcome { Store, Dropped, Deleted };
+    EditOutcome reconcileEdit();
+    // The window takes a new record: Cancel Add ends it, Save stores it.
+    void showAdding();
+    // Typing not yet stored is saved or dropped as the user chooses; false
+    // when it stays (the user cancelled, or the save was refused).
+    bool settleUnsaved(MsgButtons choice);
     void setBrowsing();
     void seedEmptyTable();
     bool allFieldsEmpty() const;
@@ -194,12 +208,13 @@ private:
     UserNameMap records_;  // the records listed: the resolution's lookup
     FileStamp stamp_;      // the file as records_ last matched it
     bool listBehind_ = false;  // records_ was read again, the list not yet
-    RecordTexts shown_;        // the stored record the boxes were last given
+    RecordEdit edit_;          // the stored record the boxes were last given
     int shownSkip_ = 0;        // which of the records with its name it is
     int boxesOpen_ = 0;
     // True while the window moves on its own (following monitoring, or
     // keeping its selection through a reload): no pick of the user's.
     bool movingItself_ = false;
+    bool unloading_ = false;
     // usernames.set was there but could not be read: kept aside before it
     // is replaced.
     bool placementUnread_ = false;

@@ -36,6 +36,7 @@ void UserNameWindow::setBrowsing() {
 // What the user types goes into the current (or the new) record; the next
 // move stores it.
 void UserNameWindow::fieldEdited(int index, const QString& text) {
+    edit_.edit(static_cast<std::size_t>(index));
     trapErrors([&] { recordSource.setField(static_cast<std::size_t>(index), boundValue(text)); },
                [](const AppError&) {
                    // No record to change: the text stays in the box only,
@@ -60,13 +61,20 @@ void UserNameWindow::showSelectedName() {
         recordSource.cancelUpdate();
     if (refuseNamelessStore())
         return;
-    const std::optional<RecordTexts> storing =
-        recordSource.pending() ? std::optional<RecordTexts>(recordSource.boundTexts()) : std::nullopt;
-    const QString changed = shown_[0];  // the stored record an edit changes
-    const FileStamp before = FileStamp::of(recordSource.DatabaseName);
+    std::optional<RecordTexts> storing;
+    const QString changed = edit_.shown()[0];  // the stored record an edit changes
+    FileStamp before;
     bool stored = false;
+    bool becameNew = false;
     trapErrors(
         [&] {
+            if (!adding && recordSource.pending() && reconcileEdit() == EditOutcome::Deleted) {
+                becameNew = true;
+                return;
+            }
+            if (recordSource.pending())
+                storing = recordSource.boundTexts();
+            before = FileStamp::of(recordSource.DatabaseName);
             try {
                 recordSource.findComputerName(name, skip);
                 stored = storing.has_value();
@@ -89,6 +97,8 @@ void UserNameWindow::showSelectedName() {
                 refusedStore(e);
             }
         });
+    if (becameNew)
+        return;
     // Should someone else have written the file, the next lookup reads it.
     if (stored)
         (void)keepInStep(storing, adding ? std::nullopt : std::optional<QString>(changed), before);
@@ -104,7 +114,7 @@ bool UserNameWindow::refuseNamelessStore() {
     if (!recordSource.pending() || !fieldEdits[0]->text().isEmpty())
         return false;
     const int moveTo = nameIndex();
-    selectQuietly(addingRecord ? -1 : names_->findExact(shown_[0]) + shownSkip_);
+    selectQuietly(addingRecord ? -1 : names_->findExact(edit_.shown()[0]) + shownSkip_);
     if (ask(QStringLiteral("You must enter in a Computer Name in the field.") + QChar('\r') +
                 QStringLiteral("Drop the changes to this record?"),
             MsgIcon::Exclamation, MsgButtons::YesNo, QStringLiteral("No Data Entered")) == MsgAnswer::Yes) {
@@ -158,6 +168,11 @@ void UserNameWindow::addRecord() {
     if (!trapErrors([this] { recordSource.addNew(); }, [this](const AppError& e) { ask(e.description(), MsgIcon::Critical); }))
         return;
     clearRecordFields();  // the new record is empty
+    showAdding();
+}
+
+void UserNameWindow::showAdding() {
+    selectQuietly(-1);
     fieldEdits[0]->setFocus();
     cancelAddButton->setEnabled(true);
     deleteButton->setEnabled(false);
@@ -188,12 +203,17 @@ void UserNameWindow::saveRecord() {
     }
     if (!fieldEdits[0]->text().isEmpty())
         infoTag = fieldEdits[0]->text();
-    const std::optional<RecordTexts> storing =
-        recordSource.pending() ? std::optional<RecordTexts>(recordSource.boundTexts()) : std::nullopt;
-    const std::optional<QString> replaced = addingRecord ? std::nullopt : std::optional<QString>(shown_[0]);
-    const FileStamp before = FileStamp::of(recordSource.DatabaseName);
+    const std::optional<QString> replaced = addingRecord ? std::nullopt : std::optional<QString>(edit_.shown()[0]);
+    EditOutcome outcome = EditOutcome::Store;
     const bool saved = trapErrors(
         [&] {
+            if (!addingRecord && recordSource.pending())
+                outcome = reconcileEdit();
+            if (outcome != EditOutcome::Store)
+                return;
+            const std::optional<RecordTexts> storing =
+                recordSource.pending() ? std::optional<RecordTexts>(recordSource.boundTexts()) : std::nullopt;
+            const FileStamp before = FileStamp::of(recordSource.DatabaseName);
             recordSource.moveFirst();  // stores the pending record
             nameList->setEnabled(true);
             if (keepInStep(storing, storing ? replaced : std::nullopt, before))
@@ -207,8 +227,12 @@ void UserNameWindow::saveRecord() {
             clearRecordFields();
             startLoading();
         });
-    if (!saved)
+    if (!saved || outcome == EditOutcome::Deleted)
         return;
+    if (outcome == EditOutcome::Dropped) {
+        selectQuietly(names_->findExact(edit_.shown()[0]) + shownSkip_);
+        return;
+    }
     selectNameIndex(names_->findExact(infoTag));
     addingRecord = false;
     setBrowsing();
@@ -317,3 +341,44 @@ void UserNameWindow::addFirstRecord() {
 }
 
 int UserNameWindow::sameNamesBefore(int index) const { return index - names_->findExact(names_->at(index)); }
+
+// Before a change to a shown record is stored, the file is opened afresh and
+// the user's changed fields laid over the record as it is stored now, so
+// that nobody else's change to the other fields is undone. When someone else
+// changed the record since it was shown, the user chooses whose values
+// stay; when it is gone, what they typed stays in the boxes as a new record.
+UserNameWindow::EditOutcome UserNameWindow::reconcileEdit() {
+    const QString name = edit_.shown()[0];
+    const std::optional<RecordTexts> now = storedRecord(name, shownSkip_);
+    const RecordTexts typed = fieldTexts();
+    const RecordEdit::Conflict conflict = edit_.against(now);
+    recordSource.Refresh();  // drops the pending record, opened over the file as it is now
+    if (conflict == RecordEdit::Conflict::Deleted) {
+        ask(QStringLiteral("The record '%1' was deleted or renamed by someone else, so your changes were not saved.")
+                    .arg(name) +
+                QChar('\r') + QStringLiteral("What you typed is still in the boxes: Save adds it as a new record."),
+            MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Record Deleted"));
+        recordSource.addNew();
+        for (std::size_t i = 0; i < typed.size(); ++i)
+            if (!typed[i].isEmpty())
+                recordSource.setField(i, boundValue(typed[i]));
+        showAdding();
+        return EditOutcome::Deleted;
+    }
+    recordSource.findComputerName(name, shownSkip_);
+    if (conflict == RecordEdit::Conflict::Changed &&
+        ask(QStringLiteral("Someone else changed the record '%1' since it was shown.").arg(name) + QChar('\r') +
+                QStringLiteral("Save your changes over theirs? Choose No to drop your changes and see the record "
+                               "as stored."),
+            MsgIcon::Exclamation, MsgButtons::YesNo, QStringLiteral("Write Conflict")) != MsgAnswer::Yes) {
+        const int skip = shownSkip_;
+        showCurrentRecord();
+        shownSkip_ = skip;
+        return EditOutcome::Dropped;
+    }
+    const RecordTexts merged = edit_.mergedOnto(*now, typed);
+    for (std::size_t i = 0; i < merged.size(); ++i)
+        if (merged[i] != (*now)[i])
+            recordSource.setField(i, boundValue(merged[i]));
+    return EditOutcome::Store;
+}

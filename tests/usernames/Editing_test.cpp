@@ -201,6 +201,39 @@ TEST_F(Editing, DeleteRefusesARecordChangedWhileTheUserWasAsked) {
     EXPECT_EQ(stored().size(), 3);
 }
 
+// Another program writes the record between shown and saved: its changes
+// stay unless the user saves over them; a record gone keeps the typing.
+TEST_F(Editing, ASaveMeetsAnotherProgramsChangesAsTheUserChooses) {
+    const auto otherWrites = [&](const char* name, const char* field, const char* value) {
+        jet::Recordset other(QFile::encodeName(path).toStdString(), "T_Main");
+        other.findFirst("ComputerName", jet::Value::text(name));
+        if (!field)
+            return other.deleteCurrent();
+        other.setField(field, jet::Value::text(value));
+        other.update();
+    };
+    boxes.answers = {MsgAnswer::Yes, MsgAnswer::No};
+    select("PC05");
+    type(2, "x9");
+    otherWrites("PC05", "Email", "eve@example.org");
+    data()->click(UserNameWindow::Command::Save);  // Yes: saved over the other's change
+    EXPECT_EQ(boxes.last().title, QStringLiteral("Write Conflict"));
+    type(1, "Evelyn");
+    otherWrites("PC05", "Contact", "x7");
+    data()->click(UserNameWindow::Command::Save);  // No: the typing dropped
+    EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x7", "eve@example.org"}));
+    select("PC01");
+    type(1, "Annie");
+    otherWrites("PC01", nullptr, nullptr);
+    select("PC05");
+    EXPECT_EQ(boxes.last().title, QStringLiteral("Record Deleted"));
+    EXPECT_EQ(record(), QStringList({"PC01", "Annie", "x1", "ann@example.com"}));
+    EXPECT_TRUE(data()->adding());
+    data()->click(UserNameWindow::Command::Save);
+    EXPECT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(stored(), QStringList({"PC05|Eve|x7|eve@example.org", "O'BRIEN-PC|Pat|~|~", "PC01|Annie|x1|ann@example.com"}));
+}
+
 // Whatever the path: a tick during an addition, Save, a click on another entry.
 TEST_F(Editing, NoRecordWithoutAComputerNameIsStored) {
     monitor();
@@ -224,6 +257,27 @@ TEST_F(Editing, NoRecordWithoutAComputerNameIsStored) {
     EXPECT_EQ(selected(), QStringLiteral("PC05"));
     EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x5", "eve@example.com"}));
     EXPECT_EQ(stored().size(), 3);
+}
+
+TEST_F(Editing, CloseWithTypingAsksToSaveDiscardOrStay) {
+    window->showUserDatabase();
+    select("PC01");
+    type(1, "Annie");
+    boxes.answers = {MsgAnswer::Cancel, MsgAnswer::Discard};
+    data()->click(UserNameWindow::Command::Close);
+    EXPECT_EQ(boxes.last().buttons, MsgButtons::SaveDiscardCancel);
+    EXPECT_TRUE(data()->isVisible());
+    EXPECT_EQ(record(), QStringList({"PC01", "Annie", "x1", "ann@example.com"}));
+    data()->click(UserNameWindow::Command::Close);
+    EXPECT_FALSE(data()->isVisible());
+    EXPECT_EQ(record(), QStringList({"PC01", "Ann", "x1", "ann@example.com"}));
+    window->showUserDatabase();
+    type(2, "x9");
+    data()->click(UserNameWindow::Command::Close);  // Save
+    EXPECT_FALSE(data()->isVisible());
+    EXPECT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(stored(), QStringList({"PC05|Eve|x5|eve@example.com", "PC01|Ann|x9|ann@example.com",
+                                     "O'BRIEN-PC|Pat|~|~"}));
 }
 
 TEST_F(Editing, DeleteAsksAndLeavesTheLastRecordSelected) {
