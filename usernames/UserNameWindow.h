@@ -154,11 +154,13 @@ private:
     void finishLoading();
     void loadingFailed(int number);
     bool finishListing();
-    void readListing(jet::Recordset& reader, qint64 budgetMs);
+    void readListing(jet::Recordset& reader, qint64 budgetMs) { readRecords(reader, listing_, budgetMs); }
     void takeListing(ComputerNameList::SortedNames order);
     ComputerNameList::SortedNames sortedListing();
     void relist();
-    void relistKeepingSelection();
+    // A finished reload of the changed file becomes the list and the
+    // records, the record the user is on staying selected and its typing kept.
+    void takeReload();
     // Selects entry `index` as the window's own move, not a pick.
     void moveItself(int index);
     void showCurrentRecord();
@@ -205,9 +207,23 @@ private:
         UserNameMap records;
         FileStamp stamp;  // the file as it was when the reading began
     } listing_;
+    static void readRecords(jet::Recordset& reader, Listing& into, qint64 budgetMs);
+    // A reload of the file after someone else changed it, read and put in
+    // order on a worker thread, so that the window never waits for it.
+    struct Reload {
+        ComputerNameList::SortedNames order;
+        UserNameMap records;
+        FileStamp stamp;
+    };
+    static Reload reloadRecords(std::unique_ptr<jet::Recordset> reader, FileStamp stamp);
+    std::future<Reload> reloading_;
+    FileStamp reloadingStamp_;  // the file as the reload in progress found it
+    // Counts the times the list was read or changed here: a reload begun
+    // before the last of them is out of date when it ends.
+    int listGeneration_ = 0;
+    int reloadingGeneration_ = 0;
     UserNameMap records_;  // the records listed: the resolution's lookup
     FileStamp stamp_;      // the file as records_ last matched it
-    bool listBehind_ = false;  // records_ was read again, the list not yet
     RecordEdit edit_;          // the stored record the boxes were last given
     int shownSkip_ = 0;        // which of the records with its name it is
     int boxesOpen_ = 0;

@@ -159,6 +159,7 @@ bool UserNameWindow::keepInStep(const std::optional<RecordTexts>& stored, const 
             names_->insert((*stored)[0]);
     }
     stamp_ = FileStamp::of(recordSource.DatabaseName);
+    ++listGeneration_;
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "jet/Recordset.h"
 #include "jet/lockfile/LockFile.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
@@ -232,6 +233,40 @@ TEST_F(Editing, ASaveMeetsAnotherProgramsChangesAsTheUserChooses) {
     data()->click(UserNameWindow::Command::Save);
     EXPECT_EQ(boxes.shown.size(), 3u);
     EXPECT_EQ(stored(), QStringList({"PC05|Eve|x7|eve@example.org", "O'BRIEN-PC|Pat|~|~", "PC01|Annie|x1|ann@example.com"}));
+}
+
+// While the user types into the window, the list follows what other
+// programs store; the record and the typing stay.
+TEST_F(Editing, TheListFollowsTheFileWithoutMovingTheRecordOrTheTyping) {
+    window->showUserDatabase();
+    data()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == data(); }));
+    select("PC05");
+    type(2, "x9");
+    {
+        jet::Recordset other(QFile::encodeName(path).toStdString(), "T_Main");
+        other.addNew();
+        other.setField("ComputerName", jet::Value::text("PC09"));
+        other.update();
+        other.findFirst("ComputerName", jet::Value::text("O'BRIEN-PC"));
+        other.deleteCurrent();
+    }
+    const auto follows = [&](const QStringList& names, const QString& user) {
+        return QTest::qWaitFor([&] { data()->userNames(); return listed() == names && record()[1] == user; }, 5000);
+    };
+    EXPECT_TRUE(follows({"PC01", "PC05", "PC09"}, "Eve")) << listed().join(' ').toStdString();
+    EXPECT_EQ(selected(), QStringLiteral("PC05"));
+    EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x9", "eve@example.com"}));
+    data()->click(UserNameWindow::Command::Save);
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+    {
+        jet::Recordset other(QFile::encodeName(path).toStdString(), "T_Main");
+        other.findFirst("ComputerName", jet::Value::text("PC05"));
+        other.setField("Name", jet::Value::text("Eva"));
+        other.update();
+    }
+    EXPECT_TRUE(follows({"PC01", "PC05", "PC09"}, "Eva"));
+    EXPECT_EQ(selected(), QStringLiteral("PC05"));
 }
 
 // Whatever the path: a tick during an addition, Save, a click on another entry.
