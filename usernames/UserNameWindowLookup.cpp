@@ -14,10 +14,9 @@
 
 namespace {
 
-// How long a pass waits for a reload of a large table before going on with
-// the records read before: short enough that the window keeps answering
-// input. A small table (a few milliseconds' reading) is waited for.
-constexpr auto kReloadWait = std::chrono::milliseconds(20);
+// A pass waits for the reload of a table this small (a few milliseconds'
+// reading); of a larger one it goes on with the records read before, so
+// that the window keeps answering input.
 constexpr qsizetype kSmallTable = 10000;
 
 }  // namespace
@@ -45,11 +44,8 @@ const UserNameMap& UserNameWindow::userNames() {
             stamp_ = now;  // can't be read now: tried again once it changes again
         });
     // A small table is read at once: this pass already finds its records.
-    if (reloading_.valid()) {
-        if (records_.size() < kSmallTable)
-            reloading_.wait();
-        else
-            reloading_.wait_for(kReloadWait);
+    if (reloading_.valid() && records_.size() < kSmallTable) {
+        reloading_.wait();
         takeReload();
     }
     return records_;
