@@ -179,8 +179,11 @@ private:
     bool allFieldsEmpty() const;
     bool refuseNamelessStore();
     void selectQuietly(int index);
-    bool keepInStep(const std::optional<RecordTexts>& stored, const std::optional<QString>& replaced,
+    void keepInStep(const std::optional<RecordTexts>& stored, const std::optional<QString>& replaced,
                     const FileStamp& before);
+    // Starts reading the file, as it is `now`, on a worker, unless a reading
+    // is under way already.
+    void reloadInBackground(const FileStamp& now);
     void refusedStore(const AppError& e);
     // The record named `name`, after `skip` others so named, as the file
     // holds it now; nothing when it has none.

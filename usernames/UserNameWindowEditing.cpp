@@ -101,7 +101,7 @@ void UserNameWindow::showSelectedName() {
         return;
     // Should someone else have written the file, the next lookup reads it.
     if (stored)
-        (void)keepInStep(storing, adding ? std::nullopt : std::optional<QString>(changed), before);
+        keepInStep(storing, adding ? std::nullopt : std::optional<QString>(changed), before);
     if (adding)
         setBrowsing();
     addingRecord = false;
@@ -140,13 +140,11 @@ void UserNameWindow::selectQuietly(int index) {
 
 // After a store made here, the list and the resolution's records take in
 // `stored` in place of the record named `replaced` (either may be absent),
-// so that neither is read again. False, changing nothing, when someone else
-// wrote the file since it was last read here (as of `before` the store):
-// then only reading it whole brings them in step.
-bool UserNameWindow::keepInStep(const std::optional<RecordTexts>& stored, const std::optional<QString>& replaced,
-                         const FileStamp& before) {
-    if (before != stamp_)
-        return false;
+// so that neither is read again on the window's thread. When someone else
+// wrote the file since it was last read here (as of `before` the store),
+// it is read again on a worker as well.
+void UserNameWindow::keepInStep(const std::optional<RecordTexts>& stored, const std::optional<QString>& replaced,
+                                const FileStamp& before) {
     const bool renamed = !stored || !replaced || *replaced != (*stored)[0];
     if (replaced) {
         records_.remove(*replaced);
@@ -158,9 +156,13 @@ bool UserNameWindow::keepInStep(const std::optional<RecordTexts>& stored, const 
         if (renamed)
             names_->insert((*stored)[0]);
     }
-    stamp_ = FileStamp::of(recordSource.DatabaseName);
     ++listGeneration_;
-    return true;
+    const FileStamp now = FileStamp::of(recordSource.DatabaseName);
+    if (before == stamp_)
+        stamp_ = now;
+    else
+        reloadInBackground(now);  // someone else wrote too: their changes come with a reading
+
 }
 
 void UserNameWindow::addRecord() {
@@ -217,10 +219,8 @@ void UserNameWindow::saveRecord() {
             const FileStamp before = FileStamp::of(recordSource.DatabaseName);
             recordSource.moveFirst();  // stores the pending record
             nameList->setEnabled(true);
-            if (keepInStep(storing, storing ? replaced : std::nullopt, before))
-                showCurrentRecord();
-            else
-                relist();
+            keepInStep(storing, storing ? replaced : std::nullopt, before);
+            showCurrentRecord();
         },
         [&](const AppError& e) {
             refusedStore(e);
@@ -286,8 +286,7 @@ void UserNameWindow::deleteRecord() {
             }
             const FileStamp before = FileStamp::of(recordSource.DatabaseName);
             recordSource.deleteCurrent();
-            if (!keepInStep(std::nullopt, name, before))
-                relist();
+            keepInStep(std::nullopt, name, before);
             if (recordSource.tableEmpty()) {
                 // The only record is gone: the window browses an empty list.
                 clearRecordFields();

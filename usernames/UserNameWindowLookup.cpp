@@ -34,6 +34,18 @@ const UserNameMap& UserNameWindow::userNames() {
         return records_;
     // Changed by someone else: read again on a worker; until it is done the
     // records read before serve.
+    reloadInBackground(now);
+    // A small table is read at once: this pass already finds its records.
+    if (reloading_.valid() && records_.size() < kSmallTable) {
+        reloading_.wait();
+        takeReload();
+    }
+    return records_;
+}
+
+void UserNameWindow::reloadInBackground(const FileStamp& now) {
+    if (reloading_.valid())
+        return;  // one reading at a time: the next pass looks again once it ends
     trapErrors(
         [&] {
             reloadingStamp_ = now;
@@ -43,12 +55,6 @@ const UserNameMap& UserNameWindow::userNames() {
         [&](const AppError&) {
             stamp_ = now;  // can't be read now: tried again once it changes again
         });
-    // A small table is read at once: this pass already finds its records.
-    if (reloading_.valid() && records_.size() < kSmallTable) {
-        reloading_.wait();
-        takeReload();
-    }
-    return records_;
 }
 
 UserNameWindow::Reload UserNameWindow::reloadRecords(std::unique_ptr<jet::Recordset> reader, FileStamp stamp) {
