@@ -11,15 +11,30 @@ public:
         box.setWindowTitle(r.title);
         box.setText(r.text);
         box.setIcon(iconOf(r.icon));
-        if (r.buttons == MsgButtons::YesNo) {
+        switch (r.buttons) {
+        case MsgButtons::YesNo:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
             box.setDefaultButton(QMessageBox::Yes);
-        } else {
-            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case MsgButtons::SaveDiscardCancel:
+            box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+            box.setDefaultButton(QMessageBox::Save);
+            break;
+        case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
         }
-        const int pressed = box.exec();
-        if (r.buttons == MsgButtons::YesNo)
-            return pressed == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+        switch (box.exec()) {
+        case QMessageBox::Yes: return MsgAnswer::Yes;
+        case QMessageBox::No: return MsgAnswer::No;
+        case QMessageBox::Save: return MsgAnswer::Save;
+        case QMessageBox::Discard: return MsgAnswer::Discard;
+        case QMessageBox::Cancel: return MsgAnswer::Cancel;
+        default: break;  // closed without a button
+        }
+        switch (r.buttons) {
+        case MsgButtons::YesNo: return MsgAnswer::No;
+        case MsgButtons::SaveDiscardCancel: return MsgAnswer::Cancel;
+        case MsgButtons::Ok: break;
+        }
         return MsgAnswer::Ok;
     }
 

@@ -6,8 +6,8 @@
 class QWidget;
 
 enum class MsgIcon { None, Information, Exclamation, Question, Critical };
-enum class MsgButtons { Ok, YesNo };
-enum class MsgAnswer { Ok, Yes, No };
+enum class MsgButtons { Ok, YesNo, SaveDiscardCancel };
+enum class MsgAnswer { Ok, Yes, No, Save, Discard, Cancel };
 
 struct MessageBoxRequest {
     QString text;

@@ -123,9 +123,10 @@ int main(int argc, char** argv) {
     w.setSelectedDatabasePath(QString::fromStdString(db));
     const std::string names = home.filePath(QStringLiteral("names.mdb")).toStdString();
     writeUserNames(names);
-    w.data()->connectTimer->stop();  // no start-up connection to the default database
+    while (w.data()->loadPending())  // the start-up connection to the default database
+        QCoreApplication::processEvents();
     w.data()->connectTo(QString::fromStdString(names));
-    while (w.data()->readTimer->isActive())
+    while (w.data()->loadPending())
         QCoreApplication::processEvents();
     if (w.data()->listedNames().count() != jet::kMaxLockSlots) {
         std::fprintf(stderr, "loaded %d names, not %d\n", w.data()->listedNames().count(), jet::kMaxLockSlots);

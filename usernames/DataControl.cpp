@@ -49,13 +49,15 @@ RecordTexts DataControl::textsOf(jet::Recordset& rs) {
 }
 
 // Null equals nothing in a search, so a record without a name is looked for
-// record by record.
-bool DataControl::findComputerName(jet::Recordset& rs, const QString& name) {
-    if (!name.isEmpty())
+// record by record, as is any but the first of a name.
+bool DataControl::findComputerName(jet::Recordset& rs, const QString& name, int skip) {
+    if (!name.isEmpty() && skip == 0)
         return rs.findFirst(kBoundFields[0], jet::Value::text(name.toStdString()));
+    const QString folded = name.toCaseFolded();
     for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
         const jet::Value& v = rs.field(kBoundFields[0]);
-        if (v.isNull() || v.toText().empty())
+        const QString text = v.isNull() ? QString() : QString::fromStdString(v.toText());
+        if (text.toCaseFolded() == folded && skip-- == 0)
             return true;
     }
     return false;

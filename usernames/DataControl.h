@@ -25,10 +25,11 @@ public:
     // The texts of the bound fields of `rs`'s current record (of its pending
     // record, when one is pending).
     static RecordTexts textsOf(jet::Recordset& rs);
-    // Makes the first record named `name` (letter case ignored) current and
-    // returns true; false when there is none. A record without a computer
-    // name (Null, or empty text) is found by the empty name.
-    static bool findComputerName(jet::Recordset& rs, const QString& name);
+    // Makes the record named `name` (letter case ignored) current and
+    // returns true; false when there is none. Of several so named (records
+    // without a computer name: Null, or empty text, found by the empty name)
+    // it is the one after `skip` others, in table order.
+    static bool findComputerName(jet::Recordset& rs, const QString& name, int skip = 0);
 
     QString DatabaseName;
     QString RecordSource = QStringLiteral("T_Main");
@@ -53,7 +54,7 @@ public:
     void moveFirst() { Recordset().moveFirst(); }
     void moveLast() { Recordset().moveLast(); }
     void movePrevious();  // before the first record: stays on the first
-    bool findComputerName(const QString& name) { return findComputerName(Recordset(), name); }
+    bool findComputerName(const QString& name, int skip = 0) { return findComputerName(Recordset(), name, skip); }
 
     void addNew() { Recordset().addNew(); }
     // Drops the pending record; nothing when there is none (or no recordset).

@@ -9,6 +9,8 @@
 #include "base/Twips.h"
 #include "usernames/ComputerNameList.h"
 
+#include <QCheckBox>
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -60,9 +62,12 @@ UserNameWindow::UserNameWindow(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::C
     infoLabel = named(new QLabel(QStringLiteral("Select Record"), this), QStringLiteral("infoLabel"));
     infoLabel->setFrameShape(QFrame::Panel);
     infoLabel->setFrameShadow(QFrame::Sunken);
+    followCheck = named(new QCheckBox(QStringLiteral("Follow monitoring"), this), QStringLiteral("followCheck"));
+    followCheck->setChecked(true);
     column->addWidget(toolbarPanel);
     column->addWidget(listPanel, 1);
     column->addWidget(fieldPanel);
+    column->addWidget(followCheck);
     column->addWidget(infoLabel);
 
     // The connection starts once the window is built; the reading then runs
@@ -125,6 +130,8 @@ void UserNameWindow::saveSettings() {
 }
 
 void UserNameWindow::unload() {
+    settleUnsaved(MsgButtons::YesNo);  // the program is closing: no staying open
+    unloading_ = true;
     readTimer->stop();
     connectTimer->stop();
     saveSettings();
@@ -211,9 +218,10 @@ void UserNameWindow::selectNameIndex(int index) {
 int UserNameWindow::findComputerName(const QString& text) const { return names_->findExact(text); }
 
 void UserNameWindow::showCurrentRecord() {
-    shown_ = recordSource.boundTexts();
+    edit_.show(recordSource.boundTexts());
+    shownSkip_ = 0;
     for (std::size_t i = 0; i < fieldEdits.size(); ++i)
-        fieldEdits[i]->setText(shown_[i]);
+        fieldEdits[i]->setText(edit_.shown()[i]);
 }
 
 void UserNameWindow::clearRecordFields() {
@@ -221,6 +229,73 @@ void UserNameWindow::clearRecordFields() {
         box->clear();
 }
 
-void UserNameWindow::closeWindow() { hide(); }
+void UserNameWindow::closeWindow() {
+    if (settleUnsaved(MsgButtons::SaveDiscardCancel))
+        hide();
+}
+
+void UserNameWindow::closeEvent(QCloseEvent* event) {
+    if (!unloading_ && !settleUnsaved(MsgButtons::SaveDiscardCancel))
+        event->ignore();
+}
+
+bool UserNameWindow::settleUnsaved(MsgButtons choice) {
+    if (addingRecord ? allFieldsEmpty() : !recordSource.pending()) {
+        if (addingRecord)
+            cancelAdding();
+        return true;
+    }
+    const QString name = fieldEdits[0]->text();
+    const MsgAnswer answer =
+        ask(QStringLiteral("The record '%1' has changes that are not saved.").arg(name) + QChar('\r') +
+                QStringLiteral("Save them?"),
+            MsgIcon::Question, choice, QStringLiteral("Unsaved Changes"));
+    if (answer == MsgAnswer::Cancel)
+        return false;
+    if (answer == MsgAnswer::Save || answer == MsgAnswer::Yes) {
+        saveRecord();
+        return !addingRecord && !recordSource.pending();
+    }
+    if (addingRecord) {
+        cancelAdding();
+    } else {
+        recordSource.cancelUpdate();
+        showCurrentRecord();
+    }
+    return true;
+}
 
 QWidget* UserNameWindow::boxOwner() { return isVisible() || !parentWidget() ? this : parentWidget(); }
+
+QAbstractButton* UserNameWindow::commandButton(Command command) const {
+    switch (command) {
+    case Command::Save: return saveButton;
+    case Command::Refresh: return refreshButton;
+    case Command::Add: return addButton;
+    case Command::CancelAdd: return cancelAddButton;
+    case Command::Delete: return deleteButton;
+    case Command::Close: return closeButton;
+    }
+    return nullptr;
+}
+
+void UserNameWindow::click(Command command) { commandButton(command)->click(); }
+
+bool UserNameWindow::enabled(Command command) const { return commandButton(command)->isEnabled(); }
+
+RecordTexts UserNameWindow::fieldTexts() const {
+    RecordTexts texts;
+    for (std::size_t i = 0; i < fieldEdits.size(); ++i)
+        texts[i] = fieldEdits[i]->text();
+    return texts;
+}
+
+QString UserNameWindow::statusText() const { return infoLabel->text(); }
+
+bool UserNameWindow::listEnabled() const { return nameList->isEnabled(); }
+
+bool UserNameWindow::loadPending() const { return connectTimer->isActive() || readTimer->isActive(); }
+
+bool UserNameWindow::following() const { return followCheck->isChecked(); }
+
+void UserNameWindow::setFollowing(bool follow) { followCheck->setChecked(follow); }

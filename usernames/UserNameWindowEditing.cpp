@@ -36,6 +36,7 @@ void UserNameWindow::setBrowsing() {
 // What the user types goes into the current (or the new) record; the next
 // move stores it.
 void UserNameWindow::fieldEdited(int index, const QString& text) {
+    edit_.edit(static_cast<std::size_t>(index));
     trapErrors([&] { recordSource.setField(static_cast<std::size_t>(index), boundValue(text)); },
                [](const AppError&) {
                    // No record to change: the text stays in the box only,
@@ -51,21 +52,31 @@ void UserNameWindow::showSelectedName() {
     const int index = nameIndex();
     if (index < 0)
         return;
+    if (!movingItself_)
+        setFollowing(false);  // the user picked this record: the window stays on it
     const QString name = names_->at(index);
+    const int skip = sameNamesBefore(index);
     const bool adding = addingRecord;
     if (adding && recordSource.pending() && allFieldsEmpty())
         recordSource.cancelUpdate();
     if (refuseNamelessStore())
         return;
-    const std::optional<RecordTexts> storing =
-        recordSource.pending() ? std::optional<RecordTexts>(recordSource.boundTexts()) : std::nullopt;
-    const QString changed = shown_[0];  // the stored record an edit changes
-    const FileStamp before = FileStamp::of(recordSource.DatabaseName);
+    std::optional<RecordTexts> storing;
+    const QString changed = edit_.shown()[0];  // the stored record an edit changes
+    FileStamp before;
     bool stored = false;
+    bool becameNew = false;
     trapErrors(
         [&] {
+            if (!adding && recordSource.pending() && reconcileEdit() == EditOutcome::Deleted) {
+                becameNew = true;
+                return;
+            }
+            if (recordSource.pending())
+                storing = recordSource.boundTexts();
+            before = FileStamp::of(recordSource.DatabaseName);
             try {
-                recordSource.findComputerName(name);
+                recordSource.findComputerName(name, skip);
                 stored = storing.has_value();
             } catch (const jet::Error&) {
                 if (!adding || !storing)
@@ -73,9 +84,10 @@ void UserNameWindow::showSelectedName() {
                 // The new record was refused: as a data control does on a
                 // move, it is dropped and the search made again.
                 recordSource.cancelUpdate();
-                recordSource.findComputerName(name);
+                recordSource.findComputerName(name, skip);
             }
             showCurrentRecord();
+            shownSkip_ = skip;
         },
         [&](const AppError& e) {
             // A refused change stays typed, on its own record; a failed
@@ -85,22 +97,31 @@ void UserNameWindow::showSelectedName() {
                 refusedStore(e);
             }
         });
+    if (becameNew)
+        return;
     // Should someone else have written the file, the next lookup reads it.
     if (stored)
-        (void)keepInStep(storing, adding ? std::nullopt : std::optional<QString>(changed), before);
+        keepInStep(storing, adding ? std::nullopt : std::optional<QString>(changed), before);
     if (adding)
         setBrowsing();
     addingRecord = false;
 }
 
 // A record without a computer name is never stored: a move that would store
-// one is refused, and the typed record and the list stay as they were.
+// one asks whether to drop the typing. Dropped, the move goes on; kept, the
+// typed record and the list stay as they were.
 bool UserNameWindow::refuseNamelessStore() {
     if (!recordSource.pending() || !fieldEdits[0]->text().isEmpty())
         return false;
-    selectQuietly(addingRecord ? -1 : names_->findExact(shown_[0]));
-    ask(QStringLiteral("You must enter in a Computer Name in the field."), MsgIcon::Exclamation, MsgButtons::Ok,
-        QStringLiteral("No Data Entered"));
+    const int moveTo = nameIndex();
+    selectQuietly(addingRecord ? -1 : names_->findExact(edit_.shown()[0]) + shownSkip_);
+    if (ask(QStringLiteral("You must enter in a Computer Name in the field.") + QChar('\r') +
+                QStringLiteral("Drop the changes to this record?"),
+            MsgIcon::Exclamation, MsgButtons::YesNo, QStringLiteral("No Data Entered")) == MsgAnswer::Yes) {
+        recordSource.cancelUpdate();
+        selectQuietly(moveTo);
+        return false;
+    }
     fieldEdits[0]->setFocus();
     return true;
 }
@@ -119,13 +140,11 @@ void UserNameWindow::selectQuietly(int index) {
 
 // After a store made here, the list and the resolution's records take in
 // `stored` in place of the record named `replaced` (either may be absent),
-// so that neither is read again. False, changing nothing, when someone else
-// wrote the file since it was last read here (as of `before` the store):
-// then only reading it whole brings them in step.
-bool UserNameWindow::keepInStep(const std::optional<RecordTexts>& stored, const std::optional<QString>& replaced,
-                         const FileStamp& before) {
-    if (before != stamp_)
-        return false;
+// so that neither is read again on the window's thread. When someone else
+// wrote the file since it was last read here (as of `before` the store),
+// it is read again on a worker as well.
+void UserNameWindow::keepInStep(const std::optional<RecordTexts>& stored, const std::optional<QString>& replaced,
+                                const FileStamp& before) {
     const bool renamed = !stored || !replaced || *replaced != (*stored)[0];
     if (replaced) {
         records_.remove(*replaced);
@@ -137,8 +156,13 @@ bool UserNameWindow::keepInStep(const std::optional<RecordTexts>& stored, const 
         if (renamed)
             names_->insert((*stored)[0]);
     }
-    stamp_ = FileStamp::of(recordSource.DatabaseName);
-    return true;
+    ++listGeneration_;
+    const FileStamp now = FileStamp::of(recordSource.DatabaseName);
+    if (before == stamp_)
+        stamp_ = now;
+    else
+        reloadInBackground(now);  // someone else wrote too: their changes come with a reading
+
 }
 
 void UserNameWindow::addRecord() {
@@ -147,6 +171,11 @@ void UserNameWindow::addRecord() {
     if (!trapErrors([this] { recordSource.addNew(); }, [this](const AppError& e) { ask(e.description(), MsgIcon::Critical); }))
         return;
     clearRecordFields();  // the new record is empty
+    showAdding();
+}
+
+void UserNameWindow::showAdding() {
+    selectQuietly(-1);
     fieldEdits[0]->setFocus();
     cancelAddButton->setEnabled(true);
     deleteButton->setEnabled(false);
@@ -177,18 +206,21 @@ void UserNameWindow::saveRecord() {
     }
     if (!fieldEdits[0]->text().isEmpty())
         infoTag = fieldEdits[0]->text();
-    const std::optional<RecordTexts> storing =
-        recordSource.pending() ? std::optional<RecordTexts>(recordSource.boundTexts()) : std::nullopt;
-    const std::optional<QString> replaced = addingRecord ? std::nullopt : std::optional<QString>(shown_[0]);
-    const FileStamp before = FileStamp::of(recordSource.DatabaseName);
+    const std::optional<QString> replaced = addingRecord ? std::nullopt : std::optional<QString>(edit_.shown()[0]);
+    EditOutcome outcome = EditOutcome::Store;
     const bool saved = trapErrors(
         [&] {
+            if (!addingRecord && recordSource.pending())
+                outcome = reconcileEdit();
+            if (outcome != EditOutcome::Store)
+                return;
+            const std::optional<RecordTexts> storing =
+                recordSource.pending() ? std::optional<RecordTexts>(recordSource.boundTexts()) : std::nullopt;
+            const FileStamp before = FileStamp::of(recordSource.DatabaseName);
             recordSource.moveFirst();  // stores the pending record
             nameList->setEnabled(true);
-            if (keepInStep(storing, storing ? replaced : std::nullopt, before))
-                showCurrentRecord();
-            else
-                relist();
+            keepInStep(storing, storing ? replaced : std::nullopt, before);
+            showCurrentRecord();
         },
         [&](const AppError& e) {
             refusedStore(e);
@@ -196,8 +228,12 @@ void UserNameWindow::saveRecord() {
             clearRecordFields();
             startLoading();
         });
-    if (!saved)
+    if (!saved || outcome == EditOutcome::Deleted)
         return;
+    if (outcome == EditOutcome::Dropped) {
+        selectQuietly(names_->findExact(edit_.shown()[0]) + shownSkip_);
+        return;
+    }
     selectNameIndex(names_->findExact(infoTag));
     addingRecord = false;
     setBrowsing();
@@ -230,25 +266,27 @@ void UserNameWindow::deleteRecord() {
                 return;
             }
             const QString name = names_->at(nameIndex());
-            const std::optional<RecordTexts> chosen = storedRecord(name);
+            const int skip = sameNamesBefore(nameIndex());
+            const std::optional<RecordTexts> chosen = storedRecord(name, skip);
             if (!chosen) {
                 notDeleted(name);
                 return;
             }
-            if (ask(QStringLiteral("Are you sure that want to delete this record?"), MsgIcon::Question,
-                    MsgButtons::YesNo) != MsgAnswer::Yes) {
+            if (ask(QStringLiteral("Are you sure that want to delete this record?") + QChar('\r') +
+                        QStringLiteral("Computer Name: %1, User Name: %2")
+                            .arg(name.isEmpty() ? QStringLiteral("(none)") : name, (*chosen)[1]),
+                    MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
                 fieldEdits[0]->setFocus();
                 return;
             }
             recordSource.Refresh();  // the file as it is now
-            if (!recordSource.findComputerName(name) || recordSource.boundTexts() != *chosen) {
+            if (!recordSource.findComputerName(name, skip) || recordSource.boundTexts() != *chosen) {
                 notDeleted(name);
                 return;
             }
             const FileStamp before = FileStamp::of(recordSource.DatabaseName);
             recordSource.deleteCurrent();
-            if (!keepInStep(std::nullopt, name, before))
-                relist();
+            keepInStep(std::nullopt, name, before);
             if (recordSource.tableEmpty()) {
                 // The only record is gone: the window browses an empty list.
                 clearRecordFields();
@@ -267,10 +305,9 @@ void UserNameWindow::deleteRecord() {
         });
 }
 
-// The record named `name` as the file holds it now; nothing when it has none.
-std::optional<RecordTexts> UserNameWindow::storedRecord(const QString& name) {
+std::optional<RecordTexts> UserNameWindow::storedRecord(const QString& name, int skip) {
     const auto reader = recordSource.openReader();
-    if (!DataControl::findComputerName(*reader, name))
+    if (!DataControl::findComputerName(*reader, name, skip))
         return std::nullopt;
     return DataControl::textsOf(*reader);
 }
@@ -301,4 +338,47 @@ void UserNameWindow::addFirstRecord() {
     recordSource.setField(0, boundValue(fieldEdits[0]->text()));
     recordSource.moveFirst();
     relist();
+}
+
+int UserNameWindow::sameNamesBefore(int index) const { return index - names_->findExact(names_->at(index)); }
+
+// Before a change to a shown record is stored, the file is opened afresh and
+// the user's changed fields laid over the record as it is stored now, so
+// that nobody else's change to the other fields is undone. When someone else
+// changed the record since it was shown, the user chooses whose values
+// stay; when it is gone, what they typed stays in the boxes as a new record.
+UserNameWindow::EditOutcome UserNameWindow::reconcileEdit() {
+    const QString name = edit_.shown()[0];
+    const std::optional<RecordTexts> now = storedRecord(name, shownSkip_);
+    const RecordTexts typed = fieldTexts();
+    const RecordEdit::Conflict conflict = edit_.against(now);
+    recordSource.Refresh();  // drops the pending record, opened over the file as it is now
+    if (conflict == RecordEdit::Conflict::Deleted) {
+        ask(QStringLiteral("The record '%1' was deleted or renamed by someone else, so your changes were not saved.")
+                    .arg(name) +
+                QChar('\r') + QStringLiteral("What you typed is still in the boxes: Save adds it as a new record."),
+            MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Record Deleted"));
+        recordSource.addNew();
+        for (std::size_t i = 0; i < typed.size(); ++i)
+            if (!typed[i].isEmpty())
+                recordSource.setField(i, boundValue(typed[i]));
+        showAdding();
+        return EditOutcome::Deleted;
+    }
+    recordSource.findComputerName(name, shownSkip_);
+    if (conflict == RecordEdit::Conflict::Changed &&
+        ask(QStringLiteral("Someone else changed the record '%1' since it was shown.").arg(name) + QChar('\r') +
+                QStringLiteral("Save your changes over theirs? Choose No to drop your changes and see the record "
+                               "as stored."),
+            MsgIcon::Exclamation, MsgButtons::YesNo, QStringLiteral("Write Conflict")) != MsgAnswer::Yes) {
+        const int skip = shownSkip_;
+        showCurrentRecord();
+        shownSkip_ = skip;
+        return EditOutcome::Dropped;
+    }
+    const RecordTexts merged = edit_.mergedOnto(*now, typed);
+    for (std::size_t i = 0; i < merged.size(); ++i)
+        if (merged[i] != (*now)[i])
+            recordSource.setField(i, boundValue(merged[i]));
+    return EditOutcome::Store;
 }

@@ -34,6 +34,7 @@ void UserNameWindow::connectTo(const QString& path) {
 }
 
 void UserNameWindow::startLoading() {
+    ++listGeneration_;
     reader_.reset();
     sorting_ = {};
     listing_ = {};
@@ -97,14 +98,14 @@ void UserNameWindow::continueLoading() {
 
 // Reads records from `reader` into the listing, in table order, until its
 // end or until `budgetMs` have passed (-1: no limit).
-void UserNameWindow::readListing(jet::Recordset& reader, qint64 budgetMs) {
+void UserNameWindow::readRecords(jet::Recordset& reader, Listing& into, qint64 budgetMs) {
     QElapsedTimer slice;
     slice.start();
     while (!reader.eof()) {
         const RecordTexts record = DataControl::textsOf(reader);
-        listing_.names << record[0];
-        listing_.folded << record[0].toCaseFolded();  // folded once, for the list and the records
-        listing_.records.add(listing_.folded.constLast(), record);
+        into.names << record[0];
+        into.folded << record[0].toCaseFolded();  // folded once, for the list and the records
+        into.records.add(into.folded.constLast(), record);
         reader.moveNext();
         if (budgetMs >= 0 && slice.elapsed() >= budgetMs)
             return;
@@ -118,7 +119,7 @@ void UserNameWindow::takeListing(ComputerNameList::SortedNames order) {
     names_->assign(std::move(order));
     releaseInBackground(std::exchange(records_, std::move(read.records)));
     stamp_ = read.stamp;
-    listBehind_ = false;
+    ++listGeneration_;
 }
 
 void UserNameWindow::finishLoading() {

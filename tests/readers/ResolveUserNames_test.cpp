@@ -145,8 +145,8 @@ TEST_F(ResolveKnown, UnderAutoMonitoringRowsAfterTheUnknownOneKeepTheirColumns) 
     EXPECT_EQ(window->tip()->message(), kNotListed + QStringLiteral("'PC-B'."));
 }
 
-// While the user works in the window it stays as they left it; the rows are
-// filled all the same.
+// While the user works in the window, or once they picked a record, it stays
+// as they left it; the rows are filled all the same.
 TEST_F(ResolveKnown, TheWindowIsBroughtToTheLastComputerFoundOnlyWhenNotInUse) {
     addRow(QStringLiteral("PC01"));
     int row = addRow(QStringLiteral("pc02"));
@@ -162,6 +162,9 @@ TEST_F(ResolveKnown, TheWindowIsBroughtToTheLastComputerFoundOnlyWhenNotInUse) {
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window.get(); }));
+    window->resolveUserNames();
+    EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC01")) << "the record picked stays";
+    data()->setFollowing(true);
     window->resolveUserNames();
     EXPECT_EQ(selectedInUserDatabase(), QStringLiteral("PC02"));
     EXPECT_EQ(record(), QStringList({"PC02", "Bob", "x2", "bob@example.com"}));
@@ -206,13 +209,13 @@ TEST_F(ResolveKnown, ARecordAddedForAConnectedComputerShowsAfterTheNextRefresh) 
         window->showUsers();
     };
 
-    data()->addButton->click();
+    data()->click(UserNameWindow::Command::Add);
     const QStringList typed{"PC-ANN", "Ann Smith", "ext. 214", "ann@example.com"};
     for (std::size_t i = 0; i < 4; ++i) {
-        data()->fieldEdits[i]->setFocus();
-        QTest::keyClicks(data()->fieldEdits[i], typed[static_cast<int>(i)]);
+        data()->fieldBox(i)->setFocus();
+        QTest::keyClicks(data()->fieldBox(i), typed[static_cast<int>(i)]);
     }
-    data()->saveButton->click();
+    data()->click(UserNameWindow::Command::Save);
     ASSERT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
     for (int round = 0; round < 2; ++round) {
         showUsers();

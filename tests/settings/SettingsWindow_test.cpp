@@ -131,7 +131,7 @@ TEST_F(SettingsWindowTest, ChangingTheUserNameDatabaseAsksFirst) {
     boxes.answers = {MsgAnswer::Yes};
     s->chooseUserDatabase();
     EXPECT_EQ(findControl<QLineEdit>(s, QStringLiteral("userDatabaseEdit"))->text(), QStringLiteral("/srv/compnamedb.mdb"));
-    EXPECT_EQ(window->data()->recordSource.DatabaseName, QStringLiteral("/srv/compnamedb.mdb"));
+    EXPECT_EQ(window->data()->databasePath(), QStringLiteral("/srv/compnamedb.mdb"));
 }
 
 TEST_F(SettingsWindowTest, TheSettingsCommandShowsTheWindowModally) {

@@ -11,7 +11,9 @@ MsgAnswer FakeMessageBoxes::show(QWidget* owner, const MessageBoxRequest& reques
     if (whileOpen)
         whileOpen();
     if (answers.empty())
-        return request.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+        return request.buttons == MsgButtons::YesNo               ? MsgAnswer::Yes
+               : request.buttons == MsgButtons::SaveDiscardCancel ? MsgAnswer::Save
+                                                                  : MsgAnswer::Ok;
     const MsgAnswer a = answers.front();
     answers.pop_front();
     return a;

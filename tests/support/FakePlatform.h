@@ -20,7 +20,7 @@ public:
         QWidget* owner;
     };
     std::vector<Shown> shown;
-    std::deque<MsgAnswer> answers;  // taken in order; Yes / Ok when empty
+    std::deque<MsgAnswer> answers;  // taken in order; Yes / Save / Ok when empty
     // Runs while a box is "open", as the user interface's event loop would.
     std::function<void()> whileOpen;
 

@@ -47,19 +47,20 @@ TEST_F(Connection, TheWindowHasItsDesignStateAndItsToolbarInOrder) {
     EXPECT_EQ(d->parentWidget(), window.get());
     EXPECT_TRUE(d->windowFlags() & Qt::Tool);
     EXPECT_FALSE(d->windowFlags() & Qt::WindowCloseButtonHint);
-    const QList<QWidget*> order{d->saveButton, d->refreshButton, d->toolbarSeparators[1], d->addButton, d->cancelAddButton,
-                                d->toolbarSeparators[0], d->deleteButton, d->toolbarSeparators[2], d->closeButton};
-    QLayout* bar = d->toolbarPanel->layout();
+    const QStringList order{"saveButton", "refreshButton", "toolbarSeparators(1)", "addButton", "cancelAddButton",
+                            "toolbarSeparators(0)", "deleteButton", "toolbarSeparators(2)", "closeButton"};
+    QLayout* bar = d->findChild<QWidget*>(QStringLiteral("toolbarPanel"))->layout();
     for (int i = 1; i < order.size(); ++i)
-        EXPECT_LT(bar->indexOf(order[i - 1]), bar->indexOf(order[i])) << i;
-    EXPECT_FALSE(d->cancelAddButton->isEnabled());
+        EXPECT_LT(bar->indexOf(d->findChild<QWidget*>(order[i - 1])), bar->indexOf(d->findChild<QWidget*>(order[i])))
+            << i;
+    EXPECT_FALSE(d->enabled(UserNameWindow::Command::CancelAdd));
     const int limits[] = {50, 60, 60, 60};
     for (std::size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(d->fieldEdits[i]->maxLength(), limits[i]);
+        EXPECT_EQ(d->fieldBox(i)->maxLength(), limits[i]);
 
     window->showUserDatabase();
     EXPECT_TRUE(d->isVisible());
-    d->closeButton->click();
+    d->click(UserNameWindow::Command::Close);
     EXPECT_FALSE(d->isVisible());
 }
 
@@ -73,7 +74,7 @@ TEST_F(Connection, AMissingFileGivesTheTwoMessagesAndLeavesOnlyRefreshEnabled) {
 
     // Refresh DB Connection: the buttons come back, and a second failure
     // takes them away again.
-    data()->refreshButton->click();
+    data()->click(UserNameWindow::Command::Refresh);
     EXPECT_EQ(buttons(), (std::array<bool, 4>{true, false, true, true}));
     ASSERT_TRUE(waitLoaded());
     expectFailureMessages(2);
@@ -141,23 +142,28 @@ TEST_F(Connection, AnEmptyTableIsSeededOnceAndListedFromTheTableNextTime) {
     EXPECT_EQ(oracle::mdbReaderRows(path), expected);
 }
 
-// Another program may have stored a record without a computer name: it is
-// listed as an empty entry, so that the user can give it one.
-TEST_F(Connection, ARecordWithoutAComputerNameIsListedEmptyAndCanBeNamed) {
+// Another program may have stored records without a computer name: each is
+// listed as an empty entry, so that the user can give it one or delete it.
+TEST_F(Connection, RecordsWithoutAComputerNameAreEachListedAndCanBeNamedOrDeleted) {
     const QString path = homeFile("names.mdb");
     makeUserDatabase(path, {{"PC02", "Bob", std::nullopt, std::nullopt},
                             {std::nullopt, "Nobody", std::nullopt, std::nullopt},
-                            {"PC01", "Ann", std::nullopt, std::nullopt}});
+                            {"PC01", "Ann", std::nullopt, std::nullopt},
+                            {std::nullopt, "Noone", std::nullopt, std::nullopt}});
     ASSERT_TRUE(startWith(path));
     EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
-    EXPECT_EQ(listed(), QStringList({"", "PC01", "PC02"}));
+    EXPECT_EQ(listed(), QStringList({"", "", "PC01", "PC02"}));
+    data()->selectNameIndex(1);
+    EXPECT_EQ(record(), QStringList({"", "Noone", "", ""}));
+    data()->click(UserNameWindow::Command::Delete);
+    EXPECT_EQ(boxes.last().text.section('\r', 1), QStringLiteral("Computer Name: (none), User Name: Noone"));
     data()->selectNameIndex(0);
     EXPECT_EQ(record(), QStringList({"", "Nobody", "", ""}));
-    data()->fieldEdits[0]->setFocus();
-    QTest::keyClicks(data()->fieldEdits[0], QStringLiteral("PC03"));
-    data()->saveButton->click();
+    data()->fieldBox(0)->setFocus();
+    QTest::keyClicks(data()->fieldBox(0), QStringLiteral("PC03"));
+    data()->click(UserNameWindow::Command::Save);
     EXPECT_EQ(listed(), QStringList({"PC01", "PC02", "PC03"}));
-    EXPECT_TRUE(oracle::mdbExportRows(path).contains(QStringLiteral("PC03|Nobody|~|~")));
+    EXPECT_EQ(oracle::mdbExportRows(path), QStringList({"PC02|Bob|~|~", "PC03|Nobody|~|~", "PC01|Ann|~|~"}));
 }
 
 TEST_F(Connection, RefreshAfterTheFileIsInPlaceListsItAndRestoresTheButtons) {
@@ -171,7 +177,7 @@ TEST_F(Connection, RefreshAfterTheFileIsInPlaceListsItAndRestoresTheButtons) {
     ASSERT_TRUE(reconnect(path));
     EXPECT_EQ(listed(), QStringList({"PC01"}));
     EXPECT_EQ(buttons(), (std::array<bool, 4>{false, true, false, false}));
-    data()->refreshButton->click();
+    data()->click(UserNameWindow::Command::Refresh);
     ASSERT_TRUE(waitLoaded());
     EXPECT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(listed(), QStringList({"PC01"}));

@@ -7,6 +7,7 @@
 #include "jet/Recordset.h"
 #include "jet/lockfile/LockFile.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
@@ -35,7 +36,7 @@ protected:
     }
     // Types into a box as the user does, in place of what it held.
     void type(std::size_t box, const QString& text) {
-        QLineEdit* e = data()->fieldEdits[box];
+        QLineEdit* e = data()->fieldBox(box);
         e->setFocus();
         e->selectAll();
         QTest::keyClick(e, Qt::Key_Backspace);
@@ -66,11 +67,25 @@ protected:
         EXPECT_EQ(oracle::mdbReaderRows(path), rows);
         return rows;
     }
+    // Another program stores `value` in `field` of the record `name` (a new
+    // record when there is none); without a field it deletes the record.
+    void otherWrites(const char* name, const char* field = nullptr, const char* value = nullptr) {
+        jet::Recordset other(QFile::encodeName(path).toStdString(), "T_Main");
+        if (!other.findFirst("ComputerName", jet::Value::text(name))) {
+            other.addNew();
+            other.setField("ComputerName", jet::Value::text(name));
+        } else if (!field) {
+            return other.deleteCurrent();
+        }
+        if (field)
+            other.setField(field, jet::Value::text(value));
+        other.update();
+    }
     bool browsing() {
         UserNameWindow* d = data();
-        return d->infoLabel->text() == QStringLiteral("Select Record") && d->nameList->isEnabled() &&
-               d->addButton->isEnabled() && d->deleteButton->isEnabled() && !d->cancelAddButton->isEnabled() &&
-               !d->addingRecord;
+        return d->statusText() == QStringLiteral("Select Record") && d->listEnabled() &&
+               d->enabled(UserNameWindow::Command::Add) && d->enabled(UserNameWindow::Command::Delete) && !d->enabled(UserNameWindow::Command::CancelAdd) &&
+               !d->adding();
     }
     QString path;
 };
@@ -84,24 +99,24 @@ TEST_F(Editing, SelectingFindsEveryListedNameAQuoteIncluded) {
 }
 
 TEST_F(Editing, AddedRecordIsSavedListedInItsPlaceAndSelected) {
-    data()->addButton->click();
-    EXPECT_EQ(data()->infoLabel->text(), QStringLiteral("Enter In Data or Cancel New Record"));
-    EXPECT_FALSE(data()->nameList->isEnabled());
-    EXPECT_FALSE(data()->addButton->isEnabled());
-    EXPECT_FALSE(data()->deleteButton->isEnabled());
-    EXPECT_TRUE(data()->cancelAddButton->isEnabled());
+    data()->click(UserNameWindow::Command::Add);
+    EXPECT_EQ(data()->statusText(), QStringLiteral("Enter In Data or Cancel New Record"));
+    EXPECT_FALSE(data()->listEnabled());
+    EXPECT_FALSE(data()->enabled(UserNameWindow::Command::Add));
+    EXPECT_FALSE(data()->enabled(UserNameWindow::Command::Delete));
+    EXPECT_TRUE(data()->enabled(UserNameWindow::Command::CancelAdd));
     EXPECT_EQ(record(), QStringList({"", "", "", ""}));
 
-    data()->saveButton->click();  // no computer name yet
+    data()->click(UserNameWindow::Command::Save);  // no computer name yet
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("No Data Entered"));
     EXPECT_EQ(boxes.last().text, QStringLiteral("You must enter in a Computer Name in the field."));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Exclamation);
-    EXPECT_TRUE(data()->addingRecord);
+    EXPECT_TRUE(data()->adding());
 
     type(0, "PC07");
     type(1, "Gus");
-    data()->saveButton->click();
+    data()->click(UserNameWindow::Command::Save);
     EXPECT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01", "PC05", "PC07"}));
     EXPECT_EQ(selected(), QStringLiteral("PC07"));
@@ -112,9 +127,9 @@ TEST_F(Editing, AddedRecordIsSavedListedInItsPlaceAndSelected) {
 
 TEST_F(Editing, CancelAddStoresNothing) {
     select("PC05");
-    data()->addButton->click();
+    data()->click(UserNameWindow::Command::Add);
     type(0, "PC09");
-    data()->cancelAddButton->click();
+    data()->click(UserNameWindow::Command::CancelAdd);
     EXPECT_TRUE(browsing());
     EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x5", "eve@example.com"}));
     select("PC01");
@@ -123,9 +138,9 @@ TEST_F(Editing, CancelAddStoresNothing) {
 }
 
 TEST_F(Editing, ADuplicateGivesTheRefreshErrorAndAReloadWithoutIt) {
-    data()->addButton->click();
+    data()->click(UserNameWindow::Command::Add);
     type(0, "pc01");
-    data()->saveButton->click();
+    data()->click(UserNameWindow::Command::Save);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("Database Refresh Error"));
     EXPECT_EQ(boxes.last().text, kRefreshError);
@@ -150,7 +165,7 @@ TEST_F(Editing, AChangeIsStoredBySelectingAnotherEntryAndARenameByAMoveOrBySave)
     EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01", "PC06"}));
     select("PC06");
     type(0, "PC07");
-    data()->saveButton->click();
+    data()->click(UserNameWindow::Command::Save);
     EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
     EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01", "PC07"}));
     EXPECT_EQ(selected(), QStringLiteral("PC07"));
@@ -164,12 +179,16 @@ TEST_F(Editing, TicksBetweenKeystrokesLeaveTheTypingOnItsRecord) {
     monitor();
     type(3, "eve@");
     ASSERT_TRUE(tick());
-    QTest::keyClicks(data()->fieldEdits[3], QStringLiteral("example.org"));
+    QTest::keyClicks(data()->fieldBox(3), QStringLiteral("example.org"));
     ASSERT_TRUE(tick());
-    data()->saveButton->click();
+    data()->click(UserNameWindow::Command::Save);
     EXPECT_EQ(stored(), QStringList({"PC05|Eve|x5|eve@example.org", "PC01|Ann|x1|ann@example.com",
                                      "O'BRIEN-PC|Pat|~|~"}));
-    ASSERT_TRUE(tick());  // left alone, the window shows the computer found
+    ASSERT_TRUE(tick());  // the record picked stays, typed into or not
+    EXPECT_EQ(selected(), QStringLiteral("PC05"));
+    EXPECT_FALSE(data()->following());
+    data()->setFollowing(true);
+    ASSERT_TRUE(tick());
     EXPECT_EQ(selected(), QStringLiteral("PC01"));
 }
 
@@ -177,7 +196,7 @@ TEST_F(Editing, ATickDuringTheDeleteConfirmationDeletesTheRecordChosen) {
     select("PC05");
     monitor();
     boxes.whileOpen = [&] { EXPECT_TRUE(tick()); };
-    data()->deleteButton->click();
+    data()->click(UserNameWindow::Command::Delete);
     EXPECT_EQ(stored(), QStringList({"PC01|Ann|x1|ann@example.com", "O'BRIEN-PC|Pat|~|~"}));
 }
 
@@ -185,56 +204,126 @@ TEST_F(Editing, DeleteRefusesARecordChangedWhileTheUserWasAsked) {
     select("PC05");
     boxes.whileOpen = [&] {
         boxes.whileOpen = nullptr;
-        jet::Recordset other(QFile::encodeName(path).toStdString(), "T_Main");
-        other.findFirst("ComputerName", jet::Value::text("PC05"));
-        other.setField("Email", jet::Value::text("eve@example.org"));
-        other.update();
+        otherWrites("PC05", "Email", "eve@example.org");
     };
-    data()->deleteButton->click();
+    data()->click(UserNameWindow::Command::Delete);
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("Record Not Deleted"));
     EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x5", "eve@example.org"}));
     EXPECT_EQ(stored().size(), 3);
 }
 
+// Another program writes the record between shown and saved: its changes
+// stay unless the user saves over them; a record gone keeps the typing.
+TEST_F(Editing, ASaveMeetsAnotherProgramsChangesAsTheUserChooses) {
+    boxes.answers = {MsgAnswer::Yes, MsgAnswer::No};
+    select("PC05");
+    type(2, "x9");
+    otherWrites("PC05", "Email", "eve@example.org");
+    data()->click(UserNameWindow::Command::Save);  // Yes: saved over the other's change
+    EXPECT_EQ(boxes.last().title, QStringLiteral("Write Conflict"));
+    type(1, "Evelyn");
+    otherWrites("PC05", "Contact", "x7");
+    data()->click(UserNameWindow::Command::Save);  // No: the typing dropped
+    EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x7", "eve@example.org"}));
+    select("PC01");
+    type(1, "Annie");
+    otherWrites("PC01");
+    select("PC05");
+    EXPECT_EQ(boxes.last().title, QStringLiteral("Record Deleted"));
+    EXPECT_EQ(record(), QStringList({"PC01", "Annie", "x1", "ann@example.com"}));
+    data()->click(UserNameWindow::Command::Save);  // adds the record again
+    EXPECT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(stored(), QStringList({"PC05|Eve|x7|eve@example.org", "O'BRIEN-PC|Pat|~|~", "PC01|Annie|x1|ann@example.com"}));
+}
+
+// The list follows what other programs store; the user's record and typing stay.
+TEST_F(Editing, TheListFollowsTheFileWithoutMovingTheRecordOrTheTyping) {
+    window->showUserDatabase();
+    data()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == data(); }));
+    select("PC05");
+    type(2, "x9");
+    otherWrites("PC09", "Name", "Gus");
+    otherWrites("O'BRIEN-PC");
+    const auto follows = [&](const QStringList& names, const QString& user) {
+        return QTest::qWaitFor([&] { data()->userNames(); return listed() == names && record()[1] == user; }, 5000);
+    };
+    EXPECT_TRUE(follows({"PC01", "PC05", "PC09"}, "Eve")) << listed().join(' ').toStdString();
+    EXPECT_EQ(selected(), QStringLiteral("PC05"));
+    EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x9", "eve@example.com"}));
+    data()->click(UserNameWindow::Command::Save);
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+    otherWrites("PC05", "Name", "Eva");
+    EXPECT_TRUE(follows({"PC01", "PC05", "PC09"}, "Eva"));
+    EXPECT_EQ(selected(), QStringLiteral("PC05"));
+}
+
 // Whatever the path: a tick during an addition, Save, a click on another entry.
 TEST_F(Editing, NoRecordWithoutAComputerNameIsStored) {
     monitor();
-    data()->addButton->click();
+    data()->click(UserNameWindow::Command::Add);
     type(1, "Gus");
     ASSERT_TRUE(tick());
-    EXPECT_TRUE(data()->addingRecord);
+    EXPECT_TRUE(data()->adding());
     EXPECT_EQ(record(), QStringList({"", "Gus", "", ""}));
-    data()->cancelAddButton->click();
+    data()->click(UserNameWindow::Command::CancelAdd);
 
     select("PC01");
     type(0, "");
-    data()->saveButton->click();
+    data()->click(UserNameWindow::Command::Save);
+    boxes.answers = {MsgAnswer::No, MsgAnswer::Yes};  // keep the typing, then drop it
     select("PC05");
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("No Data Entered"));
     EXPECT_EQ(selected(), QStringLiteral("PC01"));
+    EXPECT_EQ(record(), QStringList({"", "Ann", "x1", "ann@example.com"}));
+    select("PC05");
+    EXPECT_EQ(selected(), QStringLiteral("PC05"));
+    EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x5", "eve@example.com"}));
     EXPECT_EQ(stored().size(), 3);
 }
 
+TEST_F(Editing, CloseWithTypingAsksToSaveDiscardOrStay) {
+    window->showUserDatabase();
+    select("PC01");
+    type(1, "Annie");
+    boxes.answers = {MsgAnswer::Cancel, MsgAnswer::Discard};
+    data()->click(UserNameWindow::Command::Close);
+    EXPECT_EQ(boxes.last().buttons, MsgButtons::SaveDiscardCancel);
+    EXPECT_TRUE(data()->isVisible());
+    EXPECT_EQ(record(), QStringList({"PC01", "Annie", "x1", "ann@example.com"}));
+    data()->click(UserNameWindow::Command::Close);
+    EXPECT_FALSE(data()->isVisible());
+    EXPECT_EQ(record(), QStringList({"PC01", "Ann", "x1", "ann@example.com"}));
+    window->showUserDatabase();
+    type(2, "x9");
+    data()->click(UserNameWindow::Command::Close);  // Save
+    EXPECT_FALSE(data()->isVisible());
+    EXPECT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(stored(), QStringList({"PC05|Eve|x5|eve@example.com", "PC01|Ann|x9|ann@example.com",
+                                     "O'BRIEN-PC|Pat|~|~"}));
+}
+
 TEST_F(Editing, DeleteAsksAndLeavesTheLastRecordSelected) {
-    data()->nameList->selectionModel()->clear();
-    data()->deleteButton->click();
+    data()->selectNameIndex(-1);
+    data()->click(UserNameWindow::Command::Delete);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("No Record Selected"));
     EXPECT_EQ(boxes.last().text, QStringLiteral("You must select a record to delete it."));
     EXPECT_EQ(selected(), QStringLiteral("O'BRIEN-PC"));
 
     boxes.answers = {MsgAnswer::No};
-    data()->deleteButton->click();
-    EXPECT_EQ(boxes.last().text, QStringLiteral("Are you sure that want to delete this record?"));
+    data()->click(UserNameWindow::Command::Delete);
+    EXPECT_EQ(boxes.last().text,
+              QStringLiteral("Are you sure that want to delete this record?\rComputer Name: O'BRIEN-PC, User Name: Pat"));
     EXPECT_EQ(boxes.last().title, QStringLiteral("Ravelin"));
     EXPECT_EQ(boxes.last().icon, MsgIcon::Question);
     EXPECT_EQ(boxes.last().buttons, MsgButtons::YesNo);
     EXPECT_EQ(stored().size(), 3);
 
     select("PC05");
-    data()->deleteButton->click();  // Yes
+    data()->click(UserNameWindow::Command::Delete);  // Yes
     EXPECT_EQ(boxes.shown.size(), 3u);
     EXPECT_EQ(listed(), QStringList({"O'BRIEN-PC", "PC01"}));
     // The last record of the table is O'BRIEN-PC (stored third).
@@ -246,13 +335,13 @@ TEST_F(Editing, DeleteAsksAndLeavesTheLastRecordSelected) {
 TEST_F(Editing, DeletingEveryRecordEndsBrowsingAnEmptyList) {
     for (int i = 0; i < 3; ++i) {
         data()->selectNameIndex(0);
-        data()->deleteButton->click();
+        data()->click(UserNameWindow::Command::Delete);
     }
     EXPECT_TRUE(listed().isEmpty());
     EXPECT_EQ(record(), QStringList({"", "", "", ""}));
     EXPECT_TRUE(browsing());
     EXPECT_TRUE(stored().isEmpty());
-    data()->deleteButton->click();  // an empty table: nothing happens
+    data()->click(UserNameWindow::Command::Delete);  // an empty table: nothing happens
     EXPECT_EQ(boxes.shown.size(), 3u);
 }
 
@@ -266,7 +355,7 @@ TEST_F(Editing, AFileThatCannotBeWrittenRefusesTheSaveWithItsReasonAndKeepsItsRe
     {
         // Permissions do not stop root; a write limit stops everyone.
         const FileSizeLimit nothingWritable(0);
-        data()->saveButton->click();
+        data()->click(UserNameWindow::Command::Save);
     }
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.last().title, QStringLiteral("Database Refresh Error"));

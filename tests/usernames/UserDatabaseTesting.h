@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -50,8 +49,7 @@ public:
 
     // Runs the event loop until the loading procedure has finished.
     bool waitLoaded() {
-        return QTest::qWaitFor(
-            [&] { return !data()->connectTimer->isActive() && !data()->readTimer->isActive(); }, 10000);
+        return QTest::qWaitFor([&] { return !data()->loadPending(); }, 10000);
     }
     // Starts the program with the user name database at `path` and waits
     // for the list to be loaded.
@@ -70,15 +68,13 @@ public:
 
     QStringList listed() { return data()->listedNames().names(); }
     QStringList record() {
-        QStringList out;
-        for (QLineEdit* box : data()->fieldEdits)
-            out << box->text();
-        return out;
+        const RecordTexts shown = data()->fieldTexts();
+        return QStringList(shown.begin(), shown.end());
     }
     // Save, Refresh, Add, Delete: which are enabled.
     std::array<bool, 4> buttons() {
         UserNameWindow* d = data();
-        return {d->saveButton->isEnabled(), d->refreshButton->isEnabled(), d->addButton->isEnabled(),
-                d->deleteButton->isEnabled()};
+        return {d->enabled(UserNameWindow::Command::Save), d->enabled(UserNameWindow::Command::Refresh), d->enabled(UserNameWindow::Command::Add),
+                d->enabled(UserNameWindow::Command::Delete)};
     }
 };
