@@ -1,6 +1,7 @@
 // "Compact and Repair...": the selected database, once nobody uses it,
-// compacted in place on a thread of its own behind a progress dialog, with
-// the database as it was kept in a backup beside it.
+// repaired and compacted in place on a thread of its own behind a progress
+// dialog, with the database as it was kept in a backup beside it; what could
+// not be recovered is listed when it is done.
 #include "app/MainWindow.h"
 
 #include "base/AppError.h"
@@ -83,13 +84,19 @@ void MainWindow::compactAndRepair() {
         updateCompactAction();
         if (failure)
             std::rethrow_exception(failure);
-        msgBox(this,
-               QStringLiteral("'%1' was compacted: %2 tables and %3 rows copied. The database as it was is kept in "
-                              "'%4'.")
-                   .arg(path)
-                   .arg(outcome->tables)
-                   .arg(outcome->rows)
-                   .arg(outcome->backupPath),
-               MsgIcon::Information, MsgButtons::Ok, kTitle);
+        QString text = QStringLiteral("'%1' was compacted and repaired: %2 tables and %3 rows copied. The database "
+                                      "as it was is kept in '%4'.")
+                           .arg(path)
+                           .arg(outcome->tables)
+                           .arg(outcome->rows)
+                           .arg(outcome->backupPath);
+        constexpr qsizetype kLinesShown = 20;
+        if (!outcome->lost.isEmpty())
+            text += QStringLiteral("\n\nNot recovered:\n") + outcome->lost.mid(0, kLinesShown).join(QChar('\n')) +
+                    (outcome->lost.size() > kLinesShown
+                         ? QStringLiteral("\n... and %1 more.").arg(outcome->lost.size() - kLinesShown)
+                         : QString());
+        msgBox(this, text, outcome->lost.isEmpty() ? MsgIcon::Information : MsgIcon::Exclamation, MsgButtons::Ok,
+               kTitle);
     });
 }

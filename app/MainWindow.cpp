@@ -349,8 +349,7 @@ UserNameWindow* MainWindow::data() {
 
 void MainWindow::connectUserDatabase() {
     // The Jet password as the window holds it now (the roster logs on with it too).
-    data()->recordSource.Password = passwordEdit->text();
-    data()->connectTo(settingsStore_->value().userDatabasePath);
+    data()->connectTo(settingsStore_->value().userDatabasePath, passwordEdit->text());
 }
 
 QString MainWindow::selectedDatabasePath() const { return databasePathLabel->text(); }

@@ -1,14 +1,12 @@
 #include "maintenance/CompactAndRepair.h"
 
-#include "jet/Error.h"
 #include "jet/LdbUsers.h"
-#include "jet/compact/Compact.h"
+#include "jet/compact/Repair.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <filesystem>
 
 namespace maintenance {
 
@@ -35,23 +33,11 @@ QString backupPathFor(const QString& databasePath) {
 
 CompactOutcome compactWithBackup(const QString& databasePath) {
     const QString backup = backupPathFor(databasePath);
-    std::error_code failed;
-    // copy_file with its default options refuses an existing target, so a
-    // backup that appeared meanwhile is never replaced.
-    if (!std::filesystem::copy_file(local(databasePath), local(backup), failed)) {
-        if (failed == std::errc::file_exists)
-            throw jet::Error(jet::DatabaseExists, "The backup '" + local(backup) + "' exists already.");
-        throw jet::Error(jet::DiskIo, "Could not copy '" + local(databasePath) + "' to its backup '" + local(backup) +
-                                          "': " + failed.message() + ".");
-    }
-    try {
-        const jet::CompactResult result = jet::compactInPlace(local(databasePath));
-        return {backup, result.tables, result.rows};
-    } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove(local(backup), ignored);
-        throw;
-    }
+    const jet::RepairResult result = jet::repairInPlace(local(databasePath), local(backup));
+    CompactOutcome outcome{backup, result.copied.tables, result.copied.rows, {}};
+    for (const jet::RepairLoss& loss : result.losses)
+        outcome.lost << QString::fromStdString(jet::describe(loss));
+    return outcome;
 }
 
 }  // namespace maintenance

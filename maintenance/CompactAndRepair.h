@@ -1,9 +1,11 @@
 #pragma once
 // Compact and repair of a database nobody is using, from the window: the
-// database is first copied to a backup beside it, which is never
-// overwritten, then compacted in place. The work runs without a window, so
-// the command can run it on a thread of its own.
+// database is kept as it was in a backup beside it, which is never
+// overwritten, and repaired in place, every row that can still be read
+// copied into a compacted file. The work runs without a window, so the
+// command can run it on a thread of its own.
 #include <QString>
+#include <QStringList>
 
 #include <cstddef>
 
@@ -20,12 +22,13 @@ struct CompactOutcome {
     QString backupPath;
     std::size_t tables = 0;
     std::size_t rows = 0;
+    QStringList lost;  // what could not be recovered, one line each
 };
 
-// Copies the database to backupPathFor, then compacts it in place. Throws
-// jet::Error: the compaction's errors (3260 while someone uses it), 3204
-// should the backup's name be taken meanwhile, 3043 when the copy cannot be
-// made. After a failure the database is as it was and no backup is left.
+// Keeps the database at backupPathFor and repairs it in place. Throws
+// jet::Error: 3260 while someone uses it, 3204 should the backup's name be
+// taken meanwhile, and the errors of opening and copying it. After a failure
+// the database is as it was and no backup is left.
 CompactOutcome compactWithBackup(const QString& databasePath);
 
 }  // namespace maintenance

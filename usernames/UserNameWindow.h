@@ -94,8 +94,9 @@ public:
     // Starts the loading procedure afresh as soon as the program is idle,
     // dropping one in progress.
     void startLoading();
-    // Points the record source at the database `path` and reloads the list.
-    void connectTo(const QString& path);
+    // Points the record source at the database `path`, opened with the Jet
+    // `password` (an encrypted database's), and reloads the list.
+    void connectTo(const QString& path, const QString& password = {});
     // Unloads the window: asks whether to save typing not yet stored,
     // writes its placement and closes it.
     void unload();
@@ -152,7 +153,7 @@ private:
     void beginLoading();
     void continueLoading();
     void finishLoading();
-    void loadingFailed(int number);
+    void loadingFailed(const AppError& error);
     bool finishListing();
     void readListing(jet::Recordset& reader, qint64 budgetMs) { readRecords(reader, listing_, budgetMs); }
     void takeListing(ComputerNameList::SortedNames order);

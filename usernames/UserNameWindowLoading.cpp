@@ -28,8 +28,9 @@ void UserNameWindow::connectTick() {
     emit connectionRequested();
 }
 
-void UserNameWindow::connectTo(const QString& path) {
+void UserNameWindow::connectTo(const QString& path, const QString& password) {
     recordSource.DatabaseName = path;
+    recordSource.Password = password;
     startLoading();
 }
 
@@ -71,7 +72,7 @@ void UserNameWindow::beginLoading() {
             reader_ = recordSource.openReader();
             reader_->moveFirst();
         },
-        [this](const AppError& e) { loadingFailed(e.number()); });
+        [this](const AppError& e) { loadingFailed(e); });
     // readTimer stays enabled: the reading starts with the next tick.
 }
 
@@ -93,7 +94,7 @@ void UserNameWindow::continueLoading() {
             sorting_ = std::async(std::launch::async, ComputerNameList::sorted, std::move(listing_.names),
                                   std::move(listing_.folded));
         },
-        [this](const AppError& e) { loadingFailed(e.number()); });
+        [this](const AppError& e) { loadingFailed(e); });
 }
 
 // Reads records from `reader` into the listing, in table order, until its
@@ -144,12 +145,20 @@ ComputerNameList::SortedNames UserNameWindow::sortedListing() {
     return ComputerNameList::sorted(std::move(listing_.names), std::move(listing_.folded));
 }
 
-void UserNameWindow::loadingFailed(int number) {
+void UserNameWindow::loadingFailed(const AppError& error) {
     readTimer->stop();
     reader_.reset();
     takeListing(sortedListing());  // the names read before the failure stay listed
-    if (number == jet::NoCurrentRecord) {
+    if (error.number() == jet::NoCurrentRecord) {
         seedEmptyTable();
+        return;
+    }
+    // An encrypted database without its password is no wrong path: the
+    // engine's message says it is encrypted and wants the password.
+    if (error.number() == jet::InvalidPassword) {
+        ask(error.description(), MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("Not a valid password"));
+        refreshButton->setEnabled(true);
+        setRecordButtons(false);
         return;
     }
     ask(QStringLiteral("There may be something wrong with the User Name database path or it is not avavilable "

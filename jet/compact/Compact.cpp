@@ -25,12 +25,12 @@ void requireNoUsers(const std::string& path) {
 
 }  // namespace
 
-CompactResult compactInPlace(const std::string& path) {
+void replaceInPlace(const std::string& path, const std::function<void(const std::string& copy)>& makeCopy) {
     requireNoUsers(path);
     const std::filesystem::path database(path);
     const std::string beside =
         (database.parent_path() / (database.stem().string() + ".compacting" + database.extension().string())).string();
-    const CompactResult result = compactDatabase(path, beside);
+    makeCopy(beside);
     const std::string journal = journalPathFor(beside);
     std::error_code failed;
     try {
@@ -48,6 +48,11 @@ CompactResult compactInPlace(const std::string& path) {
     // The copy's stores leave a void journal under the copy's name, which no file has now.
     if (!journalPending(journal))
         std::filesystem::remove(journal, failed);
+}
+
+CompactResult compactInPlace(const std::string& path) {
+    CompactResult result;
+    replaceInPlace(path, [&](const std::string& copy) { result = compactDatabase(path, copy); });
     return result;
 }
 

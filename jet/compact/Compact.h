@@ -24,6 +24,7 @@
 // refused, naming it.
 // Jet 3 databases are read-only to Ravelin and are refused.
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace jet {
@@ -48,5 +49,10 @@ CompactResult compactDatabase(const std::string& source, const std::string& dest
 // and after the copy); a failure or a crash before the rename leaves the
 // database as it was. Errors as for compactDatabase.
 CompactResult compactInPlace(const std::string& path);
+
+// What compactInPlace does around its copy: `makeCopy` writes the new
+// database at the path it is given (NAME.compacting.EXT beside `path`),
+// which then replaces `path` as above. Refused with 3260 before and after.
+void replaceInPlace(const std::string& path, const std::function<void(const std::string& copy)>& makeCopy);
 
 }  // namespace jet

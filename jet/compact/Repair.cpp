@@ -11,6 +11,7 @@
 #include "jet/table/UsageMap.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace jet {
 namespace {
@@ -218,6 +219,30 @@ RepairResult repairDatabase(const std::string& sourcePath, const std::string& de
         [&](const std::string& table, const std::string& part, const Error& why) {
             result.losses.push_back({part.empty() ? Kind::Table : Kind::Catalogue, table, 0, 0, part, damage(why)});
         });
+    return result;
+}
+
+RepairResult repairInPlace(const std::string& path, const std::string& backup) {
+    RepairResult result;
+    bool copied = false;
+    try {
+        replaceInPlace(path, [&](const std::string& copy) {
+            // copy_file refuses an existing target: a backup is never replaced.
+            std::error_code failed;
+            if (!std::filesystem::copy_file(path, backup, failed)) {
+                if (failed == std::errc::file_exists)
+                    throw Error(DatabaseExists, "The backup '" + backup + "' exists already.");
+                throw Error(DiskIo, "Could not copy '" + path + "' to '" + backup + "': " + failed.message() + ".");
+            }
+            copied = true;
+            result = repairDatabase(backup, copy);
+        });
+    } catch (...) {
+        std::error_code ignored;
+        if (copied)
+            std::filesystem::remove(backup, ignored);
+        throw;
+    }
     return result;
 }
 

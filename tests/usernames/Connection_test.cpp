@@ -188,6 +188,13 @@ TEST_F(Connection, RefreshAfterTheFileIsInPlaceListsItAndRestoresTheButtons) {
 // The record source opens an encrypted file with the Jet password, and
 // reads it again with it; without it, or with a wrong one, the open fails
 // with 3031 and leaves the control closed.
+TEST_F(Connection, AnEncryptedDatabaseWithoutItsPasswordIsSaidToWantIt) {
+    ASSERT_TRUE(startWith(QStringLiteral(RAVELIN_TESTDATA "/encrypted/db2007-oldenc.accdb")));
+    ASSERT_EQ(boxes.shown.size(), 1u) << boxes.texts().join('\n').toStdString();
+    EXPECT_EQ(boxes.last().title, QStringLiteral("Not a valid password"));
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("encrypted"))) << boxes.last().text.toStdString();
+}
+
 TEST(EncryptedUserDatabase, IsReadWithThePasswordAndRefusedWithoutIt) {
     DataControl control;
     control.DatabaseName = QStringLiteral(RAVELIN_TESTDATA "/encrypted/db2007-oldenc.accdb");
