@@ -30,6 +30,11 @@ void replaceInPlace(const std::string& path, const std::function<void(const std:
     const std::filesystem::path database(path);
     const std::string beside =
         (database.parent_path() / (database.stem().string() + ".compacting" + database.extension().string())).string();
+    // A copy that a run cut short left behind is no one's database: it goes,
+    // or it would refuse every later compaction as an existing file.
+    std::error_code stale;
+    std::filesystem::remove(beside, stale);
+    std::filesystem::remove(journalPathFor(beside), stale);
     makeCopy(beside);
     const std::string journal = journalPathFor(beside);
     std::error_code failed;

@@ -51,8 +51,9 @@ CompactResult compactDatabase(const std::string& source, const std::string& dest
 CompactResult compactInPlace(const std::string& path);
 
 // What compactInPlace does around its copy: `makeCopy` writes the new
-// database at the path it is given (NAME.compacting.EXT beside `path`),
-// which then replaces `path` as above. Refused with 3260 before and after.
+// database at the path it is given (NAME.compacting.EXT beside `path`, where
+// a copy a run cut short left is removed first), which then replaces `path`
+// as above. Refused with 3260 before and after.
 void replaceInPlace(const std::string& path, const std::function<void(const std::string& copy)>& makeCopy);
 
 }  // namespace jet

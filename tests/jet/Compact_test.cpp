@@ -3,6 +3,7 @@
 // refused and leaves no file behind.
 #include "JetTesting.h"
 #include "LockFileTesting.h"
+#include "StoreTesting.h"
 #include "WriteTesting.h"
 
 #include "jet/compact/Compact.h"
@@ -226,5 +227,33 @@ TEST(Compact, InPlaceOnlyWhenNoOneIsConnected) {
     EXPECT_EQ(jet::compactInPlace(path).tables, 3u);
     EXPECT_EQ(content(jet::Database::open(path), "Table1"), before);
     EXPECT_FALSE(std::filesystem::exists(dir / "db.compacting.mdb.rvj"));
+}
+
+// Stopped at any write or sync of the copy, an in-place compaction leaves
+// the database as it was, and the next one goes through the copy left behind.
+TEST(Compact, InPlaceCutShortAtAnyStepLeavesTheDatabaseAndTheNextRunWorks) {
+    locktest::TempDir dir;
+    const std::string original = locktest::copyTestFile("access/indexTestV2000.mdb", dir / "original.mdb");
+    const std::string path = dir / "db.mdb";
+    const auto before = content(jet::Database::open(original), "Table1");
+    std::filesystem::copy_file(original, path);
+    jet::storeio::setFault({});
+    jet::compactInPlace(path);
+    const long steps = jet::storeio::operationCount();
+    ASSERT_GT(steps, 10);
+    for (long at = 1; at <= steps; at += std::max(1L, steps / 12)) {
+        std::filesystem::copy_file(original, path, std::filesystem::copy_options::overwrite_existing);
+        ASSERT_EQ(storetest::runInChild([&] {
+                      jet::storeio::setFault({jet::storeio::Fault::Kind::Stop, at, 0});
+                      jet::compactInPlace(path);
+                      return 0;
+                  }),
+                  storetest::kStopped)
+            << "step " << at;
+        EXPECT_EQ(locktest::readBytes(path), locktest::readBytes(original)) << "step " << at;
+        jet::storeio::setFault({});
+        EXPECT_EQ(jettest::errorOf([&] { jet::compactInPlace(path); }), 0) << "step " << at;
+        EXPECT_EQ(content(jet::Database::open(path), "Table1"), before) << "step " << at;
+    }
 }
 }  // namespace
