@@ -200,42 +200,66 @@ TEST_F(Editing, ATickDuringTheDeleteConfirmationDeletesTheRecordChosen) {
     EXPECT_EQ(stored(), QStringList({"PC01|Ann|x1|ann@example.com", "O'BRIEN-PC|Pat|~|~"}));
 }
 
-TEST_F(Editing, DeleteRefusesARecordChangedWhileTheUserWasAsked) {
-    select("PC05");
-    boxes.whileOpen = [&] {
-        boxes.whileOpen = nullptr;
-        otherWrites("PC05", "Email", "eve@example.org");
-    };
-    data()->click(UserNameWindow::Command::Delete);
-    ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.last().title, QStringLiteral("Record Not Deleted"));
-    EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x5", "eve@example.org"}));
-    EXPECT_EQ(stored().size(), 3);
+// Another program writes the record the user is on between shown and stored:
+// its changes stay unless the user saves over them, and a record gone keeps
+// the typing, which Save then adds again.
+struct Meanwhile {
+    const char* what;
+    const char* record;
+    int box;              // typed into, with `typing`, unless -1
+    const char* typing;
+    const char* field;    // the other program's change; none deletes the record
+    const char* value;
+    bool whileAsked;      // the change comes while the first question is open
+    const char* moveTo;   // the user moves to this record, or else:
+    UserNameWindow::Command command;
+    MsgAnswer answer;
+    const char* title;
+    QStringList shown;
+    const char* stored;
+};
+
+class EditingMeanwhile : public Editing, public ::testing::WithParamInterface<Meanwhile> {};
+
+TEST_P(EditingMeanwhile, KeepsTheOtherProgramsChangesUnlessTheUserSavesOverThem) {
+    const Meanwhile& c = GetParam();
+    select(c.record);
+    if (c.box >= 0)
+        type(static_cast<std::size_t>(c.box), c.typing);
+    const auto write = [&] { otherWrites(c.record, c.field, c.value); };
+    boxes.answers = {c.answer};
+    if (c.whileAsked)
+        boxes.whileOpen = [&] { boxes.whileOpen = nullptr; write(); };
+    else
+        write();
+    if (c.moveTo)
+        select(c.moveTo);
+    else
+        data()->click(c.command);
+    ASSERT_FALSE(boxes.shown.empty());
+    EXPECT_EQ(boxes.last().title, QString::fromUtf8(c.title));
+    EXPECT_EQ(record(), c.shown);
+    const auto asked = boxes.shown.size();
+    data()->click(UserNameWindow::Command::Save);
+    EXPECT_EQ(boxes.shown.size(), asked) << boxes.texts().join('\n').toStdString();
+    EXPECT_TRUE(stored().contains(QString::fromUtf8(c.stored))) << stored().join(' ').toStdString();
 }
 
-// Another program writes the record between shown and saved: its changes
-// stay unless the user saves over them; a record gone keeps the typing.
-TEST_F(Editing, ASaveMeetsAnotherProgramsChangesAsTheUserChooses) {
-    boxes.answers = {MsgAnswer::Yes, MsgAnswer::No};
-    select("PC05");
-    type(2, "x9");
-    otherWrites("PC05", "Email", "eve@example.org");
-    data()->click(UserNameWindow::Command::Save);  // Yes: saved over the other's change
-    EXPECT_EQ(boxes.last().title, QStringLiteral("Write Conflict"));
-    type(1, "Evelyn");
-    otherWrites("PC05", "Contact", "x7");
-    data()->click(UserNameWindow::Command::Save);  // No: the typing dropped
-    EXPECT_EQ(record(), QStringList({"PC05", "Eve", "x7", "eve@example.org"}));
-    select("PC01");
-    type(1, "Annie");
-    otherWrites("PC01");
-    select("PC05");
-    EXPECT_EQ(boxes.last().title, QStringLiteral("Record Deleted"));
-    EXPECT_EQ(record(), QStringList({"PC01", "Annie", "x1", "ann@example.com"}));
-    data()->click(UserNameWindow::Command::Save);  // adds the record again
-    EXPECT_EQ(boxes.shown.size(), 3u);
-    EXPECT_EQ(stored(), QStringList({"PC05|Eve|x7|eve@example.org", "O'BRIEN-PC|Pat|~|~", "PC01|Annie|x1|ann@example.com"}));
-}
+using Command = UserNameWindow::Command;
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EditingMeanwhile,
+    testing::Values(
+        Meanwhile{"SavedOver", "PC05", 2, "x9", "Email", "eve@example.org", false, nullptr, Command::Save, MsgAnswer::Yes,
+                  "Write Conflict", {"PC05", "Eve", "x9", "eve@example.org"}, "PC05|Eve|x9|eve@example.org"},
+        Meanwhile{"TypingDropped", "PC05", 1, "Evelyn", "Contact", "x7", false, nullptr, Command::Save, MsgAnswer::No,
+                  "Write Conflict", {"PC05", "Eve", "x7", "eve@example.com"}, "PC05|Eve|x7|eve@example.com"},
+        Meanwhile{"DeletedKeepsTheTyping", "PC01", 1, "Annie", nullptr, nullptr, false, "PC05", Command::Save,
+                  MsgAnswer::Ok, "Record Deleted", {"PC01", "Annie", "x1", "ann@example.com"},
+                  "PC01|Annie|x1|ann@example.com"},
+        Meanwhile{"NotDeletedWhenChangedWhileAsked", "PC05", -1, nullptr, "Email", "eve@example.org", true, nullptr,
+                  Command::Delete, MsgAnswer::Yes, "Record Not Deleted", {"PC05", "Eve", "x5", "eve@example.org"},
+                  "PC05|Eve|x5|eve@example.org"}),
+    [](const testing::TestParamInfo<Meanwhile>& param) { return std::string(param.param.what); });
 
 // The list follows what other programs store; the user's record and typing stay.
 TEST_F(Editing, TheListFollowsTheFileWithoutMovingTheRecordOrTheTyping) {
