@@ -16,7 +16,8 @@ constexpr std::int64_t kAccessLink = 6;
 constexpr std::int64_t kObjectIdBit = 0x80000000;
 constexpr std::int64_t kTablesContainer = 0x0F000001;
 
-// Every row of the source's catalogue table `table`, its fields by name.
+}  // namespace
+
 std::vector<CatalogFields> rowsOf(const std::shared_ptr<const Database>& source, const std::string& table) {
     std::vector<CatalogFields> rows;
     if (!source->findTable(table))
@@ -37,8 +38,6 @@ std::int64_t integerOf(const CatalogFields& row, std::string_view name) {
     const auto f = std::find_if(row.begin(), row.end(), [&](const auto& field) { return field.first == name; });
     return f != row.end() && f->second.kind() == Value::Kind::Integer ? f->second.asInteger() : -1;
 }
-
-}  // namespace
 
 std::size_t copyQueriesAndLinks(const std::shared_ptr<const Database>& source, PageStore& dest) {
     const std::vector<CatalogFields> definitions = rowsOf(source, "MSysQueries");

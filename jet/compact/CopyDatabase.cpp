@@ -155,6 +155,12 @@ CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const 
             if (!goesOn(lost, "MSysObjects", "queries and links", e))
                 throw;
         }
+        try {  // after the tables and links they join
+            runStore(dest, [&](PageStore& store) { copyRelationships(source, store); });
+        } catch (const Error& e) {
+            if (!goesOn(lost, "MSysRelationships", "relationships", e))
+                throw;
+        }
         const auto findings = checkDatabase(dest, RowCounts::Exact);
         if (!findings.empty())
             throw Error(NotADatabase, "The compacted copy of '" + sourcePath + "' does not check clean: " +

@@ -5,13 +5,15 @@
 // relationships) and filled by the caller's row copier, then given the
 // source's properties of the table and its fields (its LvProp, byte for
 // byte: after the rows, so that no rule added since judges old rows), one
-// store a table; then the database's own properties (MSysDb's LvProp) and
-// the queries and links (copyQueriesAndLinks). The
+// store a table; then the database's own properties (MSysDb's LvProp),
+// the queries and links (copyQueriesAndLinks) and the relationships
+// (copyRelationships: their rows and both sides' foreign-key indexes). The
 // copy is checked (jet/check) before it is handed over, and removed after
 // any error.
 #include "jet/Database.h"
 #include "jet/Error.h"
 #include "jet/compact/Compact.h"
+#include "jet/create/CatalogRows.h"
 #include "jet/write/TableWriter.h"
 
 #include <functional>
@@ -27,12 +29,25 @@ using CopyRows = std::function<std::size_t(const std::string& table, const std::
                                            TableWriter& writer)>;
 // Told of what could not be read or made, which is left out as the copy goes
 // on: a table (`part` empty), or a part of one ("properties"; `table` is
-// MSysDb for the database's own, MSysObjects for "queries and links"). Without it such an error ends the copy.
+// MSysDb for the database's own, MSysObjects for "queries and links",
+// MSysRelationships for "relationships"). Without it such an error ends the copy.
 using Lost = std::function<void(const std::string& table, const std::string& part, const Error& why)>;
 
 // The database's own properties: the LvProp of its MSysDb catalogue row
 // (empty when none).
 std::vector<std::uint8_t> databaseProperties(const std::shared_ptr<const Database>& source);
+
+// Every row of the source's catalogue table `table` (none when it is
+// missing), its fields by name; and a row's integer field (-1 when not one).
+std::vector<CatalogFields> rowsOf(const std::shared_ptr<const Database>& source, const std::string& table);
+std::int64_t integerOf(const CatalogFields& row, std::string_view name);
+
+// Copies the relationships between tables the copy holds (tables and links
+// alike): each one's MSysRelationships rows, its catalogue row (as it was,
+// under the next free object id in the Relationships container) and, when
+// it is enforced, the foreign-key indexes of both tables
+// (jet/create/ForeignKeyIndex.h) under the source's names. Returns how many.
+std::size_t copyRelationships(const std::shared_ptr<const Database>& source, PageStore& dest);
 
 // Copies the source's queries and its links to tables of other Access files
 // into the store: each one's catalogue row (its dates, properties, connect

@@ -12,7 +12,6 @@
 namespace jet {
 namespace {
 
-constexpr std::int64_t kTablesContainer = 0x0F000001;
 constexpr std::int64_t kTableObject = 1;
 // Objects other than tables are numbered upwards from here, in creation order.
 constexpr std::uint32_t kFirstObjectId = 0x80000000;
@@ -52,15 +51,16 @@ bool integerIs(const Value& v, std::int64_t n) { return v.kind() == Value::Kind:
 
 
 // The object's MSysObjects row (`fields` first, then the catalogue's own
-// columns) and its MSysACEs rows, under `id` in the Tables container.
+// columns) and its MSysACEs rows, under `id` in `container`.
 void addObjectRows(PageStore& store, const std::shared_ptr<const Database>& db, std::int64_t id,
-                   const std::string& objectName, std::int64_t type, std::int64_t flags, const CatalogFields& fields) {
+                   const std::string& objectName, std::int64_t type, std::int64_t flags, const CatalogFields& fields,
+                   std::int64_t container) {
     Bytes owner, engine;
     forEachRow(db, "MSysObjects", [&](const Field& field) {
         const Value name = field("Name");
         if (name.kind() == Value::Kind::Text && name.text() == "MSysDb")
             owner = bytesOf(field("Owner"));
-        if (integerIs(field("Id"), kTablesContainer))
+        if (integerIs(field("Id"), container))
             engine = bytesOf(field("Owner"));
     });
     Bytes creator = engine;
@@ -72,7 +72,7 @@ void addObjectRows(PageStore& store, const std::shared_ptr<const Database>& db, 
     forEachRow(db, "MSysACEs", [&](const Field& field) {
         const Value inheritable = field("FInheritable");
         const Value acm = field("ACM");
-        if (!integerIs(field("ObjectId"), kTablesContainer) || inheritable.kind() != Value::Kind::Boolean ||
+        if (!integerIs(field("ObjectId"), container) || inheritable.kind() != Value::Kind::Boolean ||
             !inheritable.asBool() || acm.kind() != Value::Kind::Integer)
             return;
         Ace ace{bytesOf(field("SID")), acm.asInteger()};
@@ -96,7 +96,7 @@ void addObjectRows(PageStore& store, const std::shared_ptr<const Database>& db, 
     CatalogFields row{{"DateCreate", now}, {"DateUpdate", now}};
     row.insert(row.end(), fields.begin(), fields.end());
     row.insert(row.end(), {{"Id", Value::integer(id)},
-                           {"ParentId", Value::integer(kTablesContainer)},
+                           {"ParentId", Value::integer(container)},
                            {"Name", Value::text(objectName)},
                            {"Type", Value::integer(type)},
                            {"Owner", owner.empty() ? Value() : Value::binary(owner)},
@@ -122,11 +122,11 @@ void insertCatalogRow(PageStore& store, const std::string& table, const CatalogF
 }
 
 void addCatalogRows(PageStore& store, const std::string& table, std::uint32_t definitionPage) {
-    addObjectRows(store, openStoreDatabase(store), definitionPage, table, kTableObject, 0, {});
+    addObjectRows(store, openStoreDatabase(store), definitionPage, table, kTableObject, 0, {}, kTablesContainerId);
 }
 
 std::uint32_t addCatalogObject(PageStore& store, const std::string& name, std::int64_t type, std::int64_t flags,
-                               const CatalogFields& fields) {
+                               const CatalogFields& fields, std::int64_t container) {
     const auto db = openStoreDatabase(store);
     std::uint32_t id = kFirstObjectId;
     forEachRow(db, "MSysObjects", [&](const Field& field) {
@@ -134,7 +134,7 @@ std::uint32_t addCatalogObject(PageStore& store, const std::string& name, std::i
         if (v.kind() == Value::Kind::Integer && static_cast<std::uint32_t>(v.asInteger()) >= id)
             id = static_cast<std::uint32_t>(v.asInteger()) + 1;
     });
-    addObjectRows(store, db, static_cast<std::int32_t>(id), name, type, flags, fields);
+    addObjectRows(store, db, static_cast<std::int32_t>(id), name, type, flags, fields, container);
     return id;
 }
 

@@ -28,11 +28,15 @@ using CatalogFields = std::vector<std::pair<std::string, Value>>;
 // its fields by name: those it lacks are left out, the rest are Null.
 void insertCatalogRow(PageStore& store, const std::string& table, const CatalogFields& fields);
 
+inline constexpr std::int64_t kTablesContainerId = 0x0F000001;
+inline constexpr std::int64_t kRelationshipsContainerId = 0x0F000003;
+
 // Registers an object other than a table in the Tables container (a query:
-// type 5, its kind in `flags`) alike, with `fields` as further columns of its
+// type 5, its kind in `flags`), or in another (a relationship: type 8 in the
+// Relationships container), alike, inheriting that container's permissions, with `fields` as further columns of its
 // MSysObjects row (its dates among them, else now), under the next free object id (Jet numbers such objects
 // upwards from 0x80000000 in creation order). Returns the id.
 std::uint32_t addCatalogObject(PageStore& store, const std::string& name, std::int64_t type, std::int64_t flags,
-                               const CatalogFields& fields);
+                               const CatalogFields& fields, std::int64_t container = kTablesContainerId);
 
 }  // namespace jet

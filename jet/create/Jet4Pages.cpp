@@ -36,6 +36,7 @@ constexpr std::uint8_t kIndexFlagAlways = 0x80;
 // A logical index that is no relationship's: its two cascade bytes as Jet writes them.
 constexpr std::uint8_t kNoCascade = 0x04;
 constexpr std::uint8_t kPrimaryKeyKind = 0x01;
+constexpr std::uint8_t kForeignKeyKind = 0x02;
 
 constexpr std::size_t kMaxKeyColumns = 10;
 constexpr std::uint8_t kAscendingColumn = 0x01;  // the order of a key column
@@ -115,15 +116,16 @@ void writeRealIndex(Writer& w, const IndexSpec& index) {
 }
 
 void writeLogicalIndex(Writer& w, const IndexSpec& index) {
+    const bool foreignKey = index.relatedTableKind != 0;
     w.u32(kDefinitionTag);
     w.u32(index.logicalNumber);
     w.u32(index.realIndex);
-    w.u8(0);            // related table kind: none
-    w.u32(0xFFFFFFFF);  // related index: none
-    w.u32(0);           // related table page: none
-    w.u8(kNoCascade);
-    w.u8(kNoCascade);
-    w.u8(index.primaryKey ? kPrimaryKeyKind : 0);
+    w.u8(index.relatedTableKind);
+    w.u32(foreignKey ? index.relatedIndex : 0xFFFFFFFF);
+    w.u32(foreignKey ? index.relatedTablePage : 0);
+    w.u8(foreignKey ? static_cast<std::uint8_t>(index.cascadeUpdates) : kNoCascade);
+    w.u8(foreignKey ? static_cast<std::uint8_t>(index.cascadeDeletes) : kNoCascade);
+    w.u8(foreignKey ? kForeignKeyKind : index.primaryKey ? kPrimaryKeyKind : 0);
     w.u32(0);
 }
 
@@ -203,8 +205,31 @@ Bytes tableDefinitionPage(const TableSpec& table) {
 }
 
 std::vector<Bytes> tableDefinitionPages(const TableSpec& table, const std::function<std::uint32_t()>& nextPage) {
+    return definitionPages(tableDefinition(table), nextPage);
+}
+
+Bytes realIndexEntry(const IndexSpec& index) {
+    Bytes b;
+    Writer w(b);
+    writeRealIndex(w, index);
+    return b;
+}
+
+Bytes logicalIndexEntry(const IndexSpec& index) {
+    Bytes b;
+    Writer w(b);
+    writeLogicalIndex(w, index);
+    return b;
+}
+
+Bytes definitionName(const std::string& name) {
+    Bytes b;
+    Writer(b).name(name);
+    return b;
+}
+
+std::vector<Bytes> definitionPages(const Bytes& all, const std::function<std::uint32_t()>& nextPage) {
     constexpr std::size_t kHeader = 8;  // type, 0x01, free space, next page
-    const Bytes all = tableDefinition(table);
     std::vector<Bytes> pages;
     std::size_t at = 0;
     while (at < all.size()) {

@@ -38,6 +38,13 @@ struct IndexSpec {
     std::uint32_t usageMap = 0;          // row pointer of the index's usage map
     std::uint32_t firstPage = 0;         // its leaf page
     std::vector<bool> descending = {};   // per column; empty: all ascending
+    // A side of a relationship (a foreign-key index): 1 where this table is
+    // the one referred to, 2 where it refers; 0 for an index of no relationship.
+    std::uint8_t relatedTableKind = 0;
+    std::uint32_t relatedIndex = 0xFFFFFFFF;  // the other side's logical index number
+    std::uint32_t relatedTablePage = 0;       // the other table's definition page
+    bool cascadeUpdates = false;
+    bool cascadeDeletes = false;
 };
 
 struct TableSpec {
@@ -59,6 +66,16 @@ Bytes tableDefinitionPage(const TableSpec& table);
 // then continuation pages, each numbered by a call of `nextPage` (made only
 // when the definition needs that page).
 std::vector<Bytes> tableDefinitionPages(const TableSpec& table, const std::function<std::uint32_t()>& nextPage);
+
+// The entries a definition holds for a real index (after its columns'
+// names) and for a logical one (after the real indexes).
+Bytes realIndexEntry(const IndexSpec& index);
+Bytes logicalIndexEntry(const IndexSpec& index);
+// A name as a definition holds it (a column's, an index's).
+Bytes definitionName(const std::string& name);
+// A definition's bytes (the first page's header included) split into pages,
+// numbered as tableDefinitionPages numbers them.
+std::vector<Bytes> definitionPages(const Bytes& definition, const std::function<std::uint32_t()>& nextPage);
 
 // A row's values by column number; nothing for Null. Booleans are one byte.
 using RowValues = std::vector<std::optional<Bytes>>;

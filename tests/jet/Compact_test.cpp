@@ -33,18 +33,19 @@ std::string content(const std::shared_ptr<const jet::Database>& db, const std::s
     return text.str();
 }
 
+std::string show(const jet::Value& v) {
+    using K = jet::Value::Kind;
+    return v.kind() == K::Integer ? std::to_string(v.asInteger())
+           : v.kind() == K::Text  ? v.text()
+           : v.kind() == K::Binary ? std::string(v.bytes().begin(), v.bytes().end())
+                                   : std::to_string(static_cast<int>(v.kind()));
+}
+
 // The queries by name, each as the set of its MSysQueries rows, ObjectId left out.
 std::map<std::string, std::multiset<std::string>> queriesOf(const std::shared_ptr<jet::Database>& db) {
     const auto column = [&](const std::string& table, const std::string& name) {
         const auto def = db->tableDef(table);
         return static_cast<std::size_t>(def->findColumn(name) - def->columns.data());
-    };
-    const auto show = [](const jet::Value& v) {
-        using K = jet::Value::Kind;
-        return v.kind() == K::Integer ? std::to_string(v.asInteger())
-               : v.kind() == K::Text  ? v.text()
-               : v.kind() == K::Binary ? std::string(v.bytes().begin(), v.bytes().end())
-                                       : std::to_string(static_cast<int>(v.kind()));
     };
     std::map<std::string, std::string> names;  // by ObjectId
     for (const auto& row : jettest::allRows(db, "MSysObjects"))
@@ -58,6 +59,48 @@ std::map<std::string, std::multiset<std::string>> queriesOf(const std::shared_pt
         queries[names[show(row[objectId])]].insert(line);
     }
     return queries;
+}
+
+// The MSysRelationships rows of relationships between tables or links `copy` holds.
+std::multiset<std::string> relationshipsOf(const std::shared_ptr<jet::Database>& db,
+                                           const std::shared_ptr<jet::Database>& copy) {
+    std::multiset<std::string> rows;
+    const auto def = db->tableDef("MSysRelationships");
+    const auto held = [&](const std::vector<jet::Value>& row, const char* column) {
+        const std::string name = show(row[static_cast<std::size_t>(def->findColumn(column) - def->columns.data())]);
+        return copy->findTable(name) || copy->findLink(name);
+    };
+    for (const auto& row : jettest::allRows(db, "MSysRelationships")) {
+        std::string line;
+        for (const jet::Value& v : row)
+            line += show(v) + "|";
+        if (held(row, "szObject") && held(row, "szReferencedObject"))
+            rows.insert(line);
+    }
+    return rows;
+}
+
+// A table's indexes: name, kind, flags, fields and, for a relationship's,
+// the other side by table and index name and the cascades.
+std::set<std::string> indexesOf(const std::shared_ptr<jet::Database>& db, const std::string& table) {
+    const auto def = db->tableDef(table);
+    std::set<std::string> indexes;
+    for (const jet::LogicalIndex& index : def->indexes) {
+        const jet::RealIndex& real = def->realIndexes.at(index.realIndex);
+        std::string line = index.name + "|" + std::to_string(index.kind) + "|" + std::to_string(real.flags) + "|";
+        for (const jet::IndexColumn& c : real.columns)
+            for (const jet::ColumnDef& column : def->columns)
+                if (column.number == c.columnNumber)
+                    line += column.name + (c.ascending ? "+" : "-");
+        for (const std::string& other : db->tableNames(true))
+            if (index.kind == 2 && db->findTable(other)->id == index.relatedTablePage)
+                for (const auto otherDef = db->tableDef(other); const jet::LogicalIndex& o : otherDef->indexes)
+                    if (o.number == index.relatedIndex)
+                        line += "|" + std::to_string(index.relatedTableKind) + " " + other + "." + o.name +
+                                (index.cascadeUpdates ? "|U" : "|") + (index.cascadeDeletes ? "D" : "");
+        indexes.insert(line);
+    }
+    return indexes;
 }
 
 class CompactFile : public testing::TestWithParam<const char*> {};
@@ -74,12 +117,14 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     EXPECT_EQ(jet::databaseProperties(after), jet::databaseProperties(before));
     EXPECT_EQ(after->format().version, before->format().version);
     EXPECT_EQ(queriesOf(after), queriesOf(before));
+    EXPECT_EQ(relationshipsOf(after, after), relationshipsOf(before, after));
     ASSERT_EQ(after->links().size(), before->links().size());
     for (std::size_t n = 0; n < before->links().size(); ++n)
         EXPECT_EQ(after->links()[n].name + after->links()[n].describe(), before->links()[n].name + before->links()[n].describe());
     EXPECT_TRUE(jettest::oraclesAgree(copy));  // under a name of its own: the source's known disagreements are not its
     for (const std::string& table : before->tableNames()) {
         EXPECT_EQ(content(after, table), content(before, table)) << table;
+        EXPECT_EQ(indexesOf(after, table), indexesOf(before, table)) << table;
         EXPECT_EQ(after->properties(*after->findTable(table)), before->properties(*before->findTable(table))) << table;
         rows += jettest::allRows(before, table).size();
     }
@@ -90,6 +135,7 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     const jet::RepairResult repaired = jet::repairDatabase(source, dir / ("repaired-" + name));
     EXPECT_TRUE(repaired.losses.empty()) << jet::describe(repaired.losses.front());
     const auto again = jet::Database::open(dir / ("repaired-" + name));
+    EXPECT_EQ(relationshipsOf(again, again), relationshipsOf(before, again));
     for (const std::string& table : before->tableNames())
         EXPECT_EQ(content(again, table), content(before, table)) << table;
 }
@@ -99,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(Files, CompactFile,
                                          "overflowTestV2000.mdb", "fixedTextTestV2000.mdb", "testV2007.accdb",
                                          "indexTestV2007.accdb", "compIndexTestV2000.mdb",
                                          "../access-more/queryTestV2000.mdb", "../access-more/queryTestV2007.accdb",
-                                         "../access-more/linkerTestV2007.accdb"));
+                                         "../access-more/linkerTestV2007.accdb", "../access-more/oldDatesV2007.accdb",
+                                         "../access-more/linkeeTest.accdb"));
 
 // A table's data pages in order, with the rows each holds, as a sound file has them.
 struct TablePages {

@@ -8,6 +8,7 @@
 
 #include "jet/Error.h"
 #include "jet/create/CreateDatabase.h"
+#include "jet/create/ForeignKeyIndex.h"
 #include "jet/create/TableCreator.h"
 #include "jet/index/Index.h"
 #include "jet/table/ColumnType.h"
@@ -152,13 +153,14 @@ TEST(CreateDatabase, TablesMadeInAStoreTakeRowsAndAreCataloguedAsAccessCatalogue
                               {"Int", T::Integer}, {"Long", T::Long}, {"Money", T::Currency}, {"Single", T::Single},
                               {"Double", T::Double}, {"When", T::DateTime}, {"Bytes", T::Binary, 16}, {"Ole", T::Ole},
                               {"Id", T::Guid}},
-                             {{"TextLong", {"Text", "Long"}, true, false}}};
+                             {{"TextLong", {"Text", "Long"}, true, false}, {"ByText", {"Text"}, true, false}}};
     jet::NewTable wide{"Wide", {}, {}};  // a definition on two pages
     for (int n = 0; n < 255; ++n)
         wide.columns.push_back({"A field with a name as long as it gets in Access " + std::to_string(n), T::Text, 10});
     for (const char* file : {"testV2000.mdb", "testV2007.accdb", "../access-more/delColTestV2010.accdb",
                              "../access-more/extDateTestV2019.accdb"}) {
         jettest::WritableCopy copy(file);
+        std::string why;
         jet::runStore(copy.path(), [&](jet::PageStore& pages) {
             jet::createTable(pages, made);
             jet::createTable(pages, wide);
@@ -174,10 +176,20 @@ TEST(CreateDatabase, TablesMadeInAStoreTakeRowsAndAreCataloguedAsAccessCatalogue
         jet::runStore(copy.path(), [&](jet::PageStore& pages) {  // a later store adds to it
             jet::TableWriter(pages, made.name).insert(jettest::row(*jet::Database::open(copy.path())->tableDef(made.name),
                                                                    {{"Text", jet::Value::text("Zoë")}}));
+            jet::TableWriter(pages, wide.name).insert(jettest::row(*jet::Database::open(copy.path())->tableDef(wide.name),
+                                                                   {{wide.columns[254].name, jet::Value::text("Zoë")}}));
         });
+        jet::runStore(copy.path(), [&](jet::PageStore& pages) {  // relationships: Wide's gets an index of its own
+            jet::addRelationshipIndexes(pages, {wide.name, {wide.columns[254].name}, "MadeWide", made.name, {"Text"}, "", true, false});
+            jet::addRelationshipIndexes(pages, {made.name, {"Text"}, "MadeMade", made.name, {"Text"}, "", false, true});
+        });
+        EXPECT_EQ(jet::Database::open(copy.path())->tableDef(wide.name)->realIndexes.size(), 1u);
+        const auto madeDef = jet::Database::open(copy.path())->tableDef(made.name);  // its own, reused
+        EXPECT_EQ(madeDef->indexes.size(), 5u);
+        EXPECT_EQ(madeDef->realIndexes.size(), 2u);
+        EXPECT_TRUE(jettest::indexesMatchRows(copy.path(), wide.name, why)) << why;
         EXPECT_TRUE(jettest::oraclesAgree(copy.path())) << file;
         EXPECT_EQ(jettest::checkerFindings(copy.path()), "") << file;
-        std::string why;
         EXPECT_TRUE(jettest::indexesMatchRows(copy.path(), made.name, why)) << why;
         EXPECT_EQ(jettest::allRows(jet::Database::open(copy.path()), made.name).size(), 3u);
         EXPECT_EQ(jet::Database::open(copy.path())->tableDef(made.name)->columns[2].name, "Flaggé");
