@@ -36,6 +36,10 @@ NewTable newTableLike(const std::string& name, const TableDef& def) {
         else if (column.type == ColumnType::Binary)
             column.size = c.length;
         column.autoNumber = c.autoNumber();
+        if (column.type == ColumnType::Numeric) {
+            column.precision = c.precision;
+            column.scale = c.scale;
+        }
         table.columns.push_back(column);
     }
     for (const LogicalIndex& logical : def.indexes) {

@@ -83,6 +83,10 @@ void writeColumn(Writer& w, const TableSpec& table, const ColumnSpec& c, std::ui
         w.u8(kExtendedDatePrecision);
         w.u8(kExtendedDateScale);
         w.u16(0);
+    } else if (c.type == static_cast<std::uint8_t>(ColumnType::Numeric)) {
+        w.u8(c.precision);
+        w.u8(c.scale);
+        w.u16(0);
     } else {
         w.u16(kGeneralSortOrder);
         w.u8(0);

@@ -26,6 +26,8 @@ struct ColumnSpec {
     bool compressedText = false;   // text may be stored as compressed Unicode
     bool holdsSids = false;        // the catalogue's account SID columns carry a flag of their own
     bool autoNumber = false;       // a Long the writer numbers
+    std::uint8_t precision = 0;    // Decimal: digits in all and after the point
+    std::uint8_t scale = 0;
 };
 
 struct IndexSpec {

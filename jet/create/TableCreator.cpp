@@ -16,6 +16,7 @@ namespace {
 constexpr std::size_t kMaxFields = 255;
 constexpr std::size_t kMaxNameLength = 64;
 constexpr std::uint16_t kMaxTextSize = 255;
+constexpr std::uint8_t kMaxDecimalPrecision = 28;
 
 constexpr std::uint8_t kUniqueIndex = 0x01;
 constexpr std::uint8_t kIgnoreNullsIndex = 0x02;
@@ -49,7 +50,7 @@ bool creatable(ColumnType t, Version v) {
     case ColumnType::Boolean: case ColumnType::Byte: case ColumnType::Integer: case ColumnType::Long:
     case ColumnType::Currency: case ColumnType::Single: case ColumnType::Double: case ColumnType::DateTime:
     case ColumnType::Binary: case ColumnType::Text: case ColumnType::Ole: case ColumnType::Memo:
-    case ColumnType::Guid:
+    case ColumnType::Guid: case ColumnType::Numeric:
         return true;
     case ColumnType::BigInt:
     case ColumnType::DateTimeExtended: return v >= Version::Ace17;
@@ -81,6 +82,11 @@ std::vector<create::ColumnSpec> layOut(const NewTable& table, Version version) {
         if (sized && (c.size == 0 || c.size > kMaxTextSize))
             throw Error(InvalidArgument, "Field '" + c.name + "' may hold 1 to 255 characters, not " +
                                              std::to_string(c.size) + ".");
+        if (c.type == ColumnType::Numeric &&
+            (c.precision == 0 || c.precision > kMaxDecimalPrecision || c.scale > c.precision))
+            throw Error(InvalidArgument, "Field '" + c.name + "' may have a precision of 1 to 28 digits and a scale "
+                                             "of no more digits, not " + std::to_string(c.precision) + " and " +
+                                             std::to_string(c.scale) + ".");
         if (c.autoNumber && c.type != ColumnType::Long)
             throw Error(InvalidArgument, "Field '" + c.name + "' can be an AutoNumber only as a Long.");
         create::ColumnSpec s;
@@ -89,6 +95,8 @@ std::vector<create::ColumnSpec> layOut(const NewTable& table, Version version) {
         s.type = static_cast<std::uint8_t>(c.type);
         s.number = static_cast<std::uint16_t>(specs.size());
         s.compressedText = c.type == ColumnType::Text || c.type == ColumnType::Memo;
+        s.precision = c.precision;
+        s.scale = c.scale;
         if (variable(c.type)) {
             s.varIndex = varIndex++;
             s.length = c.type == ColumnType::Text ? static_cast<std::uint16_t>(2 * c.size)
@@ -132,6 +140,8 @@ private:
 std::string describe(const NewColumn& column) {
     const std::string name = typeName(static_cast<std::uint8_t>(column.type));
     const bool sized = column.type == ColumnType::Text || column.type == ColumnType::Binary;
+    if (column.type == ColumnType::Numeric)
+        return name + "(" + std::to_string(column.precision) + "," + std::to_string(column.scale) + ")";
     return sized ? name + "(" + std::to_string(column.size) + ")" : name;
 }
 

@@ -22,6 +22,9 @@ struct NewColumn {
     // other types have their fixed size.
     std::uint16_t size = 255;
     bool autoNumber = false;  // Long only: the writer numbers rows that leave it Null
+    // Decimal: digits in all (1 to 28) and after the point (at most precision).
+    std::uint8_t precision = 18;
+    std::uint8_t scale = 0;
 };
 
 struct NewIndex {
@@ -48,9 +51,9 @@ std::string describe(const NewColumn& column);
 // requireWritable); 3010 when a table of that name exists (letter case
 // ignored); 3125 for a table, field or index name Access does not allow;
 // 3191 for a field named twice; 3190 for more than 255 fields; 3001 for a
-// table without fields, a size out of range, a type Ravelin does not create
-// (Decimal and complex types; Large Number and Date/Time Extended before
-// ACE 17) or an index on a field the table lacks.
+// table without fields, a size, precision or scale out of range, a type
+// Ravelin does not create (complex types; Large Number and Date/Time Extended
+// before ACE 17) or an index on a field the table lacks.
 void createTable(PageStore& store, const NewTable& table);
 
 }  // namespace jet

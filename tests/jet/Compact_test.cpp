@@ -10,6 +10,7 @@
 #include "jet/compact/CopyDatabase.h"
 #include "jet/compact/Repair.h"
 #include "jet/page/Coding.h"
+#include "jet/table/ColumnType.h"
 #include "jet/table/CsvExport.h"
 #include "jet/table/TableCursor.h"
 #include "jet/table/TableDef.h"
@@ -27,8 +28,12 @@ namespace {
 std::string content(const std::shared_ptr<const jet::Database>& db, const std::string& table) {
     std::ostringstream text, notes;
     const auto def = db->tableDef(table);  // held: the loop would outlive a temporary
-    for (const auto& c : def->columns)
-        text << int{c.type} << (c.autoNumber() ? "+ " : " ");
+    for (const auto& c : def->columns) {
+        text << int{c.type} << (c.autoNumber() ? "+" : "") << (c.calculated ? "=" : "");
+        if (c.type == static_cast<std::uint8_t>(jet::ColumnType::Numeric))
+            text << "(" << int{c.precision} << "," << int{c.scale} << ")";
+        text << " ";
+    }
     jet::exportCsv(db, table, text, notes);
     return text.str();
 }
@@ -99,7 +104,9 @@ INSTANTIATE_TEST_SUITE_P(Files, CompactFile,
                                          "overflowTestV2000.mdb", "fixedTextTestV2000.mdb", "testV2007.accdb",
                                          "indexTestV2007.accdb", "compIndexTestV2000.mdb",
                                          "../access-more/queryTestV2000.mdb", "../access-more/queryTestV2007.accdb",
-                                         "../access-more/linkerTestV2007.accdb"));
+                                         "../access-more/linkerTestV2007.accdb", "fixedNumericTestV2000.mdb",
+                                         "../access-more/fixedNumericTestV2007.accdb",
+                                         "../access-more/fixedNumericTestV2010.accdb"));
 
 // A table's data pages in order, with the rows each holds, as a sound file has them.
 struct TablePages {
@@ -205,7 +212,7 @@ TEST(Compact, RefusesWhatItCannotCopyAndLeavesNothing) {
     std::filesystem::copy_file(jettest::access("testV2000.mdb"), dir / "there.mdb");
     for (const auto& [source, dest, error] : {std::tuple{"testV1997.mdb", "jet3.mdb", jet::ReadOnlyDatabase},
                                               {"testV2000.mdb", "other-kind.accdb", jet::InvalidArgument},
-                                              {"fixedNumericTestV2000.mdb", "decimal.mdb", jet::InvalidArgument},
+                                              {"../access-more/complexDataTestV2007.accdb", "complex.accdb", jet::InvalidArgument},
                                               {"testV2000.mdb", "there.mdb", jet::DatabaseExists}}) {
         const auto from = jettest::access(source);
         const auto to = dir / dest;
