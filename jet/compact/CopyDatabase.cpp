@@ -26,12 +26,14 @@ NewTable newTableLike(const std::string& name, const TableDef& def) {
     NewTable table;
     table.name = name;
     for (const ColumnDef& c : def.columns) {
-        if (c.calculated)
-            cannotCopy(name, "field '" + c.name + "' is calculated");
         NewColumn column;
         column.name = c.name;
         column.type = static_cast<ColumnType>(c.type);
-        if (column.type == ColumnType::Text)
+        column.calculated = c.calculated;
+        column.resultType = c.valueType();
+        if (c.calculated)
+            column.size = c.length;
+        else if (column.type == ColumnType::Text)
             column.size = static_cast<std::uint16_t>(c.length / 2);  // two bytes a character
         else if (column.type == ColumnType::Binary)
             column.size = c.length;
@@ -101,7 +103,7 @@ std::size_t copyTable(const std::shared_ptr<const Database>& source, const std::
     runStore(dest, [&](PageStore& store) {
         createTable(store, table);
         {
-            TableWriter writer(store, name);
+            TableWriter writer(store, name, SystemTables::Refused, def.get());
             rows = copyRows(name, def, writer);
         }
         if (!properties.empty())

@@ -28,7 +28,13 @@ struct ColumnSpec {
     bool autoNumber = false;       // a Long the writer numbers
     std::uint8_t precision = 0;    // Decimal: digits in all and after the point
     std::uint8_t scale = 0;
+    bool calculated = false;       // values Access computes, variable-length whatever the type
+    std::uint8_t resultType = 0;   // a calculated column's: the type of its values
 };
+
+// Memo and OLE columns, and calculated ones with such results: their values
+// are long values, with a pair of usage maps of their own.
+bool holdsLongValues(const ColumnSpec& c);
 
 struct IndexSpec {
     std::string name;

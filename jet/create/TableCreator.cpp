@@ -78,26 +78,34 @@ std::vector<create::ColumnSpec> layOut(const NewTable& table, Version version) {
         if (!creatable(c.type, version))
             throw Error(InvalidArgument, "Ravelin does not create " + typeName(static_cast<std::uint8_t>(c.type)) +
                                              " fields in this database (field '" + c.name + "').");
-        const bool sized = c.type == ColumnType::Text || c.type == ColumnType::Binary;
+        if (c.calculated && version < Version::Ace14)
+            throw Error(InvalidArgument, "Ravelin does not create calculated fields in this database (field '" +
+                                             c.name + "').");
+        const bool sized = !c.calculated && (c.type == ColumnType::Text || c.type == ColumnType::Binary);
         if (sized && (c.size == 0 || c.size > kMaxTextSize))
             throw Error(InvalidArgument, "Field '" + c.name + "' may hold 1 to 255 characters, not " +
                                              std::to_string(c.size) + ".");
-        if (c.type == ColumnType::Numeric &&
+        if (c.type == ColumnType::Numeric && !c.calculated &&
             (c.precision == 0 || c.precision > kMaxDecimalPrecision || c.scale > c.precision))
             throw Error(InvalidArgument, "Field '" + c.name + "' may have a precision of 1 to 28 digits and a scale "
                                              "of no more digits, not " + std::to_string(c.precision) + " and " +
                                              std::to_string(c.scale) + ".");
-        if (c.autoNumber && c.type != ColumnType::Long)
+        if (c.autoNumber && (c.type != ColumnType::Long || c.calculated))
             throw Error(InvalidArgument, "Field '" + c.name + "' can be an AutoNumber only as a Long.");
         create::ColumnSpec s;
         s.name = c.name;
         s.autoNumber = c.autoNumber;
         s.type = static_cast<std::uint8_t>(c.type);
         s.number = static_cast<std::uint16_t>(specs.size());
-        s.compressedText = c.type == ColumnType::Text || c.type == ColumnType::Memo;
+        s.compressedText = !c.calculated && (c.type == ColumnType::Text || c.type == ColumnType::Memo);
         s.precision = c.precision;
         s.scale = c.scale;
-        if (variable(c.type)) {
+        s.calculated = c.calculated;
+        s.resultType = c.resultType;
+        if (c.calculated) {
+            s.varIndex = varIndex++;
+            s.length = c.size;
+        } else if (variable(c.type)) {
             s.varIndex = varIndex++;
             s.length = c.type == ColumnType::Text ? static_cast<std::uint16_t>(2 * c.size)
                        : c.type == ColumnType::Binary ? c.size
@@ -190,7 +198,7 @@ void createTable(PageStore& store, const NewTable& table) {
     for (auto& index : layout.realIndexes)
         index.usageMap = maps.add();
     for (const auto& c : layout.columns)
-        if (isLongValue(c.type)) {
+        if (create::holdsLongValues(c)) {
             layout.longValueMaps.push_back(maps.add());
             layout.longValueMaps.push_back(maps.add());
         }

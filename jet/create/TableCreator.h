@@ -25,6 +25,12 @@ struct NewColumn {
     // Decimal: digits in all (1 to 28) and after the point (at most precision).
     std::uint8_t precision = 18;
     std::uint8_t scale = 0;
+    // Calculated (ACE 14 and later): Access computes its values from the
+    // Expression in the table's properties and stores them, as values of
+    // `resultType` (a ColumnType value; Memo and OLE results are long
+    // values), in a variable-length field of at most `size` bytes.
+    bool calculated = false;
+    std::uint8_t resultType = 0;
 };
 
 struct NewIndex {
@@ -53,7 +59,8 @@ std::string describe(const NewColumn& column);
 // 3191 for a field named twice; 3190 for more than 255 fields; 3001 for a
 // table without fields, a size, precision or scale out of range, a type
 // Ravelin does not create (complex types; Large Number and Date/Time Extended
-// before ACE 17) or an index on a field the table lacks.
+// before ACE 17; calculated fields before ACE 14) or an index on a field the
+// table lacks.
 void createTable(PageStore& store, const NewTable& table);
 
 }  // namespace jet

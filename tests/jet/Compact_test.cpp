@@ -106,7 +106,9 @@ INSTANTIATE_TEST_SUITE_P(Files, CompactFile,
                                          "../access-more/queryTestV2000.mdb", "../access-more/queryTestV2007.accdb",
                                          "../access-more/linkerTestV2007.accdb", "fixedNumericTestV2000.mdb",
                                          "../access-more/fixedNumericTestV2007.accdb",
-                                         "../access-more/fixedNumericTestV2010.accdb"));
+                                         "../access-more/fixedNumericTestV2010.accdb",
+                                         "../access-more/calcFieldTestV2010.accdb",
+                                         "../access-more/extDateTestV2019.accdb"));
 
 // A table's data pages in order, with the rows each holds, as a sound file has them.
 struct TablePages {
