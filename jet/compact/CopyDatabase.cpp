@@ -31,7 +31,19 @@ NewTable newTableLike(const std::string& name, const TableDef& def) {
         column.type = static_cast<ColumnType>(c.type);
         column.calculated = c.calculated;
         column.resultType = c.valueType();
-        if (c.calculated)
+        if (column.type == ColumnType::Complex)
+            cannotCopy(name, "field '" + c.name + "' is an attachment, multi-valued or version history field, whose "
+                             "values Access keeps in a hidden table of their own, which Ravelin does not copy yet");
+        if (!knownType(c.type)) {
+            // Values of an unknown type are copied as the bytes stored, which
+            // is sound only for bytes held in the row itself.
+            if (!c.fixedLength() && c.length == 0)
+                cannotCopy(name, "field '" + c.name + "' is of a type Ravelin does not know (" + typeCode(c.type) +
+                                     ") whose values may lie outside their rows");
+            column.fixedWidth = c.fixedLength();
+            column.compressedUnicode = c.compressedUnicode;
+            column.size = c.length;
+        } else if (c.calculated)
             column.size = c.length;
         else if (column.type == ColumnType::Text)
             column.size = static_cast<std::uint16_t>(c.length / 2);  // two bytes a character

@@ -30,6 +30,7 @@ struct ColumnSpec {
     std::uint8_t scale = 0;
     bool calculated = false;       // values Access computes, variable-length whatever the type
     std::uint8_t resultType = 0;   // a calculated column's: the type of its values
+    bool fixedWidth = false;       // a type Ravelin does not know, kept in the fixed-width part
 };
 
 // Memo and OLE columns, and calculated ones with such results: their values

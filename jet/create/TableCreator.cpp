@@ -75,7 +75,13 @@ std::vector<create::ColumnSpec> layOut(const NewTable& table, Version version) {
         for (const auto& earlier : specs)
             if (equalsIgnoreCase(earlier.name, c.name))
                 throw Error(FieldDefinedTwice, "Cannot define field '" + c.name + "' more than once.");
-        if (!creatable(c.type, version))
+        const bool unknown = !knownType(static_cast<std::uint8_t>(c.type));
+        if (unknown && (c.size == 0 || c.calculated || c.autoNumber))
+            throw Error(InvalidArgument, "Field '" + c.name + "' of a type Ravelin does not know (" +
+                                             typeCode(static_cast<std::uint8_t>(c.type)) +
+                                             ") can be made only with the size of its values, neither calculated "
+                                             "nor an AutoNumber.");
+        if (!unknown && !creatable(c.type, version))
             throw Error(InvalidArgument, "Ravelin does not create " + typeName(static_cast<std::uint8_t>(c.type)) +
                                              " fields in this database (field '" + c.name + "').");
         if (c.calculated && version < Version::Ace14)
@@ -102,7 +108,17 @@ std::vector<create::ColumnSpec> layOut(const NewTable& table, Version version) {
         s.scale = c.scale;
         s.calculated = c.calculated;
         s.resultType = c.resultType;
-        if (c.calculated) {
+        s.fixedWidth = unknown && c.fixedWidth;
+        if (unknown) {
+            s.compressedText = c.compressedUnicode;
+            s.length = c.size;
+            if (s.fixedWidth) {
+                s.fixedOffset = offset;
+                offset = static_cast<std::uint16_t>(offset + c.size);
+            } else {
+                s.varIndex = varIndex++;
+            }
+        } else if (c.calculated) {
             s.varIndex = varIndex++;
             s.length = c.size;
         } else if (variable(c.type)) {
@@ -177,6 +193,9 @@ void createTable(PageStore& store, const NewTable& table) {
             if (c == layout.columns.end())
                 throw Error(InvalidArgument, "Index '" + index.name + "' names field '" + name +
                                                  "', which table '" + table.name + "' does not have.");
+            if (!knownType(c->type))
+                throw Error(InvalidArgument, "Index '" + index.name + "' names field '" + name +
+                                                 "', of a type Ravelin does not know (" + typeCode(c->type) + ").");
             s.columns.push_back(c->number);
         }
         if (s.columns.empty() || s.columns.size() > 10)

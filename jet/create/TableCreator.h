@@ -31,6 +31,11 @@ struct NewColumn {
     // values), in a variable-length field of at most `size` bytes.
     bool calculated = false;
     std::uint8_t resultType = 0;
+    // A type Ravelin does not know (a column copied from another database):
+    // its values, `size` bytes in the fixed-width part of a row or at most
+    // `size` bytes in the variable-width part, are kept as the bytes given.
+    bool fixedWidth = false;
+    bool compressedUnicode = false;  // the definition's flag, kept as it was
 };
 
 struct NewIndex {
@@ -60,7 +65,7 @@ std::string describe(const NewColumn& column);
 // table without fields, a size, precision or scale out of range, a type
 // Ravelin does not create (complex types; Large Number and Date/Time Extended
 // before ACE 17; calculated fields before ACE 14) or an index on a field the
-// table lacks.
+// table lacks, or an index on a field of a type Ravelin does not know.
 void createTable(PageStore& store, const NewTable& table);
 
 }  // namespace jet

@@ -35,6 +35,13 @@ std::string content(const std::shared_ptr<const jet::Database>& db, const std::s
         text << " ";
     }
     jet::exportCsv(db, table, text, notes);
+    // The export names values of unknown types only: their bytes.
+    jet::TableCursor cursor(db, def);
+    jet::Value v;
+    for (bool more = cursor.moveFirst(); more; more = cursor.moveNext())
+        for (std::size_t n = 0; n < def->columns.size(); ++n)
+            if (!jet::knownType(def->columns[n].type) && (cursor.readValue(n, v), !v.isNull()))
+                text << std::string(v.bytes().begin(), v.bytes().end()) << "|";
     return text.str();
 }
 
@@ -207,6 +214,29 @@ TEST(Repair, KeepsEveryReadableRowAndCountsTheRest) {
             }
         }
     }
+}
+
+// Fields of types Ravelin does not know keep their bytes, fixed-width or not.
+TEST(Compact, KeepsTheBytesOfFieldsOfUnknownTypes) {
+    locktest::TempDir dir;
+    const std::string file = dir / "unknown.accdb", copy = dir / "compacted-unknown.accdb";
+    auto bytes = jettest::fileBytes(jettest::more("unsupportedFieldsTestV2007.accdb"));
+    // Its complex field, which is not copied, made the Long its row holds.
+    const auto source = jet::Database::open(jettest::more("unsupportedFieldsTestV2007.accdb"));
+    const std::size_t page = source->findTable("Test")->definitionPage() * source->pager().pageSize();
+    std::size_t at = page + 63 + 12 * jet::readU32(&bytes[page + 51]);
+    for (std::size_t n = 0; n < jet::readU16(&bytes[page + 45]) && bytes[at] != 0x12; ++n)
+        at += 25;
+    ASSERT_EQ(bytes[at], 0x12);
+    bytes[at] = 0x04;
+    bytes[at + 15] = 0x03;  // fixed width, updatable
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+    jet::compactDatabase(file, copy);
+    const auto before = jet::Database::open(file), after = jet::Database::open(copy);
+    EXPECT_EQ(content(after, "Test"), content(before, "Test"));
+    const auto def = after->tableDef("Test");
+    EXPECT_EQ(std::ranges::count_if(def->columns, [](const auto& c) { return !jet::knownType(c.type); }), 2);
+    EXPECT_TRUE(jettest::oraclesAgree(copy));
 }
 
 TEST(Compact, RefusesWhatItCannotCopyAndLeavesNothing) {
