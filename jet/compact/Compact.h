@@ -20,8 +20,10 @@
 // masked per database), ODBC and other links that keep a definition in the
 // file (type 4), and the Access objects (forms, reports, macros, modules in
 // MSysAccessObjects or MSysAccessStorage, and their catalogue rows). A table
-// the creator cannot make (a calculated, complex or Decimal field) is
-// refused, naming it.
+// with a field that cannot be copied (a complex field, or one of a type
+// Ravelin does not know whose values may lie outside their rows) is refused,
+// naming it. Calculated fields keep their stored results; fields of unknown
+// types kept in the row keep their bytes.
 // Jet 3 databases are read-only to Ravelin and are refused.
 #include <cstddef>
 #include <functional>

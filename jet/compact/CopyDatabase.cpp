@@ -26,16 +26,34 @@ NewTable newTableLike(const std::string& name, const TableDef& def) {
     NewTable table;
     table.name = name;
     for (const ColumnDef& c : def.columns) {
-        if (c.calculated)
-            cannotCopy(name, "field '" + c.name + "' is calculated");
         NewColumn column;
         column.name = c.name;
         column.type = static_cast<ColumnType>(c.type);
-        if (column.type == ColumnType::Text)
+        column.calculated = c.calculated;
+        column.resultType = c.valueType();
+        if (column.type == ColumnType::Complex)
+            cannotCopy(name, "field '" + c.name + "' is an attachment, multi-valued or version history field, whose "
+                             "values Access keeps in a hidden table of their own, which Ravelin does not copy yet");
+        if (!knownType(c.type)) {
+            // Values of an unknown type are copied as the bytes stored, which
+            // is sound only for bytes held in the row itself.
+            if (!c.fixedLength() && c.length == 0)
+                cannotCopy(name, "field '" + c.name + "' is of a type Ravelin does not know (" + typeCode(c.type) +
+                                     ") whose values may lie outside their rows");
+            column.fixedWidth = c.fixedLength();
+            column.compressedUnicode = c.compressedUnicode;
+            column.size = c.length;
+        } else if (c.calculated)
+            column.size = c.length;
+        else if (column.type == ColumnType::Text)
             column.size = static_cast<std::uint16_t>(c.length / 2);  // two bytes a character
         else if (column.type == ColumnType::Binary)
             column.size = c.length;
         column.autoNumber = c.autoNumber();
+        if (column.type == ColumnType::Numeric) {
+            column.precision = c.precision;
+            column.scale = c.scale;
+        }
         table.columns.push_back(column);
     }
     for (const LogicalIndex& logical : def.indexes) {
@@ -97,7 +115,7 @@ std::size_t copyTable(const std::shared_ptr<const Database>& source, const std::
     runStore(dest, [&](PageStore& store) {
         createTable(store, table);
         {
-            TableWriter writer(store, name);
+            TableWriter writer(store, name, SystemTables::Refused, def.get());
             rows = copyRows(name, def, writer);
         }
         if (!properties.empty())

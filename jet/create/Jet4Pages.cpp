@@ -28,6 +28,7 @@ constexpr std::uint8_t kAutoNumberColumn = 0x04;
 constexpr std::uint8_t kSystemColumn = 0x10;
 constexpr std::uint8_t kSidColumn = 0x20;
 constexpr std::uint8_t kCompressedUnicode = 0x01;
+constexpr std::uint8_t kCalculatedColumn = 0xC0;
 constexpr std::uint8_t kExtendedDatePrecision = 9;
 constexpr std::uint8_t kExtendedDateScale = 7;
 
@@ -68,7 +69,9 @@ private:
 
 bool isBoolean(const ColumnSpec& c) { return c.type == static_cast<std::uint8_t>(ColumnType::Boolean); }
 // Booleans count as fixed columns though their value is the null-mask bit.
-bool fixed(const ColumnSpec& c) { return fixedSize(c.type) != 0 || isBoolean(c); }
+bool fixed(const ColumnSpec& c) {
+    return c.fixedWidth || (!c.calculated && (fixedSize(c.type) != 0 || isBoolean(c)));
+}
 
 void writeColumn(Writer& w, const TableSpec& table, const ColumnSpec& c, std::uint16_t position) {
     w.u8(c.type);
@@ -84,6 +87,10 @@ void writeColumn(Writer& w, const TableSpec& table, const ColumnSpec& c, std::ui
         w.u8(kExtendedDatePrecision);
         w.u8(kExtendedDateScale);
         w.u16(0);
+    } else if (c.type == static_cast<std::uint8_t>(ColumnType::Numeric)) {
+        w.u8(c.precision);
+        w.u8(c.scale);
+        w.u16(0);
     } else {
         w.u16(kGeneralSortOrder);
         w.u8(0);
@@ -91,7 +98,7 @@ void writeColumn(Writer& w, const TableSpec& table, const ColumnSpec& c, std::ui
     }
     w.u8(static_cast<std::uint8_t>((fixed(c) ? kFixedColumn : 0) | kUpdatableColumn |
                                    (table.system ? kSystemColumn : 0) | (c.holdsSids ? kSidColumn : 0) | (c.autoNumber ? kAutoNumberColumn : 0)));
-    w.u8(c.compressedText ? kCompressedUnicode : 0);
+    w.u8(static_cast<std::uint8_t>((c.compressedText ? kCompressedUnicode : 0) | (c.calculated ? kCalculatedColumn : 0)));
     w.u32(0);
     w.u16(fixed(c) ? c.fixedOffset : 0);
     w.u16(c.length);
@@ -172,11 +179,11 @@ Bytes tableDefinition(const TableSpec& table) {
     for (const auto& index : table.indexes)
         w.name(index.name);
     for (const auto& c : table.columns) {
-        if (!isLongValue(c.type))
+        if (!holdsLongValues(c))
             continue;
         const auto rank = static_cast<std::size_t>(std::count_if(
             table.columns.begin(), table.columns.end(),
-            [&](const ColumnSpec& o) { return isLongValue(o.type) && o.number < c.number; }));
+            [&](const ColumnSpec& o) { return holdsLongValues(o) && o.number < c.number; }));
         w.u16(c.number);
         w.u32(table.longValueMaps.at(2 * rank));
         w.u32(table.longValueMaps.at(2 * rank + 1));
@@ -194,6 +201,8 @@ std::uint16_t definitionFreeSpace(std::size_t used) {
 }
 
 }  // namespace
+
+bool holdsLongValues(const ColumnSpec& c) { return isLongValue(c.calculated ? c.resultType : c.type); }
 
 Bytes tableDefinitionPage(const TableSpec& table) {
     Bytes b = tableDefinition(table);

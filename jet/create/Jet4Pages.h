@@ -26,7 +26,16 @@ struct ColumnSpec {
     bool compressedText = false;   // text may be stored as compressed Unicode
     bool holdsSids = false;        // the catalogue's account SID columns carry a flag of their own
     bool autoNumber = false;       // a Long the writer numbers
+    std::uint8_t precision = 0;    // Decimal: digits in all and after the point
+    std::uint8_t scale = 0;
+    bool calculated = false;       // values Access computes, variable-length whatever the type
+    std::uint8_t resultType = 0;   // a calculated column's: the type of its values
+    bool fixedWidth = false;       // a type Ravelin does not know, kept in the fixed-width part
 };
+
+// Memo and OLE columns, and calculated ones with such results: their values
+// are long values, with a pair of usage maps of their own.
+bool holdsLongValues(const ColumnSpec& c);
 
 struct IndexSpec {
     std::string name;

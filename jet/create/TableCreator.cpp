@@ -16,6 +16,7 @@ namespace {
 constexpr std::size_t kMaxFields = 255;
 constexpr std::size_t kMaxNameLength = 64;
 constexpr std::uint16_t kMaxTextSize = 255;
+constexpr std::uint8_t kMaxDecimalPrecision = 28;
 
 constexpr std::uint8_t kUniqueIndex = 0x01;
 constexpr std::uint8_t kIgnoreNullsIndex = 0x02;
@@ -49,7 +50,7 @@ bool creatable(ColumnType t, Version v) {
     case ColumnType::Boolean: case ColumnType::Byte: case ColumnType::Integer: case ColumnType::Long:
     case ColumnType::Currency: case ColumnType::Single: case ColumnType::Double: case ColumnType::DateTime:
     case ColumnType::Binary: case ColumnType::Text: case ColumnType::Ole: case ColumnType::Memo:
-    case ColumnType::Guid:
+    case ColumnType::Guid: case ColumnType::Numeric:
         return true;
     case ColumnType::BigInt:
     case ColumnType::DateTimeExtended: return v >= Version::Ace17;
@@ -74,22 +75,53 @@ std::vector<create::ColumnSpec> layOut(const NewTable& table, Version version) {
         for (const auto& earlier : specs)
             if (equalsIgnoreCase(earlier.name, c.name))
                 throw Error(FieldDefinedTwice, "Cannot define field '" + c.name + "' more than once.");
-        if (!creatable(c.type, version))
+        const bool unknown = !knownType(static_cast<std::uint8_t>(c.type));
+        if (unknown && (c.size == 0 || c.calculated || c.autoNumber))
+            throw Error(InvalidArgument, "Field '" + c.name + "' of a type Ravelin does not know (" +
+                                             typeCode(static_cast<std::uint8_t>(c.type)) +
+                                             ") can be made only with the size of its values, neither calculated "
+                                             "nor an AutoNumber.");
+        if (!unknown && !creatable(c.type, version))
             throw Error(InvalidArgument, "Ravelin does not create " + typeName(static_cast<std::uint8_t>(c.type)) +
                                              " fields in this database (field '" + c.name + "').");
-        const bool sized = c.type == ColumnType::Text || c.type == ColumnType::Binary;
+        if (c.calculated && version < Version::Ace14)
+            throw Error(InvalidArgument, "Ravelin does not create calculated fields in this database (field '" +
+                                             c.name + "').");
+        const bool sized = !c.calculated && (c.type == ColumnType::Text || c.type == ColumnType::Binary);
         if (sized && (c.size == 0 || c.size > kMaxTextSize))
             throw Error(InvalidArgument, "Field '" + c.name + "' may hold 1 to 255 characters, not " +
                                              std::to_string(c.size) + ".");
-        if (c.autoNumber && c.type != ColumnType::Long)
+        if (c.type == ColumnType::Numeric && !c.calculated &&
+            (c.precision == 0 || c.precision > kMaxDecimalPrecision || c.scale > c.precision))
+            throw Error(InvalidArgument, "Field '" + c.name + "' may have a precision of 1 to 28 digits and a scale "
+                                             "of no more digits, not " + std::to_string(c.precision) + " and " +
+                                             std::to_string(c.scale) + ".");
+        if (c.autoNumber && (c.type != ColumnType::Long || c.calculated))
             throw Error(InvalidArgument, "Field '" + c.name + "' can be an AutoNumber only as a Long.");
         create::ColumnSpec s;
         s.name = c.name;
         s.autoNumber = c.autoNumber;
         s.type = static_cast<std::uint8_t>(c.type);
         s.number = static_cast<std::uint16_t>(specs.size());
-        s.compressedText = c.type == ColumnType::Text || c.type == ColumnType::Memo;
-        if (variable(c.type)) {
+        s.compressedText = !c.calculated && (c.type == ColumnType::Text || c.type == ColumnType::Memo);
+        s.precision = c.precision;
+        s.scale = c.scale;
+        s.calculated = c.calculated;
+        s.resultType = c.resultType;
+        s.fixedWidth = unknown && c.fixedWidth;
+        if (unknown) {
+            s.compressedText = c.compressedUnicode;
+            s.length = c.size;
+            if (s.fixedWidth) {
+                s.fixedOffset = offset;
+                offset = static_cast<std::uint16_t>(offset + c.size);
+            } else {
+                s.varIndex = varIndex++;
+            }
+        } else if (c.calculated) {
+            s.varIndex = varIndex++;
+            s.length = c.size;
+        } else if (variable(c.type)) {
             s.varIndex = varIndex++;
             s.length = c.type == ColumnType::Text ? static_cast<std::uint16_t>(2 * c.size)
                        : c.type == ColumnType::Binary ? c.size
@@ -132,6 +164,8 @@ private:
 std::string describe(const NewColumn& column) {
     const std::string name = typeName(static_cast<std::uint8_t>(column.type));
     const bool sized = column.type == ColumnType::Text || column.type == ColumnType::Binary;
+    if (column.type == ColumnType::Numeric)
+        return name + "(" + std::to_string(column.precision) + "," + std::to_string(column.scale) + ")";
     return sized ? name + "(" + std::to_string(column.size) + ")" : name;
 }
 
@@ -159,6 +193,9 @@ void createTable(PageStore& store, const NewTable& table) {
             if (c == layout.columns.end())
                 throw Error(InvalidArgument, "Index '" + index.name + "' names field '" + name +
                                                  "', which table '" + table.name + "' does not have.");
+            if (!knownType(c->type))
+                throw Error(InvalidArgument, "Index '" + index.name + "' names field '" + name +
+                                                 "', of a type Ravelin does not know (" + typeCode(c->type) + ").");
             s.columns.push_back(c->number);
         }
         if (s.columns.empty() || s.columns.size() > 10)
@@ -180,7 +217,7 @@ void createTable(PageStore& store, const NewTable& table) {
     for (auto& index : layout.realIndexes)
         index.usageMap = maps.add();
     for (const auto& c : layout.columns)
-        if (isLongValue(c.type)) {
+        if (create::holdsLongValues(c)) {
             layout.longValueMaps.push_back(maps.add());
             layout.longValueMaps.push_back(maps.add());
         }

@@ -22,6 +22,20 @@ struct NewColumn {
     // other types have their fixed size.
     std::uint16_t size = 255;
     bool autoNumber = false;  // Long only: the writer numbers rows that leave it Null
+    // Decimal: digits in all (1 to 28) and after the point (at most precision).
+    std::uint8_t precision = 18;
+    std::uint8_t scale = 0;
+    // Calculated (ACE 14 and later): Access computes its values from the
+    // Expression in the table's properties and stores them, as values of
+    // `resultType` (a ColumnType value; Memo and OLE results are long
+    // values), in a variable-length field of at most `size` bytes.
+    bool calculated = false;
+    std::uint8_t resultType = 0;
+    // A type Ravelin does not know (a column copied from another database):
+    // its values, `size` bytes in the fixed-width part of a row or at most
+    // `size` bytes in the variable-width part, are kept as the bytes given.
+    bool fixedWidth = false;
+    bool compressedUnicode = false;  // the definition's flag, kept as it was
 };
 
 struct NewIndex {
@@ -48,9 +62,10 @@ std::string describe(const NewColumn& column);
 // requireWritable); 3010 when a table of that name exists (letter case
 // ignored); 3125 for a table, field or index name Access does not allow;
 // 3191 for a field named twice; 3190 for more than 255 fields; 3001 for a
-// table without fields, a size out of range, a type Ravelin does not create
-// (Decimal and complex types; Large Number and Date/Time Extended before
-// ACE 17) or an index on a field the table lacks.
+// table without fields, a size, precision or scale out of range, a type
+// Ravelin does not create (complex types; Large Number and Date/Time Extended
+// before ACE 17; calculated fields before ACE 14) or an index on a field the
+// table lacks, or an index on a field of a type Ravelin does not know.
 void createTable(PageStore& store, const NewTable& table);
 
 }  // namespace jet

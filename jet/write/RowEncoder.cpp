@@ -64,7 +64,8 @@ void putFixed(std::uint8_t* at, const ColumnDef& c, const Value& v) {
 
 // A calculated value as Access stores it: 16 bytes of zeros, the result's
 // length (32 bits), then the result in its own type: Yes/No as FF or 00,
-// text as the column stores text (a memo result as UCS-2 in a long value),
+// text compressed where it can be, though the column's flags do not say so
+// (a memo result as UCS-2 in a long value),
 // Decimal as a VARIANT's DECIMAL (type 14, scale, sign, high 32 bits, low 64).
 std::vector<std::uint8_t> calculatedField(const ColumnDef& c, const Value& v) {
     std::vector<std::uint8_t> out(16, 0);
@@ -73,7 +74,7 @@ std::vector<std::uint8_t> calculatedField(const ColumnDef& c, const Value& v) {
     as.type = c.valueType();
     switch (static_cast<ColumnType>(as.type)) {
     case ColumnType::Boolean: result.push_back(v.asBool() ? 0xFF : 0x00); break;
-    case ColumnType::Text: result = encodeJet4Text(v.text(), c.compressedUnicode); break;
+    case ColumnType::Text: result = encodeJet4Text(v.text(), true); break;
     case ColumnType::Memo: result = encodeJet4Text(v.text(), false); break;
     case ColumnType::Numeric: {
         const Decimal& d = v.decimalValue();

@@ -86,21 +86,24 @@ void requireWritable(const DatabaseHeader& header, const std::string& name) {
 
 // Error 3164 unless every column of `table` can be written as Access would
 // write it. A calculated column needs its expression (a deleted row takes
-// its result with it, so `erasing` allows one without); a complex
+// its result with it and a copied row brings its own, so `erasing` allows
+// one without); a complex
 // column's values live in a table of their own that the writer does not keep;
-// a column of a type Ravelin does not know cannot even be carried over. A
+// a column of a type Ravelin does not know cannot even be carried over,
+// but for its bytes as a copied row gives them (`copying`). A
 // row is refused even when it leaves such a column Null: Access would store
 // a result, or values elsewhere, that the writer cannot make.
-void requireWritableColumns(const TableDef& table, const std::string& name, bool erasing, const TableRules& rules) {
+void requireWritableColumns(const TableDef& table, const std::string& name, bool erasing, const TableRules& rules,
+                            bool copying = false) {
     for (std::size_t n = 0; n < table.columns.size(); ++n) {
         const ColumnDef& c = table.columns[n];
         std::string why;
-        if (!knownType(c.type))
+        if (!knownType(c.type) && !copying)
             why = "is of a type Ravelin does not know (" + typeCode(c.type) + ")";
         else if (c.type == static_cast<std::uint8_t>(ColumnType::Complex))
             why = "is an attachment, multi-valued or version history field, whose values Access keeps in a table of "
                   "their own";
-        else if (c.calculated && !erasing && !rules.computes(n))
+        else if (c.calculated && !erasing && !copying && !rules.computes(n))
             why = "is calculated, and its table's properties hold no expression for it";
         if (!why.empty())
             throw Error(FieldNotUpdatable, "Field cannot be updated. (Table '" + name + "' cannot be written: field '" +
@@ -117,8 +120,8 @@ struct TableWriter::Slot {
     std::vector<std::uint8_t> bytes;    // the row's own bytes, wherever they are
 };
 
-TableWriter::TableWriter(PageStore& store, std::string_view table, SystemTables system)
-    : store_(store), db_(openStoreDatabase(store)), longValues_(store) {
+TableWriter::TableWriter(PageStore& store, std::string_view table, SystemTables system, const TableDef* copiedFrom)
+    : store_(store), db_(openStoreDatabase(store)), longValues_(store), copying_(copiedFrom != nullptr) {
     requireWritable(db_->header(), store.name());
     auto def = std::make_shared<TableDef>(*db_->tableDef(table));
     const CatalogEntry& entry = *db_->findTable(table);
@@ -129,6 +132,10 @@ TableWriter::TableWriter(PageStore& store, std::string_view table, SystemTables 
                                           "' is a system table, which only the database engine writes.)");
     const auto properties = db_->properties(entry);
     applyColumnProperties(*def, properties);
+    if (copiedFrom)
+        for (ColumnDef& c : def->columns)
+            if (const ColumnDef* from = copiedFrom->findColumn(c.name); from && c.calculated)
+                c.resultType = from->valueType();
     def_ = def;
     name_ = entry.name;
     fieldRules_ = std::make_unique<TableRules>(*def_, name_, properties);
@@ -260,6 +267,10 @@ std::vector<Value> TableWriter::prepare(const std::vector<Value>& row, const std
     std::vector<Value> values;
     for (std::size_t n = 0; n < row.size(); ++n) {
         const ColumnDef& c = def_->columns[n];
+        if (copying_ && (c.calculated || !knownType(c.type))) {
+            values.push_back(row[n]);
+            continue;
+        }
         if (c.calculated) {
             // Computed from the other fields; the value read from the row may come back unchanged.
             if (!row[n].isNull() && (!old || !jetEquals(row[n], (*old)[n])))
@@ -453,7 +464,7 @@ void TableWriter::saveDefinition(int rowDelta, const Keys* before, const Keys* a
 }
 
 RowLocation TableWriter::insert(const std::vector<Value>& row) {
-    requireWritableColumns(*def_, name_, false, *fieldRules_);
+    requireWritableColumns(*def_, name_, false, *fieldRules_, copying_);
     const std::uint32_t autoBefore = lastAutoNumber_;
     try {
         std::vector<Value> values = prepare(row, nullptr);

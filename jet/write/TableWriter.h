@@ -59,7 +59,12 @@ enum class SystemTables { Refused, Written };
 
 class TableWriter {
 public:
-    TableWriter(PageStore& store, std::string_view table, SystemTables system = SystemTables::Refused);
+    // `copiedFrom`: the table's definition in a database its rows are copied
+    // from (compacting); their calculated fields then keep the results the
+    // rows give, of the result types it names, instead of being computed,
+    // and fields of types Ravelin does not know keep the bytes given.
+    TableWriter(PageStore& store, std::string_view table, SystemTables system = SystemTables::Refused,
+                const TableDef* copiedFrom = nullptr);
     ~TableWriter();
     TableWriter(const TableWriter&) = delete;
     TableWriter& operator=(const TableWriter&) = delete;
@@ -127,6 +132,7 @@ private:
     std::set<std::uint32_t> soundPages_;     // data pages found sound or written in this store
     std::unique_ptr<RelationshipRules> rules_;
     std::unique_ptr<TableRules> fieldRules_;
+    bool copying_ = false;  // calculated and unknown fields take the values given
 };
 
 }  // namespace jet

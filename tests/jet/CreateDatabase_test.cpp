@@ -221,7 +221,7 @@ TEST(CreateDatabase, ATableAccessWouldRefuseIsRefusedAndNothingIsWritten) {
         {tooWide, jet::TooManyFields},
         {{"T", {}, {}}, jet::InvalidArgument},
         {{"T", {{"A", T::Text, 256}}, {}}, jet::InvalidArgument},
-        {{"T", {{"A", T::Numeric}}, {}}, jet::InvalidArgument},
+        {{"T", {{"A", T::Numeric, 0, false, 29}}, {}}, jet::InvalidArgument},
         {{"T", {{"A", T::Long}}, {{"ByB", {"B"}, false, false}}}, jet::InvalidArgument},
     };
     for (const auto& c : cases)

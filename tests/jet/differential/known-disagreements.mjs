@@ -160,6 +160,13 @@ export const knownDisagreements = [
     },
 ];
 
+// A compacted copy (named "compacted-" and its source's name) holds its
+// source's calculated values as Access stored them: the same fields are
+// expected of it; the evidence stays the source's.
+for (const k of knownDisagreements.filter((d) => d.kind === "calculated")) {
+    knownDisagreements.push({ ...k, file: `compacted-${k.file}`, evidenceFile: k.file });
+}
+
 const matches = (pattern, name) => (pattern instanceof RegExp ? pattern.test(name) : [].concat(pattern).includes(name));
 
 export function disagreementFor(file, table, column, row) {
