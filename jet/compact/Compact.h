@@ -26,6 +26,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace jet {
 
@@ -33,6 +34,10 @@ struct CompactResult {
     std::size_t tables = 0;
     std::size_t rows = 0;
     std::size_t queries = 0;
+    // Catalogue objects of the source the copy does not hold yet: system
+    // tables with fields the creator cannot make (complex, Decimal, the
+    // binary type 0x11 of MSysAccessObjects) and what hangs from them.
+    std::vector<std::string> leftOut;
 };
 
 // Compacts the database at `source` into a new file at `dest`, whose name

@@ -20,8 +20,8 @@ constexpr std::uint8_t kForeignKeyIndex = 2;
     throw Error(InvalidArgument, "Table '" + table + "' cannot be compacted yet: " + why + ".");
 }
 
-// The table as the creator makes it: the same fields in the same order, and
-// every index but the foreign-key sides of relationships.
+}  // namespace
+
 NewTable newTableLike(const std::string& name, const TableDef& def) {
     NewTable table;
     table.name = name;
@@ -60,6 +60,8 @@ NewTable newTableLike(const std::string& name, const TableDef& def) {
     }
     return table;
 }
+
+namespace {
 
 void requireSameKind(const Database& source, const std::string& sourcePath, const std::string& dest) {
     const Version from = source.format().version;
@@ -155,6 +157,7 @@ CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const 
             if (!goesOn(lost, "MSysObjects", "queries and links", e))
                 throw;
         }
+        runStore(dest, [&](PageStore& store) { result.leftOut = copyCatalogue(source, store); });
         const auto findings = checkDatabase(dest, RowCounts::Exact);
         if (!findings.empty())
             throw Error(NotADatabase, "The compacted copy of '" + sourcePath + "' does not check clean: " +

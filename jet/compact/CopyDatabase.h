@@ -12,6 +12,7 @@
 #include "jet/Database.h"
 #include "jet/Error.h"
 #include "jet/compact/Compact.h"
+#include "jet/create/TableCreator.h"
 #include "jet/write/TableWriter.h"
 
 #include <functional>
@@ -40,6 +41,23 @@ std::vector<std::uint8_t> databaseProperties(const std::shared_ptr<const Databas
 // object id, and a query's MSysQueries rows, their ObjectId made that id.
 // Returns how many queries.
 std::size_t copyQueriesAndLinks(const std::shared_ptr<const Database>& source, PageStore& dest);
+
+// The table as the creator makes it: the same fields in the same order, and
+// every index but the foreign-key sides of relationships. 3001 naming the
+// table for a field the creator cannot make (calculated).
+NewTable newTableLike(const std::string& name, const TableDef& def);
+
+// Copies the rest of the source's catalogue into the store, after its
+// tables, queries and Access links (CopyAccessObjects.cpp): every object the
+// copy lacks under new ids (Access's containers, forms, reports, macros,
+// modules, the database's documents), ODBC links and the definition they
+// keep, the system tables Access keeps its objects and navigation pane in
+// (made as system tables, their rows as they were but for the object ids
+// they hold); then every copied object's catalogue row and permissions as
+// the source has them (dates, flags, owner, properties; MSysACEs), each id
+// remapped. Returns the names of the source's objects the copy does not
+// hold (system tables with complex fields, and what hangs from them).
+std::vector<std::string> copyCatalogue(const std::shared_ptr<const Database>& source, PageStore& dest);
 
 // Errors as compactDatabase; `sourcePath` names the source in messages.
 CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const std::string& sourcePath,
