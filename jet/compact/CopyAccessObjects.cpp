@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::int32_t kRootContainer = 0x0F000000;
 constexpr std::int32_t kTablesContainer = 0x0F000001;
+constexpr std::int32_t kRelationshipsContainer = 0x0F000003;
 constexpr std::int64_t kTableObject = 1;
 constexpr std::int64_t kOdbcLink = 4;
 constexpr std::int64_t kQueryObject = 5;
@@ -132,6 +133,8 @@ Value remasked(const Value& sid, const Bytes& from, const Bytes& to) {
 
 bool startsWithMSys(const std::string& name) { return name.size() > 4 && name.compare(0, 4, "MSys") == 0; }
 
+bool isEngineContainer(std::int32_t id) { return id >= kTablesContainer && id <= kRelationshipsContainer; }
+
 // A link numbered below kFirstObjectId keeps the linked table's definition
 // on that page.
 bool keepsDefinition(const Object& o) {
@@ -211,10 +214,17 @@ private:
     }
 
     // Access's containers and objects: new catalogue rows, parents first.
+    // Forms, reports, macros and modules are left out with the table that
+    // holds them when that could not be made.
     void addObjects() {
+        const bool storageLost = std::any_of(objects_.begin(), objects_.end(), [&](const Object& o) {
+            return (o.name == "MSysAccessObjects" || o.name == "MSysAccessStorage") && o.parent == kTablesContainer &&
+                   !ids_.find(o.id);
+        });
         for (const Object& o : objects_) {
             const auto parent = ids_.find(o.parent);
-            if (ids_.find(o.id) || !parent || o.type == kTableObject || o.type == kQueryObject || keepsDefinition(o))
+            if (ids_.find(o.id) || !parent || o.type == kTableObject || o.type == kQueryObject || keepsDefinition(o) ||
+                (storageLost && o.depth > 1 && !isEngineContainer(o.parent)))
                 continue;
             const auto id = static_cast<std::int32_t>(nextId_++);
             ids_.add(o.id, id);

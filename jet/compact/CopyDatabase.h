@@ -6,9 +6,9 @@
 // source's properties of the table and its fields (its LvProp, byte for
 // byte: after the rows, so that no rule added since judges old rows), one
 // store a table; then the database's own properties (MSysDb's LvProp) and
-// the queries and links (copyQueriesAndLinks). The
-// copy is checked (jet/check) before it is handed over, and removed after
-// any error.
+// the queries and links (copyQueriesAndLinks); then the rest of the
+// catalogue (copyCatalogue). The copy is checked (jet/check) before it is
+// handed over, and removed after any error.
 #include "jet/Database.h"
 #include "jet/Error.h"
 #include "jet/compact/Compact.h"
@@ -28,7 +28,8 @@ using CopyRows = std::function<std::size_t(const std::string& table, const std::
                                            TableWriter& writer)>;
 // Told of what could not be read or made, which is left out as the copy goes
 // on: a table (`part` empty), or a part of one ("properties"; `table` is
-// MSysDb for the database's own, MSysObjects for "queries and links"). Without it such an error ends the copy.
+// MSysDb for the database's own, MSysObjects for "queries and links" and for
+// "Access objects and permissions"). Without it such an error ends the copy.
 using Lost = std::function<void(const std::string& table, const std::string& part, const Error& why)>;
 
 // The database's own properties: the LvProp of its MSysDb catalogue row

@@ -16,6 +16,7 @@ namespace {
 constexpr std::size_t kMaxFields = 255;
 constexpr std::size_t kMaxNameLength = 64;
 constexpr std::uint16_t kMaxTextSize = 255;
+constexpr std::uint16_t kMaxBinarySize = 510;  // as Access's own system tables have them
 
 constexpr std::uint8_t kUniqueIndex = 0x01;
 constexpr std::uint8_t kIgnoreNullsIndex = 0x02;
@@ -78,8 +79,10 @@ std::vector<create::ColumnSpec> layOut(const NewTable& table, Version version) {
             throw Error(InvalidArgument, "Ravelin does not create " + typeName(static_cast<std::uint8_t>(c.type)) +
                                              " fields in this database (field '" + c.name + "').");
         const bool sized = c.type == ColumnType::Text || c.type == ColumnType::Binary;
-        if (sized && (c.size == 0 || c.size > kMaxTextSize))
-            throw Error(InvalidArgument, "Field '" + c.name + "' may hold 1 to 255 characters, not " +
+        const std::uint16_t most = c.type == ColumnType::Binary ? kMaxBinarySize : kMaxTextSize;
+        if (sized && (c.size == 0 || c.size > most))
+            throw Error(InvalidArgument, "Field '" + c.name + "' may hold 1 to " + std::to_string(most) +
+                                             (c.type == ColumnType::Binary ? " bytes" : " characters") + ", not " +
                                              std::to_string(c.size) + ".");
         if (c.autoNumber && c.type != ColumnType::Long)
             throw Error(InvalidArgument, "Field '" + c.name + "' can be an AutoNumber only as a Long.");
