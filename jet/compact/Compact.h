@@ -11,17 +11,23 @@
 // (their MSysObjects rows and MSysQueries rows) and links to tables of other
 // Access files (MSysObjects rows of type 6, with their file, foreign name and
 // properties) are copied under new object ids, numbered as Jet numbers them,
-// each MSysQueries row's ObjectId remapped to its query's new id; they get
-// the permissions a new object inherits. The copy keeps the source's format
+// each MSysQueries row's ObjectId remapped to its query's new id. The copy keeps the source's format
 // version and is checked (jet/check) before it is handed over.
 //
+// The rest of the catalogue follows (copyCatalogue, CopyDatabase.h): Access's
+// containers and objects (forms, reports, macros, modules) and the system
+// tables that hold them (MSysAccessStorage in ACE) and the navigation pane,
+// ODBC links with their connection strings and kept definitions, and every
+// copied object's catalogue row (dates, flags, owner, LvProp) and permissions
+// (MSysACEs) as the source has them, each object id remapped. Account SIDs
+// are re-masked for the copy as far as their mask is known (the first two
+// bytes). System tables with fields the creator cannot make yet (Decimal,
+// complex, Jet 4's MSysAccessObjects with its type 0x11 field), and the
+// objects such a table holds, are left out and named in the result.
+//
 // Not carried over yet: relationships (MSysRelationships and the foreign-key
-// indexes), permissions as the source set them (MSysACEs: its SIDs are
-// masked per database), ODBC and other links that keep a definition in the
-// file (type 4), and the Access objects (forms, reports, macros, modules in
-// MSysAccessObjects or MSysAccessStorage, and their catalogue rows). A table
-// the creator cannot make (a calculated, complex or Decimal field) is
-// refused, naming it.
+// indexes). A user table the creator cannot make (a calculated, complex or
+// Decimal field) is refused, naming it.
 // Jet 3 databases are read-only to Ravelin and are refused.
 #include <cstddef>
 #include <functional>
