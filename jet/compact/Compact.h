@@ -16,14 +16,15 @@
 //
 // The rest of the catalogue follows (copyCatalogue, CopyDatabase.h): Access's
 // containers and objects (forms, reports, macros, modules) and the system
-// tables that hold them (MSysAccessStorage in ACE) and the navigation pane,
+// tables that hold them (MSysAccessObjects in Jet 4, MSysAccessStorage in
+// ACE, byte for byte) and the navigation pane,
 // ODBC links with their connection strings and kept definitions, and every
 // copied object's catalogue row (dates, flags, owner, LvProp) and permissions
 // (MSysACEs) as the source has them, each object id remapped. Account SIDs
 // are re-masked for the copy as far as their mask is known (the first two
 // bytes). System tables with fields the creator cannot make yet (Decimal,
-// complex, Jet 4's MSysAccessObjects with its type 0x11 field), and the
-// objects such a table holds, are left out and named in the result.
+// complex: MSysResources, MSysComplexType_Decimal), and the objects such a
+// table holds, are left out and named in the result.
 //
 // Not carried over yet: relationships (MSysRelationships and the foreign-key
 // indexes). A user table the creator cannot make (a calculated, complex or
@@ -41,8 +42,8 @@ struct CompactResult {
     std::size_t rows = 0;
     std::size_t queries = 0;
     // Catalogue objects of the source the copy does not hold yet: system
-    // tables with fields the creator cannot make (complex, Decimal, the
-    // binary type 0x11 of MSysAccessObjects) and what hangs from them.
+    // tables with fields the creator cannot make (complex, Decimal) and
+    // what hangs from them.
     std::vector<std::string> leftOut;
 };
 

@@ -33,7 +33,7 @@ NewTable newTableLike(const std::string& name, const TableDef& def) {
         column.type = static_cast<ColumnType>(c.type);
         if (column.type == ColumnType::Text)
             column.size = static_cast<std::uint16_t>(c.length / 2);  // two bytes a character
-        else if (column.type == ColumnType::Binary)
+        else if (column.type == ColumnType::Binary || column.type == ColumnType::AccessObjectData)
             column.size = c.length;
         column.autoNumber = c.autoNumber();
         table.columns.push_back(column);

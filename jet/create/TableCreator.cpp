@@ -50,7 +50,7 @@ bool creatable(ColumnType t, Version v) {
     case ColumnType::Boolean: case ColumnType::Byte: case ColumnType::Integer: case ColumnType::Long:
     case ColumnType::Currency: case ColumnType::Single: case ColumnType::Double: case ColumnType::DateTime:
     case ColumnType::Binary: case ColumnType::Text: case ColumnType::Ole: case ColumnType::Memo:
-    case ColumnType::Guid:
+    case ColumnType::Guid: case ColumnType::AccessObjectData:
         return true;
     case ColumnType::BigInt:
     case ColumnType::DateTimeExtended: return v >= Version::Ace17;
@@ -98,9 +98,11 @@ std::vector<create::ColumnSpec> layOut(const NewTable& table, Version version) {
                        : c.type == ColumnType::Binary ? c.size
                                                       : 0;
         } else {
+            // Access object data is as long as the column says; booleans take no room.
+            const auto size = static_cast<std::uint16_t>(c.type == ColumnType::AccessObjectData ? c.size : fixedSize(s.type));
             s.fixedOffset = offset;
-            s.length = c.type == ColumnType::Boolean ? 1 : static_cast<std::uint16_t>(fixedSize(s.type));
-            offset = static_cast<std::uint16_t>(offset + fixedSize(s.type));
+            s.length = c.type == ColumnType::Boolean ? 1 : size;
+            offset = static_cast<std::uint16_t>(offset + size);
         }
         specs.push_back(std::move(s));
     }

@@ -95,7 +95,7 @@ void requireWritableColumns(const TableDef& table, const std::string& name, bool
     for (std::size_t n = 0; n < table.columns.size(); ++n) {
         const ColumnDef& c = table.columns[n];
         std::string why;
-        if (!knownType(c.type))
+        if (!knownType(c.type) && c.type != static_cast<std::uint8_t>(ColumnType::AccessObjectData))
             why = "is of a type Ravelin does not know (" + typeCode(c.type) + ")";
         else if (c.type == static_cast<std::uint8_t>(ColumnType::Complex))
             why = "is an attachment, multi-valued or version history field, whose values Access keeps in a table of "

@@ -142,7 +142,7 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     EXPECT_EQ(after->format().version, before->format().version);
     EXPECT_EQ(queriesOf(after), queriesOf(before));
     // Left out: only system tables with fields no creator makes yet (Decimal,
-    // type 0x11, complex), their hidden tables, and the objects such a table holds.
+    // complex), their hidden tables, and the objects such a table holds.
     const auto lost = [&](const std::string& table) {
         return std::find(result.leftOut.begin(), result.leftOut.end(), table) != result.leftOut.end();
     };
@@ -150,7 +150,7 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
         const jet::CatalogEntry* table = before->findTable(gone);
         const auto columns = table ? before->tableDef(gone)->columns : std::vector<jet::ColumnDef>{};
         EXPECT_TRUE(table ? gone.starts_with("f_") || std::any_of(columns.begin(), columns.end(), [](const auto& c) {
-            return c.type >= 0x10 && c.type <= 0x12;
+            return c.type == 0x10 || c.type == 0x12;
         }) : lost("MSysAccessObjects") || lost("MSysAccessStorage")) << gone;
     }
     EXPECT_EQ(catalogueOf(after, {}), catalogueOf(before, result.leftOut));
