@@ -11,23 +11,32 @@
 // (their MSysObjects rows and MSysQueries rows) and links to tables of other
 // Access files (MSysObjects rows of type 6, with their file, foreign name and
 // properties) are copied under new object ids, numbered as Jet numbers them,
-// each MSysQueries row's ObjectId remapped to its query's new id; they get
-// the permissions a new object inherits. The copy keeps the source's format
+// each MSysQueries row's ObjectId remapped to its query's new id. The copy keeps the source's format
 // version and is checked (jet/check) before it is handed over.
 //
-// Not carried over yet: relationships (MSysRelationships and the foreign-key
-// indexes), permissions as the source set them (MSysACEs: its SIDs are
-// masked per database), ODBC and other links that keep a definition in the
-// file (type 4), and the Access objects (forms, reports, macros, modules in
-// MSysAccessObjects or MSysAccessStorage, and their catalogue rows). A table
-// with a field that cannot be copied (a complex field, or one of a type
-// Ravelin does not know whose values may lie outside their rows) is refused,
-// naming it. Calculated fields keep their stored results; fields of unknown
-// types kept in the row keep their bytes.
+// The rest of the catalogue follows (copyCatalogue, CopyDatabase.h): Access's
+// containers and objects (forms, reports, macros, modules) and the system
+// tables that hold them (MSysAccessObjects in Jet 4, MSysAccessStorage in
+// ACE, byte for byte) and the navigation pane,
+// ODBC links with their connection strings and kept definitions, and every
+// copied object's catalogue row (dates, flags, owner, LvProp) and permissions
+// (MSysACEs) as the source has them, each object id remapped. Account SIDs
+// are re-masked for the copy as far as their mask is known (the first two
+// bytes). System tables with fields the creator cannot make yet (complex:
+// MSysResources), and the objects such a table holds, are left out and named
+// in the result.
+//
+// Relationships (MSysRelationships rows, their catalogue rows and both
+// tables' foreign-key indexes) follow the tables they join. A table with a
+// field that cannot be copied (a complex field, or one of a type Ravelin
+// does not know whose values may lie outside their rows) is refused, naming
+// it. Calculated fields keep their stored results; fields of unknown types
+// kept in the row keep their bytes.
 // Jet 3 databases are read-only to Ravelin and are refused.
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace jet {
 
@@ -35,6 +44,10 @@ struct CompactResult {
     std::size_t tables = 0;
     std::size_t rows = 0;
     std::size_t queries = 0;
+    // Catalogue objects of the source the copy does not hold yet: system
+    // tables with fields the creator cannot make (complex, Decimal) and
+    // what hangs from them.
+    std::vector<std::string> leftOut;
 };
 
 // Compacts the database at `source` into a new file at `dest`, whose name

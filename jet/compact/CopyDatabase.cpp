@@ -20,8 +20,8 @@ constexpr std::uint8_t kForeignKeyIndex = 2;
     throw Error(InvalidArgument, "Table '" + table + "' cannot be compacted yet: " + why + ".");
 }
 
-// The table as the creator makes it: the same fields in the same order, and
-// every index but the foreign-key sides of relationships.
+}  // namespace
+
 NewTable newTableLike(const std::string& name, const TableDef& def) {
     NewTable table;
     table.name = name;
@@ -47,7 +47,7 @@ NewTable newTableLike(const std::string& name, const TableDef& def) {
             column.size = c.length;
         else if (column.type == ColumnType::Text)
             column.size = static_cast<std::uint16_t>(c.length / 2);  // two bytes a character
-        else if (column.type == ColumnType::Binary)
+        else if (column.type == ColumnType::Binary || column.type == ColumnType::AccessObjectData)
             column.size = c.length;
         column.autoNumber = c.autoNumber();
         if (column.type == ColumnType::Numeric) {
@@ -78,6 +78,8 @@ NewTable newTableLike(const std::string& name, const TableDef& def) {
     }
     return table;
 }
+
+namespace {
 
 void requireSameKind(const Database& source, const std::string& sourcePath, const std::string& dest) {
     const Version from = source.format().version;
@@ -173,7 +175,13 @@ CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const 
             if (!goesOn(lost, "MSysObjects", "queries and links", e))
                 throw;
         }
-        try {  // after the tables and links they join
+        try {
+            runStore(dest, [&](PageStore& store) { result.leftOut = copyCatalogue(source, store); });
+        } catch (const Error& e) {
+            if (!goesOn(lost, "MSysObjects", "Access objects and permissions", e))
+                throw;
+        }
+        try {  // after the tables, links and navigation pane tables they join
             runStore(dest, [&](PageStore& store) { copyRelationships(source, store); });
         } catch (const Error& e) {
             if (!goesOn(lost, "MSysRelationships", "relationships", e))

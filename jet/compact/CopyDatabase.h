@@ -6,14 +6,15 @@
 // source's properties of the table and its fields (its LvProp, byte for
 // byte: after the rows, so that no rule added since judges old rows), one
 // store a table; then the database's own properties (MSysDb's LvProp),
-// the queries and links (copyQueriesAndLinks) and the relationships
-// (copyRelationships: their rows and both sides' foreign-key indexes). The
-// copy is checked (jet/check) before it is handed over, and removed after
-// any error.
+// the queries and links (copyQueriesAndLinks), the rest of the catalogue
+// (copyCatalogue) and the relationships (copyRelationships: their rows and
+// both sides' foreign-key indexes). The copy is checked (jet/check) before
+// it is handed over, and removed after any error.
 #include "jet/Database.h"
 #include "jet/Error.h"
 #include "jet/compact/Compact.h"
 #include "jet/create/CatalogRows.h"
+#include "jet/create/TableCreator.h"
 #include "jet/write/TableWriter.h"
 
 #include <functional>
@@ -29,8 +30,9 @@ using CopyRows = std::function<std::size_t(const std::string& table, const std::
                                            TableWriter& writer)>;
 // Told of what could not be read or made, which is left out as the copy goes
 // on: a table (`part` empty), or a part of one ("properties"; `table` is
-// MSysDb for the database's own, MSysObjects for "queries and links",
-// MSysRelationships for "relationships"). Without it such an error ends the copy.
+// MSysDb for the database's own, MSysObjects for "queries and links" and for
+// "Access objects and permissions", MSysRelationships for "relationships").
+// Without it such an error ends the copy.
 using Lost = std::function<void(const std::string& table, const std::string& part, const Error& why)>;
 
 // The database's own properties: the LvProp of its MSysDb catalogue row
@@ -55,6 +57,23 @@ std::size_t copyRelationships(const std::shared_ptr<const Database>& source, Pag
 // object id, and a query's MSysQueries rows, their ObjectId made that id.
 // Returns how many queries.
 std::size_t copyQueriesAndLinks(const std::shared_ptr<const Database>& source, PageStore& dest);
+
+// The table as the creator makes it: the same fields in the same order, and
+// every index but the foreign-key sides of relationships. 3001 naming the
+// table for a field the creator cannot make (calculated).
+NewTable newTableLike(const std::string& name, const TableDef& def);
+
+// Copies the rest of the source's catalogue into the store, after its
+// tables, queries and Access links (CopyAccessObjects.cpp): every object the
+// copy lacks under new ids (Access's containers, forms, reports, macros,
+// modules, the database's documents), ODBC links and the definition they
+// keep, the system tables Access keeps its objects and navigation pane in
+// (made as system tables, their rows as they were but for the object ids
+// they hold); then every copied object's catalogue row and permissions as
+// the source has them (dates, flags, owner, properties; MSysACEs), each id
+// remapped. Returns the names of the source's objects the copy does not
+// hold (system tables with Decimal or complex fields, and what hangs from them).
+std::vector<std::string> copyCatalogue(const std::shared_ptr<const Database>& source, PageStore& dest);
 
 // Errors as compactDatabase; `sourcePath` names the source in messages.
 CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const std::string& sourcePath,

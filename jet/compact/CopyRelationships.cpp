@@ -59,6 +59,14 @@ std::size_t copyRelationships(const std::shared_ptr<const Database>& source, Pag
     const auto local = [&](const std::string& table) { return copy->findTable(table) && !copy->findLink(table); };
     const std::vector<CatalogFields> rows = rowsOf(source, "MSysRelationships");
     const std::vector<CatalogFields> objects = rowsOf(source, "MSysObjects");
+    // The catalogue copy may have made a relationship's row already, with
+    // its permissions; it is made here only where it has not.
+    const std::vector<CatalogFields> made = rowsOf(copy, "MSysObjects");
+    const auto madeAlready = [&](const std::string& name) {
+        return std::any_of(made.begin(), made.end(), [&](const CatalogFields& o) {
+            return integerOf(o, "ParentId") == kRelationshipsContainerId && textIs(o, "Name", name);
+        });
+    };
     std::size_t copied = 0;
     for (const Relationship& r : relationships) {
         if (!holds(r.table) || !holds(r.referencedTable))
@@ -67,7 +75,7 @@ std::size_t copyRelationships(const std::shared_ptr<const Database>& source, Pag
             if (textIs(row, "szRelationship", r.name))
                 insertCatalogRow(dest, "MSysRelationships", row);
         for (const CatalogFields& object : objects) {
-            if (integerOf(object, "Type") != kRelationshipObject ||
+            if (madeAlready(r.name) || integerOf(object, "Type") != kRelationshipObject ||
                 integerOf(object, "ParentId") != kRelationshipsContainerId || !textIs(object, "Name", r.name))
                 continue;
             CatalogFields fields;  // dates and properties as they were

@@ -12,7 +12,7 @@
 // that the copy refuses (a Null in a required field, a duplicate key), a
 // single value (a broken long-value chain), which becomes Null in its row, and
 // a part of the catalogue (the properties of a table or of the database, the
-// queries and links).
+// queries and links, the Access objects and permissions).
 // The source is only read, through a pending journal if it has one, never
 // rolled back or otherwise written. A sound source repairs to the same
 // content as compactDatabase gives.

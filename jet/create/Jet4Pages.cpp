@@ -70,7 +70,8 @@ private:
 bool isBoolean(const ColumnSpec& c) { return c.type == static_cast<std::uint8_t>(ColumnType::Boolean); }
 // Booleans count as fixed columns though their value is the null-mask bit.
 bool fixed(const ColumnSpec& c) {
-    return c.fixedWidth || (!c.calculated && (fixedSize(c.type) != 0 || isBoolean(c)));
+    return c.fixedWidth || (!c.calculated && (fixedSize(c.type) != 0 || isBoolean(c) ||
+                                              c.type == static_cast<std::uint8_t>(ColumnType::AccessObjectData)));
 }
 
 void writeColumn(Writer& w, const TableSpec& table, const ColumnSpec& c, std::uint16_t position) {

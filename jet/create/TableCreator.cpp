@@ -17,6 +17,7 @@ constexpr std::size_t kMaxFields = 255;
 constexpr std::size_t kMaxNameLength = 64;
 constexpr std::uint16_t kMaxTextSize = 255;
 constexpr std::uint8_t kMaxDecimalPrecision = 28;
+constexpr std::uint16_t kMaxBinarySize = 510;  // as Access's own system tables have them
 
 constexpr std::uint8_t kUniqueIndex = 0x01;
 constexpr std::uint8_t kIgnoreNullsIndex = 0x02;
@@ -50,7 +51,7 @@ bool creatable(ColumnType t, Version v) {
     case ColumnType::Boolean: case ColumnType::Byte: case ColumnType::Integer: case ColumnType::Long:
     case ColumnType::Currency: case ColumnType::Single: case ColumnType::Double: case ColumnType::DateTime:
     case ColumnType::Binary: case ColumnType::Text: case ColumnType::Ole: case ColumnType::Memo:
-    case ColumnType::Guid: case ColumnType::Numeric:
+    case ColumnType::Guid: case ColumnType::Numeric: case ColumnType::AccessObjectData:
         return true;
     case ColumnType::BigInt:
     case ColumnType::DateTimeExtended: return v >= Version::Ace17;
@@ -88,8 +89,10 @@ std::vector<create::ColumnSpec> layOut(const NewTable& table, Version version) {
             throw Error(InvalidArgument, "Ravelin does not create calculated fields in this database (field '" +
                                              c.name + "').");
         const bool sized = !c.calculated && (c.type == ColumnType::Text || c.type == ColumnType::Binary);
-        if (sized && (c.size == 0 || c.size > kMaxTextSize))
-            throw Error(InvalidArgument, "Field '" + c.name + "' may hold 1 to 255 characters, not " +
+        const std::uint16_t most = c.type == ColumnType::Binary ? kMaxBinarySize : kMaxTextSize;
+        if (sized && (c.size == 0 || c.size > most))
+            throw Error(InvalidArgument, "Field '" + c.name + "' may hold 1 to " + std::to_string(most) +
+                                             (c.type == ColumnType::Binary ? " bytes" : " characters") + ", not " +
                                              std::to_string(c.size) + ".");
         if (c.type == ColumnType::Numeric && !c.calculated &&
             (c.precision == 0 || c.precision > kMaxDecimalPrecision || c.scale > c.precision))
@@ -127,9 +130,11 @@ std::vector<create::ColumnSpec> layOut(const NewTable& table, Version version) {
                        : c.type == ColumnType::Binary ? c.size
                                                       : 0;
         } else {
+            // Access object data is as long as the column says; booleans take no room.
+            const auto size = static_cast<std::uint16_t>(c.type == ColumnType::AccessObjectData ? c.size : fixedSize(s.type));
             s.fixedOffset = offset;
-            s.length = c.type == ColumnType::Boolean ? 1 : static_cast<std::uint16_t>(fixedSize(s.type));
-            offset = static_cast<std::uint16_t>(offset + fixedSize(s.type));
+            s.length = c.type == ColumnType::Boolean ? 1 : size;
+            offset = static_cast<std::uint16_t>(offset + size);
         }
         specs.push_back(std::move(s));
     }

@@ -18,7 +18,8 @@ namespace jet {
 struct NewColumn {
     std::string name;
     ColumnType type = ColumnType::Text;
-    // Text: the most characters (1 to 255); Binary: the most bytes (1 to 255);
+    // Text: the most characters (1 to 255); Binary: the most bytes (1 to 510);
+    // AccessObjectData: its bytes (as the source's column has them);
     // other types have their fixed size.
     std::uint16_t size = 255;
     bool autoNumber = false;  // Long only: the writer numbers rows that leave it Null

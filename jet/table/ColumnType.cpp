@@ -50,6 +50,7 @@ std::string typeName(std::uint8_t type) {
     case ColumnType::Memo: return "Memo";
     case ColumnType::Guid: return "GUID";
     case ColumnType::Numeric: return "Decimal";
+    case ColumnType::AccessObjectData: return "Access object data";
     case ColumnType::Complex: return "Complex";
     case ColumnType::BigInt: return "BigInt";
     case ColumnType::DateTimeExtended: return "DateTimeExtended";

@@ -20,6 +20,7 @@ enum class ColumnType : std::uint8_t {
     Memo = 0x0C,
     Guid = 0x0F,
     Numeric = 0x10,
+    AccessObjectData = 0x11,  // Jet 4's MSysAccessObjects.Data: raw bytes, as many as the column's length
     Complex = 0x12,  // .accdb multi-valued/attachment column: the id of its values
     BigInt = 0x13,            // Large Number: a 64-bit integer
     DateTimeExtended = 0x14,  // 42 ASCII bytes: days since 0001-01-01, 100-ns ticks of the day, precision

@@ -64,8 +64,16 @@ int usage() {
     return 2;
 }
 
+// The catalogue objects a copy does not hold yet, on stderr.
+void tellLeftOut(const jet::CompactResult& copied) {
+    for (std::size_t n = 0; n < copied.leftOut.size(); ++n)
+        std::cerr << (n == 0 ? "not copied yet (fields Ravelin cannot make): " : ", ") << copied.leftOut[n]
+                  << (n + 1 == copied.leftOut.size() ? "\n" : "");
+}
+
 int repair(const std::string& source, const std::string& dest) {
     const jet::RepairResult repaired = jet::repairDatabase(source, dest);
+    tellLeftOut(repaired.copied);
     std::cout << repaired.copied.tables << " tables, " << repaired.copied.rows << " rows, " << repaired.copied.queries
               << " queries recovered into " << dest << '\n';
     if (repaired.losses.empty())
@@ -188,6 +196,7 @@ int main(int argc, char** argv) {
                 args.size() == 2 ? jet::compactDatabase(args[0], dest) : jet::compactInPlace(dest);
             std::cout << copied.tables << " tables, " << copied.rows << " rows, " << copied.queries
                       << " queries copied into " << dest << '\n';
+            tellLeftOut(copied);
             return 0;
         }
         if (command == "repair")

@@ -430,6 +430,7 @@ Value toColumnValue(const ColumnDef& c, const Value& v) {
     case ColumnType::DateTimeExtended: return extendedDateOf(c, v);
     case ColumnType::Binary:
     case ColumnType::Ole:
+    case ColumnType::AccessObjectData:
         if (kind == Value::Kind::Binary)
             return v;
         if (kind == Value::Kind::Text) {

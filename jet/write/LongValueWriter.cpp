@@ -27,11 +27,23 @@ void LongValueWriter::remember(std::uint32_t page) {
 }
 
 std::uint32_t LongValueWriter::place(std::vector<std::uint8_t> row) {
-    // A new writer starts from the file's last page when it holds long values:
-    // one store after another (a copy's tables, catalogue rows) then fills
-    // pages instead of taking a page each.
-    if (roomy_.empty() && store_.pageCount() > kFirstFreeablePage && !isFreePage(store_, store_.pageCount() - 1))
-        roomy_.push_back(store_.pageCount() - 1);
+    // A new writer starts from the long-value pages among the file's last
+    // few: one store after another (a copy's tables, catalogue rows, each
+    // table's definition and index pages between them) then fills pages
+    // instead of taking a page each.
+    if (!lookedBack_) {
+        lookedBack_ = true;
+        constexpr std::uint32_t kLookBack = 16;
+        const std::uint32_t count = store_.pageCount();
+        for (std::uint32_t number = count; number > std::max(kFirstFreeablePage, count - std::min(count, kLookBack));) {
+            --number;
+            if (isFreePage(store_, number))
+                continue;
+            const auto page = DataPageWriter::parse(store_.read(number));
+            if (page && page->owner() == kLongValueOwner)
+                roomy_.push_back(number);
+        }
+    }
     for (const std::uint32_t number : roomy_) {
         if (number >= store_.pageCount())
             continue;  // undone with the change that made it

@@ -28,7 +28,8 @@ private:
     void remember(std::uint32_t page);
 
     PageStore& store_;
-    std::vector<std::uint32_t> roomy_;  // long-value pages this writer made or freed rows on
+    std::vector<std::uint32_t> roomy_;  // long-value pages this writer made, found or freed rows on
+    bool lookedBack_ = false;
 };
 
 }  // namespace jet

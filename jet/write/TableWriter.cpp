@@ -56,6 +56,14 @@ std::vector<std::span<const std::uint8_t>> longFields(const TableDef& t, std::sp
     return fields;
 }
 
+bool sameLongValue(const Value& a, const Value& b) {
+    if (a.kind() != b.kind())
+        return false;
+    if (a.kind() == Value::Kind::Text)
+        return a.text() == b.text();
+    return a.kind() == Value::Kind::Binary && std::ranges::equal(a.bytes(), b.bytes());
+}
+
 GuidBytes randomGuid() {
     static std::random_device device;
     std::mt19937_64 gen(device());
@@ -98,7 +106,7 @@ void requireWritableColumns(const TableDef& table, const std::string& name, bool
     for (std::size_t n = 0; n < table.columns.size(); ++n) {
         const ColumnDef& c = table.columns[n];
         std::string why;
-        if (!knownType(c.type) && !copying)
+        if (!knownType(c.type) && !copying && c.type != static_cast<std::uint8_t>(ColumnType::AccessObjectData))
             why = "is of a type Ravelin does not know (" + typeCode(c.type) + ")";
         else if (c.type == static_cast<std::uint8_t>(ColumnType::Complex))
             why = "is an attachment, multi-valued or version history field, whose values Access keeps in a table of "
@@ -346,8 +354,10 @@ TableWriter::Keys TableWriter::checkedKeys(const std::vector<Value>& row, const 
     return keys;
 }
 
-std::vector<std::uint8_t> TableWriter::encode(const std::vector<Value>& row) {
+std::vector<std::uint8_t> TableWriter::encode(const std::vector<Value>& row, const LongFields* kept) {
     auto bytes = encodeRow(*def_, row, [&](std::size_t column, const Value& v) {
+        if (kept && !(*kept)[column].empty())
+            return (*kept)[column];
         const ColumnDef& c = def_->columns[column];
         std::vector<std::uint8_t> data;
         if (v.kind() == Value::Kind::Text)
@@ -364,9 +374,10 @@ std::vector<std::uint8_t> TableWriter::encode(const std::vector<Value>& row) {
     return bytes;
 }
 
-void TableWriter::freeLongValues(std::span<const std::uint8_t> rowBytes) {
-    for (const auto& field : longFields(*def_, rowBytes))
-        if (!field.empty()) {
+void TableWriter::freeLongValues(std::span<const std::uint8_t> rowBytes, const LongFields* kept) {
+    const auto fields = longFields(*def_, rowBytes);
+    for (std::size_t n = 0; n < fields.size(); ++n)
+        if (const auto& field = fields[n]; !field.empty() && !(kept && !(*kept)[n].empty())) {
             longValues_.free(field);
             stale_ = true;
         }
@@ -499,9 +510,17 @@ void TableWriter::update(RowLocation at, const std::vector<Value>& row) {
     rules().requireReferenced(values, &old);
     const auto followers = rules().followers(old, &values);
 
+    // A long value the update leaves as it was keeps its place: rewritten,
+    // it would leave a page of freed rows behind.
+    LongFields kept(def_->columns.size());
+    const auto fields = longFields(*def_, s.bytes);
+    for (std::size_t n = 0; n < fields.size(); ++n)
+        if (!fields[n].empty() && sameLongValue(old[n], values[n]))
+            kept[n].assign(fields[n].begin(), fields[n].end());
+
     cascading(!followers.empty(), [&] {
-        freeLongValues(s.bytes);
-        std::vector<std::uint8_t> bytes = encode(values);
+        freeLongValues(s.bytes, &kept);
+        std::vector<std::uint8_t> bytes = encode(values, &kept);
         // Pages may have changed under the long values: take them apart again.
         s = locate(at);
         if (s.target) {

@@ -101,9 +101,12 @@ private:
     using Keys = std::vector<std::optional<std::vector<std::uint8_t>>>;
     Keys keysOf(const std::vector<Value>& row) const;
     Keys checkedKeys(const std::vector<Value>& row, const Keys* oldKeys);
-    std::vector<std::uint8_t> encode(const std::vector<Value>& row);
+    // `kept`: by column, the row field of a long value left where it lies.
+    using LongFields = std::vector<std::vector<std::uint8_t>>;
+    std::vector<std::uint8_t> encode(const std::vector<Value>& row, const LongFields* kept = nullptr);
     std::vector<Value> decode(std::span<const std::uint8_t> rowBytes);
-    void freeLongValues(std::span<const std::uint8_t> rowBytes);
+    // Frees the row's long values but those `kept`.
+    void freeLongValues(std::span<const std::uint8_t> rowBytes, const LongFields* kept = nullptr);
     void requireSoundMaps();
     // A data page of this table named by one of its maps; 3343 when it is not.
     DataPageWriter ownPage(std::uint32_t number);

@@ -111,6 +111,74 @@ std::set<std::string> indexesOf(const std::shared_ptr<jet::Database>& db, const 
     return indexes;
 }
 
+// The catalogue as a graph of names: each object as its container path with
+// every field but its ids, its owner and MSysACEs SIDs unmasked as far as
+// the engine's SID (the Tables container's owner) tells, its permissions
+// and the system tables' rows keyed by path, skipping what `leftOut` names.
+std::multiset<std::string> catalogueOf(const std::shared_ptr<jet::Database>& db, const std::vector<std::string>& leftOut) {
+    const auto column = [&](const std::string& table, const std::string& name) {
+        const auto def = db->tableDef(table);
+        return static_cast<std::size_t>(def->findColumn(name) - def->columns.data());
+    };
+    const auto show = [](const jet::Value& v) { return v.isNull() ? std::string("-") : v.toText(); };
+    const auto objects = jettest::allRows(db, "MSysObjects");
+    const std::size_t id = column("MSysObjects", "Id"), parent = column("MSysObjects", "ParentId"),
+                      name = column("MSysObjects", "Name"), owner = column("MSysObjects", "Owner");
+    std::map<std::int64_t, const std::vector<jet::Value>*> byId;
+    for (const auto& row : objects)
+        byId[row[id].asInteger()] = &row;
+    std::vector<std::uint8_t> mask = byId.at(0x0F000001)->at(owner).isNull() ? std::vector<std::uint8_t>{}
+        : std::vector<std::uint8_t>(byId.at(0x0F000001)->at(owner).bytes().begin(), byId.at(0x0F000001)->at(owner).bytes().end());
+    const auto sid = [&](const jet::Value& v) {
+        if (v.kind() != jet::Value::Kind::Binary)
+            return show(v);
+        std::vector<std::uint8_t> b(v.bytes().begin(), v.bytes().end());
+        for (std::size_t n = 0; n < b.size() && n < mask.size(); ++n)
+            b[n] ^= mask[n];
+        return jet::Value::binary(b).toText();
+    };
+    const auto pathOf = [&](std::int64_t object) {
+        std::string path;
+        for (auto at = byId.find(object); at != byId.end() && path.size() < 10000; at = byId.find((*at->second)[parent].asInteger())) {
+            const std::string n = (*at->second)[name].text();
+            if (std::find(leftOut.begin(), leftOut.end(), n) != leftOut.end())
+                return std::string();
+            path = n + "/" + path;
+        }
+        return path;
+    };
+    std::multiset<std::string> graph;
+    for (const auto& row : objects) {
+        std::string line = pathOf(row[id].asInteger());
+        for (std::size_t c = 0; c < row.size() && !line.empty(); ++c)
+            line += c == id || c == parent ? "|" : c == owner ? sid(row[c]) + "|" : show(row[c]) + "|";
+        if (!line.empty())
+            graph.insert(line);
+    }
+    for (const auto& row : jettest::allRows(db, "MSysACEs"))
+        if (const auto path = pathOf(row[column("MSysACEs", "ObjectId")].asInteger()); !path.empty())
+            graph.insert("ACE " + path + sid(row[column("MSysACEs", "SID")]) + show(row[column("MSysACEs", "ACM")]) +
+                         show(row[column("MSysACEs", "FInheritable")]));
+    for (const std::string& table : db->tableNames(true)) {
+        if (!table.starts_with("MSys") || table == "MSysObjects" || table == "MSysACEs" || table == "MSysComplexColumns" ||
+            table == "MSysRelationships" || table == "MSysQueries" ||
+            std::find(leftOut.begin(), leftOut.end(), table) != leftOut.end())
+            continue;
+        const auto def = db->tableDef(table);
+        for (const auto& row : jettest::allRows(db, table)) {
+            std::string line = table;
+            for (std::size_t c = 0; c < row.size(); ++c) {
+                const bool objectId = def->columns[c].name == "ObjectID" || (table == "MSysNavPaneObjectIDs" && def->columns[c].name == "Id");
+                const bool names = objectId && !row[c].isNull() && row[c].asInteger() != 0;
+                line += "|" + (names ? "@" + (byId.count(row[c].asInteger()) ? pathOf(row[c].asInteger()) : "") : show(row[c]));
+            }
+            if (line.find("|@|") == std::string::npos && !line.ends_with("|@"))
+                graph.insert(line);
+        }
+    }
+    return graph;
+}
+
 class CompactFile : public testing::TestWithParam<const char*> {};
 
 TEST_P(CompactFile, HoldsEveryUserTableByValue) {
@@ -126,6 +194,19 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     EXPECT_EQ(after->format().version, before->format().version);
     EXPECT_EQ(queriesOf(after), queriesOf(before));
     EXPECT_EQ(relationshipsOf(after, after), relationshipsOf(before, after));
+    // Left out: only system tables with fields no creator makes yet
+    // (complex), their hidden tables, and the objects such a table holds.
+    const auto lost = [&](const std::string& table) {
+        return std::find(result.leftOut.begin(), result.leftOut.end(), table) != result.leftOut.end();
+    };
+    for (const std::string& gone : result.leftOut) {
+        const jet::CatalogEntry* table = before->findTable(gone);
+        const auto columns = table ? before->tableDef(gone)->columns : std::vector<jet::ColumnDef>{};
+        EXPECT_TRUE(table ? gone.starts_with("f_") || std::any_of(columns.begin(), columns.end(), [](const auto& c) {
+            return c.type == 0x12;
+        }) : lost("MSysAccessObjects") || lost("MSysAccessStorage")) << gone;
+    }
+    EXPECT_EQ(catalogueOf(after, {}), catalogueOf(before, result.leftOut));
     ASSERT_EQ(after->links().size(), before->links().size());
     for (std::size_t n = 0; n < before->links().size(); ++n)
         EXPECT_EQ(after->links()[n].name + after->links()[n].describe(), before->links()[n].name + before->links()[n].describe());
@@ -156,7 +237,8 @@ INSTANTIATE_TEST_SUITE_P(Files, CompactFile,
                                          "../access-more/linkerTestV2007.accdb", "../access-more/oldDatesV2007.accdb",
                                          "../access-more/linkeeTest.accdb", "fixedNumericTestV2000.mdb",
                                          "../access-more/fixedNumericTestV2007.accdb", "../access-more/fixedNumericTestV2010.accdb",
-                                         "../access-more/calcFieldTestV2010.accdb", "../access-more/extDateTestV2019.accdb"));
+                                         "../access-more/calcFieldTestV2010.accdb", "../access-more/extDateTestV2019.accdb",
+                                         "../access-more/odbcLinkerTestV2007.accdb", "../access-more/testIndexPropertiesV2010.accdb"));
 
 // A table's data pages in order, with the rows each holds, as a sound file has them.
 struct TablePages {
