@@ -59,7 +59,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kWindow = std::size_t{1} << 16;
+    static constexpr std::size_t kWindow = std::size_t{1} << 17;
     static constexpr std::uint64_t kNoEnd = UINT64_MAX;
 
     IndexPage load(std::uint32_t number) const { return IndexPage(run_.db->pager(), run_.db->jet3(), number, def_->page); }
@@ -125,7 +125,8 @@ private:
             number = page.child(0);
         }
         std::unordered_set<std::uint32_t> seen;
-        std::optional<IndexEntry> previous;
+        IndexEntry previous;  // the last entry met, its buffer reused
+        bool first = true;
         std::uint32_t before = 0;
         while (number != 0) {
             if (!seen.insert(number).second) {
@@ -147,9 +148,11 @@ private:
             for (std::size_t n = 0; n < page.size(); ++n) {
                 IndexEntry entry = page.entry(n);
                 if (judge) {
-                    if (previous)
-                        checkOrder(*previous, entry, number);
-                    previous = entry;
+                    if (!first)
+                        checkOrder(previous, entry, number);
+                    previous.bytes.assign(entry.bytes.begin(), entry.bytes.end());
+                    previous.row = entry.row;
+                    first = false;
                 }
                 if (const std::uint64_t at = locationKey(entry.row); at >= from && at < to) {
                     entries_.push_back({std::move(entry), number});
