@@ -19,7 +19,22 @@ struct DecipherAhead::Run {
     std::uint32_t first = 0, count = 0;
     std::vector<std::uint8_t> bytes;          // enciphered, each page deciphered in place
     std::unique_ptr<std::atomic<int>[]> state;  // kPending, kDone or kFailed a page
-    std::atomic<std::uint32_t> claimed{0};    // the pages before this index are claimed
+    // Pages claimed: the reader's from the front (low half), the helper's
+    // from the back (high half), so that the two meet once a run and do
+    // not take turns on the same pages.
+    std::atomic<std::uint64_t> claimed{0};
+
+    // The index of the next page from the front (`front`) or the back; count when none is left.
+    std::uint32_t claim(bool front) {
+        for (std::uint64_t now = claimed.load();;) {
+            const auto fronts = static_cast<std::uint32_t>(now), backs = static_cast<std::uint32_t>(now >> 32);
+            if (fronts + backs >= count)
+                return count;
+            if (claimed.compare_exchange_weak(now, now + (front ? 1 : std::uint64_t{1} << 32)))
+                return front ? fronts : count - 1 - backs;
+        }
+    }
+    std::uint32_t frontClaimed() const { return static_cast<std::uint32_t>(claimed.load()); }
 
     bool contains(std::uint32_t number) const { return number >= first && number - first < count; }
 
@@ -91,9 +106,12 @@ std::shared_ptr<DecipherAhead::Run> DecipherAhead::start(std::uint32_t first) {
 
 void DecipherAhead::take(Run& run, std::uint32_t index, std::span<std::uint8_t> out) {
     // The pages up to this one that the helper has not claimed yet are deciphered here.
-    for (std::uint32_t i = run.claimed.load(); i <= index;)
-        if (run.claimed.compare_exchange_weak(i, i + 1))
-            run.decipher(i++, cipher_, pageSize_);
+    while (run.frontClaimed() <= index) {
+        const std::uint32_t i = run.claim(true);
+        if (i == run.count)
+            break;
+        run.decipher(i, cipher_, pageSize_);
+    }
     std::atomic<int>& state = run.state[index];
     int now = kPending;
     while ((now = state.load(std::memory_order_acquire)) == kPending)
@@ -117,7 +135,7 @@ void DecipherAhead::work() {
             run = std::move(queue_.front());
             queue_.pop_front();
         }
-        for (std::uint32_t i = run->claimed.fetch_add(1); i < run->count; i = run->claimed.fetch_add(1))
+        for (std::uint32_t i = run->claim(false); i < run->count; i = run->claim(false))
             run->decipher(i, *helper_, pageSize_);
     }
 }

@@ -5,8 +5,9 @@
 // reader deciphers any page of a run it reaches first, so the two share
 // the work. Deciphering RC4 costs about as much as decoding a page.
 //
-// Each page of a run is claimed once (an atomic counter), by the thread
-// that deciphers it, and marked done for the other; each thread has a
+// Each page of a run is claimed once, by the thread that deciphers it (the
+// reader from the front, the helper from the back), and marked done for the
+// other; each thread has a
 // cipher of its own. Runs are shared by the reader and the helper thread
 // and live as long as either holds them. Used by one reader thread.
 #include "jet/page/PageCipher.h"
