@@ -1,9 +1,9 @@
 #pragma once
 // Pages of a database, read on demand through a small cache so that memory
 // stays bounded however large the file is. Pages of encoded databases are
-// deciphered as they are read (those of encrypted ones ahead of a reader
-// going in file order, jet/page/DecipherAhead.h). Every structural check that fails ends in
-// damaged(), which names the file.
+// deciphered as they are read (RC4-encrypted ones ahead of a reader going in
+// file order, jet/page/DecipherAhead.h). Every structural check that fails
+// ends in damaged(), which names the file.
 #include "jet/page/DatabaseHeader.h"
 #include "jet/page/DecipherAhead.h"
 #include "jet/page/PageCipher.h"
