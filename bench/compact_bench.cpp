@@ -3,12 +3,19 @@
 // checked clean as both do. Prints the median and the slowest run; exits 1
 // when a copy does not hold every row written. Then deletes every other name
 // and compares the compacted file with one written with only the names kept.
+// Last, the peak resident memory of compacting and of repairing that database
+// and one four times as large, each in a process of its own (getrusage's
+// maximum resident set size): flat when tables are copied in bounded stores.
 #include "BenchFiles.h"
 #include "NameRows.h"
 
 #include "jet/compact/Compact.h"
 #include "jet/Recordset.h"
 #include "jet/compact/Repair.h"
+
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,6 +26,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+extern char** environ;
 
 namespace {
 
@@ -77,9 +85,51 @@ bool compareHalves(const fs::path& folder, int rows) {
     return deleted == static_cast<std::size_t>(rows + 1) / 2 && kept == freshRows && kept > 0;
 }
 
+// The child's part: compacts or repairs `source` into `dest`; 0 when rows were copied.
+int copyOnly(const std::string& verb, const std::string& source, const std::string& dest) {
+    const std::size_t rows = verb == "repair" ? jet::repairDatabase(source, dest).copied.rows
+                                              : jet::compactDatabase(source, dest).rows;
+    return rows > 0 ? 0 : 1;
+}
+
+// The peak resident memory in MB of `verb` (compact, repair) run on `source`
+// in a process of its own; a negative value when it failed.
+double peakMb(const std::string& verb, const std::string& source, const std::string& dest) {
+    fs::remove(dest);
+    std::vector<std::string> args{"/proc/self/exe", "--peak", verb, source, dest};
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    int status = 0;
+    struct rusage usage {};
+    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0 ||
+        ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // KB on Linux
+}
+
+// Peak memory of compact and repair for `rows` names and four times as many.
+bool peaks(const fs::path& folder, int rows) {
+    const std::string large = folder / "large.mdb";
+    bench::writeNameTable(large, rows * 4, 10000);
+    bool ok = true;
+    for (const char* verb : {"compact", "repair"}) {
+        const double small = peakMb(verb, folder / "names.mdb", folder / "peak.mdb");
+        const double big = peakMb(verb, large, folder / "peak.mdb");
+        std::printf("%-8s peak memory: %d names %6.1f MB, %d names (%.1f MB file) %6.1f MB\n", verb, rows, small,
+                    rows * 4, static_cast<double>(fs::file_size(large)) / 1e6, big);
+        ok = ok && small > 0 && big > 0;
+    }
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "--peak")
+        return copyOnly(argv[2], argv[3], argv[4]);
     const int rows = argc > 1 ? std::stoi(argv[1]) : 100000;
     const fs::path folder = makeBenchFolder("compact");
     const std::string source = folder / "names.mdb", dest = folder / "copy.mdb";
@@ -90,7 +140,7 @@ int main(int argc, char** argv) {
     const bool ok = all >= static_cast<std::size_t>(rows) &&
                     timed("compact", dest, [&] { return jet::compactDatabase(source, dest).rows; }, all) &&
                     timed("repair (a sound file)", dest, [&] { return jet::repairDatabase(source, dest).copied.rows; }, all) &&
-                    compareHalves(folder, rows);
+                    compareHalves(folder, rows) && peaks(folder, rows);
     fs::remove_all(folder);
     return ok ? 0 : 1;
 }

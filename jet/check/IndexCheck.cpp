@@ -47,14 +47,21 @@ public:
         : run_(run), table_(table), def_(def), index_(run.db, def, logical.name),
           name_("index '" + logical.name + "'"), dataPages_(dataPages), map_(map) {}
 
+    // The leaf entries are held a window of row places at a time (about
+    // kWindow of them), each window checked against the table's rows, so
+    // that memory stays bounded however large the table.
     void run() {
         checkNodes(index_.tree().firstPage, 0);
-        walkLeaves();
-        checkOrder();
-        checkRows();
+        for (std::uint64_t from = 0, to = 0; to != kNoEnd; from = to) {
+            to = walkLeaves(from, from == 0);
+            checkRows(from, to);
+        }
     }
 
 private:
+    static constexpr std::size_t kWindow = std::size_t{1} << 17;
+    static constexpr std::uint64_t kNoEnd = UINT64_MAX;
+
     IndexPage load(std::uint32_t number) const { return IndexPage(run_.db->pager(), run_.db->jet3(), number, def_->page); }
 
     void inMap(std::uint32_t number) {
@@ -101,54 +108,88 @@ private:
         return std::nullopt;
     }
 
-    // The leaves from the leftmost one along their next links.
-    void walkLeaves() {
+    // The leaves from the leftmost one along their next links: keeps in
+    // entries_ those naming row places from `from` on, as many of the first
+    // of them as a window holds, and returns where the window ends. The
+    // leaves' links and order are judged on the first walk (`judge`).
+    std::uint64_t walkLeaves(std::uint64_t from, bool judge) {
+        entries_.clear();
+        std::uint64_t to = kNoEnd;
         std::uint32_t number = index_.tree().firstPage;
         for (int depth = 0;; ++depth) {
             const IndexPage page = load(number);
             if (page.leaf())
                 break;
             if (page.size() == 0 || depth > kMaxDepth)
-                return;  // reported by checkNodes
+                return kNoEnd;  // reported by checkNodes
             number = page.child(0);
         }
         std::unordered_set<std::uint32_t> seen;
+        IndexEntry previous;  // the last entry met, its buffer reused
+        bool first = true;
         std::uint32_t before = 0;
         while (number != 0) {
             if (!seen.insert(number).second) {
-                run_.add(table_, number, name_ + ": the leaves run in a circle");
-                return;
+                if (judge)
+                    run_.add(table_, number, name_ + ": the leaves run in a circle");
+                return to;
             }
-            inMap(number);
+            if (judge)
+                inMap(number);
             const IndexPage page = load(number);
             if (!page.leaf()) {
-                run_.add(table_, number, name_ + ": a leaf links to this page, which is no leaf");
-                return;
+                if (judge)
+                    run_.add(table_, number, name_ + ": a leaf links to this page, which is no leaf");
+                return to;
             }
-            if (page.previous() != before)
+            if (judge && page.previous() != before)
                 run_.add(table_, number, name_ + ": the leaf links back to page " + std::to_string(page.previous()) +
                                              ", not to page " + std::to_string(before));
-            for (std::size_t n = 0; n < page.size(); ++n)
-                entries_.push_back({page.entry(n), number});
+            for (std::size_t n = 0; n < page.size(); ++n) {
+                IndexEntry entry = page.entry(n);
+                if (judge) {
+                    if (!first)
+                        checkOrder(previous, entry, number);
+                    previous.bytes.assign(entry.bytes.begin(), entry.bytes.end());
+                    previous.row = entry.row;
+                    first = false;
+                }
+                if (const std::uint64_t at = locationKey(entry.row); at >= from && at < to) {
+                    entries_.push_back({std::move(entry), number});
+                    if (entries_.size() >= 2 * kWindow && to > from + 1)
+                        to = narrow(from);
+                }
+            }
             before = number;
             number = page.next();
         }
+        return to;
     }
 
-    void checkOrder() {
-        const bool unique = index_.tree().unique();
-        for (std::size_t n = 1; n < entries_.size(); ++n) {
-            const auto& a = entries_[n - 1].entry;
-            const auto& b = entries_[n].entry;
-            if (!(a.bytes < b.bytes))
-                run_.add(table_, entries_[n].page, name_ + ": the entry for " + where(b.row) + " is out of key order");
-            else if (unique && std::ranges::equal(a.key(), b.key()) && !allNull(b.key(), index_.columns().size()))
-                run_.add(table_, entries_[n].page, name_ + ": the unique index holds the key " + hex(b.key()) +
-                                                       " twice (" + where(a.row) + ", " + where(b.row) + ")");
-        }
+    // Keeps the entries of the first kWindow row places from `from` on;
+    // returns the row place the window now ends before.
+    std::uint64_t narrow(std::uint64_t from) {
+        std::vector<std::uint64_t> places;
+        places.reserve(entries_.size());
+        for (const LeafEntry& e : entries_)
+            places.push_back(locationKey(e.entry.row));
+        std::nth_element(places.begin(), places.begin() + kWindow, places.end());
+        const std::uint64_t to = std::max(places[kWindow], from + 1);  // one place at least, however many name it
+        std::erase_if(entries_, [&](const LeafEntry& e) { return locationKey(e.entry.row) >= to; });
+        return to;
     }
 
-    void checkRows() {
+    void checkOrder(const IndexEntry& a, const IndexEntry& b, std::uint32_t page) {
+        if (!(a.bytes < b.bytes))
+            run_.add(table_, page, name_ + ": the entry for " + where(b.row) + " is out of key order");
+        else if (index_.tree().unique() && std::ranges::equal(a.key(), b.key()) &&
+                 !allNull(b.key(), index_.columns().size()))
+            run_.add(table_, page, name_ + ": the unique index holds the key " + hex(b.key()) + " twice (" +
+                                       where(a.row) + ", " + where(b.row) + ")");
+    }
+
+    // The rows whose places lie in [from, to) against the entries held.
+    void checkRows(std::uint64_t from, std::uint64_t to) {
         std::unordered_map<std::uint64_t, std::vector<std::size_t>> byRow;
         for (std::size_t n = 0; n < entries_.size(); ++n)
             byRow[locationKey(entries_[n].entry.row)].push_back(n);
@@ -162,6 +203,8 @@ private:
         std::string why;
         for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
             const RowLocation at = cursor.location();
+            if (locationKey(at) < from || locationKey(at) >= to)
+                continue;
             keyValues.clear();
             for (const std::size_t p : positions)
                 keyValues.push_back(cursor.values().at(p));

@@ -64,7 +64,7 @@ CompactResult compactInPlace(const std::string& path) {
 CompactResult compactDatabase(const std::string& sourcePath, const std::string& dest) {
     const auto source = Database::open(sourcePath);
     return copyDatabase(source, sourcePath, dest,
-                        [&](const std::string&, const std::shared_ptr<const TableDef>& def, TableWriter& writer) {
+                        [&](const std::string&, const std::shared_ptr<const TableDef>& def, BatchWriter& writer) {
                             std::size_t rows = 0;
                             TableCursor cursor(source, def);
                             for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {

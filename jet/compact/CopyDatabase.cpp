@@ -101,7 +101,11 @@ bool goesOn(const Lost& lost, const std::string& table, const std::string& part,
     return true;
 }
 
-// Copies one table: its definition, its rows and its properties, in one store.
+// Pages a table's copy holds in memory before they are written (a few MB).
+constexpr std::size_t kBatchBytes = std::size_t{4} << 20;
+
+// Copies one table: its definition, its rows and its properties, in stores
+// of at most about kBatchBytes each.
 std::size_t copyTable(const std::shared_ptr<const Database>& source, const std::string& name, const std::string& dest,
                       const CopyRows& copyRows, const Lost& lost) {
     const auto def = source->tableDef(name);
@@ -114,10 +118,10 @@ std::size_t copyTable(const std::shared_ptr<const Database>& source, const std::
             throw;
     }
     std::size_t rows = 0;
-    runStore(dest, [&](PageStore& store) {
+    runStoreInSteps(dest, kBatchBytes, [&](PageStore& store, const StoreStep& step) {
         createTable(store, table);
         {
-            TableWriter writer(store, name, SystemTables::Refused, def.get());
+            BatchWriter writer(store, name, step, def.get());
             rows = copyRows(name, def, writer);
         }
         if (!properties.empty())

@@ -4,14 +4,16 @@
 // fields in the same order, every index but the foreign-key sides of
 // relationships) and filled by the caller's row copier, then given the
 // source's properties of the table and its fields (its LvProp, byte for
-// byte: after the rows, so that no rule added since judges old rows), one
-// store a table; then the database's own properties (MSysDb's LvProp),
-// the queries and links (copyQueriesAndLinks), the rest of the catalogue
-// (copyCatalogue) and the relationships (copyRelationships: their rows and
-// both sides' foreign-key indexes). The copy is checked (jet/check) before
-// it is handed over, and removed after any error.
+// byte: after the rows, so that no rule added since judges old rows), in
+// stores of bounded size (jet/compact/BatchWriter.h); then the database's own
+// properties (MSysDb's LvProp), the queries and links (copyQueriesAndLinks),
+// the rest of the catalogue (copyCatalogue) and the relationships
+// (copyRelationships: their rows and both sides' foreign-key indexes). The
+// copy is checked (jet/check) before it is handed over, and removed after
+// any error.
 #include "jet/Database.h"
 #include "jet/Error.h"
+#include "jet/compact/BatchWriter.h"
 #include "jet/compact/Compact.h"
 #include "jet/create/CatalogRows.h"
 #include "jet/create/TableCreator.h"
@@ -27,7 +29,7 @@ namespace jet {
 // Writes the rows of `table` (read from the source as `def` says) through
 // `writer`; returns how many it wrote.
 using CopyRows = std::function<std::size_t(const std::string& table, const std::shared_ptr<const TableDef>& def,
-                                           TableWriter& writer)>;
+                                           BatchWriter& writer)>;
 // Told of what could not be read or made, which is left out as the copy goes
 // on: a table (`part` empty), or a part of one ("properties"; `table` is
 // MSysDb for the database's own, MSysObjects for "queries and links" and for

@@ -85,7 +85,7 @@ public:
             }
     }
 
-    std::size_t copy(const std::string& table, const TableDef& def, TableWriter& writer) {
+    std::size_t copy(const std::string& table, const TableDef& def, BatchWriter& writer) {
         table_ = &table;
         RowDecoder decoder(db_->pager(), db_->jet3(), def, db_->textDecoder());
         std::size_t rows = 0;
@@ -143,7 +143,7 @@ private:
 
     // Copies row `r` of `view` (page `p`) when it is live and readable: 1 when copied.
     std::size_t copyRow(const DataPageView& view, std::uint32_t p, std::uint16_t r, RowDecoder& decoder,
-                        const TableDef& def, TableWriter& writer) {
+                        const TableDef& def, BatchWriter& writer) {
         PageRef moved;
         try {
             const RowSlot slot = view.row(r);
@@ -213,7 +213,7 @@ RepairResult repairDatabase(const std::string& sourcePath, const std::string& de
     Salvage salvage(source, result.losses);
     result.copied = copyDatabase(
         source, sourcePath, dest,
-        [&](const std::string& table, const std::shared_ptr<const TableDef>& def, TableWriter& writer) {
+        [&](const std::string& table, const std::shared_ptr<const TableDef>& def, BatchWriter& writer) {
             return salvage.copy(table, *def, writer);
         },
         [&](const std::string& table, const std::string& part, const Error& why) {

@@ -25,6 +25,9 @@ Pager::Pager(std::unique_ptr<PageSource> source, std::string name, const Databas
     const std::uint64_t pages = source_->size() / pageSize_;
     pageCount_ = pages > 0xFFFFFFu ? 0xFFFFFFu : static_cast<std::uint32_t>(pages);
     cache_.resize(kCacheSlots);
+    if (cipher_)
+        if (auto helper = cipher_->clone())
+            ahead_ = std::make_unique<DecipherAhead>(*source_, pageSize_, pageCount_, *cipher_, std::move(helper));
 }
 
 void Pager::damaged(const std::string& what) const {
@@ -34,6 +37,8 @@ void Pager::damaged(const std::string& what) const {
 void Pager::load(Page& page, std::uint32_t number) const {
     page.number = number;
     page.bytes.resize(pageSize_);
+    if (ahead_ && number != 0 && ahead_->load(number, page.bytes))
+        return;
     source_->read(static_cast<std::uint64_t>(number) * pageSize_, page.bytes);
     if (cipher_ && number != 0) {
         cipher_->decipher(number, page.bytes);

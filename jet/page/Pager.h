@@ -1,9 +1,11 @@
 #pragma once
 // Pages of a database, read on demand through a small cache so that memory
 // stays bounded however large the file is. Pages of encoded databases are
-// deciphered as they are read. Every structural check that fails ends in
-// damaged(), which names the file.
+// deciphered as they are read (RC4-encrypted ones ahead of a reader going in
+// file order, jet/page/DecipherAhead.h). Every structural check that fails
+// ends in damaged(), which names the file.
 #include "jet/page/DatabaseHeader.h"
+#include "jet/page/DecipherAhead.h"
 #include "jet/page/PageCipher.h"
 #include "jet/page/PageSource.h"
 
@@ -51,6 +53,7 @@ private:
     std::uint32_t pageCount_;
     std::uint32_t databaseKey_;
     std::unique_ptr<const PageCipher> cipher_;
+    mutable std::unique_ptr<DecipherAhead> ahead_;  // with a cipher that has a copy for a second thread
     mutable std::vector<Slot> cache_;
     mutable std::uint64_t clock_ = 0;
 };

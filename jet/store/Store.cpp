@@ -11,6 +11,7 @@
 #include "jet/store/StoreIo.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
@@ -62,6 +63,41 @@ public:
     void commit(int slot) {
         if (changed_.empty())
             return;
+        writeChanged(slot);
+        // The file now holds the changes: later reads and the next commit start from it.
+        changed_.clear();
+        originals_.clear();
+        length_ = pages_ * std::uint64_t{pageSize()};
+    }
+
+    std::size_t pendingBytes() const { return changed_.size() * pageSize(); }
+
+    // Error 3343 when a Jet user left the database suspect (a write cut
+    // short, a damaged page met): Access repairs it first; a store would
+    // hide the mark.
+    void requireNotSuspect() const {
+        const auto header = readOriginal(0);
+        for (int slot = 0; slot < kMaxLockSlots; ++slot)
+            if (const auto at = commitValueOffset(format_, slot); at && leftSuspect(readU16(&header[*at]), false))
+                throw Error(NotADatabase, "The database '" + path_ + "' is damaged: a Jet user (slot " +
+                                              std::to_string(slot) + " of its lock file) left it in a suspect state. "
+                                              "Repair it in Access before changing it.");
+    }
+
+    void undoable(const std::function<void()>& change) override {
+        auto changed = changed_;
+        const auto pages = pages_;
+        try {
+            change();
+        } catch (...) {
+            changed_ = std::move(changed);
+            pages_ = pages;
+            throw;
+        }
+    }
+
+private:
+    void writeChanged(int slot) {
         JournalImage journal{static_cast<std::uint32_t>(pageSize()), length_, pages_ * std::uint64_t{pageSize()}, {}};
         for (const auto& [number, bytes] : changed_) {
             JournalPage& page = journal.pages[number];
@@ -110,32 +146,6 @@ public:
             throw;
         }
     }
-
-    // Error 3343 when a Jet user left the database suspect (a write cut
-    // short, a damaged page met): Access repairs it first; a store would
-    // hide the mark.
-    void requireNotSuspect() const {
-        const auto header = readOriginal(0);
-        for (int slot = 0; slot < kMaxLockSlots; ++slot)
-            if (const auto at = commitValueOffset(format_, slot); at && leftSuspect(readU16(&header[*at]), false))
-                throw Error(NotADatabase, "The database '" + path_ + "' is damaged: a Jet user (slot " +
-                                              std::to_string(slot) + " of its lock file) left it in a suspect state. "
-                                              "Repair it in Access before changing it.");
-    }
-
-    void undoable(const std::function<void()>& change) override {
-        auto changed = changed_;
-        const auto pages = pages_;
-        try {
-            change();
-        } catch (...) {
-            changed_ = std::move(changed);
-            pages_ = pages;
-            throw;
-        }
-    }
-
-private:
 
     void writePage(std::uint32_t number, const std::vector<std::uint8_t>& bytes) {
         storeio::writeAt(fd_, bytes.data(), bytes.size(), number * std::uint64_t{pageSize()}, path_);
@@ -212,10 +222,13 @@ private:
 
 }  // namespace
 
-void runStore(const std::string& path, const std::function<void(PageStore&)>& change, const StoreOptions& options) {
+void runStoreInSteps(const std::string& path, std::size_t boundBytes,
+                     const std::function<void(PageStore&, const StoreStep& step)>& change,
+                     const StoreOptions& options) {
     if (struct stat named {}; activeStore && ::stat(path.c_str(), &named) == 0 &&
                               named.st_dev == activeStore->device && named.st_ino == activeStore->inode) {
-        activeStore->store->undoable([&] { change(*activeStore->store); });
+        const StoreStep joined = [] { return false; };
+        activeStore->store->undoable([&] { change(*activeStore->store, joined); });
         return;
     }
     const UniqueFd file(openForWriting(path));
@@ -235,11 +248,22 @@ void runStore(const std::string& path, const std::function<void(PageStore&)>& ch
     BufferedStore store(fd, path, format, static_cast<std::uint64_t>(st.st_size));
     store.requireNotSuspect();
     ActiveStore active{st.st_dev, st.st_ino, &store};
+    const StoreStep step = [&] {
+        if (store.pendingBytes() <= boundBytes)
+            return false;
+        store.commit(user.slot());
+        return true;
+    };
     {
         const ActiveStoreScope scope(active);
-        change(store);
+        change(store, step);
     }
     store.commit(user.slot());
+}
+
+void runStore(const std::string& path, const std::function<void(PageStore&)>& change, const StoreOptions& options) {
+    runStoreInSteps(
+        path, SIZE_MAX, [&](PageStore& store, const StoreStep&) { change(store); }, options);
 }
 
 }  // namespace jet

@@ -41,4 +41,19 @@ struct StoreOptions {
 void runStore(const std::string& path, const std::function<void(PageStore&)>& change,
               const StoreOptions& options = {});
 
+// Says, between two operations of a change, that what it changed so far may be
+// written now; true when it was (the change's page caches then start again).
+using StoreStep = std::function<bool()>;
+
+// runStore for a file no one else is to read until the change ends (a new
+// file that is removed after any error): memory stays bounded however much
+// the change writes. Whenever `step` is called with more than `boundBytes` of
+// changed pages held, they are written as one store, and the change goes on
+// in the next under the same locks. A change that throws undoes only what it
+// changed since the last store written. Inside another store of the same
+// file `step` never writes.
+void runStoreInSteps(const std::string& path, std::size_t boundBytes,
+                     const std::function<void(PageStore&, const StoreStep& step)>& change,
+                     const StoreOptions& options = {});
+
 }  // namespace jet
