@@ -219,6 +219,8 @@ struct Meanwhile {
     const char* stored;
 };
 
+void PrintTo(const Meanwhile& c, std::ostream* os) { *os << c.what; }
+
 class EditingMeanwhile : public Editing, public ::testing::WithParamInterface<Meanwhile> {};
 
 TEST_P(EditingMeanwhile, KeepsTheOtherProgramsChangesUnlessTheUserSavesOverThem) {
