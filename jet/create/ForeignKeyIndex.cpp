@@ -187,12 +187,12 @@ std::uint32_t addForeignKeyIndex(PageStore& store, const std::string& table, con
     addToCount(d.bytes, L.indexCount);
     if (found == def->realIndexes.end()) {
         const auto [real, entries] = newRealIndex(store, db, def, columns);
-        create::IndexSpec spec;
+        create::IndexSpec entry;
         for (const IndexColumn& c : columns)
-            spec.columns.push_back(c.columnNumber);
-        spec.usageMap = real.usageMapPointer;
-        spec.firstPage = real.firstPage;
-        insertAt(d.bytes, parts.realIndexes, create::realIndexEntry(spec));
+            entry.columns.push_back(c.columnNumber);
+        entry.usageMap = real.usageMapPointer;
+        entry.firstPage = real.firstPage;
+        insertAt(d.bytes, parts.realIndexes, create::realIndexEntry(entry));
         Bytes counts(L.realIndexEntrySize, 0);
         writeU32(&counts[4], entries);
         insertAt(d.bytes, parts.realEntries, counts);
