@@ -57,7 +57,19 @@ void replaceInPlace(const std::string& path, const std::function<void(const std:
 
 CompactResult compactInPlace(const std::string& path) {
     CompactResult result;
-    replaceInPlace(path, [&](const std::string& copy) { result = compactDatabase(path, copy); });
+    replaceInPlace(path, [&](const std::string& copy) {
+        result = compactDatabase(path, copy);
+        if (result.leftOut.empty())
+            return;
+        std::error_code ignored;
+        std::filesystem::remove(copy, ignored);
+        std::string names;
+        for (const std::string& name : result.leftOut)
+            names += (names.empty() ? "" : ", ") + name;
+        throw Error(InvalidArgument, "'" + path + "' cannot be compacted in place yet: the copy would lose " + names +
+                                         ", whose fields Ravelin cannot make. Compact it into a new file to keep "
+                                         "the database as it is.");
+    });
     return result;
 }
 

@@ -73,7 +73,6 @@ void tellLeftOut(const jet::CompactResult& copied) {
 
 int repair(const std::string& source, const std::string& dest) {
     const jet::RepairResult repaired = jet::repairDatabase(source, dest);
-    tellLeftOut(repaired.copied);
     std::cout << repaired.copied.tables << " tables, " << repaired.copied.rows << " rows, " << repaired.copied.queries
               << " queries recovered into " << dest << '\n';
     if (repaired.losses.empty())
@@ -197,7 +196,7 @@ int main(int argc, char** argv) {
             std::cout << copied.tables << " tables, " << copied.rows << " rows, " << copied.queries
                       << " queries copied into " << dest << '\n';
             tellLeftOut(copied);
-            return 0;
+            return copied.leftOut.empty() ? 0 : 1;
         }
         if (command == "repair")
             return args.size() == 2 ? repair(args[0], args[1]) : usage();
