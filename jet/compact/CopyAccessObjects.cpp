@@ -14,15 +14,9 @@
 namespace jet {
 namespace {
 
-constexpr std::int32_t kRootContainer = 0x0F000000;
-constexpr std::int32_t kTablesContainer = 0x0F000001;
-constexpr std::int32_t kRelationshipsContainer = 0x0F000003;
-constexpr std::int64_t kTableObject = 1;
-constexpr std::int64_t kOdbcLink = 4;
-constexpr std::int64_t kQueryObject = 5;
-constexpr std::int64_t kAccessLink = 6;
-// Objects with no definition page of their own are numbered from here.
-constexpr std::uint32_t kFirstObjectId = 0x80000000;
+constexpr auto kRootContainer = static_cast<std::int32_t>(kRootContainerId);
+constexpr auto kTablesContainer = static_cast<std::int32_t>(kTablesContainerId);
+constexpr auto kRelationshipsContainer = static_cast<std::int32_t>(kRelationshipsContainerId);
 // The engine's account, which owns the Tables container of every database.
 constexpr std::uint8_t kEngineSid[] = {0x02, 0x03};
 
@@ -138,7 +132,7 @@ bool isEngineContainer(std::int32_t id) { return id >= kTablesContainer && id <=
 // A link numbered below kFirstObjectId keeps the linked table's definition
 // on that page.
 bool keepsDefinition(const Object& o) {
-    return (o.type == kOdbcLink || o.type == kAccessLink) && !(static_cast<std::uint32_t>(o.id) & kFirstObjectId);
+    return (o.type == kOdbcLinkObject || o.type == kAccessLinkObject) && !(static_cast<std::uint32_t>(o.id) & kFirstObjectId);
 }
 
 class CatalogueCopy {

@@ -7,16 +7,6 @@
 #include <algorithm>
 
 namespace jet {
-namespace {
-
-constexpr std::int64_t kQueryObject = 5;
-constexpr std::int64_t kAccessLink = 6;
-// Ids of objects with no definition page of their own have this bit set;
-// a link numbered otherwise keeps a definition in the file.
-constexpr std::int64_t kObjectIdBit = 0x80000000;
-constexpr std::int64_t kTablesContainer = 0x0F000001;
-
-}  // namespace
 
 std::vector<CatalogFields> rowsOf(const std::shared_ptr<const Database>& source, const std::string& table) {
     std::vector<CatalogFields> rows;
@@ -44,8 +34,8 @@ std::size_t copyQueriesAndLinks(const std::shared_ptr<const Database>& source, P
     std::size_t copied = 0;
     for (const CatalogFields& object : rowsOf(source, "MSysObjects")) {
         const std::int64_t type = integerOf(object, "Type");
-        const bool link = type == kAccessLink && (static_cast<std::uint32_t>(integerOf(object, "Id")) & kObjectIdBit);
-        if ((type != kQueryObject && !link) || integerOf(object, "ParentId") != kTablesContainer)
+        const bool link = type == kAccessLinkObject && (static_cast<std::uint32_t>(integerOf(object, "Id")) & kFirstObjectId);
+        if ((type != kQueryObject && !link) || integerOf(object, "ParentId") != kTablesContainerId)
             continue;
         std::string name;
         CatalogFields fields;  // dates, properties, connect string: as they were

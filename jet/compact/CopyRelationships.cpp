@@ -11,7 +11,6 @@
 namespace jet {
 namespace {
 
-constexpr std::int64_t kRelationshipObject = 8;
 constexpr std::uint8_t kForeignKeyIndex = 2;
 constexpr std::uint8_t kReferringSide = 2;
 

@@ -12,10 +12,6 @@
 namespace jet {
 namespace {
 
-constexpr std::int64_t kTableObject = 1;
-// Objects other than tables are numbered upwards from here, in creation order.
-constexpr std::uint32_t kFirstObjectId = 0x80000000;
-
 using Bytes = std::vector<std::uint8_t>;
 
 struct Ace {

@@ -28,8 +28,19 @@ using CatalogFields = std::vector<std::pair<std::string, Value>>;
 // its fields by name: those it lacks are left out, the rest are Null.
 void insertCatalogRow(PageStore& store, const std::string& table, const CatalogFields& fields);
 
+// The catalogue's fixed containers (MSysObjects.Id) and its kinds of object
+// (MSysObjects.Type).
+inline constexpr std::int64_t kRootContainerId = 0x0F000000;
 inline constexpr std::int64_t kTablesContainerId = 0x0F000001;
 inline constexpr std::int64_t kRelationshipsContainerId = 0x0F000003;
+inline constexpr std::int64_t kTableObject = 1;
+inline constexpr std::int64_t kOdbcLinkObject = 4;
+inline constexpr std::int64_t kQueryObject = 5;
+inline constexpr std::int64_t kAccessLinkObject = 6;
+inline constexpr std::int64_t kRelationshipObject = 8;
+// Objects with no definition page of their own are numbered upwards from
+// here; a link numbered below it keeps a definition page in the file.
+inline constexpr std::uint32_t kFirstObjectId = 0x80000000;
 
 // Registers an object other than a table in the Tables container (a query:
 // type 5, its kind in `flags`), or in another (a relationship: type 8 in the
