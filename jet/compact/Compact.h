@@ -22,16 +22,18 @@
 // copied object's catalogue row (dates, flags, owner, LvProp) and permissions
 // (MSysACEs) as the source has them, each object id remapped. Account SIDs
 // are re-masked for the copy as far as their mask is known (the first two
-// bytes). System tables with fields the creator cannot make yet (complex:
-// MSysResources), and the objects such a table holds, are left out and named
-// in the result.
+// bytes). System tables with fields the creator cannot make, and the
+// objects such a table holds, are left out and named in the result.
 //
 // Relationships (MSysRelationships rows, their catalogue rows and both
-// tables' foreign-key indexes) follow the tables they join. A table with a
-// field that cannot be copied (a complex field, or one of a type Ravelin
-// does not know whose values may lie outside their rows) is refused, naming
-// it. Calculated fields keep their stored results; fields of unknown types
-// kept in the row keep their bytes.
+// tables' foreign-key indexes) follow the tables they join. Complex fields
+// (attachments, multi-valued and version history fields) are made with
+// their ComplexID, and the hidden tables of their values copied like user
+// tables, keys as read. A table with a field that cannot be copied (one of
+// a type Ravelin does not know whose values may lie outside their rows or
+// that an index orders) is refused, naming it. Calculated fields keep their
+// stored results; fields of unknown types kept in the row keep their bytes;
+// every field keeps the flags that say what it is.
 // Jet 3 databases are read-only to Ravelin and are refused.
 #include <cstddef>
 #include <functional>
@@ -44,9 +46,8 @@ struct CompactResult {
     std::size_t tables = 0;
     std::size_t rows = 0;
     std::size_t queries = 0;
-    // Catalogue objects of the source the copy does not hold yet: system
-    // tables with fields the creator cannot make (complex, Decimal) and
-    // what hangs from them.
+    // Catalogue objects of the source the copy does not hold: system
+    // tables with fields the creator cannot make and what hangs from them.
     std::vector<std::string> leftOut;
 };
 

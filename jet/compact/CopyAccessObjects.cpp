@@ -274,7 +274,7 @@ private:
         for (const IdColumn& c : kIdColumns)
             if (table == c.table && rows.column(c.column) != SIZE_MAX)
                 idColumns.push_back(rows.column(c.column));
-        TableWriter writer(dest_, table, SystemTables::Written);
+        TableWriter writer(dest_, table, SystemTables::Written, rows.def.get());
         for (std::vector<Value> row : rows.rows) {
             bool keep = true;
             for (const std::size_t c : idColumns) {

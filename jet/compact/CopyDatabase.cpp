@@ -31,9 +31,9 @@ NewTable newTableLike(const std::string& name, const TableDef& def) {
         column.type = static_cast<ColumnType>(c.type);
         column.calculated = c.calculated;
         column.resultType = c.valueType();
-        if (column.type == ColumnType::Complex)
-            cannotCopy(name, "field '" + c.name + "' is an attachment, multi-valued or version history field, whose "
-                             "values Access keeps in a hidden table of their own, which Ravelin does not copy yet");
+        column.complexId = c.complexId;
+        column.copiedFlags = c.flags;
+        column.copiedFlagsExt = c.flagsExt;
         if (!knownType(c.type)) {
             // Values of an unknown type are copied as the bytes stored, which
             // is sound only for bytes held in the row itself.
@@ -49,7 +49,7 @@ NewTable newTableLike(const std::string& name, const TableDef& def) {
             column.size = static_cast<std::uint16_t>(c.length / 2);  // two bytes a character
         else if (column.type == ColumnType::Binary || column.type == ColumnType::AccessObjectData)
             column.size = c.length;
-        column.autoNumber = c.autoNumber();
+        column.autoNumber = c.autoNumber() && column.type == ColumnType::Long;  // the flags keep the others'
         if (column.type == ColumnType::Numeric) {
             column.precision = c.precision;
             column.scale = c.scale;
@@ -99,6 +99,29 @@ bool goesOn(const Lost& lost, const std::string& table, const std::string& part,
         return false;
     lost(table, part, e);
     return true;
+}
+
+// The hidden tables that hold complex fields' values, which a copy makes and
+// fills as it does the user tables (the fields' tables themselves may be
+// system tables, like MSysResources).
+std::vector<std::string> complexValueTables(const std::shared_ptr<const Database>& source) {
+    std::vector<std::string> names;
+    if (!source->findTable("MSysComplexColumns"))
+        return names;
+    const auto def = source->tableDef("MSysComplexColumns");
+    const ColumnDef* flat = def->findColumn("FlatTableID");
+    if (!flat)
+        return names;
+    TableCursor cursor(source, def);
+    Value id;
+    for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
+        cursor.readValue(static_cast<std::size_t>(flat - def->columns.data()), id);
+        for (const CatalogEntry& table : source->tables())
+            if (id.kind() == Value::Kind::Integer && table.id == static_cast<std::uint32_t>(id.asInteger()) &&
+                std::find(names.begin(), names.end(), table.name) == names.end())
+                names.push_back(table.name);
+    }
+    return names;
 }
 
 // Pages a table's copy holds in memory before they are written (a few MB).
@@ -157,10 +180,18 @@ CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const 
     createEmptyDatabase(dest, source->format().version);
     try {
         CompactResult result;
-        for (const std::string& name : source->tableNames()) {
+        const std::vector<std::string> userTables = source->tableNames();
+        std::vector<std::string> tables = userTables;
+        for (const std::string& name : complexValueTables(source))
+            if (std::find(tables.begin(), tables.end(), name) == tables.end())
+                tables.push_back(name);
+        for (const std::string& name : tables) {
             try {
-                result.rows += copyTable(source, name, dest, rows, lost);
-                ++result.tables;
+                const std::size_t copied = copyTable(source, name, dest, rows, lost);
+                if (std::find(userTables.begin(), userTables.end(), name) != userTables.end()) {  // what users see
+                    result.rows += copied;
+                    ++result.tables;
+                }
             } catch (const Error& e) {
                 if (!goesOn(lost, name, {}, e))
                     throw;

@@ -74,7 +74,7 @@ NewTable newTableLike(const std::string& name, const TableDef& def);
 // they hold); then every copied object's catalogue row and permissions as
 // the source has them (dates, flags, owner, properties; MSysACEs), each id
 // remapped. Returns the names of the source's objects the copy does not
-// hold (system tables with Decimal or complex fields, and what hangs from them).
+// hold (system tables with fields the creator cannot make, and what hangs from them).
 std::vector<std::string> copyCatalogue(const std::shared_ptr<const Database>& source, PageStore& dest);
 
 // Errors as compactDatabase; `sourcePath` names the source in messages.

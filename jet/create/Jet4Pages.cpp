@@ -92,14 +92,24 @@ void writeColumn(Writer& w, const TableSpec& table, const ColumnSpec& c, std::ui
         w.u8(c.precision);
         w.u8(c.scale);
         w.u16(0);
+    } else if (c.type == static_cast<std::uint8_t>(ColumnType::Complex)) {
+        w.u32(c.complexId);
     } else {
         w.u16(kGeneralSortOrder);
         w.u8(0);
         w.u8(table.textSortVersion);
     }
-    w.u8(static_cast<std::uint8_t>((fixed(c) ? kFixedColumn : 0) | kUpdatableColumn |
-                                   (table.system ? kSystemColumn : 0) | (c.holdsSids ? kSidColumn : 0) | (c.autoNumber ? kAutoNumberColumn : 0)));
-    w.u8(static_cast<std::uint8_t>((c.compressedText ? kCompressedUnicode : 0) | (c.calculated ? kCalculatedColumn : 0)));
+    const auto layoutFlags = static_cast<std::uint8_t>(fixed(c) ? kFixedColumn : 0);
+    const auto layoutFlagsExt = static_cast<std::uint8_t>(c.compressedText ? kCompressedUnicode : 0);
+    if (c.flags)
+        w.u8(static_cast<std::uint8_t>((*c.flags & ~kFixedColumn) | layoutFlags));
+    else
+        w.u8(static_cast<std::uint8_t>(layoutFlags | kUpdatableColumn | (table.system ? kSystemColumn : 0) |
+                                       (c.holdsSids ? kSidColumn : 0) | (c.autoNumber ? kAutoNumberColumn : 0)));
+    if (c.flagsExt)
+        w.u8(static_cast<std::uint8_t>((*c.flagsExt & ~kCompressedUnicode) | layoutFlagsExt));
+    else
+        w.u8(static_cast<std::uint8_t>(layoutFlagsExt | (c.calculated ? kCalculatedColumn : 0)));
     w.u32(0);
     w.u16(fixed(c) ? c.fixedOffset : 0);
     w.u16(c.length);

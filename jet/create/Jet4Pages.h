@@ -31,6 +31,10 @@ struct ColumnSpec {
     bool calculated = false;       // values Access computes, variable-length whatever the type
     std::uint8_t resultType = 0;   // a calculated column's: the type of its values
     bool fixedWidth = false;       // a type Ravelin does not know, kept in the fixed-width part
+    std::uint32_t complexId = 0;   // a complex field's ComplexID
+    // Flags kept from a copied definition (NewColumn::copiedFlags); the
+    // fixed-width and compressed-text bits still follow this layout.
+    std::optional<std::uint8_t> flags = {}, flagsExt = {};
 };
 
 // Memo and OLE columns, and calculated ones with such results: their values

@@ -53,6 +53,7 @@ bool creatable(ColumnType t, Version v) {
     case ColumnType::Binary: case ColumnType::Text: case ColumnType::Ole: case ColumnType::Memo:
     case ColumnType::Guid: case ColumnType::Numeric: case ColumnType::AccessObjectData:
         return true;
+    case ColumnType::Complex: return v >= Version::Ace12;
     case ColumnType::BigInt:
     case ColumnType::DateTimeExtended: return v >= Version::Ace17;
     default:
@@ -99,6 +100,9 @@ std::vector<create::ColumnSpec> layOut(const NewTable& table, Version version) {
             throw Error(InvalidArgument, "Field '" + c.name + "' may have a precision of 1 to 28 digits and a scale "
                                              "of no more digits, not " + std::to_string(c.precision) + " and " +
                                              std::to_string(c.scale) + ".");
+        if (c.type == ColumnType::Complex && c.complexId == 0)
+            throw Error(InvalidArgument, "Ravelin makes an attachment, multi-valued or version history field only "
+                                         "as a copy of one that has its values' table (field '" + c.name + "').");
         if (c.autoNumber && (c.type != ColumnType::Long || c.calculated))
             throw Error(InvalidArgument, "Field '" + c.name + "' can be an AutoNumber only as a Long.");
         create::ColumnSpec s;
@@ -112,6 +116,9 @@ std::vector<create::ColumnSpec> layOut(const NewTable& table, Version version) {
         s.calculated = c.calculated;
         s.resultType = c.resultType;
         s.fixedWidth = unknown && c.fixedWidth;
+        s.complexId = c.complexId;
+        s.flags = c.copiedFlags;
+        s.flagsExt = c.copiedFlagsExt;
         if (unknown) {
             s.compressedText = c.compressedUnicode;
             s.length = c.size;

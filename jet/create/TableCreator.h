@@ -10,6 +10,7 @@
 #include "jet/store/PageStore.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,13 @@ struct NewColumn {
     // `size` bytes in the variable-width part, are kept as the bytes given.
     bool fixedWidth = false;
     bool compressedUnicode = false;  // the definition's flag, kept as it was
+    // Complex (ACE): the field's entry in MSysComplexColumns (ComplexID),
+    // which names the hidden table holding its values.
+    std::uint32_t complexId = 0;
+    // A field copied from another definition keeps the flags that say what it
+    // is (hyperlink, replication ID, the parts of a complex field, a system
+    // table's); those of the layout (fixed width, compressed text) follow the new one.
+    std::optional<std::uint8_t> copiedFlags = {}, copiedFlagsExt = {};
 };
 
 struct NewIndex {
@@ -64,7 +72,7 @@ std::string describe(const NewColumn& column);
 // ignored); 3125 for a table, field or index name Access does not allow;
 // 3191 for a field named twice; 3190 for more than 255 fields; 3001 for a
 // table without fields, a size, precision or scale out of range, a type
-// Ravelin does not create (complex types; Large Number and Date/Time Extended
+// Ravelin does not create (complex types but in ACE files with a complexId; Large Number and Date/Time Extended
 // before ACE 17; calculated fields before ACE 14) or an index on a field the
 // table lacks, or an index on a field of a type Ravelin does not know.
 void createTable(PageStore& store, const NewTable& table);

@@ -79,6 +79,8 @@ TableDef readTableDef(const Pager& pager, bool jet3, std::uint32_t page, const C
     t.page = page;
     t.storedRowCount = b.u32(L.rowCount);
     t.nextAutoNumber = b.u32(L.autoNumber);
+    if (L.complexKey != 0)
+        t.lastComplexKey = b.u32(L.complexKey);
     t.tableType = b.u8(L.tableType);
     t.maxColumns = b.u16(L.maxColumns);
     t.varColumnCount = b.u16(L.varColumns);
@@ -119,6 +121,7 @@ TableDef readTableDef(const Pager& pager, bool jet3, std::uint32_t page, const C
             c.sortOrderVersion = b.u8(at + 14);
             c.complexId = b.u32(at + 11);
             c.flags = b.u8(at + 15);
+            c.flagsExt = b.u8(at + 16);
             c.compressedUnicode = b.u8(at + 16) & 0x01;
             c.calculated = (b.u8(at + 16) & kCalculatedFlags) == kCalculatedFlags;
             c.fixedOffset = b.u16(at + 21);

@@ -19,6 +19,7 @@ struct ColumnDef {
     std::uint16_t fixedOffset = 0;  // offset in a row's fixed-length area
     std::uint16_t length = 0;       // bytes of a fixed-length value, maximum of a text
     std::uint8_t flags = 0;
+    std::uint8_t flagsExt = 0;      // Jet 4/ACE: the second flag byte (compressed text, calculated, complex parts)
     std::uint8_t precision = 0;     // Decimal
     std::uint8_t scale = 0;         // Decimal
     std::uint16_t sortOrder = 0;    // text: locale of the collating order (1033 General)
@@ -79,14 +80,17 @@ struct TableDefLayout {
         usedPages, freePages, realIndexEntries;
     std::size_t realIndexEntrySize, columnSize, realIndexSize, logicalIndexSize, logicalIndexStart;
     std::size_t nameLengthSize;
+    // The last key given to a row's complex fields (ACE); 0: the format has none.
+    std::size_t complexKey;
 };
-inline constexpr TableDefLayout kJet3TableDef{12, 16, 20, 21, 23, 25, 27, 31, 35, 39, 43, 8, 18, 39, 20, 0, 1};
-inline constexpr TableDefLayout kJet4TableDef{16, 20, 40, 41, 43, 45, 47, 51, 55, 59, 63, 12, 25, 52, 28, 4, 2};
+inline constexpr TableDefLayout kJet3TableDef{12, 16, 20, 21, 23, 25, 27, 31, 35, 39, 43, 8, 18, 39, 20, 0, 1, 0};
+inline constexpr TableDefLayout kJet4TableDef{16, 20, 40, 41, 43, 45, 47, 51, 55, 59, 63, 12, 25, 52, 28, 4, 2, 28};
 
 struct TableDef {
     std::uint32_t page = 0;  // first definition page
     std::uint32_t storedRowCount = 0;
     std::uint32_t nextAutoNumber = 0;
+    std::uint32_t lastComplexKey = 0;  // see TableDefLayout::complexKey
     std::uint8_t tableType = 0;  // 0x4E user, 0x53 system
     std::uint16_t maxColumns = 0;
     std::uint16_t varColumnCount = 0;

@@ -96,7 +96,8 @@ void requireWritable(const DatabaseHeader& header, const std::string& name) {
 // write it. A calculated column needs its expression (a deleted row takes
 // its result with it and a copied row brings its own, so `erasing` allows
 // one without); a complex
-// column's values live in a table of their own that the writer does not keep;
+// column's values live in a table of their own that the writer does not keep
+// (a copied row brings its key, and the copy that table's rows);
 // a column of a type Ravelin does not know cannot even be carried over,
 // but for its bytes as a copied row gives them (`copying`). A
 // row is refused even when it leaves such a column Null: Access would store
@@ -108,7 +109,7 @@ void requireWritableColumns(const TableDef& table, const std::string& name, bool
         std::string why;
         if (!knownType(c.type) && !copying && c.type != static_cast<std::uint8_t>(ColumnType::AccessObjectData))
             why = "is of a type Ravelin does not know (" + typeCode(c.type) + ")";
-        else if (c.type == static_cast<std::uint8_t>(ColumnType::Complex))
+        else if (c.type == static_cast<std::uint8_t>(ColumnType::Complex) && !copying)
             why = "is an attachment, multi-valued or version history field, whose values Access keeps in a table of "
                   "their own";
         else if (c.calculated && !erasing && !copying && !rules.computes(n))
@@ -148,6 +149,7 @@ TableWriter::TableWriter(PageStore& store, std::string_view table, SystemTables 
     name_ = entry.name;
     fieldRules_ = std::make_unique<TableRules>(*def_, name_, properties);
     lastAutoNumber_ = def_->nextAutoNumber;
+    lastComplexKey_ = def_->lastComplexKey;
     for (std::size_t i = 0; i < def_->realIndexes.size(); ++i)
         indexes_.push_back(std::make_unique<IndexUpdate>(store_, *def_, i));
     requireSoundMaps();
@@ -276,6 +278,14 @@ std::vector<Value> TableWriter::prepare(const std::vector<Value>& row, const std
     for (std::size_t n = 0; n < row.size(); ++n) {
         const ColumnDef& c = def_->columns[n];
         if (copying_ && (c.calculated || !knownType(c.type))) {
+            values.push_back(row[n]);
+            continue;
+        }
+        if (copying_ && c.type == static_cast<std::uint8_t>(ColumnType::Complex)) {
+            // The key of the row's values in the field's own table, kept as
+            // given; the table's counter stays past every key it holds.
+            if (row[n].kind() == Value::Kind::Integer && row[n].asInteger() > 0)
+                lastComplexKey_ = std::max(lastComplexKey_, static_cast<std::uint32_t>(row[n].asInteger()));
             values.push_back(row[n]);
             continue;
         }
@@ -463,6 +473,8 @@ void TableWriter::saveDefinition(int rowDelta, const Keys* before, const Keys* a
     const std::uint32_t rows = readU32(&page[L.rowCount]);
     setU32(page, L.rowCount, static_cast<std::uint32_t>(static_cast<std::int64_t>(rows) + rowDelta));
     setU32(page, L.autoNumber, lastAutoNumber_);
+    if (L.complexKey != 0)
+        setU32(page, L.complexKey, lastComplexKey_);
     for (std::size_t i = 0; i < def_->realIndexes.size(); ++i) {
         const std::size_t at = L.realIndexEntries + L.realIndexEntrySize * i + 4;
         if (at + 4 > page.size())

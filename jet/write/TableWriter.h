@@ -62,7 +62,8 @@ public:
     // `copiedFrom`: the table's definition in a database its rows are copied
     // from (compacting); their calculated fields then keep the results the
     // rows give, of the result types it names, instead of being computed,
-    // and fields of types Ravelin does not know keep the bytes given.
+    // and fields of types Ravelin does not know keep the bytes given, complex
+    // fields the keys given.
     TableWriter(PageStore& store, std::string_view table, SystemTables system = SystemTables::Refused,
                 const TableDef* copiedFrom = nullptr);
     ~TableWriter();
@@ -131,6 +132,7 @@ private:
     std::vector<std::unique_ptr<IndexUpdate>> indexes_;
     LongValueWriter longValues_;
     std::uint32_t lastAutoNumber_;
+    std::uint32_t lastComplexKey_;
     std::optional<std::uint32_t> lastPage_;  // the page the last row went to
     std::set<std::uint32_t> soundPages_;     // data pages found sound or written in this store
     std::unique_ptr<RelationshipRules> rules_;
