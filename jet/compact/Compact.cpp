@@ -74,7 +74,7 @@ CompactResult compactInPlace(const std::string& path) {
 }
 
 CompactResult compactDatabase(const std::string& sourcePath, const std::string& dest) {
-    const auto source = Database::open(sourcePath);
+    const auto source = openToCopy(sourcePath, [&] { return Database::open(sourcePath); });
     return copyDatabase(source, sourcePath, dest,
                         [&](const std::string&, const std::shared_ptr<const TableDef>& def, BatchWriter& writer) {
                             std::size_t rows = 0;

@@ -53,8 +53,9 @@ struct CompactResult {
 
 // Compacts the database at `source` into a new file at `dest`, whose name
 // says its format as for createEmptyDatabase. The source is only read.
-// Throws Error: the errors of opening `source`; 3027 for a Jet 3 source;
-// 3204 when `dest` exists; 3001 when `dest` names the other kind of file or
+// Throws Error: the errors of opening `source`; 3027 for a Jet 3 source,
+// and for one protected by a database password, encoded or encrypted (its
+// copy would not be); 3204 when `dest` exists; 3001 when `dest` names the other kind of file or
 // a table cannot be made; 3343 when the copy does not check clean. After any
 // error but 3204 nothing is left at `dest`.
 CompactResult compactDatabase(const std::string& source, const std::string& dest);

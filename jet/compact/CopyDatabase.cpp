@@ -93,6 +93,22 @@ void requireSameKind(const Database& source, const std::string& sourcePath, cons
                                          "the source's extension.");
 }
 
+[[noreturn]] void refuseProtected(const std::string& path, const std::string& how) {
+    throw Error(ReadOnlyDatabase, "'" + path + "' is " + how + ", which Ravelin does not write: it cannot be compacted "
+                                  "or repaired, as its copy would not be.");
+}
+
+// A copy would drop the source's protection: a database password, Jet 4's
+// encoding, or Office encryption.
+void requireUnprotected(const Database& source, const std::string& sourcePath) {
+    if (source.encrypted())
+        refuseProtected(sourcePath, "encrypted with a password");
+    if (source.header().databaseKey != 0)
+        refuseProtected(sourcePath, "encoded");
+    if (source.header().passwordSet)
+        refuseProtected(sourcePath, "protected by a database password");
+}
+
 // Whether the copy goes on without what `e` says could not be had.
 bool goesOn(const Lost& lost, const std::string& table, const std::string& part, const Error& e) {
     if (!lost || (e.number() != NotADatabase && e.number() != InvalidArgument))
@@ -155,6 +171,17 @@ std::size_t copyTable(const std::shared_ptr<const Database>& source, const std::
 
 }  // namespace
 
+std::shared_ptr<const Database> openToCopy(const std::string& path,
+                                           const std::function<std::shared_ptr<const Database>()>& open) {
+    try {
+        return open();
+    } catch (const Error& e) {
+        if (e.number() != InvalidPassword)
+            throw;
+        refuseProtected(path, "encrypted with a password");
+    }
+}
+
 std::vector<std::uint8_t> databaseProperties(const std::shared_ptr<const Database>& source) {
     const auto catalogue = source->tableDef("MSysObjects");
     const ColumnDef* name = catalogue->findColumn("Name");
@@ -177,6 +204,7 @@ std::vector<std::uint8_t> databaseProperties(const std::shared_ptr<const Databas
 CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const std::string& sourcePath,
                            const std::string& dest, const CopyRows& rows, const Lost& lost) {
     requireSameKind(*source, sourcePath, dest);
+    requireUnprotected(*source, sourcePath);
     createEmptyDatabase(dest, source->format().version);
     try {
         CompactResult result;

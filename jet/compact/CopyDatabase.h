@@ -77,7 +77,13 @@ NewTable newTableLike(const std::string& name, const TableDef& def);
 // hold (system tables with fields the creator cannot make, and what hangs from them).
 std::vector<std::string> copyCatalogue(const std::shared_ptr<const Database>& source, PageStore& dest);
 
-// Errors as compactDatabase; `sourcePath` names the source in messages.
+// The database `open` opens, to be copied; 3027 naming `path` for one
+// encrypted with a password (its copy would not be).
+std::shared_ptr<const Database> openToCopy(const std::string& path,
+                                           const std::function<std::shared_ptr<const Database>()>& open);
+
+// Errors as compactDatabase (a source protected by a database password,
+// encoded or encrypted: 3027); `sourcePath` names the source in messages.
 CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const std::string& sourcePath,
                            const std::string& dest, const CopyRows& rows, const Lost& lost = {});
 

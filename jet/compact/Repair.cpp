@@ -208,7 +208,7 @@ std::size_t RepairResult::count(Kind kind) const {
 RepairResult repairDatabase(const std::string& sourcePath, const std::string& dest) {
     // Read as it is (through a pending journal): a repair writes nothing to its source.
     ConsistentOpen consistent(sourcePath, kDefaultLockWaitMs, PendingJournal::ReadThrough);
-    const auto source = Database::openSource(consistent.takeSource(), sourcePath);
+    const auto source = openToCopy(sourcePath, [&] { return Database::openSource(consistent.takeSource(), sourcePath); });
     RepairResult result;
     Salvage salvage(source, result.losses);
     result.copied = copyDatabase(

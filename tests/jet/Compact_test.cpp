@@ -373,13 +373,21 @@ TEST(Compact, KeepsTheBytesOfFieldsOfUnknownTypes) {
 TEST(Compact, RefusesWhatItCannotCopyAndLeavesNothing) {
     locktest::TempDir dir;
     std::filesystem::copy_file(jettest::access("testV2000.mdb"), dir / "there.mdb");
+    const auto locked = jettest::withPassword(jettest::fileBytes(jettest::access("testV2000.mdb")), false, "x");
+    std::ofstream(dir / "locked.mdb", std::ios::binary).write(reinterpret_cast<const char*>(locked.data()), std::ssize(locked));
+    // Protected sources: their copies would not be.
     for (const auto& [source, dest, error] : {std::tuple{"testV1997.mdb", "jet3.mdb", jet::ReadOnlyDatabase},
+                                              {"../encrypted/db2007-enc.accdb", "encrypted.accdb", jet::ReadOnlyDatabase},
+                                              {"", "unlocked.mdb", jet::ReadOnlyDatabase},
                                               {"testV2000.mdb", "other-kind.accdb", jet::InvalidArgument},
                                               {"../access-more/unsupportedFieldsTestV2007.accdb", "unknown.accdb", jet::InvalidArgument},
                                               {"testV2000.mdb", "there.mdb", jet::DatabaseExists}}) {
-        const auto from = jettest::access(source);
+        const std::string from = *source ? jettest::access(source) : std::string(dir / "locked.mdb");
         const auto to = dir / dest;
         EXPECT_EQ(jettest::errorOf([&] { jet::compactDatabase(from, to); }), error) << dest;
+        if (error == jet::ReadOnlyDatabase) {
+            EXPECT_EQ(jettest::errorOf([&] { jet::repairDatabase(from, to); }), error) << dest;
+        }
         EXPECT_EQ(std::filesystem::exists(dir / dest), error == jet::DatabaseExists) << dest;
     }
     // In place, a copy that cannot be made whole (an index no key can be made for) is refused.

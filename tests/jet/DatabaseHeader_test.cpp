@@ -46,30 +46,15 @@ TEST(DatabaseHeader, CodePageSortOrderAndPasswordOfEachFormat) {
     EXPECT_EQ(wg.databaseKey, 0xA1BD1337u);
 }
 
-// Writes `password` into the deciphered password field of a header, the way
-// Jet does (masked in Jet 4), and enciphers the page again.
-std::vector<std::uint8_t> withPassword(std::vector<std::uint8_t> page, bool jet3, const std::string& password) {
-    const std::array<std::uint8_t, 4> key = {0xC7, 0xDA, 0x39, 0x6B};
-    const std::size_t length = jet3 ? 126 : 128;
-    std::span<std::uint8_t> ciphered(page.data() + 0x18, length);
-    jet::Rc4(key).apply(ciphered);
-    for (std::size_t n = 0; n < password.size(); ++n) {
-        const std::size_t at = 0x42 + (jet3 ? n : 2 * n);  // Jet 4: UCS-2
-        page[at] = static_cast<std::uint8_t>(page[at] ^ static_cast<std::uint8_t>(password[n]));
-    }
-    jet::Rc4(key).apply(ciphered);
-    return page;
-}
-
 TEST(DatabaseHeader, RecognisesASetPassword) {
     auto jet3 = jettest::fileBytes(jettest::access("testV1997.mdb"));
     jet3.resize(2048);
-    EXPECT_TRUE(jet::decodeHeader(withPassword(jet3, true, "secret"))->passwordSet);
-    EXPECT_FALSE(jet::decodeHeader(withPassword(jet3, true, ""))->passwordSet);
+    EXPECT_TRUE(jet::decodeHeader(jettest::withPassword(jet3, true, "secret"))->passwordSet);
+    EXPECT_FALSE(jet::decodeHeader(jettest::withPassword(jet3, true, ""))->passwordSet);
     auto jet4 = jettest::fileBytes(jettest::access("testV2000.mdb"));
     jet4.resize(4096);
-    EXPECT_TRUE(jet::decodeHeader(withPassword(jet4, false, "x"))->passwordSet);
-    EXPECT_FALSE(jet::decodeHeader(withPassword(jet4, false, ""))->passwordSet);
+    EXPECT_TRUE(jet::decodeHeader(jettest::withPassword(jet4, false, "x"))->passwordSet);
+    EXPECT_FALSE(jet::decodeHeader(jettest::withPassword(jet4, false, ""))->passwordSet);
 }
 
 TEST(DatabaseHeader, RefusesShortOrForeignHeaders) {

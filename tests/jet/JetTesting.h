@@ -3,10 +3,13 @@
 // a file's bytes, walking every row of a table, and the Jet error a call raises.
 #include "jet/Database.h"
 #include "jet/Error.h"
+#include "jet/page/Rc4.h"
 #include "jet/table/TableCursor.h"
 #include "tests/support/TestFiles.h"
 
 #include <algorithm>
+#include <array>
+#include <span>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -69,5 +72,20 @@ inline jet::Error caught(const std::function<void()>& f) {
 
 // The number of the jet::Error that `f` throws; 0 when it throws none.
 inline int errorOf(const std::function<void()>& f) { return caught(f).number(); }
+
+// Writes `password` into the deciphered password field of a header, the way
+// Jet does (masked in Jet 4), and enciphers the page again.
+inline std::vector<std::uint8_t> withPassword(std::vector<std::uint8_t> page, bool jet3, const std::string& password) {
+    const std::array<std::uint8_t, 4> key = {0xC7, 0xDA, 0x39, 0x6B};
+    const std::size_t length = jet3 ? 126 : 128;
+    std::span<std::uint8_t> ciphered(page.data() + 0x18, length);
+    jet::Rc4(key).apply(ciphered);
+    for (std::size_t n = 0; n < password.size(); ++n) {
+        const std::size_t at = 0x42 + (jet3 ? n : 2 * n);  // Jet 4: UCS-2
+        page[at] = static_cast<std::uint8_t>(page[at] ^ static_cast<std::uint8_t>(password[n]));
+    }
+    jet::Rc4(key).apply(ciphered);
+    return page;
+}
 
 }  // namespace jettest
