@@ -10,6 +10,7 @@
 #include "jet/compact/CopyDatabase.h"
 #include "jet/compact/Repair.h"
 #include "jet/page/Coding.h"
+#include "jet/page/FileFormat.h"
 #include "jet/table/ColumnType.h"
 #include "jet/table/CsvExport.h"
 #include "jet/table/TableCursor.h"
@@ -181,7 +182,7 @@ std::multiset<std::string> catalogueOf(const std::shared_ptr<jet::Database>& db,
     return graph;
 }
 
-class CompactFile : public testing::TestWithParam<const char*> {};
+class CompactFile : public testing::TestWithParam<std::string> {};
 
 TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     locktest::TempDir dir;
@@ -208,7 +209,9 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
             return c.type == 0x12;
         }) : lost("MSysAccessObjects") || lost("MSysAccessStorage")) << gone;
     }
-    EXPECT_EQ(catalogueOf(after, {}), catalogueOf(before, result.leftOut));
+    const auto catalogue = catalogueOf(before, result.leftOut);
+    EXPECT_FALSE(catalogue.empty());
+    EXPECT_EQ(catalogueOf(after, {}), catalogue);
     ASSERT_EQ(after->links().size(), before->links().size());
     for (std::size_t n = 0; n < before->links().size(); ++n)
         EXPECT_EQ(after->links()[n].name + after->links()[n].describe(), before->links()[n].name + before->links()[n].describe());
@@ -224,7 +227,6 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     }
     EXPECT_EQ(result.tables, before->tableNames().size());
     EXPECT_EQ(result.rows, rows);
-    EXPECT_GT(rows + result.queries, 0u);
     EXPECT_LE(std::filesystem::file_size(copy), std::filesystem::file_size(source));
     const jet::RepairResult repaired = jet::repairDatabase(source, dir / ("repaired-" + name));
     for (const jet::RepairLoss& loss : repaired.losses)  // a sound file loses only what the copy cannot make
@@ -235,18 +237,17 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
         EXPECT_EQ(content(again, table), content(before, table)) << table;
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, CompactFile,
-                         testing::Values("testV2000.mdb", "indexTestV2000.mdb", "delTestV2000.mdb",
-                                         "overflowTestV2000.mdb", "fixedTextTestV2000.mdb", "testV2007.accdb",
-                                         "indexTestV2007.accdb", "compIndexTestV2000.mdb",
-                                         "../access-more/queryTestV2000.mdb", "../access-more/queryTestV2007.accdb",
-                                         "../access-more/linkerTestV2007.accdb", "../access-more/oldDatesV2007.accdb",
-                                         "../access-more/linkeeTest.accdb", "fixedNumericTestV2000.mdb",
-                                         "../access-more/fixedNumericTestV2007.accdb", "../access-more/fixedNumericTestV2010.accdb",
-                                         "../access-more/calcFieldTestV2010.accdb", "../access-more/extDateTestV2019.accdb",
-                                         "../access-more/odbcLinkerTestV2007.accdb", "../access-more/testIndexPropertiesV2010.accdb",
-                                         "../access-more/complexDataTestV2007.accdb", "../access-more/complexDataTestV2010.accdb",
-                                         "../access-more/test2V2010.accdb"));
+// Every Jet 4 and ACE file of the test data but the one refused below.
+std::vector<std::string> compactableFiles() {
+    std::vector<std::string> files;
+    for (const std::string& path : jettest::accessFiles())
+        if (jet::readFileFormat(path).version != jet::Version::Jet3 && !path.ends_with("unsupportedFieldsTestV2007.accdb"))
+            files.push_back("../" + std::filesystem::path(path).parent_path().filename().string() + "/" +
+                            std::filesystem::path(path).filename().string());
+    return files;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, CompactFile, testing::ValuesIn(compactableFiles()));
 
 // A table's data pages in order, with the rows each holds, as a sound file has them.
 struct TablePages {
