@@ -30,23 +30,37 @@ std::string shortest(T v) {
     return std::string(buf, r.ptr);
 }
 
+// Divides a 128-bit magnitude (most significant word first) by ten, giving the remainder.
+std::uint32_t divideByTen(std::array<std::uint32_t, 4>& m) {
+    std::uint64_t rem = 0;
+    for (auto& word : m) {
+        const std::uint64_t cur = (rem << 32) | word;
+        word = static_cast<std::uint32_t>(cur / 10);
+        rem = cur % 10;
+    }
+    return static_cast<std::uint32_t>(rem);
+}
+
+// Multiplies it by ten; false when the product needs more than 128 bits.
+bool multiplyByTen(std::array<std::uint32_t, 4>& m) {
+    std::uint64_t carry = 0;
+    for (auto word = m.rbegin(); word != m.rend(); ++word) {
+        const std::uint64_t x = std::uint64_t{*word} * 10 + carry;
+        *word = static_cast<std::uint32_t>(x);
+        carry = x >> 32;
+    }
+    return carry == 0;
+}
+
 }  // namespace
 
 std::string Decimal::toString() const {
     // Repeated division of the 128-bit magnitude by 10 gives the digits.
-    std::array<std::uint32_t, 4> m = magnitude;
+    Decimal rest = *this;
     std::string digits;
-    auto nonZero = [&] { return m[0] | m[1] | m[2] | m[3]; };
-    while (nonZero()) {
-        std::uint64_t rem = 0;
-        for (auto& word : m) {
-            const std::uint64_t cur = (rem << 32) | word;
-            word = static_cast<std::uint32_t>(cur / 10);
-            rem = cur % 10;
-        }
-        digits.insert(digits.begin(), static_cast<char>('0' + rem));
-    }
-    const bool zero = digits.empty();
+    while (!rest.isZero())
+        digits.insert(digits.begin(), static_cast<char>('0' + divideByTen(rest.magnitude)));
+    const bool zero = isZero();
     if (digits.size() < static_cast<std::size_t>(scale) + 1)
         digits.insert(0, static_cast<std::size_t>(scale) + 1 - digits.size(), '0');
     if (scale > 0)
@@ -54,6 +68,17 @@ std::string Decimal::toString() const {
     if (negative && !zero)
         digits.insert(0, 1, '-');
     return digits;
+}
+
+std::optional<Decimal> Decimal::atScale(std::uint8_t digits) const {
+    Decimal d = *this;
+    for (; d.scale < digits; ++d.scale)
+        if (!multiplyByTen(d.magnitude))
+            return std::nullopt;
+    for (; d.scale > digits; --d.scale)
+        if (divideByTen(d.magnitude) != 0)
+            return std::nullopt;
+    return d;
 }
 
 double Decimal::toDouble() const {
@@ -266,10 +291,10 @@ bool jetEquals(const Value& stored, const Value& sought) {
     if (stored.kind() == K::DateTimeExtended && sought.kind() == K::DateTimeExtended)
         return stored.dateTimeExtendedTicks() == sought.dateTimeExtendedTicks();
     if (stored.kind() == K::Decimal && sought.kind() == K::Decimal) {
-        const Decimal& a = stored.decimalValue();
-        const Decimal& b = sought.decimalValue();
-        if (a.scale == b.scale)
-            return a.magnitude == b.magnitude && (a.negative == b.negative || a.magnitude == std::array<std::uint32_t, 4>{});
+        // Exactly, at the larger scale; one that outgrows 128 bits there is the larger.
+        const std::uint8_t scale = std::max(stored.decimalValue().scale, sought.decimalValue().scale);
+        const auto a = stored.decimalValue().atScale(scale), b = sought.decimalValue().atScale(scale);
+        return a && b && a->magnitude == b->magnitude && (a->negative == b->negative || a->isZero());
     }
     if (isNumericKind(stored.kind()) && isNumericKind(sought.kind()))
         return numericValue(stored) == numericValue(sought);

@@ -25,6 +25,10 @@ struct Decimal {
     // Exact text with exactly `scale` fraction digits: "-12.340".
     std::string toString() const;
     double toDouble() const;
+    bool isZero() const { return magnitude == std::array<std::uint32_t, 4>{}; }
+    // The same number with `digits` fraction digits, exactly; nothing when
+    // that would drop a digit that is not zero or outgrow the 128 bits.
+    std::optional<Decimal> atScale(std::uint8_t digits) const;
     bool operator==(const Decimal&) const = default;
 };
 

@@ -219,6 +219,24 @@ bool KeyEncoder::append(std::vector<std::uint8_t>& key, const KeyColumn& kc, con
         appendSegments(key, std::span(reinterpret_cast<const std::uint8_t*>(stored.data()), stored.size()), kc.ascending);
         return true;
     }
+    case ColumnType::Numeric: {
+        if (value.kind() != Value::Kind::Decimal)
+            return wrongKind();
+        const auto d = value.decimalValue().atScale(c.scale);
+        if (!d)
+            return undo("the Decimal " + value.decimalValue().toString() + " cannot be held exactly with " +
+                        std::to_string(c.scale) + " digits after the point");
+        // A sign byte (FF positive, zero among them; 00 negative), then the
+        // magnitude big-endian, turned over when negative. Descending, ACE
+        // turns every byte over; Jet 4 only the magnitude, keeping its sign
+        // byte, so its negatives still come first.
+        const bool negative = d->negative && !d->isZero();
+        const bool turnSign = !kc.ascending && version_ >= Version::Ace12;
+        key.push_back(negative != turnSign ? 0x00 : 0xFF);
+        for (const std::uint32_t word : d->magnitude)
+            appendBigEndian(key, negative == kc.ascending ? ~word : word, 4);
+        return true;
+    }
     case ColumnType::Text:
     case ColumnType::Memo: {
         if (value.kind() != Value::Kind::Text)

@@ -3,10 +3,11 @@
 // (0x7F, or 0x00 for Null; 0x80 and 0xFF in a descending column) followed by
 // the value in a form whose byte order is the value order: integers big-endian
 // with the sign bit turned over, floating point numbers with the sign bit
-// turned over (negative ones with every bit turned over), text through the
+// turned over (negative ones with every bit turned over), decimals as a sign
+// byte and their 128-bit magnitude at the column's scale, text through the
 // sort order's character codes. A descending column holds every value byte
-// turned over. Entries compare as plain bytes, so the tree's order is the
-// byte order of these keys.
+// turned over, but for a Jet 4 decimal's sign byte. Entries compare as plain
+// bytes, so the tree's order is the byte order of these keys.
 //
 // Text goes through the sort order its column records (index/TextKey.h):
 // General 97 in Jet 3 files, General legacy or General 2010 in later ones.

@@ -232,30 +232,27 @@ Value currencyOf(const ColumnDef& c, const Value& v) {
 }
 
 Value decimalOf(const ColumnDef& c, const Value& v) {
-    if (v.kind() == Value::Kind::Decimal) {
-        Decimal d = v.decimalValue();
-        if (d.scale != c.scale)
-            cannotConvert(c);
-        d.precision = c.precision;
-        return Value::decimal(d);
-    }
-    const std::int64_t whole = wholeNumber(c, v, -999'999'999'999'999'999, 999'999'999'999'999'999);
     Decimal d;
-    d.negative = whole < 0;
-    // The magnitude, most significant word first, times ten for each digit of scale.
-    const std::uint64_t abs = whole < 0 ? static_cast<std::uint64_t>(-whole) : static_cast<std::uint64_t>(whole);
-    d.magnitude = {0, 0, static_cast<std::uint32_t>(abs >> 32), static_cast<std::uint32_t>(abs)};
-    for (int s = 0; s < c.scale; ++s) {
-        std::uint64_t carry = 0;
-        for (int w = 3; w >= 0; --w) {
-            const std::uint64_t x = std::uint64_t{d.magnitude[static_cast<std::size_t>(w)]} * 10 + carry;
-            d.magnitude[static_cast<std::size_t>(w)] = static_cast<std::uint32_t>(x);
-            carry = x >> 32;
-        }
+    if (v.kind() == Value::Kind::Decimal) {
+        d = v.decimalValue();
+    } else {
+        const std::int64_t whole = wholeNumber(c, v, -999'999'999'999'999'999, 999'999'999'999'999'999);
+        d.negative = whole < 0;
+        const std::uint64_t abs = whole < 0 ? static_cast<std::uint64_t>(-whole) : static_cast<std::uint64_t>(whole);
+        d.magnitude = {0, 0, static_cast<std::uint32_t>(abs >> 32), static_cast<std::uint32_t>(abs)};
     }
-    d.precision = c.precision;
-    d.scale = c.scale;
-    return Value::decimal(d);
+    // Brought to the column's digits after the point, exactly: fewer digits
+    // fail only by dropping one that is not zero, more only by outgrowing 128 bits.
+    const auto held = d.atScale(c.scale);
+    if (!held && d.scale > c.scale)
+        throw Error(ConversionError, "Data type conversion error: field '" + c.name + "' keeps " +
+                                         std::to_string(c.scale) + " digits after the point, and " + d.toString() +
+                                         " has more that are not zero.");
+    if (!held)
+        overflow(c);
+    Decimal out = *held;
+    out.precision = c.precision;
+    return Value::decimal(out);
 }
 
 // Days from 1970-01-01 of a date of years `low` to 9999 (proleptic

@@ -1,7 +1,8 @@
 #pragma once
 // Turns a value given for a column into the kind the column stores, the way
 // Jet converts an assigned value: text becomes a number, a date or a flag
-// when it reads as one; numbers convert between widths; a Date/Time Extended
+// when it reads as one; numbers convert between widths (a Decimal to the
+// column's digits after the point, exactly, or 3421); a Date/Time Extended
 // field takes a date or the text "YYYY-MM-DD HH:MM:SS.fffffff" (years 1 to
 // 9999, up to 7 fraction digits). Errors: 3421 when
 // the value cannot be converted, 3349 when a number does not fit the column.

@@ -7,11 +7,13 @@
 #include "WriteTesting.h"
 
 #include "jet/Error.h"
+#include "jet/compact/Compact.h"
 #include "jet/create/CreateDatabase.h"
 #include "jet/create/ForeignKeyIndex.h"
 #include "jet/create/TableCreator.h"
 #include "jet/index/Index.h"
 #include "jet/table/ColumnType.h"
+#include "jet/table/TableCursor.h"
 
 #include <gtest/gtest.h>
 
@@ -143,17 +145,19 @@ std::vector<std::string> catalogueOf(const std::string& path, const std::string&
     return found;
 }
 
-// Every type we create, an index on two columns, rows through the table
-// writer; in Access's own Jet 4 and ACE files, beside Table1 that Access made,
-// whose catalogue row, permissions and text sort order the new table's equal.
+// Every type we create, an index on two columns and Decimal ones, rows through
+// the table writer, a compacted copy; in Access's own Jet 4 and ACE files,
+// beside Table1 that Access made, whose catalogue row, permissions and text
+// sort order the new table's equal.
 TEST(CreateDatabase, TablesMadeInAStoreTakeRowsAndAreCataloguedAsAccessCataloguesThem) {
     using T = jet::ColumnType;
     const jet::NewTable made{"Made here",
                              {{"Text", T::Text, 20}, {"Memo", T::Memo}, {"Flaggé", T::Boolean}, {"Byte", T::Byte},
                               {"Int", T::Integer}, {"Long", T::Long}, {"Money", T::Currency}, {"Single", T::Single},
                               {"Double", T::Double}, {"When", T::DateTime}, {"Bytes", T::Binary, 16}, {"Ole", T::Ole},
-                              {"Id", T::Guid}},
-                             {{"TextLong", {"Text", "Long"}, true, false}, {"ByText", {"Text"}, true, false}}};
+                              {"Id", T::Guid}, {"Amount", T::Numeric, 0, false, 10, 2}},
+                             {{"TextLong", {"Text", "Long"}, true, false}, {"ByText", {"Text"}, true, false},
+                              {"Amount", {"Amount"}}, {"AmountDown", {"Amount"}, false, false, false, false, {true}}}};
     jet::NewTable wide{"Wide", {}, {}};  // a definition on two pages
     for (int n = 0; n < 255; ++n)
         wide.columns.push_back({"A field with a name as long as it gets in Access " + std::to_string(n), T::Text, 10});
@@ -170,8 +174,11 @@ TEST(CreateDatabase, TablesMadeInAStoreTakeRowsAndAreCataloguedAsAccessCatalogue
                            jet::Value::integer(255), jet::Value::integer(-2), jet::Value::integer(7),
                            jet::Value::currency(35000), jet::Value::single(0.5f), jet::Value::real(0.1),
                            jet::Value::dateTime(2.5), jet::Value::binary(bytes), jet::Value::binary(bytes),
-                           jet::Value::text("{8F096CA0-FC16-4288-801E-119F26C0B6FC}")});
+                           jet::Value::text("{8F096CA0-FC16-4288-801E-119F26C0B6FC}"),
+                           jet::Value::decimal({false, {0, 0, 0, 15}, 10, 1})});  // 1.5 kept as 1.50
             writer.insert(std::vector<jet::Value>(made.columns.size()));
+            for (const auto& [negative, hundredths] : {std::pair{true, 250u}, {false, 0u}, {false, 1000u}, {true, 25u}})
+                writer.insert(jettest::row(writer.definition(), {{"Amount", jet::Value::decimal({negative, {0, 0, 0, hundredths}, 10, 2})}}));
         });
         jet::runStore(copy.path(), [&](jet::PageStore& pages) {  // a later store adds to it
             jet::TableWriter(pages, made.name).insert(jettest::row(*jet::Database::open(copy.path())->tableDef(made.name),
@@ -185,13 +192,13 @@ TEST(CreateDatabase, TablesMadeInAStoreTakeRowsAndAreCataloguedAsAccessCatalogue
         });
         EXPECT_EQ(jet::Database::open(copy.path())->tableDef(wide.name)->realIndexes.size(), 1u);
         const auto madeDef = jet::Database::open(copy.path())->tableDef(made.name);  // its own, reused
-        EXPECT_EQ(madeDef->indexes.size(), 5u);
-        EXPECT_EQ(madeDef->realIndexes.size(), 2u);
+        EXPECT_EQ(madeDef->indexes.size(), 7u);
+        EXPECT_EQ(madeDef->realIndexes.size(), 4u);
         EXPECT_TRUE(jettest::indexesMatchRows(copy.path(), wide.name, why)) << why;
         EXPECT_TRUE(jettest::oraclesAgree(copy.path())) << file;
         EXPECT_EQ(jettest::checkerFindings(copy.path()), "") << file;
         EXPECT_TRUE(jettest::indexesMatchRows(copy.path(), made.name, why)) << why;
-        EXPECT_EQ(jettest::allRows(jet::Database::open(copy.path()), made.name).size(), 3u);
+        EXPECT_EQ(jettest::allRows(jet::Database::open(copy.path()), made.name).size(), 7u);
         EXPECT_EQ(jet::Database::open(copy.path())->tableDef(made.name)->columns[2].name, "Flaggé");
         const auto access = catalogueOf(copy.path(), "Table1");
         EXPECT_EQ(access.size(), 4u);  // the row, and the owner's, the Admins' and the Users' permissions
@@ -201,6 +208,21 @@ TEST(CreateDatabase, TablesMadeInAStoreTakeRowsAndAreCataloguedAsAccessCatalogue
             return std::find_if(columns.begin(), columns.end(), [](const auto& c) { return c.type == 0x0A; })->sortOrderVersion;
         };
         EXPECT_EQ(sortVersion(made.name), sortVersion("Table1")) << file;
+        // Compacted, the Decimal indexes list the amounts in order (Jet 4's descending one: negatives first).
+        const std::string compacted = copy.path() + ".compacted" + std::filesystem::path(file).extension().string();
+        jet::compactDatabase(copy.path(), compacted);
+        EXPECT_EQ(jettest::checkerFindings(compacted), "") << file;
+        const auto db = jet::Database::open(compacted);
+        for (const auto& [index, order] : {std::pair{"Amount", "-2.50 -0.25 0.00 1.50 10.00 "},
+                                           {"AmountDown", db->format().version >= jet::Version::Ace12 ? "10.00 1.50 0.00 -0.25 -2.50 " : "-0.25 -2.50 10.00 1.50 0.00 "}}) {
+            jet::TableCursor rows(db, db->tableDef(made.name));
+            std::string listed;
+            jet::Value v;
+            jet::Index(db, db->tableDef(made.name), index).forEachEntry([&](const jet::IndexEntry& e) {
+                return rows.moveTo(e.row), rows.readValue(13, v), listed += v.isNull() ? "" : v.toText() + " ", true;
+            });
+            EXPECT_EQ(listed, order) << file << " " << index;
+        }
     }
 }
 

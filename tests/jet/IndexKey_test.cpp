@@ -16,6 +16,7 @@
 #include <cctype>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -167,6 +168,30 @@ TEST(IndexKey, NumbersOrderAsTheirValues) {
     expectOrdered(ColumnType::Single, {Value::single(-3e38f), Value::single(-1.0f), Value::single(0.0f),
                                        Value::single(1e-30f), Value::single(2.0f)});
     expectOrdered(ColumnType::Boolean, {Value::boolean(true), Value::boolean(false)});  // True is -1
+}
+
+TEST(IndexKey, DecimalKeysAreTheDocumentedBytes) {
+    // At the column's scale, 2 (refused when that loses digits); zero is positive; descending,
+    // Jet 4 keeps the sign byte (its negatives first), ACE turns it over.
+    const auto dec = [](bool minus, std::uint32_t m, std::uint8_t scale) { return Value::decimal({minus, {0, 0, 0, m}, 10, scale}); };
+    using enum jet::Version;
+    const std::tuple<jet::Version, bool, Value, const char*> cases[] = {
+        {Jet4, true, dec(false, 15, 1), "7F FF 00000000 00000000 00000000 00000096"},
+        {Jet4, true, dec(true, 150, 2), "7F 00 FFFFFFFF FFFFFFFF FFFFFFFF FFFFFF69"},
+        {Ace14, true, dec(true, 0, 2), "7F FF 00000000 00000000 00000000 00000000"},
+        {Jet4, false, dec(false, 150, 2), "80 FF FFFFFFFF FFFFFFFF FFFFFFFF FFFFFF69"},
+        {Jet4, false, dec(true, 150, 2), "80 00 00000000 00000000 00000000 00000096"},
+        {Ace12, false, dec(false, 150, 2), "80 00 FFFFFFFF FFFFFFFF FFFFFFFF FFFFFF69"},
+        {Ace12, false, dec(true, 1500, 3), "80 FF 00000000 00000000 00000000 00000096"},
+        {Jet4, true, dec(false, 1234, 3), ""}};
+    auto c = column(ColumnType::Numeric);
+    c.scale = 2;
+    for (const auto& [version, ascending, value, bytes] : cases) {
+        Key key;
+        std::string why;
+        EXPECT_EQ(jet::KeyEncoder(version).append(key, {&c, ascending}, value, why), *bytes != 0) << why;
+        EXPECT_EQ(key, hexKey(bytes)) << value.toText() << " in version " << int(version);
+    }
 }
 
 TEST(IndexKey, GuidsOrderAsTheirWrittenForm) {

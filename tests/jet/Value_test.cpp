@@ -155,6 +155,9 @@ TEST(Value, JetEqualsAcrossNumberKinds) {
     EXPECT_TRUE(jet::jetEquals(jet::Value::boolean(true), jet::Value::integer(-1)));
     EXPECT_FALSE(jet::jetEquals(jet::Value::integer(3), jet::Value::text("3")));
     EXPECT_TRUE(jet::jetEquals(jet::Value::text("PC-01"), jet::Value::text("pc-01")));
+    // Decimals exactly, whatever their scales: 10000000000000000.01 is not 10000000000000000.0.
+    const auto dec = [](std::uint32_t high, std::uint32_t low, std::uint8_t scale) { return jet::Value::decimal({false, {0, 0, high, low}, 28, scale}); };
+    EXPECT_FALSE(jet::jetEquals(dec(0x0DE0B6B3, 0xA7640001, 2), dec(0x01634578, 0x5D8A0000, 1)));
 }
 
 }  // namespace
