@@ -154,7 +154,7 @@ std::vector<std::uint8_t> databaseProperties(const std::shared_ptr<const Databas
 CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const std::string& sourcePath,
                            const std::string& dest, const CopyRows& rows, const Lost& lost) {
     requireSameKind(*source, sourcePath, dest);
-    createEmptyDatabase(dest, source->format().version);
+    createEmptyDatabase(dest, source->format().version, sidMaskingOf(source));
     try {
         CompactResult result;
         for (const std::string& name : source->tableNames()) {
