@@ -2,13 +2,17 @@
 
 #include "jet/compact/IdMap.h"
 #include "jet/create/CatalogRows.h"
+#include "jet/create/Jet4Header.h"
 #include "jet/create/TableCreator.h"
+#include "jet/page/DatabaseHeader.h"
+#include "jet/page/HeaderFormat.h"
 #include "jet/table/TableCursor.h"
 #include "jet/table/TableDef.h"
 #include "jet/write/StoreSource.h"
 
 #include <algorithm>
 #include <map>
+#include <span>
 #include <set>
 
 namespace jet {
@@ -100,10 +104,11 @@ std::vector<Object> objectsOf(const Rows& catalogue) {
     return objects;
 }
 
-// Jet 4 and ACE store account SIDs masked per database. The first two bytes
-// of the mask follow from the Tables container's owner, the engine's SID;
-// how the rest is derived is not known, so a longer SID keeps its other
-// bytes as they were.
+// Jet 4 and ACE store account SIDs masked per database (SystemCatalog.h).
+// The first two bytes of the mask follow from the Tables container's owner,
+// the engine's SID. A copy made like its source (sidMaskingOf) masks alike,
+// and every SID is copied as it is; otherwise its mask is another, known
+// only in those two bytes, and a longer SID keeps its other bytes as they were.
 Bytes sidMask(const Rows& catalogue) {
     const std::size_t id = catalogue.column("Id"), owner = catalogue.column("Owner");
     for (const auto& row : catalogue.rows) {
@@ -331,6 +336,30 @@ private:
 };
 
 }  // namespace
+
+std::optional<create::SidMasking> sidMaskingOf(const std::shared_ptr<const Database>& source) {
+    const DatabaseHeader& h = source->header();
+    if (h.format.version == Version::Jet3 || source->encrypted())
+        return std::nullopt;
+    Bytes start;
+    try {
+        start = sidMask(readRows(source, "MSysObjects"));
+    } catch (const Error&) {  // a damaged catalogue: its repair reports what it loses
+        return std::nullopt;
+    }
+    if (start.size() != 2)
+        return std::nullopt;
+    const create::SidMasking masking{h.creationDate, h.securityTag, h.sortOrderVersion, {start[0], start[1]}};
+    // Only when the creator's header would be the source's enciphered area
+    // byte for byte: another password, code page or sort order may mask otherwise.
+    const Bytes made = create::headerPage(
+        {masking.creationDate, masking.securityTag, static_cast<std::uint8_t>(h.format.version), masking.sortVersion});
+    const std::span<const std::uint8_t> stored(source->pager().page(0)->bytes);
+    const auto area = [](std::span<const std::uint8_t> b) { return b.subspan(kHeaderCipherAt, headerCipherLength(false)); };
+    if (stored.size() < kHeaderProbeSize || !std::ranges::equal(area(made), area(stored)))
+        return std::nullopt;
+    return masking;
+}
 
 std::vector<std::string> copyCatalogue(const std::shared_ptr<const Database>& source, PageStore& dest) {
     return CatalogueCopy(source, dest).run();

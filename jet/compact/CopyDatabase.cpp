@@ -205,7 +205,7 @@ CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const 
                            const std::string& dest, const CopyRows& rows, const Lost& lost) {
     requireSameKind(*source, sourcePath, dest);
     requireUnprotected(*source, sourcePath);
-    createEmptyDatabase(dest, source->format().version);
+    createEmptyDatabase(dest, source->format().version, sidMaskingOf(source));
     try {
         CompactResult result;
         const std::vector<std::string> userTables = source->tableNames();

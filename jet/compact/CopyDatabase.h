@@ -16,11 +16,13 @@
 #include "jet/compact/BatchWriter.h"
 #include "jet/compact/Compact.h"
 #include "jet/create/CatalogRows.h"
+#include "jet/create/SystemCatalog.h"
 #include "jet/create/TableCreator.h"
 #include "jet/write/TableWriter.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,6 +78,12 @@ NewTable newTableLike(const std::string& name, const TableDef& def);
 // remapped. Returns the names of the source's objects the copy does not
 // hold (system tables with fields the creator cannot make, and what hangs from them).
 std::vector<std::string> copyCatalogue(const std::shared_ptr<const Database>& source, PageStore& dest);
+
+// How the copy of `source` masks account SIDs: as the source, when the
+// creator's header for the source's creation date, security tag and sort
+// order version is the source's (no password, no encoding or encryption);
+// otherwise nothing, and the copy is made as a new database is.
+std::optional<create::SidMasking> sidMaskingOf(const std::shared_ptr<const Database>& source);
 
 // The database `open` opens, to be copied; 3027 naming `path` for one
 // encrypted with a password (its copy would not be).

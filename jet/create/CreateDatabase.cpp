@@ -101,10 +101,10 @@ void writeNewFile(const std::string& path, const std::vector<std::uint8_t>& byte
 
 void createEmptyDatabase(const std::string& path) { createEmptyDatabase(path, newDatabaseVersion(path)); }
 
-void createEmptyDatabase(const std::string& path, Version version) {
+void createEmptyDatabase(const std::string& path, Version version, const std::optional<create::SidMasking>& like) {
     if (version == Version::Jet3 || (version == Version::Jet4) != (newDatabaseVersion(path) == Version::Jet4))
         throw Error(InvalidArgument, "Cannot create '" + path + "' as a " + versionName(version) + " database.");
-    writeNewFile(path, joined(create::emptyDatabasePages(oleNow(), version)));
+    writeNewFile(path, joined(create::emptyDatabasePages(oleNow(), version, like)));
 }
 
 NewTable userNameTable() {

@@ -3,6 +3,7 @@
 // every database, no user table), and the empty user name database, which
 // adds the table T_Main (ComputerName, Name, Contact, Email, all text, a
 // unique index on ComputerName).
+#include "jet/create/SystemCatalog.h"
 #include "jet/create/TableCreator.h"
 #include "jet/page/FileFormat.h"
 
@@ -17,8 +18,9 @@ namespace jet {
 // when the file cannot be written, and the refusals of newDatabaseVersion.
 void createEmptyDatabase(const std::string& path);
 // The same in `version` (Jet 4 to ACE 17, of the kind the name says), as a
-// copy keeps its source's version; 3001 for another.
-void createEmptyDatabase(const std::string& path, Version version);
+// copy keeps its source's version; 3001 for another. With `like`, the new
+// header masks account SIDs as the database `like` describes does.
+void createEmptyDatabase(const std::string& path, Version version, const std::optional<create::SidMasking>& like = {});
 
 // T_Main as the program expects it: ComputerName, Name, Contact, Email, all
 // text, ComputerName unique and Null allowed (more than once).

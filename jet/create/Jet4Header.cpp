@@ -15,11 +15,10 @@ constexpr char kFormatName[] = "Standard Jet DB";  // stored with its NUL
 
 // Inside the enciphered area (HeaderFormat.h), Jet 4 also keeps where the
 // catalogue starts (the two global usage map rows on page 1, the definitions
-// of the four system tables) and a 4-byte field Jet sets per database.
+// of the four system tables).
 constexpr std::size_t kCatalogueAt = kHeaderCipherAt;
 constexpr std::array<std::uint32_t, 6> kCatalogue = {0x0100, 0x0101, 2, 3, 4, 5};
 constexpr std::uint16_t kWindows1252 = 1252;
-constexpr std::size_t kSecurityTagAt = 0x6A;
 
 // After the enciphered area: a value Jet 4 writes there and the engine
 // version text "4.0" (ACE files up to Access 2019 hold the same).
@@ -48,7 +47,7 @@ Bytes headerPage(const HeaderFields& fields) {
     const auto days = static_cast<std::uint32_t>(static_cast<std::int32_t>(fields.creationDate));
     for (std::size_t n = 0; n < headerPasswordLength(false); n += 4)
         writeU32(&b[kHeaderPasswordAt + n], days);  // an empty password, masked
-    writeU32(&b[kSecurityTagAt], fields.securityTag);
+    writeU32(&b[kHeaderSecurityTagAt], fields.securityTag);
     writeU16(&b[headerSortOrderAt(false)], kGeneralSortOrder);
     b[kHeaderSortVersionAt] = fields.sortVersion;
     const auto date = std::bit_cast<std::uint64_t>(fields.creationDate);

@@ -8,7 +8,7 @@ namespace jet::create {
 
 struct HeaderFields {
     double creationDate = 0;      // OLE date
-    std::uint32_t securityTag = 0; // the 4 bytes after the password (see UserNameCatalog)
+    std::uint32_t securityTag = 0; // the 4 bytes after the password (HeaderFormat.h)
     std::uint8_t version = 1;     // the format byte at 0x14: 1 Jet 4, 2 and up ACE
     std::uint8_t sortVersion = 0; // the General sort order's version: 0 the original, 1 the 2010 one
 };

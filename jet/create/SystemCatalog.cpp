@@ -194,20 +194,17 @@ const Bytes kCreatorSid = {0x02, 0x04};
 const Bytes kUsersSid = {0x02, 0x01};
 const Bytes kAdminUserSid = {0x03, 0x01};
 
-// Jet 4 stores SIDs (MSysObjects.Owner, MSysACEs.SID) masked with a stream
-// that differs from database to database; for these two-byte SIDs, a two-byte
-// mask. How Jet derives it from the header is not established, so the new
-// file takes the creation date and header field of a Jet 4 database created
-// through ADOX together with the mask that database uses: Jet reads the SIDs
-// back as the accounts above.
-constexpr std::array<std::uint8_t, 2> kSidMask = {0x67, 0x8A};
-constexpr std::uint64_t kCreationDateBits = 0x40E4AB3E3BD3853EULL;  // 2015-11-21 22:40:30
-constexpr std::uint32_t kSecurityTag = 0x261C;
+// A Jet 4 database created through ADOX: its header's fields and the start
+// of the stream it masks SIDs with (SystemCatalog.h). Jet reads the SIDs a
+// new file with these fields masks back as the accounts above.
+constexpr SidMasking kAdoxMasking = {.creationDate = std::bit_cast<double>(0x40E4AB3E3BD3853EULL),  // 2015-11-21 22:40:30
+                                     .securityTag = 0x261C,
+                                     .start = {0x67, 0x8A}};
 
-Bytes masked(const Bytes& sid) {
+Bytes masked(const Bytes& sid, const SidMasking& masking) {
     Bytes b = sid;
     for (std::size_t n = 0; n < b.size(); ++n)
-        b[n] ^= kSidMask[n % kSidMask.size()];
+        b[n] ^= masking.start[n % masking.start.size()];
     return b;
 }
 
@@ -263,8 +260,9 @@ std::vector<std::uint8_t> key(const KeyEncoder& encoder, std::uint8_t sortVersio
 
 }  // namespace
 
-std::vector<Bytes> emptyDatabasePages(double now, Version version) {
-    const std::uint8_t sortVersion = newTextSortVersion(version);
+std::vector<Bytes> emptyDatabasePages(double now, Version version, const std::optional<SidMasking>& like) {
+    const SidMasking masking = like.value_or(kAdoxMasking);
+    const std::uint8_t sortVersion = like ? like->sortVersion : newTextSortVersion(version);
     TableSpec objects = objectsTable(), aces = acesTable(), queries = queriesTable(), relationships = relationshipsTable();
     for (TableSpec* t : {&objects, &aces, &queries, &relationships})
         t->textSortVersion = sortVersion;
@@ -311,7 +309,7 @@ std::vector<Bytes> emptyDatabasePages(double now, Version version) {
         v[kType] = le(o.type, 2);
         v[kDateCreate] = date;
         v[kDateUpdate] = date;
-        v[kOwner] = masked(*o.owner);
+        v[kOwner] = masked(*o.owner, masking);
         v[kFlags] = le(o.flags, 4);
         const auto row = static_cast<std::uint8_t>(objectRows.size());
         objectRows.push_back(encodeRow(objects, v));
@@ -323,7 +321,7 @@ std::vector<Bytes> emptyDatabasePages(double now, Version version) {
     for (const auto& a : permissions) {
         RowValues v(kAceColumns);
         v[kObjectId] = le(a.object, 4);
-        v[kSid] = masked(*a.sid);
+        v[kSid] = masked(*a.sid, masking);
         v[kAcm] = le(a.acm, 4);
         v[kInheritable] = Bytes{static_cast<std::uint8_t>(a.inheritable)};
         const auto row = static_cast<std::uint8_t>(aceRows.size());
@@ -348,8 +346,8 @@ std::vector<Bytes> emptyDatabasePages(double now, Version version) {
     maps[kRelationshipsByReferencedMap] = usageMapRow({kRelationshipsByReferenced});
 
     std::vector<Bytes> pages(kPageCount);
-    pages[kHeader] = headerPage(
-        {std::bit_cast<double>(kCreationDateBits), kSecurityTag, static_cast<std::uint8_t>(version), sortVersion});
+    pages[kHeader] =
+        headerPage({masking.creationDate, masking.securityTag, static_cast<std::uint8_t>(version), sortVersion});
     // The global map: set bits are pages free for use, which are all past the end.
     pages[kGlobalMaps] = dataPage(kGlobalMaps, {usageMapRowFrom(kPageCount), usageMapRow({})});
     pages[kObjectsDef] = tableDefinitionPage(objectsCounted);

@@ -30,6 +30,7 @@ std::optional<DatabaseHeader> decodeHeader(std::span<const std::uint8_t> page0) 
     std::array<std::uint8_t, 4> mask{};
     if (!jet3) {
         h.creationDate = readDouble(&plain[kHeaderCreationDateAt]);
+        h.securityTag = readU32(&plain[kHeaderSecurityTagAt]);
         if (std::isfinite(h.creationDate) && std::fabs(h.creationDate) < 2147483647.0)
             writeU32(mask.data(), static_cast<std::uint32_t>(static_cast<std::int32_t>(h.creationDate)));
     }

@@ -20,6 +20,7 @@ struct DatabaseHeader {
     std::uint32_t databaseKey = 0; // nonzero: every page after the header is enciphered
     bool passwordSet = false;      // a database password is set
     double creationDate = 0;       // Jet 4 and later only
+    std::uint32_t securityTag = 0; // Jet 4 and later only (HeaderFormat.h)
 };
 
 // Bytes of the header page that must be present to decode it.

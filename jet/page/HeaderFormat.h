@@ -26,6 +26,8 @@ inline constexpr std::size_t kHeaderCodePageAt = 0x3C;
 inline constexpr std::size_t kHeaderDatabaseKeyAt = 0x3E;
 inline constexpr std::size_t kHeaderPasswordAt = 0x42;
 inline constexpr std::size_t headerPasswordLength(bool jet3) { return jet3 ? 20 : 40; }
+// Jet 4 and later: after the password, 4 bytes Jet sets per database.
+inline constexpr std::size_t kHeaderSecurityTagAt = 0x6A;
 inline constexpr std::size_t headerSortOrderAt(bool jet3) { return jet3 ? 0x3A : 0x6E; }
 inline constexpr std::size_t kHeaderSortVersionAt = 0x71;
 inline constexpr std::size_t kHeaderCreationDateAt = 0x72;

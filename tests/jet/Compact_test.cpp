@@ -24,6 +24,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 namespace {
 std::string content(const std::shared_ptr<const jet::Database>& db, const std::string& table) {
@@ -113,9 +114,9 @@ std::set<std::string> indexesOf(const std::shared_ptr<jet::Database>& db, const 
 }
 
 // The catalogue as a graph of names: each object as its container path with
-// every field but its ids, its owner and MSysACEs SIDs unmasked as far as
-// the engine's SID (the Tables container's owner) tells, its permissions
-// and the system tables' rows keyed by path, skipping what `leftOut` names.
+// every field but its ids (owner and MSysACEs SIDs whole, as masked: a copy
+// masks them as its source), its permissions and the system tables' rows
+// keyed by path, skipping what `leftOut` names.
 std::multiset<std::string> catalogueOf(const std::shared_ptr<jet::Database>& db, const std::vector<std::string>& leftOut) {
     const auto column = [&](const std::string& table, const std::string& name) {
         const auto def = db->tableDef(table);
@@ -124,20 +125,10 @@ std::multiset<std::string> catalogueOf(const std::shared_ptr<jet::Database>& db,
     const auto show = [](const jet::Value& v) { return v.isNull() ? std::string("-") : v.toText(); };
     const auto objects = jettest::allRows(db, "MSysObjects");
     const std::size_t id = column("MSysObjects", "Id"), parent = column("MSysObjects", "ParentId"),
-                      name = column("MSysObjects", "Name"), owner = column("MSysObjects", "Owner");
+                      name = column("MSysObjects", "Name");
     std::map<std::int64_t, const std::vector<jet::Value>*> byId;
     for (const auto& row : objects)
         byId[row[id].asInteger()] = &row;
-    std::vector<std::uint8_t> mask = byId.at(0x0F000001)->at(owner).isNull() ? std::vector<std::uint8_t>{}
-        : std::vector<std::uint8_t>(byId.at(0x0F000001)->at(owner).bytes().begin(), byId.at(0x0F000001)->at(owner).bytes().end());
-    const auto sid = [&](const jet::Value& v) {
-        if (v.kind() != jet::Value::Kind::Binary)
-            return show(v);
-        std::vector<std::uint8_t> b(v.bytes().begin(), v.bytes().end());
-        for (std::size_t n = 0; n < b.size() && n < mask.size(); ++n)
-            b[n] ^= mask[n];
-        return jet::Value::binary(b).toText();
-    };
     const auto pathOf = [&](std::int64_t object) {
         std::string path;
         for (auto at = byId.find(object); at != byId.end() && path.size() < 10000; at = byId.find((*at->second)[parent].asInteger())) {
@@ -152,13 +143,13 @@ std::multiset<std::string> catalogueOf(const std::shared_ptr<jet::Database>& db,
     for (const auto& row : objects) {
         std::string line = pathOf(row[id].asInteger());
         for (std::size_t c = 0; c < row.size() && !line.empty(); ++c)
-            line += c == id || c == parent ? "|" : c == owner ? sid(row[c]) + "|" : show(row[c]) + "|";
+            line += c == id || c == parent ? "|" : show(row[c]) + "|";
         if (!line.empty())
             graph.insert(line);
     }
     for (const auto& row : jettest::allRows(db, "MSysACEs"))
         if (const auto path = pathOf(row[column("MSysACEs", "ObjectId")].asInteger()); !path.empty())
-            graph.insert("ACE " + path + sid(row[column("MSysACEs", "SID")]) + show(row[column("MSysACEs", "ACM")]) +
+            graph.insert("ACE " + path + show(row[column("MSysACEs", "SID")]) + show(row[column("MSysACEs", "ACM")]) +
                          show(row[column("MSysACEs", "FInheritable")]));
     for (const std::string& table : db->tableNames(true)) {
         if (!table.starts_with("MSys") || table == "MSysObjects" || table == "MSysACEs" ||
@@ -212,6 +203,8 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     const auto catalogue = catalogueOf(before, result.leftOut);
     EXPECT_FALSE(catalogue.empty());
     EXPECT_EQ(catalogueOf(after, {}), catalogue);
+    EXPECT_EQ(std::tuple(after->header().creationDate, after->header().securityTag, after->header().sortOrderVersion),
+              std::tuple(before->header().creationDate, before->header().securityTag, before->header().sortOrderVersion));
     ASSERT_EQ(after->links().size(), before->links().size());
     for (std::size_t n = 0; n < before->links().size(); ++n)
         EXPECT_EQ(after->links()[n].name + after->links()[n].describe(), before->links()[n].name + before->links()[n].describe());
