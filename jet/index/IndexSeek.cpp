@@ -93,19 +93,8 @@ Forms storedForms(const ColumnDef& c, const Value& sought, const KeyEncoder& enc
             return std::vector<Value>{Value::single(0.0f), Value::single(-0.0f)};
         return std::vector<Value>{Value::single(f)};
     }
-    case ColumnType::Numeric: {
-        if (!isNumericKind(sought.kind()))
-            return std::vector<Value>{};
-        if (sought.kind() != Value::Kind::Decimal)
-            return std::nullopt;  // compared as a Double, which several decimals may print as
-        // Equal only to its form at the column's scale: none when it has none
-        // (digits the column does not keep, or larger than any it holds). Its
-        // key is laid out as documented; no real file here proves it.
-        const auto held = sought.decimalValue().atScale(c.scale);
-        return held ? std::vector<Value>{Value::decimal(*held)} : std::vector<Value>{};
-    }
     default:
-        // Byte, Boolean and GUID keys are laid out as documented but no real
+        // Byte, Boolean, GUID and Decimal keys are laid out as documented but no real
         // file here proves them; other types have no key encoding here. The
         // scan answers for them.
         return std::nullopt;
