@@ -87,6 +87,29 @@ Parts partsOf(const Bytes& b) {
 void insertAt(Bytes& b, std::size_t at, const Bytes& part) { b.insert(b.begin() + static_cast<std::ptrdiff_t>(at), part.begin(), part.end()); }
 void addToCount(Bytes& b, std::size_t at) { writeU32(&b[at], readU32(&b[at]) + 1); }
 
+// Access lists a definition's logical indexes by name, letter case ignored
+// (their numbers stay as given).
+bool sortsBefore(std::string_view a, std::string_view b) {
+    std::u16string x, y;
+    appendUtf16(a, x);
+    appendUtf16(b, y);
+    return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(), [](char16_t c, char16_t d) {
+        return foldCase(c) < foldCase(d);
+    });
+}
+
+// Where the logical index entry and the name of a new index named `name` go.
+std::pair<std::size_t, std::size_t> logicalPlace(const Bytes& b, const Parts& parts, const TableDef& def,
+                                                 const std::string& name) {
+    std::size_t before = 0;
+    while (before < def.indexes.size() && sortsBefore(def.indexes[before].name, name))
+        ++before;
+    std::size_t nameAt = parts.logicalIndexes;
+    for (std::size_t n = 0; n < before; ++n)
+        nameAt += 2 + readU16(&b.at(nameAt));
+    return {parts.realIndexes + L.logicalIndexSize * before, nameAt};
+}
+
 std::uint32_t nextLogicalNumber(const TableDef& def) {
     std::uint32_t next = 0;
     for (const LogicalIndex& i : def.indexes)
@@ -182,8 +205,9 @@ std::uint32_t addForeignKeyIndex(PageStore& store, const std::string& table, con
     logical.cascadeUpdates = index.cascadeUpdates;
     logical.cascadeDeletes = index.cascadeDeletes;
     // From the end backwards, so that the earlier parts stay where they are.
-    insertAt(d.bytes, parts.logicalNames, create::definitionName(index.name));
-    insertAt(d.bytes, parts.logicalIndexes, create::logicalIndexEntry(logical));
+    const auto [entryAt, nameAt] = logicalPlace(d.bytes, parts, *def, index.name);
+    insertAt(d.bytes, nameAt, create::definitionName(index.name));
+    insertAt(d.bytes, entryAt, create::logicalIndexEntry(logical));
     addToCount(d.bytes, L.indexCount);
     if (found == def->realIndexes.end()) {
         const auto [real, entries] = newRealIndex(store, db, def, columns);

@@ -90,11 +90,11 @@ std::multiset<std::string> relationshipsOf(const std::shared_ptr<jet::Database>&
     return rows;
 }
 
-// A table's indexes: name, kind, flags, fields and, for a relationship's,
-// the other side by table and index name and the cascades.
-std::set<std::string> indexesOf(const std::shared_ptr<jet::Database>& db, const std::string& table) {
+// A table's indexes in listed order: name, kind, flags, fields and, for a
+// relationship's, the other side by table and index name and the cascades.
+std::vector<std::string> indexesOf(const std::shared_ptr<jet::Database>& db, const std::string& table) {
     const auto def = db->tableDef(table);
-    std::set<std::string> indexes;
+    std::vector<std::string> indexes;
     for (const jet::LogicalIndex& index : def->indexes) {
         const jet::RealIndex& real = def->realIndexes.at(index.realIndex);
         std::string line = index.name + "|" + std::to_string(index.kind) + "|" + std::to_string(real.flags) + "|";
@@ -108,7 +108,7 @@ std::set<std::string> indexesOf(const std::shared_ptr<jet::Database>& db, const 
                     if (o.number == index.relatedIndex)
                         line += "|" + std::to_string(index.relatedTableKind) + " " + other + "." + o.name +
                                 (index.cascadeUpdates ? "|U" : "|") + (index.cascadeDeletes ? "D" : "");
-        indexes.insert(line);
+        indexes.push_back(line);
     }
     return indexes;
 }
