@@ -7,10 +7,10 @@ BatchWriter::BatchWriter(PageStore& store, std::string table, const StoreStep& s
 
 BatchWriter::~BatchWriter() = default;
 
-void BatchWriter::insert(const std::vector<Value>& row) {
+void BatchWriter::insert(const std::vector<Value>& row, const TableWriter::GivenKeys& keys) {
     if (!writer_)
         writer_ = std::make_unique<TableWriter>(store_, table_, SystemTables::Refused, copiedFrom_);
-    writer_->insert(row);
+    writer_->insert(row, keys);
     if (step_())
         writer_.reset();
 }

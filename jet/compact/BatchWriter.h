@@ -22,8 +22,8 @@ public:
     BatchWriter(const BatchWriter&) = delete;
     BatchWriter& operator=(const BatchWriter&) = delete;
 
-    // As TableWriter::insert; a refused row leaves the table as it was.
-    void insert(const std::vector<Value>& row);
+    // As TableWriter::insert (keys given: as its other form); a refused row leaves the table as it was.
+    void insert(const std::vector<Value>& row, const TableWriter::GivenKeys& keys = {});
 
 private:
     PageStore& store_;

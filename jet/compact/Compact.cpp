@@ -4,6 +4,7 @@
 #include "jet/Error.h"
 #include "jet/LdbUsers.h"
 #include "jet/compact/CopyDatabase.h"
+#include "jet/compact/SourceKeys.h"
 #include "jet/store/Journal.h"
 #include "jet/table/TableCursor.h"
 
@@ -78,9 +79,10 @@ CompactResult compactDatabase(const std::string& sourcePath, const std::string& 
     return copyDatabase(source, sourcePath, dest,
                         [&](const std::string&, const std::shared_ptr<const TableDef>& def, BatchWriter& writer) {
                             std::size_t rows = 0;
+                            const SourceKeys keys(source, def);
                             TableCursor cursor(source, def);
                             for (bool more = cursor.moveFirst(); more; more = cursor.moveNext()) {
-                                writer.insert(cursor.values());
+                                writer.insert(cursor.values(), keys.of(cursor.location()));
                                 ++rows;
                             }
                             return rows;

@@ -30,8 +30,9 @@
 // (attachments, multi-valued and version history fields) are made with
 // their ComplexID, and the hidden tables of their values copied like user
 // tables, keys as read. A table with a field that cannot be copied (one of
-// a type Ravelin does not know whose values may lie outside their rows or
-// that an index orders) is refused, naming it. Calculated fields keep their
+// a type Ravelin does not know whose values may lie outside their rows) is
+// refused, naming it; an index over a field of an unknown type takes the
+// source's keys. Calculated fields keep their
 // stored results; fields of unknown types kept in the row keep their bytes;
 // every field keeps the flags that say what it is.
 // Jet 3 databases are read-only to Ravelin and are refused.

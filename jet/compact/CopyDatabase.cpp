@@ -69,6 +69,7 @@ NewTable newTableLike(const std::string& name, const TableDef& def) {
                 cannotCopy(name, "index '" + logical.name + "' names a field the table lacks");
             index.columns.push_back(c->name);
             index.descending.push_back(!ic.ascending);
+            index.keysGiven = index.keysGiven || !knownType(c->type);
         }
         index.unique = real.unique();
         index.ignoreNulls = real.ignoreNulls();

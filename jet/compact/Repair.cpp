@@ -3,6 +3,7 @@
 #include "jet/Database.h"
 #include "jet/Error.h"
 #include "jet/compact/CopyDatabase.h"
+#include "jet/compact/SourceKeys.h"
 #include "jet/page/Coding.h"
 #include "jet/page/PageFormat.h"
 #include "jet/store/ConsistentOpen.h"
@@ -85,14 +86,21 @@ public:
             }
     }
 
-    std::size_t copy(const std::string& table, const TableDef& def, BatchWriter& writer) {
+    std::size_t copy(const std::string& table, const std::shared_ptr<const TableDef>& def, BatchWriter& writer) {
         table_ = &table;
-        RowDecoder decoder(db_->pager(), db_->jet3(), def, db_->textDecoder());
+        std::optional<SourceKeys> keys;
+        try {
+            keys.emplace(db_, def);
+        } catch (const Error& e) {  // the rows that needed its keys are refused, each a loss
+            if (e.number() == DiskIo)
+                throw;
+        }
+        RowDecoder decoder(db_->pager(), db_->jet3(), *def, db_->textDecoder());
         std::size_t rows = 0;
-        for (std::uint32_t p : pagesOf(def)) {
-            const auto view = dataPage(p, def.page);
+        for (std::uint32_t p : pagesOf(*def)) {
+            const auto view = dataPage(p, def->page);
             for (std::uint16_t r = 0; view && r < view->rowCount(); ++r)
-                rows += copyRow(*view, p, r, decoder, def, writer);
+                rows += copyRow(*view, p, r, decoder, *def, writer, keys ? keys->of({p, r}) : TableWriter::GivenKeys{});
         }
         return rows;
     }
@@ -143,7 +151,7 @@ private:
 
     // Copies row `r` of `view` (page `p`) when it is live and readable: 1 when copied.
     std::size_t copyRow(const DataPageView& view, std::uint32_t p, std::uint16_t r, RowDecoder& decoder,
-                        const TableDef& def, BatchWriter& writer) {
+                        const TableDef& def, BatchWriter& writer, const TableWriter::GivenKeys& keys) {
         PageRef moved;
         try {
             const RowSlot slot = view.row(r);
@@ -167,7 +175,7 @@ private:
                 lose(Kind::Value, p, r, def.columns[c].name, damage(e) + " (Null in the copy)");
             }
         try {
-            writer.insert(values_);
+            writer.insert(values_, keys);
             return 1;
         } catch (const Error& e) {
             if (e.number() == DiskIo || e.number() == DiskFull)
@@ -214,7 +222,7 @@ RepairResult repairDatabase(const std::string& sourcePath, const std::string& de
     result.copied = copyDatabase(
         source, sourcePath, dest,
         [&](const std::string& table, const std::shared_ptr<const TableDef>& def, BatchWriter& writer) {
-            return salvage.copy(table, *def, writer);
+            return salvage.copy(table, def, writer);
         },
         [&](const std::string& table, const std::string& part, const Error& why) {
             result.losses.push_back({part.empty() ? Kind::Table : Kind::Catalogue, table, 0, 0, part, damage(why)});

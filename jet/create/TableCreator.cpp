@@ -205,7 +205,7 @@ void createTable(PageStore& store, const NewTable& table) {
             if (c == layout.columns.end())
                 throw Error(InvalidArgument, "Index '" + index.name + "' names field '" + name +
                                                  "', which table '" + table.name + "' does not have.");
-            if (!knownType(c->type))
+            if (!knownType(c->type) && !index.keysGiven)
                 throw Error(InvalidArgument, "Index '" + index.name + "' names field '" + name +
                                                  "', of a type Ravelin does not know (" + typeCode(c->type) + ").");
             s.columns.push_back(c->number);

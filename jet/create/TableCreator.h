@@ -55,6 +55,9 @@ struct NewIndex {
     bool required = false;    // no Null in any of its fields
     bool primaryKey = false;
     std::vector<bool> descending = {};  // per column, true where it sorts descending (empty: none)
+    // Its keys come with the rows (TableWriter's insert with keys given), as
+    // a copy's of fields of types Ravelin does not know must.
+    bool keysGiven = false;
 };
 
 struct NewTable {
@@ -72,9 +75,11 @@ std::string describe(const NewColumn& column);
 // ignored); 3125 for a table, field or index name Access does not allow;
 // 3191 for a field named twice; 3190 for more than 255 fields; 3001 for a
 // table without fields, a size, precision or scale out of range, a type
-// Ravelin does not create (complex types but in ACE files with a complexId; Large Number and Date/Time Extended
-// before ACE 17; calculated fields before ACE 14) or an index on a field the
-// table lacks, or an index on a field of a type Ravelin does not know.
+// Ravelin does not create (complex types but in ACE files with a complexId;
+// Large Number and Date/Time Extended before ACE 17; calculated fields
+// before ACE 14) or an index on a field the
+// table lacks, or an index on a field of a type Ravelin does not know but
+// for one whose keys are given.
 void createTable(PageStore& store, const NewTable& table);
 
 }  // namespace jet

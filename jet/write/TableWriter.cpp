@@ -329,8 +329,11 @@ std::vector<Value> TableWriter::prepare(const std::vector<Value>& row, const std
 
 TableWriter::Keys TableWriter::keysOf(const std::vector<Value>& row) const {
     Keys keys;
-    for (const auto& index : indexes_)
-        keys.push_back(index->holds(row) ? std::optional(index->key(row)) : std::nullopt);
+    for (std::size_t i = 0; i < indexes_.size(); ++i)
+        if (givenKeys_ && i < givenKeys_->size() && (*givenKeys_)[i])
+            keys.push_back((*givenKeys_)[i]);
+        else
+            keys.push_back(indexes_[i]->holds(row) ? std::optional(indexes_[i]->key(row)) : std::nullopt);
     return keys;
 }
 
@@ -484,6 +487,18 @@ void TableWriter::saveDefinition(int rowDelta, const Keys* before, const Keys* a
         setU32(page, at, static_cast<std::uint32_t>(static_cast<std::int64_t>(entries) + delta));
     }
     writePage(def_->page, page);
+}
+
+RowLocation TableWriter::insert(const std::vector<Value>& row, const GivenKeys& keys) {
+    givenKeys_ = &keys;
+    try {
+        const RowLocation at = insert(row);
+        givenKeys_ = nullptr;
+        return at;
+    } catch (...) {
+        givenKeys_ = nullptr;
+        throw;
+    }
 }
 
 RowLocation TableWriter::insert(const std::vector<Value>& row) {

@@ -85,6 +85,12 @@ public:
     // Calculated fields are computed; the fields' and the table's validation
     // rules are checked (jet/write/TableRules.h).
     RowLocation insert(const std::vector<Value>& row);
+    // The same with the keys of some of its indexes given, by real index
+    // (TableDef::realIndexes; nothing: encoded as insert does): a copied row
+    // brings the source's keys where a field's type is one no key can be
+    // encoded for.
+    using GivenKeys = std::vector<std::optional<std::vector<std::uint8_t>>>;
+    RowLocation insert(const std::vector<Value>& row, const GivenKeys& keys);
     // Replaces the row at `at` (a live row's place in the table order; it
     // keeps that place even when its bytes move to another page).
     void update(RowLocation at, const std::vector<Value>& row);
@@ -138,6 +144,7 @@ private:
     std::unique_ptr<RelationshipRules> rules_;
     std::unique_ptr<TableRules> fieldRules_;
     bool copying_ = false;  // calculated and unknown fields take the values given
+    const GivenKeys* givenKeys_ = nullptr;  // while an insert with keys given runs
 };
 
 }  // namespace jet
