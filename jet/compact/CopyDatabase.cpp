@@ -14,8 +14,6 @@
 namespace jet {
 namespace {
 
-constexpr std::uint8_t kForeignKeyIndex = 2;
-
 [[noreturn]] void cannotCopy(const std::string& table, const std::string& why) {
     throw Error(InvalidArgument, "Table '" + table + "' cannot be compacted yet: " + why + ".");
 }
@@ -57,7 +55,7 @@ NewTable newTableLike(const std::string& name, const TableDef& def) {
         table.columns.push_back(column);
     }
     for (const LogicalIndex& logical : def.indexes) {
-        if (logical.kind == kForeignKeyIndex)
+        if (logical.foreignKey())
             continue;
         const RealIndex& real = def.realIndexes.at(logical.realIndex);
         NewIndex index;

@@ -11,7 +11,6 @@
 namespace jet {
 namespace {
 
-constexpr std::uint8_t kForeignKeyIndex = 2;
 constexpr std::uint8_t kReferringSide = 2;
 
 bool textIs(const CatalogFields& row, std::string_view column, std::string_view text) {
@@ -37,7 +36,7 @@ std::pair<std::string, std::string> indexNames(const std::shared_ptr<const Datab
         return true;
     };
     for (const LogicalIndex& index : from->indexes) {
-        if (index.kind != kForeignKeyIndex || index.relatedTableKind != kReferringSide ||
+        if (!index.foreignKey() || index.relatedTableKind != kReferringSide ||
             index.relatedTablePage != to->page || !overColumns(index))
             continue;
         const auto other = std::find_if(to->indexes.begin(), to->indexes.end(),

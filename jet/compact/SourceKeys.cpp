@@ -8,8 +8,6 @@
 namespace jet {
 namespace {
 
-constexpr std::uint8_t kForeignKeyIndex = 2;
-
 std::uint64_t placeOf(RowLocation row) { return (std::uint64_t{row.page} << 16) | row.row; }
 
 bool ordersUnknownType(const TableDef& def, const RealIndex& real) {
@@ -25,7 +23,7 @@ SourceKeys::SourceKeys(const std::shared_ptr<const Database>& source, const std:
     std::size_t made = 0;  // the copy's real index for the next logical one
     for (std::size_t n = 0; n < def->indexes.size(); ++n) {
         const LogicalIndex& logical = def->indexes[n];
-        if (logical.kind == kForeignKeyIndex)
+        if (logical.foreignKey())
             continue;
         const std::size_t copy = made++;
         if (!ordersUnknownType(*def, def->realIndexes.at(logical.realIndex)))

@@ -70,6 +70,7 @@ struct LogicalIndex {
     bool cascadeDeletes = false;
 
     bool primaryKey() const { return kind == 1; }
+    bool foreignKey() const { return kind == 2; }  // a side of a relationship
 };
 
 // Offsets inside a table definition, counted from the start of its first page
