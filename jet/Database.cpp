@@ -48,20 +48,19 @@ std::shared_ptr<Database> checkedOpen(std::unique_ptr<PageSource> source, const 
         throw Error(NotADatabase, refusedFormatMessage(head, name));
     if (source->size() < header->format.pageSize * std::uint64_t{kCatalogPage + 1})
         throw Error(NotADatabase, "The database '" + name + "' is cut short: it is too small to hold its catalogue.");
-    std::unique_ptr<const PageCipher> cipher;
-    if (hasOfficeEncryption(head, *header))
-        cipher = officePageCipher(head, *header, password, name);
-    return std::make_shared<Database>(std::move(source), name, *header, std::move(cipher));
+    return std::make_shared<Database>(std::move(source), name, *header,
+                                      databasePageCipher(head, *header, password, name),
+                                      hasOfficeEncryption(head, *header));
 }
 
 }  // namespace
 
 Database::Database(std::unique_ptr<PageSource> source, std::string name, const DatabaseHeader& header,
-                   std::unique_ptr<const PageCipher> cipher)
+                   std::shared_ptr<const PageCipher> cipher, bool encrypted)
     : header_(header),
       pager_(std::move(source), std::move(name), header, std::move(cipher)),
       text_(header.codePage),
-      encrypted_(pager_.enciphered()) {
+      encrypted_(encrypted) {
     if (jet3() && !text_.supported())
         throw Error(NotADatabase, "The database '" + pager_.name() + "' holds text in code page " +
                                       std::to_string(header.codePage) + ", which Ravelin cannot convert.");

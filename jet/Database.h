@@ -86,8 +86,10 @@ public:
     // The table's property blob: the LvProp field of its catalogue row (empty when none).
     std::vector<std::uint8_t> properties(const CatalogEntry& table) const;
 
+    // Pages after the header page are deciphered by `cipher` (none: read as
+    // `source` has them); `encrypted`: Office encryption is that cipher.
     Database(std::unique_ptr<PageSource> source, std::string name, const DatabaseHeader& header,
-             std::unique_ptr<const PageCipher> cipher = nullptr);
+             std::shared_ptr<const PageCipher> cipher = nullptr, bool encrypted = false);
 
     // Whether the file is encrypted with a password (Office encryption).
     bool encrypted() const { return encrypted_; }

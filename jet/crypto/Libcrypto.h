@@ -13,7 +13,7 @@ namespace jet {
 
 #define RAVELIN_LIBCRYPTO_FUNCTIONS(X)                                                                       \
     X(EVP_CIPHER_CTX_new) X(EVP_CIPHER_CTX_free) X(EVP_CIPHER_CTX_set_key_length) X(EVP_CIPHER_CTX_set_padding) \
-    X(EVP_DecryptInit_ex) X(EVP_DecryptUpdate) X(EVP_DecodeBlock) X(EVP_Digest) X(EVP_DigestInit_ex)         \
+    X(EVP_CipherInit_ex) X(EVP_CipherUpdate) X(EVP_DecodeBlock) X(EVP_Digest) X(EVP_DigestInit_ex)         \
     X(EVP_DigestUpdate) X(EVP_DigestFinal_ex) X(EVP_MD_CTX_new) X(EVP_MD_CTX_free) X(EVP_MD_fetch)            \
     X(EVP_MD_get_size) X(EVP_MD_get_type) X(EVP_aes_128_cbc) X(EVP_aes_128_ecb) X(EVP_aes_192_cbc)            \
     X(EVP_aes_192_ecb) X(EVP_aes_256_cbc) X(EVP_aes_256_ecb) X(EVP_sha1) X(EVP_sha256) X(EVP_sha384)          \

@@ -109,13 +109,14 @@ Bytes spunHash(const EVP_MD* md, std::span<const std::uint8_t> salt, const Bytes
     return h;
 }
 
-// A cipher context, set up for one cipher and key length once and then given
-// only a new key (and IV) for each page: setting up the cipher costs more
-// than deciphering a page.
+// A cipher context, set up for one cipher, key length and direction once
+// and then given only a new key (and IV) for each page: setting up the
+// cipher costs more than deciphering a page.
 struct CipherContext {
     EVP_CIPHER_CTX* ctx = libcrypto().EVP_CIPHER_CTX_new();
     const EVP_CIPHER* cipher = nullptr;
     std::size_t keyLength = 0;
+    int enciphering = 0;
     CipherContext() {
         if (!ctx)
             throw std::bad_alloc();
@@ -125,24 +126,29 @@ struct CipherContext {
     CipherContext& operator=(const CipherContext&) = delete;
 };
 
-// Deciphers `data` in place: `cipher` without padding, the whole of it in one update.
-void decipherWith(CipherContext& c, const EVP_CIPHER* cipher, std::span<const std::uint8_t> key,
-                  const std::uint8_t* iv, std::span<std::uint8_t> data) {
+enum class Direction { Decipher, Encipher };
+
+// Deciphers or enciphers `data` in place: `cipher` without padding, the whole of it in one update.
+void cipherWith(CipherContext& c, const EVP_CIPHER* cipher, std::span<const std::uint8_t> key,
+                const std::uint8_t* iv, std::span<std::uint8_t> data, Direction direction = Direction::Decipher) {
     EVP_CIPHER_CTX* ctx = c.ctx;
-    if (c.cipher != cipher || c.keyLength != key.size()) {
+    const int enciphering = direction == Direction::Encipher ? 1 : 0;
+    if (c.cipher != cipher || c.keyLength != key.size() || c.enciphering != enciphering) {
         c.cipher = nullptr;
-        if (libcrypto().EVP_DecryptInit_ex(ctx, cipher, nullptr, nullptr, nullptr) != 1 ||
+        if (libcrypto().EVP_CipherInit_ex(ctx, cipher, nullptr, nullptr, nullptr, enciphering) != 1 ||
             libcrypto().EVP_CIPHER_CTX_set_key_length(ctx, static_cast<int>(key.size())) != 1)
             throw Error(ReservedError, "The cipher of the encrypted database could not be set up.");
         c.cipher = cipher;
         c.keyLength = key.size();
+        c.enciphering = enciphering;
     }
     int out = 0;
-    const bool ok = libcrypto().EVP_DecryptInit_ex(ctx, nullptr, nullptr, key.data(), iv) == 1 &&
+    const bool ok = libcrypto().EVP_CipherInit_ex(ctx, nullptr, nullptr, key.data(), iv, enciphering) == 1 &&
                     libcrypto().EVP_CIPHER_CTX_set_padding(ctx, 0) == 1 &&
-                    libcrypto().EVP_DecryptUpdate(ctx, data.data(), &out, data.data(), static_cast<int>(data.size())) == 1;
+                    libcrypto().EVP_CipherUpdate(ctx, data.data(), &out, data.data(), static_cast<int>(data.size())) == 1;
     if (!ok || static_cast<std::size_t>(out) != data.size())
-        throw Error(ReservedError, "A page of the encrypted database could not be deciphered.");
+        throw Error(ReservedError, enciphering ? "A page of the encrypted database could not be enciphered."
+                                               : "A page of the encrypted database could not be deciphered.");
 }
 
 const EVP_CIPHER* aesCipher(std::size_t keyBytes, bool cbc) {
@@ -197,6 +203,7 @@ public:
     void decipher(std::uint32_t number, std::span<std::uint8_t> page) const override {
         apply(number ^ databaseKey_, page);
     }
+    void encipher(std::uint32_t number, std::span<std::uint8_t> page) const override { decipher(number, page); }
     // RC4 costs about as much as decoding a page, so its pages are
     // deciphered ahead on a second thread (jet/page/DecipherAhead.h); AES,
     // a fifth of that, is not worth the handing over.
@@ -230,7 +237,10 @@ public:
     }
 
     void decipher(std::uint32_t number, std::span<std::uint8_t> page) const override {
-        decipherWith(ctx_, aesCipher(keyBytes_, false), key(number ^ databaseKey_), nullptr, page);
+        cipherWith(ctx_, aesCipher(keyBytes_, false), key(number ^ databaseKey_), nullptr, page);
+    }
+    void encipher(std::uint32_t number, std::span<std::uint8_t> page) const override {
+        cipherWith(ctx_, aesCipher(keyBytes_, false), key(number ^ databaseKey_), nullptr, page, Direction::Encipher);
     }
 
 private:
@@ -249,11 +259,18 @@ public:
           databaseKey_(databaseKey) {}
 
     void decipher(std::uint32_t number, std::span<std::uint8_t> page) const override {
-        const Bytes iv = fitted(digest(md_, concat(salt_, le32(number ^ databaseKey_))), blockSize_, 0x36);
-        decipherWith(ctx_, aesCipher(secret_.size(), true), secret_, iv.data(), page);
+        apply(number, page, Direction::Decipher);
+    }
+    void encipher(std::uint32_t number, std::span<std::uint8_t> page) const override {
+        apply(number, page, Direction::Encipher);
     }
 
 private:
+    void apply(std::uint32_t number, std::span<std::uint8_t> page, Direction direction) const {
+        const Bytes iv = fitted(digest(md_, concat(salt_, le32(number ^ databaseKey_))), blockSize_, 0x36);
+        cipherWith(ctx_, aesCipher(secret_.size(), true), secret_, iv.data(), page, direction);
+    }
+
     Bytes secret_;
     Bytes salt_;
     const EVP_MD* md_;
@@ -321,7 +338,7 @@ std::unique_ptr<const PageCipher> standardCipher(std::span<const std::uint8_t> i
         auto cipher = std::make_unique<StandardAesCipher>(spunHash(libcrypto().EVP_sha1(), salt, password, spins), keyBits / 8,
                                                           databaseKey);
         Bytes plain = check;
-        decipherWith(ctx, aesCipher(keyBits / 8, false), cipher->key(0), nullptr, plain);
+        cipherWith(ctx, aesCipher(keyBits / 8, false), cipher->key(0), nullptr, plain);
         if (verified(plain))
             return cipher;
     }
@@ -431,7 +448,7 @@ std::unique_ptr<const PageCipher> agileCipher(std::span<const std::uint8_t> info
         if (encrypted.empty() || encrypted.size() % key.blockSize != 0)
             unreadable(name, "holds an encrypted value that is not whole blocks");
         const Bytes k = fitted(digest(key.md, concat(spun, block)), key.keyBytes, 0x36);
-        decipherWith(ctx, aesCipher(key.keyBytes, true), k, iv.data(), encrypted);
+        cipherWith(ctx, aesCipher(key.keyBytes, true), k, iv.data(), encrypted);
         return encrypted;
     };
     const Bytes input = unlock(kVerifierInputBlock, value("encryptedVerifierHashInput"));
@@ -482,6 +499,15 @@ std::unique_ptr<const PageCipher> officePageCipher(std::span<const std::uint8_t>
     if (!cipher)
         wrongPassword(name, true);
     return cipher;
+}
+
+std::shared_ptr<const PageCipher> databasePageCipher(std::span<const std::uint8_t> page0, const DatabaseHeader& header,
+                                                     const std::string& password, const std::string& name) {
+    if (hasOfficeEncryption(page0, header))
+        return officePageCipher(page0, header, password, name);
+    if (header.databaseKey != 0)
+        return std::make_shared<JetEncoding>(header.databaseKey);
+    return nullptr;
 }
 
 }  // namespace jet

@@ -28,4 +28,10 @@ bool hasOfficeEncryption(std::span<const std::uint8_t> page0, const DatabaseHead
 std::unique_ptr<const PageCipher> officePageCipher(std::span<const std::uint8_t> page0, const DatabaseHeader& header,
                                                    const std::string& password, const std::string& name);
 
+// The cipher of the pages after the header page of any database: Office
+// encryption's (errors as officePageCipher), Jet's encoding for a database
+// key without it; nullptr when the pages are plain.
+std::shared_ptr<const PageCipher> databasePageCipher(std::span<const std::uint8_t> page0, const DatabaseHeader& header,
+                                                     const std::string& password, const std::string& name);
+
 }  // namespace jet

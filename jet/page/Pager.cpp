@@ -15,12 +15,17 @@ constexpr std::size_t kCacheSlots = 48;
 
 }  // namespace
 
+void JetEncoding::decipher(std::uint32_t number, std::span<std::uint8_t> page) const {
+    std::array<std::uint8_t, 4> key;
+    writeU32(key.data(), databaseKey_ ^ number);
+    Rc4(key).apply(page);
+}
+
 Pager::Pager(std::unique_ptr<PageSource> source, std::string name, const DatabaseHeader& header,
-             std::unique_ptr<const PageCipher> cipher)
+             std::shared_ptr<const PageCipher> cipher)
     : source_(std::move(source)),
       name_(std::move(name)),
       pageSize_(header.format.pageSize),
-      databaseKey_(header.databaseKey),
       cipher_(std::move(cipher)) {
     const std::uint64_t pages = source_->size() / pageSize_;
     pageCount_ = pages > 0xFFFFFFu ? 0xFFFFFFu : static_cast<std::uint32_t>(pages);
@@ -40,13 +45,8 @@ void Pager::load(Page& page, std::uint32_t number) const {
     if (ahead_ && number != 0 && ahead_->load(number, page.bytes))
         return;
     source_->read(static_cast<std::uint64_t>(number) * pageSize_, page.bytes);
-    if (cipher_ && number != 0) {
+    if (cipher_ && number != 0)
         cipher_->decipher(number, page.bytes);
-    } else if (databaseKey_ != 0 && number != 0) {
-        std::array<std::uint8_t, 4> key;
-        writeU32(key.data(), databaseKey_ ^ number);
-        Rc4(key).apply(page.bytes);
-    }
 }
 
 PageRef Pager::page(std::uint32_t number) const {

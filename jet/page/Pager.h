@@ -1,8 +1,8 @@
 #pragma once
 // Pages of a database, read on demand through a small cache so that memory
-// stays bounded however large the file is. Pages of encoded databases are
-// deciphered as they are read (RC4-encrypted ones ahead of a reader going in
-// file order, jet/page/DecipherAhead.h). Every structural check that fails
+// stays bounded however large the file is. Pages of encoded or encrypted
+// databases are deciphered as they are read (RC4-encrypted ones ahead of a
+// reader going in file order, jet/page/DecipherAhead.h). Every structural check that fails
 // ends in damaged(), which names the file.
 #include "jet/page/DatabaseHeader.h"
 #include "jet/page/DecipherAhead.h"
@@ -26,14 +26,17 @@ using PageRef = std::shared_ptr<const Page>;
 class Pager {
 public:
     // `name` is how errors refer to the file (its path). With `cipher`, pages
-    // after the header page are deciphered by it instead of by Jet's encoding.
+    // after the header page are deciphered by it; without, they are read as
+    // the source has them.
     Pager(std::unique_ptr<PageSource> source, std::string name, const DatabaseHeader& header,
-          std::unique_ptr<const PageCipher> cipher = nullptr);
+          std::shared_ptr<const PageCipher> cipher = nullptr);
 
     std::size_t pageSize() const { return pageSize_; }
     std::uint32_t pageCount() const { return pageCount_; }
     const std::string& name() const { return name_; }
     bool enciphered() const { return cipher_ != nullptr; }
+    // The cipher of the pages after the header page; nullptr when they are plain.
+    const std::shared_ptr<const PageCipher>& cipher() const { return cipher_; }
 
     // Page `number`; damaged() when the file has no such page.
     PageRef page(std::uint32_t number) const;
@@ -51,8 +54,7 @@ private:
     std::string name_;
     std::size_t pageSize_;
     std::uint32_t pageCount_;
-    std::uint32_t databaseKey_;
-    std::unique_ptr<const PageCipher> cipher_;
+    std::shared_ptr<const PageCipher> cipher_;
     mutable std::unique_ptr<DecipherAhead> ahead_;  // with a cipher that has a copy for a second thread
     mutable std::vector<Slot> cache_;
     mutable std::uint64_t clock_ = 0;
