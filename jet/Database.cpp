@@ -39,8 +39,9 @@ bool startsWithMSys(std::string_view name) {
     return name.size() >= 4 && equalsIgnoreCase(name.substr(0, 4), "MSys");
 }
 
+// Without `password`, the pages after the header page are read as `source` has them.
 std::shared_ptr<Database> checkedOpen(std::unique_ptr<PageSource> source, const std::string& name,
-                                      const std::string& password) {
+                                      const std::string* password) {
     std::vector<std::uint8_t> head(std::min<std::uint64_t>(source->size(), 4096));
     source->read(0, head);
     const auto header = decodeHeader(head);
@@ -48,8 +49,10 @@ std::shared_ptr<Database> checkedOpen(std::unique_ptr<PageSource> source, const 
         throw Error(NotADatabase, refusedFormatMessage(head, name));
     if (source->size() < header->format.pageSize * std::uint64_t{kCatalogPage + 1})
         throw Error(NotADatabase, "The database '" + name + "' is cut short: it is too small to hold its catalogue.");
+    if (!password)
+        return std::make_shared<Database>(std::move(source), name, *header);
     return std::make_shared<Database>(std::move(source), name, *header,
-                                      databasePageCipher(head, *header, password, name),
+                                      databasePageCipher(head, *header, *password, name),
                                       hasOfficeEncryption(head, *header));
 }
 
@@ -81,7 +84,13 @@ std::shared_ptr<Database> Database::openBytes(std::vector<std::uint8_t> bytes, s
 
 std::shared_ptr<Database> Database::openSource(std::unique_ptr<PageSource> source, std::string name,
                                                const std::string& password) {
-    auto db = checkedOpen(std::move(source), name, password);
+    auto db = checkedOpen(std::move(source), name, &password);
+    db->readCatalogue();
+    return db;
+}
+
+std::shared_ptr<Database> Database::openDeciphered(std::unique_ptr<PageSource> source, std::string name) {
+    auto db = checkedOpen(std::move(source), name, nullptr);
     db->readCatalogue();
     return db;
 }

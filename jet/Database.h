@@ -59,6 +59,8 @@ public:
     // The same for any source of pages (a store's pages while it runs).
     static std::shared_ptr<Database> openSource(std::unique_ptr<PageSource> source, std::string name,
                                                 const std::string& password = {});
+    // The same for a source that gives every page deciphered (a store's pages).
+    static std::shared_ptr<Database> openDeciphered(std::unique_ptr<PageSource> source, std::string name);
 
     // The path this database was opened from; empty when it was not opened
     // from a file (stores need a path).

@@ -27,9 +27,11 @@ const char* const kReadOnly = "Cannot update. Database or object is read-only.";
 // Pages read from the file on demand; written pages kept until the commit.
 class BufferedStore : public PageStore {
 public:
-    BufferedStore(int fd, std::string path, FileFormat format, std::uint64_t length)
+    // `cipher`: of the pages after the header page, which the file keeps enciphered.
+    BufferedStore(int fd, std::string path, FileFormat format, std::uint64_t length,
+                  std::shared_ptr<const PageCipher> cipher)
         : fd_(fd), path_(std::move(path)), format_(format), length_(length),
-          pages_(static_cast<std::uint32_t>(length / format.pageSize)) {}
+          pages_(static_cast<std::uint32_t>(length / format.pageSize)), cipher_(std::move(cipher)) {}
 
     const FileFormat& format() const override { return format_; }
     const std::string& name() const override { return path_; }
@@ -40,7 +42,10 @@ public:
             throw Error(NotADatabase, "The database '" + path_ + "' has no page " + std::to_string(number) + ".");
         if (auto it = changed_.find(number); it != changed_.end())
             return it->second;
-        return readOriginal(number);
+        std::vector<std::uint8_t> bytes = readOriginal(number);
+        if (cipher_ && number != 0)
+            cipher_->decipher(number, bytes);
+        return bytes;
     }
 
     void write(std::uint32_t number, std::span<const std::uint8_t> bytes) override {
@@ -98,6 +103,10 @@ public:
 
 private:
     void writeChanged(int slot) {
+        if (cipher_)  // from here on the pages as the file keeps them; the commit then forgets them
+            for (auto& [number, bytes] : changed_)
+                if (number != 0)
+                    cipher_->encipher(number, bytes);
         JournalImage journal{static_cast<std::uint32_t>(pageSize()), length_, pages_ * std::uint64_t{pageSize()}, {}};
         for (const auto& [number, bytes] : changed_) {
             JournalPage& page = journal.pages[number];
@@ -172,6 +181,7 @@ private:
     FileFormat format_;
     std::uint64_t length_;
     std::uint32_t pages_;
+    std::shared_ptr<const PageCipher> cipher_;
     std::map<std::uint32_t, std::vector<std::uint8_t>> changed_;
     mutable std::unordered_map<std::uint32_t, std::vector<std::uint8_t>> originals_;
 };
@@ -187,17 +197,29 @@ int openForWriting(const std::string& path) {
     throw Error(DiskIo, "Could not open file '" + path + "': " + std::strerror(errno) + ".");
 }
 
-// The header of the file open on `fd`; 3027 for a format we do not write.
-FileFormat writableFormat(int fd, const std::string& path) {
+struct Writable {
+    FileFormat format;
+    std::shared_ptr<const PageCipher> cipher;  // of the pages after the header page
+};
+
+// The format of the file open on `fd` and the cipher of its pages; 3027 for
+// a format we do not write, and for a protected file the caller does not
+// keep protected.
+Writable writableFormat(int fd, const std::string& path, const StoreOptions& options) {
     std::vector<std::uint8_t> head(kHeaderProbeSize);
     if (!storeio::readAt(fd, head.data(), head.size(), 0, path))
         throw Error(NotADatabase, "'" + path + "' is not a Jet or ACE database file.");
     const auto header = decodeHeader(head);
     if (!header)
         throw Error(NotADatabase, refusedFormatMessage(head, path));
-    if (header->format.version == Version::Jet3 || header->databaseKey != 0 || header->passwordSet)
+    const bool protectedFile = header->databaseKey != 0 || header->passwordSet;
+    std::shared_ptr<const PageCipher> cipher;
+    if (protectedFile && options.protection)
+        cipher = header->databaseKey != 0 ? *options.protection : nullptr;
+    if (header->format.version == Version::Jet3 || (protectedFile && !options.protection) ||
+        (header->databaseKey != 0 && !cipher))
         throw Error(ReadOnlyDatabase, kReadOnly);
-    return header->format;
+    return {header->format, std::move(cipher)};
 }
 
 // The store this thread runs, so that a store started inside its change on
@@ -237,7 +259,8 @@ void runStoreInSteps(const std::string& path, std::size_t boundBytes,
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         throw Error(NotADatabase, "'" + path + "' is not a database file.");
     const WriterLock lock(fd, path, WriterLock::Mode::Exclusive, options.lockWaitMs);
-    const FileFormat format = writableFormat(fd, path);  // stores never change these header fields
+    const Writable writable = writableFormat(fd, path, options);  // stores never change these header fields
+    const FileFormat& format = writable.format;
     const LockFileUser user(path, options.computerName.empty() ? thisComputerName() : options.computerName,
                             options.userName);
     recoverInterruptedStore(fd, path);
@@ -245,7 +268,7 @@ void runStoreInSteps(const std::string& path, std::size_t boundBytes,
         throw Error(DiskIo, "Could not read '" + path + "': " + std::strerror(errno) + ".");
     if (st.st_size % format.pageSize != 0)
         throw databaseDamaged(path, "it ends inside a page");
-    BufferedStore store(fd, path, format, static_cast<std::uint64_t>(st.st_size));
+    BufferedStore store(fd, path, format, static_cast<std::uint64_t>(st.st_size), writable.cipher);
     store.requireNotSuspect();
     ActiveStore active{st.st_dev, st.st_ino, &store};
     const StoreStep step = [&] {

@@ -9,10 +9,13 @@
 // (jet/store/Journal.h). Afterwards its lock file slot is cleared and the lock
 // file removed when no one else uses it.
 
+#include "jet/page/PageCipher.h"
 #include "jet/store/PageStore.h"
 #include "jet/store/WriterLock.h"
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace jet {
@@ -21,14 +24,20 @@ struct StoreOptions {
     std::string computerName;  // empty: this machine's name (thisComputerName)
     std::string userName = "Admin";
     int lockWaitMs = kDefaultLockWaitMs;  // how long to wait for another store to end
+    // A database protected by a database password, encoded or encrypted is
+    // written only by a caller that keeps its protection: this holds the
+    // cipher of its pages after the header page, as a reader of the file has
+    // it (Pager::cipher(); nullptr when they are plain). The store's pages
+    // are then read deciphered and written enciphered again.
+    std::optional<std::shared_ptr<const PageCipher>> protection;
 };
 
 // Runs `change` against the pages of the database at `path` and writes what it
 // changed. `change` reads the file as it is on disk now (never a cached copy)
 // and throws to abandon the store; nothing is then written. Errors are
 // jet::Error with Jet's numbers: 3024 no such file; 3027 the file cannot be
-// written (no permission, read-only mount, a format we do not write: Jet 3,
-// encoded or password-protected); 3260 someone else has the database open;
+// written (no permission, read-only mount, a format we do not write: Jet 3;
+// encoded or password-protected without `protection`); 3260 someone else has the database open;
 // 3218 another store does not end in time; 3026 disk full; 3043 any other
 // failure to read or write. A store that fails while writing puts the
 // original pages back before it throws, or, if even that fails, leaves its

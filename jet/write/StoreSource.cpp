@@ -33,7 +33,7 @@ private:
 }  // namespace
 
 std::shared_ptr<Database> openStoreDatabase(PageStore& store) {
-    return Database::openSource(std::make_unique<StorePageSource>(store), store.name());
+    return Database::openDeciphered(std::make_unique<StorePageSource>(store), store.name());
 }
 
 }  // namespace jet

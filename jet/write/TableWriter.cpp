@@ -84,10 +84,6 @@ void requireWritable(const DatabaseHeader& header, const std::string& name) {
         why = "it is an Access 97 (Jet 3) file";
     else if (header.format.workgroup)
         why = "it is a workgroup information file";
-    else if (header.databaseKey != 0)
-        why = "it is encoded";
-    else if (header.passwordSet)
-        why = "it is protected by a database password";
     if (why)
         throw Error(ReadOnlyDatabase, "Cannot update. Database or object is read-only. ('" + name + "': " + why + ".)");
 }

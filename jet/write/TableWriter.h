@@ -50,7 +50,9 @@ class IndexUpdate;
 class RelationshipRules;
 class TableRules;
 
-// Error 3027 when the file's format is one Ravelin does not write.
+// Error 3027 when the file's format is one Ravelin does not write. A file
+// protected by a password, encoded or encrypted reaches a writer only through
+// a store that keeps it so (StoreOptions::protection).
 void requireWritable(const DatabaseHeader& header, const std::string& name);
 
 // Whether a writer may write a system table (MSys*, or flagged as one by
