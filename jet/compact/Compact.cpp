@@ -56,10 +56,10 @@ void replaceInPlace(const std::string& path, const std::function<void(const std:
         std::filesystem::remove(journal, failed);
 }
 
-CompactResult compactInPlace(const std::string& path) {
+CompactResult compactInPlace(const std::string& path, const std::string& password) {
     CompactResult result;
     replaceInPlace(path, [&](const std::string& copy) {
-        result = compactDatabase(path, copy);
+        result = compactDatabase(path, copy, password);
         if (result.leftOut.empty())
             return;
         std::error_code ignored;
@@ -74,8 +74,8 @@ CompactResult compactInPlace(const std::string& path) {
     return result;
 }
 
-CompactResult compactDatabase(const std::string& sourcePath, const std::string& dest) {
-    const auto source = openToCopy(sourcePath, [&] { return Database::open(sourcePath); });
+CompactResult compactDatabase(const std::string& sourcePath, const std::string& dest, const std::string& password) {
+    const auto source = Database::open(sourcePath, password);
     return copyDatabase(source, sourcePath, dest,
                         [&](const std::string&, const std::shared_ptr<const TableDef>& def, BatchWriter& writer) {
                             std::size_t rows = 0;
@@ -86,7 +86,8 @@ CompactResult compactDatabase(const std::string& sourcePath, const std::string& 
                                 ++rows;
                             }
                             return rows;
-                        });
+                        },
+                        {}, password);
 }
 
 }  // namespace jet

@@ -21,8 +21,9 @@
 // ODBC links with their connection strings and kept definitions, and every
 // copied object's catalogue row (dates, flags, owner, LvProp) and permissions
 // (MSysACEs) as the source has them, each object id remapped. Account SIDs
-// are re-masked for the copy as far as their mask is known (the first two
-// bytes). System tables with fields the creator cannot make, and the
+// are copied as stored when the copy's header masks them as the source's
+// (sidMaskingOf), else re-masked as far as their mask is known (the first
+// two bytes). System tables with fields the creator cannot make, and the
 // objects such a table holds, are left out and named in the result.
 //
 // Relationships (MSysRelationships rows, their catalogue rows and both
@@ -35,6 +36,10 @@
 // source's keys. Calculated fields keep their
 // stored results; fields of unknown types kept in the row keep their bytes;
 // every field keeps the flags that say what it is.
+// A database protected by a database password, encoded or encrypted gives a
+// copy protected alike: the same password opens it, its header keeps the
+// source's database key and Office EncryptionInfo, and its pages are
+// enciphered as the source's are.
 // Jet 3 databases are read-only to Ravelin and are refused.
 #include <cstddef>
 #include <functional>
@@ -53,20 +58,20 @@ struct CompactResult {
 };
 
 // Compacts the database at `source` into a new file at `dest`, whose name
-// says its format as for createEmptyDatabase. The source is only read.
-// Throws Error: the errors of opening `source`; 3027 for a Jet 3 source,
-// and for one protected by a database password, encoded or encrypted (its
-// copy would not be); 3204 when `dest` exists; 3001 when `dest` names the other kind of file or
+// says its format as for createEmptyDatabase. The source is only read, an
+// encrypted one with `password`. Throws Error: the errors of opening
+// `source` (3031 for an encrypted one without its password); 3027 for a Jet
+// 3 source; 3204 when `dest` exists; 3001 when `dest` names the other kind of file or
 // a table cannot be made; 3343 when the copy does not check clean. After any
 // error but 3204 nothing is left at `dest`.
-CompactResult compactDatabase(const std::string& source, const std::string& dest);
+CompactResult compactDatabase(const std::string& source, const std::string& dest, const std::string& password = {});
 
 // Compacts the database at `path` in place: into NAME.compacting.EXT beside
 // it, which replaces it in one rename once it checks clean. Refused with 3260,
 // naming them, while the lock file shows a connected user (looked at before
 // and after the copy); a failure or a crash before the rename leaves the
 // database as it was. Errors as for compactDatabase.
-CompactResult compactInPlace(const std::string& path);
+CompactResult compactInPlace(const std::string& path, const std::string& password = {});
 
 // What compactInPlace does around its copy: `makeCopy` writes the new
 // database at the path it is given (NAME.compacting.EXT beside `path`, where

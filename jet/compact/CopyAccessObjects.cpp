@@ -339,7 +339,7 @@ private:
 
 std::optional<create::SidMasking> sidMaskingOf(const std::shared_ptr<const Database>& source) {
     const DatabaseHeader& h = source->header();
-    if (h.format.version == Version::Jet3 || source->encrypted())
+    if (h.format.version == Version::Jet3)
         return std::nullopt;
     Bytes start;
     try {
@@ -350,11 +350,14 @@ std::optional<create::SidMasking> sidMaskingOf(const std::shared_ptr<const Datab
     if (start.size() != 2)
         return std::nullopt;
     const create::SidMasking masking{h.creationDate, h.securityTag, h.sortOrderVersion, {start[0], start[1]}};
-    // Only when the creator's header would be the source's enciphered area
-    // byte for byte: another password, code page or sort order may mask otherwise.
-    const Bytes made = create::headerPage(
+    // Only when the creator's header, protected as the source, would be the
+    // source's enciphered area byte for byte: another code page or sort order
+    // may mask otherwise.
+    Bytes made = create::headerPage(
         {masking.creationDate, masking.securityTag, static_cast<std::uint8_t>(h.format.version), masking.sortVersion});
     const std::span<const std::uint8_t> stored(source->pager().page(0)->bytes);
+    if (stored.size() >= kHeaderProbeSize)
+        create::keepProtection(made, stored);
     const auto area = [](std::span<const std::uint8_t> b) { return b.subspan(kHeaderCipherAt, headerCipherLength(false)); };
     if (stored.size() < kHeaderProbeSize || !std::ranges::equal(area(made), area(stored)))
         return std::nullopt;

@@ -92,20 +92,18 @@ void requireSameKind(const Database& source, const std::string& sourcePath, cons
                                          "the source's extension.");
 }
 
-[[noreturn]] void refuseProtected(const std::string& path, const std::string& how) {
-    throw Error(ReadOnlyDatabase, "'" + path + "' is " + how + ", which Ravelin does not write: it cannot be compacted "
-                                  "or repaired, as its copy would not be.");
+// What the copy keeps of the source's protection (a database password, Jet's
+// encoding, Office encryption), and the store options that write it so.
+std::optional<KeptProtection> protectionOf(const Database& source) {
+    if (source.header().databaseKey == 0 && !source.header().passwordSet)
+        return std::nullopt;
+    return KeptProtection{source.pager().page(0)->bytes, source.pager().cipher()};
 }
-
-// A copy would drop the source's protection: a database password, Jet 4's
-// encoding, or Office encryption.
-void requireUnprotected(const Database& source, const std::string& sourcePath) {
-    if (source.encrypted())
-        refuseProtected(sourcePath, "encrypted with a password");
-    if (source.header().databaseKey != 0)
-        refuseProtected(sourcePath, "encoded");
-    if (source.header().passwordSet)
-        refuseProtected(sourcePath, "protected by a database password");
+StoreOptions writing(const std::optional<KeptProtection>& protection) {
+    StoreOptions options;
+    if (protection)
+        options.protection = protection->cipher;
+    return options;
 }
 
 // Whether the copy goes on without what `e` says could not be had.
@@ -145,7 +143,7 @@ constexpr std::size_t kBatchBytes = std::size_t{4} << 20;
 // Copies one table: its definition, its rows and its properties, in stores
 // of at most about kBatchBytes each.
 std::size_t copyTable(const std::shared_ptr<const Database>& source, const std::string& name, const std::string& dest,
-                      const CopyRows& copyRows, const Lost& lost) {
+                      const StoreOptions& options, const CopyRows& copyRows, const Lost& lost) {
     const auto def = source->tableDef(name);
     const NewTable table = newTableLike(name, *def);
     std::vector<std::uint8_t> properties;
@@ -164,22 +162,11 @@ std::size_t copyTable(const std::shared_ptr<const Database>& source, const std::
         }
         if (!properties.empty())
             setPropertyBlob(store, name, properties);
-    });
+    }, options);
     return rows;
 }
 
 }  // namespace
-
-std::shared_ptr<const Database> openToCopy(const std::string& path,
-                                           const std::function<std::shared_ptr<const Database>()>& open) {
-    try {
-        return open();
-    } catch (const Error& e) {
-        if (e.number() != InvalidPassword)
-            throw;
-        refuseProtected(path, "encrypted with a password");
-    }
-}
 
 std::vector<std::uint8_t> databaseProperties(const std::shared_ptr<const Database>& source) {
     const auto catalogue = source->tableDef("MSysObjects");
@@ -201,10 +188,11 @@ std::vector<std::uint8_t> databaseProperties(const std::shared_ptr<const Databas
 }
 
 CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const std::string& sourcePath,
-                           const std::string& dest, const CopyRows& rows, const Lost& lost) {
+                           const std::string& dest, const CopyRows& rows, const Lost& lost, const std::string& password) {
     requireSameKind(*source, sourcePath, dest);
-    requireUnprotected(*source, sourcePath);
-    createEmptyDatabase(dest, source->format().version, sidMaskingOf(source));
+    const std::optional<KeptProtection> protection = protectionOf(*source);
+    const StoreOptions options = writing(protection);
+    createEmptyDatabase(dest, source->format().version, sidMaskingOf(source), protection);
     try {
         CompactResult result;
         const std::vector<std::string> userTables = source->tableNames();
@@ -214,7 +202,7 @@ CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const 
                 tables.push_back(name);
         for (const std::string& name : tables) {
             try {
-                const std::size_t copied = copyTable(source, name, dest, rows, lost);
+                const std::size_t copied = copyTable(source, name, dest, options, rows, lost);
                 if (std::find(userTables.begin(), userTables.end(), name) != userTables.end()) {  // what users see
                     result.rows += copied;
                     ++result.tables;
@@ -226,19 +214,19 @@ CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const 
         }
         try {
             if (const auto properties = databaseProperties(source); !properties.empty())
-                runStore(dest, [&](PageStore& store) { setPropertyBlob(store, "MSysDb", properties); });
+                runStore(dest, [&](PageStore& store) { setPropertyBlob(store, "MSysDb", properties); }, options);
         } catch (const Error& e) {
             if (!goesOn(lost, "MSysDb", "properties", e))
                 throw;
         }
         try {
-            runStore(dest, [&](PageStore& store) { result.queries = copyQueriesAndLinks(source, store); });
+            runStore(dest, [&](PageStore& store) { result.queries = copyQueriesAndLinks(source, store); }, options);
         } catch (const Error& e) {
             if (!goesOn(lost, "MSysObjects", "queries and links", e))
                 throw;
         }
         try {
-            runStore(dest, [&](PageStore& store) { result.leftOut = copyCatalogue(source, store); });
+            runStore(dest, [&](PageStore& store) { result.leftOut = copyCatalogue(source, store); }, options);
             for (const std::string& name : result.leftOut)  // a repair's losses name them
                 if (lost)
                     lost(name, {}, Error(InvalidArgument, "Ravelin cannot make its fields yet"));
@@ -247,12 +235,12 @@ CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const 
                 throw;
         }
         try {  // after the tables, links and navigation pane tables they join
-            runStore(dest, [&](PageStore& store) { copyRelationships(source, store); });
+            runStore(dest, [&](PageStore& store) { copyRelationships(source, store); }, options);
         } catch (const Error& e) {
             if (!goesOn(lost, "MSysRelationships", "relationships", e))
                 throw;
         }
-        const auto findings = checkDatabase(dest, RowCounts::Exact);
+        const auto findings = checkDatabase(dest, RowCounts::Exact, password);
         if (!findings.empty())
             throw Error(NotADatabase, "The compacted copy of '" + sourcePath + "' does not check clean: " +
                                           describe(findings.front()));

@@ -81,18 +81,15 @@ std::vector<std::string> copyCatalogue(const std::shared_ptr<const Database>& so
 
 // How the copy of `source` masks account SIDs: as the source, when the
 // creator's header for the source's creation date, security tag and sort
-// order version is the source's (no password, no encoding or encryption);
-// otherwise nothing, and the copy is made as a new database is.
+// order version, given the source's protection, is the source's; otherwise
+// nothing, and the copy is made as a new database is.
 std::optional<create::SidMasking> sidMaskingOf(const std::shared_ptr<const Database>& source);
 
-// The database `open` opens, to be copied; 3027 naming `path` for one
-// encrypted with a password (its copy would not be).
-std::shared_ptr<const Database> openToCopy(const std::string& path,
-                                           const std::function<std::shared_ptr<const Database>()>& open);
-
-// Errors as compactDatabase (a source protected by a database password,
-// encoded or encrypted: 3027); `sourcePath` names the source in messages.
+// Errors as compactDatabase; `sourcePath` names the source in messages. A
+// source protected by a database password, encoded or encrypted gives a copy
+// protected alike, which `password` (the source's, as it was opened) opens.
 CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const std::string& sourcePath,
-                           const std::string& dest, const CopyRows& rows, const Lost& lost = {});
+                           const std::string& dest, const CopyRows& rows, const Lost& lost = {},
+                           const std::string& password = {});
 
 }  // namespace jet

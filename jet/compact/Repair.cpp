@@ -213,10 +213,10 @@ std::size_t RepairResult::count(Kind kind) const {
         std::count_if(losses.begin(), losses.end(), [&](const RepairLoss& l) { return l.kind == kind; }));
 }
 
-RepairResult repairDatabase(const std::string& sourcePath, const std::string& dest) {
+RepairResult repairDatabase(const std::string& sourcePath, const std::string& dest, const std::string& password) {
     // Read as it is (through a pending journal): a repair writes nothing to its source.
     ConsistentOpen consistent(sourcePath, kDefaultLockWaitMs, PendingJournal::ReadThrough);
-    const auto source = openToCopy(sourcePath, [&] { return Database::openSource(consistent.takeSource(), sourcePath); });
+    const auto source = Database::openSource(consistent.takeSource(), sourcePath, password);
     RepairResult result;
     Salvage salvage(source, result.losses);
     result.copied = copyDatabase(
@@ -226,11 +226,12 @@ RepairResult repairDatabase(const std::string& sourcePath, const std::string& de
         },
         [&](const std::string& table, const std::string& part, const Error& why) {
             result.losses.push_back({part.empty() ? Kind::Table : Kind::Catalogue, table, 0, 0, part, damage(why)});
-        });
+        },
+        password);
     return result;
 }
 
-RepairResult repairInPlace(const std::string& path, const std::string& backup) {
+RepairResult repairInPlace(const std::string& path, const std::string& backup, const std::string& password) {
     RepairResult result;
     bool copied = false;
     try {
@@ -243,7 +244,7 @@ RepairResult repairInPlace(const std::string& path, const std::string& backup) {
                 throw Error(DiskIo, "Could not copy '" + path + "' to '" + backup + "': " + failed.message() + ".");
             }
             copied = true;
-            result = repairDatabase(backup, copy);
+            result = repairDatabase(backup, copy, password);
         });
     } catch (...) {
         std::error_code ignored;

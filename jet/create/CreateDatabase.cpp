@@ -1,6 +1,7 @@
 #include "jet/create/CreateDatabase.h"
 
 #include "jet/Error.h"
+#include "jet/create/Jet4Header.h"
 #include "jet/create/NewFormat.h"
 #include "jet/create/OleNow.h"
 #include "jet/create/SystemCatalog.h"
@@ -101,10 +102,18 @@ void writeNewFile(const std::string& path, const std::vector<std::uint8_t>& byte
 
 void createEmptyDatabase(const std::string& path) { createEmptyDatabase(path, newDatabaseVersion(path)); }
 
-void createEmptyDatabase(const std::string& path, Version version, const std::optional<create::SidMasking>& like) {
+void createEmptyDatabase(const std::string& path, Version version, const std::optional<create::SidMasking>& like,
+                         const std::optional<KeptProtection>& protection) {
     if (version == Version::Jet3 || (version == Version::Jet4) != (newDatabaseVersion(path) == Version::Jet4))
         throw Error(InvalidArgument, "Cannot create '" + path + "' as a " + versionName(version) + " database.");
-    writeNewFile(path, joined(create::emptyDatabasePages(oleNow(), version, like)));
+    std::vector<create::Bytes> pages = create::emptyDatabasePages(oleNow(), version, like);
+    if (protection) {
+        create::keepProtection(pages[0], protection->header);
+        if (protection->cipher)
+            for (std::uint32_t n = 1; n < pages.size(); ++n)
+                protection->cipher->encipher(n, pages[n]);
+    }
+    writeNewFile(path, joined(pages));
 }
 
 NewTable userNameTable() {

@@ -1,5 +1,7 @@
 #include "jet/create/Jet4Header.h"
 
+#include "jet/Error.h"
+#include "jet/page/DatabaseHeader.h"
 #include "jet/page/HeaderFormat.h"
 #include "jet/page/PageFormat.h"
 #include "jet/page/Rc4.h"
@@ -44,9 +46,9 @@ Bytes headerPage(const HeaderFields& fields) {
     for (std::size_t n = 0; n < kCatalogue.size(); ++n)
         writeU32(&b[kCatalogueAt + 4 * n], kCatalogue[n]);
     writeU16(&b[kHeaderCodePageAt], kWindows1252);
-    const auto days = static_cast<std::uint32_t>(static_cast<std::int32_t>(fields.creationDate));
-    for (std::size_t n = 0; n < headerPasswordLength(false); n += 4)
-        writeU32(&b[kHeaderPasswordAt + n], days);  // an empty password, masked
+    const auto mask = passwordMask(fields.creationDate);
+    for (std::size_t n = 0; n < headerPasswordLength(false); ++n)
+        b[kHeaderPasswordAt + n] = mask[n % 4];  // an empty password, masked
     writeU32(&b[kHeaderSecurityTagAt], fields.securityTag);
     writeU16(&b[headerSortOrderAt(false)], kGeneralSortOrder);
     b[kHeaderSortVersionAt] = fields.sortVersion;
@@ -62,6 +64,25 @@ Bytes headerPage(const HeaderFields& fields) {
         b[kUserPairsAt + 2 * n + 1] = 0x01;
     }
     return b;
+}
+
+void keepProtection(Bytes& page, std::span<const std::uint8_t> source) {
+    if (source.size() < kHeaderProbeSize || page.size() < source.size())
+        throw Error(InvalidArgument, "A header page cannot take the protection of a shorter one.");
+    const auto area = [](std::span<std::uint8_t> b) { return b.subspan(kHeaderCipherAt, headerCipherLength(false)); };
+    Bytes from(source.begin(), source.end());
+    Rc4(kHeaderKey).apply(area(from));
+    Rc4(kHeaderKey).apply(area(page));
+    std::memcpy(&page[kHeaderDatabaseKeyAt], &from[kHeaderDatabaseKeyAt], 4);
+    const auto sourceMask = passwordMask(readDouble(&from[kHeaderCreationDateAt]));
+    const auto pageMask = passwordMask(readDouble(&page[kHeaderCreationDateAt]));
+    for (std::size_t n = 0; n < headerPasswordLength(false); ++n)
+        page[kHeaderPasswordAt + n] = static_cast<std::uint8_t>(from[kHeaderPasswordAt + n] ^ sourceMask[n % 4] ^ pageMask[n % 4]);
+    Rc4(kHeaderKey).apply(area(page));
+    const auto format = detectFormat(source);
+    const std::size_t info = kHeaderEncryptionInfoAt + 2 + readU16(&from[kHeaderEncryptionInfoAt]);
+    if (format && format->version != Version::Jet4 && info <= from.size())  // only ACE is Office-encrypted
+        std::memcpy(&page[kHeaderEncryptionInfoAt], &from[kHeaderEncryptionInfoAt], info - kHeaderEncryptionInfoAt);
 }
 
 }  // namespace jet::create

@@ -4,6 +4,8 @@
 // order differ.
 #include "jet/create/Jet4Pages.h"
 
+#include <span>
+
 namespace jet::create {
 
 struct HeaderFields {
@@ -14,5 +16,12 @@ struct HeaderFields {
 };
 
 Bytes headerPage(const HeaderFields& fields);
+
+// Gives the header page `page` the protection of `source`, the header page
+// of a database of its format: the database key, the password (masked with
+// `page`'s own creation date) and Office encryption's EncryptionInfo, so that
+// what opens `source` opens it. Pages after it are then to be enciphered
+// with `source`'s cipher.
+void keepProtection(Bytes& page, std::span<const std::uint8_t> source);
 
 }  // namespace jet::create

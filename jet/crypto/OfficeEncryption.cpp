@@ -1,4 +1,5 @@
 #include "jet/crypto/OfficeEncryption.h"
+#include "jet/page/HeaderFormat.h"
 
 #include "jet/Error.h"
 #include "jet/crypto/Libcrypto.h"
@@ -19,7 +20,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr std::size_t kInfoLengthAt = 0x299;
+constexpr std::size_t kInfoLengthAt = kHeaderEncryptionInfoAt;
 constexpr std::size_t kInfoAt = kInfoLengthAt + 2;
 constexpr std::uint16_t kAgileVersion = 4;     // 4.4
 constexpr std::uint16_t kStandardMinor = 2;    // 2.2, 3.2 and 4.2

@@ -10,6 +10,13 @@
 
 namespace jet {
 
+std::array<std::uint8_t, 4> passwordMask(double creationDate) {
+    std::array<std::uint8_t, 4> mask{};
+    if (std::isfinite(creationDate) && std::fabs(creationDate) < 2147483647.0)
+        writeU32(mask.data(), static_cast<std::uint32_t>(static_cast<std::int32_t>(creationDate)));
+    return mask;
+}
+
 std::optional<DatabaseHeader> decodeHeader(std::span<const std::uint8_t> page0) {
     const auto format = detectFormat(page0);
     if (!format || page0.size() < kHeaderProbeSize)
@@ -31,8 +38,7 @@ std::optional<DatabaseHeader> decodeHeader(std::span<const std::uint8_t> page0) 
     if (!jet3) {
         h.creationDate = readDouble(&plain[kHeaderCreationDateAt]);
         h.securityTag = readU32(&plain[kHeaderSecurityTagAt]);
-        if (std::isfinite(h.creationDate) && std::fabs(h.creationDate) < 2147483647.0)
-            writeU32(mask.data(), static_cast<std::uint32_t>(static_cast<std::int32_t>(h.creationDate)));
+        mask = passwordMask(h.creationDate);
     }
     const std::size_t passwordLength = headerPasswordLength(jet3);
     for (std::size_t n = 0; n < passwordLength; ++n)

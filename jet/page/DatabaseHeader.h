@@ -5,6 +5,7 @@
 #include "jet/page/FileFormat.h"
 #include "jet/page/HeaderFormat.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -25,6 +26,10 @@ struct DatabaseHeader {
 
 // Bytes of the header page that must be present to decode it.
 inline constexpr std::size_t kHeaderProbeSize = kHeaderCipherAt + headerCipherLength(false);
+
+// What Jet 4 and later mask the password field with: the whole days of the
+// creation date, repeated (zero for a date out of range).
+std::array<std::uint8_t, 4> passwordMask(double creationDate);
 
 // Decodes the header page `page0`; nothing when it is not that of a Jet or ACE
 // database (or is too short to hold the enciphered fields).

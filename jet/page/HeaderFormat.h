@@ -32,4 +32,8 @@ inline constexpr std::size_t headerSortOrderAt(bool jet3) { return jet3 ? 0x3A :
 inline constexpr std::size_t kHeaderSortVersionAt = 0x71;
 inline constexpr std::size_t kHeaderCreationDateAt = 0x72;
 
+// ACE, encrypted with a password (Office encryption): a 16-bit length and
+// then the EncryptionInfo that says how the pages are enciphered.
+inline constexpr std::size_t kHeaderEncryptionInfoAt = 0x299;
+
 }  // namespace jet

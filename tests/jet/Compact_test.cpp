@@ -10,6 +10,7 @@
 #include "jet/compact/CopyDatabase.h"
 #include "jet/compact/Repair.h"
 #include "jet/page/Coding.h"
+#include "jet/page/DatabaseHeader.h"
 #include "jet/page/FileFormat.h"
 #include "jet/table/ColumnType.h"
 #include "jet/table/CsvExport.h"
@@ -341,11 +342,62 @@ TEST(Repair, KeepsEveryReadableRowAndCountsTheRest) {
     }
 }
 
+// The password a header page holds, unmasked (HeaderFormat.h).
+std::vector<std::uint8_t> passwordOf(std::vector<std::uint8_t> page) {
+    const std::array<std::uint8_t, 4> key = {0xC7, 0xDA, 0x39, 0x6B};
+    jet::Rc4(key).apply(std::span(page).subspan(0x18, 128));
+    const auto mask = jet::passwordMask(jet::readDouble(&page[0x72]));
+    std::vector<std::uint8_t> password(page.begin() + 0x42, page.begin() + 0x42 + 40);
+    for (std::size_t n = 0; n < password.size(); ++n)
+        password[n] ^= mask[n % 4];
+    return password;
+}
+
+// A protected database compacts and repairs, in place too, into a copy
+// protected alike: what opens the source opens the copy, whose pages are
+// enciphered as the source's, and which holds what the source holds.
+TEST(Compact, KeepsTheProtectionOfItsSource) {
+    locktest::TempDir dir;
+    const auto file = [&](const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+        return std::string(dir / name);
+    };
+    const auto mdb = jettest::fileBytes(jettest::access("testV2000.mdb"));
+    const auto encrypted = [](const std::string& name) { return jettest::access("../encrypted/" + name); };
+    for (const auto& [source, password] :
+         {std::pair{file("password.mdb", jettest::withPassword(mdb, false, "secret")), ""},
+          {file("encoded.mdb", jettest::encoded(mdb, 0x5A3C9E17)), ""},
+          {file("encoded.accdb", jettest::encoded(jettest::fileBytes(jettest::more("complexDataTestV2010.accdb")), 0x1234567)), ""},
+          {encrypted("db2007-oldenc.accdb"), "Test123"},
+          {encrypted("db2007-enc.accdb"), "Test123"},
+          {encrypted("db-nonstandard.accdb"), "password"},
+          {encrypted("db2013-enc.accdb"), "1234"}}) {
+        const std::string name = std::filesystem::path(source).filename();
+        const std::string copy = dir / ("compacted-" + name), repaired = dir / ("repaired-" + name);
+        const jet::CompactResult result = jet::compactDatabase(source, copy, password);
+        const auto before = jet::Database::open(source, password);
+        const auto after = jet::Database::open(copy, password);
+        EXPECT_EQ(std::tuple(after->header().databaseKey, after->encrypted(), passwordOf(after->pager().page(0)->bytes)),
+                  std::tuple(before->header().databaseKey, before->encrypted(), passwordOf(before->pager().page(0)->bytes)))
+            << name;
+        if (after->header().databaseKey != 0) {  // a table definition page, as the file holds it
+            EXPECT_NE(jettest::fileBytes(copy)[2 * before->pager().pageSize()], 0x02) << name;
+        }
+        if (before->encrypted()) {
+            EXPECT_EQ(jettest::errorOf([&] { jet::Database::open(copy, "not it"); }), jet::InvalidPassword) << name;
+        }
+        EXPECT_EQ(catalogueOf(after, {}), catalogueOf(before, result.leftOut)) << name;
+        EXPECT_TRUE(jet::repairDatabase(source, repaired, password).losses.empty()) << name;
+        jet::compactInPlace(copy, password);
+        for (const auto& other : {jet::Database::open(repaired, password), jet::Database::open(copy, password)})
+            for (const std::string& table : before->tableNames())
+                EXPECT_EQ(content(other, table), content(before, table)) << name << " " << table;
+    }
+}
+
 TEST(Compact, RefusesWhatItCannotCopyAndLeavesNothing) {
     locktest::TempDir dir;
     std::filesystem::copy_file(jettest::access("testV2000.mdb"), dir / "there.mdb");
-    const auto locked = jettest::withPassword(jettest::fileBytes(jettest::access("testV2000.mdb")), false, "x");
-    std::ofstream(dir / "locked.mdb", std::ios::binary).write(reinterpret_cast<const char*>(locked.data()), std::ssize(locked));
     // A field of a type Ravelin does not know whose values may lie outside its rows (no size).
     auto bytes = jettest::fileBytes(jettest::more("unsupportedFieldsTestV2007.accdb"));
     const auto unsupported = jet::Database::open(jettest::more("unsupportedFieldsTestV2007.accdb"));
@@ -357,18 +409,17 @@ TEST(Compact, RefusesWhatItCannotCopyAndLeavesNothing) {
     bytes[at + 23] = bytes[at + 24] = 0;
     const std::string unknown = dir / "unknown-here.accdb";
     std::ofstream(unknown, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
-    // Refused: Jet 3, protected sources (their copies would not be), a copy of another
-    // kind, a field that cannot be copied, a file in the way.
+    // Refused: Jet 3, an encrypted source without its password, a copy of
+    // another kind, a field that cannot be copied, a file in the way.
     for (const auto& [source, dest, error] : {std::tuple{"testV1997.mdb", "jet3.mdb", jet::ReadOnlyDatabase},
-                                              {"../encrypted/db2007-enc.accdb", "encrypted.accdb", jet::ReadOnlyDatabase},
-                                              {"", "unlocked.mdb", jet::ReadOnlyDatabase},
+                                              {"../encrypted/db2007-enc.accdb", "encrypted.accdb", jet::InvalidPassword},
                                               {"testV2000.mdb", "other-kind.accdb", jet::InvalidArgument},
                                               {"", "unknown.accdb", jet::InvalidArgument},
                                               {"testV2000.mdb", "there.mdb", jet::DatabaseExists}}) {
-        const std::string from = *source ? jettest::access(source) : error == jet::InvalidArgument ? unknown : std::string(dir / "locked.mdb");
+        const std::string from = *source ? jettest::access(source) : unknown;
         const auto to = dir / dest;
         EXPECT_EQ(jettest::errorOf([&] { jet::compactDatabase(from, to); }), error) << dest;
-        if (error == jet::ReadOnlyDatabase) {
+        if (error == jet::ReadOnlyDatabase || error == jet::InvalidPassword) {
             EXPECT_EQ(jettest::errorOf([&] { jet::repairDatabase(from, to); }), error) << dest;
         }
         EXPECT_EQ(std::filesystem::exists(dir / dest), error == jet::DatabaseExists) << dest;

@@ -88,4 +88,23 @@ inline std::vector<std::uint8_t> withPassword(std::vector<std::uint8_t> page, bo
     return page;
 }
 
+// A Jet 4 or ACE database encoded as Jet encodes one: `databaseKey` in its
+// header, every later page RC4 under that key XOR the page's number.
+inline std::vector<std::uint8_t> encoded(std::vector<std::uint8_t> file, std::uint32_t databaseKey) {
+    const std::array<std::uint8_t, 4> key = {0xC7, 0xDA, 0x39, 0x6B};
+    std::span<std::uint8_t> ciphered(file.data() + 0x18, 128);
+    jet::Rc4(key).apply(ciphered);
+    for (std::size_t n = 0; n < 4; ++n)
+        file[0x3E + n] = static_cast<std::uint8_t>(databaseKey >> (8 * n));
+    jet::Rc4(key).apply(ciphered);
+    const std::size_t pageSize = file[0x14] == 0 ? 2048 : 4096;
+    for (std::size_t page = 1; page < file.size() / pageSize; ++page) {
+        const auto k = static_cast<std::uint32_t>(databaseKey ^ page);
+        const std::array<std::uint8_t, 4> pageKey = {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8),
+                                                     static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 24)};
+        jet::Rc4(pageKey).apply(std::span(file.data() + page * pageSize, pageSize));
+    }
+    return file;
+}
+
 }  // namespace jettest
