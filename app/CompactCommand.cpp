@@ -1,7 +1,8 @@
 // "Compact and Repair...": the selected database, once nobody uses it,
 // repaired and compacted in place on a thread of its own behind a progress
 // dialog, with the database as it was kept in a backup beside it; what could
-// not be recovered is listed when it is done.
+// not be recovered is listed when it is done. A database encrypted with a
+// password is opened with the password the window holds.
 #include "app/MainWindow.h"
 
 #include "base/AppError.h"
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QThread>
 
@@ -67,9 +69,10 @@ void MainWindow::compactAndRepair() {
         progress.show();
         std::optional<maintenance::CompactOutcome> outcome;
         std::exception_ptr failure;
+        const QString password = passwordEdit->text();
         QThread* worker = QThread::create([&] {
             try {
-                outcome = maintenance::compactWithBackup(path);
+                outcome = maintenance::compactWithBackup(path, password);
             } catch (...) {
                 failure = std::current_exception();
             }

@@ -31,9 +31,9 @@ QString backupPathFor(const QString& databasePath) {
     return candidate;
 }
 
-CompactOutcome compactWithBackup(const QString& databasePath) {
+CompactOutcome compactWithBackup(const QString& databasePath, const QString& password) {
     const QString backup = backupPathFor(databasePath);
-    const jet::RepairResult result = jet::repairInPlace(local(databasePath), local(backup));
+    const jet::RepairResult result = jet::repairInPlace(local(databasePath), local(backup), password.toStdString());
     CompactOutcome outcome{backup, result.copied.tables, result.copied.rows, {}};
     for (const jet::RepairLoss& loss : result.losses)
         outcome.lost << QString::fromStdString(jet::describe(loss));

@@ -25,10 +25,12 @@ struct CompactOutcome {
     QStringList lost;  // what could not be recovered, one line each
 };
 
-// Keeps the database at backupPathFor and repairs it in place. Throws
-// jet::Error: 3260 while someone uses it, 3204 should the backup's name be
-// taken meanwhile, and the errors of opening and copying it. After a failure
-// the database is as it was and no backup is left.
-CompactOutcome compactWithBackup(const QString& databasePath);
+// Keeps the database at backupPathFor and repairs it in place; one encrypted
+// with a password is read with `password`, and its copy encrypted alike.
+// Throws jet::Error: 3260 while someone uses it, 3204 should the backup's
+// name be taken meanwhile, and the errors of opening (3031 for a wrong
+// password) and copying it. After a failure the database is as it was and
+// no backup is left.
+CompactOutcome compactWithBackup(const QString& databasePath, const QString& password = {});
 
 }  // namespace maintenance

@@ -6,6 +6,7 @@
 #include "tests/support/MainWindowHarness.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 
 #include <gtest/gtest.h>
@@ -39,6 +40,13 @@ TEST_F(CompactCommand, KeepsEachOriginalAndRefusesWhileSomeoneIsConnected) {
         EXPECT_EQ(locktest::readBytes(dir / backup), before) << backup;
         EXPECT_EQ(jet::Database::open(path)->tableNames().size(), 3u);
     }
+    // An encrypted database, with the password the window holds.
+    const std::string encrypted = locktest::copyTestFile("encrypted/db2013-enc.accdb", dir / "enc.accdb");
+    window->setSelectedDatabasePath(QString::fromStdString(encrypted));
+    window->findChild<QLineEdit*>(QStringLiteral("passwordEdit"))->setText(QStringLiteral("1234"));
+    compact->trigger();
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("was compacted"))) << boxes.last().text.toStdString();
+    EXPECT_EQ(jet::Database::open(encrypted, "1234")->tableNames(), jet::Database::open(dir / "enc.bak.accdb", "1234")->tableNames());
 }
 
 }  // namespace
