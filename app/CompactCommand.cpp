@@ -62,17 +62,25 @@ void MainWindow::compactAndRepair() {
         if (msgBox(this, question, MsgIcon::Question, MsgButtons::YesNo, kTitle) != MsgAnswer::Yes)
             return;
 
-        QProgressDialog progress(QStringLiteral("Compacting '%1'...").arg(path), QString(), 0, 0, this);
+        constexpr int kSteps = 1000;
+        QProgressDialog progress(QStringLiteral("Compacting '%1'...").arg(path), QString(), 0, kSteps, this);
         progress.setWindowTitle(kTitle);
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(0);
+        progress.setAutoReset(false);  // the copy is checked after its last row
+        progress.setAutoClose(false);
         progress.show();
         std::optional<maintenance::CompactOutcome> outcome;
         std::exception_ptr failure;
         const QString password = passwordEdit->text();
         QThread* worker = QThread::create([&] {
             try {
-                outcome = maintenance::compactWithBackup(path, password);
+                outcome = maintenance::compactWithBackup(path, password, [&](std::uint64_t done, std::uint64_t total) {
+                    const int step = total == 0 ? kSteps : static_cast<int>(done * kSteps / total);
+                    // The dialog is the context: a step still queued when it goes is dropped.
+                    QMetaObject::invokeMethod(&progress, [&progress, step] { progress.setValue(step); },
+                                              Qt::QueuedConnection);
+                });
             } catch (...) {
                 failure = std::current_exception();
             }

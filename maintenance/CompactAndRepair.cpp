@@ -31,9 +31,11 @@ QString backupPathFor(const QString& databasePath) {
     return candidate;
 }
 
-CompactOutcome compactWithBackup(const QString& databasePath, const QString& password) {
+CompactOutcome compactWithBackup(const QString& databasePath, const QString& password,
+                                 const CompactProgress& progress) {
     const QString backup = backupPathFor(databasePath);
-    const jet::RepairResult result = jet::repairInPlace(local(databasePath), local(backup), password.toStdString());
+    const jet::RepairResult result =
+        jet::repairInPlace(local(databasePath), local(backup), {password.toStdString(), progress});
     CompactOutcome outcome{backup, result.copied.tables, result.copied.rows, {}};
     for (const jet::RepairLoss& loss : result.losses)
         outcome.lost << QString::fromStdString(jet::describe(loss));

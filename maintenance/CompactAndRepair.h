@@ -8,6 +8,8 @@
 #include <QStringList>
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 
 namespace maintenance {
 
@@ -25,12 +27,17 @@ struct CompactOutcome {
     QStringList lost;  // what could not be recovered, one line each
 };
 
+// How far a compaction is: rows copied, of about how many in all.
+using CompactProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+
 // Keeps the database at backupPathFor and repairs it in place; one encrypted
 // with a password is read with `password`, and its copy encrypted alike.
+// `progress` is told how far the copy is, on the calling thread.
 // Throws jet::Error: 3260 while someone uses it, 3204 should the backup's
 // name be taken meanwhile, and the errors of opening (3031 for a wrong
 // password) and copying it. After a failure the database is as it was and
 // no backup is left.
-CompactOutcome compactWithBackup(const QString& databasePath, const QString& password = {});
+CompactOutcome compactWithBackup(const QString& databasePath, const QString& password = {},
+                                 const CompactProgress& progress = {});
 
 }  // namespace maintenance

@@ -2,8 +2,13 @@
 
 namespace jet {
 
-BatchWriter::BatchWriter(PageStore& store, std::string table, const StoreStep& step, const TableDef* copiedFrom)
-    : store_(store), table_(std::move(table)), step_(step), copiedFrom_(copiedFrom) {}
+namespace {
+constexpr std::size_t kRowsBetweenReports = 4096;
+}  // namespace
+
+BatchWriter::BatchWriter(PageStore& store, std::string table, const StoreStep& step, const TableDef* copiedFrom,
+                         std::function<void(std::size_t)> progress)
+    : store_(store), table_(std::move(table)), step_(step), copiedFrom_(copiedFrom), progress_(std::move(progress)) {}
 
 BatchWriter::~BatchWriter() = default;
 
@@ -13,6 +18,8 @@ void BatchWriter::insert(const std::vector<Value>& row, const TableWriter::Given
     writer_->insert(row, keys);
     if (step_())
         writer_.reset();
+    if (++inserted_ % kRowsBetweenReports == 0 && progress_)
+        progress_(inserted_);
 }
 
 }  // namespace jet

@@ -8,6 +8,7 @@
 #include "jet/store/Store.h"
 #include "jet/write/TableWriter.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,7 +18,9 @@ namespace jet {
 class BatchWriter {
 public:
     // `copiedFrom` as TableWriter's: the rows' definition in the source.
-    BatchWriter(PageStore& store, std::string table, const StoreStep& step, const TableDef* copiedFrom = nullptr);
+    // `progress` is told how many rows were inserted, every few thousand.
+    BatchWriter(PageStore& store, std::string table, const StoreStep& step, const TableDef* copiedFrom = nullptr,
+                std::function<void(std::size_t inserted)> progress = {});
     ~BatchWriter();
     BatchWriter(const BatchWriter&) = delete;
     BatchWriter& operator=(const BatchWriter&) = delete;
@@ -30,6 +33,8 @@ private:
     std::string table_;
     const StoreStep& step_;
     const TableDef* copiedFrom_;
+    std::function<void(std::size_t)> progress_;
+    std::size_t inserted_ = 0;
     // Made again after each store written: its caches hold pages of the last one.
     std::unique_ptr<TableWriter> writer_;
 };

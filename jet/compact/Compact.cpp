@@ -56,10 +56,10 @@ void replaceInPlace(const std::string& path, const std::function<void(const std:
         std::filesystem::remove(journal, failed);
 }
 
-CompactResult compactInPlace(const std::string& path, const std::string& password) {
+CompactResult compactInPlace(const std::string& path, const CopyOptions& options) {
     CompactResult result;
     replaceInPlace(path, [&](const std::string& copy) {
-        result = compactDatabase(path, copy, password);
+        result = compactDatabase(path, copy, options);
         if (result.leftOut.empty())
             return;
         std::error_code ignored;
@@ -74,8 +74,8 @@ CompactResult compactInPlace(const std::string& path, const std::string& passwor
     return result;
 }
 
-CompactResult compactDatabase(const std::string& sourcePath, const std::string& dest, const std::string& password) {
-    const auto source = Database::open(sourcePath, password);
+CompactResult compactDatabase(const std::string& sourcePath, const std::string& dest, const CopyOptions& options) {
+    const auto source = Database::open(sourcePath, options.password);
     return copyDatabase(source, sourcePath, dest,
                         [&](const std::string&, const std::shared_ptr<const TableDef>& def, BatchWriter& writer) {
                             std::size_t rows = 0;
@@ -87,7 +87,7 @@ CompactResult compactDatabase(const std::string& sourcePath, const std::string& 
                             }
                             return rows;
                         },
-                        {}, password);
+                        {}, options);
 }
 
 }  // namespace jet

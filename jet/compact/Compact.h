@@ -42,11 +42,21 @@
 // enciphered as the source's are.
 // Jet 3 databases are read-only to Ravelin and are refused.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace jet {
+
+// How a compaction or repair runs.
+struct CopyOptions {
+    std::string password;  // an encrypted source's
+    // Told how far the copy is: the rows copied so far, of the rows the
+    // source's tables say they hold; every few thousand rows and after each
+    // table. Called on the copying thread.
+    std::function<void(std::uint64_t done, std::uint64_t total)> progress;
+};
 
 struct CompactResult {
     std::size_t tables = 0;
@@ -59,19 +69,19 @@ struct CompactResult {
 
 // Compacts the database at `source` into a new file at `dest`, whose name
 // says its format as for createEmptyDatabase. The source is only read, an
-// encrypted one with `password`. Throws Error: the errors of opening
+// encrypted one with the options' password. Throws Error: the errors of opening
 // `source` (3031 for an encrypted one without its password); 3027 for a Jet
 // 3 source; 3204 when `dest` exists; 3001 when `dest` names the other kind of file or
 // a table cannot be made; 3343 when the copy does not check clean. After any
 // error but 3204 nothing is left at `dest`.
-CompactResult compactDatabase(const std::string& source, const std::string& dest, const std::string& password = {});
+CompactResult compactDatabase(const std::string& source, const std::string& dest, const CopyOptions& options = {});
 
 // Compacts the database at `path` in place: into NAME.compacting.EXT beside
 // it, which replaces it in one rename once it checks clean. Refused with 3260,
 // naming them, while the lock file shows a connected user (looked at before
 // and after the copy); a failure or a crash before the rename leaves the
 // database as it was. Errors as for compactDatabase.
-CompactResult compactInPlace(const std::string& path, const std::string& password = {});
+CompactResult compactInPlace(const std::string& path, const CopyOptions& options = {});
 
 // What compactInPlace does around its copy: `makeCopy` writes the new
 // database at the path it is given (NAME.compacting.EXT beside `path`, where

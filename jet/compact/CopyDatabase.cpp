@@ -137,13 +137,28 @@ std::vector<std::string> complexValueTables(const std::shared_ptr<const Database
     return names;
 }
 
+// The rows `tables` hold, as their definitions count them (none for one
+// that cannot be read: a repair finds out).
+std::uint64_t rowsHeld(const Database& source, const std::vector<std::string>& tables) {
+    std::uint64_t rows = 0;
+    for (const std::string& name : tables) {
+        try {
+            rows += source.tableDef(name)->storedRowCount;
+        } catch (const Error&) {
+        }
+    }
+    return rows;
+}
+
 // Pages a table's copy holds in memory before they are written (a few MB).
 constexpr std::size_t kBatchBytes = std::size_t{4} << 20;
 
 // Copies one table: its definition, its rows and its properties, in stores
 // of at most about kBatchBytes each.
+// `copied` is told how many rows are in, as BatchWriter tells it.
 std::size_t copyTable(const std::shared_ptr<const Database>& source, const std::string& name, const std::string& dest,
-                      const StoreOptions& options, const CopyRows& copyRows, const Lost& lost) {
+                      const StoreOptions& options, const CopyRows& copyRows, const Lost& lost,
+                      const std::function<void(std::size_t)>& copied) {
     const auto def = source->tableDef(name);
     const NewTable table = newTableLike(name, *def);
     std::vector<std::uint8_t> properties;
@@ -157,7 +172,7 @@ std::size_t copyTable(const std::shared_ptr<const Database>& source, const std::
     runStoreInSteps(dest, kBatchBytes, [&](PageStore& store, const StoreStep& step) {
         createTable(store, table);
         {
-            BatchWriter writer(store, name, step, def.get());
+            BatchWriter writer(store, name, step, def.get(), copied);
             rows = copyRows(name, def, writer);
         }
         if (!properties.empty())
@@ -188,7 +203,7 @@ std::vector<std::uint8_t> databaseProperties(const std::shared_ptr<const Databas
 }
 
 CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const std::string& sourcePath,
-                           const std::string& dest, const CopyRows& rows, const Lost& lost, const std::string& password) {
+                           const std::string& dest, const CopyRows& rows, const Lost& lost, const CopyOptions& copying) {
     requireSameKind(*source, sourcePath, dest);
     const std::optional<KeptProtection> protection = protectionOf(*source);
     const StoreOptions options = writing(protection);
@@ -200,9 +215,17 @@ CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const 
         for (const std::string& name : complexValueTables(source))
             if (std::find(tables.begin(), tables.end(), name) == tables.end())
                 tables.push_back(name);
+        const std::uint64_t total = rowsHeld(*source, tables);
+        std::uint64_t done = 0;
+        const auto tell = [&](std::uint64_t now) {
+            if (copying.progress)
+                copying.progress(now, std::max(now, total));
+        };
         for (const std::string& name : tables) {
             try {
-                const std::size_t copied = copyTable(source, name, dest, options, rows, lost);
+                const std::size_t copied =
+                    copyTable(source, name, dest, options, rows, lost, [&](std::size_t n) { tell(done + n); });
+                tell(done += copied);
                 if (std::find(userTables.begin(), userTables.end(), name) != userTables.end()) {  // what users see
                     result.rows += copied;
                     ++result.tables;
@@ -240,7 +263,7 @@ CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const 
             if (!goesOn(lost, "MSysRelationships", "relationships", e))
                 throw;
         }
-        const auto findings = checkDatabase(dest, RowCounts::Exact, password);
+        const auto findings = checkDatabase(dest, RowCounts::Exact, copying.password);
         if (!findings.empty())
             throw Error(NotADatabase, "The compacted copy of '" + sourcePath + "' does not check clean: " +
                                           describe(findings.front()));

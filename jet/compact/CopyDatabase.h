@@ -87,9 +87,10 @@ std::optional<create::SidMasking> sidMaskingOf(const std::shared_ptr<const Datab
 
 // Errors as compactDatabase; `sourcePath` names the source in messages. A
 // source protected by a database password, encoded or encrypted gives a copy
-// protected alike, which `password` (the source's, as it was opened) opens.
+// protected alike, which the options' password (the source's, as it was
+// opened) opens.
 CompactResult copyDatabase(const std::shared_ptr<const Database>& source, const std::string& sourcePath,
                            const std::string& dest, const CopyRows& rows, const Lost& lost = {},
-                           const std::string& password = {});
+                           const CopyOptions& options = {});
 
 }  // namespace jet

@@ -213,10 +213,10 @@ std::size_t RepairResult::count(Kind kind) const {
         std::count_if(losses.begin(), losses.end(), [&](const RepairLoss& l) { return l.kind == kind; }));
 }
 
-RepairResult repairDatabase(const std::string& sourcePath, const std::string& dest, const std::string& password) {
+RepairResult repairDatabase(const std::string& sourcePath, const std::string& dest, const CopyOptions& options) {
     // Read as it is (through a pending journal): a repair writes nothing to its source.
     ConsistentOpen consistent(sourcePath, kDefaultLockWaitMs, PendingJournal::ReadThrough);
-    const auto source = Database::openSource(consistent.takeSource(), sourcePath, password);
+    const auto source = Database::openSource(consistent.takeSource(), sourcePath, options.password);
     RepairResult result;
     Salvage salvage(source, result.losses);
     result.copied = copyDatabase(
@@ -227,11 +227,11 @@ RepairResult repairDatabase(const std::string& sourcePath, const std::string& de
         [&](const std::string& table, const std::string& part, const Error& why) {
             result.losses.push_back({part.empty() ? Kind::Table : Kind::Catalogue, table, 0, 0, part, damage(why)});
         },
-        password);
+        options);
     return result;
 }
 
-RepairResult repairInPlace(const std::string& path, const std::string& backup, const std::string& password) {
+RepairResult repairInPlace(const std::string& path, const std::string& backup, const CopyOptions& options) {
     RepairResult result;
     bool copied = false;
     try {
@@ -244,7 +244,7 @@ RepairResult repairInPlace(const std::string& path, const std::string& backup, c
                 throw Error(DiskIo, "Could not copy '" + path + "' to '" + backup + "': " + failed.message() + ".");
             }
             copied = true;
-            result = repairDatabase(backup, copy, password);
+            result = repairDatabase(backup, copy, options);
         });
     } catch (...) {
         std::error_code ignored;

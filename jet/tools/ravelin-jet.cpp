@@ -72,7 +72,7 @@ void tellLeftOut(const jet::CompactResult& copied) {
 }
 
 int repair(const std::string& source, const std::string& dest) {
-    const jet::RepairResult repaired = jet::repairDatabase(source, dest, databasePassword);
+    const jet::RepairResult repaired = jet::repairDatabase(source, dest, {databasePassword, {}});
     std::cout << repaired.copied.tables << " tables, " << repaired.copied.rows << " rows, " << repaired.copied.queries
               << " queries recovered into " << dest << '\n';
     if (repaired.losses.empty())
@@ -192,8 +192,8 @@ int main(int argc, char** argv) {
                 return usage();
             const std::string& dest = args.back();
             const jet::CompactResult copied =
-                args.size() == 2 ? jet::compactDatabase(args[0], dest, databasePassword)
-                                 : jet::compactInPlace(dest, databasePassword);
+                args.size() == 2 ? jet::compactDatabase(args[0], dest, {databasePassword, {}})
+                                 : jet::compactInPlace(dest, {databasePassword, {}});
             std::cout << copied.tables << " tables, " << copied.rows << " rows, " << copied.queries
                       << " queries copied into " << dest << '\n';
             tellLeftOut(copied);

@@ -180,7 +180,14 @@ TEST_P(CompactFile, HoldsEveryUserTableByValue) {
     locktest::TempDir dir;
     const std::string name = std::filesystem::path(GetParam()).filename();
     const std::string source = jettest::access(GetParam()), copy = dir / ("compacted-" + name);
-    const jet::CompactResult result = jet::compactDatabase(source, copy);
+    std::uint64_t done = 0, total = 0;  // as the copy said, in order
+    const jet::CompactResult result = jet::compactDatabase(source, copy, {{}, [&](std::uint64_t now, std::uint64_t all) {
+        EXPECT_GE(now, done);
+        done = now;
+        total = all;
+    }});
+    EXPECT_EQ(done, total);
+    EXPECT_GE(done, result.rows);
     const auto before = jet::Database::open(source);
     const auto after = jet::Database::open(copy);
     ASSERT_EQ(after->tableNames(), before->tableNames());
@@ -374,7 +381,7 @@ TEST(Compact, KeepsTheProtectionOfItsSource) {
           {encrypted("db2013-enc.accdb"), "1234"}}) {
         const std::string name = std::filesystem::path(source).filename();
         const std::string copy = dir / ("compacted-" + name), repaired = dir / ("repaired-" + name);
-        const jet::CompactResult result = jet::compactDatabase(source, copy, password);
+        const jet::CompactResult result = jet::compactDatabase(source, copy, {password, {}});
         const auto before = jet::Database::open(source, password);
         const auto after = jet::Database::open(copy, password);
         EXPECT_EQ(std::tuple(after->header().databaseKey, after->encrypted(), passwordOf(after->pager().page(0)->bytes)),
@@ -387,8 +394,8 @@ TEST(Compact, KeepsTheProtectionOfItsSource) {
             EXPECT_EQ(jettest::errorOf([&] { jet::Database::open(copy, "not it"); }), jet::InvalidPassword) << name;
         }
         EXPECT_EQ(catalogueOf(after, {}), catalogueOf(before, result.leftOut)) << name;
-        EXPECT_TRUE(jet::repairDatabase(source, repaired, password).losses.empty()) << name;
-        jet::compactInPlace(copy, password);
+        EXPECT_TRUE(jet::repairDatabase(source, repaired, {password, {}}).losses.empty()) << name;
+        jet::compactInPlace(copy, {password, {}});
         for (const auto& other : {jet::Database::open(repaired, password), jet::Database::open(copy, password)})
             for (const std::string& table : before->tableNames())
                 EXPECT_EQ(content(other, table), content(before, table)) << name << " " << table;
