@@ -18,6 +18,7 @@ enum ErrorNumber : int {
     ReadOnlyDatabase = 3027,
     TableNotFound = 3078,
     CurrentlyLocked = 3260,
+    OpenedByOthers = 3356,  // the database cannot be had alone (to compact it): others use it
     FieldNotFound = 3265,
     NotADatabase = 3343,
     DiskIo = 3043,  // the file could not be read or written

@@ -33,7 +33,7 @@ using CompactProgress = std::function<void(std::uint64_t done, std::uint64_t tot
 // Keeps the database at backupPathFor and repairs it in place; one encrypted
 // with a password is read with `password`, and its copy encrypted alike.
 // `progress` is told how far the copy is, on the calling thread.
-// Throws jet::Error: 3260 while someone uses it, 3204 should the backup's
+// Throws jet::Error: 3356 while someone uses it, 3204 should the backup's
 // name be taken meanwhile, and the errors of opening (3031 for a wrong
 // password) and copying it. After a failure the database is as it was and
 // no backup is left.

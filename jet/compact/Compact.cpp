@@ -20,7 +20,7 @@ void requireNoUsers(const std::string& path) {
             users += (users.empty() ? "" : ", ") + user.slot.computerName +
                      (user.slot.securityName.empty() ? "" : " (" + user.slot.securityName + ")");
     if (!users.empty())
-        throw Error(CurrentlyLocked, "'" + path + "' is in use by " + users +
+        throw Error(OpenedByOthers, "'" + path + "' is in use by " + users +
                                          ": it can be compacted only when no one uses it.");
 }
 

@@ -77,7 +77,7 @@ struct CompactResult {
 CompactResult compactDatabase(const std::string& source, const std::string& dest, const CopyOptions& options = {});
 
 // Compacts the database at `path` in place: into NAME.compacting.EXT beside
-// it, which replaces it in one rename once it checks clean. Refused with 3260,
+// it, which replaces it in one rename once it checks clean. Refused with 3356,
 // naming them, while the lock file shows a connected user (looked at before
 // and after the copy); a failure or a crash before the rename leaves the
 // database as it was. Errors as for compactDatabase.
@@ -86,7 +86,7 @@ CompactResult compactInPlace(const std::string& path, const CopyOptions& options
 // What compactInPlace does around its copy: `makeCopy` writes the new
 // database at the path it is given (NAME.compacting.EXT beside `path`, where
 // a copy a run cut short left is removed first), which then replaces `path`
-// as above. Refused with 3260 before and after.
+// as above. Refused with 3356 before and after.
 void replaceInPlace(const std::string& path, const std::function<void(const std::string& copy)>& makeCopy);
 
 }  // namespace jet

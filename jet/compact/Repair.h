@@ -50,7 +50,7 @@ RepairResult repairDatabase(const std::string& source, const std::string& dest, 
 // Repairs the database at `path` in place, keeping it as it was at `backup`:
 // the file is copied to `backup` (refused with 3204 when that exists), the
 // copy repaired into a new file, and the new file put in the place of `path`
-// as compactInPlace does (refused with 3260 while anyone is connected). After
+// as compactInPlace does (refused with 3356 while anyone is connected). After
 // a failure `path` is as it was and nothing is left at `backup`.
 RepairResult repairInPlace(const std::string& path, const std::string& backup, const CopyOptions& options = {});
 

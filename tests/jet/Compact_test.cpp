@@ -446,7 +446,7 @@ TEST(Compact, InPlaceOnlyWhenNoOneIsConnected) {
         locktest::Client ann({"--computer", "PC-ANN", "--user", "ann", path});
         ASSERT_GE(locktest::connectClient(ann), 0);
         const auto bytes = jettest::fileBytes(path);  // as the connected user left them
-        EXPECT_EQ(jettest::errorOf([&] { jet::compactInPlace(path); }), jet::CurrentlyLocked);
+        EXPECT_EQ(jettest::errorOf([&] { jet::compactInPlace(path); }), jet::OpenedByOthers);
         EXPECT_EQ(jettest::fileBytes(path), bytes);
     }
     EXPECT_EQ(jet::compactInPlace(path).tables, 3u);
